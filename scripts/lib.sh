@@ -1,0 +1,17 @@
+# Shared by scripts/run and scripts/test: installs the Debian packages the project needs when any is
+# missing, so that a fresh machine needs nothing by hand.
+QVR_PACKAGES="g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libicu-dev libgtest-dev libgmock-dev
+  libshp-dev fonts-liberation poppler-utils xvfb xauth"
+
+qvr_install_packages() {
+  local missing=()
+  for p in $QVR_PACKAGES "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}

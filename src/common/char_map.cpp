@@ -1,0 +1,45 @@
+#include "common/char_map.h"
+
+#include <array>
+
+namespace qvr {
+
+namespace {
+
+// Windows-1252 bytes 0x80 to 0x9F; the undefined ones stand for themselves as C1 controls.
+constexpr char16_t kHigh[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+}  // namespace
+
+char16_t byte_to_char(unsigned char byte) {
+    if (byte >= 0x80 && byte < 0xA0) return kHigh[byte - 0x80];
+    return byte;
+}
+
+int char_to_byte(char16_t ch) {
+    if (ch < 0x80 || (ch >= 0xA0 && ch <= 0xFF)) return ch;
+    for (int i = 0; i < 32; ++i)
+        if (kHigh[i] == ch) return 0x80 + i;
+    return -1;
+}
+
+std::u16string bytes_to_chars(std::string_view bytes) {
+    std::u16string out(bytes.size(), u'\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i) out[i] = byte_to_char(static_cast<unsigned char>(bytes[i]));
+    return out;
+}
+
+std::string chars_to_bytes(std::u16string_view chars, char replacement) {
+    std::string out(chars.size(), '\0');
+    for (std::size_t i = 0; i < chars.size(); ++i) {
+        int b = char_to_byte(chars[i]);
+        out[i] = b < 0 ? replacement : static_cast<char>(b);
+    }
+    return out;
+}
+
+}  // namespace qvr

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace qvr {
+
+/// The one mapping between the program's 8-bit characters and the characters widgets show: Windows-1252,
+/// with its five undefined bytes (0x81, 0x8D, 0x8F, 0x90, 0x9D) mapped to the C1 controls of the same
+/// value, so the mapping is reversible and every byte is exactly one UTF-16 unit.
+char16_t byte_to_char(unsigned char byte);
+
+/// The byte of a character of the mapping, or -1 for a character outside it.
+int char_to_byte(char16_t ch);
+
+/// Maps bytes to UTF-16 text.
+std::u16string bytes_to_chars(std::string_view bytes);
+
+/// Maps UTF-16 text back to bytes; a character outside the mapping becomes `replacement`.
+std::string chars_to_bytes(std::u16string_view chars, char replacement = '?');
+
+}  // namespace qvr

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qvr {
+
+/// Reads a text file line by line, the way most of the program reads its files: a carriage return ends
+/// a line and a line feed right after it belongs to that line end; a line feed anywhere else is an
+/// ordinary character; a byte 26 (Ctrl+Z) ends the file; a last line without line end is still a line.
+/// Reads in large blocks and hands out views, so a line costs no allocation unless it spans two blocks.
+class LineReader {
+public:
+    /// Opens `path`; throws FileError when it cannot be opened or is a folder.
+    explicit LineReader(const std::string& path, std::size_t block_size = 1 << 20);
+    ~LineReader();
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
+
+    /// The next line without its line end, valid until the next call; false at the end of the file.
+    /// Throws FileError when the file cannot be read.
+    bool next(std::string_view& line);
+
+    /// Bytes of the file consumed so far, line ends included.
+    std::uint64_t bytes_read() const { return consumed_; }
+
+private:
+    bool fill();
+
+    std::string path_;
+    int fd_ = -1;
+    std::vector<char> block_;
+    std::size_t begin_ = 0;
+    std::size_t end_ = 0;
+    bool eof_ = false;
+    bool skip_lf_ = false;  // the last line ended at a CR that was the block's last byte
+    std::string carry_;     // a line that spans blocks
+    std::uint64_t consumed_ = 0;
+};
+
+/// Reads every line of `path` with LineReader and returns them; for small files (configuration,
+/// definition files).
+std::vector<std::string> read_all_lines(const std::string& path);
+
+}  // namespace qvr

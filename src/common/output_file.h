@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qvr {
+
+/// A file written from the start through a large buffer. Every failure (cannot create, disk full) throws
+/// FileError with the system's message and the file's path.
+class OutputFile {
+public:
+    /// Creates `path`, or empties it when it exists.
+    explicit OutputFile(const std::string& path);
+    ~OutputFile();
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    void write(std::string_view bytes);
+    /// Writes `bytes` followed by the program's line end, CR LF.
+    void write_line(std::string_view bytes);
+    /// Writes `bytes` at `offset` from the start, after flushing what is buffered (for headers whose
+    /// figures are known only at the end).
+    void write_at(std::uint64_t offset, std::string_view bytes);
+    /// Flushes and closes; throws when the data could not all be written.
+    void close();
+
+    const std::string& path() const { return path_; }
+
+protected:
+    OutputFile(int fd, std::string path);
+    void flush();
+    int fd_ = -1;
+
+private:
+    std::string path_;
+    std::vector<char> buffer_;
+    std::size_t used_ = 0;
+};
+
+/// Writes a file that replaces `target` only when it is complete: the bytes go to a temporary file beside
+/// it, which commit() renames over the target. Destroyed without commit() (a failure, an exception), it
+/// removes the temporary file and the target stays as it was.
+class SafeFileWriter : public OutputFile {
+public:
+    /// Throws FileError "Cannot create file <target>..." when no file can be made beside the target.
+    explicit SafeFileWriter(const std::string& target);
+    ~SafeFileWriter();
+
+    /// Closes the temporary file and renames it over the target.
+    void commit();
+
+    const std::string& target() const { return target_; }
+
+private:
+    struct TempFile {
+        int fd;
+        std::string path;
+    };
+    /// Opens a new temporary file beside `target`, named after it so that a stray one is recognisable.
+    static TempFile make_temp_beside(const std::string& target);
+    SafeFileWriter(const std::string& target, TempFile temp);
+
+    std::string target_;
+    std::string temp_path_;
+    bool committed_ = false;
+};
+
+/// Replaces `target` by `bytes` safely (see SafeFileWriter).
+void replace_file_safely(const std::string& target, std::string_view bytes);
+
+}  // namespace qvr

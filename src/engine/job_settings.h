@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace qvr {
+
+/// One job's settings as the General data window holds them, read into plain values when a command runs.
+struct JobSettings {
+    std::string input_path;
+    std::string separator_text = ";";  ///< the separator box as it reads ("<Tab>" while the tab box is on)
+    bool tab_separator = false;
+    std::string definition_file_name = "<none>";
+    bool fast = false;
+    std::string output_path;
+    std::string sample_text = "0";
+    bool header = true;
+    bool sorted = false;
+    bool unique = false;
+    bool trim = false;
+    bool numbers = false;
+    std::string lower_bound;
+    std::string upper_bound;
+    std::string contains;
+
+    /// The text put between two fields: a tab while the tab separator is on, else the box's text.
+    std::string separator() const { return tab_separator ? std::string("\t") : separator_text; }
+
+    /// The most lines that may pass the filter; 0 or less means no limit.
+    std::int32_t sample_size() const;
+};
+
+}  // namespace qvr

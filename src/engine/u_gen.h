@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QColor>
+#include <QWidget>
+#include <memory>
+
+#include "engine/job_settings.h"
+
+namespace Ui {
+class Tfrm_gen;
+}
+
+namespace qvr {
+
+class Tmdi_qvr;
+
+/// The General data window: the job settings as the contents of its controls, the rules that keep the
+/// options consistent while they are edited, and the progress gauge of the runs.
+class Tfrm_gen : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit Tfrm_gen(Tmdi_qvr& main);
+    ~Tfrm_gen() override;
+
+    const Ui::Tfrm_gen& ui() const { return *ui_; }
+
+    /// The settings as the controls hold them now.
+    JobSettings settings() const;
+
+    void set_input_path(const std::string& path);
+    void set_output_path(const std::string& path);
+    void set_definition_file_name(const std::string& name);
+    void set_sample_text(const std::string& text);
+
+    /// Switching a tick box by program applies the editing rules exactly as a click does.
+    void set_fast(bool on);
+    void set_header(bool on);
+    void set_sorted(bool on);
+    void set_unique(bool on);
+
+    /// The progress gauge: shown or hidden, bar colour, position held within 0 to 100. The gauge repaints
+    /// at once when its position changes, since the runs do not let the event loop run.
+    void show_gauge(bool visible);
+    void set_gauge_colour(const QColor& colour);
+    void set_gauge(int position);
+    int gauge() const;
+
+public slots:
+    void chk_dlmClick();
+    void chk_qckClick();
+    void chk_sortClick();
+    void chk_unikClick();
+
+private:
+    void set_fonts();
+
+    Tmdi_qvr& main_;
+    std::unique_ptr<Ui::Tfrm_gen> ui_;
+};
+
+}  // namespace qvr

@@ -1,0 +1,100 @@
+#include "fields/field_table.h"
+
+#include <cstdint>
+#include <limits>
+
+#include "common/whole_number.h"
+
+namespace qvr {
+
+namespace {
+const std::array<std::string, FieldTable::kColumns> kHeader = {"Field", "Start position", "Length", "End position"};
+const std::array<std::string, FieldTable::kColumns> kDefaultRow = {"1st field", "1", "10", "10"};
+constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
+constexpr std::int64_t kMin = std::numeric_limits<std::int32_t>::min();
+
+std::int64_t clamp32(std::int64_t v) { return v > kMax ? kMax : (v < kMin ? kMin : v); }
+}  // namespace
+
+FieldTable::FieldTable() { rows_.push_back(kDefaultRow); }
+
+const std::string& FieldTable::cell(int column, int row) const {
+    if (row == 0) return kHeader.at(static_cast<std::size_t>(column));
+    return rows_.at(static_cast<std::size_t>(row - 1)).at(static_cast<std::size_t>(column));
+}
+
+void FieldTable::set_cell(int column, int row, std::string text) {
+    rows_.at(static_cast<std::size_t>(row - 1)).at(static_cast<std::size_t>(column)) = std::move(text);
+    if (listener_) listener_->cell_changed(column, row);
+}
+
+void FieldTable::reset() {
+    if (listener_) listener_->table_reset();
+}
+
+void FieldTable::set_row_count(int n) {
+    rows_.resize(static_cast<std::size_t>(n < 0 ? 0 : n));
+    reset();
+}
+
+void FieldTable::insert_row(int row) {
+    rows_.insert(rows_.begin() + (row - 1), Row{});
+    reset();
+}
+
+void FieldTable::delete_row(int row) {
+    rows_.erase(rows_.begin() + (row - 1));
+    reset();
+}
+
+void FieldTable::reset_to_default() {
+    rows_.assign(1, kDefaultRow);
+    reset();
+}
+
+void FieldTable::commit_row(int row, int edited_column) {
+    if (edited_column == kName) return;
+    std::int64_t s = whole_number_or_zero(cell(kStart, row));
+    std::int64_t l = whole_number_or_zero(cell(kLength, row));
+    std::int64_t e = whole_number_or_zero(cell(kEnd, row));
+    if (s == 0) s = 1;
+    // The sums are taken on 64 bits; when the derived number would leave the 32-bit range it is held at
+    // the range's edge and the edited pair follows from it, so that end = start + length - 1 still holds
+    // and every cell reads back as the number it shows.
+    if (edited_column == kStart || edited_column == kLength) {
+        if (l == 0) l = 1;
+        e = clamp32(s + l - 1);
+        l = e - s + 1;
+    } else {
+        if (e < s) e = s;
+        l = clamp32(e - s + 1);
+        e = s + l - 1;
+    }
+    set_cell(kStart, row, decimal_text(s));
+    set_cell(kLength, row, decimal_text(l));
+    set_cell(kEnd, row, decimal_text(e));
+}
+
+int FieldTable::first_unusable_row() const {
+    for (int row = 1; row <= row_count(); ++row) {
+        if (whole_number_or_zero(cell(kStart, row)) == 0 || whole_number_or_zero(cell(kLength, row)) == 0)
+            return row;
+    }
+    return 0;
+}
+
+std::vector<FieldSlice> FieldTable::slices() const {
+    std::vector<FieldSlice> out;
+    out.reserve(rows_.size());
+    for (const Row& r : rows_) out.push_back({whole_number_or_zero(r[kStart]), whole_number_or_zero(r[kLength])});
+    return out;
+}
+
+std::vector<std::string> FieldTable::names() const {
+    std::vector<std::string> out;
+    out.reserve(rows_.size());
+    for (const Row& r : rows_) out.push_back(r[kName]);
+    return out;
+}
+
+}  // namespace qvr

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace qvr {
+
+/// Told of every change of a FieldTable, so that a grid showing it stays current without a copy.
+class FieldTableListener {
+public:
+    virtual ~FieldTableListener() = default;
+    virtual void cell_changed(int column, int row) = 0;
+    /// Any change of the row count or of many rows at once.
+    virtual void table_reset() = 0;
+};
+
+/// One field's slice of an input line, as cutting uses it.
+struct FieldSlice {
+    std::int32_t start;
+    std::int32_t length;
+};
+
+/// The field table: rows of four text cells (name, start position, length, end position) with a header
+/// row 0. Numbers are kept as the texts the user sees and read by the whole-number reading when used.
+class FieldTable {
+public:
+    static constexpr int kColumns = 4;
+    enum Column { kName = 0, kStart = 1, kLength = 2, kEnd = 3 };
+
+    /// Holds the default table: one row "1st field", "1", "10", "10".
+    FieldTable();
+
+    /// Number of data rows (the header row not counted); at least one in normal use.
+    int row_count() const { return static_cast<int>(rows_.size()); }
+
+    /// Text of a cell; row 0 gives the header texts.
+    const std::string& cell(int column, int row) const;
+
+    /// Replaces a data cell's text: no check, no derivation.
+    void set_cell(int column, int row, std::string text);
+
+    /// Keeps rows 1 to n; rows added at the end are empty.
+    void set_row_count(int n);
+
+    /// Inserts an empty row before data row `row` (row_count() + 1 appends).
+    void insert_row(int row);
+
+    /// Removes data row `row`.
+    void delete_row(int row);
+
+    /// Back to the default table.
+    void reset_to_default();
+
+    /// Derives the numbers of a row after the user pressed Enter in `edited_column`: zero start or length
+    /// becomes 1, and the end (or the length, when the end was edited) follows from the other two.
+    void commit_row(int row, int edited_column);
+
+    /// The first data row whose start position or length reads as 0, or 0 when every row may be used.
+    int first_unusable_row() const;
+
+    /// Start and length of every row, in table order, by the whole-number reading.
+    std::vector<FieldSlice> slices() const;
+
+    /// The names of every row, in table order.
+    std::vector<std::string> names() const;
+
+    void set_listener(FieldTableListener* listener) { listener_ = listener; }
+
+private:
+    using Row = std::array<std::string, kColumns>;
+    std::vector<Row> rows_;
+    FieldTableListener* listener_ = nullptr;
+    void reset();
+};
+
+}  // namespace qvr

@@ -1,0 +1,143 @@
+#include "shell/qt_desktop.h"
+
+#include <QDesktopServices>
+#include <QDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "common/file_error.h"
+#include "shell/program_values.h"
+#include "shell/widget_text.h"
+
+namespace qvr {
+
+QString box_caption(BoxKind kind) {
+    switch (kind) {
+        case BoxKind::information:
+            return QStringLiteral("Information");
+        case BoxKind::confirmation:
+            return QStringLiteral("Confirm");
+        case BoxKind::warning:
+            return QStringLiteral("Warning");
+        case BoxKind::error:
+            return QStringLiteral("Error");
+        case BoxKind::general_error:
+            break;
+    }
+    return QString::fromLatin1(kApplicationTitle);
+}
+
+void show_general_error(Desktop& desktop, const std::string& system_message) {
+    desktop.message_box(BoxKind::general_error, to_widget_text(with_full_stop(system_message)), kOk);
+}
+
+QString qt_name_filter(const QString& filter) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+        filters << parts[i] + QStringLiteral(" (") + QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')) +
+                       QStringLiteral(")");
+    return filters.join(QStringLiteral(";;"));
+}
+
+BoxButton QtDesktop::message_box(BoxKind kind, const QString& text, int buttons) {
+    QMessageBox::Icon icon = QMessageBox::Information;
+    if (kind == BoxKind::confirmation) icon = QMessageBox::Question;
+    if (kind == BoxKind::warning) icon = QMessageBox::Warning;
+    if (kind == BoxKind::error || kind == BoxKind::general_error) icon = QMessageBox::Critical;
+    QMessageBox box(icon, box_caption(kind), text, QMessageBox::NoButton, parent_);
+    QAbstractButton* yes = nullptr;
+    QAbstractButton* no = nullptr;
+    QAbstractButton* ok = nullptr;
+    QAbstractButton* cancel = nullptr;
+    if (buttons & kYes) yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
+    if (buttons & kNo) no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
+    if (buttons & kOk || buttons == kNoButton) ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    if (buttons & kCancel) cancel = box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    box.exec();
+    QAbstractButton* clicked = box.clickedButton();
+    if (clicked && clicked == yes) return kYes;
+    if (clicked && clicked == no) return kNo;
+    if (clicked && clicked == cancel) return kCancel;
+    if (clicked && clicked == ok) return kOk;
+    // Closed by Escape or the close box: the most cautious answer the box offers.
+    if (no) return kNo;
+    if (cancel) return kCancel;
+    return kOk;
+}
+
+QString QtDesktop::input_box(const QString& caption, const QString& prompt, const QString& initial) {
+    bool ok = false;
+    QString answer = QInputDialog::getText(parent_, caption, prompt, QLineEdit::Normal, initial, &ok);
+    return ok ? answer : initial;
+}
+
+namespace {
+bool run_file_dialog(QWidget* parent, FileDialogState& state, QFileDialog::AcceptMode mode) {
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setNameFilter(qt_name_filter(state.filter));
+    if (!state.default_ext.isEmpty()) dialog.setDefaultSuffix(state.default_ext);
+    QString dir = state.initial_dir;
+    if (!state.file_name.isEmpty()) {
+        QFileInfo info(state.file_name);
+        if (info.isAbsolute()) dir = info.absolutePath();
+        dialog.selectFile(info.fileName());
+    }
+    if (!dir.isEmpty()) dialog.setDirectory(dir);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+    state.file_name = dialog.selectedFiles().constFirst();
+    return true;
+}
+}  // namespace
+
+bool QtDesktop::open_file(FileDialogState& state) { return run_file_dialog(parent_, state, QFileDialog::AcceptOpen); }
+
+bool QtDesktop::save_file(FileDialogState& state) { return run_file_dialog(parent_, state, QFileDialog::AcceptSave); }
+
+bool QtDesktop::choose_font(FontChoice& font) {
+    bool ok = false;
+    QFont chosen = QFontDialog::getFont(&ok, QFont(font.family, font.point_size), parent_, QString(),
+                                        QFontDialog::MonospacedFonts);
+    if (!ok) return false;
+    font.family = chosen.family();
+    font.point_size = chosen.pointSize();
+    return true;
+}
+
+bool QtDesktop::choose_printer(QPrinter& printer) {
+    QPrintDialog dialog(&printer, parent_);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void QtDesktop::open_link(const QString& link) { QDesktopServices::openUrl(QUrl(link)); }
+
+void QtDesktop::show_help(const QString& file, const QString& anchor) {
+    auto* viewer = new QDialog(parent_);
+    viewer->setAttribute(Qt::WA_DeleteOnClose);
+    viewer->setWindowTitle(QStringLiteral("Quarvel help"));
+    viewer->resize(720, 560);
+    auto* layout = new QVBoxLayout(viewer);
+    auto* browser = new QTextBrowser(viewer);
+    browser->setObjectName(QStringLiteral("help_browser"));
+    layout->addWidget(browser);
+    QUrl url = QUrl::fromLocalFile(file);
+    url.setFragment(anchor);
+    if (QFileInfo::exists(file)) {
+        browser->setSource(url);
+    } else {
+        browser->setPlainText(QStringLiteral("The help file %1 cannot be found.").arg(file));
+    }
+    viewer->show();
+}
+
+}  // namespace qvr

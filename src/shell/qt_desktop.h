@@ -1,0 +1,32 @@
+#pragma once
+
+#include "shell/desktop.h"
+
+class QWidget;
+
+namespace qvr {
+
+/// The desktop layer on the real desktop: Qt's boxes and dialogs, the desktop's link handler.
+class QtDesktop : public Desktop {
+public:
+    /// Boxes and dialogs are modal over `parent` (the main window), which may be set after creation.
+    explicit QtDesktop(QWidget* parent = nullptr) : parent_(parent) {}
+    void set_parent(QWidget* parent) { parent_ = parent; }
+
+    BoxButton message_box(BoxKind kind, const QString& text, int buttons) override;
+    QString input_box(const QString& caption, const QString& prompt, const QString& initial) override;
+    bool open_file(FileDialogState& state) override;
+    bool save_file(FileDialogState& state) override;
+    bool choose_font(FontChoice& font) override;
+    bool choose_printer(QPrinter& printer) override;
+    void open_link(const QString& link) override;
+    void show_help(const QString& file, const QString& anchor) override;
+
+private:
+    QWidget* parent_;
+};
+
+/// "Text file|*.txt" (description, bar, pattern, possibly repeated) as a Qt name filter list.
+QString qt_name_filter(const QString& filter);
+
+}  // namespace qvr

@@ -1,0 +1,155 @@
+#include "shell/u_qvr32.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScreen>
+
+#include "common/file_error.h"
+#include "engine/u_gen.h"
+#include "fields/u_dlm.h"
+#include "input/u_inp.h"
+#include "input/u_view.h"
+#include "shell/u_log.h"
+#include "shell/widget_text.h"
+#include "ui_u_qvr32.h"
+
+namespace qvr {
+
+namespace {
+constexpr int kMainWidth = 729;
+constexpr int kMainHeight = 519;
+}  // namespace
+
+Tmdi_qvr::Tmdi_qvr(Desktop& desktop, const std::string& program_dir, QWidget* parent)
+    : QMainWindow(parent), desktop_(desktop), ui_(std::make_unique<Ui::Tmdi_qvr>()) {
+    ui_->setupUi(this);
+    values_.program_dir = program_dir;
+    ui_->mdi_area->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
+    FormCreate();
+    connect_menu();
+    create_children();
+}
+
+Tmdi_qvr::~Tmdi_qvr() = default;
+
+void Tmdi_qvr::FormCreate() {
+    // The log path and the dialogs' folder are set even when the configuration file fails, since the
+    // rest of the program relies on them.
+    try {
+        apply_config_file(values_.program_dir + "QVR32.CFG", values_.links);
+    } catch (const FileError& e) {
+        show_general_error(desktop_, e.what());
+    }
+    setWindowTitle(windowTitle() + QString::fromLatin1(kVersionSuffix));
+    opdlg_file.filter = QStringLiteral("Text file|*.txt");
+    opdlg_file.initial_dir = to_widget_text(values_.program_dir);
+    SVDLG_FILE.initial_dir = to_widget_text(values_.program_dir);
+    values_.log_path = values_.program_dir + "QVR32.LOG";
+
+    resize(kMainWidth, kMainHeight);
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect area = screen->availableGeometry();
+        move(area.center() - QPoint(kMainWidth / 2, kMainHeight / 2));
+    }
+}
+
+QMdiSubWindow* Tmdi_qvr::add_child(QWidget* child) {
+    QMdiSubWindow* frame = ui_->mdi_area->addSubWindow(child);
+    frame->setObjectName(child->objectName() + QStringLiteral("_frame"));
+    frame->setWindowTitle(child->windowTitle());
+    // The frame carries the child's caption, which the child may change later (the view window does).
+    connect(child, &QWidget::windowTitleChanged, frame, &QWidget::setWindowTitle);
+    frame->show();
+    return frame;
+}
+
+void Tmdi_qvr::create_children() {
+    frm_view = new Tfrm_view(*this);
+    add_child(frm_view)->showMinimized();
+    frm_dlm = new Tfrm_dlm(*this);
+    add_child(frm_dlm)->showMinimized();
+    frm_inp = new Tfrm_inp(*this);
+    frm_log = new Tfrm_log(*this);
+    add_child(frm_log)->showNormal();
+    frm_gen = new Tfrm_gen(*this);
+    QMdiSubWindow* gen = add_child(frm_gen);
+    gen->showMaximized();
+    ui_->mdi_area->setActiveSubWindow(gen);
+}
+
+QMdiSubWindow* Tmdi_qvr::frame_of(QWidget* child) const {
+    return child ? qobject_cast<QMdiSubWindow*>(child->parentWidget()) : nullptr;
+}
+
+void Tmdi_qvr::arrange(QWidget* maximized, std::initializer_list<QWidget*> minimized, bool maximize_first) {
+    QMdiSubWindow* target = frame_of(maximized);
+    if (maximize_first) target->showMaximized();
+    for (QWidget* w : minimized) frame_of(w)->showMinimized();
+    if (!maximize_first) target->showMaximized();
+    ui_->mdi_area->setActiveSubWindow(target);
+}
+
+void Tmdi_qvr::show_general_data() { arrange(frm_gen, {frm_log, frm_view, frm_dlm}, false); }
+void Tmdi_qvr::show_fields_definition() { arrange(frm_dlm, {frm_log, frm_view, frm_gen}, false); }
+void Tmdi_qvr::show_view_window() { arrange(frm_view, {frm_log, frm_dlm, frm_gen}, false); }
+void Tmdi_qvr::show_previous_jobs() { arrange(frm_log, {frm_dlm, frm_gen, frm_view}, true); }
+
+void Tmdi_qvr::connect_menu() {
+    const Ui::Tmdi_qvr& u = *ui_;
+    const std::pair<QAction*, void (Tmdi_qvr::*)()> commands[] = {
+        {u.mnu_inp, &Tmdi_qvr::mnu_inpClick},   {u.mnu_ana, &Tmdi_qvr::mnu_anaClick},
+        {u.mnu_out, &Tmdi_qvr::mnu_outClick},   {u.mnu_go, &Tmdi_qvr::mnu_goClick},
+        {u.mnu_dbf, &Tmdi_qvr::mnu_dbfClick},   {u.mnu_end, &Tmdi_qvr::mnu_endClick},
+        {u.mnu_fdn, &Tmdi_qvr::mnu_fdnClick},   {u.mnu_def, &Tmdi_qvr::mnu_defClick},
+        {u.Recall1, &Tmdi_qvr::Recall1Click},   {u.SaveAs1, &Tmdi_qvr::SaveAs1Click},
+        {u.mnu_rvw, &Tmdi_qvr::mnu_rvwClick},   {u.mnu_sel, &Tmdi_qvr::mnu_selClick},
+        {u.mnu_cpy, &Tmdi_qvr::mnu_cpyClick},   {u.mnu_pri, &Tmdi_qvr::mnu_priClick},
+        {u.mnu_lvw, &Tmdi_qvr::mnu_lvwClick},   {u.mnu_lsa, &Tmdi_qvr::mnu_lsaClick},
+        {u.mnu_lcp, &Tmdi_qvr::mnu_lcpClick},   {u.mnu_lpt, &Tmdi_qvr::mnu_lptClick},
+        {u.mnu_lsv, &Tmdi_qvr::mnu_lsvClick},   {u.Resize1, &Tmdi_qvr::Resize1Click},
+        {u.mnu_sge, &Tmdi_qvr::mnu_sgeClick},   {u.mnu_vde, &Tmdi_qvr::mnu_vdeClick},
+        {u.mnu_vwi, &Tmdi_qvr::mnu_vwiClick},   {u.mnu_wid, &Tmdi_qvr::mnu_widClick},
+        {u.mnu_wvr, &Tmdi_qvr::mnu_wvrClick},   {u.mnu_log, &Tmdi_qvr::mnu_logClick},
+        {u.mnu_idx, &Tmdi_qvr::mnu_idxClick},   {u.mnu_web, &Tmdi_qvr::mnu_webClick},
+        {u.mnu_wmc, &Tmdi_qvr::mnu_wmcClick},   {u.mnu_mail, &Tmdi_qvr::mnu_mailClick},
+        {u.mnu_abt, &Tmdi_qvr::mnu_abtClick},
+    };
+    for (const auto& [action, slot] : commands) connect(action, &QAction::triggered, this, slot);
+    // Shortcuts work from every child window of the frame.
+    for (QAction* action : findChildren<QAction*>()) action->setShortcutContext(Qt::ApplicationShortcut);
+    // The Result menu starts disabled as a whole; the first finished run enables it.
+    u.pdn_res->menuAction()->setEnabled(false);
+}
+
+void Tmdi_qvr::mnu_outClick() {
+    show_general_data();
+    SVDLG_FILE.filter = QStringLiteral("Result file|*.qvo");
+    SVDLG_FILE.default_ext = QStringLiteral("qvo");
+    if (desktop_.save_file(SVDLG_FILE)) frm_gen->set_output_path(from_widget_text(SVDLG_FILE.file_name));
+}
+
+void Tmdi_qvr::mnu_endClick() { end_program(); }
+
+void Tmdi_qvr::end_program() {
+    if (ended_) return;
+    ended_ = true;
+    frm_log->save_job_log();
+    emit program_ended(1);
+}
+
+void Tmdi_qvr::closeEvent(QCloseEvent* event) {
+    end_program();
+    event->accept();
+}
+
+void Tmdi_qvr::mnu_defClick() { show_fields_definition(); }
+void Tmdi_qvr::mnu_lvwClick() { show_previous_jobs(); }
+void Tmdi_qvr::mnu_sgeClick() { show_general_data(); }
+void Tmdi_qvr::mnu_vdeClick() { show_fields_definition(); }
+void Tmdi_qvr::mnu_logClick() { show_previous_jobs(); }
+
+void Tmdi_qvr::Resize1Click() { resize(kMainWidth, kMainHeight); }
+
+}  // namespace qvr

@@ -1,0 +1,122 @@
+#pragma once
+
+#include <QMainWindow>
+#include <memory>
+
+#include "shell/desktop.h"
+#include "shell/program_values.h"
+
+class QMdiSubWindow;
+
+namespace Ui {
+class Tmdi_qvr;
+}
+
+namespace qvr {
+
+class Tfrm_view;
+class Tfrm_dlm;
+class Tfrm_inp;
+class Tfrm_log;
+class Tfrm_gen;
+
+/// The main window: menu bar, the four child windows and the filling-mode dialog, the shared dialogs'
+/// state and the values the whole program shares. Each menu command is one slot; the commands of a
+/// subsystem are defined in that subsystem's folder (u_qvr32_*.cpp).
+class Tmdi_qvr : public QMainWindow {
+    Q_OBJECT
+
+public:
+    /// Starts the program's windows: reads the configuration file in `program_dir` (ending in "/"), then
+    /// creates the child windows in their order. Every box and dialog goes through `desktop`.
+    Tmdi_qvr(Desktop& desktop, const std::string& program_dir, QWidget* parent = nullptr);
+    ~Tmdi_qvr() override;
+
+    Desktop& desktop() { return desktop_; }
+    ProgramValues& values() { return values_; }
+    const Ui::Tmdi_qvr& ui() const { return *ui_; }
+
+    // The windows, each created once at start-up and living until the end.
+    Tfrm_view* frm_view = nullptr;
+    Tfrm_dlm* frm_dlm = nullptr;
+    Tfrm_inp* frm_inp = nullptr;
+    Tfrm_log* frm_log = nullptr;
+    Tfrm_gen* frm_gen = nullptr;
+
+    // The shared dialogs keep their settings between uses.
+    FileDialogState opdlg_file;
+    FileDialogState SVDLG_FILE;
+    FontChoice dlgfnt_out{QStringLiteral("MS Sans Serif"), 8};
+
+    /// The four ways of showing a child window: the target maximized, the other three minimized.
+    void show_general_data();
+    void show_fields_definition();
+    void show_view_window();
+    void show_previous_jobs();
+
+    /// The sub-window that frames a child window (for its state, position and size).
+    QMdiSubWindow* frame_of(QWidget* child) const;
+
+    /// Ends the program: saves the job log, then asks for the end with exit status 1.
+    void end_program();
+
+signals:
+    /// The program asks to end with this exit status; main() ends the event loop with it.
+    void program_ended(int status);
+
+public slots:
+    // File
+    void mnu_inpClick();
+    void mnu_anaClick();
+    void mnu_outClick();
+    void mnu_goClick();
+    void mnu_dbfClick();
+    void mnu_endClick();
+    // Fields definition
+    void mnu_fdnClick();
+    void mnu_defClick();
+    void Recall1Click();
+    void SaveAs1Click();
+    // Result
+    void mnu_rvwClick();
+    void mnu_selClick();
+    void mnu_cpyClick();
+    void mnu_priClick();
+    // Log
+    void mnu_lvwClick();
+    void mnu_lsaClick();
+    void mnu_lcpClick();
+    void mnu_lptClick();
+    void mnu_lsvClick();
+    // Window
+    void Resize1Click();
+    void mnu_sgeClick();
+    void mnu_vdeClick();
+    void mnu_vwiClick();
+    void mnu_widClick();
+    void mnu_wvrClick();
+    void mnu_logClick();
+    // Help
+    void mnu_idxClick();
+    void mnu_webClick();
+    void mnu_wmcClick();
+    void mnu_mailClick();
+    void mnu_abtClick();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormCreate();
+    void create_children();
+    void connect_menu();
+    QMdiSubWindow* add_child(QWidget* child);
+    void arrange(QWidget* maximized, std::initializer_list<QWidget*> minimized, bool maximize_first);
+
+    Desktop& desktop_;
+    std::unique_ptr<Ui::Tmdi_qvr> ui_;
+    ProgramValues values_;
+    bool ended_ = false;
+};
+
+}  // namespace qvr

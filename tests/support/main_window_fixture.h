@@ -1,0 +1,52 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QWidget>
+#include <memory>
+
+#include "shell/u_qvr32.h"
+#include "support/scripted_desktop.h"
+#include "support/temp_dir.h"
+
+namespace qvr::test {
+
+/// A test that starts the whole program window in a fresh program folder with the scripted desktop.
+class MainWindowTest : public ::testing::Test {
+protected:
+    /// Starts the program; files put into `program` before (QVR32.CFG, QVR32.LOG) are read as at a start.
+    void start() {
+        mdi = std::make_unique<Tmdi_qvr>(desktop, program.path());
+        QObject::connect(mdi.get(), &Tmdi_qvr::program_ended, [this](int status) { exit_status = status; });
+        mdi->show();
+    }
+
+    void TearDown() override {
+        mdi.reset();
+        desktop.verify();
+    }
+
+    /// The child of `parent` (the main window by default) named `name`; fails the test when missing.
+    template <class T>
+    T* find(const char* name, QObject* parent = nullptr) {
+        T* found = (parent ? parent : mdi.get())->findChild<T*>(QString::fromLatin1(name));
+        if (!found) ADD_FAILURE() << "no " << name;
+        return found;
+    }
+
+    /// Picks a menu item, as a click or its shortcut would.
+    void pick(const char* menu_item) {
+        QAction* action = find<QAction>(menu_item);
+        ASSERT_TRUE(action->isEnabled()) << menu_item << " is disabled";
+        action->trigger();
+    }
+
+    TempDir program;
+    TempDir data;
+    ScriptedDesktop desktop;
+    std::unique_ptr<Tmdi_qvr> mdi;
+    int exit_status = -1;
+};
+
+}  // namespace qvr::test

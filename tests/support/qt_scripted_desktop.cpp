@@ -1,0 +1,178 @@
+#include <gtest/gtest.h>
+
+#include <QPrinter>
+
+#include "support/scripted_desktop.h"
+
+namespace qvr::test {
+
+namespace {
+const char* what_name(int what) {
+    static const char* names[] = {"message box", "input box", "open dialog", "save dialog",
+                                  "font dialog", "print dialog", "link", "help"};
+    return names[what];
+}
+}  // namespace
+
+ScriptedDesktop::~ScriptedDesktop() { verify(); }
+
+void ScriptedDesktop::verify() {
+    for (const Expectation& e : queue_)
+        ADD_FAILURE() << "expected " << what_name(static_cast<int>(e.what)) << " was never shown: "
+                      << e.text.toStdString();
+    queue_.clear();
+}
+
+std::optional<ScriptedDesktop::Expectation> ScriptedDesktop::take(What what, const QString& shown) {
+    if (queue_.empty()) {
+        ADD_FAILURE() << "unexpected " << what_name(static_cast<int>(what)) << ": " << shown.toStdString();
+        return std::nullopt;
+    }
+    Expectation e = queue_.front();
+    if (e.what != what) {
+        ADD_FAILURE() << "expected " << what_name(static_cast<int>(e.what)) << " \"" << e.text.toStdString()
+                      << "\" but got " << what_name(static_cast<int>(what)) << ": " << shown.toStdString();
+        return std::nullopt;
+    }
+    queue_.pop_front();
+    return e;
+}
+
+void ScriptedDesktop::expect_box(BoxKind kind, const QString& text, int buttons, BoxButton answer) {
+    Expectation e;
+    e.what = What::box;
+    e.kind = kind;
+    e.text = text;
+    e.buttons = buttons;
+    e.answer = answer;
+    queue_.push_back(e);
+}
+
+void ScriptedDesktop::expect_general_error_starting(const QString& prefix) {
+    expect_box(BoxKind::general_error, prefix, kOk, kOk);
+    queue_.back().prefix_only = true;
+}
+
+void ScriptedDesktop::expect_input(const QString& caption, const QString& prompt, const QString& initial,
+                                   std::optional<QString> answer) {
+    Expectation e;
+    e.what = What::input;
+    e.text = caption;
+    e.prompt = prompt;
+    e.initial = initial;
+    e.path = std::move(answer);
+    queue_.push_back(e);
+}
+
+void ScriptedDesktop::expect_open(std::optional<QString> path) {
+    Expectation e;
+    e.what = What::open;
+    e.path = std::move(path);
+    queue_.push_back(e);
+}
+
+void ScriptedDesktop::expect_save(std::optional<QString> path) {
+    Expectation e;
+    e.what = What::save;
+    e.path = std::move(path);
+    queue_.push_back(e);
+}
+
+void ScriptedDesktop::expect_font(std::optional<FontChoice> font) {
+    Expectation e;
+    e.what = What::font;
+    e.font = std::move(font);
+    queue_.push_back(e);
+}
+
+void ScriptedDesktop::expect_print(std::optional<QString> pdf_path) {
+    Expectation e;
+    e.what = What::print;
+    e.path = std::move(pdf_path);
+    queue_.push_back(e);
+}
+
+void ScriptedDesktop::expect_link(const QString& link) {
+    Expectation e;
+    e.what = What::link;
+    e.text = link;
+    queue_.push_back(e);
+}
+
+void ScriptedDesktop::expect_help(const QString& file, const QString& anchor) {
+    Expectation e;
+    e.what = What::help;
+    e.text = file;
+    e.prompt = anchor;
+    queue_.push_back(e);
+}
+
+BoxButton ScriptedDesktop::message_box(BoxKind kind, const QString& text, int buttons) {
+    auto e = take(What::box, box_caption(kind) + QStringLiteral(": ") + text);
+    if (!e) return (buttons & kNo) ? kNo : ((buttons & kCancel) ? kCancel : kOk);
+    EXPECT_EQ(box_caption(e->kind), box_caption(kind)) << text.toStdString();
+    if (e->prefix_only) {
+        EXPECT_TRUE(text.startsWith(e->text)) << text.toStdString() << " does not start with " << e->text.toStdString();
+    } else {
+        EXPECT_EQ(e->text, text);
+    }
+    EXPECT_EQ(e->buttons, buttons) << text.toStdString();
+    return e->answer;
+}
+
+QString ScriptedDesktop::input_box(const QString& caption, const QString& prompt, const QString& initial) {
+    auto e = take(What::input, caption + QStringLiteral(": ") + prompt);
+    if (!e) return initial;
+    EXPECT_EQ(e->text, caption);
+    EXPECT_EQ(e->prompt, prompt);
+    EXPECT_EQ(e->initial, initial);
+    return e->path.value_or(initial);
+}
+
+bool ScriptedDesktop::open_file(FileDialogState& state) {
+    dialog_states_.push_back(state);
+    auto e = take(What::open, state.filter);
+    if (!e || !e->path) return false;
+    state.file_name = *e->path;
+    return true;
+}
+
+bool ScriptedDesktop::save_file(FileDialogState& state) {
+    dialog_states_.push_back(state);
+    auto e = take(What::save, state.filter);
+    if (!e || !e->path) return false;
+    state.file_name = *e->path;
+    return true;
+}
+
+bool ScriptedDesktop::choose_font(FontChoice& font) {
+    fonts_offered_.push_back(font);
+    auto e = take(What::font, font.family);
+    if (!e || !e->font) return false;
+    font = *e->font;
+    return true;
+}
+
+bool ScriptedDesktop::choose_printer(QPrinter& printer) {
+    auto e = take(What::print, QStringLiteral("print"));
+    if (!e || !e->path) return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(*e->path);
+    return true;
+}
+
+void ScriptedDesktop::open_link(const QString& link) {
+    auto e = take(What::link, link);
+    if (e) {
+        EXPECT_EQ(e->text, link);
+    }
+}
+
+void ScriptedDesktop::show_help(const QString& file, const QString& anchor) {
+    auto e = take(What::help, file);
+    if (!e) return;
+    EXPECT_EQ(e->text, file);
+    EXPECT_EQ(e->prompt, anchor);
+}
+
+}  // namespace qvr::test

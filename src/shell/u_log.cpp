@@ -10,6 +10,8 @@ Tfrm_log::Tfrm_log(Tmdi_qvr& main) : main_(main) {
     resize(707, 494);
 }
 
+void Tfrm_log::add_job_line() {}
+
 void Tfrm_log::save_job_log() {}
 
 }  // namespace qvr

@@ -10,13 +10,17 @@ class Tmdi_qvr;
 class Tfrm_log : public QWidget {
     Q_OBJECT
 
-public:
+  public:
     explicit Tfrm_log(Tmdi_qvr& main);
+
+    /// Puts the summary line of the run that just finished (from the job settings and the clock) above
+    /// all earlier lines. Does not write the file.
+    void add_job_line();
 
     /// Writes the whole job log to the log file.
     void save_job_log();
 
-private:
+  private:
     Tmdi_qvr& main_;
 };
 

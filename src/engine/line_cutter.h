@@ -1,0 +1,45 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "fields/field_table.h"
+
+namespace qvr {
+
+/// The slice of `line` that a field covers: from column max(start, 1), at most `length` bytes, fewer when
+/// the line ends earlier, none when the length is 0 or less or the line ends before the start.
+std::string_view field_slice(std::string_view line, FieldSlice slice);
+
+/// `text` without its leading and trailing bytes of code 32 or less (blanks, tabs, other controls).
+std::string_view trim_blanks(std::string_view text);
+
+/// Cuts input lines into the fields of a field table and joins them by a separator: the cut line.
+class LineCutter {
+  public:
+    LineCutter(std::vector<FieldSlice> slices, std::string separator, bool trim);
+
+    /// The cut line of `line`, written into `out` (its former content dropped, its memory reused).
+    void cut(std::string_view line, std::string& out) const;
+
+    const std::vector<FieldSlice>& slices() const { return slices_; }
+
+  private:
+    std::vector<FieldSlice> slices_;
+    std::string separator_;
+    bool trim_;
+};
+
+/// The three tests a cut line must pass to reach the result, on bytes and case-sensitive: it contains the
+/// contains text (when there is one), is not below the lower bound, and not above the upper bound (when
+/// there is one).
+struct LineFilter {
+    std::string contains;
+    std::string lower;
+    std::string upper;
+
+    bool passes(std::string_view cut_line) const;
+};
+
+}  // namespace qvr

@@ -1,0 +1,70 @@
+#include "engine/line_cutter.h"
+
+#include <gtest/gtest.h>
+
+namespace qvr {
+namespace {
+
+struct CutCase {
+    std::vector<FieldSlice> slices;
+    std::string separator;
+    bool trim;
+    std::string line;
+    std::string expected;
+};
+
+TEST(LineCutter, CutsJoinsAndTrims) {
+    const CutCase cases[] = {
+        {{{1, 3}, {4, 2}}, ";", false, "ABCDEFGH", "ABC;DE"},
+        {{{1, 3}, {4, 2}}, ";", false, "AB", "AB;"},
+        {{{5, 4}}, ";", false, "1234567", "567"},
+        {{{5, 4}}, ";", false, "1234", ""},
+        {{{-2, 3}}, ";", false, "ABCDEF", "ABC"},  // a start below 1 counts as column 1
+        {{{0, 2}}, ";", false, "ABCDEF", "AB"},
+        {{{2, 0}, {2, -1}, {2, 1}}, ";", false, "ABCDEF", ";;B"},  // no length, no field
+        {{{9, 2}}, ";", false, "ABCDEFGH", ""},                    // start one past the end
+        {{{1, 5}}, ";", true, "  x\t ", "x"},
+        {{{1, 5}}, ";", true, "\x01\x1f \x7f", "\x7f"},  // 127 is no blank
+        {{{1, 1}, {2, 1}, {3, 1}, {4, 1}}, ";", false, "", ";;;"},
+        {{{1, 1}, {2, 1}}, "", false, "AB", "AB"},
+        {{{1, 1}, {2, 1}}, "\t", false, "AB", "A\tB"},
+        {{{1, 1}, {2, 1}}, "<->", false, "AB", "A<->B"},
+        {{{1, 2147483647}}, ";", false, "AB", "AB"},
+        {{{2147483647, 2147483647}}, ";", false, "AB", ""},
+        {{{-2147483647 - 1, 1}}, ";", false, "AB", "A"},
+    };
+    std::string out = "stale";
+    for (const CutCase& c : cases) {
+        LineCutter cutter(c.slices, c.separator, c.trim);
+        cutter.cut(c.line, out);
+        EXPECT_EQ(c.expected, out) << "line '" << c.line << "'";
+    }
+}
+
+TEST(LineFilter, ContainsAndBoundsCompareBytes) {
+    struct Case {
+        LineFilter filter;
+        std::string cut_line;
+        bool passes;
+    };
+    const Case cases[] = {
+        {{"", "", ""}, "", true},
+        {{"AB", "", ""}, "ab", false},
+        {{"AB", "", ""}, "xABx", true},
+        {{"", "M", ""}, "M", true},
+        {{"", "M", ""}, "Ma", true},
+        {{"", "M", ""}, "m", true},
+        {{"", "M", ""}, "z", true},
+        {{"", "M", ""}, "L", false},
+        {{"", "M", ""}, "A", false},
+        {{"", "", "C"}, "C;x", false},  // the separator is part of what is compared
+        {{"", "", "C"}, "C", true},
+        {{"", "", "C"}, "B;zz", true},
+        {{"", "\x7f", ""}, "\xe9", true},  // bytes compare unsigned
+        {{"", "", "\x7f"}, "\xe9", false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.passes, c.filter.passes(c.cut_line)) << "'" << c.cut_line << "'";
+}
+
+}  // namespace
+}  // namespace qvr

@@ -55,6 +55,9 @@ void ResultList::finish() {
 }
 
 void ResultList::compute_keys() {
+    // Keys of Latin text run about a quarter longer than the text; room for half as much again means
+    // the key block is not copied while it grows (unused room is never touched, so it costs nothing).
+    keys_.reserve(text_.size() + text_.size() / 2);
     key_ends_.reserve(ends_.size());
     order_.reserve(ends_.size());
     for (std::uint64_t pass = 0; pass < ends_.size(); ++pass) {

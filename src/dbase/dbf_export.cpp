@@ -40,13 +40,13 @@ std::vector<FieldSlice> DbfExport::read_slices() const {
 }
 
 void DbfExport::write_record(std::string_view line, const std::vector<FieldSlice>& slices) {
-    // The deletion flag and the padding are spaces; each field's slice is copied over them as it stands.
-    std::fill(record_.begin(), record_.end(), ' ');
-    std::size_t at = 1;
+    // The deletion flag and the padding are spaces; each field's slice is copied as it stands.
+    char* at = record_.data() + 1;
     for (const FieldSlice& slice : slices) {
         std::string_view field = field_slice(line, slice);
-        std::memcpy(record_.data() + at, field.data(), field.size());
-        at += static_cast<std::size_t>(slice.length);
+        std::memcpy(at, field.data(), field.size());
+        std::memset(at + field.size(), ' ', static_cast<std::size_t>(slice.length) - field.size());
+        at += slice.length;
     }
     out_.write(record_);
 }
@@ -57,11 +57,14 @@ std::uint64_t DbfExport::run(const DbfProgress& progress) {
     std::string filter_line;
     std::uint64_t lines_read = 0;
     std::uint64_t records = 0;
+    // Without any of the three texts every line passes, and the filter line need not be built.
+    const bool filtering =
+        !job_.filter.contains.empty() || !job_.filter.lower.empty() || !job_.filter.upper.empty();
     std::string_view line;
     while (reader.next(line)) {
         if (!cutter) cutter.emplace(read_slices(), std::string(), job_.trim);
-        cutter->cut(line, filter_line);
-        if (job_.filter.passes(filter_line)) {
+        if (filtering) cutter->cut(line, filter_line);
+        if (!filtering || job_.filter.passes(filter_line)) {
             // The header counts records in 32 bits; a count that wrapped would be a wrong table.
             if (records == UINT32_MAX) throw_file_error("Cannot write file", job_.target, EFBIG);
             write_record(line, cutter->slices());

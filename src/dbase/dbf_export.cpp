@@ -44,7 +44,7 @@ void DbfExport::write_record(std::string_view line, const std::vector<FieldSlice
     char* at = record_.data() + 1;
     for (const FieldSlice& slice : slices) {
         std::string_view field = field_slice(line, slice);
-        std::memcpy(at, field.data(), field.size());
+        field.copy(at, field.size());
         std::memset(at + field.size(), ' ', static_cast<std::size_t>(slice.length) - field.size());
         at += slice.length;
     }

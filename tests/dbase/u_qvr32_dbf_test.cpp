@@ -121,7 +121,6 @@ TEST_F(DbfCommandTest, TableAndCountRefusalsWriteNothing) {
          BoxKind::information,
          "DBF file: the length of row 2 must be at least 1."},
         {2, {{"a", "1", "abc", ""}}, BoxKind::general_error, "'abc' is not a valid integer value."},
-        {2, {{"a", "1", "", ""}}, BoxKind::general_error, "'' is not a valid integer value."},
     };
     for (const Case& c : cases) {
         use_input("in.txt", kInput, c.generated);
@@ -201,10 +200,6 @@ TEST_F(DbfCommandTest, FailuresLeaveTheFormerTable) {
     EXPECT_EQ(nullptr, QApplication::overrideCursor());
 
     std::filesystem::rename(data.file("keep.txt"), data.file("in.txt"));
-    expect_name_question(data.file("in.dbf"), QStringLiteral("/dev/full"));
-    desktop.expect_general_error(QStringLiteral("Cannot write file /dev/full. No space left on device."));
-    pick("mnu_dbf");
-
     set_rows({{"a", "1", "2", ""}, {"b", "x", "2", ""}});
     expect_name_question(data.file("in.dbf"), std::nullopt);
     desktop.expect_general_error(QStringLiteral("'x' is not a valid integer value."));

@@ -65,7 +65,9 @@ JobSettings Tfrm_gen::settings() const {
 
 void Tfrm_gen::set_input_path(const std::string& path) { ui_->txt_inp->setText(to_widget_text(path)); }
 void Tfrm_gen::set_output_path(const std::string& path) { ui_->txt_out->setText(to_widget_text(path)); }
-void Tfrm_gen::set_definition_file_name(const std::string& name) { ui_->txt_flm->setText(to_widget_text(name)); }
+void Tfrm_gen::set_definition_file_name(const std::string& name) {
+    ui_->txt_flm->setText(to_widget_text(name));
+}
 void Tfrm_gen::set_sample_text(const std::string& text) { ui_->txt_spl->setText(to_widget_text(text)); }
 void Tfrm_gen::set_fast(bool on) { ui_->chk_qck->setChecked(on); }
 void Tfrm_gen::set_header(bool on) { ui_->chk_head->setChecked(on); }

@@ -10,10 +10,10 @@ class Tmdi_qvr;
 class Tfrm_inp : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     explicit Tfrm_inp(Tmdi_qvr& main);
 
-private:
+  private:
     Tmdi_qvr& main_;
 };
 

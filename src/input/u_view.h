@@ -16,7 +16,7 @@ class Tmdi_qvr;
 class Tfrm_view : public QWidget {
     Q_OBJECT
 
-public:
+  public:
     explicit Tfrm_view(Tmdi_qvr& main);
     ~Tfrm_view() override;
 
@@ -25,7 +25,7 @@ public:
     QPlainTextEdit* input_view() const;
     QPlainTextEdit* result_view() const;
 
-private:
+  private:
     void FormCreate();
 
     Tmdi_qvr& main_;

@@ -123,7 +123,7 @@ void Tmdi_qvr::mnu_goClick() {
     JobSettings settings = frm_gen->settings();
     if (!files_ready(*this, settings) || !frm_dlm->table_check()) return;
     if (settings.sample_text.empty()) {
-        settings.sample_text = "0";
+        settings.sample_text.push_back('0');  // not = "0": GCC 12 warns wrongly of overlap there
         frm_gen->set_sample_text(settings.sample_text);
     }
     const FieldTable& table = frm_dlm->field_table();

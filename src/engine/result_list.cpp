@@ -87,7 +87,6 @@ void ResultList::drop_duplicates() {
         if (last_of_run) order_[kept++] = order_[i];
     }
     order_.resize(kept);
-    order_.shrink_to_fit();
 }
 
 }  // namespace qvr

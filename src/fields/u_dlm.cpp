@@ -23,6 +23,7 @@ namespace {
 constexpr char kBackspace = 8;
 constexpr char kEnter = 13;
 constexpr int kColumnWidths[FieldTable::kColumns] = {151, 74, 73, 71};
+constexpr int kRowHeight = 24;
 
 bool is_control(char key) {
     const auto byte = static_cast<unsigned char>(key);
@@ -41,12 +42,17 @@ Tfrm_dlm::~Tfrm_dlm() {
 }
 
 void Tfrm_dlm::FormCreate() {
-    QFont window_font(QStringLiteral("MS Sans Serif"));
+    // Where the Windows font is missing, its closest metric look-alike keeps the instruction lines and
+    // the column titles within their boxes.
+    QFont window_font;
+    window_font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans")});
     window_font.setPixelSize(11);
     setFont(window_font);
     QPalette red = ui_->mem_dlm->palette();
     red.setColor(QPalette::Text, Qt::red);
     ui_->mem_dlm->setPalette(red);
+    // Narrow margins, as in a plain memo, so that the instruction lines fit the box's width.
+    ui_->mem_dlm->document()->setDocumentMargin(1);
 
     QTableView* grid = ui_->grd_dlm;
     model_ = std::make_unique<FieldTableModel>(table_);
@@ -54,6 +60,7 @@ void Tfrm_dlm::FormCreate() {
     QHeaderView* titles = grid->horizontalHeader();
     titles->setSectionsClickable(false);
     titles->setSectionResizeMode(QHeaderView::Fixed);
+    grid->verticalHeader()->setDefaultSectionSize(kRowHeight);
     for (int column = 0; column < FieldTable::kColumns; ++column)
         grid->setColumnWidth(column, kColumnWidths[column]);
     connect(grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -127,10 +134,11 @@ bool Tfrm_dlm::grid_key(QKeyEvent* event) {
         default:
             break;
     }
-    // Alt and Ctrl combinations are menu keys and shortcuts, not characters of a cell.
-    if (event->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier)) return false;
     const QString text = event->text();
     if (text.isEmpty()) return false;  // arrows and the like move the current cell
+    // Alt and Ctrl combinations that no menu took are no characters of a cell; swallowed, they also
+    // keep the grid from jumping to a cell by its first letter.
+    if (event->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier)) return true;
     for (char key : from_widget_text(text)) grd_dlmKeyPress(key);
     return true;
 }

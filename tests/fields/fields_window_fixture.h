@@ -62,7 +62,7 @@ class FieldsWindowTest : public MainWindowTest {
     }
 
     /// Types into the grid. Besides plain characters: \b Backspace, \r Enter, \x1b Escape, \x01 Ctrl+A,
-    /// '}' Right, '{' Left, '^' Up, '~' Down.
+    /// \x11 Alt+Q, '}' Right, '{' Left, '^' Up, '~' Down.
     void type(std::string_view keys) {
         struct Special {
             char c;
@@ -70,10 +70,15 @@ class FieldsWindowTest : public MainWindowTest {
             Qt::KeyboardModifiers modifiers;
         };
         const Special specials[] = {
-            {'\b', Qt::Key_Backspace, {}}, {'\r', Qt::Key_Return, {}},
-            {'\x1b', Qt::Key_Escape, {}},  {'\x01', Qt::Key_A, Qt::ControlModifier},
-            {'}', Qt::Key_Right, {}},      {'{', Qt::Key_Left, {}},
-            {'^', Qt::Key_Up, {}},         {'~', Qt::Key_Down, {}},
+            {'\b', Qt::Key_Backspace, {}},
+            {'\r', Qt::Key_Return, {}},
+            {'\x1b', Qt::Key_Escape, {}},
+            {'\x01', Qt::Key_A, Qt::ControlModifier},
+            {'\x11', Qt::Key_Q, Qt::AltModifier},
+            {'}', Qt::Key_Right, {}},
+            {'{', Qt::Key_Left, {}},
+            {'^', Qt::Key_Up, {}},
+            {'~', Qt::Key_Down, {}},
         };
         for (char c : keys) {
             auto special = std::find_if(std::begin(specials), std::end(specials),

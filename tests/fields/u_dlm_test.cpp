@@ -118,10 +118,10 @@ TEST_F(FieldsWindowTest, TypingBuildsTheCurrentCell) {
         {"digits and blanks in a name", {"", "", "", ""}, 0, "No 1", {"No 1", "", "", ""}},
         {"capitals and signs in a name", {"", "", "", ""}, 0, "Zip-Code!", {"Zip-Code!", "", "", ""}},
         {"a blank in a number", {"n", "1", "", ""}, 1, " -+", {"n", "1", "", ""}},
-        {"Escape and Ctrl+A are no characters",
+        {"Escape, Ctrl+A and Alt+Q are no characters",
          {"ab", "1", "", ""},
          0,
-         "\x1b\x01"
+         "\x1b\x01\x11"
          "c",
          {"abc", "1", "", ""}},
         {"arrows move the cell typed into", {"n", "", "", ""}, 0, "}5}}9\r", {"n", "5", "5", "9"}},

@@ -42,6 +42,15 @@ Tfrm_dlm::~Tfrm_dlm() {
 }
 
 void Tfrm_dlm::FormCreate() {
+    set_look();
+    set_up_grid();
+    connect(ui_->cmd_add, &QPushButton::clicked, this, &Tfrm_dlm::cmd_addClick);
+    connect(ui_->cmd_ins, &QPushButton::clicked, this, &Tfrm_dlm::cmd_insClick);
+    connect(ui_->cmd_del, &QPushButton::clicked, this, &Tfrm_dlm::cmd_delClick);
+    connect(ui_->cmd_gen, &QPushButton::clicked, this, &Tfrm_dlm::cmd_genClick);
+}
+
+void Tfrm_dlm::set_look() {
     // Where the Windows font is missing, its closest metric look-alike keeps the instruction lines and
     // the column titles within their boxes.
     QFont window_font;
@@ -53,7 +62,9 @@ void Tfrm_dlm::FormCreate() {
     ui_->mem_dlm->setPalette(red);
     // Narrow margins, as in a plain memo, so that the instruction lines fit the box's width.
     ui_->mem_dlm->document()->setDocumentMargin(1);
+}
 
+void Tfrm_dlm::set_up_grid() {
     QTableView* grid = ui_->grd_dlm;
     model_ = std::make_unique<FieldTableModel>(table_);
     grid->setModel(model_.get());
@@ -72,15 +83,12 @@ void Tfrm_dlm::FormCreate() {
     // Connected after the grid's own reset, so the current cell is put back once the grid has rebuilt.
     connect(model_.get(), &QAbstractItemModel::modelReset, this, &Tfrm_dlm::keep_current_cell);
     set_current_cell(FieldTable::kName, 1);
+    // The grid is the control the window gives its focus to when it becomes active.
+    grid->setFocus();
 
     grid->installEventFilter(this);
     grid->viewport()->installEventFilter(this);
     titles->viewport()->installEventFilter(this);
-
-    connect(ui_->cmd_add, &QPushButton::clicked, this, &Tfrm_dlm::cmd_addClick);
-    connect(ui_->cmd_ins, &QPushButton::clicked, this, &Tfrm_dlm::cmd_insClick);
-    connect(ui_->cmd_del, &QPushButton::clicked, this, &Tfrm_dlm::cmd_delClick);
-    connect(ui_->cmd_gen, &QPushButton::clicked, this, &Tfrm_dlm::cmd_genClick);
 }
 
 bool Tfrm_dlm::table_check() {

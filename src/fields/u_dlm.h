@@ -61,6 +61,8 @@ class Tfrm_dlm : public QWidget {
 
   private:
     void FormCreate();
+    void set_look();
+    void set_up_grid();
     bool grid_key(QKeyEvent* event);
     void keep_current_cell();
 

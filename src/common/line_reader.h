@@ -12,7 +12,7 @@ namespace qvr {
 /// ordinary character; a byte 26 (Ctrl+Z) ends the file; a last line without line end is still a line.
 /// Reads in large blocks and hands out views, so a line costs no allocation unless it spans two blocks.
 class LineReader {
-public:
+  public:
     /// Opens `path`; throws FileError when it cannot be opened or is a folder.
     explicit LineReader(const std::string& path, std::size_t block_size = 1 << 20);
     ~LineReader();
@@ -26,7 +26,11 @@ public:
     /// Bytes of the file consumed so far, line ends included.
     std::uint64_t bytes_read() const { return consumed_; }
 
-private:
+    /// Bounds the memory an endless line can take: a line that spans blocks and grows past `max` bytes
+    /// makes next() throw FileError with the system's out-of-memory reason instead of being held whole.
+    void set_max_line_length(std::size_t max) { max_line_ = max; }
+
+  private:
     bool fill();
 
     std::string path_;
@@ -38,6 +42,7 @@ private:
     bool skip_lf_ = false;  // the last line ended at a CR that was the block's last byte
     std::string carry_;     // a line that spans blocks
     std::uint64_t consumed_ = 0;
+    std::size_t max_line_ = static_cast<std::size_t>(-1);
 };
 
 /// Reads every line of `path` with LineReader and returns them; for small files (configuration,

@@ -1,13 +1,77 @@
 #include "input/u_inp.h"
 
+#include <cerrno>
+#include <cstring>
+#include <new>
+
+#include "common/file_error.h"
+#include "common/whole_number.h"
+#include "engine/u_gen.h"
+#include "input/available_memory.h"
+#include "input/busy_cursor.h"
+#include "input/u_view.h"
+#include "input/view_fill.h"
 #include "shell/u_qvr32.h"
+#include "shell/widget_text.h"
+#include "ui_u_inp.h"
 
 namespace qvr {
 
-Tfrm_inp::Tfrm_inp(Tmdi_qvr& main) : QDialog(&main), main_(main) {
-    setObjectName(QStringLiteral("frm_inp"));
-    setWindowTitle(QStringLiteral("Opening input lile - Filling the input view"));
-    setModal(true);
+namespace {
+constexpr int kDefaultLines = 100;
+constexpr int kOffsetFromMain = 100;
+// Each character of the view costs its text twice while it is being set (the text built here and the
+// box's own copy, two bytes a character) plus the box's bookkeeping of its lines.
+constexpr std::uint64_t kBytesPerViewChar = 6;
+}  // namespace
+
+Tfrm_inp::Tfrm_inp(Tmdi_qvr& main)
+    : QDialog(&main),
+      memory_available(available_memory_bytes),
+      main_(main),
+      ui_(std::make_unique<Ui::Tfrm_inp>()) {
+    ui_->setupUi(this);
+    // A dialog frame with its caption but no buttons in the title bar.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setFixedSize(size());
+    connect(ui_->cmd_ooke, &QPushButton::clicked, this, &Tfrm_inp::cmd_ookeClick);
 }
+
+Tfrm_inp::~Tfrm_inp() = default;
+
+void Tfrm_inp::ask_filling(const std::string& path) {
+    path_ = path;
+    move(main_.pos() + QPoint(kOffsetFromMain, kOffsetFromMain));
+    show_modal(*this);
+}
+
+void Tfrm_inp::reject() {}
+
+void Tfrm_inp::cmd_ookeClick() {
+    const std::int64_t max_lines =
+        read_whole_number(from_widget_text(ui_->txt_part->text())).value_or(kDefaultLines);
+    main_.frm_gen->set_input_path(path_);
+    try {
+        fill_input_view(max_lines);
+    } catch (const FileError& e) {
+        show_general_error(main_.desktop(), e.what());
+        return;
+    } catch (const std::bad_alloc&) {
+        show_general_error(main_.desktop(), "Cannot read file " + path_ + ". " + std::strerror(ENOMEM));
+        return;
+    }
+    accept();
+}
+
+void Tfrm_inp::fill_input_view(std::int64_t max_lines) {
+    if (ui_->opt_full->isChecked())
+        main_.frm_view->set_input_text(whole_file_view_text(path_, view_char_limit()));
+    if (ui_->opt_part->isChecked()) {
+        const BusyCursor busy;
+        main_.frm_view->set_input_text(first_lines_view_text(path_, max_lines, view_char_limit()));
+    }
+}
+
+std::uint64_t Tfrm_inp::view_char_limit() const { return memory_available() / kBytesPerViewChar; }
 
 }  // namespace qvr

@@ -1,8 +1,17 @@
 #include "input/u_view.h"
 
+#include <QKeyEvent>
 #include <QPalette>
+#include <QPlainTextEdit>
+#include <QSignalBlocker>
+#include <QTextCursor>
+#include <new>
 
+#include "common/whole_number.h"
+#include "input/column_ruler.h"
+#include "input/view_text.h"
 #include "shell/u_qvr32.h"
+#include "shell/widget_text.h"
 #include "ui_u_view.h"
 
 namespace qvr {
@@ -10,6 +19,8 @@ namespace qvr {
 Tfrm_view::Tfrm_view(Tmdi_qvr& main) : main_(main), ui_(std::make_unique<Ui::Tfrm_view>()) {
     ui_->setupUi(this);
     FormCreate();
+    connect(ui_->chk_rule, &QCheckBox::toggled, this, &Tfrm_view::chk_ruleClick);
+    ui_->mem_inp->installEventFilter(this);
 }
 
 Tfrm_view::~Tfrm_view() = default;
@@ -20,6 +31,8 @@ void Tfrm_view::FormCreate() {
     QFont input_font(QStringLiteral("Courier"), 10);
     input_font.setStyleHint(QFont::TypeWriter);
     ui_->mem_inp->setFont(input_font);
+    // The input view is read-only and may hold a big file: an undo history would only double its memory.
+    ui_->mem_inp->setUndoRedoEnabled(false);
     QFont result_font(QStringLiteral("Courier"));
     result_font.setStyleHint(QFont::TypeWriter);
     result_font.setPixelSize(13);
@@ -31,5 +44,69 @@ void Tfrm_view::FormCreate() {
 
 QPlainTextEdit* Tfrm_view::input_view() const { return ui_->mem_inp; }
 QPlainTextEdit* Tfrm_view::result_view() const { return ui_->mem_out; }
+
+void Tfrm_view::show_input_mode(const QString& input_path, int view_height) {
+    setWindowTitle(QStringLiteral("View input file"));
+    ui_->mem_out->hide();
+    QRect place = ui_->mem_inp->geometry();
+    place.setHeight(view_height);
+    ui_->mem_inp->setGeometry(place);
+    ui_->mem_inp->show();
+    ui_->chk_rule->show();
+    show_input_line_count();
+    ui_->lbl_vcount->show();
+    ui_->lbl_vgener->hide();
+    ui_->lbl_vname->setText(input_path);
+    ui_->lbl_vname->show();
+    ui_->mem_expl->show();
+}
+
+void Tfrm_view::show_input_line_count() {
+    const int count = ui_->mem_inp->document()->isEmpty() ? 0 : ui_->mem_inp->document()->blockCount();
+    ui_->lbl_vcount->setText(QStringLiteral("Number of lines: ") + to_widget_text(decimal_text(count)));
+    ui_->lbl_vcount->adjustSize();
+}
+
+void Tfrm_view::set_input_text(const QString& text) { ui_->mem_inp->setPlainText(text); }
+
+std::vector<std::string> Tfrm_view::input_lines() const { return view_lines(ui_->mem_inp); }
+
+void Tfrm_view::set_ruler(bool on) { ui_->chk_rule->setChecked(on); }
+
+void Tfrm_view::chk_ruleClick() {
+    const bool on = ui_->chk_rule->isChecked();
+    try {
+        std::vector<std::string> lines = view_lines(ui_->mem_inp);
+        if (on)
+            insert_column_ruler(lines);
+        else
+            remove_column_ruler(lines);
+        ui_->mem_inp->setPlainText(view_text_of(lines));
+    } catch (const std::bad_alloc&) {
+        // The box must keep telling whether the ruler is in the view, or the next removal would take
+        // input lines out.
+        const QSignalBlocker quiet(ui_->chk_rule);
+        ui_->chk_rule->setChecked(!on);
+        show_general_error(main_.desktop(), "Not enough memory for the column ruler. Cannot allocate memory");
+    }
+    // The count shown beside the input view follows its lines.
+    if (!ui_->mem_inp->isHidden()) show_input_line_count();
+}
+
+bool Tfrm_view::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui_->mem_inp && event->type() == QEvent::KeyPress)
+        return mem_inpKeyPress(static_cast<QKeyEvent*>(event)->key());
+    return QWidget::eventFilter(watched, event);
+}
+
+bool Tfrm_view::mem_inpKeyPress(int key) {
+    if (key != Qt::Key_Return && key != Qt::Key_Enter) return false;
+    const QTextCursor cursor = ui_->mem_inp->textCursor();
+    const int length = cursor.selectionEnd() - cursor.selectionStart();
+    main_.desktop().message_box(
+        BoxKind::information, QStringLiteral("Length of selection: ") + to_widget_text(decimal_text(length)),
+        kOk);
+    return true;
+}
 
 }  // namespace qvr

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class QPlainTextEdit;
+
+namespace qvr {
+
+// The input view shows each byte of the file as one character (input/view_chars.h); these turn its lines
+// into the text of the box and back, so that the ruler can rewrite the view without losing a byte.
+
+/// Adds the characters of `bytes` to `text`.
+void append_view_chars(QString& text, std::string_view bytes);
+
+/// The bytes behind the characters of the input view.
+std::string from_view_text(QStringView text);
+
+/// The lines of the input view, as bytes.
+std::vector<std::string> view_lines(const QPlainTextEdit* box);
+
+/// The text of a view holding `lines`, ready to be set in one step.
+QString view_text_of(const std::vector<std::string>& lines);
+
+}  // namespace qvr

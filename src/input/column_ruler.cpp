@@ -6,8 +6,44 @@
 namespace qvr {
 
 namespace {
+
 constexpr std::size_t kBlockWidth = 10;
 constexpr std::size_t kRulerGroup = kRulerSpacing + kRulerBlockLines;
+
+/// A list of lines seen as RulerLines.
+class ListLines : public RulerLines {
+  public:
+    explicit ListLines(std::vector<std::string>& lines) : lines_(lines) {}
+
+    std::size_t line_count() const override { return lines_.size(); }
+    std::size_t longest_line() const override {
+        std::size_t longest = 0;
+        for (const std::string& line : lines_) longest = std::max(longest, line.size());
+        return longest;
+    }
+    void insert_block(std::size_t index, const RulerBlock& block) override {
+        lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(index), block.begin(), block.end());
+    }
+    void erase_block(std::size_t index) override {
+        const std::size_t end = std::min(lines_.size(), index + kRulerBlockLines);
+        lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(index),
+                     lines_.begin() + static_cast<std::ptrdiff_t>(end));
+    }
+
+  private:
+    std::vector<std::string>& lines_;
+};
+
+/// Every multiple of `step` below `count`, from the greatest down to 0.
+template <class Visit>
+void each_multiple_downwards(std::size_t count, std::size_t step, Visit visit) {
+    if (count == 0) return;
+    for (std::size_t i = (count - 1) / step * step;; i -= step) {
+        visit(i);
+        if (i == 0) break;
+    }
+}
+
 }  // namespace
 
 std::string ruler_tens_line(std::size_t longest) {
@@ -24,7 +60,7 @@ std::string ruler_tens_line(std::size_t longest) {
     return tens;
 }
 
-std::array<std::string, kRulerBlockLines> ruler_block(std::size_t longest) {
+RulerBlock ruler_block(std::size_t longest) {
     std::string dashes(longest, '-');
     std::string tens = ruler_tens_line(longest);
     std::string units;
@@ -33,28 +69,25 @@ std::array<std::string, kRulerBlockLines> ruler_block(std::size_t longest) {
     return {dashes, std::move(tens), std::move(units), dashes};
 }
 
+void insert_column_ruler(RulerLines& view) {
+    const std::size_t count = view.line_count();
+    if (count == 0) return;
+    const RulerBlock block = ruler_block(view.longest_line());
+    each_multiple_downwards(count, kRulerSpacing, [&](std::size_t i) { view.insert_block(i, block); });
+}
+
+void remove_column_ruler(RulerLines& view) {
+    each_multiple_downwards(view.line_count(), kRulerGroup, [&](std::size_t i) { view.erase_block(i); });
+}
+
 void insert_column_ruler(std::vector<std::string>& lines) {
-    if (lines.empty()) return;
-    std::size_t longest = 0;
-    for (const std::string& line : lines) longest = std::max(longest, line.size());
-    const auto block = ruler_block(longest);
-    const std::size_t blocks = (lines.size() + kRulerSpacing - 1) / kRulerSpacing;
-    // Built into a new list in one pass: inserting into the old one would move every later line once per
-    // block.
-    std::vector<std::string> ruled;
-    ruled.reserve(lines.size() + blocks * kRulerBlockLines);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i % kRulerSpacing == 0) ruled.insert(ruled.end(), block.begin(), block.end());
-        ruled.push_back(std::move(lines[i]));
-    }
-    lines = std::move(ruled);
+    ListLines view(lines);
+    insert_column_ruler(view);
 }
 
 void remove_column_ruler(std::vector<std::string>& lines) {
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < lines.size(); ++i)
-        if (i % kRulerGroup >= kRulerBlockLines) lines[kept++] = std::move(lines[i]);
-    lines.resize(kept);
+    ListLines view(lines);
+    remove_column_ruler(view);
 }
 
 }  // namespace qvr

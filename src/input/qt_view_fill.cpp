@@ -8,7 +8,6 @@
 
 #include "common/file_error.h"
 #include "common/line_reader.h"
-#include "input/view_chars.h"
 #include "input/view_fill.h"
 #include "input/view_text.h"
 
@@ -36,19 +35,23 @@ class WholeTextConverter {
     explicit WholeTextConverter(QString& text) : text_(text) {}
 
     void feed(const char* p, std::size_t n) {
-        const qsizetype at = text_.size();
-        text_.resize(at + static_cast<qsizetype>(n));
-        QChar* out = text_.data() + at;
-        for (std::size_t i = 0; i < n; ++i) {
-            const unsigned char b = static_cast<unsigned char>(p[i]);
-            if (b == '\n' && after_cr_) {
-                after_cr_ = false;
-                continue;
+        std::size_t i = 0;
+        if (after_cr_ && p[0] == '\n') i = 1;
+        after_cr_ = false;
+        while (i < n) {
+            std::size_t end = i;
+            while (end < n && p[end] != '\r' && p[end] != '\n') ++end;
+            append_view_chars(text_, std::string_view(p + i, end - i));
+            if (end == n) break;
+            text_ += QChar(u'\n');
+            if (p[end] == '\r') {
+                if (end + 1 == n)
+                    after_cr_ = true;
+                else if (p[end + 1] == '\n')
+                    ++end;
             }
-            after_cr_ = b == '\r';
-            *out++ = (b == '\r' || b == '\n') ? QChar(u'\n') : QChar(view_char(b));
+            i = end + 1;
         }
-        text_.resize(out - text_.constData());
     }
 
     /// A line end after the last line starts no further line.

@@ -1,8 +1,11 @@
 #include <QPlainTextEdit>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <algorithm>
 #include <array>
 
+#include "input/column_ruler.h"
 #include "input/view_chars.h"
 #include "input/view_text.h"
 
@@ -45,16 +48,67 @@ std::vector<std::string> view_lines(const QPlainTextEdit* box) {
     return lines;
 }
 
-QString view_text_of(const std::vector<std::string>& lines) {
-    qsizetype size = 0;
-    for (const std::string& line : lines) size += static_cast<qsizetype>(line.size()) + 1;
-    QString text;
-    text.reserve(size);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i > 0) text += QLatin1Char('\n');
-        append_view_chars(text, lines[i]);
+namespace {
+
+/// The lines of a text box seen as RulerLines, edited through cursors.
+class DocumentLines : public RulerLines {
+  public:
+    explicit DocumentLines(QTextDocument* doc) : doc_(doc) {}
+
+    std::size_t line_count() const override {
+        return doc_->isEmpty() ? 0 : static_cast<std::size_t>(doc_->blockCount());
     }
-    return text;
+
+    std::size_t longest_line() const override {
+        int longest = 0;
+        // A block's length counts its line break.
+        for (QTextBlock b = doc_->begin(); b.isValid(); b = b.next())
+            longest = std::max(longest, b.length() - 1);
+        return static_cast<std::size_t>(longest);
+    }
+
+    void insert_block(std::size_t index, const RulerBlock& block) override {
+        if (block_text_.isEmpty()) {
+            for (const std::string& line : block) {
+                append_view_chars(block_text_, line);
+                block_text_ += QChar(u'\n');
+            }
+        }
+        QTextCursor(doc_->findBlockByNumber(static_cast<int>(index))).insertText(block_text_);
+    }
+
+    void erase_block(std::size_t index) override {
+        const QTextBlock first = doc_->findBlockByNumber(static_cast<int>(index));
+        const QTextBlock after = doc_->findBlockByNumber(static_cast<int>(index + kRulerBlockLines));
+        QTextCursor range(doc_);
+        if (after.isValid()) {
+            range.setPosition(first.position());
+            range.setPosition(after.position(), QTextCursor::KeepAnchor);
+        } else {
+            // The lines run to the end of the view: the line break before them goes with them.
+            range.setPosition(index > 0 ? first.position() - 1 : 0);
+            range.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+        }
+        range.removeSelectedText();
+    }
+
+  private:
+    QTextDocument* doc_;
+    QString block_text_;  // the same block goes everywhere, so its text is made once
+};
+
+}  // namespace
+
+void set_view_ruler(QPlainTextEdit* box, bool on) {
+    DocumentLines lines(box->document());
+    QTextCursor edit(box->document());
+    // One edit: the box lays its lines out again once, not after every block.
+    edit.beginEditBlock();
+    if (on)
+        insert_column_ruler(lines);
+    else
+        remove_column_ruler(lines);
+    edit.endEditBlock();
 }
 
 }  // namespace qvr

@@ -1,5 +1,8 @@
 #include "input/u_inp.h"
 
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QRadioButton>
 #include <cerrno>
 #include <cstring>
 #include <new>
@@ -23,6 +26,31 @@ constexpr int kOffsetFromMain = 100;
 // Each character of the view costs its text twice while it is being set (the text built here and the
 // box's own copy, two bytes a character) plus the box's bookkeeping of its lines.
 constexpr std::uint64_t kBytesPerViewChar = 6;
+constexpr int kSmallestCaptionPixels = 8;
+
+/// Whether every radio button's caption fits its box, and the partial mode's words before its run of
+/// blanks end before the number box that stands in that run.
+bool captions_fit(const Ui::Tfrm_inp& ui) {
+    for (const QRadioButton* option : {ui.opt_void, ui.opt_part, ui.opt_full})
+        if (option->sizeHint().width() > option->width()) return false;
+    const QString caption = QString(ui.opt_part->text()).remove(QLatin1Char('&'));
+    const QFontMetrics metrics(ui.opt_part->font());
+    const int indicator = ui.opt_part->sizeHint().width() - metrics.horizontalAdvance(caption);
+    const QString words = caption.left(caption.indexOf(QStringLiteral("  "))).trimmed();
+    return ui.opt_part->x() + indicator + metrics.horizontalAdvance(words) <= ui.txt_part->x();
+}
+
+/// The captions are laid out for MS Sans Serif at 9 points. Where the platform's stand-in for it is wider,
+/// their size steps down until they fit again, rather than being cut off or covered by the number box.
+void fit_captions(Ui::Tfrm_inp& ui) {
+    QFont font = ui.opt_part->font();
+    int pixels = QFontInfo(font).pixelSize();
+    while (!captions_fit(ui) && pixels > kSmallestCaptionPixels) {
+        font.setPixelSize(--pixels);
+        for (QRadioButton* option : {ui.opt_void, ui.opt_part, ui.opt_full}) option->setFont(font);
+    }
+}
+
 }  // namespace
 
 Tfrm_inp::Tfrm_inp(Tmdi_qvr& main)
@@ -34,6 +62,7 @@ Tfrm_inp::Tfrm_inp(Tmdi_qvr& main)
     // A dialog frame with its caption but no buttons in the title bar.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(size());
+    fit_captions(*ui_);
     connect(ui_->cmd_ooke, &QPushButton::clicked, this, &Tfrm_inp::cmd_ookeClick);
 }
 

@@ -3,12 +3,9 @@
 #include <QKeyEvent>
 #include <QPalette>
 #include <QPlainTextEdit>
-#include <QSignalBlocker>
 #include <QTextCursor>
-#include <new>
 
 #include "common/whole_number.h"
-#include "input/column_ruler.h"
 #include "input/view_text.h"
 #include "shell/u_qvr32.h"
 #include "shell/widget_text.h"
@@ -74,21 +71,7 @@ std::vector<std::string> Tfrm_view::input_lines() const { return view_lines(ui_-
 void Tfrm_view::set_ruler(bool on) { ui_->chk_rule->setChecked(on); }
 
 void Tfrm_view::chk_ruleClick() {
-    const bool on = ui_->chk_rule->isChecked();
-    try {
-        std::vector<std::string> lines = view_lines(ui_->mem_inp);
-        if (on)
-            insert_column_ruler(lines);
-        else
-            remove_column_ruler(lines);
-        ui_->mem_inp->setPlainText(view_text_of(lines));
-    } catch (const std::bad_alloc&) {
-        // The box must keep telling whether the ruler is in the view, or the next removal would take
-        // input lines out.
-        const QSignalBlocker quiet(ui_->chk_rule);
-        ui_->chk_rule->setChecked(!on);
-        show_general_error(main_.desktop(), "Not enough memory for the column ruler. Cannot allocate memory");
-    }
+    set_view_ruler(ui_->mem_inp, ui_->chk_rule->isChecked());
     // The count shown beside the input view follows its lines.
     if (!ui_->mem_inp->isHidden()) show_input_line_count();
 }

@@ -10,7 +10,7 @@ class QPlainTextEdit;
 namespace qvr {
 
 // The input view shows each byte of the file as one character (input/view_chars.h); these turn its lines
-// into the text of the box and back, so that the ruler can rewrite the view without losing a byte.
+// into the text of the box and back without losing a byte.
 
 /// Adds the characters of `bytes` to `text`.
 void append_view_chars(QString& text, std::string_view bytes);
@@ -21,7 +21,8 @@ std::string from_view_text(QStringView text);
 /// The lines of the input view, as bytes.
 std::vector<std::string> view_lines(const QPlainTextEdit* box);
 
-/// The text of a view holding `lines`, ready to be set in one step.
-QString view_text_of(const std::vector<std::string>& lines);
+/// Inserts (`on`) or removes the column ruler (input/column_ruler.h) in the box, in place and as one
+/// edit, so that a view of a large file changes only where the ruler goes.
+void set_view_ruler(QPlainTextEdit* box, bool on);
 
 }  // namespace qvr

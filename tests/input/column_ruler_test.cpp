@@ -35,7 +35,8 @@ TEST(ColumnRuler, BlockLinesFollowTheLongestLine) {
         {11, "-----------", "(rule)   1         2", "12345678901234567890"},
         {25, std::string(25, '-'), "(rule)   1         2         3", repeated("1234567890", 3)},
         {105, std::string(105, '-'),
-         "(rule)   1         2         3         4         5         6         7         8         9        10"
+         "(rule)   1         2         3         4         5         6         7         8         9        "
+         "10"
          "        11",
          repeated("1234567890", 11)},
     };
@@ -72,12 +73,7 @@ TEST(ColumnRuler, BlockCountFollowsTheLineCount) {
         std::vector<std::size_t> block_starts;
     };
     const Case cases[] = {
-        {0, 0, {}},
-        {1, 5, {0}},
-        {20, 24, {0}},
-        {21, 29, {0, 24}},
-        {40, 48, {0, 24}},
-        {45, 57, {0, 24, 48}},
+        {0, 0, {}}, {1, 5, {0}}, {20, 24, {0}}, {21, 29, {0, 24}}, {40, 48, {0, 24}}, {45, 57, {0, 24, 48}},
     };
     for (const Case& c : cases) {
         std::vector<std::string> lines = input_lines(c.input_lines);

@@ -48,7 +48,9 @@ TEST(InputAnalysis, CountsLinesAsTheLineByLineReaderReadsThem) {
         {"\n", 1},
         {"a\r\n\nb", 2},  // only the first line feed belongs to the line end
         {"a\r\nb\x1a\r\nc\r\n", 2},
-        {"\x1a" "abc\r\n", 0},
+        {"\x1a"
+         "abc\r\n",
+         0},
         {"a\r\n\x1a", 1},
         {std::string("a\0b\r\n", 5), 1},
     };
@@ -56,7 +58,8 @@ TEST(InputAnalysis, CountsLinesAsTheLineByLineReaderReadsThem) {
     for (const Case& c : cases) {
         const std::string path = dir.write("in.txt", c.bytes);
         for (std::size_t block : {1u, 2u, 3u, 1u << 20})
-            EXPECT_EQ(c.lines, count_input_lines(path, block)) << "'" << c.bytes << "' in blocks of " << block;
+            EXPECT_EQ(c.lines, count_input_lines(path, block))
+                << "'" << c.bytes << "' in blocks of " << block;
     }
 }
 
@@ -105,9 +108,10 @@ TEST(InputAnalysis, RecommendsTheFastExtractAboveTheThresholds) {
         EXPECT_EQ(c.lines, lines) << c.path;
         EXPECT_EQ(c.big, is_big_input(size, lines)) << c.path;
     }
-    EXPECT_EQ("Input file...\n\rSize (bytes): 450003\n\rLines: 150001\n\r"
-              "For time saving, checking \"Fast extract\" recommended",
-              analysis_message(450'003, 150'001));
+    EXPECT_EQ(
+        "Input file...\n\rSize (bytes): 450003\n\rLines: 150001\n\r"
+        "For time saving, checking \"Fast extract\" recommended",
+        analysis_message(450'003, 150'001));
     EXPECT_EQ("Input file...\n\rSize (bytes): 30000000\n\rLines: 1", analysis_message(30'000'000, 1));
 }
 
@@ -115,9 +119,10 @@ TEST(InputAnalysis, FiguresBeyondTwoGibibytesStayExact) {
     TempDir dir;
     const std::string path = sparse_file(dir, "huge.txt", 5'368'709'123);
     EXPECT_EQ(5'368'709'123, input_file_size(path));
-    EXPECT_EQ("Input file...\n\rSize (bytes): 5368709123\n\rLines: 3000000000\n\r"
-              "For time saving, checking \"Fast extract\" recommended",
-              analysis_message(5'368'709'123, 3'000'000'000));
+    EXPECT_EQ(
+        "Input file...\n\rSize (bytes): 5368709123\n\rLines: 3000000000\n\r"
+        "For time saving, checking \"Fast extract\" recommended",
+        analysis_message(5'368'709'123, 3'000'000'000));
 }
 
 TEST(InputAnalysis, UnreadableFilesGiveTheSystemsMessage) {

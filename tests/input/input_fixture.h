@@ -20,7 +20,7 @@ namespace qvr::test {
 /// The program started, with a way to open an input file as the user does: the open dialog answers a
 /// path and the filling-mode dialog gets its mode and number, then OK.
 class InputTest : public MainWindowTest {
-protected:
+  protected:
     void SetUp() override { start(); }
 
     /// Lines "line 1" ... "line <count>", each ended by CR LF, in a file of the data folder.

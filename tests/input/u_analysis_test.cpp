@@ -1,5 +1,6 @@
-#include <QCheckBox>
 #include <unistd.h>
+
+#include <QCheckBox>
 
 #include "input_fixture.h"
 
@@ -44,8 +45,8 @@ TEST_F(AnalysingInput, BigFilesSwitchTheFastExtractOn) {
          QStringLiteral("Input file...\n\rSize (bytes): 300000\n\rLines: 150000"), false},
         {data.write("150001.txt", repeated("\r\n", 150'001)),
          QStringLiteral("Input file...\n\rSize (bytes): 300002\n\rLines: 150001") + kAdvice, true},
-        {sparse("30000000.txt", 30'000'000), QStringLiteral("Input file...\n\rSize (bytes): 30000000\n\rLines: 1"),
-         false},
+        {sparse("30000000.txt", 30'000'000),
+         QStringLiteral("Input file...\n\rSize (bytes): 30000000\n\rLines: 1"), false},
         {sparse("30000001.txt", 30'000'001),
          QStringLiteral("Input file...\n\rSize (bytes): 30000001\n\rLines: 1") + kAdvice, true},
     };
@@ -70,11 +71,13 @@ TEST_F(AnalysingInput, AMissingFileKeepsTheFormerFigures) {
 
     const std::string missing = data.file("gone.txt");
     find<QLineEdit>("txt_inp")->setText(QString::fromStdString(missing));
-    desktop.expect_general_error(QString::fromStdString("Cannot open file " + missing + ". No such file or directory."));
+    desktop.expect_general_error(
+        QString::fromStdString("Cannot open file " + missing + ". No such file or directory."));
     pick("mnu_ana");
     EXPECT_EQ(50, mdi->values().input_statistics.size);
     EXPECT_EQ(10, mdi->values().input_statistics.line_count);
-    EXPECT_EQ(QStringLiteral("Input file...\n\rSize (bytes): 50\n\rLines: 10"), find<QLineEdit>("txt_inp")->toolTip());
+    EXPECT_EQ(QStringLiteral("Input file...\n\rSize (bytes): 50\n\rLines: 10"),
+              find<QLineEdit>("txt_inp")->toolTip());
 }
 
 }  // namespace

@@ -21,16 +21,23 @@ TEST_F(OpeningInput, TheDialogReadsAsOneSentence) {
     EXPECT_EQ(QStringLiteral("Filling mode"), find<QGroupBox>("rgr_inp", dialog)->title());
     EXPECT_EQ(QStringLiteral("&Do not fill the input view (OK if the input file structure is well known)"),
               find<QRadioButton>("opt_void", dialog)->text());
-    EXPECT_EQ(QStringLiteral("Filll &partially (recommended) with the first                            lines"),
-              find<QRadioButton>("opt_part", dialog)->text());
-    EXPECT_EQ(QStringLiteral("Fill &completely (best for analyzing, but can take quite a time with big several "
-                             "MO-sized files)"),
-              find<QRadioButton>("opt_full", dialog)->text());
+    EXPECT_EQ(
+        QStringLiteral("Filll &partially (recommended) with the first                            lines"),
+        find<QRadioButton>("opt_part", dialog)->text());
+    EXPECT_EQ(
+        QStringLiteral("Fill &completely (best for analyzing, but can take quite a time with big several "
+                       "MO-sized files)"),
+        find<QRadioButton>("opt_full", dialog)->text());
     EXPECT_TRUE(find<QRadioButton>("opt_part", dialog)->isChecked());
     EXPECT_EQ(QStringLiteral("100"), find<QLineEdit>("txt_part", dialog)->text());
     EXPECT_EQ(QStringLiteral("&OK"), find<QPushButton>("cmd_ooke", dialog)->text());
-    // The number box stands in the run of blanks of the partial mode's caption.
+    // The number box stands in the run of blanks of the partial mode's caption, and no caption is cut off
+    // whatever font stands in for MS Sans Serif.
     EXPECT_EQ(QRect(248, 64, 57, 21), find<QLineEdit>("txt_part", dialog)->geometry());
+    for (const char* option : {"opt_void", "opt_part", "opt_full"}) {
+        const QRadioButton* button = find<QRadioButton>(option, dialog);
+        EXPECT_LE(button->sizeHint().width(), button->width()) << option;
+    }
 }
 
 TEST_F(OpeningInput, FillsTheViewAsTheChosenModeSays) {
@@ -41,10 +48,14 @@ TEST_F(OpeningInput, FillsTheViewAsTheChosenModeSays) {
         std::vector<std::string> view;
     };
     const Case cases[] = {
-        {30, "opt_part", "100", numbered(1, 30)},   {1000, "opt_part", "100", numbered(1, 100)},
-        {1000, "opt_part", "abc", numbered(1, 100)}, {1000, "opt_part", "", numbered(1, 100)},
-        {1000, "opt_part", "0", {}},                 {1000, "opt_part", "-3", {}},
-        {1000, "opt_part", "7", numbered(1, 7)},     {1000, "opt_full", "7", numbered(1, 1000)},
+        {30, "opt_part", "100", numbered(1, 30)},
+        {1000, "opt_part", "100", numbered(1, 100)},
+        {1000, "opt_part", "abc", numbered(1, 100)},
+        {1000, "opt_part", "", numbered(1, 100)},
+        {1000, "opt_part", "0", {}},
+        {1000, "opt_part", "-3", {}},
+        {1000, "opt_part", "7", numbered(1, 7)},
+        {1000, "opt_full", "7", numbered(1, 1000)},
         {1000, "opt_void", "7", {}},
     };
     for (const Case& c : cases) {
@@ -138,7 +149,8 @@ TEST_F(OpeningInput, AFileThatCannotBeReadKeepsTheDialogOpen) {
         find<QPushButton>("cmd_ooke", &dialog)->click();
     };
     desktop.expect_open(QString::fromStdString(missing));
-    desktop.expect_general_error(QString::fromStdString("Cannot open file " + missing + ". No such file or directory."));
+    desktop.expect_general_error(
+        QString::fromStdString("Cannot open file " + missing + ". No such file or directory."));
     pick("mnu_inp");
     EXPECT_EQ(QDialog::Rejected, result_after_failure);
     EXPECT_EQ(QDialog::Accepted, mdi->frm_inp->result());
@@ -176,7 +188,11 @@ TEST_F(OpeningInput, ANewInputTakesTheRulerOut) {
 }
 
 TEST_F(OpeningInput, ControlBytesShowAsOneCharacterEach) {
-    const std::string line("A\0B\tC\x1b" "D\x7f\x81" "E", 10);
+    const std::string line(
+        "A\0B\tC\x1b"
+        "D\x7f\x81"
+        "E",
+        10);
     const std::string path = data.write("controls.txt", line + "\r\n" + line + "\r\n");
     const QString shown = QStringLiteral(u"A\u2591B\u25CBC\u2190D\u2302\u2580E");
     for (const char* mode : {"opt_part", "opt_full"}) {
@@ -196,9 +212,16 @@ TEST_F(OpeningInput, ALineFeedInsideALineStaysInItsLine) {
 }
 
 TEST_F(OpeningInput, TheCompleteFillSplitsAtEveryKindOfLineEnd) {
-    const std::string path = data.write("ends.txt", std::string("a\r\nb\rc\nd\x1a" "e\0f\r\n\r\n", 16));
+    const std::string path = data.write("ends.txt", std::string("a\r\nb\rc\nd\x1a"
+                                                                "e\0f\r\n\r\n",
+                                                                16));
     open_input(path, "opt_full");
-    EXPECT_EQ((std::vector<std::string>{"a", "b", "c", std::string("d\x1a" "e\0f", 5), ""}), view());
+    EXPECT_EQ((std::vector<std::string>{"a", "b", "c",
+                                        std::string("d\x1a"
+                                                    "e\0f",
+                                                    5),
+                                        ""}),
+              view());
 }
 
 }  // namespace

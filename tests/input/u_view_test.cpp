@@ -16,12 +16,13 @@ using InputView = InputTest;
 TEST_F(InputView, StartsWithItsPlaceholderLines) {
     EXPECT_EQ(QStringLiteral("mem_inp"), find<QPlainTextEdit>("mem_inp")->toPlainText());
     EXPECT_EQ(QStringLiteral("mem_out"), find<QPlainTextEdit>("mem_out")->toPlainText());
-    EXPECT_EQ(QStringLiteral("Here is a view of the imput file (whole or part, depending on the choice made when "
-                             "opening). If you make a \n"
-                             "selection, in the same line (with the mouse or with Shift-Left / Shift-Right), and "
-                             "then press RETURN, you can \n"
-                             "have some useful informations about length and position of selection."),
-              find<QPlainTextEdit>("mem_expl")->toPlainText());
+    EXPECT_EQ(
+        QStringLiteral("Here is a view of the imput file (whole or part, depending on the choice made when "
+                       "opening). If you make a \n"
+                       "selection, in the same line (with the mouse or with Shift-Left / Shift-Right), and "
+                       "then press RETURN, you can \n"
+                       "have some useful informations about length and position of selection."),
+        find<QPlainTextEdit>("mem_expl")->toPlainText());
     EXPECT_EQ(QStringLiteral("Rule inserted"), find<QCheckBox>("chk_rule")->text());
     EXPECT_FALSE(find<QCheckBox>("chk_rule")->isChecked());
     EXPECT_EQ(QString(), mdi->frm_view->windowTitle());

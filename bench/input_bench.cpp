@@ -12,6 +12,7 @@
 #include <string>
 
 #include "common/file_names.h"
+#include "input/available_memory.h"
 #include "input/input_analysis.h"
 #include "input/view_fill.h"
 #include "input/view_text.h"
@@ -77,12 +78,12 @@ int main(int argc, char** argv) {
     box.show();
 
     start = Clock::now();
-    box.setPlainText(qvr::first_lines_view_text(big, 100, qvr::kMaxViewChars));
+    box.setPlainText(qvr::first_lines_view_text(big, 100, qvr::available_memory_bytes()));
     std::printf("partial fill, first 100 lines of the big file: %.4f s\n", seconds_since(start));
 
     const std::string fill = fixed_column_file(folder, fill_mb);
     start = Clock::now();
-    QString text = qvr::whole_file_view_text(fill, qvr::kMaxViewChars);
+    QString text = qvr::whole_file_view_text(fill, qvr::available_memory_bytes());
     const double build = seconds_since(start);
     start = Clock::now();
     box.setPlainText(text);

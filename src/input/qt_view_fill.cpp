@@ -19,7 +19,14 @@ namespace {
     throw_file_error("Cannot read file", path, ENOMEM);
 }
 
-std::uint64_t usable_limit(std::uint64_t char_limit) { return std::min(char_limit, kMaxViewChars); }
+constexpr std::uint64_t kBytesPerChar = 4;
+constexpr std::uint64_t kBytesPerLine = 160;
+
+/// Refuses a view that would not fit.
+void check_room(const std::string& path, std::uint64_t chars, std::uint64_t lines,
+                std::uint64_t memory_available) {
+    if (chars > kMaxViewChars || view_memory_need(chars, lines) > memory_available) out_of_memory(path);
+}
 
 struct Fd {
     int fd;
@@ -44,6 +51,7 @@ class WholeTextConverter {
             append_view_chars(text_, std::string_view(p + i, end - i));
             if (end == n) break;
             text_ += QChar(u'\n');
+            ++breaks_;
             if (p[end] == '\r') {
                 if (end + 1 == n)
                     after_cr_ = true;
@@ -56,40 +64,52 @@ class WholeTextConverter {
 
     /// A line end after the last line starts no further line.
     void finish() {
-        if (text_.endsWith(QChar(u'\n'))) text_.chop(1);
+        if (text_.endsWith(QChar(u'\n'))) {
+            text_.chop(1);
+            --breaks_;
+        }
     }
+
+    std::uint64_t line_count() const { return text_.isEmpty() ? 0 : breaks_ + 1; }
 
   private:
     QString& text_;
     bool after_cr_ = false;
+    std::uint64_t breaks_ = 0;
 };
 
 }  // namespace
 
-QString first_lines_view_text(const std::string& path, std::int64_t max_lines, std::uint64_t char_limit) {
-    const std::uint64_t limit = usable_limit(char_limit);
+std::uint64_t view_memory_need(std::uint64_t chars, std::uint64_t lines) {
+    return chars * kBytesPerChar + lines * kBytesPerLine;
+}
+
+QString first_lines_view_text(const std::string& path, std::int64_t max_lines,
+                              std::uint64_t memory_available) {
     LineReader reader(path);
-    reader.set_max_line_length(static_cast<std::size_t>(limit));
+    reader.set_max_line_length(
+        static_cast<std::size_t>(std::min(kMaxViewChars, memory_available / kBytesPerChar)));
     QString text;
     std::string_view line;
     for (std::int64_t count = 0; count < max_lines && reader.next(line); ++count) {
-        if (static_cast<std::uint64_t>(text.size()) + line.size() + 1 > limit) out_of_memory(path);
+        const std::uint64_t chars =
+            static_cast<std::uint64_t>(text.size()) + line.size() + (count > 0 ? 1 : 0);
+        check_room(path, chars, static_cast<std::uint64_t>(count) + 1, memory_available);
         if (count > 0) text += QChar(u'\n');
         append_view_chars(text, line);
     }
     return text;
 }
 
-QString whole_file_view_text(const std::string& path, std::uint64_t char_limit) {
+QString whole_file_view_text(const std::string& path, std::uint64_t memory_available) {
     Fd f{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
     if (f.fd < 0) throw_file_error("Cannot open file", path, errno);
     struct stat st {};
     if (::fstat(f.fd, &st) != 0) throw_file_error("Cannot read file", path, errno);
     if (S_ISDIR(st.st_mode)) throw_file_error("Cannot open file", path, EISDIR);
-    // Every byte becomes at most one character, so the size tells before reading whether the view can
-    // take the file.
-    const std::uint64_t limit = usable_limit(char_limit);
-    if (static_cast<std::uint64_t>(st.st_size) > limit) out_of_memory(path);
+    // Every byte becomes at most one character, so the size tells before reading whether the text can
+    // be held; the lines are known as they are read.
+    check_room(path, static_cast<std::uint64_t>(st.st_size), 0, memory_available);
 
     QString text;
     text.reserve(static_cast<qsizetype>(st.st_size));
@@ -102,10 +122,8 @@ QString whole_file_view_text(const std::string& path, std::uint64_t char_limit) 
             throw_file_error("Cannot read file", path, errno);
         }
         if (got == 0) break;
-        // A file that grows while it is read must not outgrow the limit either.
-        if (static_cast<std::uint64_t>(text.size()) + static_cast<std::uint64_t>(got) > limit)
-            out_of_memory(path);
         converter.feed(block.data(), static_cast<std::size_t>(got));
+        check_room(path, static_cast<std::uint64_t>(text.size()), converter.line_count(), memory_available);
     }
     converter.finish();
     return text;

@@ -23,9 +23,6 @@ namespace qvr {
 namespace {
 constexpr int kDefaultLines = 100;
 constexpr int kOffsetFromMain = 100;
-// Each character of the view costs its text twice while it is being set (the text built here and the
-// box's own copy, two bytes a character) plus the box's bookkeeping of its lines.
-constexpr std::uint64_t kBytesPerViewChar = 6;
 constexpr int kSmallestCaptionPixels = 8;
 
 /// Whether every radio button's caption fits its box, and the partial mode's words before its run of
@@ -42,7 +39,7 @@ bool captions_fit(const Ui::Tfrm_inp& ui) {
 
 /// The captions are laid out for MS Sans Serif at 9 points. Where the platform's stand-in for it is wider,
 /// their size steps down until they fit again, rather than being cut off or covered by the number box.
-void fit_captions(Ui::Tfrm_inp& ui) {
+void fit_option_captions(Ui::Tfrm_inp& ui) {
     QFont font = ui.opt_part->font();
     int pixels = QFontInfo(font).pixelSize();
     while (!captions_fit(ui) && pixels > kSmallestCaptionPixels) {
@@ -62,7 +59,7 @@ Tfrm_inp::Tfrm_inp(Tmdi_qvr& main)
     // A dialog frame with its caption but no buttons in the title bar.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(size());
-    fit_captions(*ui_);
+    fit_option_captions(*ui_);
     connect(ui_->cmd_ooke, &QPushButton::clicked, this, &Tfrm_inp::cmd_ookeClick);
 }
 
@@ -94,13 +91,11 @@ void Tfrm_inp::cmd_ookeClick() {
 
 void Tfrm_inp::fill_input_view(std::int64_t max_lines) {
     if (ui_->opt_full->isChecked())
-        main_.frm_view->set_input_text(whole_file_view_text(path_, view_char_limit()));
+        main_.frm_view->set_input_text(whole_file_view_text(path_, memory_available()));
     if (ui_->opt_part->isChecked()) {
         const BusyCursor busy;
-        main_.frm_view->set_input_text(first_lines_view_text(path_, max_lines, view_char_limit()));
+        main_.frm_view->set_input_text(first_lines_view_text(path_, max_lines, memory_available()));
     }
 }
-
-std::uint64_t Tfrm_inp::view_char_limit() const { return memory_available() / kBytesPerViewChar; }
 
 }  // namespace qvr

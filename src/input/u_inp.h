@@ -45,7 +45,6 @@ class Tfrm_inp : public QDialog {
   private:
     /// Fills the input view as the chosen mode says; throws FileError or std::bad_alloc.
     void fill_input_view(std::int64_t max_lines);
-    std::uint64_t view_char_limit() const;
 
     Tmdi_qvr& main_;
     std::unique_ptr<Ui::Tfrm_inp> ui_;

@@ -29,7 +29,8 @@ int char_to_byte(char16_t ch) {
 
 std::u16string bytes_to_chars(std::string_view bytes) {
     std::u16string out(bytes.size(), u'\0');
-    for (std::size_t i = 0; i < bytes.size(); ++i) out[i] = byte_to_char(static_cast<unsigned char>(bytes[i]));
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        out[i] = byte_to_char(static_cast<unsigned char>(bytes[i]));
     return out;
 }
 

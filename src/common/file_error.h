@@ -9,11 +9,12 @@ namespace qvr {
 /// A file that could not be opened, created, read or written; what() is the system's message with the
 /// file it concerns, ready for the general error box.
 class FileError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
-/// Throws FileError with "<action> <path>. <strerror(err)>", e.g. "Cannot create file /a/b. Permission denied".
+/// Throws FileError with "<action> <path>. <strerror(err)>", e.g. "Cannot create file /a/b. Permission
+/// denied".
 [[noreturn]] void throw_file_error(std::string_view action, std::string_view path, int err);
 
 /// The text of the general error box: a full stop is added when the message's last character comes after

@@ -12,7 +12,7 @@ namespace qvr {
 /// ordinary character; a byte 26 (Ctrl+Z) ends the file; a last line without line end is still a line.
 /// Reads in large blocks and hands out views, so a line costs no allocation unless it spans two blocks.
 class LineReader {
-public:
+  public:
     /// Opens `path`; throws FileError when it cannot be opened or is a folder.
     explicit LineReader(const std::string& path, std::size_t block_size = 1 << 20);
     ~LineReader();
@@ -30,7 +30,7 @@ public:
     /// makes next() throw FileError with the system's out-of-memory reason instead of being held whole.
     void set_max_line_length(std::size_t max) { max_line_ = max; }
 
-private:
+  private:
     bool fill();
 
     std::string path_;

@@ -110,7 +110,8 @@ SafeFileWriter::TempFile SafeFileWriter::make_temp_beside(const std::string& tar
     return {fd, temp_path};
 }
 
-SafeFileWriter::SafeFileWriter(const std::string& target) : SafeFileWriter(target, make_temp_beside(target)) {}
+SafeFileWriter::SafeFileWriter(const std::string& target)
+    : SafeFileWriter(target, make_temp_beside(target)) {}
 
 SafeFileWriter::SafeFileWriter(const std::string& target, TempFile temp)
     : OutputFile(temp.fd, target), target_(target), temp_path_(std::move(temp.path)) {}
@@ -134,7 +135,8 @@ void SafeFileWriter::commit() {
     }
     if (::fsync(fd_) != 0) throw_file_error("Cannot write file", target_, errno);
     close();
-    if (::rename(temp_path_.c_str(), target_.c_str()) != 0) throw_file_error("Cannot create file", target_, errno);
+    if (::rename(temp_path_.c_str(), target_.c_str()) != 0)
+        throw_file_error("Cannot create file", target_, errno);
     committed_ = true;
 }
 

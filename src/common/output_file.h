@@ -10,7 +10,7 @@ namespace qvr {
 /// A file written from the start through a large buffer. Every failure (cannot create, disk full) throws
 /// FileError with the system's message and the file's path.
 class OutputFile {
-public:
+  public:
     /// Creates `path`, or empties it when it exists.
     explicit OutputFile(const std::string& path);
     ~OutputFile();
@@ -28,12 +28,12 @@ public:
 
     const std::string& path() const { return path_; }
 
-protected:
+  protected:
     OutputFile(int fd, std::string path);
     void flush();
     int fd_ = -1;
 
-private:
+  private:
     std::string path_;
     std::vector<char> buffer_;
     std::size_t used_ = 0;
@@ -43,7 +43,7 @@ private:
 /// it, which commit() renames over the target. Destroyed without commit() (a failure, an exception), it
 /// removes the temporary file and the target stays as it was.
 class SafeFileWriter : public OutputFile {
-public:
+  public:
     /// Throws FileError "Cannot create file <target>..." when no file can be made beside the target.
     explicit SafeFileWriter(const std::string& target);
     ~SafeFileWriter();
@@ -53,7 +53,7 @@ public:
 
     const std::string& target() const { return target_; }
 
-private:
+  private:
     struct TempFile {
         int fd;
         std::string path;

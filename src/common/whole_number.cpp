@@ -19,7 +19,8 @@ std::optional<std::int32_t> read_whole_number(std::string_view text) {
         if (c < '0' || c > '9') return std::nullopt;
         value = value * 10 + (c - '0');
         // The limit is one past INT32_MAX so that "-2147483648" still reads.
-        if (value > static_cast<std::int64_t>(std::numeric_limits<std::int32_t>::max()) + 1) return std::nullopt;
+        if (value > static_cast<std::int64_t>(std::numeric_limits<std::int32_t>::max()) + 1)
+            return std::nullopt;
     }
     if (negative) value = -value;
     if (value > std::numeric_limits<std::int32_t>::max()) return std::nullopt;

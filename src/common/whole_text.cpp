@@ -58,7 +58,8 @@ std::string load_whole_file(const std::string& path) {
     if (S_ISREG(st.st_mode)) text.reserve(static_cast<std::size_t>(st.st_size));
     std::size_t used = 0;
     for (;;) {
-        if (text.size() - used < (1 << 16)) text.resize(std::max<std::size_t>(text.capacity(), used + (1 << 20)));
+        if (text.size() - used < (1 << 16))
+            text.resize(std::max<std::size_t>(text.capacity(), used + (1 << 20)));
         ssize_t got = ::read(f.fd, text.data() + used, text.size() - used);
         if (got < 0) {
             if (errno == EINTR) continue;

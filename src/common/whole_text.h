@@ -13,7 +13,7 @@ std::string load_whole_file(const std::string& path);
 /// The lines of a text loaded whole, as the standard extract reads its input: a line ends at CR LF, at a
 /// lone CR or at a lone LF; a byte 0 ends the text; the last line needs no line end.
 class WholeTextLines {
-public:
+  public:
     explicit WholeTextLines(std::string_view text);
 
     /// The next line without its line end; false after the last line.
@@ -22,7 +22,7 @@ public:
     /// How many lines the text holds (counted without consuming this cursor).
     std::uint64_t count() const;
 
-private:
+  private:
     std::string_view text_;
     std::size_t pos_ = 0;
 };

@@ -2,6 +2,7 @@
 
 #include <QPalette>
 
+#include "shell/fonts.h"
 #include "shell/u_qvr32.h"
 #include "shell/widget_text.h"
 #include "ui_u_gen.h"
@@ -24,6 +25,7 @@ Tfrm_gen::Tfrm_gen(Tmdi_qvr& main) : main_(main), ui_(std::make_unique<Ui::Tfrm_
     QPalette red = ui_->txt_limit->palette();
     red.setColor(QPalette::Text, Qt::red);
     ui_->txt_limit->setPalette(red);
+    ui_->txt_limit->setCursorPosition(0);
     connect(ui_->chk_dlm, &QCheckBox::toggled, this, &Tfrm_gen::chk_dlmClick);
     connect(ui_->chk_qck, &QCheckBox::toggled, this, &Tfrm_gen::chk_qckClick);
     connect(ui_->chk_sort, &QCheckBox::toggled, this, &Tfrm_gen::chk_sortClick);
@@ -41,6 +43,7 @@ void Tfrm_gen::set_fonts() {
     set_pixel_font(ui_->lbl_START, "MS Sans Serif", 19, true, true);
     set_pixel_font(ui_->lbl_RESULT, "MS Sans Serif", 19, true, true);
     set_pixel_font(ui_->chk_qck, "MS Sans Serif", 13, true);
+    fit_captions(this);
 }
 
 JobSettings Tfrm_gen::settings() const {
@@ -65,7 +68,9 @@ JobSettings Tfrm_gen::settings() const {
 
 void Tfrm_gen::set_input_path(const std::string& path) { ui_->txt_inp->setText(to_widget_text(path)); }
 void Tfrm_gen::set_output_path(const std::string& path) { ui_->txt_out->setText(to_widget_text(path)); }
-void Tfrm_gen::set_definition_file_name(const std::string& name) { ui_->txt_flm->setText(to_widget_text(name)); }
+void Tfrm_gen::set_definition_file_name(const std::string& name) {
+    ui_->txt_flm->setText(to_widget_text(name));
+}
 void Tfrm_gen::set_sample_text(const std::string& text) { ui_->txt_spl->setText(to_widget_text(text)); }
 void Tfrm_gen::set_fast(bool on) { ui_->chk_qck->setChecked(on); }
 void Tfrm_gen::set_header(bool on) { ui_->chk_head->setChecked(on); }

@@ -19,7 +19,7 @@ class Tmdi_qvr;
 class Tfrm_gen : public QWidget {
     Q_OBJECT
 
-public:
+  public:
     explicit Tfrm_gen(Tmdi_qvr& main);
     ~Tfrm_gen() override;
 
@@ -46,13 +46,13 @@ public:
     void set_gauge(int position);
     int gauge() const;
 
-public slots:
+  public slots:
     void chk_dlmClick();
     void chk_qckClick();
     void chk_sortClick();
     void chk_unikClick();
 
-private:
+  private:
     void set_fonts();
 
     Tmdi_qvr& main_;

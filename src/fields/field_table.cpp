@@ -8,7 +8,8 @@
 namespace qvr {
 
 namespace {
-const std::array<std::string, FieldTable::kColumns> kHeader = {"Field", "Start position", "Length", "End position"};
+const std::array<std::string, FieldTable::kColumns> kHeader = {"Field", "Start position", "Length",
+                                                               "End position"};
 const std::array<std::string, FieldTable::kColumns> kDefaultRow = {"1st field", "1", "10", "10"};
 constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
 constexpr std::int64_t kMin = std::numeric_limits<std::int32_t>::min();
@@ -86,7 +87,8 @@ int FieldTable::first_unusable_row() const {
 std::vector<FieldSlice> FieldTable::slices() const {
     std::vector<FieldSlice> out;
     out.reserve(rows_.size());
-    for (const Row& r : rows_) out.push_back({whole_number_or_zero(r[kStart]), whole_number_or_zero(r[kLength])});
+    for (const Row& r : rows_)
+        out.push_back({whole_number_or_zero(r[kStart]), whole_number_or_zero(r[kLength])});
     return out;
 }
 

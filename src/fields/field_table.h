@@ -8,7 +8,7 @@ namespace qvr {
 
 /// Told of every change of a FieldTable, so that a grid showing it stays current without a copy.
 class FieldTableListener {
-public:
+  public:
     virtual ~FieldTableListener() = default;
     virtual void cell_changed(int column, int row) = 0;
     /// Any change of the row count or of many rows at once.
@@ -24,7 +24,7 @@ struct FieldSlice {
 /// The field table: rows of four text cells (name, start position, length, end position) with a header
 /// row 0. Numbers are kept as the texts the user sees and read by the whole-number reading when used.
 class FieldTable {
-public:
+  public:
     static constexpr int kColumns = 4;
     enum Column { kName = 0, kStart = 1, kLength = 2, kEnd = 3 };
 
@@ -67,7 +67,7 @@ public:
 
     void set_listener(FieldTableListener* listener) { listener_ = listener; }
 
-private:
+  private:
     using Row = std::array<std::string, kColumns>;
     std::vector<Row> rows_;
     FieldTableListener* listener_ = nullptr;

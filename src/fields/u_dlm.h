@@ -12,7 +12,7 @@ class Tmdi_qvr;
 class Tfrm_dlm : public QWidget {
     Q_OBJECT
 
-public:
+  public:
     explicit Tfrm_dlm(Tmdi_qvr& main);
 
     /// The field table, the grid's only store.
@@ -23,7 +23,7 @@ public:
     /// a row's start position or length reads 0.
     bool table_check();
 
-private:
+  private:
     Tmdi_qvr& main_;
     FieldTable table_;
 };

@@ -39,7 +39,7 @@ struct FontChoice {
 /// Everything that waits for the user or leaves the program. The program uses the Qt implementation;
 /// tests install a scripted one, so no window code calls a dialog or the desktop directly.
 class Desktop {
-public:
+  public:
     virtual ~Desktop() = default;
 
     /// A modal message box; returns the button pressed (kOk for a box that only has OK).

@@ -19,7 +19,8 @@ int main(int argc, char* argv[]) {
     qvr::QtDesktop desktop;
     qvr::Tmdi_qvr main_window(desktop, program_dir);
     desktop.set_parent(&main_window);
-    QObject::connect(&main_window, &qvr::Tmdi_qvr::program_ended, &app, [](int status) { QApplication::exit(status); });
+    QObject::connect(&main_window, &qvr::Tmdi_qvr::program_ended, &app,
+                     [](int status) { QApplication::exit(status); });
     main_window.show();
     return QApplication::exec();
 }

@@ -43,7 +43,8 @@ QString qt_name_filter(const QString& filter) {
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
-        filters << parts[i] + QStringLiteral(" (") + QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')) +
+        filters << parts[i] + QStringLiteral(" (") +
+                       QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')) +
                        QStringLiteral(")");
     return filters.join(QStringLiteral(";;"));
 }
@@ -60,7 +61,8 @@ BoxButton QtDesktop::message_box(BoxKind kind, const QString& text, int buttons)
     QAbstractButton* cancel = nullptr;
     if (buttons & kYes) yes = box.addButton(QStringLiteral("&Yes"), QMessageBox::YesRole);
     if (buttons & kNo) no = box.addButton(QStringLiteral("&No"), QMessageBox::NoRole);
-    if (buttons & kOk || buttons == kNoButton) ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    if (buttons & kOk || buttons == kNoButton)
+        ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     if (buttons & kCancel) cancel = box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
     box.exec();
     QAbstractButton* clicked = box.clickedButton();
@@ -100,9 +102,13 @@ bool run_file_dialog(QWidget* parent, FileDialogState& state, QFileDialog::Accep
 }
 }  // namespace
 
-bool QtDesktop::open_file(FileDialogState& state) { return run_file_dialog(parent_, state, QFileDialog::AcceptOpen); }
+bool QtDesktop::open_file(FileDialogState& state) {
+    return run_file_dialog(parent_, state, QFileDialog::AcceptOpen);
+}
 
-bool QtDesktop::save_file(FileDialogState& state) { return run_file_dialog(parent_, state, QFileDialog::AcceptSave); }
+bool QtDesktop::save_file(FileDialogState& state) {
+    return run_file_dialog(parent_, state, QFileDialog::AcceptSave);
+}
 
 bool QtDesktop::choose_font(FontChoice& font) {
     bool ok = false;

@@ -8,7 +8,7 @@ namespace qvr {
 
 /// The desktop layer on the real desktop: Qt's boxes and dialogs, the desktop's link handler.
 class QtDesktop : public Desktop {
-public:
+  public:
     /// Boxes and dialogs are modal over `parent` (the main window), which may be set after creation.
     explicit QtDesktop(QWidget* parent = nullptr) : parent_(parent) {}
     void set_parent(QWidget* parent) { parent_ = parent; }
@@ -22,7 +22,7 @@ public:
     void open_link(const QString& link) override;
     void show_help(const QString& file, const QString& anchor) override;
 
-private:
+  private:
     QWidget* parent_;
 };
 

@@ -22,7 +22,8 @@ std::string line_at(const QPlainTextEdit* box, int index) {
 std::vector<std::string> all_lines(const QPlainTextEdit* box) {
     std::vector<std::string> lines;
     if (box->document()->isEmpty()) return lines;
-    for (QTextBlock b = box->document()->begin(); b.isValid(); b = b.next()) lines.push_back(from_widget_text(b.text()));
+    for (QTextBlock b = box->document()->begin(); b.isValid(); b = b.next())
+        lines.push_back(from_widget_text(b.text()));
     return lines;
 }
 

@@ -1,6 +1,5 @@
-#include "shell/widget_text.h"
-
 #include "common/char_map.h"
+#include "shell/widget_text.h"
 
 namespace qvr {
 

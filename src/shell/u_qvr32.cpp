@@ -11,6 +11,7 @@
 #include "fields/u_dlm.h"
 #include "input/u_inp.h"
 #include "input/u_view.h"
+#include "shell/fonts.h"
 #include "shell/u_log.h"
 #include "shell/widget_text.h"
 #include "ui_u_qvr32.h"
@@ -24,6 +25,7 @@ constexpr int kMainHeight = 519;
 
 Tmdi_qvr::Tmdi_qvr(Desktop& desktop, const std::string& program_dir, QWidget* parent)
     : QMainWindow(parent), desktop_(desktop), ui_(std::make_unique<Ui::Tmdi_qvr>()) {
+    install_font_stand_ins();
     ui_->setupUi(this);
     values_.program_dir = program_dir;
     ui_->mdi_area->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
@@ -99,21 +101,21 @@ void Tmdi_qvr::show_previous_jobs() { arrange(frm_log, {frm_dlm, frm_gen, frm_vi
 void Tmdi_qvr::connect_menu() {
     const Ui::Tmdi_qvr& u = *ui_;
     const std::pair<QAction*, void (Tmdi_qvr::*)()> commands[] = {
-        {u.mnu_inp, &Tmdi_qvr::mnu_inpClick},   {u.mnu_ana, &Tmdi_qvr::mnu_anaClick},
-        {u.mnu_out, &Tmdi_qvr::mnu_outClick},   {u.mnu_go, &Tmdi_qvr::mnu_goClick},
-        {u.mnu_dbf, &Tmdi_qvr::mnu_dbfClick},   {u.mnu_end, &Tmdi_qvr::mnu_endClick},
-        {u.mnu_fdn, &Tmdi_qvr::mnu_fdnClick},   {u.mnu_def, &Tmdi_qvr::mnu_defClick},
-        {u.Recall1, &Tmdi_qvr::Recall1Click},   {u.SaveAs1, &Tmdi_qvr::SaveAs1Click},
-        {u.mnu_rvw, &Tmdi_qvr::mnu_rvwClick},   {u.mnu_sel, &Tmdi_qvr::mnu_selClick},
-        {u.mnu_cpy, &Tmdi_qvr::mnu_cpyClick},   {u.mnu_pri, &Tmdi_qvr::mnu_priClick},
-        {u.mnu_lvw, &Tmdi_qvr::mnu_lvwClick},   {u.mnu_lsa, &Tmdi_qvr::mnu_lsaClick},
-        {u.mnu_lcp, &Tmdi_qvr::mnu_lcpClick},   {u.mnu_lpt, &Tmdi_qvr::mnu_lptClick},
-        {u.mnu_lsv, &Tmdi_qvr::mnu_lsvClick},   {u.Resize1, &Tmdi_qvr::Resize1Click},
-        {u.mnu_sge, &Tmdi_qvr::mnu_sgeClick},   {u.mnu_vde, &Tmdi_qvr::mnu_vdeClick},
-        {u.mnu_vwi, &Tmdi_qvr::mnu_vwiClick},   {u.mnu_wid, &Tmdi_qvr::mnu_widClick},
-        {u.mnu_wvr, &Tmdi_qvr::mnu_wvrClick},   {u.mnu_log, &Tmdi_qvr::mnu_logClick},
-        {u.mnu_idx, &Tmdi_qvr::mnu_idxClick},   {u.mnu_web, &Tmdi_qvr::mnu_webClick},
-        {u.mnu_wmc, &Tmdi_qvr::mnu_wmcClick},   {u.mnu_mail, &Tmdi_qvr::mnu_mailClick},
+        {u.mnu_inp, &Tmdi_qvr::mnu_inpClick}, {u.mnu_ana, &Tmdi_qvr::mnu_anaClick},
+        {u.mnu_out, &Tmdi_qvr::mnu_outClick}, {u.mnu_go, &Tmdi_qvr::mnu_goClick},
+        {u.mnu_dbf, &Tmdi_qvr::mnu_dbfClick}, {u.mnu_end, &Tmdi_qvr::mnu_endClick},
+        {u.mnu_fdn, &Tmdi_qvr::mnu_fdnClick}, {u.mnu_def, &Tmdi_qvr::mnu_defClick},
+        {u.Recall1, &Tmdi_qvr::Recall1Click}, {u.SaveAs1, &Tmdi_qvr::SaveAs1Click},
+        {u.mnu_rvw, &Tmdi_qvr::mnu_rvwClick}, {u.mnu_sel, &Tmdi_qvr::mnu_selClick},
+        {u.mnu_cpy, &Tmdi_qvr::mnu_cpyClick}, {u.mnu_pri, &Tmdi_qvr::mnu_priClick},
+        {u.mnu_lvw, &Tmdi_qvr::mnu_lvwClick}, {u.mnu_lsa, &Tmdi_qvr::mnu_lsaClick},
+        {u.mnu_lcp, &Tmdi_qvr::mnu_lcpClick}, {u.mnu_lpt, &Tmdi_qvr::mnu_lptClick},
+        {u.mnu_lsv, &Tmdi_qvr::mnu_lsvClick}, {u.Resize1, &Tmdi_qvr::Resize1Click},
+        {u.mnu_sge, &Tmdi_qvr::mnu_sgeClick}, {u.mnu_vde, &Tmdi_qvr::mnu_vdeClick},
+        {u.mnu_vwi, &Tmdi_qvr::mnu_vwiClick}, {u.mnu_wid, &Tmdi_qvr::mnu_widClick},
+        {u.mnu_wvr, &Tmdi_qvr::mnu_wvrClick}, {u.mnu_log, &Tmdi_qvr::mnu_logClick},
+        {u.mnu_idx, &Tmdi_qvr::mnu_idxClick}, {u.mnu_web, &Tmdi_qvr::mnu_webClick},
+        {u.mnu_wmc, &Tmdi_qvr::mnu_wmcClick}, {u.mnu_mail, &Tmdi_qvr::mnu_mailClick},
         {u.mnu_abt, &Tmdi_qvr::mnu_abtClick},
     };
     for (const auto& [action, slot] : commands) connect(action, &QAction::triggered, this, slot);

@@ -26,7 +26,7 @@ class Tfrm_gen;
 class Tmdi_qvr : public QMainWindow {
     Q_OBJECT
 
-public:
+  public:
     /// Starts the program's windows: reads the configuration file in `program_dir` (ending in "/"), then
     /// creates the child windows in their order. Every box and dialog goes through `desktop`.
     Tmdi_qvr(Desktop& desktop, const std::string& program_dir, QWidget* parent = nullptr);
@@ -60,11 +60,11 @@ public:
     /// Ends the program: saves the job log, then asks for the end with exit status 1.
     void end_program();
 
-signals:
+  signals:
     /// The program asks to end with this exit status; main() ends the event loop with it.
     void program_ended(int status);
 
-public slots:
+  public slots:
     // File
     void mnu_inpClick();
     void mnu_anaClick();
@@ -103,10 +103,10 @@ public slots:
     void mnu_mailClick();
     void mnu_abtClick();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void FormCreate();
     void create_children();
     void connect_menu();

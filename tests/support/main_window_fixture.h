@@ -14,7 +14,7 @@ namespace qvr::test {
 
 /// A test that starts the whole program window in a fresh program folder with the scripted desktop.
 class MainWindowTest : public ::testing::Test {
-protected:
+  protected:
     /// Starts the program; files put into `program` before (QVR32.CFG, QVR32.LOG) are read as at a start.
     void start() {
         mdi = std::make_unique<Tmdi_qvr>(desktop, program.path());

@@ -8,8 +8,8 @@ namespace qvr::test {
 
 namespace {
 const char* what_name(int what) {
-    static const char* names[] = {"message box", "input box", "open dialog", "save dialog",
-                                  "font dialog", "print dialog", "link", "help"};
+    static const char* names[] = {"message box", "input box",    "open dialog", "save dialog",
+                                  "font dialog", "print dialog", "link",        "help"};
     return names[what];
 }
 }  // namespace
@@ -18,8 +18,8 @@ ScriptedDesktop::~ScriptedDesktop() { verify(); }
 
 void ScriptedDesktop::verify() {
     for (const Expectation& e : queue_)
-        ADD_FAILURE() << "expected " << what_name(static_cast<int>(e.what)) << " was never shown: "
-                      << e.text.toStdString();
+        ADD_FAILURE() << "expected " << what_name(static_cast<int>(e.what))
+                      << " was never shown: " << e.text.toStdString();
     queue_.clear();
 }
 
@@ -112,7 +112,8 @@ BoxButton ScriptedDesktop::message_box(BoxKind kind, const QString& text, int bu
     if (!e) return (buttons & kNo) ? kNo : ((buttons & kCancel) ? kCancel : kOk);
     EXPECT_EQ(box_caption(e->kind), box_caption(kind)) << text.toStdString();
     if (e->prefix_only) {
-        EXPECT_TRUE(text.startsWith(e->text)) << text.toStdString() << " does not start with " << e->text.toStdString();
+        EXPECT_TRUE(text.startsWith(e->text))
+            << text.toStdString() << " does not start with " << e->text.toStdString();
     } else {
         EXPECT_EQ(e->text, text);
     }

@@ -18,7 +18,7 @@ namespace qvr::test {
 /// checks each box's kind, caption, text and buttons, and fails the test on a box nobody expected or an
 /// expectation that was never met (checked when it is destroyed, or by verify()).
 class ScriptedDesktop : public Desktop {
-public:
+  public:
     ~ScriptedDesktop() override;
 
     /// The next box is of `kind` with `text` and `buttons`; it is answered with `answer`.
@@ -67,7 +67,7 @@ public:
     void open_link(const QString& link) override;
     void show_help(const QString& file, const QString& anchor) override;
 
-private:
+  private:
     enum class What { box, input, open, save, font, print, link, help };
     struct Expectation {
         What what = What::box;

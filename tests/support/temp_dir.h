@@ -7,7 +7,7 @@ namespace qvr::test {
 
 /// A fresh folder for one test, removed with everything in it at the end.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -20,7 +20,7 @@ public:
     /// Writes `bytes` to path() + name and returns the full path.
     std::string write(std::string_view name, std::string_view bytes) const;
 
-private:
+  private:
     std::string path_;
 };
 

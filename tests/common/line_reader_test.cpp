@@ -1,0 +1,112 @@
+#include "common/line_reader.h"
+
+#include <gtest/gtest.h>
+
+#include "common/file_error.h"
+#include "common/whole_text.h"
+#include "support/temp_dir.h"
+
+namespace qvr {
+namespace {
+
+std::vector<std::string> lines_by_line(const std::string& path, std::size_t block) {
+    LineReader reader(path, block);
+    std::vector<std::string> out;
+    std::string_view line;
+    while (reader.next(line)) out.emplace_back(line);
+    return out;
+}
+
+std::vector<std::string> lines_whole(std::string_view text) {
+    WholeTextLines lines(text);
+    std::vector<std::string> out;
+    std::string_view line;
+    while (lines.next(line)) out.emplace_back(line);
+    EXPECT_EQ(out.size(), WholeTextLines(text).count())
+        << "count disagrees with the lines for '" << text << "'";
+    return out;
+}
+
+using Lines = std::vector<std::string>;
+
+struct LineEndCase {
+    std::string text;
+    Lines by_line;  // CR ends a line, LF after it belongs to it, Ctrl+Z ends the file
+    Lines whole;    // CR LF, lone CR, lone LF end a line; NUL ends the text
+};
+
+const LineEndCase kCases[] = {
+    {"", {}, {}},
+    {"abc", {"abc"}, {"abc"}},
+    {"abc\r\n", {"abc"}, {"abc"}},
+    {"abc\r\ndef", {"abc", "def"}, {"abc", "def"}},
+    {"abc\rdef\r", {"abc", "def"}, {"abc", "def"}},
+    {"abc\ndef\n", {"abc\ndef\n"}, {"abc", "def"}},
+    {"a\n\rb", {"a\n", "b"}, {"a", "", "b"}},
+    {"\r\n", {""}, {""}},
+    {"\r\n\r\n", {"", ""}, {"", ""}},
+    {"\r\r\n", {"", ""}, {"", ""}},
+    {"\n", {"\n"}, {""}},
+    {"ab\x1a"
+     "cd\r\n",
+     {"ab"},
+     {"ab\x1a"
+      "cd"}},
+    {"ab\r\n\x1a", {"ab"}, {"ab", "\x1a"}},
+    {"\x1a", {}, {"\x1a"}},
+    {std::string("ab\0cd\r\nef", 9), {std::string("ab\0cd", 5), "ef"}, {"ab"}},
+    {std::string("\0", 1), {std::string("\0", 1)}, {}},
+};
+
+TEST(LineReaders, EveryLineEndCase) {
+    test::TempDir dir;
+    for (const LineEndCase& c : kCases) {
+        std::string path = dir.write("in.txt", c.text);
+        // Block sizes of 1 and 2 put every line end across a block boundary.
+        for (std::size_t block : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{1} << 20})
+            EXPECT_EQ(c.by_line, lines_by_line(path, block))
+                << "block " << block << " text '" << c.text << "'";
+        EXPECT_EQ(c.whole, lines_whole(c.text)) << "text '" << c.text << "'";
+    }
+}
+
+TEST(LineReaders, LongLinesAndByteCount) {
+    test::TempDir dir;
+    std::string big(3'000'000, 'x');
+    std::string path = dir.write("big.txt", big + "\r\nshort\r\n" + big);
+    LineReader reader(path, 4096);
+    std::string_view line;
+    ASSERT_TRUE(reader.next(line));
+    EXPECT_EQ(big.size(), line.size());
+    ASSERT_TRUE(reader.next(line));
+    EXPECT_EQ("short", line);
+    EXPECT_EQ(big.size() + 9, reader.bytes_read());
+    ASSERT_TRUE(reader.next(line));
+    EXPECT_EQ(big, line);
+    EXPECT_FALSE(reader.next(line));
+    EXPECT_EQ(2 * big.size() + 9, reader.bytes_read());
+}
+
+TEST(LineReaders, MissingFileAndFolderAreFileErrors) {
+    test::TempDir dir;
+    EXPECT_THROW(LineReader(dir.file("none.txt")), FileError);
+    EXPECT_THROW(LineReader(dir.path()), FileError);
+    EXPECT_THROW(load_whole_file(dir.file("none.txt")), FileError);
+    EXPECT_THROW(load_whole_file(dir.path()), FileError);
+    try {
+        LineReader reader(dir.file("none.txt"));
+    } catch (const FileError& e) {
+        EXPECT_EQ("Cannot open file " + dir.file("none.txt") + ". No such file or directory", e.what());
+    }
+}
+
+TEST(LineReaders, WholeFileLoadsEveryByte) {
+    test::TempDir dir;
+    std::string all;
+    for (int i = 0; i < 256; ++i) all += static_cast<char>(i);
+    std::string text = all + all + std::string(5'000'000, 'q');
+    EXPECT_EQ(text, load_whole_file(dir.write("bin", text)));
+}
+
+}  // namespace
+}  // namespace qvr

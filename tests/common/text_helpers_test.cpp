@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include "common/byte_order.h"
+#include "common/char_map.h"
+#include "common/file_error.h"
+#include "common/file_names.h"
+#include "common/whole_number.h"
+
+namespace qvr {
+namespace {
+
+TEST(WholeNumber, ReadsSigned32BitDecimalsElseZero) {
+    const std::pair<std::string, std::int32_t> cases[] = {
+        {"0", 0},
+        {"7", 7},
+        {"007", 7},
+        {"-12", -12},
+        {"-0", 0},
+        {"2147483647", 2147483647},
+        {"-2147483648", -2147483647 - 1},
+        {"2147483648", 0},  // out of range counts as 0
+        {"-2147483649", 0},
+        {"99999999999999999999", 0},
+        {"", 0},
+        {"-", 0},
+        {"+5", 0},
+        {" 5", 0},
+        {"5 ", 0},
+        {"1e3", 0},
+        {"0x10", 0},
+        {"12a", 0},
+        {"--1", 0},
+        {"\xb2", 0},  // a superscript two is no digit
+    };
+    for (const auto& [text, value] : cases)
+        EXPECT_EQ(value, whole_number_or_zero(text)) << "'" << text << "'";
+    EXPECT_FALSE(read_whole_number("").has_value());
+    EXPECT_EQ(0, read_whole_number("0").value());
+}
+
+TEST(WholeNumber, DecimalText) {
+    EXPECT_EQ("0", decimal_text(0));
+    EXPECT_EQ("-5", decimal_text(-5));
+    EXPECT_EQ("4294967296", decimal_text(4294967296LL));
+}
+
+TEST(ByteOrder, UnsignedBytesShorterPrefixFirst) {
+    EXPECT_LT(compare_bytes("", "a"), 0);
+    EXPECT_LT(compare_bytes("C", "C;x"), 0);
+    EXPECT_LT(compare_bytes("M", "m"), 0);
+    EXPECT_LT(compare_bytes("z", "\xe9"), 0);
+    EXPECT_EQ(0, compare_bytes("abc", "abc"));
+    EXPECT_GT(compare_bytes("b", "abc"), 0);
+    EXPECT_LT(compare_bytes(std::string_view("a\0", 2), "a\x01"), 0);
+}
+
+TEST(CharMap, EveryByteRoundTripsAsOneCharacter) {
+    std::string all;
+    for (int i = 0; i < 256; ++i) all += static_cast<char>(i);
+    std::u16string chars = bytes_to_chars(all);
+    ASSERT_EQ(256u, chars.size());
+    EXPECT_EQ(all, chars_to_bytes(chars));
+    EXPECT_EQ(u'\u20ac', byte_to_char(0x80));
+    EXPECT_EQ(u'\u0081', byte_to_char(0x81));
+    EXPECT_EQ(u'\u00e9', byte_to_char(0xe9));
+    EXPECT_EQ(0x9f, char_to_byte(u'\u0178'));
+    EXPECT_EQ(-1, char_to_byte(u'\u03a9'));
+    EXPECT_EQ("a?b", chars_to_bytes(u"a\u03a9b"));
+}
+
+TEST(FileNames, NameAndExtension) {
+    const std::tuple<std::string, std::string, std::string> cases[] = {
+        // path, file name, with ".qvo.txt" for its extension
+        {"/data/cust.txt", "cust.txt", "/data/cust.qvo.txt"},
+        {"/data/cust", "cust", "/data/cust.qvo.txt"},
+        {"/arch.dat/cust.dat", "cust.dat", "/arch.dat/cust.qvo.txt"},
+        {"/a.txt/b.txt", "b.txt", "/a.txt/b.qvo.txt"},
+        {"/arch.dat/cust", "cust", "/arch.dat/cust.qvo.txt"},
+        {"report.txt", "report.txt", "report.qvo.txt"},
+        {"a.b.c", "a.b.c", "a.b.qvo.txt"},
+        {"/data/", "", "/data/.qvo.txt"},
+        {"C:\\data\\in.txt", "C:\\data\\in.txt", "C:\\data\\in.qvo.txt"},
+    };
+    for (const auto& [path, name, replaced] : cases) {
+        EXPECT_EQ(name, file_name_of(path)) << path;
+        EXPECT_EQ(replaced, with_replaced_extension(path, ".qvo.txt")) << path;
+    }
+    EXPECT_EQ("/data/", folder_of("/data/cust.txt"));
+    EXPECT_EQ("", folder_of("cust.txt"));
+}
+
+TEST(FullStop, AddedOnlyAfterCharactersAboveTheDot) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"Cannot create file /x/QVR32.LOG", "Cannot create file /x/QVR32.LOG."},
+        {"Disk full.", "Disk full."},
+        {"Really?", "Really?."},     // "?" comes after "." in character order
+        {"(details)", "(details)"},  // ")" comes before "."
+        {"done!", "done!"},
+        {"", ""},
+        {"caf\xe9", "caf\xe9."},
+    };
+    for (const auto& [message, shown] : cases) EXPECT_EQ(shown, with_full_stop(message)) << message;
+}
+
+}  // namespace
+}  // namespace qvr

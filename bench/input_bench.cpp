@@ -16,6 +16,7 @@
 #include "input/input_analysis.h"
 #include "input/view_fill.h"
 #include "input/view_text.h"
+#include "shell/fonts.h"
 
 namespace {
 
@@ -55,6 +56,7 @@ double time_command(const std::string& command) {
 int main(int argc, char** argv) {
     if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
+    qvr::install_font_stand_ins();
     const std::string folder = argc > 1 ? argv[1] : "/tmp";
     const int big_mb = argc > 2 ? std::atoi(argv[2]) : 1024;
     const int fill_mb = argc > 3 ? std::atoi(argv[3]) : 50;

@@ -1,9 +1,13 @@
 #include "input/u_view.h"
 
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QPalette>
 #include <QPlainTextEdit>
+#include <QStyle>
 #include <QTextCursor>
+#include <algorithm>
 
 #include "common/whole_number.h"
 #include "input/view_text.h"
@@ -12,6 +16,30 @@
 #include "ui_u_view.h"
 
 namespace qvr {
+
+namespace {
+
+constexpr int kSmallestExplanationPixels = 8;
+
+/// The explanation is laid out line for line for MS Sans Serif. Where the platform's stand-in runs wider,
+/// its size steps down until every line fits the box again, instead of each line breaking in two.
+void fit_explanation(QPlainTextEdit* box) {
+    const QStringList lines = box->toPlainText().split(QLatin1Char('\n'));
+    const int room = box->width() - 2 * box->frameWidth() - 2 * qRound(box->document()->documentMargin()) -
+                     box->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, box);
+    QFont font = box->font();
+    int pixels = QFontInfo(font).pixelSize();
+    auto widest = [&] {
+        const QFontMetrics metrics(font);
+        int width = 0;
+        for (const QString& line : lines) width = std::max(width, metrics.horizontalAdvance(line.trimmed()));
+        return width;
+    };
+    while (widest() > room && pixels > kSmallestExplanationPixels) font.setPixelSize(--pixels);
+    box->setFont(font);
+}
+
+}  // namespace
 
 Tfrm_view::Tfrm_view(Tmdi_qvr& main) : main_(main), ui_(std::make_unique<Ui::Tfrm_view>()) {
     ui_->setupUi(this);
@@ -37,6 +65,7 @@ void Tfrm_view::FormCreate() {
     QPalette red = ui_->mem_expl->palette();
     red.setColor(QPalette::Text, Qt::red);
     ui_->mem_expl->setPalette(red);
+    fit_explanation(ui_->mem_expl);
 }
 
 QPlainTextEdit* Tfrm_view::input_view() const { return ui_->mem_inp; }

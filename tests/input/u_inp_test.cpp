@@ -1,5 +1,6 @@
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QMdiSubWindow>
 
 #include "input_fixture.h"
 
@@ -101,8 +102,11 @@ TEST_F(OpeningInput, CancelOnlyDisablesTheDbaseExport) {
     find<QAction>("mnu_dbf")->setEnabled(true);  // as a finished run leaves it
     find<QLineEdit>("txt_out")->setText(QStringLiteral("chosen.qvo"));
 
+    pick("mnu_vwi");
+
     desktop.expect_open(std::nullopt);
     pick("mnu_inp");
+    EXPECT_TRUE(mdi->frame_of(mdi->frm_gen)->isMaximized());
     EXPECT_FALSE(enabled("mnu_dbf"));
     EXPECT_EQ(numbered(1, 3), view());
     EXPECT_EQ(QString::fromStdString(path), box_text("txt_inp"));

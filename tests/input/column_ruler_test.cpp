@@ -49,14 +49,6 @@ TEST(ColumnRuler, BlockLinesFollowTheLongestLine) {
     }
 }
 
-TEST(ColumnRuler, TensLineHoldsTheLastDigitOfKAtColumnTenTimesK) {
-    const std::string tens = ruler_tens_line(105);
-    ASSERT_EQ(110u, tens.size());
-    EXPECT_EQ("        11", tens.substr(100));
-    EXPECT_EQ("        10", tens.substr(90, 10));
-    EXPECT_EQ('1', tens[109]);  // column 110
-}
-
 TEST(ColumnRuler, InsertsExactBlocksBeforeEveryTwentiethLine) {
     std::vector<std::string> lines = {"abc", "abcdefghijkl"};
     insert_column_ruler(lines);
@@ -86,16 +78,6 @@ TEST(ColumnRuler, BlockCountFollowsTheLineCount) {
     }
 }
 
-TEST(ColumnRuler, FortyFiveLinesKeepTheirOrderBetweenBlocks) {
-    std::vector<std::string> lines = input_lines(45);
-    insert_column_ruler(lines);
-    EXPECT_EQ("line 1", lines[4]);
-    EXPECT_EQ("line 20", lines[23]);
-    EXPECT_EQ("line 21", lines[28]);
-    EXPECT_EQ("line 41", lines[52]);
-    EXPECT_EQ("line 45", lines[56]);
-}
-
 TEST(ColumnRuler, RemovingRestoresTheViewLineForLine) {
     for (std::size_t count : {0u, 1u, 19u, 20u, 21u, 45u, 100u, 101u}) {
         const std::vector<std::string> original = input_lines(count);
@@ -104,12 +86,6 @@ TEST(ColumnRuler, RemovingRestoresTheViewLineForLine) {
         remove_column_ruler(lines);
         EXPECT_EQ(original, lines) << count;
     }
-}
-
-TEST(ColumnRuler, LinesOfNoLengthStillGetBlocks) {
-    std::vector<std::string> lines = {"", ""};
-    insert_column_ruler(lines);
-    EXPECT_EQ(std::vector<std::string>(6, ""), lines);
 }
 
 }  // namespace

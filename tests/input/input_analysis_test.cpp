@@ -78,7 +78,7 @@ TEST(InputAnalysis, CountAgreesWithTheLineReaderAcrossBlockBoundaries) {
         EXPECT_EQ(expected, count_input_lines(path, block)) << "blocks of " << block;
 }
 
-TEST(InputAnalysis, TenLinesOfEightyCharactersGiveThreeLines) {
+TEST(InputAnalysis, TenLinesOfEightyCharactersGiveAThreeLineReport) {
     TempDir dir;
     const std::string path = dir.write("ten.txt", repeated(std::string(80, 'x') + "\r\n", 10));
     EXPECT_EQ(820, input_file_size(path));

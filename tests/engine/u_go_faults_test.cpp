@@ -196,6 +196,23 @@ TEST_F(GoFaultsTest, AnInputGoneOrNoLongerAFileStopsTheRunBeforeAnyResult) {
     }
 }
 
+TEST_F(GoFaultsTest, AResultToADeviceIsWrittenThroughIt) {
+    set_text("txt_out", "/dev/null");
+    desktop.expect_confirm(kOverwrite, kYes);
+    desktop.expect_info(kGenerated);
+    pick("mnu_go");
+    EXPECT_EQ(std::vector<std::string>{}, all_lines(mdi->frm_view->result_view()));  // nothing to read back
+    EXPECT_EQ(3, mdi->values().generated_line_count);
+    EXPECT_EQ(true, find<QMenu>("pdn_res")->menuAction()->isEnabled());
+
+    set_fast(true);
+    desktop.expect_confirm(kOverwrite, kYes);
+    desktop.expect_info(kFirstLines);
+    desktop.expect_info(kGenerated);
+    pick("mnu_go");
+    EXPECT_EQ((std::vector<std::string>{"ABC;DE", "AB;", "XYZ;12"}), all_lines(mdi->frm_view->result_view()));
+}
+
 TEST_F(GoFaultsTest, AbsurdNumbersInTheSampleSizeAndTheTable) {
     struct Case {
         const char* sample;

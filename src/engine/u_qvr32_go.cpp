@@ -12,6 +12,7 @@
 #include "engine/u_gen.h"
 #include "fields/u_dlm.h"
 #include "input/u_view.h"
+#include "shell/busy_cursor.h"
 #include "shell/text_box.h"
 #include "shell/u_log.h"
 #include "shell/u_qvr32.h"
@@ -20,24 +21,6 @@
 namespace qvr {
 
 namespace {
-
-/// The busy cursor for the length of a run, restored on every way out of it.
-class BusyCursor {
-  public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { restore(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-
-    void restore() {
-        if (!busy_) return;
-        busy_ = false;
-        QApplication::restoreOverrideCursor();
-    }
-
-  private:
-    bool busy_ = true;
-};
 
 BoxButton tell(Tmdi_qvr& main, const char* text) {
     return main.desktop().message_box(BoxKind::information, QString::fromLatin1(text), kOk);

@@ -13,12 +13,13 @@ void write_out(const Console& console, std::string_view text) {
     out->close();
 }
 
-void tell(const Console& console, std::string_view text) {
-    std::string line(text);
-    for (std::size_t at = line.find("\n\r"); at != std::string::npos; at = line.find("\n\r", at + 1))
-        line.erase(at + 1, 1);
-    line += '\n';
-    console.err << line << std::flush;
+std::string as_lines(std::string_view text) {
+    std::string lines(text);
+    for (std::size_t at = lines.find("\n\r"); at != std::string::npos; at = lines.find("\n\r", at + 1))
+        lines.erase(at + 1, 1);
+    return lines + '\n';
 }
+
+void tell(const Console& console, std::string_view text) { console.err << as_lines(text) << std::flush; }
 
 }  // namespace qvr

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <ostream>
+#include <string>
 #include <string_view>
 
 namespace qvr {
@@ -23,8 +24,11 @@ struct Console {
 /// Writes `text` to the console's output descriptor; throws FileError when it cannot.
 void write_out(const Console& console, std::string_view text);
 
-/// Writes one message to the error stream as a line: the windows' line break inside a text (LF CR) becomes
-/// a plain line feed, since a terminal or a log needs no carriage return.
+/// `text` as lines for a terminal or a log: the windows' line break inside a text (LF CR) becomes a plain
+/// line feed, and a line feed ends the last line.
+std::string as_lines(std::string_view text);
+
+/// Writes one message to the error stream, as_lines().
 void tell(const Console& console, std::string_view text);
 
 }  // namespace qvr

@@ -92,6 +92,7 @@ TEST(BatchProgram, ResultThroughAPipeAndExitStatuses) {
          "Usage: quarvel-batch extract --input FILE --output FILE|- LAYOUT [options]\n"
          "Try 'quarvel-batch --help' for more.\n"},
         {{"--version"}, 0, "quarvel-batch 3.44\n", ""},
+        {{"analyse", "--input", in}, 0, "Input file...\nSize (bytes): 16\nLines: 2\n", ""},
     };
     for (const Case& c : cases) {
         ProgramRun r = run_program(dir, c.args);

@@ -1,6 +1,5 @@
 #include "batch/batch_request.h"
 
-#include <algorithm>
 #include <functional>
 #include <set>
 
@@ -99,6 +98,33 @@ void check_complete(const BatchRequest& r, const std::set<std::string>& given) {
         throw UsageError("the dBase table cannot go to standard output", r.command);
 }
 
+// Applies the options that follow the command word; returns the names given. A --help among them turns
+// the request into the help.
+std::set<std::string> apply_options(const std::vector<std::string>& args, const CommandWord& word,
+                                    BatchRequest& r) {
+    std::set<std::string> given;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        if (args[i] == "--help") {
+            r.command = BatchCommand::help;
+            break;
+        }
+        const Option* option = find_option(args[i]);
+        if (!option) throw UsageError("unknown argument '" + args[i] + "'", r.command);
+        if (!(option->takers & word.taker))
+            throw UsageError(args[i] + " is not an option of " + word.word, r.command);
+        if (!given.insert(args[i]).second && args[i] != "--field")
+            throw UsageError(args[i] + " is given twice", r.command);
+        if (option->has_value && i + 1 == args.size())
+            throw UsageError(args[i] + " needs a value", r.command);
+        try {
+            option->apply(r, option->has_value ? args[++i] : std::string());
+        } catch (const UsageError& e) {
+            throw UsageError(e.what(), r.command);  // a --field that is none: show this command's usage
+        }
+    }
+    return given;
+}
+
 }  // namespace
 
 FieldTable::Row parse_field(const std::string& value) {
@@ -112,37 +138,18 @@ FieldTable::Row parse_field(const std::string& value) {
 
 BatchRequest parse_batch_request(const std::vector<std::string>& args) {
     BatchRequest r;
-    if (std::find(args.begin(), args.end(), "--help") != args.end()) {
-        r.command = BatchCommand::help;
-        return r;
-    }
-    if (args.size() == 1 && args[0] == "--version") {
-        r.command = BatchCommand::version;
-        return r;
-    }
     if (args.empty()) throw UsageError("no command given", BatchCommand::none);
+    if (args[0] == "--help" || (args.size() == 1 && args[0] == "--version")) {
+        r.command = args[0] == "--help" ? BatchCommand::help : BatchCommand::version;
+        return r;
+    }
     const CommandWord* word = nullptr;
     for (const CommandWord& c : kCommands)
         if (args[0] == c.word) word = &c;
     if (!word) throw UsageError("unknown command '" + args[0] + "'", BatchCommand::none);
     r.command = word->command;
-    std::set<std::string> given;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const Option* option = find_option(args[i]);
-        if (!option) throw UsageError("unknown argument '" + args[i] + "'", r.command);
-        if (!(option->takers & word->taker))
-            throw UsageError(args[i] + " is not an option of " + word->word, r.command);
-        if (!given.insert(args[i]).second && args[i] != "--field")
-            throw UsageError(args[i] + " is given twice", r.command);
-        if (option->has_value && i + 1 == args.size())
-            throw UsageError(args[i] + " needs a value", r.command);
-        try {
-            option->apply(r, option->has_value ? args[++i] : std::string());
-        } catch (const UsageError& e) {
-            throw UsageError(e.what(), r.command);
-        }
-    }
-    check_complete(r, given);
+    const std::set<std::string> given = apply_options(args, *word, r);
+    if (r.command != BatchCommand::help) check_complete(r, given);
     return r;
 }
 

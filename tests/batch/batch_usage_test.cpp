@@ -93,6 +93,10 @@ TEST(BatchUsage, ValuesAreTakenAsGivenEvenWhenTheyLookLikeOptions) {
         {"extract", "--input", in, "--output", out, "--contains", "--", "--field", "--sorted:1:3"});
     EXPECT_EQ(0, r.status);
     EXPECT_EQ("--sorted\r\n--x\r\n", read_file(out));
+    r = run_batch_in_process({"extract", "--input", in, "--output", out, "--overwrite", "--lower", "--help",
+                              "--field", "--version:1:3", "--no-header"});
+    EXPECT_EQ(0, r.status);
+    EXPECT_EQ("--x\r\nab\r\n", read_file(out));
 }
 
 TEST(BatchUsage, HelpListsEveryOptionAndVersionNamesTheRelease) {

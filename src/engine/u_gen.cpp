@@ -2,6 +2,7 @@
 
 #include <QPalette>
 
+#include "shell/fonts.h"
 #include "shell/u_qvr32.h"
 #include "shell/widget_text.h"
 #include "ui_u_gen.h"
@@ -24,6 +25,7 @@ Tfrm_gen::Tfrm_gen(Tmdi_qvr& main) : main_(main), ui_(std::make_unique<Ui::Tfrm_
     QPalette red = ui_->txt_limit->palette();
     red.setColor(QPalette::Text, Qt::red);
     ui_->txt_limit->setPalette(red);
+    ui_->txt_limit->setCursorPosition(0);
     connect(ui_->chk_dlm, &QCheckBox::toggled, this, &Tfrm_gen::chk_dlmClick);
     connect(ui_->chk_qck, &QCheckBox::toggled, this, &Tfrm_gen::chk_qckClick);
     connect(ui_->chk_sort, &QCheckBox::toggled, this, &Tfrm_gen::chk_sortClick);
@@ -41,6 +43,7 @@ void Tfrm_gen::set_fonts() {
     set_pixel_font(ui_->lbl_START, "MS Sans Serif", 19, true, true);
     set_pixel_font(ui_->lbl_RESULT, "MS Sans Serif", 19, true, true);
     set_pixel_font(ui_->chk_qck, "MS Sans Serif", 13, true);
+    fit_captions(this);
 }
 
 JobSettings Tfrm_gen::settings() const {

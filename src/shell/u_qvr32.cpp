@@ -11,6 +11,7 @@
 #include "fields/u_dlm.h"
 #include "input/u_inp.h"
 #include "input/u_view.h"
+#include "shell/fonts.h"
 #include "shell/u_log.h"
 #include "shell/widget_text.h"
 #include "ui_u_qvr32.h"
@@ -24,6 +25,7 @@ constexpr int kMainHeight = 519;
 
 Tmdi_qvr::Tmdi_qvr(Desktop& desktop, const std::string& program_dir, QWidget* parent)
     : QMainWindow(parent), desktop_(desktop), ui_(std::make_unique<Ui::Tmdi_qvr>()) {
+    install_font_stand_ins();
     ui_->setupUi(this);
     values_.program_dir = program_dir;
     ui_->mdi_area->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);

@@ -15,6 +15,7 @@
 #include "common/file_names.h"
 #include "common/output_file.h"
 #include "engine/u_gen.h"
+#include "shell/fonts.h"
 #include "shell/job_log_file.h"
 #include "shell/job_log_line.h"
 #include "shell/text_box.h"
@@ -47,6 +48,7 @@ std::string out_of_memory_reading(const std::string& path) {
 Tfrm_log::Tfrm_log(Tmdi_qvr& main) : main_(main), ui_(std::make_unique<Ui::Tfrm_log>()) {
     ui_->setupUi(this);
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    fit_captions(this);
     QPalette red = ui_->mem_expl->palette();
     red.setColor(QPalette::Text, Qt::red);
     ui_->mem_expl->setPalette(red);

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/output_file.h"
+#include "dbase/dbf_layout.h"
+#include "engine/line_cutter.h"
+
+namespace qvr {
+
+/// One column of the table as the export takes it from a field table row.
+struct DbfColumn {
+    DbfField field;          ///< descriptor name and checked length
+    std::string start_text;  ///< the "Start position" cell, read strictly when the first line is cut
+};
+
+/// Everything an export needs, read from the windows when the command runs.
+struct DbfExportJob {
+    std::string input_path;
+    std::string target;  ///< the table's file name
+    std::vector<DbfColumn> columns;
+    bool trim = false;  ///< the filter line is trimmed field by field; records never are
+    LineFilter filter;
+    std::uint32_t record_count = 0;  ///< the count announced before the records are written
+};
+
+/// Told after every input line, accepted or not, how many lines have been read.
+using DbfProgress = std::function<void(std::uint64_t lines_read)>;
+
+/// The gauge position after `lines_read` of about `expected` lines: 15 to 99. Without an expected count
+/// there is nothing to divide by, and the gauge stays at 15.
+int dbf_gauge_position(std::uint64_t lines_read, std::uint64_t expected);
+
+/// Writes a dBase III table of the input lines that pass the filter, in one forward pass with one line in
+/// memory. The table is written beside its target and replaces it only when complete, so a failure
+/// leaves a former file of that name as it was and no partial table.
+class DbfExport {
+  public:
+    /// Starts the table beside the target and writes its header; throws FileError when it cannot.
+    explicit DbfExport(DbfExportJob job);
+
+    /// Reads the input line by line and writes the record of every line that passes the filter, then the
+    /// end-of-file marker; corrects the header's record count to the records written and replaces the
+    /// target. Returns the number of records written. Throws FileError on a read or write failure and
+    /// NotAWholeNumber when a start position is not a whole number.
+    std::uint64_t run(const DbfProgress& progress);
+
+  private:
+    /// The slices of the columns; their start positions are read only now, at the first line.
+    std::vector<FieldSlice> read_slices() const;
+    void write_record(std::string_view line, const std::vector<FieldSlice>& slices);
+
+    DbfExportJob job_;
+    SafeFileWriter out_;
+    std::string record_;  // reused: one record in memory
+};
+
+}  // namespace qvr

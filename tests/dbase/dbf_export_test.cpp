@@ -1,0 +1,208 @@
+#include "dbase/dbf_export.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "common/file_error.h"
+#include "dbase/dbf_read_back.h"
+#include "dbase/strict_number.h"
+#include "support/temp_dir.h"
+
+namespace qvr {
+namespace {
+
+using namespace std::string_literals;
+using test::DbfReadBack;
+using test::read_back_dbf;
+using test::read_file;
+
+struct Column {
+    std::string name;
+    std::string start;
+    std::int32_t length;
+};
+
+class DbfExportTest : public ::testing::Test {
+  protected:
+    DbfExportJob job(const std::vector<Column>& columns, std::uint32_t record_count = 0) const {
+        DbfExportJob j;
+        j.input_path = dir.file("in.txt");
+        j.target = dir.file("in.dbf");
+        for (std::size_t i = 0; i < columns.size(); ++i)
+            j.columns.push_back(
+                {{dbf_field_name(columns[i].name, static_cast<int>(i) + 1), columns[i].length},
+                 columns[i].start});
+        j.record_count = record_count;
+        return j;
+    }
+
+    /// Writes the table of `input` and returns the records written.
+    std::uint64_t export_lines(DbfExportJob j, const std::string& input) {
+        dir.write("in.txt", input);
+        DbfExport table(std::move(j));
+        return table.run([this](std::uint64_t lines) { progress.push_back(lines); });
+    }
+
+    std::string header(const DbfExportJob& j, std::uint32_t count) const {
+        std::vector<DbfField> fields;
+        for (const DbfColumn& c : j.columns) fields.push_back(c.field);
+        return dbf_header(fields, count);
+    }
+
+    /// The message of the exception `run` throws ("" when it throws none).
+    template <class Error, class Run>
+    static std::string error_of(Run run) {
+        try {
+            run();
+        } catch (const Error& e) {
+            return e.what();
+        }
+        return "";
+    }
+
+    test::TempDir dir;
+    std::vector<std::uint64_t> progress;
+};
+
+TEST_F(DbfExportTest, ShortLinesArePaddedAndTheCountIsWhatWasWritten) {
+    DbfExportJob j = job({{"Code", "1", 3}, {"", "4", 2}, {"Rest", "6", 4}}, 1000);
+    EXPECT_EQ(4u, export_lines(j, "ABCDEFGHIJK\r\nAB\r\n\r\nXYZ12"));
+    EXPECT_EQ(header(j, 4) +
+                  " ABCDEFGHI"
+                  " AB       "
+                  "          "
+                  " XYZ12    "
+                  "\x1A"s,
+              read_file(j.target));
+    const DbfReadBack expected{4,
+                               {"CODE", "FIELD 2", "REST"},
+                               {3, 2, 4},
+                               {{"ABC", "DE", "FGHI"}, {"AB", "", ""}, {"", "", ""}, {"XYZ", "12", ""}}};
+    EXPECT_EQ(expected, read_back_dbf(j.target));
+    EXPECT_EQ((std::vector<std::uint64_t>{1, 2, 3, 4}), progress);
+}
+
+TEST_F(DbfExportTest, InputWithoutLinesGivesHeaderAndEndMarker) {
+    DbfExportJob j = job({{"1st field", "1", 10}, {"b", "11", 5}}, 1000);
+    EXPECT_EQ(0u, export_lines(j, ""));
+    const std::string bytes = read_file(j.target);
+    EXPECT_EQ(32u * 2 + 34, bytes.size());
+    EXPECT_EQ(header(j, 0) + "\x1A", bytes);
+    EXPECT_EQ((DbfReadBack{0, {"1ST FIELD", "B"}, {10, 5}, {}}), read_back_dbf(j.target));
+}
+
+TEST_F(DbfExportTest, LinesEndAtCarriageReturnsAndInputEndsAtCtrlZ) {
+    DbfExportJob j = job({{"x", "1", 4}});
+    EXPECT_EQ(3u, export_lines(j, "AB\nC\rDE\r\n\nF\x1AGH\r\n"));
+    // A lone line feed is a character of the line; the one after a carriage return belongs to the line end.
+    EXPECT_EQ(header(j, 3) +
+                  " AB\nC"
+                  " DE  "
+                  " \nF  "
+                  "\x1A"s,
+              read_file(j.target));
+    EXPECT_EQ(3, read_back_dbf(j.target).records);
+}
+
+TEST_F(DbfExportTest, TrimComparesWithoutBlanksAndWritesWithThem) {
+    DbfExportJob j = job({{"v", "1", 5}});
+    j.trim = true;
+    j.filter.lower = "A";
+    EXPECT_EQ(1u, export_lines(j, "  AB \r\n  0  \r\n"));
+    EXPECT_EQ(header(j, 1) + "   AB \x1A", read_file(j.target));
+    EXPECT_EQ((DbfReadBack{1, {"V"}, {5}, {{"AB"}}}), read_back_dbf(j.target));
+
+    j.trim = false;
+    EXPECT_EQ(0u, export_lines(j, "  AB \r\n  0  \r\n"));
+}
+
+TEST_F(DbfExportTest, FilterLineHasNoSeparatorsAndRefusedLinesMoveTheGauge) {
+    struct Case {
+        LineFilter filter;
+        std::uint64_t records;
+    };
+    const Case cases[] = {
+        {{"BC", "", ""}, 1},
+        {{"B;C", "", ""}, 0},
+        {{"", "", "ABC"}, 0},  // "AB;CD" would be below it
+        {{"", "ABCE", ""}, 1},
+    };
+    for (const Case& c : cases) {
+        DbfExportJob j = job({{"a", "1", 2}, {"b", "3", 2}});
+        j.filter = c.filter;
+        progress.clear();
+        EXPECT_EQ(c.records, export_lines(j, "ABCD\r\nxyzw\r\n")) << c.filter.contains << c.filter.lower;
+        EXPECT_EQ((std::vector<std::uint64_t>{1, 2}), progress);
+        EXPECT_EQ(static_cast<int>(c.records), read_back_dbf(j.target).records);
+    }
+}
+
+TEST_F(DbfExportTest, RepeatingTheExportWritesTheSameBytes) {
+    const std::string input = "0001Alice\r\n0002Bob\r\n";
+    export_lines(job({{"id", "1", 4}, {"name", "5", 10}}, 2), input);
+    const std::string first = read_file(dir.file("in.dbf"));
+    export_lines(job({{"id", "1", 4}, {"name", "5", 10}}, 2), input);
+    EXPECT_EQ(first, read_file(dir.file("in.dbf")));
+    EXPECT_EQ((DbfReadBack{2, {"ID", "NAME"}, {4, 10}, {{"0001", "Alice"}, {"0002", "Bob"}}}),
+              read_back_dbf(dir.file("in.dbf")));
+}
+
+TEST_F(DbfExportTest, ManyRecordsReadBackOneByOne) {
+    std::string input;
+    DbfReadBack expected{60000, {"NUM", "TEXT"}, {6, 25}, {}};
+    for (int i = 0; i < 60000; ++i) {
+        std::string num = std::to_string(100000 + i);
+        std::string text = "line " + std::to_string(i) + " of many";
+        input += num + text + "\r\n";
+        expected.values.push_back({num, text});
+    }
+    EXPECT_EQ(60000u, export_lines(job({{"num", "1", 6}, {"text", "7", 25}}, 1), input));
+    EXPECT_EQ(expected, read_back_dbf(dir.file("in.dbf")));
+}
+
+TEST_F(DbfExportTest, BadStartPositionStopsAtTheFirstLineAndLeavesTheFormerFile) {
+    dir.write("in.dbf", "former");
+    DbfExportJob j = job({{"a", "1", 2}, {"b", "x1", 2}});
+    EXPECT_EQ("'x1' is not a valid integer value",
+              error_of<NotAWholeNumber>([&] { export_lines(j, "ABCD\r\n"); }));
+    EXPECT_EQ("former", read_file(j.target));
+    EXPECT_EQ("in.dbf in.txt", test::list_folder(dir.path()));
+    // Without a line no start position is read.
+    EXPECT_EQ(0u, export_lines(j, ""));
+}
+
+TEST_F(DbfExportTest, FailuresLeaveTheFormerFileAndNoPartialTable) {
+    dir.write("in.dbf", "former");
+    DbfExportJob missing = job({{"a", "1", 2}});
+    missing.input_path = dir.file("gone.txt");
+    EXPECT_EQ("Cannot open file " + dir.file("gone.txt") + ". No such file or directory",
+              error_of<FileError>([&] { DbfExport(missing).run({}); }));
+    EXPECT_EQ("former", read_file(dir.file("in.dbf")));
+    EXPECT_EQ("in.dbf", test::list_folder(dir.path()));
+
+    DbfExportJob full = job({{"a", "1", 2}});
+    full.target = "/dev/full";
+    EXPECT_EQ("Cannot write file /dev/full. No space left on device",
+              error_of<FileError>([&] { export_lines(full, "AB\r\n"); }));
+
+    DbfExportJob no_folder = job({{"a", "1", 2}});
+    no_folder.target = dir.file("no/such.dbf");
+    EXPECT_EQ("Cannot create file " + dir.file("no/such.dbf") + ". No such file or directory",
+              error_of<FileError>([&] { DbfExport{no_folder}; }));
+}
+
+TEST(DbfGauge, PositionFollowsTheLinesRead) {
+    struct Case {
+        std::uint64_t lines, expected;
+        int position;
+    };
+    const Case cases[] = {
+        {0, 4, 15}, {1, 4, 36}, {2, 3, 71},       {4, 4, 99},
+        {5, 4, 99}, {1, 0, 15}, {1000000, 0, 15}, {1, 1000, 15},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.position, dbf_gauge_position(c.lines, c.expected)) << c.lines;
+}
+
+}  // namespace
+}  // namespace qvr

@@ -29,27 +29,41 @@ void FieldTable::set_cell(int column, int row, std::string text) {
     if (listener_) listener_->cell_changed(column, row);
 }
 
+void FieldTable::about_to_reset() {
+    if (listener_) listener_->table_about_to_reset();
+}
+
 void FieldTable::reset() {
     if (listener_) listener_->table_reset();
 }
 
 void FieldTable::set_row_count(int n) {
+    about_to_reset();
     rows_.resize(static_cast<std::size_t>(n < 0 ? 0 : n));
     reset();
 }
 
 void FieldTable::insert_row(int row) {
+    about_to_reset();
     rows_.insert(rows_.begin() + (row - 1), Row{});
     reset();
 }
 
 void FieldTable::delete_row(int row) {
+    about_to_reset();
     rows_.erase(rows_.begin() + (row - 1));
     reset();
 }
 
 void FieldTable::reset_to_default() {
+    about_to_reset();
     rows_.assign(1, kDefaultRow);
+    reset();
+}
+
+void FieldTable::assign_rows(std::vector<Row> rows) {
+    about_to_reset();
+    rows_ = std::move(rows);
     reset();
 }
 

@@ -11,6 +11,8 @@ class FieldTableListener {
   public:
     virtual ~FieldTableListener() = default;
     virtual void cell_changed(int column, int row) = 0;
+    /// Comes right before a change of the row count or of many rows at once, while the old rows stand.
+    virtual void table_about_to_reset() {}
     /// Any change of the row count or of many rows at once.
     virtual void table_reset() = 0;
 };
@@ -27,6 +29,8 @@ class FieldTable {
   public:
     static constexpr int kColumns = 4;
     enum Column { kName = 0, kStart = 1, kLength = 2, kEnd = 3 };
+    /// The four cell texts of one data row.
+    using Row = std::array<std::string, kColumns>;
 
     /// Holds the default table: one row "1st field", "1", "10", "10".
     FieldTable();
@@ -52,6 +56,9 @@ class FieldTable {
     /// Back to the default table.
     void reset_to_default();
 
+    /// Replaces every data row at once (a recalled definition file).
+    void assign_rows(std::vector<Row> rows);
+
     /// Derives the numbers of a row after the user pressed Enter in `edited_column`: zero start or length
     /// becomes 1, and the end (or the length, when the end was edited) follows from the other two.
     void commit_row(int row, int edited_column);
@@ -68,9 +75,9 @@ class FieldTable {
     void set_listener(FieldTableListener* listener) { listener_ = listener; }
 
   private:
-    using Row = std::array<std::string, kColumns>;
     std::vector<Row> rows_;
     FieldTableListener* listener_ = nullptr;
+    void about_to_reset();
     void reset();
 };
 

@@ -1,19 +1,219 @@
 #include "fields/u_dlm.h"
 
+#include <QEvent>
+#include <QHeaderView>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPalette>
+#include <QToolTip>
+#include <algorithm>
+
+#include "engine/u_gen.h"
+#include "fields/qt_field_table_model.h"
+#include "input/u_view.h"
 #include "shell/u_qvr32.h"
+#include "shell/widget_text.h"
+#include "ui_u_dlm.h"
 
 namespace qvr {
 
-Tfrm_dlm::Tfrm_dlm(Tmdi_qvr& main) : main_(main) {
-    setObjectName(QStringLiteral("frm_dlm"));
-    setWindowTitle(QStringLiteral("Fields definition"));
-    resize(700, 485);
+namespace {
+constexpr char kBackspace = 8;
+constexpr char kEnter = 13;
+constexpr int kColumnWidths[FieldTable::kColumns] = {151, 74, 73, 71};
+constexpr int kRowHeight = 24;
+
+bool is_control(char key) {
+    const auto byte = static_cast<unsigned char>(key);
+    return byte < 32 || byte == 127;
+}
+}  // namespace
+
+Tfrm_dlm::Tfrm_dlm(Tmdi_qvr& main) : main_(main), ui_(std::make_unique<Ui::Tfrm_dlm>()) {
+    ui_->setupUi(this);
+    FormCreate();
+}
+
+Tfrm_dlm::~Tfrm_dlm() {
+    // The grid outlives this object's members; it must not ask a model whose table is gone.
+    ui_->grd_dlm->setModel(nullptr);
+}
+
+void Tfrm_dlm::FormCreate() {
+    set_look();
+    set_up_grid();
+    connect(ui_->cmd_add, &QPushButton::clicked, this, &Tfrm_dlm::cmd_addClick);
+    connect(ui_->cmd_ins, &QPushButton::clicked, this, &Tfrm_dlm::cmd_insClick);
+    connect(ui_->cmd_del, &QPushButton::clicked, this, &Tfrm_dlm::cmd_delClick);
+    connect(ui_->cmd_gen, &QPushButton::clicked, this, &Tfrm_dlm::cmd_genClick);
+}
+
+void Tfrm_dlm::set_look() {
+    // Where the Windows font is missing, its closest metric look-alike keeps the instruction lines and
+    // the column titles within their boxes.
+    QFont window_font;
+    window_font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans")});
+    window_font.setPixelSize(11);
+    setFont(window_font);
+    QPalette red = ui_->mem_dlm->palette();
+    red.setColor(QPalette::Text, Qt::red);
+    ui_->mem_dlm->setPalette(red);
+    // Narrow margins, as in a plain memo, so that the instruction lines fit the box's width.
+    ui_->mem_dlm->document()->setDocumentMargin(1);
+}
+
+void Tfrm_dlm::set_up_grid() {
+    QTableView* grid = ui_->grd_dlm;
+    model_ = std::make_unique<FieldTableModel>(table_);
+    grid->setModel(model_.get());
+    QHeaderView* titles = grid->horizontalHeader();
+    titles->setSectionsClickable(false);
+    titles->setSectionResizeMode(QHeaderView::Fixed);
+    grid->verticalHeader()->setDefaultSectionSize(kRowHeight);
+    for (int column = 0; column < FieldTable::kColumns; ++column)
+        grid->setColumnWidth(column, kColumnWidths[column]);
+    connect(grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                if (!current.isValid()) return;
+                column_ = current.column();
+                row_ = current.row() + 1;
+            });
+    // Connected after the grid's own reset, so the current cell is put back once the grid has rebuilt.
+    connect(model_.get(), &QAbstractItemModel::modelReset, this, &Tfrm_dlm::keep_current_cell);
+    set_current_cell(FieldTable::kName, 1);
+    // The grid is the control the window gives its focus to when it becomes active.
+    grid->setFocus();
+
+    grid->installEventFilter(this);
+    grid->viewport()->installEventFilter(this);
+    titles->viewport()->installEventFilter(this);
 }
 
 bool Tfrm_dlm::table_check() {
     if (table_.first_unusable_row() == 0) return true;
     main_.desktop().message_box(BoxKind::information, QStringLiteral("Please check the delimiter."), kOk);
     return false;
+}
+
+void Tfrm_dlm::set_file_label(const std::string& text) { ui_->lbl_dlm->setText(to_widget_text(text)); }
+
+void Tfrm_dlm::set_current_cell(int column, int row) {
+    column_ = column;
+    row_ = row;
+    ui_->grd_dlm->setCurrentIndex(model_->index(row - 1, column));
+}
+
+void Tfrm_dlm::keep_current_cell() { set_current_cell(column_, std::min(row_, table_.row_count())); }
+
+bool Tfrm_dlm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui_->grd_dlm) {
+        if (event->type() == QEvent::KeyPress) return grid_key(static_cast<QKeyEvent*>(event));
+        return false;
+    }
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        grd_dlmDblClick();
+    } else if (event->type() == QEvent::ToolTip) {
+        // The hint belongs to the whole grid, cells and title row alike.
+        if (hint_shown_) {
+            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), ui_->grd_dlm->toolTip(),
+                               ui_->grd_dlm);
+        } else {
+            QToolTip::hideText();
+        }
+        return true;
+    }
+    return false;
+}
+
+bool Tfrm_dlm::grid_key(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+            return false;  // Tab moves on to the next control
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            grd_dlmKeyPress(kEnter);
+            return true;
+        case Qt::Key_Backspace:
+            grd_dlmKeyPress(kBackspace);
+            return true;
+        default:
+            break;
+    }
+    const QString text = event->text();
+    if (text.isEmpty()) return false;  // arrows and the like move the current cell
+    // Alt and Ctrl combinations that no menu took are no characters of a cell; swallowed, they also
+    // keep the grid from jumping to a cell by its first letter.
+    if (event->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier)) return true;
+    for (char key : from_widget_text(text)) grd_dlmKeyPress(key);
+    return true;
+}
+
+void Tfrm_dlm::grd_dlmKeyPress(char key) {
+    const int column = column_;
+    const int row = row_;
+    if (row < 1 || row > table_.row_count()) return;
+    std::string text = table_.cell(column, row);
+    if (key == kBackspace) {
+        if (!text.empty()) text.pop_back();
+        table_.set_cell(column, row, std::move(text));
+    } else if (key == kEnter) {
+        table_.commit_row(row, column);
+    } else if (is_control(key)) {
+        // Escape and the like would stand invisibly inside a name.
+    } else if ((key >= '0' && key <= '9') || column == FieldTable::kName) {
+        table_.set_cell(column, row, text + key);
+    }
+}
+
+void Tfrm_dlm::keyPressEvent(QKeyEvent* event) {
+    // Only the window itself, with none of its controls focused, answers Enter; a key a focused control
+    // leaves unused also passes through here.
+    QWidget* focused = focusWidget();
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (focused == nullptr || focused == this)) {
+        FormKeyPress(kEnter);
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void Tfrm_dlm::FormKeyPress(char key) {
+    if (key != kEnter) return;
+    const int column = column_;
+    const int row = row_;
+    QString answer = main_.desktop().input_box(QStringLiteral("Enter..."),
+                                               to_widget_text(table_.cell(column, 0)), QString());
+    if (row >= 1 && row <= table_.row_count()) table_.set_cell(column, row, from_widget_text(answer));
+}
+
+void Tfrm_dlm::cmd_addClick() { table_.set_row_count(table_.row_count() + 1); }
+
+void Tfrm_dlm::cmd_insClick() { table_.insert_row(row_); }
+
+void Tfrm_dlm::cmd_delClick() {
+    if (table_.row_count() <= 1) {
+        main_.desktop().message_box(BoxKind::information, QStringLiteral("At least one row is let."), kOk);
+        return;
+    }
+    table_.delete_row(row_);
+}
+
+void Tfrm_dlm::cmd_genClick() {
+    // Unlike the Window menu, this leaves the Previous jobs window as it is.
+    main_.frame_of(main_.frm_view)->showMinimized();
+    main_.frame_of(this)->showMinimized();
+    QMdiSubWindow* general = main_.frame_of(main_.frm_gen);
+    general->showMaximized();
+    general->mdiArea()->setActiveSubWindow(general);
+}
+
+void Tfrm_dlm::grd_dlmDblClick() {
+    hint_shown_ = false;
+    ui_->grd_dlm->setToolTip(QString());
+    QToolTip::hideText();
 }
 
 }  // namespace qvr

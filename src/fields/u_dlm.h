@@ -1,19 +1,31 @@
 #pragma once
 
 #include <QWidget>
+#include <memory>
+#include <string>
 
 #include "fields/field_table.h"
+
+namespace Ui {
+class Tfrm_dlm;
+}
+class QKeyEvent;
 
 namespace qvr {
 
 class Tmdi_qvr;
+class FieldTableModel;
 
-/// The Fields definition window: the field table, edited in its grid.
+/// The Fields definition window: the field table, edited in its grid. The grid edits no cell in place:
+/// the keys typed while it has the focus build the current cell's text, and Enter derives the row.
 class Tfrm_dlm : public QWidget {
     Q_OBJECT
 
   public:
     explicit Tfrm_dlm(Tmdi_qvr& main);
+    ~Tfrm_dlm() override;
+
+    const Ui::Tfrm_dlm& ui() const { return *ui_; }
 
     /// The field table, the grid's only store.
     FieldTable& field_table() { return table_; }
@@ -23,9 +35,44 @@ class Tfrm_dlm : public QWidget {
     /// a row's start position or length reads 0.
     bool table_check();
 
+    /// Shows which definition file the table last came from or went to (`lbl_dlm`).
+    void set_file_label(const std::string& text);
+
+    /// The grid's current cell: column 0 to 3 and data row from 1; the keys typed edit this cell.
+    int current_column() const { return column_; }
+    int current_row() const { return row_; }
+    void set_current_cell(int column, int row);
+
+    /// Whether the grid still shows its hint; a double click turns it off until the program ends.
+    bool hint_shown() const { return hint_shown_; }
+
+  public slots:
+    void grd_dlmKeyPress(char key);
+    void FormKeyPress(char key);
+    void cmd_addClick();
+    void cmd_insClick();
+    void cmd_delClick();
+    void cmd_genClick();
+    void grd_dlmDblClick();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
   private:
+    void FormCreate();
+    void set_look();
+    void set_up_grid();
+    bool grid_key(QKeyEvent* event);
+    void keep_current_cell();
+
     Tmdi_qvr& main_;
     FieldTable table_;
+    std::unique_ptr<Ui::Tfrm_dlm> ui_;
+    std::unique_ptr<FieldTableModel> model_;
+    int column_ = FieldTable::kName;
+    int row_ = 1;
+    bool hint_shown_ = true;
 };
 
 }  // namespace qvr

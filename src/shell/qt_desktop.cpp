@@ -1,6 +1,8 @@
 #include "shell/qt_desktop.h"
 
 #include <QDesktopServices>
+#include <QDialog>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
@@ -81,21 +83,30 @@ QString QtDesktop::input_box(const QString& caption, const QString& prompt, cons
 }
 
 namespace {
+// Widgets show a path's bytes one character a byte; the file system names files in its own encoding. The
+// dialogs speak the file system's, so a chosen file reaches the program as the bytes that open it.
+QString to_file_system(const QString& widget_path) {
+    return QFile::decodeName(QByteArray::fromStdString(from_widget_text(widget_path)));
+}
+QString from_file_system(const QString& path) {
+    return to_widget_text(QFile::encodeName(path).toStdString());
+}
+
 bool run_file_dialog(QWidget* parent, FileDialogState& state, QFileDialog::AcceptMode mode) {
     QFileDialog dialog(parent);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setNameFilter(qt_name_filter(state.filter));
     if (!state.default_ext.isEmpty()) dialog.setDefaultSuffix(state.default_ext);
-    QString dir = state.initial_dir;
+    QString dir = to_file_system(state.initial_dir);
     if (!state.file_name.isEmpty()) {
-        QFileInfo info(state.file_name);
+        QFileInfo info(to_file_system(state.file_name));
         if (info.isAbsolute()) dir = info.absolutePath();
         dialog.selectFile(info.fileName());
     }
     if (!dir.isEmpty()) dialog.setDirectory(dir);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
-    state.file_name = dialog.selectedFiles().constFirst();
+    state.file_name = from_file_system(dialog.selectedFiles().constFirst());
     return true;
 }
 }  // namespace

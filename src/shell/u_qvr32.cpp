@@ -91,6 +91,11 @@ void Tmdi_qvr::arrange(QWidget* maximized, std::initializer_list<QWidget*> minim
     for (QWidget* w : minimized) frame_of(w)->showMinimized();
     if (!maximize_first) target->showMaximized();
     ui_->mdi_area->setActiveSubWindow(target);
+    // The keyboard goes to the window in front, to the control that had it last or else its first one.
+    QWidget* focus = maximized->focusWidget();
+    for (QWidget* w = maximized->nextInFocusChain(); !focus && w && w != maximized; w = w->nextInFocusChain())
+        if (maximized->isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) && w->isEnabled()) focus = w;
+    if (focus) focus->setFocus();
 }
 
 void Tmdi_qvr::show_general_data() { arrange(frm_gen, {frm_log, frm_view, frm_dlm}, false); }

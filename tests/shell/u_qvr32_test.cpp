@@ -1,6 +1,7 @@
 #include <sys/stat.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -110,6 +111,17 @@ TEST_F(MainWindowTest, WindowSwitchingMaximizesOneAndMinimizesTheOthers) {
                 << item << " " << child->objectName().toStdString();
         }
         EXPECT_EQ(mdi->frame_of(target), find<QMdiArea>("mdi_area")->activeSubWindow()) << item;
+    }
+}
+
+TEST_F(MainWindowTest, TheWindowInFrontTakesTheKeyboard) {
+    start();
+    QApplication::setActiveWindow(mdi.get());
+    const std::pair<const char*, QWidget*> switches[] = {{"mnu_vde", mdi->frm_dlm},
+                                                         {"mnu_sge", mdi->frm_gen}};
+    for (const auto& [item, target] : switches) {
+        pick(item);
+        EXPECT_TRUE(target->isAncestorOf(QApplication::focusWidget())) << item;
     }
 }
 

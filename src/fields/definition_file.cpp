@@ -1,0 +1,124 @@
+#include "fields/definition_file.h"
+
+#include <cerrno>
+#include <new>
+
+#include "common/file_error.h"
+#include "common/output_file.h"
+#include "common/whole_number.h"
+#include "common/whole_text.h"
+
+namespace qvr {
+
+namespace {
+
+constexpr std::size_t kNameWidth = 10;
+constexpr std::size_t kNumberWidth = 5;
+constexpr std::size_t kLongestNumberText = 32;
+constexpr char kEndOfFile = 26;
+
+std::string name_columns(std::string_view name) {
+    std::string out(name.substr(0, kNameWidth));
+    // A carriage return or a Ctrl+Z inside a name would end its line or the whole file when read back.
+    for (char& c : out)
+        if (c == '\r' || c == kEndOfFile) c = ' ';
+    out.resize(kNameWidth, ' ');
+    return out;
+}
+
+std::string number_columns(const std::string& cell) {
+    // The table reads any text that is no whole number as 0. Written as it stands, an empty text would
+    // let the reader take the next number in its place, and other text would make the file unreadable.
+    std::string out = read_whole_number(cell) ? cell : std::string("0");
+    // A number that fills its columns keeps one blank after it, or it would fuse with the next one.
+    if (out.size() >= kNumberWidth) return out + ' ';
+    out.resize(kNumberWidth, ' ');
+    return out;
+}
+
+bool is_blank(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+/// Walks through the text of a definition file as its lines and numbers are read.
+class DefinitionReader {
+  public:
+    explicit DefinitionReader(std::string_view text) : text_(text.substr(0, text.find(kEndOfFile))) {}
+
+    bool at_end() const { return pos_ >= text_.size(); }
+
+    std::string name() {
+        std::size_t len = 0;
+        while (len < kNameWidth && pos_ + len < text_.size() && text_[pos_ + len] != '\r') ++len;
+        std::string out(text_.substr(pos_, len));
+        pos_ += len;
+        return out;
+    }
+
+    std::string number() {
+        while (!at_end() && is_blank(text_[pos_])) ++pos_;
+        if (at_end()) return "0";
+        std::size_t len = 0;
+        while (len < kLongestNumberText && pos_ + len < text_.size() && !is_blank(text_[pos_ + len])) ++len;
+        std::string_view digits = text_.substr(pos_, len);
+        pos_ += len;
+        auto value = read_whole_number(digits);
+        if (!value) throw DefinitionFileError("'" + std::string(digits) + "' is not a valid integer value");
+        return decimal_text(*value);
+    }
+
+    void skip_rest_of_line() {
+        std::size_t cr = text_.find('\r', pos_);
+        if (cr == std::string_view::npos) {
+            pos_ = text_.size();
+            return;
+        }
+        pos_ = cr + 1;
+        if (pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
+    }
+
+  private:
+    std::string_view text_;
+    std::size_t pos_ = 0;
+};
+
+}  // namespace
+
+std::string definition_file_text(const FieldTable& table) {
+    std::string out;
+    out.reserve(static_cast<std::size_t>(table.row_count()) * 27);
+    for (int row = 1; row <= table.row_count(); ++row) {
+        out += name_columns(table.cell(FieldTable::kName, row));
+        for (int column : {FieldTable::kStart, FieldTable::kLength, FieldTable::kEnd})
+            out += number_columns(table.cell(column, row));
+        out += "\r\n";
+    }
+    return out;
+}
+
+std::vector<FieldTable::Row> parse_definition_text(std::string_view text) {
+    DefinitionReader reader(text);
+    std::vector<FieldTable::Row> rows;
+    while (!reader.at_end()) {
+        FieldTable::Row row;
+        row[FieldTable::kName] = reader.name();
+        row[FieldTable::kStart] = reader.number();
+        row[FieldTable::kLength] = reader.number();
+        row[FieldTable::kEnd] = reader.number();
+        reader.skip_rest_of_line();
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+std::vector<FieldTable::Row> read_definition_file(const std::string& path) {
+    try {
+        return parse_definition_text(load_whole_file(path));
+    } catch (const std::bad_alloc&) {
+        throw_file_error("Cannot read file", path, ENOMEM);
+    }
+}
+
+void write_definition_file(const std::string& path, const FieldTable& table) {
+    replace_file_safely(path, definition_file_text(table));
+}
+
+}  // namespace qvr

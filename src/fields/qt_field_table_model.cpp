@@ -1,0 +1,55 @@
+#include "fields/qt_field_table_model.h"
+
+#include "shell/widget_text.h"
+
+namespace qvr {
+
+FieldTableModel::FieldTableModel(FieldTable& table, QObject* parent)
+    : QAbstractTableModel(parent), table_(table) {
+    table_.set_listener(this);
+}
+
+FieldTableModel::~FieldTableModel() { table_.set_listener(nullptr); }
+
+int FieldTableModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : table_.row_count();
+}
+
+int FieldTableModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : FieldTable::kColumns;
+}
+
+QVariant FieldTableModel::data(const QModelIndex& index, int role) const {
+    if (role != Qt::DisplayRole || !index.isValid()) return {};
+    return to_widget_text(table_.cell(index.column(), index.row() + 1));
+}
+
+QVariant FieldTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 ||
+        section >= FieldTable::kColumns)
+        return {};
+    return to_widget_text(table_.cell(section, 0));
+}
+
+Qt::ItemFlags FieldTableModel::flags(const QModelIndex& index) const {
+    // Cells are built from the keys typed in the grid, never edited in place.
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+}
+
+void FieldTableModel::cell_changed(int column, int row) {
+    QModelIndex cell = index(row - 1, column);
+    emit dataChanged(cell, cell, {Qt::DisplayRole});
+}
+
+void FieldTableModel::table_about_to_reset() {
+    resetting_ = true;
+    beginResetModel();
+}
+
+void FieldTableModel::table_reset() {
+    if (!resetting_) beginResetModel();
+    resetting_ = false;
+    endResetModel();
+}
+
+}  // namespace qvr

@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QAbstractItemModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <algorithm>
+#include <iterator>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/u_gen.h"
+#include "fields/u_dlm.h"
+#include "shell/widget_text.h"
+#include "support/main_window_fixture.h"
+
+namespace qvr::test {
+
+using Rows = std::vector<FieldTable::Row>;
+
+/// The program started with the Fields definition window in front, and the ways a user works in it.
+class FieldsWindowTest : public MainWindowTest {
+  protected:
+    void SetUp() override {
+        start();
+        pick("mnu_vde");
+    }
+
+    QTableView* grid() { return find<QTableView>("grd_dlm", mdi->frm_dlm); }
+    QPushButton* button(const char* name) { return find<QPushButton>(name, mdi->frm_dlm); }
+    QString file_label() { return find<QLabel>("lbl_dlm", mdi->frm_dlm)->text(); }
+    QString general_label() { return find<QLineEdit>("txt_flm", mdi->frm_gen)->text(); }
+
+    /// The rows as the grid shows them.
+    Rows shown() {
+        QAbstractItemModel* model = grid()->model();
+        Rows rows(static_cast<std::size_t>(model->rowCount()));
+        for (int row = 0; row < model->rowCount(); ++row)
+            for (int column = 0; column < FieldTable::kColumns; ++column)
+                rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] =
+                    from_widget_text(model->index(row, column).data().toString());
+        return rows;
+    }
+
+    /// The grid's current cell as (column, data row from 1).
+    std::pair<int, int> current() {
+        QModelIndex index = grid()->currentIndex();
+        return {index.column(), index.row() + 1};
+    }
+
+    void put_rows(const Rows& rows) { mdi->frm_dlm->field_table().assign_rows(rows); }
+
+    /// Clicks a cell of the grid, as the user picks the cell to edit.
+    void click_cell(int column, int row) {
+        QRect place = grid()->visualRect(grid()->model()->index(row - 1, column));
+        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, place.center());
+    }
+
+    /// Types into the grid. Besides plain characters: \b Backspace, \r Enter, \x1b Escape, \x01 Ctrl+A,
+    /// \x11 Alt+Q, '}' Right, '{' Left, '^' Up, '~' Down.
+    void type(std::string_view keys) {
+        struct Special {
+            char c;
+            Qt::Key key;
+            Qt::KeyboardModifiers modifiers;
+        };
+        const Special specials[] = {
+            {'\b', Qt::Key_Backspace, {}},
+            {'\r', Qt::Key_Return, {}},
+            {'\x1b', Qt::Key_Escape, {}},
+            {'\x01', Qt::Key_A, Qt::ControlModifier},
+            {'\x11', Qt::Key_Q, Qt::AltModifier},
+            {'}', Qt::Key_Right, {}},
+            {'{', Qt::Key_Left, {}},
+            {'^', Qt::Key_Up, {}},
+            {'~', Qt::Key_Down, {}},
+        };
+        for (char c : keys) {
+            auto special = std::find_if(std::begin(specials), std::end(specials),
+                                        [c](const Special& s) { return s.c == c; });
+            if (special == std::end(specials)) {
+                QTest::keyClick(grid(), c);
+            } else {
+                QTest::keyClick(grid(), special->key, special->modifiers);
+            }
+        }
+    }
+};
+
+}  // namespace qvr::test

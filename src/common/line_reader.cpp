@@ -98,6 +98,7 @@ bool LineReader::next(std::string_view& line) {
             return true;
         }
         // No line end in the rest of the block: keep it and read on.
+        if (avail > max_line_ - carry_.size()) throw_file_error("Cannot read file", path_, ENOMEM);
         carry_.append(start, avail);
         consumed_ += avail;
         have_text = true;

@@ -26,6 +26,10 @@ class LineReader {
     /// Bytes of the file consumed so far, line ends included.
     std::uint64_t bytes_read() const { return consumed_; }
 
+    /// Bounds the memory an endless line can take: a line that spans blocks and grows past `max` bytes
+    /// makes next() throw FileError with the system's out-of-memory reason instead of being held whole.
+    void set_max_line_length(std::size_t max) { max_line_ = max; }
+
   private:
     bool fill();
 
@@ -38,6 +42,7 @@ class LineReader {
     bool skip_lf_ = false;  // the last line ended at a CR that was the block's last byte
     std::string carry_;     // a line that spans blocks
     std::uint64_t consumed_ = 0;
+    std::size_t max_line_ = static_cast<std::size_t>(-1);
 };
 
 /// Reads every line of `path` with LineReader and returns them; for small files (configuration,

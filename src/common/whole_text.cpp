@@ -54,12 +54,13 @@ std::string load_whole_file(const std::string& path) {
     struct stat st {};
     if (::fstat(f.fd, &st) != 0) throw_file_error("Cannot read file", path, errno);
     if (S_ISDIR(st.st_mode)) throw_file_error("Cannot open file", path, EISDIR);
-    std::string text;
-    if (S_ISREG(st.st_mode)) text.reserve(static_cast<std::size_t>(st.st_size));
+    // One byte more than the file's size lets the end be seen without growing the text, which would
+    // copy the whole file and hold it twice; files that grow or have no size grow by doubling.
+    std::size_t size = S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) + 1 : std::size_t{1} << 20;
+    std::string text(size, '\0');
     std::size_t used = 0;
     for (;;) {
-        if (text.size() - used < (1 << 16))
-            text.resize(std::max<std::size_t>(text.capacity(), used + (1 << 20)));
+        if (used == text.size()) text.resize(text.size() * 2);
         ssize_t got = ::read(f.fd, text.data() + used, text.size() - used);
         if (got < 0) {
             if (errno == EINTR) continue;

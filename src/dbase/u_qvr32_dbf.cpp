@@ -12,6 +12,7 @@
 #include "dbase/strict_number.h"
 #include "engine/u_gen.h"
 #include "fields/u_dlm.h"
+#include "shell/busy_cursor.h"
 #include "shell/u_qvr32.h"
 #include "shell/widget_text.h"
 
@@ -31,22 +32,6 @@ QString length_below_one_text(int row) {
 }
 
 void inform(Desktop& desktop, const QString& text) { desktop.message_box(BoxKind::information, text, kOk); }
-
-/// The busy cursor for as long as the export runs, also when it ends by an exception.
-class BusyCursor {
-  public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { restore(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-    void restore() {
-        if (active_) QApplication::restoreOverrideCursor();
-        active_ = false;
-    }
-
-  private:
-    bool active_ = true;
-};
 
 /// The checked lengths of the table, or nothing when the table was refused (and the user told why).
 std::optional<std::vector<std::int32_t>> checked_lengths(Tmdi_qvr& mdi) {

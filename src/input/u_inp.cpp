@@ -1,13 +1,98 @@
 #include "input/u_inp.h"
 
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QRadioButton>
+#include <cerrno>
+#include <cstring>
+#include <new>
+
+#include "common/available_memory.h"
+#include "common/file_error.h"
+#include "common/whole_number.h"
+#include "engine/u_gen.h"
+#include "input/u_view.h"
+#include "input/view_fill.h"
+#include "shell/busy_cursor.h"
 #include "shell/u_qvr32.h"
+#include "shell/widget_text.h"
+#include "ui_u_inp.h"
 
 namespace qvr {
 
-Tfrm_inp::Tfrm_inp(Tmdi_qvr& main) : QDialog(&main), main_(main) {
-    setObjectName(QStringLiteral("frm_inp"));
-    setWindowTitle(QStringLiteral("Opening input lile - Filling the input view"));
-    setModal(true);
+namespace {
+constexpr int kDefaultLines = 100;
+constexpr int kOffsetFromMain = 100;
+constexpr int kSmallestCaptionPixels = 8;
+
+/// Whether every radio button's caption fits its box, and the partial mode's words before its run of
+/// blanks end before the number box that stands in that run.
+bool captions_fit(const Ui::Tfrm_inp& ui) {
+    for (const QRadioButton* option : {ui.opt_void, ui.opt_part, ui.opt_full})
+        if (option->sizeHint().width() > option->width()) return false;
+    const QString caption = QString(ui.opt_part->text()).remove(QLatin1Char('&'));
+    const QFontMetrics metrics(ui.opt_part->font());
+    const int indicator = ui.opt_part->sizeHint().width() - metrics.horizontalAdvance(caption);
+    const QString words = caption.left(caption.indexOf(QStringLiteral("  "))).trimmed();
+    return ui.opt_part->x() + indicator + metrics.horizontalAdvance(words) <= ui.txt_part->x();
+}
+
+/// The captions are laid out for MS Sans Serif at 9 points. Where the platform's stand-in for it is wider,
+/// their size steps down until they fit again, rather than being cut off or covered by the number box.
+void fit_option_captions(Ui::Tfrm_inp& ui) {
+    QFont font = ui.opt_part->font();
+    int pixels = QFontInfo(font).pixelSize();
+    while (!captions_fit(ui) && pixels > kSmallestCaptionPixels) {
+        font.setPixelSize(--pixels);
+        for (QRadioButton* option : {ui.opt_void, ui.opt_part, ui.opt_full}) option->setFont(font);
+    }
+}
+
+}  // namespace
+
+Tfrm_inp::Tfrm_inp(Tmdi_qvr& main)
+    : QDialog(&main), memory_available(available_memory), main_(main), ui_(std::make_unique<Ui::Tfrm_inp>()) {
+    ui_->setupUi(this);
+    // A dialog frame with its caption but no buttons in the title bar.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setFixedSize(size());
+    fit_option_captions(*ui_);
+    connect(ui_->cmd_ooke, &QPushButton::clicked, this, &Tfrm_inp::cmd_ookeClick);
+}
+
+Tfrm_inp::~Tfrm_inp() = default;
+
+void Tfrm_inp::ask_filling(const std::string& path) {
+    path_ = path;
+    move(main_.pos() + QPoint(kOffsetFromMain, kOffsetFromMain));
+    show_modal(*this);
+}
+
+void Tfrm_inp::reject() {}
+
+void Tfrm_inp::cmd_ookeClick() {
+    const std::int64_t max_lines =
+        read_whole_number(from_widget_text(ui_->txt_part->text())).value_or(kDefaultLines);
+    main_.frm_gen->set_input_path(path_);
+    try {
+        fill_input_view(max_lines);
+    } catch (const FileError& e) {
+        show_general_error(main_.desktop(), e.what());
+        return;
+    } catch (const std::bad_alloc&) {
+        show_general_error(main_.desktop(), "Cannot read file " + path_ + ". " + std::strerror(ENOMEM));
+        return;
+    }
+    accept();
+}
+
+void Tfrm_inp::fill_input_view(std::int64_t max_lines) {
+    if (ui_->opt_full->isChecked())
+        main_.frm_view->set_input_text(whole_file_view_text(path_, memory_available()));
+    if (ui_->opt_part->isChecked()) {
+        const BusyCursor busy;
+        main_.frm_view->set_input_text(first_lines_view_text(path_, max_lines, memory_available()));
+    }
 }
 
 }  // namespace qvr

@@ -1,20 +1,54 @@
 #pragma once
 
 #include <QDialog>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace Ui {
+class Tfrm_inp;
+}
 
 namespace qvr {
 
 class Tmdi_qvr;
 
-/// The filling-mode dialog shown when an input file is opened: how much of the file the input view shows.
+/// The filling-mode dialog shown when an input file is opened: how much of the file the input view shows
+/// (nothing, the first lines, all of it). It is created once and keeps its choice and number.
 class Tfrm_inp : public QDialog {
     Q_OBJECT
 
   public:
     explicit Tfrm_inp(Tmdi_qvr& main);
+    ~Tfrm_inp() override;
+
+    const Ui::Tfrm_inp& ui() const { return *ui_; }
+
+    /// Places the dialog 100 pixels right of and below the main window's corner and shows it modally for
+    /// `path`; its OK button fills the input view. Returns when the dialog has been left.
+    void ask_filling(const std::string& path);
+
+    /// How the dialog is shown modally. Tests replace it by filling the controls and pressing OK, since
+    /// a modal loop would wait for a user.
+    std::function<void(Tfrm_inp&)> show_modal = [](Tfrm_inp& dialog) { dialog.exec(); };
+
+    /// How much memory the input view may still take; tests replace it to meet a file too big for memory.
+    std::function<std::uint64_t()> memory_available;
+
+  public slots:
+    void cmd_ookeClick();
+
+    /// The dialog is left through its OK button only: Escape and closing it do nothing.
+    void reject() override;
 
   private:
+    /// Fills the input view as the chosen mode says; throws FileError or std::bad_alloc.
+    void fill_input_view(std::int64_t max_lines);
+
     Tmdi_qvr& main_;
+    std::unique_ptr<Ui::Tfrm_inp> ui_;
+    std::string path_;
 };
 
 }  // namespace qvr

@@ -1,15 +1,51 @@
 #include "input/u_view.h"
 
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QKeyEvent>
 #include <QPalette>
+#include <QPlainTextEdit>
+#include <QStyle>
+#include <QTextCursor>
+#include <algorithm>
 
+#include "common/whole_number.h"
+#include "input/view_text.h"
 #include "shell/u_qvr32.h"
+#include "shell/widget_text.h"
 #include "ui_u_view.h"
 
 namespace qvr {
 
+namespace {
+
+constexpr int kSmallestExplanationPixels = 8;
+
+/// The explanation is laid out line for line for MS Sans Serif. Where the platform's stand-in runs wider,
+/// its size steps down until every line fits the box again, instead of each line breaking in two.
+void fit_explanation(QPlainTextEdit* box) {
+    const QStringList lines = box->toPlainText().split(QLatin1Char('\n'));
+    const int room = box->width() - 2 * box->frameWidth() - 2 * qRound(box->document()->documentMargin()) -
+                     box->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, box);
+    QFont font = box->font();
+    int pixels = QFontInfo(font).pixelSize();
+    auto widest = [&] {
+        const QFontMetrics metrics(font);
+        int width = 0;
+        for (const QString& line : lines) width = std::max(width, metrics.horizontalAdvance(line.trimmed()));
+        return width;
+    };
+    while (widest() > room && pixels > kSmallestExplanationPixels) font.setPixelSize(--pixels);
+    box->setFont(font);
+}
+
+}  // namespace
+
 Tfrm_view::Tfrm_view(Tmdi_qvr& main) : main_(main), ui_(std::make_unique<Ui::Tfrm_view>()) {
     ui_->setupUi(this);
     FormCreate();
+    connect(ui_->chk_rule, &QCheckBox::toggled, this, &Tfrm_view::chk_ruleClick);
+    ui_->mem_inp->installEventFilter(this);
 }
 
 Tfrm_view::~Tfrm_view() = default;
@@ -20,6 +56,8 @@ void Tfrm_view::FormCreate() {
     QFont input_font(QStringLiteral("Courier"), 10);
     input_font.setStyleHint(QFont::TypeWriter);
     ui_->mem_inp->setFont(input_font);
+    // The input view is read-only and may hold a big file: an undo history would only double its memory.
+    ui_->mem_inp->setUndoRedoEnabled(false);
     QFont result_font(QStringLiteral("Courier"));
     result_font.setStyleHint(QFont::TypeWriter);
     result_font.setPixelSize(13);
@@ -27,9 +65,60 @@ void Tfrm_view::FormCreate() {
     QPalette red = ui_->mem_expl->palette();
     red.setColor(QPalette::Text, Qt::red);
     ui_->mem_expl->setPalette(red);
+    fit_explanation(ui_->mem_expl);
 }
 
 QPlainTextEdit* Tfrm_view::input_view() const { return ui_->mem_inp; }
 QPlainTextEdit* Tfrm_view::result_view() const { return ui_->mem_out; }
+
+void Tfrm_view::show_input_mode(const QString& input_path, int view_height) {
+    setWindowTitle(QStringLiteral("View input file"));
+    ui_->mem_out->hide();
+    QRect place = ui_->mem_inp->geometry();
+    place.setHeight(view_height);
+    ui_->mem_inp->setGeometry(place);
+    ui_->mem_inp->show();
+    ui_->chk_rule->show();
+    show_input_line_count();
+    ui_->lbl_vcount->show();
+    ui_->lbl_vgener->hide();
+    ui_->lbl_vname->setText(input_path);
+    ui_->lbl_vname->show();
+    ui_->mem_expl->show();
+}
+
+void Tfrm_view::show_input_line_count() {
+    const int count = ui_->mem_inp->document()->isEmpty() ? 0 : ui_->mem_inp->document()->blockCount();
+    ui_->lbl_vcount->setText(QStringLiteral("Number of lines: ") + to_widget_text(decimal_text(count)));
+    ui_->lbl_vcount->adjustSize();
+}
+
+void Tfrm_view::set_input_text(const QString& text) { ui_->mem_inp->setPlainText(text); }
+
+std::vector<std::string> Tfrm_view::input_lines() const { return view_lines(ui_->mem_inp); }
+
+void Tfrm_view::set_ruler(bool on) { ui_->chk_rule->setChecked(on); }
+
+void Tfrm_view::chk_ruleClick() {
+    set_view_ruler(ui_->mem_inp, ui_->chk_rule->isChecked());
+    // The count shown beside the input view follows its lines.
+    if (!ui_->mem_inp->isHidden()) show_input_line_count();
+}
+
+bool Tfrm_view::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui_->mem_inp && event->type() == QEvent::KeyPress)
+        return mem_inpKeyPress(static_cast<QKeyEvent*>(event)->key());
+    return QWidget::eventFilter(watched, event);
+}
+
+bool Tfrm_view::mem_inpKeyPress(int key) {
+    if (key != Qt::Key_Return && key != Qt::Key_Enter) return false;
+    const QTextCursor cursor = ui_->mem_inp->textCursor();
+    const int length = cursor.selectionEnd() - cursor.selectionStart();
+    main_.desktop().message_box(
+        BoxKind::information, QStringLiteral("Length of selection: ") + to_widget_text(decimal_text(length)),
+        kOk);
+    return true;
+}
 
 }  // namespace qvr

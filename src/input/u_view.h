@@ -2,6 +2,8 @@
 
 #include <QWidget>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace Ui {
 class Tfrm_view;
@@ -25,8 +27,33 @@ class Tfrm_view : public QWidget {
     QPlainTextEdit* input_view() const;
     QPlainTextEdit* result_view() const;
 
+    // Input mode.
+
+    /// Shows the input view with the input file's path and its line count; `view_height` is the input
+    /// view's height, smaller in the side-by-side layout so that the window fits above the field table.
+    void show_input_mode(const QString& input_path, int view_height);
+
+    /// Replaces the input view's content by `text` (lines separated by "\n") in one step, since adding a
+    /// large file line by line would take minutes.
+    void set_input_text(const QString& text);
+
+    /// The input view's lines as the file's bytes.
+    std::vector<std::string> input_lines() const;
+
+    /// Checks or unchecks "Rule inserted" as a click would, inserting or removing the ruler.
+    void set_ruler(bool on);
+
+  public slots:
+    void chk_ruleClick();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     void FormCreate();
+    /// Handles a key typed in the input view; true when it was Enter, which it answers itself.
+    bool mem_inpKeyPress(int key);
+    void show_input_line_count();
 
     Tmdi_qvr& main_;
     std::unique_ptr<Ui::Tfrm_view> ui_;

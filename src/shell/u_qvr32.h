@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QMainWindow>
+#include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "shell/desktop.h"
@@ -53,6 +55,12 @@ class Tmdi_qvr : public QMainWindow {
     void show_fields_definition();
     void show_view_window();
     void show_previous_jobs();
+
+    /// Shows the view window in result mode: the result view with its file name and its two counts.
+    void show_result_view();
+
+    /// The memory an extract may use; unset means what the machine has available (tests set a limit).
+    std::function<std::uint64_t()> available_memory;
 
     /// The sub-window that frames a child window (for its state, position and size).
     QMdiSubWindow* frame_of(QWidget* child) const;

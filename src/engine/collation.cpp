@@ -1,0 +1,67 @@
+#include "engine/collation.h"
+
+#include <unicode/coll.h>
+#include <unicode/locid.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <stdexcept>
+
+#include "common/char_map.h"
+
+namespace qvr {
+
+std::string collation_locale(const char* lc_all, const char* lc_collate, const char* lang) {
+    const char* chosen = nullptr;
+    for (const char* value : {lc_all, lc_collate, lang}) {
+        if (value && *value) {
+            chosen = value;
+            break;
+        }
+    }
+    if (!chosen) return "";
+    std::string name(chosen);
+    std::size_t cut = name.find_first_of(".@");
+    if (cut != std::string::npos) name.resize(cut);
+    if (name == "C" || name == "POSIX") return "";
+    return name;
+}
+
+std::string user_collation_locale() {
+    return collation_locale(std::getenv("LC_ALL"), std::getenv("LC_COLLATE"), std::getenv("LANG"));
+}
+
+Collation::Collation(const std::string& icu_locale) {
+    UErrorCode status = U_ZERO_ERROR;
+    icu::Locale locale = icu_locale.empty() ? icu::Locale::getRoot() : icu::Locale(icu_locale.c_str());
+    collator_.reset(icu::Collator::createInstance(locale, status));
+    if (U_FAILURE(status)) {
+        status = U_ZERO_ERROR;
+        collator_.reset(icu::Collator::createInstance(icu::Locale::getRoot(), status));
+    }
+    if (U_FAILURE(status) || !collator_) throw std::runtime_error("No collation is available for sorting.");
+    collator_->setStrength(icu::Collator::SECONDARY);
+}
+
+Collation::~Collation() = default;
+
+void Collation::append_key(std::string_view bytes, std::string& out) {
+    // ICU counts in 32 bits; a line longer than that collates by its first 2 GiB.
+    bytes = bytes.substr(0, static_cast<std::size_t>(INT32_MAX));
+    chars_.resize(bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        chars_[i] = byte_to_char(static_cast<unsigned char>(bytes[i]));
+    if (key_.size() < 64) key_.resize(64);
+    const auto* text = reinterpret_cast<const UChar*>(chars_.data());
+    const auto length = static_cast<int32_t>(chars_.size());
+    int32_t needed = collator_->getSortKey(text, length, key_.data(), static_cast<int32_t>(key_.size()));
+    if (needed > static_cast<int32_t>(key_.size())) {
+        key_.resize(static_cast<std::size_t>(needed));
+        needed = collator_->getSortKey(text, length, key_.data(), needed);
+    }
+    // The key ends in one 0 byte, its only one; without it, byte order with the shorter first still holds.
+    if (needed > 0)
+        out.append(reinterpret_cast<const char*>(key_.data()), static_cast<std::size_t>(needed) - 1);
+}
+
+}  // namespace qvr

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <unicode/uversion.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+U_NAMESPACE_BEGIN
+class Collator;
+U_NAMESPACE_END
+
+namespace qvr {
+
+/// The ICU locale whose collation the sorted extract uses, picked from the POSIX locale variables in
+/// their order of precedence (LC_ALL, else LC_COLLATE, else LANG; unset and empty values are skipped).
+/// "C", "POSIX" or nothing gives "" (ICU's root collation); an encoding (".UTF-8") or modifier ("@euro")
+/// is dropped, since ICU names locales without them.
+std::string collation_locale(const char* lc_all, const char* lc_collate, const char* lang);
+
+/// The same, read from this process's environment.
+std::string user_collation_locale();
+
+/// The locale-aware, case-insensitive order of the sorted extract: an ICU collator at secondary
+/// strength (accents count, letter case does not). Lines are compared through sort keys, so each line
+/// is collated once and the sort itself compares bytes.
+class Collation {
+  public:
+    /// A collator for `icu_locale` ("" for the root collation); an unknown locale falls back to the
+    /// root. Throws std::runtime_error when ICU offers no collator at all.
+    explicit Collation(const std::string& icu_locale);
+    ~Collation();
+    Collation(const Collation&) = delete;
+    Collation& operator=(const Collation&) = delete;
+
+    /// Appends the sort key of the 8-bit text `bytes` to `out`, without ICU's closing 0 byte. Two texts
+    /// compare under this collation as their keys compare byte by byte, the shorter first on a tie.
+    void append_key(std::string_view bytes, std::string& out);
+
+  private:
+    std::unique_ptr<icu::Collator> collator_;
+    std::u16string chars_;                  // reused for every line
+    std::basic_string<unsigned char> key_;  // reused for every line
+};
+
+}  // namespace qvr

@@ -1,0 +1,33 @@
+#include "engine/extract_job.h"
+
+namespace qvr {
+
+ExtractJob ExtractJob::from(const JobSettings& settings, std::vector<FieldSlice> slices,
+                            std::vector<std::string> names) {
+    ExtractJob job;
+    job.input_path = settings.input_path;
+    job.output_path = settings.output_path;
+    job.slices = std::move(slices);
+    job.names = std::move(names);
+    job.separator = settings.separator();
+    job.trim = settings.trim;
+    job.header = settings.header;
+    job.sorted = settings.sorted;
+    job.unique = settings.unique;
+    job.numbers = settings.numbers;
+    job.sample_size = settings.sample_size();
+    job.filter = LineFilter{settings.contains, settings.lower_bound, settings.upper_bound};
+    return job;
+}
+
+std::string header_line(const std::vector<std::string>& names, const std::string& separator, bool numbers) {
+    std::string line;
+    if (numbers) line = "Nb" + separator;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i > 0) line += separator;
+        line += trim_blanks(names[i]);
+    }
+    return line;
+}
+
+}  // namespace qvr

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/job_settings.h"
+#include "engine/line_cutter.h"
+#include "fields/field_table.h"
+
+namespace qvr {
+
+/// Everything an extract run reads, taken from the job settings and the field table when it starts, so
+/// the run itself never looks at a window.
+struct ExtractJob {
+    std::string input_path;
+    std::string output_path;
+    std::vector<FieldSlice> slices;
+    std::vector<std::string> names;  ///< for the header line only
+    std::string separator;
+    bool trim = false;
+    bool header = false;
+    bool sorted = false;
+    bool unique = false;
+    bool numbers = false;
+    std::int32_t sample_size = 0;  ///< 0 or less: no limit
+    LineFilter filter;
+
+    /// The job that `settings` and the field table's `slices` and `names` describe.
+    static ExtractJob from(const JobSettings& settings, std::vector<FieldSlice> slices,
+                           std::vector<std::string> names);
+};
+
+/// What a run leaves for the rest of the program. The run keeps it current while it works, so that it
+/// holds the right values also when a failure ends the run halfway.
+struct RunTally {
+    std::int64_t generated_line_count = 0;  ///< lines that passed the filter, dropped duplicates included
+    std::int64_t input_size = 0;            ///< bytes of the last input file measured
+    std::int64_t input_line_count = 0;      ///< lines of it, exact or estimated; scales the fast gauge
+};
+
+/// How a run reports to the window that started it.
+struct ExtractHooks {
+    /// The gauge position, 0 to 100; called only when it changes, so it costs nothing per line.
+    std::function<void(int)> gauge;
+    /// A result line for the result view (the fast extract sends its first 100).
+    std::function<void(std::string_view)> view_line;
+    /// Bytes of memory the run may use; unset means what the machine has available now.
+    std::function<std::uint64_t()> available_memory;
+};
+
+/// Sends gauge positions to a hook only when the position changes.
+class GaugeSteps {
+  public:
+    explicit GaugeSteps(const std::function<void(int)>& hook) : hook_(hook) {}
+    void set(int position) {
+        if (position == last_) return;
+        last_ = position;
+        if (hook_) hook_(position);
+    }
+
+  private:
+    const std::function<void(int)>& hook_;
+    int last_ = -1;
+};
+
+/// The header line: the field names, each without leading and trailing blanks, joined by `separator`,
+/// with "Nb" in front when the lines are numbered.
+std::string header_line(const std::vector<std::string>& names, const std::string& separator, bool numbers);
+
+}  // namespace qvr

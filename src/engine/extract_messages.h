@@ -1,0 +1,17 @@
+#pragma once
+
+namespace qvr {
+
+// The texts the extract run shows, exactly as the user knows them (typos included).
+inline constexpr const char* kInputMissingText = "File does not exist or 'Input file' area empty.";
+inline constexpr const char* kSameFilesText = "Input and output files must be different.";
+inline constexpr const char* kOverwriteText = "Result file already exists, overwrite ?";
+inline constexpr const char* kKeepInputViewText = "Keep imput view.";
+inline constexpr const char* kOutOfMemoryText =
+    "Out of memory, input file too big, procedure halted.\n\r"
+    "Three solutions: do not keep the input view,"
+    " close some applications, split your input file, or try \"Fast extract\".";
+inline constexpr const char* kGeneratedText = "Extract file generated";
+inline constexpr const char* kFirstLinesSentText = "First 100 lines sent to \"view results\" window.";
+
+}  // namespace qvr

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <cstdint>
+
+#include "common/available_memory.h"
+
+namespace qvr {
+
+/// What the standard extract of an input of `input_size` bytes needs at its peak: the input held once
+/// and a result of at most its size, with the line index and sort keys.
+std::uint64_t memory_needed(std::uint64_t input_size);
+
+}  // namespace qvr

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+namespace qvr {
+
+/// The first thing about the input and output files that stands in the way of a run.
+enum class RunFiles {
+    input_missing,  ///< the input setting names no existing file (or is empty)
+    same_file,      ///< the output is the input, under the same or another spelling
+    output_exists,  ///< the output would be replaced: ask first
+    ready,
+};
+
+/// Checks the files of a run in the order the user is told about them.
+RunFiles check_run_files(const std::string& input_path, const std::string& output_path);
+
+}  // namespace qvr

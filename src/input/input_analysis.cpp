@@ -1,0 +1,128 @@
+#include "input/input_analysis.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "common/file_error.h"
+#include "common/whole_number.h"
+
+namespace qvr {
+
+namespace {
+
+constexpr char kCtrlZ = 26;
+constexpr const char* kMessageLineBreak = "\n\r";
+
+/// An open file, closed when it goes out of scope.
+class InputFile {
+  public:
+    explicit InputFile(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+        if (fd_ < 0) throw_file_error("Cannot open file", path, errno);
+        struct stat st {};
+        if (::fstat(fd_, &st) != 0) {
+            const int err = errno;
+            ::close(fd_);
+            throw_file_error("Cannot open file", path, err);
+        }
+        if (S_ISDIR(st.st_mode)) {
+            ::close(fd_);
+            throw_file_error("Cannot open file", path, EISDIR);
+        }
+        size_ = static_cast<std::int64_t>(st.st_size);
+    }
+    ~InputFile() { ::close(fd_); }
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    int fd() const { return fd_; }
+    std::int64_t size() const { return size_; }
+
+  private:
+    int fd_;
+    std::int64_t size_ = 0;
+};
+
+/// Counts lines block by block with memchr, carrying across blocks only whether a line is open and
+/// whether the last block ended on a carriage return (whose line feed may start the next block).
+class LineCounter {
+  public:
+    /// Counts the lines of one block; false once Ctrl+Z has ended the file.
+    bool feed(const char* p, std::size_t n) {
+        const char* const end = p + n;
+        if (after_cr_) {
+            after_cr_ = false;
+            if (*p == '\n') ++p;
+        }
+        const char* const stop =
+            static_cast<const char*>(std::memchr(p, kCtrlZ, static_cast<std::size_t>(end - p)));
+        const char* const limit = stop ? stop : end;
+        while (p < limit) {
+            const char* cr =
+                static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(limit - p)));
+            if (!cr) {
+                open_line_ = true;
+                break;
+            }
+            ++lines_;
+            open_line_ = false;
+            p = cr + 1;
+            if (p < limit) {
+                if (*p == '\n') ++p;
+            } else if (!stop) {
+                after_cr_ = true;
+            }
+        }
+        return !stop;
+    }
+
+    std::int64_t total() const { return lines_ + (open_line_ ? 1 : 0); }
+
+  private:
+    std::int64_t lines_ = 0;
+    bool open_line_ = false;
+    bool after_cr_ = false;
+};
+
+}  // namespace
+
+std::int64_t input_file_size(const std::string& path) { return InputFile(path).size(); }
+
+std::int64_t count_input_lines(const std::string& path, std::size_t block_size) {
+    InputFile file(path);
+    ::posix_fadvise(file.fd(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    std::vector<char> block(block_size);
+    LineCounter counter;
+    for (;;) {
+        const ssize_t got = ::read(file.fd(), block.data(), block.size());
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            throw_file_error("Cannot read file", path, errno);
+        }
+        if (got == 0 || !counter.feed(block.data(), static_cast<std::size_t>(got))) break;
+    }
+    return counter.total();
+}
+
+bool is_big_input(std::int64_t size, std::int64_t line_count) {
+    return size > kBigInputBytes || line_count > kBigInputLines;
+}
+
+std::string analysis_message(std::int64_t size, std::int64_t line_count) {
+    std::string message = "Input file...";
+    message += kMessageLineBreak;
+    message += "Size (bytes): " + decimal_text(size);
+    message += kMessageLineBreak;
+    message += "Lines: " + decimal_text(line_count);
+    if (is_big_input(size, line_count)) {
+        message += kMessageLineBreak;
+        message += "For time saving, checking \"Fast extract\" recommended";
+    }
+    return message;
+}
+
+}  // namespace qvr

@@ -1,0 +1,100 @@
+#include "shell/qt_view_printing.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QTextBlock>
+
+#include "shell/text_box.h"
+#include "shell/u_qvr32.h"
+#include "shell/widget_text.h"
+
+namespace qvr {
+
+namespace {
+
+/// The printer driven as a text device: lines from the top of the page down, a line wider than the page
+/// going on in the next printed line, a new page when one is full.
+class TextPage {
+  public:
+    TextPage(QPrinter& printer, QPainter& painter) : printer_(printer), painter_(painter) {}
+
+    /// Prints one line; false when the printer refused a new page.
+    bool write_line(const QString& line) {
+        QFontMetricsF metrics(painter_.font(), &printer_);
+        const qreal width = painter_.viewport().width();
+        qsizetype start = 0;
+        do {
+            qsizetype end = fitting_end(metrics, line, start, width);
+            if (!place_line(metrics)) return false;
+            painter_.drawText(QPointF(0, y_ + metrics.ascent()), line.mid(start, end - start));
+            y_ += metrics.lineSpacing();
+            start = end;
+        } while (start < line.size());
+        return true;
+    }
+
+  private:
+    // The end of the longest piece of `line` from `start` that fits `width`; at least one character.
+    static qsizetype fitting_end(const QFontMetricsF& metrics, const QString& line, qsizetype start,
+                                 qreal width) {
+        qreal used = 0;
+        qsizetype end = start;
+        while (end < line.size()) {
+            used += metrics.horizontalAdvance(line.at(end));
+            if (used > width && end > start) break;
+            ++end;
+        }
+        return end;
+    }
+
+    bool place_line(const QFontMetricsF& metrics) {
+        if (y_ > 0 && y_ + metrics.height() > painter_.viewport().height()) {
+            if (!printer_.newPage()) return false;
+            y_ = 0;
+        }
+        return true;
+    }
+
+    QPrinter& printer_;
+    QPainter& painter_;
+    qreal y_ = 0;
+};
+
+std::string printer_failure(const QPrinter& printer) {
+    QString where = printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
+    return "Cannot print on " + from_widget_text(where);
+}
+
+}  // namespace
+
+void print_view(Tmdi_qvr& main, const QPlainTextEdit* box) {
+    Desktop& desktop = main.desktop();
+    QPrinter printer(QPrinter::HighResolution);
+    if (!desktop.choose_printer(printer)) return;
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        show_general_error(desktop, printer_failure(printer));
+        return;
+    }
+    // The job has started; a cancelled font dialog leaves the printer's own font.
+    FontChoice font = main.dlgfnt_out;
+    if (desktop.choose_font(font)) {
+        main.dlgfnt_out = font;
+        painter.setFont(QFont(font.family, font.point_size));
+    }
+    TextPage page(printer, painter);
+    bool printed = page.write_line(QStringLiteral(" ")) && page.write_line(QStringLiteral(" "));
+    const int count = line_count(box);
+    QTextBlock block = box->document()->findBlockByNumber(1);
+    for (int i = 1; printed && i < count; ++i, block = block.next())
+        printed = page.write_line(QStringLiteral("   ") + block.text());
+    if (!painter.end() || !printed) {
+        show_general_error(desktop, printer_failure(printer));
+        return;
+    }
+    desktop.message_box(BoxKind::information, QStringLiteral("Print completed"), kOk);
+}
+
+}  // namespace qvr

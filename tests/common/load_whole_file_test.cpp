@@ -1,0 +1,24 @@
+#include <gtest/gtest.h>
+
+#include "common/file_error.h"
+#include "common/whole_text.h"
+#include "support/temp_dir.h"
+
+namespace qvr {
+namespace {
+
+TEST(LoadWholeFile, ReadsEveryByteOfFilesWithAndWithoutASize) {
+    test::TempDir dir;
+    std::string big(3 * 1024 * 1024 + 17, 'x');
+    big[1] = '\0';
+    big.back() = '\r';
+    for (const std::string& bytes : {std::string(), std::string("a"), big})
+        EXPECT_EQ(bytes, load_whole_file(dir.write("f.txt", bytes)));
+    // A file that tells no size grows as it is read.
+    EXPECT_EQ("Name:", load_whole_file("/proc/self/status").substr(0, 5));
+    EXPECT_THROW(load_whole_file(dir.file("none.txt")), FileError);
+    EXPECT_THROW(load_whole_file(dir.path()), FileError);
+}
+
+}  // namespace
+}  // namespace qvr

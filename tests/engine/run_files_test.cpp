@@ -1,0 +1,54 @@
+#include "engine/run_files.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "engine/memory_check.h"
+#include "support/temp_dir.h"
+
+namespace qvr {
+namespace {
+
+using test::TempDir;
+
+TEST(RunFiles, RefusesInOrderAndKnowsOneFileUnderTwoSpellings) {
+    TempDir dir;
+    std::string input = dir.write("in.txt", "x\r\n");
+    std::string old_result = dir.write("old.txt", "y\r\n");
+    ::mkdir(dir.file("sub").c_str(), 0777);
+    ASSERT_EQ(0, ::symlink(input.c_str(), dir.file("link.txt").c_str()));
+    std::string relative = std::filesystem::relative(input).string();
+    struct Case {
+        std::string input;
+        std::string output;
+        RunFiles expected;
+    };
+    const Case cases[] = {
+        {"", dir.file("new.txt"), RunFiles::input_missing},
+        {dir.file("none.txt"), dir.file("new.txt"), RunFiles::input_missing},
+        {input, input, RunFiles::same_file},
+        {input, relative, RunFiles::same_file},
+        {input, dir.file("link.txt"), RunFiles::same_file},
+        {input, dir.file("sub/../in.txt"), RunFiles::same_file},
+        {input, dir.path() + "/in.txt", RunFiles::same_file},
+        {input, old_result, RunFiles::output_exists},
+        {input, dir.file("new.txt"), RunFiles::ready},
+        {input, "", RunFiles::ready},  // the empty output fails when the result is written
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(static_cast<int>(c.expected), static_cast<int>(check_run_files(c.input, c.output)))
+            << c.input << " -> " << c.output;
+}
+
+TEST(MemoryCheck, ReadsMemAvailableInBytes) {
+    EXPECT_EQ(2048u * 1024u,
+              mem_available_of("MemTotal:  9999 kB\nMemFree: 1 kB\nMemAvailable:    2048 kB\n"));
+    EXPECT_EQ(UINT64_MAX, mem_available_of("MemTotal: 9999 kB\n"));
+    EXPECT_EQ(UINT64_MAX, mem_available_of("MemAvailable: lots\n"));
+    EXPECT_GT(available_memory(), 0u);
+}
+
+}  // namespace
+}  // namespace qvr

@@ -1,0 +1,264 @@
+#include "engine/standard_extract.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+
+#include "common/file_error.h"
+#include "support/temp_dir.h"
+
+namespace qvr {
+namespace {
+
+using test::read_file;
+using test::TempDir;
+
+// A job on whole-line fields: one field of the first 20 columns, separator ";", nothing else.
+ExtractJob line_job() {
+    ExtractJob job;
+    job.slices = {{1, 20}};
+    job.names = {"Line"};
+    job.separator = ";";
+    return job;
+}
+
+struct Outcome {
+    ExtractOutcome outcome;
+    std::string file;
+    std::int64_t generated;
+    std::vector<int> gauge;
+};
+
+Outcome run_standard(const TempDir& dir, std::string_view input, ExtractJob job,
+                     std::function<std::uint64_t()> memory = {}) {
+    job.input_path = dir.write("in.txt", input);
+    job.output_path = dir.file("out.txt");
+    Outcome o{};
+    ExtractHooks hooks;
+    hooks.gauge = [&](int position) { o.gauge.push_back(position); };
+    hooks.available_memory = std::move(memory);
+    RunTally tally;
+    tally.generated_line_count = -1;
+    o.outcome = standard_extract(job, hooks, tally);
+    o.file = read_file(job.output_path);
+    o.generated = tally.generated_line_count;
+    return o;
+}
+
+struct Case {
+    const char* what;
+    std::function<void(ExtractJob&)> set;
+    std::string input;
+    std::string file;
+    std::int64_t generated;
+};
+
+TEST(StandardExtract, OptionsAloneAndTogether) {
+    auto fields = [](ExtractJob& j) {
+        j.slices = {{1, 3}, {4, 2}};
+        j.names = {" Name ", "Code"};
+    };
+    const Case cases[] = {
+        {"plain", [](ExtractJob&) {}, "b\r\na\r\n", "b\r\na\r\n", 2},
+        {"header and numbers",
+         [&](ExtractJob& j) {
+             fields(j);
+             j.header = j.numbers = true;
+         },
+         "ABCDEFGH\r\nAB\r\n", "Nb;Name;Code\r\n1;ABC;DE\r\n2;AB;\r\n", 2},
+        {"header, nothing passes",
+         [](ExtractJob& j) {
+             j.header = true;
+             j.filter.contains = "zz";
+         },
+         "a\r\nb\r\n", "Line\r\n", 0},
+        {"no header, nothing passes", [](ExtractJob& j) { j.filter.contains = "zz"; }, "a\r\n", "", 0},
+        {"empty input with header", [](ExtractJob& j) { j.header = true; }, "", "Line\r\n", 0},
+        {"sorted ties in reverse pass order", [](ExtractJob& j) { j.sorted = true; }, "b\r\nA\r\na\r\nC\r\n",
+         "a\r\nA\r\nb\r\nC\r\n", 4},
+        {"sorted, accents after plain letters", [](ExtractJob& j) { j.sorted = true; },
+         "e\r\n\xe9\r\nE\r\nd\r\n", "d\r\nE\r\ne\r\n\xe9\r\n", 4},
+        {"sorted sees the separators", [](ExtractJob& j) { j.sorted = true; }, "b;1\r\nab;0\r\na;2\r\n",
+         "a;2\r\nab;0\r\nb;1\r\n", 3},
+        {"unique keeps the first, counts all", [](ExtractJob& j) { j.sorted = j.unique = true; },
+         "x\r\nX\r\ny\r\nx\r\n", "x\r\ny\r\n", 4},
+        {"unique alone sorts", [](ExtractJob& j) { j.unique = true; }, "b\r\nB\r\na\r\n", "a\r\nb\r\n", 3},
+        {"numbers follow the sorted order", [](ExtractJob& j) { j.sorted = j.numbers = true; },
+         "c\r\na\r\nb\r\nd\r\ne\r\nf\r\ng\r\nh\r\ni\r\nj\r\nk\r\n",
+         "1;a\r\n2;b\r\n3;c\r\n4;d\r\n5;e\r\n6;f\r\n7;g\r\n8;h\r\n9;i\r\n10;j\r\n11;k\r\n", 11},
+        {"numbers count the unique lines", [](ExtractJob& j) { j.unique = j.numbers = j.header = true; },
+         "x\r\nX\r\ny\r\n", "Nb;Line\r\n1;x\r\n2;y\r\n", 3},
+        {"sample counts dropped duplicates",
+         [](ExtractJob& j) {
+             j.unique = true;
+             j.sample_size = 3;
+         },
+         "x\r\nX\r\ny\r\nz\r\n", "x\r\ny\r\n", 3},
+        {"sample", [](ExtractJob& j) { j.sample_size = 2; }, "a\r\nb\r\nc\r\n", "a\r\nb\r\n", 2},
+        {"negative sample is no limit", [](ExtractJob& j) { j.sample_size = -1; }, "a\r\nb\r\n", "a\r\nb\r\n",
+         2},
+        {"lower bound on bytes", [](ExtractJob& j) { j.filter.lower = "M"; },
+         "M\r\nL\r\nMa\r\nA\r\nm\r\nz\r\n", "M\r\nMa\r\nm\r\nz\r\n", 4},
+        {"upper bound sees the separator",
+         [](ExtractJob& j) {
+             j.slices = {{1, 1}, {2, 1}};
+             j.filter.upper = "C";
+         },
+         "Cx\r\nBz\r\nC\r\n", "B;z\r\n", 1},  // 'C;' is above 'C'
+        {"contains is case-sensitive", [](ExtractJob& j) { j.filter.contains = "AB"; }, "ab\r\nxABx\r\n",
+         "xABx\r\n", 1},
+        {"bounds and contains together",
+         [](ExtractJob& j) {
+             j.filter = LineFilter{"1", "b", "d"};
+         },
+         "a1\r\nb1\r\nb2\r\nc1\r\nd1\r\n", "b1\r\nc1\r\n", 2},
+        {"trim", [](ExtractJob& j) { j.trim = true; }, "  x\t \r\n", "x\r\n", 1},
+        {"tab separator",
+         [](ExtractJob& j) {
+             j.slices = {{1, 1}, {2, 1}};
+             j.separator = "\t";
+         },
+         "AB\r\n", "A\tB\r\n", 1},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        ExtractJob job = line_job();
+        c.set(job);
+        Outcome o = run_standard(dir, c.input, job);
+        EXPECT_EQ(ExtractOutcome::generated, o.outcome) << c.what;
+        EXPECT_EQ(c.file, o.file) << c.what;
+        EXPECT_EQ(c.generated, o.generated) << c.what;
+    }
+}
+
+TEST(StandardExtract, EveryLineEndNulAndCtrlZ) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"a\r\nb\rc\nd", "a\r\nb\r\nc\r\nd\r\n"},  // CR LF, lone CR, lone LF, no end
+        {"a\r\n\r\nb\r\n", "a\r\n\r\nb\r\n"},      // an empty line is a line
+        {"a\n\rb", "a\r\n\r\nb\r\n"},              // LF then CR ends two lines
+        {"a\r\n\x1a", "a\r\n\x1a\r\n"},            // Ctrl+Z is an ordinary character here
+        {"a\x1a"
+         "b\r\n",
+         "a\x1a"
+         "b\r\n"},
+        {"\r\n", "\r\n"},
+        {"", ""},
+    };
+    for (const auto& [input, file] : cases) {
+        TempDir dir;
+        EXPECT_EQ(file, run_standard(dir, input, line_job()).file) << "input '" << input << "'";
+    }
+    TempDir dir;
+    std::string with_nul("a\r\nb\0c\r\nd\r\n", 11);
+    EXPECT_EQ("a\r\nb\r\n", run_standard(dir, with_nul, line_job()).file);
+}
+
+TEST(StandardExtract, GaugeMovesPerLineAndStopsWithTheSample) {
+    TempDir dir;
+    EXPECT_EQ((std::vector<int>{15, 36, 57, 78}),
+              run_standard(dir, "a\r\nb\r\nc\r\nd\r\n", line_job()).gauge);
+    std::string thousand;
+    for (int i = 0; i < 1000; ++i) thousand += "line\r\n";
+    ExtractJob job = line_job();
+    job.sample_size = 10;
+    Outcome o = run_standard(dir, thousand, job);
+    EXPECT_EQ((std::vector<int>{15}), o.gauge);
+    EXPECT_EQ(10, o.generated);
+    job.sample_size = 600;
+    EXPECT_EQ(15 + 85 * 599 / 1000, run_standard(dir, thousand, job).gauge.back());
+}
+
+TEST(StandardExtract, TooLittleMemoryWritesNothing) {
+    TempDir dir;
+    dir.write("out.txt", "old result\r\n");
+    Outcome o = run_standard(dir, "a\r\nb\r\n", line_job(), [] { return std::uint64_t{5}; });
+    EXPECT_EQ(ExtractOutcome::out_of_memory, o.outcome);
+    EXPECT_EQ("old result\r\n", o.file);
+    EXPECT_EQ(-1, o.generated);  // the count of the last run stays
+    EXPECT_EQ(std::vector<int>{}, o.gauge);
+    EXPECT_EQ(ExtractOutcome::generated,
+              run_standard(dir, "a\r\nb\r\n", line_job(), [] { return std::uint64_t{15}; }).outcome);
+}
+
+TEST(StandardExtract, OldResultSurvivesAFailedWrite) {
+    TempDir dir;
+    ExtractJob job = line_job();
+    job.input_path =
+        dir.write("in.txt", std::string(20000, 'x').append("\r\n").append(std::string(200000, 'y')));
+    job.slices = {{1, 300000}};
+    job.output_path = dir.write("out.txt", "old result\r\n");
+    // A file size limit makes the writing fail as a full disk would, for root too.
+    struct rlimit old_limit {};
+    ::getrlimit(RLIMIT_FSIZE, &old_limit);
+    struct rlimit small = old_limit;
+    small.rlim_cur = 4096;
+    auto old_handler = ::signal(SIGXFSZ, SIG_IGN);
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    RunTally tally;
+    std::string message;
+    try {
+        standard_extract(job, {}, tally);
+    } catch (const FileError& e) {
+        message = e.what();
+    }
+    ::setrlimit(RLIMIT_FSIZE, &old_limit);
+    ::signal(SIGXFSZ, old_handler);
+    EXPECT_EQ("Cannot write file " + job.output_path + ". File too large", message);
+    EXPECT_EQ("old result\r\n", read_file(job.output_path));
+    EXPECT_EQ("in.txt out.txt", test::list_folder(dir.path()));
+    EXPECT_EQ(2, tally.generated_line_count);
+}
+
+TEST(StandardExtract, ResultInAMissingFolderFails) {
+    TempDir dir;
+    ExtractJob job = line_job();
+    job.input_path = dir.write("in.txt", "a\r\n");
+    const std::pair<std::string, std::string> outputs[] = {
+        {dir.file("none/out.txt"),
+         "Cannot create file " + dir.file("none/out.txt") + ". No such file or directory"},
+        {"", "Cannot create file . No such file or directory"},
+    };
+    for (const auto& [output, expected] : outputs) {
+        job.output_path = output;
+        RunTally tally;
+        EXPECT_THROW(
+            {
+                try {
+                    standard_extract(job, {}, tally);
+                } catch (const FileError& e) {
+                    EXPECT_EQ(expected, e.what());
+                    throw;
+                }
+            },
+            FileError);
+    }
+}
+
+TEST(ExtractJobFrom, ReadsTheSettings) {
+    JobSettings s;
+    s.input_path = "in";
+    s.output_path = "out";
+    s.separator_text = "<Tab>";
+    s.tab_separator = true;
+    s.sample_text = "12x";
+    s.contains = "c";
+    s.lower_bound = "l";
+    s.upper_bound = "u";
+    s.unique = s.sorted = s.trim = s.numbers = true;
+    ExtractJob job = ExtractJob::from(s, {{1, 2}}, {"n"});
+    EXPECT_EQ("\t", job.separator);
+    EXPECT_EQ(0, job.sample_size);
+    EXPECT_EQ("c", job.filter.contains);
+    EXPECT_EQ("l", job.filter.lower);
+    EXPECT_EQ("u", job.filter.upper);
+    EXPECT_EQ(true, job.header && job.unique && job.sorted && job.trim && job.numbers);
+    s.tab_separator = false;
+    s.separator_text = "";
+    s.sample_text = "7";
+    job = ExtractJob::from(s, {}, {});
+    EXPECT_EQ("", job.separator);
+    EXPECT_EQ(7, job.sample_size);
+}
+
+}  // namespace
+}  // namespace qvr

@@ -1,0 +1,92 @@
+#include "input/column_ruler.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace qvr {
+namespace {
+
+std::vector<std::string> input_lines(std::size_t count) {
+    std::vector<std::string> lines;
+    for (std::size_t i = 0; i < count; ++i) lines.push_back("line " + std::to_string(i + 1));
+    return lines;
+}
+
+std::string repeated(const std::string& text, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) out += text;
+    return out;
+}
+
+TEST(ColumnRuler, BlockLinesFollowTheLongestLine) {
+    struct Case {
+        std::size_t longest;
+        std::string dashes;
+        std::string tens;
+        std::string units;
+    };
+    const Case cases[] = {
+        {0, "", "", ""},
+        {1, "-", "(rule)   1", "1234567890"},
+        {7, "-------", "(rule)   1", "1234567890"},
+        {10, "----------", "(rule)   1", "1234567890"},
+        {11, "-----------", "(rule)   1         2", "12345678901234567890"},
+        {25, std::string(25, '-'), "(rule)   1         2         3", repeated("1234567890", 3)},
+        {105, std::string(105, '-'),
+         "(rule)   1         2         3         4         5         6         7         8         9        "
+         "10"
+         "        11",
+         repeated("1234567890", 11)},
+    };
+    for (const Case& c : cases) {
+        const auto block = ruler_block(c.longest);
+        EXPECT_EQ(c.dashes, block[0]) << c.longest;
+        EXPECT_EQ(c.tens, block[1]) << c.longest;
+        EXPECT_EQ(c.units, block[2]) << c.longest;
+        EXPECT_EQ(c.dashes, block[3]) << c.longest;
+    }
+}
+
+TEST(ColumnRuler, InsertsExactBlocksBeforeEveryTwentiethLine) {
+    std::vector<std::string> lines = {"abc", "abcdefghijkl"};
+    insert_column_ruler(lines);
+    const std::vector<std::string> expected = {
+        "------------", "(rule)   1         2", "12345678901234567890", "------------", "abc", "abcdefghijkl",
+    };
+    EXPECT_EQ(expected, lines);
+}
+
+TEST(ColumnRuler, BlockCountFollowsTheLineCount) {
+    struct Case {
+        std::size_t input_lines;
+        std::size_t ruled_lines;
+        std::vector<std::size_t> block_starts;
+    };
+    const Case cases[] = {
+        {0, 0, {}}, {1, 5, {0}}, {20, 24, {0}}, {21, 29, {0, 24}}, {40, 48, {0, 24}}, {45, 57, {0, 24, 48}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> lines = input_lines(c.input_lines);
+        insert_column_ruler(lines);
+        EXPECT_EQ(c.ruled_lines, lines.size()) << c.input_lines;
+        std::vector<std::size_t> starts;
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            if (lines[i].starts_with("(rule)")) starts.push_back(i - 1);
+        EXPECT_EQ(c.block_starts, starts) << c.input_lines;
+    }
+}
+
+TEST(ColumnRuler, RemovingRestoresTheViewLineForLine) {
+    for (std::size_t count : {0u, 1u, 19u, 20u, 21u, 45u, 100u, 101u}) {
+        const std::vector<std::string> original = input_lines(count);
+        std::vector<std::string> lines = original;
+        insert_column_ruler(lines);
+        remove_column_ruler(lines);
+        EXPECT_EQ(original, lines) << count;
+    }
+}
+
+}  // namespace
+}  // namespace qvr

@@ -1,0 +1,130 @@
+#include <QApplication>
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QTextCursor>
+
+#include "input/column_ruler.h"
+#include "input_fixture.h"
+
+namespace qvr::test {
+namespace {
+
+using InputView = InputTest;
+
+TEST_F(InputView, StartsWithItsPlaceholderLines) {
+    EXPECT_EQ(QStringLiteral("mem_inp"), find<QPlainTextEdit>("mem_inp")->toPlainText());
+    EXPECT_EQ(QStringLiteral("mem_out"), find<QPlainTextEdit>("mem_out")->toPlainText());
+    EXPECT_EQ(
+        QStringLiteral("Here is a view of the imput file (whole or part, depending on the choice made when "
+                       "opening). If you make a \n"
+                       "selection, in the same line (with the mouse or with Shift-Left / Shift-Right), and "
+                       "then press RETURN, you can \n"
+                       "have some useful informations about length and position of selection."),
+        find<QPlainTextEdit>("mem_expl")->toPlainText());
+    EXPECT_EQ(QStringLiteral("Rule inserted"), find<QCheckBox>("chk_rule")->text());
+    EXPECT_FALSE(find<QCheckBox>("chk_rule")->isChecked());
+    EXPECT_EQ(QString(), mdi->frm_view->windowTitle());
+}
+
+TEST_F(InputView, InputModeShowsTheInputWithItsPathAndLineCount) {
+    const std::string path = numbered_file("input.txt", 30);
+    open_input(path);
+    pick("mnu_vwi");
+    Tfrm_view* window = mdi->frm_view;
+    EXPECT_EQ(QStringLiteral("View input file"), window->windowTitle());
+    EXPECT_TRUE(mdi->frame_of(window)->isMaximized());
+    EXPECT_TRUE(mdi->frame_of(mdi->frm_gen)->isMinimized());
+    EXPECT_TRUE(find<QPlainTextEdit>("mem_inp")->isVisible());
+    EXPECT_EQ(QRect(16, 32, 665, 345), find<QPlainTextEdit>("mem_inp")->geometry());
+    EXPECT_FALSE(find<QPlainTextEdit>("mem_out")->isVisible());
+    EXPECT_TRUE(find<QCheckBox>("chk_rule")->isVisible());
+    EXPECT_TRUE(find<QPlainTextEdit>("mem_expl")->isVisible());
+    EXPECT_EQ(QStringLiteral("Number of lines: 30"), find<QLabel>("lbl_vcount")->text());
+    EXPECT_TRUE(find<QLabel>("lbl_vcount")->isVisible());
+    EXPECT_FALSE(find<QLabel>("lbl_vgener")->isVisible());
+    EXPECT_EQ(QString::fromStdString(path), find<QLabel>("lbl_vname")->text());
+    EXPECT_TRUE(find<QLabel>("lbl_vname")->isVisible());
+}
+
+TEST_F(InputView, TheRulerStandsBeforeEveryTwentiethLineAndComesOutAgain) {
+    open_input(numbered_file("input.txt", 45));
+    pick("mnu_vwi");
+    const std::vector<std::string> original = view();
+    find<QCheckBox>("chk_rule")->setChecked(true);
+
+    std::vector<std::string> expected;
+    const auto block = ruler_block(std::string("line 45").size());
+    for (int i = 0; i < 45; ++i) {
+        if (i % 20 == 0) expected.insert(expected.end(), block.begin(), block.end());
+        expected.push_back(original[static_cast<std::size_t>(i)]);
+    }
+    EXPECT_EQ(expected, view());
+    EXPECT_EQ(57u, view().size());
+    EXPECT_EQ(QStringLiteral("Number of lines: 57"), find<QLabel>("lbl_vcount")->text());
+
+    find<QCheckBox>("chk_rule")->setChecked(false);
+    EXPECT_EQ(original, view());
+    EXPECT_EQ(QStringLiteral("Number of lines: 45"), find<QLabel>("lbl_vcount")->text());
+}
+
+TEST_F(InputView, TheRulerOnAnEmptyViewInsertsNothing) {
+    open_input(numbered_file("input.txt", 5), "opt_void");
+    find<QCheckBox>("chk_rule")->setChecked(true);
+    EXPECT_EQ(std::vector<std::string>{}, view());
+    find<QCheckBox>("chk_rule")->setChecked(false);
+    EXPECT_EQ(std::vector<std::string>{}, view());
+}
+
+TEST_F(InputView, EnterTellsTheLengthOfTheSelection) {
+    open_input(numbered_file("input.txt", 3));
+    pick("mnu_vwi");
+    QPlainTextEdit* box = find<QPlainTextEdit>("mem_inp");
+    struct Case {
+        int anchor;
+        int position;
+        int key;
+        QString text;
+    };
+    const Case cases[] = {
+        {2, 5, Qt::Key_Return, QStringLiteral("Length of selection: 3")},
+        {4, 4, Qt::Key_Return, QStringLiteral("Length of selection: 0")},
+        {5, 2, Qt::Key_Enter, QStringLiteral("Length of selection: 3")},
+        {0, 9, Qt::Key_Return, QStringLiteral("Length of selection: 9")},  // "line 1", its line end, "li"
+    };
+    for (const Case& c : cases) {
+        QTextCursor cursor(box->document());
+        cursor.setPosition(c.anchor);
+        cursor.setPosition(c.position, QTextCursor::KeepAnchor);
+        box->setTextCursor(cursor);
+        desktop.expect_info(c.text);
+        QKeyEvent press(QEvent::KeyPress, c.key, Qt::NoModifier, QStringLiteral("\r"));
+        QApplication::sendEvent(box, &press);
+    }
+    EXPECT_EQ((std::vector<std::string>{"line 1", "line 2", "line 3"}), view());
+}
+
+TEST_F(InputView, SideBySideLaysTheInputAboveTheFieldTable) {
+    const std::string path = numbered_file("input.txt", 30);
+    open_input(path);
+    pick("mnu_wid");
+    QMdiSubWindow* view_frame = mdi->frame_of(mdi->frm_view);
+    QMdiSubWindow* fields_frame = mdi->frame_of(mdi->frm_dlm);
+    EXPECT_EQ(QSize(800, 550), mdi->size());
+    EXPECT_EQ(QRect(0, 0, 740, 265), view_frame->geometry());
+    EXPECT_EQ(QRect(25, 260, 740, 240), fields_frame->geometry());
+    EXPECT_FALSE(view_frame->isMinimized() || view_frame->isMaximized());
+    EXPECT_FALSE(fields_frame->isMinimized() || fields_frame->isMaximized());
+    EXPECT_TRUE(mdi->frame_of(mdi->frm_gen)->isMinimized());
+    EXPECT_TRUE(mdi->frame_of(mdi->frm_log)->isMinimized());
+    EXPECT_EQ(QStringLiteral("View input file"), mdi->frm_view->windowTitle());
+    EXPECT_EQ(QRect(16, 32, 665, 200), find<QPlainTextEdit>("mem_inp")->geometry());
+    EXPECT_EQ(QString::fromStdString(path), find<QLabel>("lbl_vname")->text());
+
+    pick("mnu_vwi");
+    EXPECT_EQ(345, find<QPlainTextEdit>("mem_inp")->height());
+}
+
+}  // namespace
+}  // namespace qvr::test

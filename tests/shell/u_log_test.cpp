@@ -15,6 +15,7 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <QTextBlock>
+#include <cstdio>
 
 #include "engine/u_gen.h"
 #include "shell/text_box.h"
@@ -130,15 +131,22 @@ TEST_F(JobLogTest, ItemsAreReadFromTheGeneralDataWindow) {
               first_ten);
 }
 
-TEST_F(JobLogTest, NewestJobFirstInWindowAndFile) {
+TEST_F(JobLogTest, NewestJobFirstInWindowAndFileAfterTwoRuns) {
     program.write("QVR32.LOG", "old job\r\n");
     start();
-    finish_job("/data/a.txt", "/data/a.qvo");
-    finish_job("/data/b.txt", "/data/b.qvo");
+    auto go = [this](const char* input, const char* output) {
+        mdi->frm_gen->set_input_path(data.write(input, "x\r\n"));
+        mdi->frm_gen->set_output_path(data.file(output));
+        desktop.expect_info(QStringLiteral("Extract file generated"));
+        pick("mnu_go");
+    };
+    desktop.expect_confirm(QStringLiteral("Keep imput view."), kNo);  // the view still holds its first line
+    go("a.txt", "a.qvo");
+    go("b.txt", "b.qvo");
     const std::vector<std::string> shown = all_lines(mem_log());
     ASSERT_EQ(3u, shown.size());
-    EXPECT_EQ("b.txt", shown[0].substr(0, 5));
-    EXPECT_EQ("a.txt", shown[1].substr(0, 5));
+    EXPECT_EQ("b.txt\t<none>\tb.qvo\t", shown[0].substr(0, 19));
+    EXPECT_EQ("a.txt\t<none>\ta.qvo\t", shown[1].substr(0, 19));
     EXPECT_EQ("old job", shown[2]);
     EXPECT_EQ(shown[0] + "\r\n" + shown[1] + "\r\nold job\r\n", log_file());
 }
@@ -242,6 +250,24 @@ TEST_F(JobLogTest, SelectAllAndCopyKeepTheTabs) {
     pick("mnu_lsa");
     pick("mnu_lcp");  // no message
     EXPECT_EQ(QStringLiteral("a\tb\nc\td"), QGuiApplication::clipboard()->text());
+}
+
+TEST_F(JobLogTest, PrintUsesTheViewPrinting) {
+    program.write("QVR32.LOG", "job three\r\njob two\r\njob one\r\n");
+    start();
+    const std::string pdf = data.file("log.pdf");
+    desktop.expect_print(QString::fromStdString(pdf));
+    desktop.expect_font(FontChoice{QStringLiteral("Liberation Mono"), 10});
+    desktop.expect_info(QStringLiteral("Print completed"));
+    pick("mnu_lpt");
+    // As every view printing: from the second line on.
+    std::string text;
+    if (FILE* p = ::popen(("pdftotext -layout '" + pdf + "' -").c_str(), "r")) {
+        char buf[4096];
+        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) text.append(buf, n);
+        ::pclose(p);
+    }
+    EXPECT_EQ("job two\njob one\n\f", text);
 }
 
 TEST_F(JobLogTest, GeneralDataButton) {

@@ -45,8 +45,7 @@ void cut_and_filter(const ExtractJob& job, std::string_view text, ResultList& re
     }
 }
 
-void write_result(const ExtractJob& job, const ResultList& result) {
-    SafeFileWriter out(job.output_path);
+void write_lines(const ExtractJob& job, const ResultList& result, OutputFile& out) {
     if (job.header) out.write_line(header_line(job.names, job.separator, job.numbers));
     for (std::size_t i = 0; i < result.size(); ++i) {
         // Numbers follow the result order, so they count the lines of the file whatever the sorting.
@@ -56,6 +55,17 @@ void write_result(const ExtractJob& job, const ResultList& result) {
         }
         out.write_line(result.line(i));
     }
+}
+
+void write_result(const ExtractJob& job, const ResultList& result) {
+    if (job.output_fd >= 0) {
+        std::unique_ptr<OutputFile> out = OutputFile::borrow(job.output_fd, job.output_path);
+        write_lines(job, result, *out);
+        out->close();
+        return;
+    }
+    SafeFileWriter out(job.output_path);
+    write_lines(job, result, out);
     out.commit();
 }
 

@@ -17,7 +17,7 @@ class FileError : public std::runtime_error {
 /// denied".
 [[noreturn]] void throw_file_error(std::string_view action, std::string_view path, int err);
 
-/// The same with a reason of the program's own where the system has none, e.g. "Not a regular file".
+/// The same with a reason of the program's own where the system has none, e.g. "It is not a regular file".
 [[noreturn]] void throw_file_error(std::string_view action, std::string_view path, std::string_view reason);
 
 /// The text of the general error box: a full stop is added when the message's last character comes after

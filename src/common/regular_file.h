@@ -7,7 +7,7 @@
 namespace qvr {
 
 /// The reason given for a path that names something other than a file on disk.
-inline constexpr const char* kNotARegularFile = "Not a regular file";
+inline constexpr const char* kNotARegularFile = "It is not a regular file";
 
 /// Opens `path` for reading, as every reader of the program does: a regular file only. A folder is
 /// refused as the system refuses it ("Is a directory"); a pipe, a device or a socket is refused with

@@ -58,9 +58,9 @@ TEST(ReaderFaults, EveryReaderRefusesWhatIsNotAFileOnDiskWithoutWaiting) {
     const std::string unreadable = dir.write("unreadable.txt", "a\r\n");
     ::chmod(unreadable.c_str(), 0);
     const std::pair<std::string, std::string> cases[] = {
-        {test::make_fifo(dir.file("pipe.txt")), "Not a regular file"},
-        {test::make_link(dir.file("zero.txt"), "/dev/zero"), "Not a regular file"},
-        {test::make_link(dir.file("null.txt"), "/dev/null"), "Not a regular file"},
+        {test::make_fifo(dir.file("pipe.txt")), "It is not a regular file"},
+        {test::make_link(dir.file("zero.txt"), "/dev/zero"), "It is not a regular file"},
+        {test::make_link(dir.file("null.txt"), "/dev/null"), "It is not a regular file"},
         {test::make_folder(dir.file("folder.txt")), "Is a directory"},
         {unreadable, "Permission denied"},
     };

@@ -117,8 +117,8 @@ TEST_F(DbfFaultsTest, ATableThatCannotBeWrittenLeavesTheFormerFileAndNoTemporary
 TEST_F(DbfFaultsTest, AnInputNoLongerAFileLeavesTheFormerTable) {
     const std::pair<std::function<void(const std::string&)>, std::string> cases[] = {
         {[](const std::string& p) { make_folder(p); }, "Is a directory"},
-        {[](const std::string& p) { make_fifo(p); }, "Not a regular file"},
-        {[](const std::string& p) { make_link(p, "/dev/zero"); }, "Not a regular file"},
+        {[](const std::string& p) { make_fifo(p); }, "It is not a regular file"},
+        {[](const std::string& p) { make_link(p, "/dev/zero"); }, "It is not a regular file"},
         {[](const std::string& p) { ::close(::open(p.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0)); },
          "Permission denied"},
     };

@@ -162,13 +162,13 @@ TEST_F(GoFaultsTest, AnInputGoneOrNoLongerAFileStopsTheRunBeforeAnyResult) {
              ::unlink(p.c_str());
              make_fifo(p);
          },
-         BoxKind::general_error, "Cannot open file " + in + ". Not a regular file.", "in.txt"},
+         BoxKind::general_error, "Cannot open file " + in + ". It is not a regular file.", "in.txt"},
         {"replaced by a device",
          [](const std::string& p) {
              ::unlink(p.c_str());
              make_link(p, "/dev/zero");
          },
-         BoxKind::general_error, "Cannot open file " + in + ". Not a regular file.", "in.txt"},
+         BoxKind::general_error, "Cannot open file " + in + ". It is not a regular file.", "in.txt"},
         {"without read permission", [](const std::string& p) { ::chmod(p.c_str(), 0); },
          BoxKind::general_error, "Cannot open file " + in + ". Permission denied.", "in.txt"},
     };

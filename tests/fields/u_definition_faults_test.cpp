@@ -94,9 +94,9 @@ TEST_F(DefinitionFaultsTest, ARecallThatFailsLeavesTheTableAndTheLabels) {
     const std::string many_rows = data.write("rows.tab", std::string(100, '\r'));
     const std::pair<std::string, std::string> cases[] = {
         {make_fifo(data.file("pipe.tab")),
-         "Cannot open file " + data.file("pipe.tab") + ". Not a regular file."},
+         "Cannot open file " + data.file("pipe.tab") + ". It is not a regular file."},
         {make_link(data.file("zero.tab"), "/dev/zero"),
-         "Cannot open file " + data.file("zero.tab") + ". Not a regular file."},
+         "Cannot open file " + data.file("zero.tab") + ". It is not a regular file."},
         {unreadable, "Cannot open file " + unreadable + ". Permission denied."},
         {data.write("over.tab", "A         1 2 2147483648\r\n"),
          "'2147483648' is not a valid integer value."},

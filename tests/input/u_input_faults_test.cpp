@@ -29,8 +29,8 @@ std::vector<std::pair<std::string, std::string>> not_readable_files(const TempDi
     const std::string unreadable = dir.write("unreadable.txt", "a\r\n");
     ::chmod(unreadable.c_str(), 0);
     return {
-        {make_fifo(dir.file("pipe.txt")), "Not a regular file"},
-        {make_link(dir.file("zero.txt"), "/dev/zero"), "Not a regular file"},
+        {make_fifo(dir.file("pipe.txt")), "It is not a regular file"},
+        {make_link(dir.file("zero.txt"), "/dev/zero"), "It is not a regular file"},
         {make_folder(dir.file("folder.txt")), "Is a directory"},
         {unreadable, "Permission denied"},
     };

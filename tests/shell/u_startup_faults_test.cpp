@@ -11,8 +11,8 @@ using StartupFaults = MainWindowTest;
 TEST_F(StartupFaults, AConfigurationThatIsNoReadableFileIsReportedAndStartUpGoesOn) {
     const std::string config = program.file("QVR32.CFG");
     const std::pair<std::function<void()>, std::string> cases[] = {
-        {[&] { make_fifo(config); }, "Not a regular file"},
-        {[&] { make_link(config, "/dev/zero"); }, "Not a regular file"},
+        {[&] { make_fifo(config); }, "It is not a regular file"},
+        {[&] { make_link(config, "/dev/zero"); }, "It is not a regular file"},
         {[&] {
              program.write("QVR32.CFG", "QVRHhttps://home.example/\r\n");
              ::chmod(config.c_str(), 0);

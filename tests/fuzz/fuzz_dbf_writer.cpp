@@ -26,7 +26,8 @@ struct Table {
 
 /// Mostly a number, so that most tables get written; now and then any text.
 std::string number_or_text(FuzzedDataProvider& in, int lowest, int highest) {
-    if (in.ConsumeIntegralInRange(0, 15) != 0) return decimal_text(in.ConsumeIntegralInRange(lowest, highest));
+    if (in.ConsumeIntegralInRange(0, 15) != 0)
+        return decimal_text(in.ConsumeIntegralInRange(lowest, highest));
     return in.ConsumeRandomLengthString(5);
 }
 

@@ -13,7 +13,8 @@
 
 namespace qvr {
 
-LineReader::LineReader(const std::string& path, std::size_t block_size) : path_(path), block_(block_size) {
+LineReader::LineReader(const std::string& path, std::size_t block_size)
+    : path_(path), block_size_(block_size), block_(std::make_unique_for_overwrite<char[]>(block_size)) {
     struct stat st {};
     fd_ = open_regular_file(path, st);
 }
@@ -25,7 +26,7 @@ LineReader::~LineReader() {
 bool LineReader::fill() {
     if (eof_) return false;
     for (;;) {
-        ssize_t got = ::read(fd_, block_.data(), block_.size());
+        ssize_t got = ::read(fd_, block_.get(), block_size_);
         if (got < 0) {
             if (errno == EINTR) continue;
             throw_file_error("Cannot read file", path_, errno);
@@ -69,7 +70,7 @@ bool LineReader::next(std::string_view& line) {
                 continue;
             }
         }
-        const char* start = block_.data() + begin_;
+        const char* start = block_.get() + begin_;
         std::size_t avail = end_ - begin_;
         const char* cr = static_cast<const char*>(std::memchr(start, '\r', avail));
         std::size_t scan = cr ? static_cast<std::size_t>(cr - start) : avail;

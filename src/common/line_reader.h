@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,7 +45,8 @@ class LineReader {
 
     std::string path_;
     int fd_ = -1;
-    std::vector<char> block_;
+    std::size_t block_size_;
+    std::unique_ptr<char[]> block_;  // not cleared first: a small file touches only what it fills
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
     bool eof_ = false;

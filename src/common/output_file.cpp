@@ -39,11 +39,13 @@ void write_fully(int fd, const char* data, std::size_t size, const std::string& 
 }
 }  // namespace
 
-OutputFile::OutputFile(const std::string& path) : path_(path), buffer_(kBufferSize) {
+OutputFile::OutputFile(const std::string& path)
+    : path_(path), buffer_(std::make_unique_for_overwrite<char[]>(kBufferSize)) {
     fd_ = open_for_writing(path, O_CREAT);
 }
 
-OutputFile::OutputFile(int fd, std::string path) : fd_(fd), path_(std::move(path)), buffer_(kBufferSize) {}
+OutputFile::OutputFile(int fd, std::string path)
+    : fd_(fd), path_(std::move(path)), buffer_(std::make_unique_for_overwrite<char[]>(kBufferSize)) {}
 
 std::unique_ptr<OutputFile> OutputFile::borrow(int fd, std::string name) {
     std::unique_ptr<OutputFile> out(new OutputFile(fd, std::move(name)));
@@ -59,19 +61,19 @@ void OutputFile::flush() {
     if (used_ > 0) {
         std::size_t n = used_;
         used_ = 0;
-        write_fully(fd_, buffer_.data(), n, path_);
+        write_fully(fd_, buffer_.get(), n, path_);
     }
 }
 
 void OutputFile::write(std::string_view bytes) {
-    if (bytes.size() > buffer_.size() - used_) {
+    if (bytes.size() > kBufferSize - used_) {
         flush();
-        if (bytes.size() >= buffer_.size()) {
+        if (bytes.size() >= kBufferSize) {
             write_fully(fd_, bytes.data(), bytes.size(), path_);
             return;
         }
     }
-    std::memcpy(buffer_.data() + used_, bytes.data(), bytes.size());
+    std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
     used_ += bytes.size();
 }
 

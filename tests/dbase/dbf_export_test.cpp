@@ -129,19 +129,6 @@ TEST_F(DbfExportTest, FilterLineHasNoSeparatorsAndRefusedLinesMoveTheGauge) {
     }
 }
 
-TEST_F(DbfExportTest, ManyRecordsReadBackOneByOne) {
-    std::string input;
-    DbfReadBack expected{60000, {"NUM", "TEXT"}, {6, 25}, {}};
-    for (int i = 0; i < 60000; ++i) {
-        std::string num = std::to_string(100000 + i);
-        std::string text = "line " + std::to_string(i) + " of many";
-        input += num + text + "\r\n";
-        expected.values.push_back({num, text});
-    }
-    EXPECT_EQ(60000u, export_lines(job({{"num", "1", 6}, {"text", "7", 25}}, 1), input));
-    EXPECT_EQ(expected, read_back_dbf(dir.file("in.dbf")));
-}
-
 TEST_F(DbfExportTest, BadStartPositionStopsAtTheFirstLineAndLeavesTheFormerFile) {
     dir.write("in.dbf", "former");
     DbfExportJob j = job({{"a", "1", 2}, {"b", "x1", 2}});

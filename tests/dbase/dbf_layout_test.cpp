@@ -49,10 +49,14 @@ TEST(DbfLayout, FieldNames) {
         std::string name;
     };
     const Case cases[] = {
-        {"  name \t", 1, "NAME"},    {"abcdefghijkl", 1, "ABCDEFGHIJ"},   {" 12345678901 ", 1, "1234567890"},
-        {"", 2, "FIELD 2"},          {" \x01\x1f ", 12345, "FIELD 1234"},  // the generated name is cut at 10
-                                                                           // too
-        {"a b", 1, "A B"},           {"\xe9t\xe9", 1, "\xe9T\xe9"},        // only a to z change
+        {"  name \t", 1, "NAME"},
+        {"abcdefghijkl", 1, "ABCDEFGHIJ"},
+        {" 12345678901 ", 1, "1234567890"},
+        {"", 2, "FIELD 2"},
+        {" \x01\x1f ", 12345, "FIELD 1234"},  // the generated name is cut at 10
+                                              // too
+        {"a b", 1, "A B"},
+        {"\xe9t\xe9", 1, "\xe9T\xe9"},  // only a to z change
         {"Nom;du_x", 1, "NOM;DU_X"},
     };
     for (const Case& c : cases) EXPECT_EQ(c.name, dbf_field_name(c.cell, c.row)) << "'" << c.cell << "'";

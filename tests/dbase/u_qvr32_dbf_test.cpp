@@ -1,7 +1,6 @@
 #include <QApplication>
 #include <QMdiSubWindow>
 #include <QProgressBar>
-#include <array>
 #include <filesystem>
 #include <string>
 
@@ -20,7 +19,7 @@ using test::list_folder;
 using test::read_back_dbf;
 using test::read_file;
 
-using Row = std::array<std::string, 4>;
+using Row = FieldTable::Row;
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
@@ -41,13 +40,7 @@ class DbfCommandTest : public test::MainWindowTest {
         return path;
     }
 
-    void set_rows(const std::vector<Row>& rows) {
-        FieldTable& table = mdi->frm_dlm->field_table();
-        table.set_row_count(static_cast<int>(rows.size()));
-        for (std::size_t r = 0; r < rows.size(); ++r)
-            for (int c = 0; c < FieldTable::kColumns; ++c)
-                table.set_cell(c, static_cast<int>(r) + 1, rows[r][c]);
-    }
+    void set_rows(const std::vector<Row>& rows) { mdi->frm_dlm->field_table().assign_rows(rows); }
 
     /// Expects the name question for `proposed`, answered with `answer` (Cancel when none).
     void expect_name_question(const std::string& proposed, std::optional<QString> answer) {

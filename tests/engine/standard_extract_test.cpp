@@ -180,16 +180,5 @@ TEST(StandardExtract, OldResultSurvivesAFailedWrite) {
     EXPECT_EQ(2, tally.generated_line_count);
 }
 
-TEST(StandardExtract, ResultInAMissingFolderFails) {
-    TempDir dir;
-    ExtractJob job = line_job();
-    job.input_path = dir.write("in.txt", "a\r\n");
-    job.output_path = dir.file("none/out.txt");
-    RunTally tally;
-    EXPECT_THAT(
-        [&] { standard_extract(job, {}, tally); },
-        ThrowsMessage<FileError>("Cannot create file " + job.output_path + ". No such file or directory"));
-}
-
 }  // namespace
 }  // namespace qvr

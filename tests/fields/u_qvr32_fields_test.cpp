@@ -103,22 +103,6 @@ TEST_F(DefinitionFileCommandsTest, RecallReplacesTheWholeTable) {
     EXPECT_EQ(3u, shown().size());
 }
 
-TEST_F(DefinitionFileCommandsTest, TypedTableComesBackFromItsFile) {
-    click_cell(0, 1);
-    type("\b\b\b\b\b\b\b\b\bName}\b7\r{");
-    QTest::mouseClick(button("cmd_add"), Qt::LeftButton);
-    type("~Customer code}22}}\b\b15\r");
-    const Rows typed = {{"Name", "7", "10", "16"}, {"Customer code", "22", "1", "22"}};
-    EXPECT_EQ(typed, shown());
-    desktop.expect_save(path("typed.tab"));
-    pick("SaveAs1");
-    desktop.expect_confirm(QStringLiteral("Is the former fields definition saved?"), kYes);
-    pick("mnu_fdn");
-    desktop.expect_open(path("typed.tab"));
-    pick("Recall1");
-    EXPECT_EQ((Rows{{"Name      ", "7", "10", "16"}, {"Customer c", "22", "1", "22"}}), shown());
-}
-
 struct RefusedCase {
     const char* file;
     const char* bytes;  // nullptr: no such file

@@ -52,8 +52,6 @@ class JobLogTest : public MainWindowTest {
 
 TEST_F(JobLogTest, PreviousJobsWindow) {
     start();
-    const Tfrm_log* w = mdi->frm_log;
-    EXPECT_EQ(QStringLiteral("Previous jobs"), w->windowTitle());
     QPlainTextEdit* expl = find<QPlainTextEdit>("mem_expl", mdi->frm_log);
     const std::vector<std::string> explanation = {
         "This log is a brief summary of the previous jobs run by the program. Is is stocked to the QVR32.LOG "

@@ -39,7 +39,7 @@ class OutputFile {
 
   private:
     std::string path_;
-    std::vector<char> buffer_;
+    std::unique_ptr<char[]> buffer_;  // not cleared first: a small file touches only what it fills
     std::size_t used_ = 0;
     bool owns_fd_ = true;
 };

@@ -23,6 +23,8 @@ void measure_input(const std::string& path, RunTally& tally) {
 void stream_lines(const ExtractJob& job, const ExtractHooks& hooks, LineReader& input, OutputFile& out,
                   RunTally& tally) {
     LineCutter cutter(job.slices, job.separator, job.trim);
+    // Memory that does not grow with the input, however long its lines.
+    input.keep_line_prefix(static_cast<std::size_t>(columns_used(job.slices)));
     GaugeSteps gauge(hooks.gauge);
     std::string cut_line;
     std::string_view line;

@@ -14,6 +14,16 @@ std::string_view field_slice(std::string_view line, FieldSlice slice) {
     return line.substr(first, static_cast<std::size_t>(slice.length));
 }
 
+std::uint64_t columns_used(const std::vector<FieldSlice>& slices) {
+    std::uint64_t used = 0;
+    for (const FieldSlice& slice : slices) {
+        if (slice.length <= 0) continue;
+        const std::uint64_t first = slice.start < 1 ? 0 : static_cast<std::uint64_t>(slice.start) - 1;
+        used = std::max(used, first + static_cast<std::uint64_t>(slice.length));
+    }
+    return used;
+}
+
 std::string_view trim_blanks(std::string_view text) {
     std::size_t b = 0;
     std::size_t e = text.size();

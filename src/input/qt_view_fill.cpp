@@ -8,6 +8,7 @@
 
 #include "common/file_error.h"
 #include "common/line_reader.h"
+#include "common/regular_file.h"
 #include "input/view_fill.h"
 #include "input/view_text.h"
 
@@ -102,11 +103,8 @@ QString first_lines_view_text(const std::string& path, std::int64_t max_lines,
 }
 
 QString whole_file_view_text(const std::string& path, std::uint64_t memory_available) {
-    Fd f{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
-    if (f.fd < 0) throw_file_error("Cannot open file", path, errno);
     struct stat st {};
-    if (::fstat(f.fd, &st) != 0) throw_file_error("Cannot read file", path, errno);
-    if (S_ISDIR(st.st_mode)) throw_file_error("Cannot open file", path, EISDIR);
+    Fd f{open_regular_file(path, st)};
     // Every byte becomes at most one character, so the size tells before reading whether the text can
     // be held; the lines are known as they are read.
     check_room(path, static_cast<std::uint64_t>(st.st_size), 0, memory_available);

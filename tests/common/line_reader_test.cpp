@@ -108,5 +108,20 @@ TEST(LineReaders, ALineLongerThanTheLimitIsRefusedInsteadOfHeld) {
                 testing::ThrowsMessage<FileError>("Cannot read file " + path + ". Cannot allocate memory"));
 }
 
+TEST(LineReaders, AKeptPrefixCutsLinesWithoutHoldingTheRest) {
+    test::TempDir dir;
+    const std::string path = dir.write("long.txt", "0123456789\r\nab\r\n" + std::string(100, 'x') + "\r\nend");
+    for (std::size_t block : {std::size_t{3}, std::size_t{16}, std::size_t{1} << 20}) {
+        LineReader reader(path, block);
+        reader.keep_line_prefix(4);
+        reader.set_max_line_length(4);  // a held line longer than the prefix would be refused
+        std::vector<std::string> lines;
+        std::string_view line;
+        while (reader.next(line)) lines.emplace_back(line);
+        EXPECT_EQ((std::vector<std::string>{"0123", "ab", "xxxx", "end"}), lines) << "block " << block;
+        EXPECT_EQ(121u, reader.bytes_read());
+    }
+}
+
 }  // namespace
 }  // namespace qvr

@@ -153,7 +153,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string input = in.ConsumeRemainingBytesAsString();
     const MemoryFile file(input);
     job.input_path = file.path();
-    job.target = scratch_folder() + "fuzz.dbf";
+    const ScratchFolder scratch;
+    job.target = scratch.path() + "fuzz.dbf";
     const std::vector<std::string> lines = lines_by_line(input);
 
     std::uint64_t written = 0;

@@ -73,7 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (FieldTable::Row& row : expected) row[FieldTable::kName].resize(10, ' ');
     QVR_FUZZ_CHECK(parse_definition_text(saved) == expected);
 
-    const std::string path = scratch_folder() + "fuzz.tab";
+    const ScratchFolder scratch;
+    const std::string path = scratch.path() + "fuzz.tab";
     write_definition_file(path, table);
     QVR_FUZZ_CHECK(file_bytes(path) == saved);
     return 0;

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -54,16 +55,27 @@ class MemoryFile {
 };
 
 /// A folder for files that must have a real place (written beside, renamed), in memory where the system
-/// offers it; made once per process.
-inline const std::string& scratch_folder() {
-    static const std::string folder = [] {
-        std::string tmpl =
-            (::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + std::string("/qvr-fuzz-XXXXXX");
-        QVR_FUZZ_CHECK(::mkdtemp(tmpl.data()) != nullptr);
-        return tmpl + "/";
-    }();
-    return folder;
-}
+/// offers it; made for one run and removed after it (libFuzzer ends without running exit handlers).
+class ScratchFolder {
+  public:
+    ScratchFolder() {
+        path_ = (::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + std::string("/qvr-fuzz-XXXXXX");
+        QVR_FUZZ_CHECK(::mkdtemp(path_.data()) != nullptr);
+        path_ += '/';
+    }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    /// The folder, ending in "/".
+    const std::string& path() const { return path_; }
+
+  private:
+    std::string path_;
+};
 
 /// The lines of `text` read line by line: a carriage return ends a line and a line feed right after it
 /// belongs to that line end; any other line feed is an ordinary character; Ctrl+Z ends the file; a last

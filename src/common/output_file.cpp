@@ -61,6 +61,15 @@ void OutputFile::write(std::string_view bytes) {
     used_ += bytes.size();
 }
 
+char* OutputFile::room(std::size_t n) {
+    if (n > buffer_.size() - used_) {
+        flush();
+        // Only a line longer than the whole buffer makes it grow.
+        if (n > buffer_.size()) buffer_.resize(n);
+    }
+    return buffer_.data() + used_;
+}
+
 void OutputFile::write_line(std::string_view bytes) {
     write(bytes);
     write("\r\n");

@@ -20,6 +20,11 @@ class OutputFile {
     void write(std::string_view bytes);
     /// Writes `bytes` followed by the program's line end, CR LF.
     void write_line(std::string_view bytes);
+    /// Room for `n` bytes at the end of the buffer, to be written in place and then kept by advance();
+    /// so a writer can build its line where it goes instead of copying it there.
+    char* room(std::size_t n);
+    /// Keeps the first `n` bytes written at room() (at most the `n` asked for there).
+    void advance(std::size_t n) { used_ += n; }
     /// Writes `bytes` at `offset` from the start, after flushing what is buffered (for headers whose
     /// figures are known only at the end).
     void write_at(std::uint64_t offset, std::string_view bytes);

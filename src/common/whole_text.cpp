@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "common/file_error.h"
+#include "common/line_scan.h"
 
 namespace qvr {
 
@@ -29,21 +30,14 @@ std::string_view up_to_nul(std::string_view text) {
 
 // Position after the end of the line starting at `pos`, and the line's length.
 std::size_t line_end(std::string_view text, std::size_t pos, std::size_t& len) {
-    const char* p = text.data() + pos;
-    std::size_t rest = text.size() - pos;
-    for (std::size_t i = 0; i < rest; ++i) {
-        char c = p[i];
-        if (c == '\n') {
-            len = i;
-            return pos + i + 1;
-        }
-        if (c == '\r') {
-            len = i;
-            return pos + i + ((i + 1 < rest && p[i + 1] == '\n') ? 2 : 1);
-        }
-    }
-    len = rest;
-    return text.size();
+    const char* begin = text.data();
+    const char* end = begin + text.size();
+    const char* stop = find_cr_or_lf(begin + pos, end);
+    len = static_cast<std::size_t>(stop - (begin + pos));
+    if (stop == end) return text.size();
+    std::size_t after = static_cast<std::size_t>(stop - begin) + 1;
+    if (*stop == '\r' && after < text.size() && begin[after] == '\n') ++after;
+    return after;
 }
 
 }  // namespace
@@ -86,17 +80,12 @@ bool WholeTextLines::next(std::string_view& line) {
 
 std::uint64_t WholeTextLines::count() const {
     std::uint64_t n = 0;
-    const char* p = text_.data();
-    std::size_t size = text_.size();
-    for (std::size_t i = 0; i < size; ++i) {
-        if (p[i] == '\n') {
-            ++n;
-        } else if (p[i] == '\r') {
-            ++n;
-            if (i + 1 < size && p[i + 1] == '\n') ++i;
-        }
+    std::size_t pos = 0;
+    std::size_t len = 0;
+    while (pos < text_.size()) {
+        pos = line_end(text_, pos, len);
+        ++n;
     }
-    if (size > 0 && p[size - 1] != '\n' && p[size - 1] != '\r') ++n;
     return n;
 }
 

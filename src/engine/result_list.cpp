@@ -1,6 +1,9 @@
 #include "engine/result_list.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
 
 #include "common/byte_order.h"
 #include "engine/collation.h"
@@ -24,19 +27,38 @@ void release(T& container) {
 ResultList::ResultList(bool sorted, bool unique, Collation* collation)
     : sorted_(sorted || unique), unique_(unique), collation_(collation) {}
 
+ResultList::~ResultList() { std::free(text_); }
+
+void ResultList::grow(std::size_t at_least) {
+    std::size_t capacity = std::max(at_least, capacity_ + capacity_ / 2);
+    void* bigger = std::realloc(text_, capacity);
+    if (!bigger) throw std::bad_alloc();
+    text_ = static_cast<char*>(bigger);
+    capacity_ = capacity;
+}
+
 void ResultList::reserve(std::size_t bytes, std::size_t lines) {
-    text_.reserve(bytes);
+    if (bytes > capacity_) grow(bytes);
     ends_.reserve(lines);
 }
 
-void ResultList::add(std::string_view cut_line) {
-    text_.append(cut_line);
-    ends_.push_back(text_.size());
+char* ResultList::line_room(std::size_t n) {
+    if (n + 2 > capacity_ - used_) grow(used_ + n + 2);
+    return text_ + used_;
 }
 
-std::string_view ResultList::pass_line(std::uint64_t pass) const {
-    std::uint64_t begin = pass == 0 ? 0 : ends_[pass - 1];
-    return std::string_view(text_).substr(begin, ends_[pass] - begin);
+void ResultList::keep_line(std::size_t n) {
+    // The vector grows first: should it fail, the block has not changed.
+    ends_.push_back(used_ + n + 2);
+    text_[used_ + n] = '\r';
+    text_[used_ + n + 1] = '\n';
+    used_ += n + 2;
+}
+
+void ResultList::add(std::string_view cut_line) {
+    char* at = line_room(cut_line.size());
+    if (!cut_line.empty()) std::memcpy(at, cut_line.data(), cut_line.size());
+    keep_line(cut_line.size());
 }
 
 std::string_view ResultList::key_of(std::uint64_t pass) const {
@@ -57,7 +79,7 @@ void ResultList::finish() {
 void ResultList::compute_keys() {
     // Keys of Latin text run about a quarter longer than the text; room for half as much again means
     // the key block is not copied while it grows (unused room is never touched, so it costs nothing).
-    keys_.reserve(text_.size() + text_.size() / 2);
+    keys_.reserve(used_ + used_ / 2);
     key_ends_.reserve(ends_.size());
     order_.reserve(ends_.size());
     for (std::uint64_t pass = 0; pass < ends_.size(); ++pass) {

@@ -10,20 +10,30 @@ namespace qvr {
 class Collation;
 
 /// The result of the standard extract: the cut lines that passed the filter, kept in one block of text
-/// with one end offset per line. When sorting, each line is collated once into a sort key and the whole
-/// list is sorted by one sort at the end, which places equal lines in reverse pass order; dropping
-/// duplicates keeps the first line that passed of each set of equal lines.
+/// in which each line is followed by its CR LF, with one end offset per line. Unsorted, the block is the
+/// result file's text as it is. When sorting, each line is collated once into a sort key and one sort of
+/// line indices at the end places equal lines in reverse pass order; dropping duplicates keeps the first
+/// line that passed of each set of equal lines.
 class ResultList {
   public:
     /// `collation` is used only when sorting or dropping duplicates (which implies sorting) and must
     /// then outlive finish().
     ResultList(bool sorted, bool unique, Collation* collation);
+    ~ResultList();
+    ResultList(const ResultList&) = delete;
+    ResultList& operator=(const ResultList&) = delete;
 
     /// Makes room for about `bytes` of text in `lines` lines, so the list grows without copying.
     void reserve(std::size_t bytes, std::size_t lines);
 
     /// Adds a line that passed the filter; lines come in pass order.
     void add(std::string_view cut_line);
+
+    /// Room for a line of up to `n` bytes at the end of the block, where a line is cut in place before it
+    /// is kept by keep_line() (or left, when it fails the filter). Throws std::bad_alloc.
+    char* line_room(std::size_t n);
+    /// Keeps the `n` bytes written at line_room() as the next line.
+    void keep_line(std::size_t n);
 
     /// Puts the lines in result order: sorted and without duplicates as asked. Call once, after the
     /// last add().
@@ -32,8 +42,12 @@ class ResultList {
     /// Number of lines in the result (after finish(): duplicates dropped).
     std::size_t size() const { return ordered_ ? order_.size() : ends_.size(); }
 
-    /// Line `i` of the result, in result order.
+    /// Line `i` of the result, in result order, without its line end.
     std::string_view line(std::size_t i) const { return pass_line(ordered_ ? order_[i].pass : i); }
+
+    /// When the lines are in pass order: all of them, each followed by CR LF, as the result file holds them.
+    bool in_pass_order() const { return !ordered_; }
+    std::string_view text_with_line_ends() const { return {text_, used_}; }
 
   private:
     struct SortEntry {
@@ -41,8 +55,12 @@ class ResultList {
         std::uint64_t pass;    // the line's index in pass order
     };
 
-    std::string_view pass_line(std::uint64_t pass) const;
+    std::string_view pass_line(std::uint64_t pass) const {
+        const std::uint64_t begin = pass == 0 ? 0 : ends_[pass - 1];
+        return {text_ + begin, static_cast<std::size_t>(ends_[pass] - begin - 2)};
+    }
     std::string_view key_of(std::uint64_t pass) const;
+    void grow(std::size_t at_least);
     void compute_keys();
     void sort_entries();
     void drop_duplicates();
@@ -50,8 +68,10 @@ class ResultList {
     bool sorted_;
     bool unique_;
     Collation* collation_;
-    std::string text_;
-    std::vector<std::uint64_t> ends_;
+    char* text_ = nullptr;  // malloc'ed, so that growing a big block can move pages instead of bytes
+    std::size_t used_ = 0;
+    std::size_t capacity_ = 0;
+    std::vector<std::uint64_t> ends_;  // each line's end, after its CR LF
     std::string keys_;
     std::vector<std::uint64_t> key_ends_;
     std::vector<SortEntry> order_;

@@ -28,26 +28,38 @@ void cut_and_filter(const ExtractJob& job, std::string_view text, ResultList& re
                     RunTally& tally) {
     WholeTextLines lines(text);
     const std::uint64_t n = lines.count();
-    result.reserve(text.size(), static_cast<std::size_t>(n));
+    // Room for the cut lines and their line ends; more only when the fields outgrow the input.
+    result.reserve(text.size() + 2 * static_cast<std::size_t>(n), static_cast<std::size_t>(n));
     LineCutter cutter(job.slices, job.separator, job.trim);
-    std::string cut_line;
+    const bool filtered = !job.filter.lets_all_pass();
     std::string_view line;
+    std::uint64_t next_move = 0;  // the first line at which the gauge moves again
     tally.generated_line_count = 0;
     for (std::uint64_t i = 0; i < n && lines.next(line); ++i) {
         if (job.sample_size > 0 && tally.generated_line_count >= job.sample_size) break;
-        cutter.cut(line, cut_line);
-        bool passed = job.filter.passes(cut_line);
-        gauge.set(15 + static_cast<int>(85 * i / n));
+        // Cut in place at the end of the result; a line that fails the filter is not kept.
+        char* at = result.line_room(cutter.max_cut_size(line.size()));
+        const std::size_t size = static_cast<std::size_t>(cutter.cut_to(line, at) - at);
+        bool passed = !filtered || job.filter.passes(std::string_view(at, size));
+        if (i >= next_move) {
+            const int position = 15 + static_cast<int>(85 * i / n);
+            gauge.set(position);
+            next_move = (static_cast<std::uint64_t>(position - 14) * n + 84) / 85;
+        }
         if (passed) {
-            result.add(cut_line);
+            result.keep_line(size);
             ++tally.generated_line_count;
         }
     }
 }
 
-void write_result(const ExtractJob& job, const ResultList& result) {
-    SafeFileWriter out(job.output_path);
+void write_lines(const ExtractJob& job, const ResultList& result, OutputFile& out) {
     if (job.header) out.write_line(header_line(job.names, job.separator, job.numbers));
+    if (result.in_pass_order() && !job.numbers) {
+        // The list already holds the file's text.
+        out.write(result.text_with_line_ends());
+        return;
+    }
     for (std::size_t i = 0; i < result.size(); ++i) {
         // Numbers follow the result order, so they count the lines of the file whatever the sorting.
         if (job.numbers) {
@@ -56,6 +68,11 @@ void write_result(const ExtractJob& job, const ResultList& result) {
         }
         out.write_line(result.line(i));
     }
+}
+
+void write_result(const ExtractJob& job, const ResultList& result) {
+    SafeFileWriter out(job.output_path);
+    write_lines(job, result, out);
     out.commit();
 }
 

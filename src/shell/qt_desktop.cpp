@@ -10,12 +10,11 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPushButton>
-#include <QTextBrowser>
 #include <QUrl>
-#include <QVBoxLayout>
 
 #include "common/file_error.h"
 #include "shell/program_values.h"
+#include "shell/qt_help_viewer.h"
 #include "shell/widget_text.h"
 
 namespace qvr {
@@ -138,22 +137,12 @@ bool QtDesktop::choose_printer(QPrinter& printer) {
 void QtDesktop::open_link(const QString& link) { QDesktopServices::openUrl(QUrl(link)); }
 
 void QtDesktop::show_help(const QString& file, const QString& anchor) {
-    auto* viewer = new QDialog(parent_);
-    viewer->setAttribute(Qt::WA_DeleteOnClose);
-    viewer->setWindowTitle(QStringLiteral("Quarvel help"));
-    viewer->resize(720, 560);
-    auto* layout = new QVBoxLayout(viewer);
-    auto* browser = new QTextBrowser(viewer);
-    browser->setObjectName(QStringLiteral("help_browser"));
-    layout->addWidget(browser);
-    QUrl url = QUrl::fromLocalFile(file);
-    url.setFragment(anchor);
-    if (QFileInfo::exists(file)) {
-        browser->setSource(url);
-    } else {
-        browser->setPlainText(QStringLiteral("The help file %1 cannot be found.").arg(file));
-    }
-    viewer->show();
+    // One viewer, brought back to the front on the next request rather than a new window each time.
+    if (!help_viewer_) help_viewer_ = new HelpViewer(parent_);
+    help_viewer_->open(file, anchor);
+    help_viewer_->show();
+    help_viewer_->raise();
+    help_viewer_->activateWindow();
 }
 
 }  // namespace qvr

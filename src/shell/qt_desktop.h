@@ -1,10 +1,14 @@
 #pragma once
 
+#include <QPointer>
+
 #include "shell/desktop.h"
 
 class QWidget;
 
 namespace qvr {
+
+class HelpViewer;
 
 /// The desktop layer on the real desktop: Qt's boxes and dialogs, the desktop's link handler.
 class QtDesktop : public Desktop {
@@ -24,6 +28,7 @@ class QtDesktop : public Desktop {
 
   private:
     QWidget* parent_;
+    QPointer<HelpViewer> help_viewer_;
 };
 
 /// "Text file|*.txt" (description, bar, pattern, possibly repeated) as a Qt name filter list.

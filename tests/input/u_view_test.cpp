@@ -21,7 +21,7 @@ TEST_F(InputView, StartsWithItsPlaceholderLines) {
                        "selection, in the same line (with the mouse or with Shift-Left / Shift-Right), and "
                        "then press RETURN, you can \n"
                        "have some useful informations about length and position of selection."),
-        find<QPlainTextEdit>("mem_expl")->toPlainText());
+        find<QPlainTextEdit>("mem_expl", mdi->frm_view)->toPlainText());
     EXPECT_EQ(QStringLiteral("Rule inserted"), find<QCheckBox>("chk_rule")->text());
     EXPECT_FALSE(find<QCheckBox>("chk_rule")->isChecked());
     EXPECT_EQ(QString(), mdi->frm_view->windowTitle());
@@ -39,7 +39,7 @@ TEST_F(InputView, InputModeShowsTheInputWithItsPathAndLineCount) {
     EXPECT_EQ(QRect(16, 32, 665, 345), find<LineView>("mem_inp")->geometry());
     EXPECT_FALSE(find<LineView>("mem_out")->isVisible());
     EXPECT_TRUE(find<QCheckBox>("chk_rule")->isVisible());
-    EXPECT_TRUE(find<QPlainTextEdit>("mem_expl")->isVisible());
+    EXPECT_TRUE(find<QPlainTextEdit>("mem_expl", mdi->frm_view)->isVisible());
     EXPECT_EQ(QStringLiteral("Number of lines: 30"), find<QLabel>("lbl_vcount")->text());
     EXPECT_TRUE(find<QLabel>("lbl_vcount")->isVisible());
     EXPECT_FALSE(find<QLabel>("lbl_vgener")->isVisible());

@@ -116,8 +116,8 @@ TEST_F(ResultViewTest, ViewShowsTheCurrentOutputName) {
     EXPECT_EQ(QStringLiteral("/elsewhere/new.txt"), label("lbl_vname"));
     EXPECT_EQ(QStringLiteral("Number of lines displayed: 4"), label("lbl_vcount"));
     EXPECT_EQ(QStringLiteral("Number of lines generated: 3"), label("lbl_vgener"));
-    EXPECT_EQ(false,
-              find<LineView>("mem_inp")->isVisible() || find<QPlainTextEdit>("mem_expl")->isVisible());
+    EXPECT_EQ(false, find<LineView>("mem_inp")->isVisible() ||
+                         find<QPlainTextEdit>("mem_expl", mdi->frm_view)->isVisible());
     EXPECT_EQ(true, result_view()->isVisible());
     mdi->show_general_data();
     pick("mnu_wvr");

@@ -1,0 +1,70 @@
+#include "shell/job_log_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "common/file_error.h"
+#include "common/file_names.h"
+#include "common/whole_text.h"
+
+namespace qvr {
+
+std::vector<std::string> job_log_lines(std::string_view bytes) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] != '\r' && bytes[i] != '\n') continue;
+        lines.emplace_back(bytes.substr(start, i - start));
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < bytes.size()) lines.emplace_back(bytes.substr(start));
+    return lines;
+}
+
+std::string job_log_bytes(const std::vector<std::string>& lines) {
+    std::size_t size = 0;
+    for (const std::string& line : lines) size += line.size() + 2;
+    std::string bytes;
+    bytes.reserve(size);
+    for (const std::string& line : lines) {
+        bytes += line;
+        bytes += "\r\n";
+    }
+    return bytes;
+}
+
+std::string load_job_log(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) throw_file_error("Cannot open file", path, errno);
+    if (S_ISDIR(st.st_mode)) throw_file_error("Cannot open file", path, EISDIR);
+    if (!S_ISREG(st.st_mode)) throw FileError("Cannot open file " + path + ". It is not a regular file");
+    return load_whole_file(path);
+}
+
+namespace {
+// Renames without ever replacing a file that is already there; false when `to` is taken.
+bool rename_to_free_name(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno == EEXIST) return false;
+    if (errno != EINVAL && errno != ENOSYS) throw_file_error("Cannot rename file", from, errno);
+    // A file system that cannot refuse to replace: look first.
+    if (file_exists(to)) return false;
+    if (::rename(from.c_str(), to.c_str()) != 0) throw_file_error("Cannot rename file", from, errno);
+    return true;
+}
+}  // namespace
+
+std::string set_aside_unreadable(const std::string& path, std::string_view stamp) {
+    const std::string base = path + ".unreadable-" + std::string(stamp);
+    for (int n = 1; n <= 1000; ++n) {
+        std::string aside = n == 1 ? base : base + "-" + std::to_string(n);
+        if (rename_to_free_name(path, aside)) return aside;
+    }
+    throw_file_error("Cannot rename file", path, EEXIST);
+}
+
+}  // namespace qvr

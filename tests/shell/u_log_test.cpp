@@ -1,0 +1,282 @@
+#include "shell/u_log.h"
+
+#include <sys/stat.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDate>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTextBlock>
+#include <cstdio>
+
+#include "engine/u_gen.h"
+#include "shell/text_box.h"
+#include "shell/widget_text.h"
+#include "support/main_window_fixture.h"
+
+namespace qvr::test {
+namespace {
+
+std::vector<std::string> split(const std::string& text, const std::string& by) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (std::size_t at; (at = text.find(by, start)) != std::string::npos; start = at + by.size())
+        parts.push_back(text.substr(start, at - start));
+    parts.push_back(text.substr(start));
+    return parts;
+}
+
+class JobLogTest : public MainWindowTest {
+  protected:
+    QPlainTextEdit* mem_log() { return find<QPlainTextEdit>("mem_log", mdi->frm_log); }
+    QLineEdit* box(const char* name) { return find<QLineEdit>(name); }
+
+    /// What the end of an extract run does: add the job's line, then save the log.
+    void finish_job(const std::string& input, const std::string& output) {
+        mdi->frm_gen->set_input_path(input);
+        mdi->frm_gen->set_output_path(output);
+        mdi->frm_log->add_job_line();
+        mdi->frm_log->save_job_log();
+    }
+
+    std::string log_file() { return read_file(program.file("QVR32.LOG")); }
+};
+
+TEST_F(JobLogTest, PreviousJobsWindow) {
+    start();
+    const Tfrm_log* w = mdi->frm_log;
+    EXPECT_EQ(QStringLiteral("Previous jobs"), w->windowTitle());
+    QPlainTextEdit* expl = find<QPlainTextEdit>("mem_expl", mdi->frm_log);
+    const std::vector<std::string> explanation = {
+        "This log is a brief summary of the previous jobs run by the program. Is is stocked to the QVR32.LOG "
+        "file. On each line: the input, delimiter, ",
+        "output files, the delimiter, the lower and upper limit, the special features (sorted, unique...), "
+        "the date and the time.",
+        "They are sorted in REVERSE order (last job in first line).",
+        "All those items are separated by a <tab>.",
+        "This log can be copied and pasted to a worksheet if needed.",
+    };
+    EXPECT_EQ(explanation, all_lines(expl));
+    EXPECT_TRUE(expl->isReadOnly());
+    EXPECT_EQ(QColor(Qt::red), expl->palette().color(QPalette::Text));
+    EXPECT_EQ(QRect(16, 16, 665, 81), expl->geometry());
+
+    QPlainTextEdit* log = mem_log();
+    EXPECT_EQ(QRect(16, 112, 665, 289), log->geometry());
+    EXPECT_TRUE(log->isReadOnly());
+    EXPECT_EQ(QPlainTextEdit::NoWrap, log->lineWrapMode());
+    EXPECT_EQ(Qt::ScrollBarAlwaysOn, log->horizontalScrollBarPolicy());
+    EXPECT_EQ(Qt::ScrollBarAlwaysOn, log->verticalScrollBarPolicy());
+    EXPECT_EQ(0, line_count(log));
+
+    QCheckBox* edit = find<QCheckBox>("chk_edit");
+    EXPECT_EQ(QStringLiteral("&Allow editing"), edit->text());
+    EXPECT_FALSE(edit->isChecked());
+    EXPECT_EQ(QRect(16, 416, 177, 17), edit->geometry());
+    QPushButton* gen = find<QPushButton>("cmd_gen", mdi->frm_log);
+    EXPECT_EQ(QStringLiteral("&General data"), gen->text());
+    EXPECT_EQ(QStringLiteral("Go back to the general data window"), gen->toolTip());
+    EXPECT_EQ(QRect(608, 416, 75, 41), gen->geometry());
+
+    // Tab order: mem_log, cmd_gen, chk_edit, mem_expl.
+    QList<QWidget*> order;
+    for (QWidget* at = log; order.size() < 4; at = at->nextInFocusChain())
+        if (at->focusPolicy() & Qt::TabFocus) order << at;
+    EXPECT_EQ((QList<QWidget*>{log, gen, edit, expl}), order);
+}
+
+TEST_F(JobLogTest, ExampleRunLineInWindowAndFile) {
+    start();
+    finish_job("/data/in.txt", "/data/out.qvo");
+    const std::vector<std::string> lines = split(log_file(), "\r\n");
+    ASSERT_EQ(2u, lines.size());
+    EXPECT_EQ("", lines[1]);
+    const std::vector<std::string> items = split(lines[0], "\t");
+    ASSERT_EQ(12u, items.size());
+    const std::vector<std::string> first_ten(items.begin(), items.begin() + 10);
+    EXPECT_EQ((std::vector<std::string>{"in.txt", "<none>", "out.qvo", ";", "Header", "Not sorted", "Not U.",
+                                        "No nbr.", "No lower", "No upper"}),
+              first_ten);
+    EXPECT_EQ(QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat).toStdString(),
+              items[10]);
+    // The long time format with its seconds, and no time zone after them.
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d$"))
+                    .match(QString::fromStdString(items[11]))
+                    .hasMatch())
+        << items[11];
+    EXPECT_EQ(lines[0], line_at(mem_log(), 0));
+    EXPECT_EQ(1, line_count(mem_log()));
+}
+
+TEST_F(JobLogTest, ItemsAreReadFromTheGeneralDataWindow) {
+    start();
+    find<QCheckBox>("chk_dlm")->setChecked(true);
+    box("txt_ptit")->setText(QStringLiteral("A"));
+    mdi->frm_gen->set_definition_file_name("/defs/orders.tab");
+    mdi->frm_gen->set_sorted(true);
+    finish_job("/data/in.txt", "/data/out.qvo");
+    const std::vector<std::string> items = split(line_at(mem_log(), 0), "\t");
+    ASSERT_EQ(12u, items.size());
+    const std::vector<std::string> first_ten(items.begin(), items.begin() + 10);
+    EXPECT_EQ((std::vector<std::string>{"in.txt", "orders.tab", "out.qvo", "<Tab>", "Header", "Sorted",
+                                        "Not U.", "No nbr.", "A", "No upper"}),
+              first_ten);
+}
+
+TEST_F(JobLogTest, NewestJobFirstInWindowAndFileAfterTwoRuns) {
+    program.write("QVR32.LOG", "old job\r\n");
+    start();
+    auto go = [this](const char* input, const char* output) {
+        mdi->frm_gen->set_input_path(data.write(input, "x\r\n"));
+        mdi->frm_gen->set_output_path(data.file(output));
+        desktop.expect_info(QStringLiteral("Extract file generated"));
+        pick("mnu_go");
+    };
+    desktop.expect_confirm(QStringLiteral("Keep imput view."), kNo);  // the view still holds its first line
+    go("a.txt", "a.qvo");
+    go("b.txt", "b.qvo");
+    const std::vector<std::string> shown = all_lines(mem_log());
+    ASSERT_EQ(3u, shown.size());
+    EXPECT_EQ("b.txt\t<none>\tb.qvo\t", shown[0].substr(0, 19));
+    EXPECT_EQ("a.txt\t<none>\ta.qvo\t", shown[1].substr(0, 19));
+    EXPECT_EQ("old job", shown[2]);
+    EXPECT_EQ(shown[0] + "\r\n" + shown[1] + "\r\nold job\r\n", log_file());
+}
+
+TEST_F(JobLogTest, StoredLogComesBackByteForByte) {
+    // Accented letters, the bytes without a Windows character, a no-break space, NUL and Ctrl+Z.
+    const char raw[] = "caf\xe9\t\x81\x8d\x8f\x90\x9d\t\xa0|\0|\x1a\r\n\r\nlast\r\n";
+    const std::string stored(raw, sizeof raw - 1);
+    program.write("QVR32.LOG", stored);
+    start();
+    EXPECT_EQ(3, line_count(mem_log()));
+    EXPECT_EQ(QStringLiteral("caf\u00e9\t"), mem_log()->document()->firstBlock().text().left(5));
+    pick("mnu_end");
+    EXPECT_EQ(stored, log_file());
+}
+
+TEST_F(JobLogTest, NoLogFileStartsEmptyAndTheFirstSaveCreatesIt) {
+    start();
+    EXPECT_EQ(0, line_count(mem_log()));
+    EXPECT_EQ("<missing>", log_file());
+    pick("mnu_end");
+    EXPECT_EQ("", log_file());
+}
+
+TEST_F(JobLogTest, AllowEditingThenEndOfProgramWritesTheEdit) {
+    program.write("QVR32.LOG", "job one\r\n");
+    start();
+    QPlainTextEdit* log = mem_log();
+    log->moveCursor(QTextCursor::Start);
+    QTest::keyClicks(log, "nope ");
+    EXPECT_EQ("job one", line_at(log, 0));  // read-only until editing is allowed
+    find<QCheckBox>("chk_edit")->click();
+    EXPECT_FALSE(log->isReadOnly());
+    EXPECT_TRUE(find<QAction>("mnu_lsv")->isVisible());
+    log->moveCursor(QTextCursor::Start);
+    QTest::keyClicks(log, "edited ");
+    pick("mnu_end");
+    EXPECT_EQ("edited job one\r\n", log_file());
+}
+
+TEST_F(JobLogTest, ClearingAllowEditingKeepsSaveVisible) {
+    start();
+    QCheckBox* edit = find<QCheckBox>("chk_edit");
+    edit->click();
+    edit->click();
+    EXPECT_TRUE(mem_log()->isReadOnly());
+    EXPECT_TRUE(find<QAction>("mnu_lsv")->isVisible());
+    mem_log()->setPlainText(QStringLiteral("kept"));
+    pick("mnu_lsv");
+    EXPECT_EQ("kept\r\n", log_file());
+}
+
+TEST_F(JobLogTest, UnreadableLogIsSetAsideAndSurvivesLaterSaves) {
+    // As root every file can be read; a folder in the log's place cannot be read as a log.
+    ASSERT_EQ(0, ::mkdir(program.file("QVR32.LOG").c_str(), 0755));
+    program.write("QVR32.LOG/notes", "precious");
+    desktop.expect_general_error_starting(
+        QString::fromStdString("Cannot open file " + program.file("QVR32.LOG") +
+                               ". Is a directory. The job log starts empty; the file was kept as " +
+                               program.file("QVR32.LOG") + ".unreadable-"));
+    start();
+    EXPECT_EQ(0, line_count(mem_log()));
+    finish_job("/data/in.txt", "/data/out.qvo");
+    pick("mnu_end");
+    const std::vector<std::string> names = split(list_folder(program.path()), " ");
+    ASSERT_EQ(2u, names.size());
+    EXPECT_EQ("QVR32.LOG", names[0]);
+    EXPECT_EQ("QVR32.LOG.unreadable-", names[1].substr(0, 21));
+    EXPECT_EQ("precious", read_file(program.file(names[1] + "/notes")));
+    EXPECT_EQ(line_at(mem_log(), 0) + "\r\n", log_file());
+}
+
+TEST_F(JobLogTest, FailedSaveKeepsTheFileAndTheText) {
+    // A program folder so deep that the log's own name still fits in a path but no file beside it does.
+    std::string deep = data.path();
+    while (deep.size() < 4080) {
+        deep += std::string(std::min<std::size_t>(200, 4080 - deep.size() - 1), 'd') + "/";
+        ASSERT_EQ(0, ::mkdir(deep.c_str(), 0755)) << deep.size();
+    }
+    const std::string log_path = deep + "QVR32.LOG";
+    {
+        std::FILE* f = std::fopen(log_path.c_str(), "wb");
+        ASSERT_NE(nullptr, f);
+        std::fputs("old job\r\n", f);
+        std::fclose(f);
+    }
+    mdi = std::make_unique<Tmdi_qvr>(desktop, deep);
+    desktop.expect_general_error(
+        QString::fromStdString("Cannot create file " + log_path + ". File name too long."));
+    finish_job("/data/in.txt", "/data/out.qvo");
+    EXPECT_EQ("old job\r\n", read_file(log_path));
+    EXPECT_EQ(2, line_count(mem_log()));
+    EXPECT_EQ("old job", line_at(mem_log(), 1));
+    EXPECT_EQ("QVR32.LOG", list_folder(deep));
+}
+
+TEST_F(JobLogTest, SelectAllAndCopyKeepTheTabs) {
+    program.write("QVR32.LOG", "a\tb\r\nc\td\r\n");
+    start();
+    pick("mnu_sge");  // whichever window is in front
+    pick("mnu_lsa");
+    pick("mnu_lcp");  // no message
+    EXPECT_EQ(QStringLiteral("a\tb\nc\td"), QGuiApplication::clipboard()->text());
+}
+
+TEST_F(JobLogTest, PrintUsesTheViewPrinting) {
+    program.write("QVR32.LOG", "job three\r\njob two\r\njob one\r\n");
+    start();
+    const std::string pdf = data.file("log.pdf");
+    desktop.expect_print(QString::fromStdString(pdf));
+    desktop.expect_font(FontChoice{QStringLiteral("Liberation Mono"), 10});
+    desktop.expect_info(QStringLiteral("Print completed"));
+    pick("mnu_lpt");
+    // As every view printing: from the second line on.
+    std::string text;
+    if (FILE* p = ::popen(("pdftotext -layout '" + pdf + "' -").c_str(), "r")) {
+        char buf[4096];
+        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) text.append(buf, n);
+        ::pclose(p);
+    }
+    EXPECT_EQ("job two\njob one\n\f", text);
+}
+
+TEST_F(JobLogTest, GeneralDataButton) {
+    start();
+    pick("mnu_log");
+    find<QPushButton>("cmd_gen", mdi->frm_log)->click();
+    EXPECT_TRUE(mdi->frame_of(mdi->frm_gen)->isMaximized());
+    EXPECT_TRUE(mdi->frame_of(mdi->frm_log)->isMinimized());
+}
+
+}  // namespace
+}  // namespace qvr::test

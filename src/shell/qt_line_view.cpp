@@ -112,8 +112,6 @@ void LineView::changeEvent(QEvent* event) {
     }
 }
 
-bool LineView::viewportEvent(QEvent* event) { return QAbstractScrollArea::viewportEvent(event); }
-
 void LineView::paintEvent(QPaintEvent*) {
     QPainter painter(viewport());
     painter.setFont(font());

@@ -65,7 +65,6 @@ class LineView : public QAbstractScrollArea {
     void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
-    bool viewportEvent(QEvent* event) override;
 
   private:
     void lines_changed();

@@ -43,16 +43,13 @@ void ResultList::reserve(std::size_t bytes, std::size_t lines) {
 }
 
 char* ResultList::line_room(std::size_t n) {
-    if (n + 2 > capacity_ - used_) grow(used_ + n + 2);
+    if (n > capacity_ - used_) grow(used_ + std::max<std::size_t>(n, 1));
     return text_ + used_;
 }
 
 void ResultList::keep_line(std::size_t n) {
-    // The vector grows first: should it fail, the block has not changed.
-    ends_.push_back(used_ + n + 2);
-    text_[used_ + n] = '\r';
-    text_[used_ + n + 1] = '\n';
-    used_ += n + 2;
+    ends_.push_back(used_ + n);
+    used_ += n;
 }
 
 void ResultList::add(std::string_view cut_line) {

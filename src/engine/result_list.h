@@ -9,11 +9,10 @@ namespace qvr {
 
 class Collation;
 
-/// The result of the standard extract: the cut lines that passed the filter, kept in one block of text
-/// in which each line is followed by its CR LF, with one end offset per line. Unsorted, the block is the
-/// result file's text as it is. When sorting, each line is collated once into a sort key and one sort of
-/// line indices at the end places equal lines in reverse pass order; dropping duplicates keeps the first
-/// line that passed of each set of equal lines.
+/// The result of a sorted standard extract: the cut lines that passed the filter, kept in one block of
+/// text with one end offset per line. Each line is collated once into a sort key, and one sort of line
+/// indices at the end places equal lines in reverse pass order; dropping duplicates keeps the first line
+/// that passed of each set of equal lines. (In input order the lines go straight to the result file.)
 class ResultList {
   public:
     /// `collation` is used only when sorting or dropping duplicates (which implies sorting) and must
@@ -45,10 +44,6 @@ class ResultList {
     /// Line `i` of the result, in result order, without its line end.
     std::string_view line(std::size_t i) const { return pass_line(ordered_ ? order_[i].pass : i); }
 
-    /// When the lines are in pass order: all of them, each followed by CR LF, as the result file holds them.
-    bool in_pass_order() const { return !ordered_; }
-    std::string_view text_with_line_ends() const { return {text_, used_}; }
-
   private:
     struct SortEntry {
         std::uint64_t prefix;  // the key's first 8 bytes, big-endian, settles most comparisons at once
@@ -57,7 +52,7 @@ class ResultList {
 
     std::string_view pass_line(std::uint64_t pass) const {
         const std::uint64_t begin = pass == 0 ? 0 : ends_[pass - 1];
-        return {text_ + begin, static_cast<std::size_t>(ends_[pass] - begin - 2)};
+        return {text_ + begin, static_cast<std::size_t>(ends_[pass] - begin)};
     }
     std::string_view key_of(std::uint64_t pass) const;
     void grow(std::size_t at_least);
@@ -71,7 +66,7 @@ class ResultList {
     char* text_ = nullptr;  // malloc'ed, so that growing a big block can move pages instead of bytes
     std::size_t used_ = 0;
     std::size_t capacity_ = 0;
-    std::vector<std::uint64_t> ends_;  // each line's end, after its CR LF
+    std::vector<std::uint64_t> ends_;  // each line's end
     std::string keys_;
     std::vector<std::uint64_t> key_ends_;
     std::vector<SortEntry> order_;

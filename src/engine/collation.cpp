@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <new>
 #include <stdexcept>
 
 #include "common/char_map.h"
@@ -44,7 +45,15 @@ Collation::Collation(const std::string& icu_locale) {
     collator_->setStrength(icu::Collator::SECONDARY);
 }
 
+Collation::Collation(icu::Collator* collator) : collator_(collator) {
+    if (!collator_) throw std::bad_alloc();
+}
+
 Collation::~Collation() = default;
+
+std::unique_ptr<Collation> Collation::copy() const {
+    return std::unique_ptr<Collation>(new Collation(collator_->clone()));
+}
 
 void Collation::append_key(std::string_view bytes, std::string& out) {
     // ICU counts in 32 bits; a line longer than that collates by its first 2 GiB.

@@ -15,9 +15,14 @@ class Collation;
 /// that passed of each set of equal lines. (In input order the lines go straight to the result file.)
 class ResultList {
   public:
+    /// Lines a processor core takes at least when the sort keys are made on several cores at once.
+    static constexpr std::size_t kLinesPerKeyWorker = 100'000;
+
     /// `collation` is used only when sorting or dropping duplicates (which implies sorting) and must
-    /// then outlive finish().
-    ResultList(bool sorted, bool unique, Collation* collation);
+    /// then outlive finish(). Sort keys are made on up to four cores, each taking `lines_per_worker`
+    /// lines at least, each with a copy of `collation`.
+    ResultList(bool sorted, bool unique, Collation* collation,
+               std::size_t lines_per_worker = kLinesPerKeyWorker);
     ~ResultList();
     ResultList(const ResultList&) = delete;
     ResultList& operator=(const ResultList&) = delete;
@@ -54,9 +59,16 @@ class ResultList {
         const std::uint64_t begin = pass == 0 ? 0 : ends_[pass - 1];
         return {text_ + begin, static_cast<std::size_t>(ends_[pass] - begin)};
     }
+    /// The sort keys of a run of lines, made by one core.
+    struct KeyChunk {
+        std::string keys;
+        std::vector<std::uint64_t> ends;
+    };
+
     std::string_view key_of(std::uint64_t pass) const;
     void grow(std::size_t at_least);
     void compute_keys();
+    void compute_chunk(std::size_t chunk, Collation& collation);
     void sort_entries();
     void drop_duplicates();
 
@@ -67,8 +79,9 @@ class ResultList {
     std::size_t used_ = 0;
     std::size_t capacity_ = 0;
     std::vector<std::uint64_t> ends_;  // each line's end
-    std::string keys_;
-    std::vector<std::uint64_t> key_ends_;
+    std::size_t lines_per_worker_;
+    std::vector<KeyChunk> key_chunks_;
+    std::uint64_t chunk_lines_ = 1;
     std::vector<SortEntry> order_;
     bool ordered_ = false;
 };

@@ -46,7 +46,6 @@ void OutputFile::flush() {
         std::size_t n = used_;
         used_ = 0;
         write_fully(fd_, buffer_.data(), n, path_);
-        if (copy_) copy_->append(buffer_.data(), n);
     }
 }
 
@@ -55,7 +54,6 @@ void OutputFile::write(std::string_view bytes) {
         flush();
         if (bytes.size() >= buffer_.size()) {
             write_fully(fd_, bytes.data(), bytes.size(), path_);
-            if (copy_) copy_->append(bytes);
             return;
         }
     }

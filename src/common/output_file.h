@@ -33,10 +33,6 @@ class OutputFile {
 
     const std::string& path() const { return path_; }
 
-    /// Also appends every byte written from now on to `copy` (never at write_at()), so that a caller who
-    /// needs the file's text afterwards has it without reading the file back.
-    void copy_into(std::string* copy) { copy_ = copy; }
-
   protected:
     OutputFile(int fd, std::string path);
     void flush();
@@ -46,7 +42,6 @@ class OutputFile {
     std::string path_;
     std::vector<char> buffer_;
     std::size_t used_ = 0;
-    std::string* copy_ = nullptr;
 };
 
 /// Writes a file that replaces `target` only when it is complete: the bytes go to a temporary file beside

@@ -49,9 +49,6 @@ struct ExtractHooks {
     std::function<void(std::string_view)> view_line;
     /// Bytes of memory the run may use; unset means what the machine has available now.
     std::function<std::uint64_t()> available_memory;
-    /// When set, the standard extract also leaves here the bytes it writes to the result file, so the
-    /// result view is filled without reading the file back.
-    std::string* result_text = nullptr;
 };
 
 /// Sends gauge positions to a hook only when the position changes.

@@ -46,9 +46,6 @@ class ResultList {
     /// Number of lines in the result (after finish(): duplicates dropped).
     std::size_t size() const { return ordered_ ? order_.size() : ends_.size(); }
 
-    /// Bytes of all the lines added.
-    std::size_t text_size() const { return used_; }
-
     /// Line `i` of the result, in result order, without its line end.
     std::string_view line(std::size_t i) const { return pass_line(ordered_ ? order_[i].pass : i); }
 

@@ -111,34 +111,23 @@ void write_lines(const ExtractJob& job, const ResultList& result, OutputFile& ou
     }
 }
 
-// Hands the result's bytes to whoever asked for them, as they are written.
-void copy_result(OutputFile& out, const ExtractHooks& hooks, std::size_t expected) {
-    if (!hooks.result_text) return;
-    hooks.result_text->clear();
-    hooks.result_text->reserve(expected);
-    out.copy_into(hooks.result_text);
-}
-
-void sorted_run(const ExtractJob& job, const ExtractHooks& hooks, std::optional<std::string>& input,
-                GaugeSteps& gauge, RunTally& tally) {
+void sorted_run(const ExtractJob& job, std::optional<std::string>& input, GaugeSteps& gauge,
+                RunTally& tally) {
     Collation collation(user_collation_locale());
     ResultList result(job.sorted, job.unique, &collation);
     ListSink sink(result);
     cut_and_filter(job, *input, gauge, tally, sink);
     input.reset();  // the input is no longer needed; sorting and writing get its memory
-    const std::size_t expected = result.text_size();
     result.finish();
     SafeFileWriter out(job.output_path);
-    copy_result(out, hooks, expected + 2 * result.size());
     if (job.header) out.write_line(header_line(job.names, job.separator, job.numbers));
     write_lines(job, result, out);
     out.commit();
 }
 
-void input_order_run(const ExtractJob& job, const ExtractHooks& hooks, std::optional<std::string>& input,
-                     GaugeSteps& gauge, RunTally& tally) {
+void input_order_run(const ExtractJob& job, std::optional<std::string>& input, GaugeSteps& gauge,
+                     RunTally& tally) {
     SafeFileWriter out(job.output_path);
-    copy_result(out, hooks, input->size());
     if (job.header) out.write_line(header_line(job.names, job.separator, job.numbers));
     FileSink sink(job, out);
     cut_and_filter(job, *input, gauge, tally, sink);
@@ -152,9 +141,9 @@ ExtractOutcome run(const ExtractJob& job, const ExtractHooks& hooks, RunTally& t
     GaugeSteps gauge(hooks.gauge);
     gauge.set(15);
     if (job.sorted || job.unique)
-        sorted_run(job, hooks, input, gauge, tally);
+        sorted_run(job, input, gauge, tally);
     else
-        input_order_run(job, hooks, input, gauge, tally);
+        input_order_run(job, input, gauge, tally);
     return ExtractOutcome::generated;
 }
 

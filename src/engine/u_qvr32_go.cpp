@@ -3,6 +3,7 @@
 #include <new>
 
 #include "common/file_error.h"
+#include "common/whole_text.h"
 #include "engine/extract_messages.h"
 #include "engine/fast_extract.h"
 #include "engine/run_files.h"
@@ -74,18 +75,13 @@ bool run_fast(Tmdi_qvr& main, const ExtractJob& job, ExtractHooks& hooks, RunTal
 // The standard extract; false when it stopped for lack of memory.
 bool run_standard(Tmdi_qvr& main, const ExtractJob& job, const ExtractHooks& hooks, RunTally& tally,
                   BusyCursor& busy) {
-    // The result view shows the result file; the run hands over its bytes as it writes them, which spares
-    // reading the file back.
-    std::string result_text;
-    ExtractHooks keeping = hooks;
-    keeping.result_text = &result_text;
-    if (standard_extract(job, keeping, tally) == ExtractOutcome::out_of_memory) {
+    if (standard_extract(job, hooks, tally) == ExtractOutcome::out_of_memory) {
         tell(main, kOutOfMemoryText);
         stop_gauge(*main.frm_gen);
         busy.restore();
         return false;
     }
-    set_text_lines(main.frm_view->result_view(), std::move(result_text));
+    set_text_lines(main.frm_view->result_view(), load_whole_file(job.output_path));
     return true;
 }
 

@@ -262,31 +262,3 @@ TEST(ExtractJobFrom, ReadsTheSettings) {
 
 }  // namespace
 }  // namespace qvr
-
-namespace qvr {
-namespace {
-
-// The window fills its result view from the bytes the run hands over instead of reading the file back;
-// they must be the file's bytes whatever the options.
-TEST(StandardExtract, HandsOverTheBytesItWrites) {
-    TempDir dir;
-    for (bool sorted : {false, true}) {
-        ExtractJob job = line_job();
-        job.input_path = dir.write("in.txt", "b\r\nA\nsecond line\r");
-        job.output_path = dir.file("out.txt");
-        job.header = job.numbers = true;
-        job.sorted = sorted;
-        std::string text = "stale";
-        ExtractHooks hooks;
-        hooks.result_text = &text;
-        RunTally tally;
-        ASSERT_EQ(ExtractOutcome::generated, standard_extract(job, hooks, tally));
-        EXPECT_EQ(read_file(job.output_path), text);
-        EXPECT_EQ(sorted ? "Nb;Line\r\n1;A\r\n2;b\r\n3;second line\r\n"
-                         : "Nb;Line\r\n1;b\r\n2;A\r\n3;second line\r\n",
-                  text);
-    }
-}
-
-}  // namespace
-}  // namespace qvr

@@ -106,8 +106,13 @@ def have(program):
     return shutil.which(program) is not None
 
 
-def python_has(module):
-    return subprocess.run([sys.executable, "-c", "import " + module], capture_output=True).returncode == 0
+def python_with(module):
+    """A Python that has `module`: this one, or Debian's, where python3-pandas installs."""
+    for python in dict.fromkeys([sys.executable, "/usr/bin/python3"]):
+        if os.path.exists(python) and subprocess.run([python, "-c", "import " + module],
+                                                     capture_output=True).returncode == 0:
+            return python
+    return None
 
 
 def cut_ranges(fields, with_line_end):
@@ -153,6 +158,7 @@ def make_jobs(batch, data, out, fields):
     sort_args = "-c %s --output-delimiter=';' %s" % (cut_ranges(fields, False), q(data))
     awk = q(awk_program(fields))
     specs = " ".join("%d %d" % (s, n) for _, s, n in fields)
+    pandas = python_with("pandas")
     schema = os.path.join(out, "schema.csv")
     with open(schema, "w", encoding="utf-8") as f:
         f.write("column,start,length\n" + "".join("%s,%d,%d\n" % (n.replace(" ", "_"), s - 1, w)
@@ -202,17 +208,17 @@ def make_jobs(batch, data, out, fields):
             awks("x", "sx", standard) +
             [peer("in2csv -f fixed", "in2csv -f fixed -e latin1 -s %s %s > %s" % (q(schema), q(data), q(o("x.csv"))),
                   needs=lambda: have("in2csv")),
-             peer("pandas read_fwf + to_csv", "%s -c %s %s %s %s" % (q(sys.executable), q(PANDAS_EXTRACT), q(data),
+             peer("pandas read_fwf + to_csv", "%s -c %s %s %s %s" % (q(pandas or ""), q(PANDAS_EXTRACT), q(data),
                                                                      q(o("pandas.txt")), specs),
-                  needs=lambda: python_has("pandas"))]),
+                  needs=lambda: pandas is not None)]),
         Job("sorted, case ignored, locale",
             [sorted_, peer(sort_name, "cut %s | sort -f > %s" % (sort_args, q(o("sort.txt"))), env=sort_env)]),
         Job("sorted + unique",
             [unique, peer(sort_name + " -u", "cut %s | sort -f -u > %s" % (sort_args, q(o("sort_u.txt"))),
                           env=sort_env),
              peer("pandas sort_values + drop_duplicates",
-                  "%s -c %s %s %s %s" % (q(sys.executable), q(PANDAS_UNIQUE), q(data), q(o("pandas_u.txt")), specs),
-                  needs=lambda: python_has("pandas"))]),
+                  "%s -c %s %s %s %s" % (q(pandas or ""), q(PANDAS_UNIQUE), q(data), q(o("pandas_u.txt")), specs),
+                  needs=lambda: pandas is not None)]),
         Job("dBase export", [dbf, peer("GNU cut to a file", "cut %s > %s" % (cut_args, q(o("cut_d.txt"))))]),
     ]
 

@@ -37,8 +37,14 @@ OutputFile::OutputFile(const std::string& path) : path_(path), buffer_(kBufferSi
 
 OutputFile::OutputFile(int fd, std::string path) : fd_(fd), path_(std::move(path)), buffer_(kBufferSize) {}
 
+std::unique_ptr<OutputFile> OutputFile::borrow(int fd, std::string name) {
+    std::unique_ptr<OutputFile> out(new OutputFile(fd, std::move(name)));
+    out->owns_fd_ = false;
+    return out;
+}
+
 OutputFile::~OutputFile() {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0 && owns_fd_) ::close(fd_);
 }
 
 void OutputFile::flush() {
@@ -89,7 +95,7 @@ void OutputFile::close() {
     flush();
     int fd = fd_;
     fd_ = -1;
-    if (::close(fd) != 0) throw_file_error("Cannot write file", path_, errno);
+    if (owns_fd_ && ::close(fd) != 0) throw_file_error("Cannot write file", path_, errno);
 }
 
 SafeFileWriter::TempFile SafeFileWriter::make_temp_beside(const std::string& target) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,9 @@ class OutputFile {
   public:
     /// Creates `path`, or empties it when it exists.
     explicit OutputFile(const std::string& path);
+    /// Writes to `fd`, opened by someone else (standard output in a pipe), which close() and the destructor
+    /// leave open for its owner; `name` stands for it in messages.
+    static std::unique_ptr<OutputFile> borrow(int fd, std::string name);
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
@@ -42,6 +46,7 @@ class OutputFile {
     std::string path_;
     std::vector<char> buffer_;
     std::size_t used_ = 0;
+    bool owns_fd_ = true;
 };
 
 /// Writes a file that replaces `target` only when it is complete: the bytes go to a temporary file beside

@@ -8,7 +8,7 @@
 #include "common/file_error.h"
 #include "common/file_names.h"
 #include "dbase/dbf_export.h"
-#include "dbase/dbf_limits.h"
+#include "dbase/dbf_job.h"
 #include "dbase/strict_number.h"
 #include "engine/u_gen.h"
 #include "fields/u_dlm.h"
@@ -20,66 +20,29 @@ namespace qvr {
 
 namespace {
 
-const char* const kTooManyRecords = "DBF file: not more than 16,700,000 records";
-const char* const kFieldsTooLong = "Total fields length: not more than 254";
-const char* const kSameAsInput = "Input and DBF files must be different.";
 const char* const kNameCaption = "File already exists";
 const char* const kNamePrompt = "Change name if wanted";
-const char* const kGenerated = " generated";
-
-QString length_below_one_text(int row) {
-    return QStringLiteral("DBF file: the length of row %1 must be at least 1.").arg(row);
-}
 
 void inform(Desktop& desktop, const QString& text) { desktop.message_box(BoxKind::information, text, kOk); }
 
 /// The checked lengths of the table, or nothing when the table was refused (and the user told why).
 std::optional<std::vector<std::int32_t>> checked_lengths(Tmdi_qvr& mdi) {
-    const FieldTable& table = mdi.frm_dlm->field_table();
-    std::vector<std::string> cells;
-    for (int row = 1; row <= table.row_count(); ++row) cells.push_back(table.cell(FieldTable::kLength, row));
-    DbfLimits limits = check_dbf_limits(mdi.values().generated_line_count, cells);
-    switch (limits.refusal) {
-        case DbfRefusal::none:
-            return limits.lengths;
-        case DbfRefusal::too_many_records:
-            inform(mdi.desktop(), QString::fromLatin1(kTooManyRecords));
-            break;
-        case DbfRefusal::length_below_one:
-            inform(mdi.desktop(), length_below_one_text(limits.row));
-            break;
-        case DbfRefusal::fields_too_long:
-            inform(mdi.desktop(), QString::fromLatin1(kFieldsTooLong));
-            break;
-    }
+    DbfLimits limits = check_dbf_table(mdi.values().generated_line_count, mdi.frm_dlm->field_table());
+    if (limits.refusal == DbfRefusal::none) return limits.lengths;
+    inform(mdi.desktop(), QString::fromLatin1(dbf_refusal_text(limits)));
     return std::nullopt;
 }
 
 /// The table's file name beside the input; when a file of that name exists the user may change it. Nothing
 /// when the user emptied the name.
 std::optional<std::string> table_name(Tmdi_qvr& mdi, const std::string& input_path) {
-    std::string name = with_replaced_extension(input_path, ".dbf");
+    std::string name = dbf_table_name(input_path);
     if (file_exists(name)) {
         name = from_widget_text(mdi.desktop().input_box(
             QString::fromLatin1(kNameCaption), QString::fromLatin1(kNamePrompt), to_widget_text(name)));
         if (trim_blanks(name).empty()) return std::nullopt;
     }
     return name;
-}
-
-DbfExportJob make_job(Tmdi_qvr& mdi, const JobSettings& settings, const std::vector<std::int32_t>& lengths) {
-    const FieldTable& table = mdi.frm_dlm->field_table();
-    DbfExportJob job;
-    job.input_path = settings.input_path;
-    for (int row = 1; row <= table.row_count(); ++row) {
-        const std::size_t i = static_cast<std::size_t>(row - 1);
-        job.columns.push_back({{dbf_field_name(table.cell(FieldTable::kName, row), row), lengths[i]},
-                               table.cell(FieldTable::kStart, row)});
-    }
-    job.trim = settings.trim;
-    job.filter = {settings.contains, settings.lower_bound, settings.upper_bound};
-    job.record_count = static_cast<std::uint32_t>(mdi.values().generated_line_count);
-    return job;
 }
 
 /// Writes the table and tells the user; a failure reaches the caller with the gauge hidden.
@@ -100,7 +63,7 @@ void write_table(Tmdi_qvr& mdi, DbfExportJob job) {
     }
     gen.set_gauge(100);
     busy.restore();
-    inform(mdi.desktop(), to_widget_text(name + kGenerated));
+    inform(mdi.desktop(), to_widget_text(name + kDbfGeneratedSuffix));
     gen.show_gauge(false);
 }
 
@@ -112,12 +75,11 @@ void export_dbf(Tmdi_qvr& mdi) {
     if (!name) return;
     // Replacing the input by its own table would destroy the very lines the table is made of.
     if (same_file(*name, settings.input_path)) {
-        inform(mdi.desktop(), QString::fromLatin1(kSameAsInput));
+        inform(mdi.desktop(), QString::fromLatin1(kDbfSameAsInputText));
         return;
     }
-    DbfExportJob job = make_job(mdi, settings, *lengths);
-    job.target = *name;
-    write_table(mdi, std::move(job));
+    write_table(mdi, dbf_export_job(mdi.frm_dlm->field_table(), settings, *lengths,
+                                    mdi.values().generated_line_count, *name));
 }
 
 }  // namespace

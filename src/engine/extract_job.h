@@ -17,6 +17,9 @@ namespace qvr {
 struct ExtractJob {
     std::string input_path;
     std::string output_path;
+    /// An open descriptor (standard output) that takes the result in place of a file at output_path,
+    /// which then only names it in messages; -1 when the result is a file. It is never closed by the run.
+    int output_fd = -1;
     std::vector<FieldSlice> slices;
     std::vector<std::string> names;  ///< for the header line only
     std::string separator;

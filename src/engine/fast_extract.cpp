@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <memory>
 
 #include "common/file_error.h"
 #include "common/line_reader.h"
@@ -86,18 +87,19 @@ int fast_gauge_position(std::int64_t lines_read, std::int64_t line_count) {
 void fast_extract(const ExtractJob& job, const ExtractHooks& hooks, RunTally& tally) {
     if (tally.input_size == 0) measure_input(job.input_path, tally);
     LineReader input(job.input_path);
-    OutputFile out(job.output_path);
+    std::unique_ptr<OutputFile> out = job.output_fd >= 0 ? OutputFile::borrow(job.output_fd, job.output_path)
+                                                         : std::make_unique<OutputFile>(job.output_path);
     try {
-        stream_lines(job, hooks, input, out, tally);
+        stream_lines(job, hooks, input, *out, tally);
     } catch (...) {
         // What was written before the failure stays in the file.
         try {
-            out.close();
+            out->close();
         } catch (const FileError&) {
         }
         throw;
     }
-    out.close();
+    out->close();
 }
 
 }  // namespace qvr

@@ -1,5 +1,7 @@
 #include "engine/run_files.h"
 
+#include <sys/stat.h>
+
 #include "common/file_names.h"
 
 namespace qvr {
@@ -10,6 +12,16 @@ RunFiles check_run_files(const std::string& input_path, const std::string& outpu
     // input, so it is refused like the same text.
     if (same_file(input_path, output_path)) return RunFiles::same_file;
     if (file_exists(output_path)) return RunFiles::output_exists;
+    return RunFiles::ready;
+}
+
+RunFiles check_run_files(const std::string& input_path, int output_fd) {
+    if (!file_exists(input_path)) return RunFiles::input_missing;
+    struct stat in {
+    }, out{};
+    if (::stat(input_path.c_str(), &in) == 0 && ::fstat(output_fd, &out) == 0 && in.st_dev == out.st_dev &&
+        in.st_ino == out.st_ino)
+        return RunFiles::same_file;
     return RunFiles::ready;
 }
 

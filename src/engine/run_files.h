@@ -15,4 +15,8 @@ enum class RunFiles {
 /// Checks the files of a run in the order the user is told about them.
 RunFiles check_run_files(const std::string& input_path, const std::string& output_path);
 
+/// The same checks when the result goes to the open descriptor `output_fd` (standard output): nothing is
+/// replaced there, but a descriptor that is the input file itself would have the run feed on its own result.
+RunFiles check_run_files(const std::string& input_path, int output_fd);
+
 }  // namespace qvr

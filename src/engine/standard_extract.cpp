@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <memory>
 #include <new>
 #include <optional>
 
@@ -111,6 +112,29 @@ void write_lines(const ExtractJob& job, const ResultList& result, OutputFile& ou
     }
 }
 
+/// Where the result goes: a new file beside the result file that replaces it once complete, or an open
+/// descriptor (standard output), written as the lines come.
+class ResultFile {
+  public:
+    explicit ResultFile(const ExtractJob& job) {
+        if (job.output_fd >= 0)
+            borrowed_ = OutputFile::borrow(job.output_fd, job.output_path);
+        else
+            safe_.emplace(job.output_path);
+    }
+    OutputFile& out() { return borrowed_ ? *borrowed_ : *safe_; }
+    void finish() {
+        if (borrowed_)
+            borrowed_->close();
+        else
+            safe_->commit();
+    }
+
+  private:
+    std::unique_ptr<OutputFile> borrowed_;
+    std::optional<SafeFileWriter> safe_;
+};
+
 void sorted_run(const ExtractJob& job, std::optional<std::string>& input, GaugeSteps& gauge,
                 RunTally& tally) {
     Collation collation(user_collation_locale());
@@ -119,20 +143,22 @@ void sorted_run(const ExtractJob& job, std::optional<std::string>& input, GaugeS
     cut_and_filter(job, *input, gauge, tally, sink);
     input.reset();  // the input is no longer needed; sorting and writing get its memory
     result.finish();
-    SafeFileWriter out(job.output_path);
+    ResultFile file(job);
+    OutputFile& out = file.out();
     if (job.header) out.write_line(header_line(job.names, job.separator, job.numbers));
     write_lines(job, result, out);
-    out.commit();
+    file.finish();
 }
 
 void input_order_run(const ExtractJob& job, std::optional<std::string>& input, GaugeSteps& gauge,
                      RunTally& tally) {
-    SafeFileWriter out(job.output_path);
+    ResultFile file(job);
+    OutputFile& out = file.out();
     if (job.header) out.write_line(header_line(job.names, job.separator, job.numbers));
     FileSink sink(job, out);
     cut_and_filter(job, *input, gauge, tally, sink);
     input.reset();
-    out.commit();
+    file.finish();
 }
 
 ExtractOutcome run(const ExtractJob& job, const ExtractHooks& hooks, RunTally& tally) {

@@ -17,6 +17,9 @@ class FieldTableListener {
     virtual void table_reset() = 0;
 };
 
+/// What the user is told when the table check finds a row that cannot be used.
+inline constexpr const char* kCheckDelimiterText = "Please check the delimiter.";
+
 /// One field's slice of an input line, as cutting uses it.
 struct FieldSlice {
     std::int32_t start;

@@ -93,7 +93,7 @@ void Tfrm_dlm::set_up_grid() {
 
 bool Tfrm_dlm::table_check() {
     if (table_.first_unusable_row() == 0) return true;
-    main_.desktop().message_box(BoxKind::information, QStringLiteral("Please check the delimiter."), kOk);
+    main_.desktop().message_box(BoxKind::information, QString::fromLatin1(kCheckDelimiterText), kOk);
     return false;
 }
 

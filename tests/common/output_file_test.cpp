@@ -1,7 +1,9 @@
 #include "common/output_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "common/file_error.h"
 #include "support/temp_dir.h"
@@ -70,6 +72,38 @@ TEST(OutputFile, WritesAtAnOffsetAndAppendsAfter) {
     out.write("+more");
     out.close();
     EXPECT_EQ("HEADtail+more", test::read_file(path));
+}
+
+TEST(OutputFile, BorrowedDescriptorIsWrittenAndLeftOpen) {
+    test::TempDir dir;
+    std::string path = dir.file("f.txt");
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_LE(0, fd);
+    {
+        std::unique_ptr<OutputFile> out = OutputFile::borrow(fd, "standard output");
+        out->write_line("one");
+        out->close();
+        std::unique_ptr<OutputFile> again = OutputFile::borrow(fd, "standard output");
+        again->write_line("two");
+    }  // destroyed without close(): what was buffered is lost, the descriptor still is not closed
+    EXPECT_EQ(3, ::write(fd, "end", 3));
+    ::close(fd);
+    EXPECT_EQ("one\r\nend", test::read_file(path));
+}
+
+TEST(OutputFile, BorrowedDescriptorReportsFailuresUnderItsName) {
+    int fd = ::open("/dev/full", O_WRONLY);
+    ASSERT_LE(0, fd);
+    std::unique_ptr<OutputFile> out = OutputFile::borrow(fd, "standard output");
+    out->write("x");
+    std::string message;
+    try {
+        out->close();
+    } catch (const FileError& e) {
+        message = e.what();
+    }
+    ::close(fd);
+    EXPECT_EQ("Cannot write file standard output. No space left on device", message);
 }
 
 }  // namespace

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "batch/batch_request.h"
+#include "batch/console.h"
+
+namespace qvr {
+
+/// File > "Analyse input" without the windows: the report's three or four lines on standard output. A
+/// file that cannot be read throws FileError for the caller to tell.
+void run_batch_analyse(const BatchRequest& request, const Console& console);
+
+}  // namespace qvr

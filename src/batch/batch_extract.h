@@ -1,0 +1,16 @@
+#pragma once
+
+#include "batch/batch_request.h"
+#include "batch/console.h"
+
+namespace qvr {
+
+/// The name that stands for standard output in "--output -" and in messages about it.
+inline constexpr const char* kStandardOutputName = "standard output";
+
+/// File > "&Go" without the windows: the checks in the window's order, then the standard or the fast
+/// extract into the result file or standard output, and the generated-line count on the error stream.
+/// A refusal throws BatchRefusal, a failure of a file FileError (and the like), for the caller to tell.
+void run_batch_extract(const BatchRequest& request, const Console& console);
+
+}  // namespace qvr

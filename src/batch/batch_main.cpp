@@ -1,0 +1,67 @@
+#include "batch/batch_main.h"
+
+#include <cerrno>
+#include <cstring>
+#include <new>
+
+#include "batch/batch_analyse.h"
+#include "batch/batch_dbf.h"
+#include "batch/batch_extract.h"
+#include "batch/batch_layout.h"
+#include "batch/batch_request.h"
+#include "batch/batch_usage.h"
+#include "common/file_error.h"
+
+namespace qvr {
+
+namespace {
+
+constexpr int kDone = 0;
+constexpr int kFailed = 1;
+constexpr int kUsage = 2;
+
+void run_request(const BatchRequest& request, const Console& console) {
+    switch (request.command) {
+        case BatchCommand::help:
+            write_out(console, help_text());
+            break;
+        case BatchCommand::version:
+            write_out(console, version_text());
+            break;
+        case BatchCommand::extract:
+            run_batch_extract(request, console);
+            break;
+        case BatchCommand::dbf:
+            run_batch_dbf(request, console);
+            break;
+        case BatchCommand::analyse:
+            run_batch_analyse(request, console);
+            break;
+        case BatchCommand::none:
+            break;
+    }
+}
+
+}  // namespace
+
+int run_batch(const std::vector<std::string>& args, const Console& console) {
+    try {
+        run_request(parse_batch_request(args), console);
+        return kDone;
+    } catch (const UsageError& e) {
+        tell(console, std::string("quarvel-batch: ") + e.what());
+        console.err << usage_text(e.command()) << "Try 'quarvel-batch --help' for more.\n" << std::flush;
+        return kUsage;
+    } catch (const BatchRefusal& e) {
+        tell(console, e.what());
+    } catch (const std::bad_alloc&) {
+        tell(console, with_full_stop(std::strerror(ENOMEM)));
+    } catch (const std::exception& e) {
+        // Whatever the windows show in the general error box: a file's failure with the system's reason,
+        // a number that is none.
+        tell(console, with_full_stop(e.what()));
+    }
+    return kFailed;
+}
+
+}  // namespace qvr

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "engine/job_settings.h"
+#include "fields/field_table.h"
+
+namespace qvr {
+
+/// What the front end is asked to do.
+enum class BatchCommand { none, extract, dbf, analyse, help, version };
+
+/// A command line as the windows would hold it: the General data window's settings (its defaults where an
+/// option is not given) and the field table's source.
+struct BatchRequest {
+    BatchCommand command = BatchCommand::none;
+    JobSettings settings;
+    std::string layout_path;              ///< --layout; empty when the fields are given one by one
+    std::vector<FieldTable::Row> fields;  ///< --field, in the order given
+    bool output_given = false;
+    bool overwrite = false;
+};
+
+/// A command line that does not say what to do; what() tells why, command() whose usage line to show
+/// (none for all of them).
+class UsageError : public std::runtime_error {
+  public:
+    UsageError(const std::string& message, BatchCommand command)
+        : std::runtime_error(message), command_(command) {}
+    BatchCommand command() const { return command_; }
+
+  private:
+    BatchCommand command_;
+};
+
+/// Reads the arguments after the program's name. Every value is taken as the bytes given, whatever it
+/// looks like (a --contains text may start with "--"). Throws UsageError.
+BatchRequest parse_batch_request(const std::vector<std::string>& args);
+
+/// The field of a --field value NAME:START:LENGTH, split at its last two colons (the name may hold
+/// colons, or be empty); the texts stay as given, as typed into the grid. Throws UsageError.
+FieldTable::Row parse_field(const std::string& value);
+
+}  // namespace qvr

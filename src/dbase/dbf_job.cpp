@@ -1,0 +1,50 @@
+#include "dbase/dbf_job.h"
+
+#include "common/file_names.h"
+#include "common/whole_number.h"
+#include "dbase/dbf_layout.h"
+
+namespace qvr {
+
+DbfLimits check_dbf_table(std::int64_t record_count, const FieldTable& table) {
+    std::vector<std::string> cells;
+    for (int row = 1; row <= table.row_count(); ++row) cells.push_back(table.cell(FieldTable::kLength, row));
+    return check_dbf_limits(record_count, cells);
+}
+
+std::string dbf_refusal_text(const DbfLimits& limits) {
+    switch (limits.refusal) {
+        case DbfRefusal::none:
+            break;
+        case DbfRefusal::too_many_records:
+            return kDbfTooManyRecordsText;
+        case DbfRefusal::length_below_one:
+            return "DBF file: the length of row " + decimal_text(limits.row) + " must be at least 1.";
+        case DbfRefusal::fields_too_long:
+            return kDbfFieldsTooLongText;
+    }
+    return {};
+}
+
+std::string dbf_table_name(const std::string& input_path) {
+    return with_replaced_extension(input_path, ".dbf");
+}
+
+DbfExportJob dbf_export_job(const FieldTable& table, const JobSettings& settings,
+                            const std::vector<std::int32_t>& lengths, std::int64_t record_count,
+                            std::string target) {
+    DbfExportJob job;
+    job.input_path = settings.input_path;
+    job.target = std::move(target);
+    for (int row = 1; row <= table.row_count(); ++row) {
+        const std::size_t i = static_cast<std::size_t>(row - 1);
+        job.columns.push_back({{dbf_field_name(table.cell(FieldTable::kName, row), row), lengths[i]},
+                               table.cell(FieldTable::kStart, row)});
+    }
+    job.trim = settings.trim;
+    job.filter = {settings.contains, settings.lower_bound, settings.upper_bound};
+    job.record_count = static_cast<std::uint32_t>(record_count);
+    return job;
+}
+
+}  // namespace qvr

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "dbase/dbf_export.h"
+#include "dbase/dbf_limits.h"
+#include "engine/job_settings.h"
+#include "fields/field_table.h"
+
+namespace qvr {
+
+// The texts the dBase export shows, exactly as the user knows them.
+inline constexpr const char* kDbfTooManyRecordsText = "DBF file: not more than 16,700,000 records";
+inline constexpr const char* kDbfFieldsTooLongText = "Total fields length: not more than 254";
+inline constexpr const char* kDbfSameAsInputText = "Input and DBF files must be different.";
+inline constexpr const char* kDbfGeneratedSuffix = " generated";
+
+/// Checks a field table against the limits of a dBase table announced with `record_count` records
+/// (see check_dbf_limits); a "Length" cell that is not a whole number throws NotAWholeNumber.
+DbfLimits check_dbf_table(std::int64_t record_count, const FieldTable& table);
+
+/// What the user is told about a refused table; empty when it was not refused.
+std::string dbf_refusal_text(const DbfLimits& limits);
+
+/// The table's proposed file name: the input path with ".dbf" in place of its file name's extension.
+std::string dbf_table_name(const std::string& input_path);
+
+/// The export of `table` with the input, trim and filter texts of `settings`, written to `target`; one
+/// column per row with the checked `lengths`, the start positions kept as texts for the export to read.
+DbfExportJob dbf_export_job(const FieldTable& table, const JobSettings& settings,
+                            const std::vector<std::int32_t>& lengths, std::int64_t record_count,
+                            std::string target);
+
+}  // namespace qvr

@@ -1,0 +1,92 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "batch_harness.h"
+#include "dbase/dbf_layout.h"
+#include "support/temp_dir.h"
+
+namespace qvr::test {
+namespace {
+
+using Args = std::vector<std::string>;
+
+class BatchDbfTest : public ::testing::Test {
+  protected:
+    Args dbf(const Args& more) const {
+        Args args = {"dbf", "--input", input, "--field", "id:1:4", "--field", ":5:6"};
+        args.insert(args.end(), more.begin(), more.end());
+        return args;
+    }
+    /// The table of `records`, each already laid out with its deletion flag.
+    static std::string table(const std::vector<std::string>& records) {
+        std::string bytes =
+            dbf_header({{"ID", 4}, {"FIELD 2", 6}}, static_cast<std::uint32_t>(records.size()));
+        for (const std::string& r : records) bytes += r;
+        return bytes + "\x1A";
+    }
+
+    TempDir dir;
+    std::string input = dir.write("in.txt", "0001 Alice\r\n0002Bob\r\n0003  Eve \r\n");
+};
+
+TEST_F(BatchDbfTest, TableBesideTheInputOrWhereToldWithTheFilter) {
+    const std::string beside = dir.file("in.dbf");
+    const std::string elsewhere = dir.file("other.table");
+    struct Case {
+        Args args;
+        std::string name;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {dbf({}), beside, table({" 0001 Alice", " 0002Bob   ", " 0003  Eve "})},
+        {dbf({"--output", elsewhere}), elsewhere, table({" 0001 Alice", " 0002Bob   ", " 0003  Eve "})},
+        {dbf({"--contains", "1A"}), beside, table({})},
+        {dbf({"--contains", "1A", "--trim"}), beside, table({" 0001 Alice"})},
+        {dbf({"--lower", "0002", "--upper", "0003 "}), beside, table({" 0002Bob   "})},
+        {dbf({"--lower", "0001A"}), beside, table({" 0002Bob   ", " 0003  Eve "})},
+        {dbf({"--lower", "0001A", "--trim"}), beside, table({" 0001 Alice", " 0002Bob   ", " 0003  Eve "})},
+    };
+    for (const Case& c : cases) {
+        BatchOutcome r = run_batch_in_process(c.args);
+        EXPECT_EQ(0, r.status) << c.name;
+        EXPECT_EQ(c.name + " generated\n", r.err);
+        EXPECT_EQ(c.bytes, read_file(c.name));
+        ::unlink(c.name.c_str());
+    }
+}
+
+TEST_F(BatchDbfTest, RefusalsWithTheirTextsWriteNothing) {
+    const std::string old_table = dir.write("in.dbf", "old");
+    struct Case {
+        Args args;
+        std::string err;
+    };
+    const Case cases[] = {
+        {{"dbf", "--input", input, "--field", "a:1:200", "--field", "b:1:55"},
+         "Total fields length: not more than 254\n"},
+        {{"dbf", "--input", input, "--field", "a:1:5", "--field", "b:1:0"},
+         "DBF file: the length of row 2 must be at least 1.\n"},
+        {{"dbf", "--input", input, "--field", "a:1:x"}, "'x' is not a valid integer value.\n"},
+        {dbf({"--output", input}), "Input and DBF files must be different.\n"},
+        {dbf({"--output", input, "--overwrite"}), "Input and DBF files must be different.\n"},
+        {dbf({}), "DBF file already exists: " + old_table + " (--overwrite replaces it).\n"},
+        {dbf({"--output", " "}), "No DBF file name: nothing written.\n"},
+        {{"dbf", "--input", input, "--field", "a:x:5", "--output", dir.file("new.dbf")},
+         "'x' is not a valid integer value.\n"},
+        {{"dbf", "--input", dir.file("none.txt"), "--field", "a:1:5"},
+         "Cannot open file " + dir.file("none.txt") + ". No such file or directory.\n"},
+    };
+    for (const Case& c : cases) {
+        BatchOutcome r = run_batch_in_process(c.args);
+        EXPECT_EQ(1, r.status) << c.err;
+        EXPECT_EQ(c.err, r.err);
+    }
+    EXPECT_EQ("in.dbf in.txt", list_folder(dir.path()));
+    EXPECT_EQ("old", read_file(old_table));
+
+    EXPECT_EQ(0, run_batch_in_process(dbf({"--overwrite"})).status);
+    EXPECT_EQ(table({" 0001 Alice", " 0002Bob   ", " 0003  Eve "}), read_file(old_table));
+}
+
+}  // namespace
+}  // namespace qvr::test

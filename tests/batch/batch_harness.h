@@ -1,0 +1,45 @@
+#pragma once
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "batch/batch_main.h"
+
+namespace qvr::test {
+
+/// What one run of the front end left: its exit status and what it said on each stream.
+struct BatchOutcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+/// How the machine looks to one in-process run.
+struct Machine {
+    bool terminal = false;  ///< whether the error stream is a terminal
+    std::function<std::chrono::steady_clock::time_point()> clock = std::chrono::steady_clock::now;
+    std::function<std::uint64_t()> available_memory;
+};
+
+/// Runs the front end in-process on `args`, standard output into a file of its own and the error stream
+/// into a string.
+inline BatchOutcome run_batch_in_process(const std::vector<std::string>& args, const Machine& machine = {}) {
+    BatchOutcome outcome;
+    std::FILE* sink = std::tmpfile();
+    std::ostringstream err;
+    const Console console{::fileno(sink), err, machine.terminal, machine.clock, machine.available_memory};
+    outcome.status = run_batch(args, console);
+    outcome.err = err.str();
+    std::rewind(sink);
+    char block[4096];
+    for (std::size_t n; (n = std::fread(block, 1, sizeof block, sink)) > 0;) outcome.out.append(block, n);
+    std::fclose(sink);
+    return outcome;
+}
+
+}  // namespace qvr::test

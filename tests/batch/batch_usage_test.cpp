@@ -1,0 +1,137 @@
+#include <gtest/gtest.h>
+
+#include "batch_harness.h"
+#include "support/temp_dir.h"
+
+namespace qvr::test {
+namespace {
+
+using Args = std::vector<std::string>;
+
+const std::string kExtractUsage =
+    "Usage: quarvel-batch extract --input FILE --output FILE|- LAYOUT [options]\n";
+const std::string kDbfUsage =
+    "Usage: quarvel-batch dbf     --input FILE [--output FILE.dbf] LAYOUT [--trim] [--lower TEXT] [--upper "
+    "TEXT] [--contains TEXT] [--overwrite]\n";
+const std::string kAnalyseUsage = "Usage: quarvel-batch analyse --input FILE\n";
+const std::string kAllUsage =
+    "Usage: quarvel-batch extract --input FILE --output FILE|- LAYOUT [options]\n"
+    "       quarvel-batch dbf     --input FILE [--output FILE.dbf] LAYOUT [--trim] [--lower TEXT] [--upper "
+    "TEXT] [--contains TEXT] [--overwrite]\n"
+    "       quarvel-batch analyse --input FILE\n"
+    "       quarvel-batch --help | --version\n";
+const std::string kTry = "Try 'quarvel-batch --help' for more.\n";
+
+TEST(BatchUsage, UsageErrorsNameTheProblemAndShowTheUsageLine) {
+    TempDir dir;
+    const std::string in = dir.write("in.txt", "abc\r\n");
+    const std::string out = dir.file("out.txt");
+    const Args extract = {"extract", "--input", in, "--output", out};
+    auto with = [](Args args, const Args& more) {
+        args.insert(args.end(), more.begin(), more.end());
+        return args;
+    };
+    struct Case {
+        Args args;
+        std::string err;
+    };
+    const Case cases[] = {
+        {{}, "quarvel-batch: no command given\n" + kAllUsage},
+        {{"extrakt"}, "quarvel-batch: unknown command 'extrakt'\n" + kAllUsage},
+        {{"--version", "extract"}, "quarvel-batch: unknown command '--version'\n" + kAllUsage},
+        {with(extract, {"--field", "A:1:3", "--fast", "--sorted"}),
+         "quarvel-batch: --fast cannot be used with --sorted\n" + kExtractUsage},
+        {with(extract, {"--unique", "--field", "A:1:3", "--fast"}),
+         "quarvel-batch: --fast cannot be used with --unique\n" + kExtractUsage},
+        {with(extract, {"--fast", "--numbers", "--field", "A:1:3"}),
+         "quarvel-batch: --fast cannot be used with --numbers\n" + kExtractUsage},
+        {{"extract", "--input", in, "--field", "A:1:3"},
+         "quarvel-batch: --output is missing\n" + kExtractUsage},
+        {{"extract", "--output", out, "--field", "A:1:3"},
+         "quarvel-batch: --input is missing\n" + kExtractUsage},
+        {extract, "quarvel-batch: the layout (--layout FILE.tab or --field NAME:START:LENGTH) is missing\n" +
+                      kExtractUsage},
+        {with(extract, {"--layout", "x.tab", "--field", "A:1:3"}),
+         "quarvel-batch: --layout and --field cannot be used together\n" + kExtractUsage},
+        {with(extract, {"--field", "A:1"}),
+         "quarvel-batch: --field 'A:1' is not NAME:START:LENGTH\n" + kExtractUsage},
+        {with(extract, {"--field", ":13"}),
+         "quarvel-batch: --field ':13' is not NAME:START:LENGTH\n" + kExtractUsage},
+        {with(extract, {"--field", "A:1:3", "--frobnicate"}),
+         "quarvel-batch: unknown argument '--frobnicate'\n" + kExtractUsage},
+        {with(extract, {"--field", "A:1:3", "stray"}),
+         "quarvel-batch: unknown argument 'stray'\n" + kExtractUsage},
+        {with(extract, {"--field", "A:1:3", "--lower"}),
+         "quarvel-batch: --lower needs a value\n" + kExtractUsage},
+        {with(extract, {"--field", "A:1:3", "--input", in}),
+         "quarvel-batch: --input is given twice\n" + kExtractUsage},
+        {{"dbf", "--input", in, "--field", "A:1:3", "--sorted"},
+         "quarvel-batch: --sorted is not an option of dbf\n" + kDbfUsage},
+        {{"dbf", "--input", in, "--field", "A:1:3", "--output", "-"},
+         "quarvel-batch: the dBase table cannot go to standard output\n" + kDbfUsage},
+        {{"dbf", "--input", in},
+         "quarvel-batch: the layout (--layout FILE.tab or --field NAME:START:LENGTH) is missing\n" +
+             kDbfUsage},
+        {{"analyse", "--input", in, "--trim"},
+         "quarvel-batch: --trim is not an option of analyse\n" + kAnalyseUsage},
+        {{"analyse"}, "quarvel-batch: --input is missing\n" + kAnalyseUsage},
+    };
+    for (const Case& c : cases) {
+        BatchOutcome r = run_batch_in_process(c.args);
+        EXPECT_EQ(2, r.status) << c.err;
+        EXPECT_EQ(c.err + kTry, r.err);
+        EXPECT_EQ("", r.out);
+    }
+    EXPECT_EQ("in.txt", list_folder(dir.path()));
+}
+
+TEST(BatchUsage, ValuesAreTakenAsGivenEvenWhenTheyLookLikeOptions) {
+    TempDir dir;
+    const std::string in = dir.write("in.txt", "--x\r\nab\r\n");
+    const std::string out = dir.file("out.txt");
+    BatchOutcome r = run_batch_in_process(
+        {"extract", "--input", in, "--output", out, "--contains", "--", "--field", "--sorted:1:3"});
+    EXPECT_EQ(0, r.status);
+    EXPECT_EQ("--sorted\r\n--x\r\n", read_file(out));
+    r = run_batch_in_process({"extract", "--input", in, "--output", out, "--overwrite", "--lower", "--help",
+                              "--field", "--version:1:3", "--no-header"});
+    EXPECT_EQ(0, r.status);
+    EXPECT_EQ("--x\r\nab\r\n", read_file(out));
+}
+
+TEST(BatchUsage, HelpListsEveryOptionAndVersionNamesTheRelease) {
+    BatchOutcome help = run_batch_in_process({"--help"});
+    EXPECT_EQ(0, help.status);
+    EXPECT_EQ("", help.err);
+    EXPECT_EQ(kAllUsage, help.out.substr(help.out.find("Usage:"), kAllUsage.size()));
+    const char* options[] = {"--input FILE",
+                             "--output FILE|-",
+                             "--layout FILE.tab",
+                             "--field NAME:START:LENGTH",
+                             "--separator TEXT",
+                             "--tab",
+                             "--no-header",
+                             "--sorted",
+                             "--unique",
+                             "--numbers",
+                             "--trim",
+                             "--lower TEXT",
+                             "--upper TEXT",
+                             "--contains TEXT",
+                             "--sample N",
+                             "--fast",
+                             "--overwrite",
+                             "--help",
+                             "--version"};
+    for (const char* option : options)
+        EXPECT_NE(std::string::npos, help.out.find("\n  " + std::string(option) + " ")) << option;
+    // Asked of a command, the help is the same.
+    EXPECT_EQ(help.out, run_batch_in_process({"dbf", "--trim", "--help"}).out);
+
+    BatchOutcome version = run_batch_in_process({"--version"});
+    EXPECT_EQ(0, version.status);
+    EXPECT_EQ("quarvel-batch 3.44\n", version.out);
+}
+
+}  // namespace
+}  // namespace qvr::test

@@ -3,7 +3,7 @@
 // same job run by the core alone, as quarvel-batch runs it; the fast extract with its 100 view lines; and
 // the gauge, with whether the hourglass is up while it moves.
 //
-//   window_bench <input file> [runs] [screenshot.png]      (median of the runs, 3 by default)
+//   window_bench <input file> [runs] [--standard-only] [--shot file.png]   (median of the runs, 3 by default)
 
 #include <QAction>
 #include <QApplication>
@@ -83,14 +83,25 @@ struct Gauge {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: window_bench <input file> [runs]\n");
+        std::fprintf(stderr, "usage: window_bench <input file> [runs] [--standard-only] [--shot file.png]\n");
         return 2;
     }
     if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
     qvr::install_font_stand_ins();
     const std::string input = std::filesystem::absolute(argv[1]).string();
-    const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
+    int runs = 3;
+    bool standard_only = false;
+    QString shot;
+    for (int i = 2; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--standard-only")
+            standard_only = true;
+        else if (arg == "--shot" && i + 1 < argc)
+            shot = QString::fromLocal8Bit(argv[++i]);
+        else
+            runs = std::max(1, std::atoi(argv[i]));
+    }
     const std::filesystem::path folder = std::filesystem::temp_directory_path() / "qvr_window_bench";
     std::filesystem::create_directories(folder);
     const std::string output = (folder / "out.txt").string();
@@ -108,7 +119,10 @@ int main(int argc, char** argv) {
     mdi.frm_dlm->field_table().assign_rows(rows);
     mdi.frm_gen->set_input_path(input);
     mdi.frm_gen->set_output_path(output);
+    // The job of quarvel-batch extract --no-header in bench/compare: ";", no header, no trim.
     mdi.frm_gen->findChild<QLineEdit*>(QStringLiteral("txt_dlm"))->setText(QStringLiteral(";"));
+    mdi.frm_gen->set_header(false);
+    mdi.frm_gen->findChild<QCheckBox*>(QStringLiteral("chk_trim"))->setChecked(false);
     QProgressBar* gauge_bar = mdi.frm_gen->findChild<QProgressBar*>(QStringLiteral("gge_run"));
 
     Gauge gauge;
@@ -122,6 +136,7 @@ int main(int argc, char** argv) {
     qvr::LineView* result = mdi.frm_view->result_view();
 
     for (bool fast : {false, true}) {
+        if (fast && standard_only) break;
         mdi.frm_gen->set_fast(fast);
         const qvr::FieldTable& table = mdi.frm_dlm->field_table();
         const qvr::ExtractJob job =
@@ -177,7 +192,7 @@ int main(int argc, char** argv) {
             result->isVisible() ? "yes" : "no");
     }
 
-    if (argc > 3) mdi.grab().save(QString::fromLocal8Bit(argv[3]));  // the result view as it stands
+    if (!shot.isEmpty()) mdi.grab().save(shot);  // the result view as it stands
 
     // The gauge alone, in the General data window in front: a full sweep, each move painted.
     mdi.show_general_data();

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
+#include <thread>
 
 #include "common/line_scan.h"
 
@@ -26,23 +28,88 @@ void LineList::append(std::string_view line) {
     changed();
 }
 
-void LineList::assign_text(std::string text, Ends ends) {
-    clear();
-    text_ = std::move(text);
-    const char* const begin = text_.data();
-    const char* end = begin + text_.size();
-    if (ends == Ends::whole_text) {
-        const void* nul = std::memchr(begin, 0, text_.size());
-        if (nul) end = static_cast<const char*>(nul);
-    }
-    const char* p = begin;
+namespace {
+
+// A text this big is split into lines on two cores.
+constexpr std::size_t kSplitOnTwoCores = std::size_t{4} << 20;
+
+// Where a line starts past the middle of `text`, or 0 when none does.
+std::size_t line_start_past_middle(std::string_view text) {
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    const char* stop = find_cr_or_lf(begin + text.size() / 2, end);
+    if (stop == end) return 0;
+    const char* next = stop + 1;
+    if (*stop == '\r' && next < end && *next == '\n') ++next;
+    return next < end ? static_cast<std::size_t>(next - begin) : 0;
+}
+
+// A little more than the lines of `text`, guessed from the lines in its first 64 KiB.
+std::size_t guessed_lines(std::string_view text) {
+    const std::string_view sample = text.substr(0, std::size_t{1} << 16);
+    std::size_t ends = 0;
+    for (const char* p = sample.data();
+         (p = find_cr_or_lf(p, sample.data() + sample.size())) < sample.data() + sample.size(); ++p)
+        ++ends;
+    if (ends == 0 || sample.size() == text.size()) return ends + 1;
+    return text.size() / (sample.size() / ends) * 5 / 4 + 1;
+}
+
+}  // namespace
+
+void LineList::split_lines(std::string_view text, std::size_t from, std::size_t to, std::vector<Span>& spans,
+                           std::size_t& longest) {
+    const char* const begin = text.data();
+    const char* p = begin + from;
+    const char* const end = begin + to;
     while (p < end) {
         const char* stop = find_cr_or_lf(p, end);
-        add_span(static_cast<std::uint64_t>(p - begin), static_cast<std::uint64_t>(stop - p));
+        const auto size = static_cast<std::uint64_t>(stop - p);
+        spans.push_back({static_cast<std::uint64_t>(p - begin), size});
+        longest = std::max(longest, static_cast<std::size_t>(size));
         if (stop == end) break;
         p = stop + 1;
         if (*stop == '\r' && p < end && *p == '\n') ++p;
     }
+}
+
+void LineList::assign_text(std::string text, Ends ends) {
+    clear();
+    text_ = std::move(text);
+    std::string_view all(text_);
+    if (ends == Ends::whole_text) {
+        const void* nul = std::memchr(all.data(), 0, all.size());
+        if (nul) all = all.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - all.data()));
+    }
+    const std::size_t half = all.size() >= kSplitOnTwoCores ? line_start_past_middle(all) : 0;
+    // Room for the lines guessed from the first few, so the line table is not copied while it grows.
+    spans_.reserve(guessed_lines(all));
+    if (half == 0) {
+        split_lines(all, 0, all.size(), spans_, longest_);
+        return;
+    }
+    // The second half starts at a line's start, so each half splits as if it stood alone.
+    std::vector<Span> second;
+    second.reserve(spans_.capacity() / 2);
+    std::size_t second_longest = 0;
+    std::exception_ptr failure;
+    std::thread helper([&] {
+        try {
+            split_lines(all, half, all.size(), second, second_longest);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    });
+    try {
+        split_lines(all, 0, half, spans_, longest_);
+    } catch (...) {
+        helper.join();
+        throw;
+    }
+    helper.join();
+    if (failure) std::rethrow_exception(failure);
+    spans_.insert(spans_.end(), second.begin(), second.end());
+    longest_ = std::max(longest_, second_longest);
 }
 
 void LineList::assign(const std::vector<std::string>& lines) {

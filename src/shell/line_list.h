@@ -50,6 +50,9 @@ class LineList {
         std::uint64_t size;
     };
     void add_span(std::uint64_t start, std::uint64_t size);
+    /// The lines of text[from, to) into `spans`, the longest into `longest`.
+    static void split_lines(std::string_view text, std::size_t from, std::size_t to, std::vector<Span>& spans,
+                            std::size_t& longest);
     void changed() { positions_.clear(); }
     const std::vector<std::uint64_t>& positions() const;
 

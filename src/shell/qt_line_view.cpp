@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -210,10 +212,7 @@ void LineView::mouseMoveEvent(QMouseEvent* event) {
 
 void LineView::keyPressEvent(QKeyEvent* event) {
     if (event == QKeySequence::SelectAll) return selectAll();
-    if (event == QKeySequence::Copy) {
-        if (has_selection()) QApplication::clipboard()->setText(selected_text());
-        return;
-    }
+    if (event == QKeySequence::Copy) return copy();
     const bool extend = event->modifiers() & Qt::ShiftModifier;
     const bool whole = event->modifiers() & Qt::ControlModifier;
     std::size_t line = 0;
@@ -241,6 +240,20 @@ void LineView::keyPressEvent(QKeyEvent* event) {
         default:
             event->ignore();
     }
+}
+
+void LineView::copy() const {
+    if (has_selection()) QApplication::clipboard()->setText(selected_text());
+}
+
+void LineView::contextMenuEvent(QContextMenuEvent* event) {
+    // What a read-only text box offers on its right button.
+    QMenu menu(this);
+    QAction* copy_action = menu.addAction(tr("&Copy"), this, &LineView::copy);
+    copy_action->setEnabled(has_selection());
+    menu.addSeparator();
+    menu.addAction(tr("Select All"), this, &LineView::selectAll)->setEnabled(!lines_.empty());
+    menu.exec(event->globalPos());
 }
 
 void LineView::selectAll() {

@@ -64,6 +64,7 @@ class LineView : public QAbstractScrollArea {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     void changeEvent(QEvent* event) override;
 
   private:
@@ -76,6 +77,7 @@ class LineView : public QAbstractScrollArea {
     void move_cursor(std::uint64_t position, bool keep_anchor);
     void make_cursor_visible();
     QString chars(std::string_view bytes) const;
+    void copy() const;
 
     LineList lines_;
     const CharTable* table_;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "common/whole_text.h"
+
 namespace qvr {
 namespace {
 
@@ -70,6 +72,44 @@ TEST(LineList, PlacesCountALineBreakAsOneCharacter) {
         std::size_t column = 7;
         list.place_of(position, line, column);
         EXPECT_EQ(place, std::make_pair(line, column)) << position;
+    }
+}
+
+}  // namespace
+}  // namespace qvr
+
+namespace qvr {
+namespace {
+
+// A big text is split on two cores from a line start past its middle; wherever the middle falls (inside a
+// CR LF too), the lines are those the standard extract's reader finds.
+TEST(LineList, ABigTextSplitsOnTwoCoresAsOnOne) {
+    const char* const ends[] = {"\r\n", "\r", "\n", "\r\n\r\n"};
+    std::string body;
+    for (std::size_t i = 0; body.size() < (std::size_t{5} << 20); ++i)
+        body += std::string(i % 61, static_cast<char>('a' + i % 26)) + ends[i % 4];
+    for (std::size_t shift = 0; shift < 4; ++shift) {
+        const std::string text = std::string(shift, 'p') + body + "tail";
+        Lines expected;
+        WholeTextLines reader(text);
+        std::string_view line;
+        while (reader.next(line)) expected.emplace_back(line);
+        LineList list;
+        list.assign_text(text, LineList::Ends::whole_text);
+        EXPECT_EQ(expected, lines_of(list)) << shift;
+        EXPECT_EQ(60u, list.longest());
+    }
+    // A byte 0 in either half ends the text there.
+    for (std::size_t at : {body.size() / 4, body.size() * 3 / 4}) {
+        std::string text = body;
+        text[at] = '\0';
+        Lines expected;
+        WholeTextLines reader(text);
+        std::string_view line;
+        while (reader.next(line)) expected.emplace_back(line);
+        LineList list;
+        list.assign_text(text, LineList::Ends::whole_text);
+        EXPECT_EQ(expected, lines_of(list)) << at;
     }
 }
 

@@ -5,11 +5,15 @@
 namespace qvr {
 
 void throw_file_error(std::string_view action, std::string_view path, int err) {
+    throw_file_error(action, path, std::string_view(std::strerror(err)));
+}
+
+void throw_file_error(std::string_view action, std::string_view path, std::string_view reason) {
     std::string message(action);
     message += ' ';
     message += path;
     message += ". ";
-    message += std::strerror(err);
+    message += reason;
     throw FileError(message);
 }
 

@@ -17,6 +17,9 @@ class FileError : public std::runtime_error {
 /// denied".
 [[noreturn]] void throw_file_error(std::string_view action, std::string_view path, int err);
 
+/// The same with a reason of the program's own where the system has none, e.g. "It is not a regular file".
+[[noreturn]] void throw_file_error(std::string_view action, std::string_view path, std::string_view reason);
+
 /// The text of the general error box: a full stop is added when the message's last character comes after
 /// "." in character order, so a message never ends without punctuation and never gets a second one.
 std::string with_full_stop(std::string message);

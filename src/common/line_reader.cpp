@@ -4,23 +4,20 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 #include "common/file_error.h"
 #include "common/line_scan.h"
+#include "common/regular_file.h"
 
 namespace qvr {
 
-LineReader::LineReader(const std::string& path, std::size_t block_size) : path_(path), block_(block_size) {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0) throw_file_error("Cannot open file", path, errno);
+LineReader::LineReader(const std::string& path, std::size_t block_size)
+    : path_(path), block_size_(block_size), block_(std::make_unique_for_overwrite<char[]>(block_size)) {
     struct stat st {};
-    if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
-        ::close(fd_);
-        fd_ = -1;
-        throw_file_error("Cannot open file", path, EISDIR);
-    }
+    fd_ = open_regular_file(path, st);
 }
 
 LineReader::~LineReader() {
@@ -30,7 +27,7 @@ LineReader::~LineReader() {
 bool LineReader::fill() {
     if (eof_) return false;
     for (;;) {
-        ssize_t got = ::read(fd_, block_.data(), block_.size());
+        ssize_t got = ::read(fd_, block_.get(), block_size_);
         if (got < 0) {
             if (errno == EINTR) continue;
             throw_file_error("Cannot read file", path_, errno);
@@ -39,6 +36,21 @@ bool LineReader::fill() {
         end_ = static_cast<std::size_t>(got);
         if (got == 0) eof_ = true;
         return got > 0;
+    }
+}
+
+void LineReader::hold(const char* p, std::size_t n) {
+    n = std::min(n, prefix_ - std::min(prefix_, carry_.size()));
+    if (n > max_line_ - carry_.size()) throw_file_error("Cannot read file", path_, ENOMEM);
+    carry_.append(p, n);
+}
+
+void LineReader::hand_out(const char* p, std::size_t n, bool have_text, std::string_view& line) {
+    if (have_text) {
+        hold(p, n);
+        line = carry_;
+    } else {
+        line = std::string_view(p, std::min(n, prefix_));
     }
 }
 
@@ -59,7 +71,7 @@ bool LineReader::next(std::string_view& line) {
                 continue;
             }
         }
-        const char* start = block_.data() + begin_;
+        const char* start = block_.get() + begin_;
         std::size_t avail = end_ - begin_;
         // Ctrl+Z ends the file wherever it stands, also inside a line.
         const char* stop = find_either(start, start + avail, '\r', 26);
@@ -72,12 +84,7 @@ bool LineReader::next(std::string_view& line) {
             eof_ = true;
             begin_ = end_ = 0;
             if (!have_text && len == 0) return false;
-            if (!have_text) {
-                line = std::string_view(start, len);
-                return true;
-            }
-            carry_.append(start, len);
-            line = carry_;
+            hand_out(start, len, have_text, line);
             return true;
         }
         if (cr) {
@@ -91,17 +98,11 @@ bool LineReader::next(std::string_view& line) {
             } else {
                 skip_lf_ = true;
             }
-            if (!have_text) {
-                line = std::string_view(start, scan);
-                return true;
-            }
-            carry_.append(start, scan);
-            line = carry_;
+            hand_out(start, scan, have_text, line);
             return true;
         }
         // No line end in the rest of the block: keep it and read on.
-        if (avail > max_line_ - carry_.size()) throw_file_error("Cannot read file", path_, ENOMEM);
-        carry_.append(start, avail);
+        hold(start, avail);
         consumed_ += avail;
         have_text = true;
         begin_ = end_;

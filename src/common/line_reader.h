@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,7 +19,7 @@ inline constexpr std::size_t kLineReaderBlock = 1 << 17;
 /// Reads in large blocks and hands out views, so a line costs no allocation unless it spans two blocks.
 class LineReader {
   public:
-    /// Opens `path`; throws FileError when it cannot be opened or is a folder.
+    /// Opens `path`; throws FileError when it cannot be opened or is no regular file (common/regular_file.h).
     explicit LineReader(const std::string& path, std::size_t block_size = kLineReaderBlock);
     ~LineReader();
     LineReader(const LineReader&) = delete;
@@ -35,12 +36,22 @@ class LineReader {
     /// makes next() throw FileError with the system's out-of-memory reason instead of being held whole.
     void set_max_line_length(std::size_t max) { max_line_ = max; }
 
+    /// For readers that look only at the first columns: lines are handed out cut to their first `bytes`
+    /// bytes, and the rest of a longer line is read past without being held, so that a line of gigabytes
+    /// (a file without carriage returns) takes no more memory than a short one.
+    void keep_line_prefix(std::size_t bytes) { prefix_ = bytes; }
+
   private:
     bool fill();
+    /// Adds the part of `n` bytes at `p` that the kept prefix still has room for to the line held.
+    void hold(const char* p, std::size_t n);
+    /// Hands out the line that ends after the `n` bytes at `p`.
+    void hand_out(const char* p, std::size_t n, bool have_text, std::string_view& line);
 
     std::string path_;
     int fd_ = -1;
-    std::vector<char> block_;
+    std::size_t block_size_;
+    std::unique_ptr<char[]> block_;  // not cleared first: a small file touches only what it fills
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
     bool eof_ = false;
@@ -48,6 +59,7 @@ class LineReader {
     std::string carry_;     // a line that spans blocks
     std::uint64_t consumed_ = 0;
     std::size_t max_line_ = static_cast<std::size_t>(-1);
+    std::size_t prefix_ = static_cast<std::size_t>(-1);
 };
 
 /// Reads every line of `path` with LineReader and returns them; for small files (configuration,

@@ -15,7 +15,15 @@
 namespace qvr {
 
 namespace {
-constexpr std::size_t kBufferSize = 1 << 20;
+
+/// Opens `path` for writing from the start. A pipe nobody reads is refused at once ("No such device or
+/// address") instead of stopping the program until a reader comes; once open, writes wait as usual.
+int open_for_writing(const std::string& path, int create) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NONBLOCK | create, 0666);
+    if (fd < 0) throw_file_error("Cannot create file", path, errno);
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
 
 void write_fully(int fd, const char* data, std::size_t size, const std::string& path) {
     while (size > 0) {
@@ -30,12 +38,13 @@ void write_fully(int fd, const char* data, std::size_t size, const std::string& 
 }
 }  // namespace
 
-OutputFile::OutputFile(const std::string& path) : path_(path), buffer_(kBufferSize) {
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd_ < 0) throw_file_error("Cannot create file", path, errno);
+OutputFile::OutputFile(const std::string& path)
+    : path_(path), buffer_(std::make_unique_for_overwrite<char[]>(kOutputBufferSize)) {
+    fd_ = open_for_writing(path, O_CREAT);
 }
 
-OutputFile::OutputFile(int fd, std::string path) : fd_(fd), path_(std::move(path)), buffer_(kBufferSize) {}
+OutputFile::OutputFile(int fd, std::string path)
+    : fd_(fd), path_(std::move(path)), buffer_(std::make_unique_for_overwrite<char[]>(kOutputBufferSize)) {}
 
 std::unique_ptr<OutputFile> OutputFile::borrow(int fd, std::string name) {
     std::unique_ptr<OutputFile> out(new OutputFile(fd, std::move(name)));
@@ -51,29 +60,32 @@ void OutputFile::flush() {
     if (used_ > 0) {
         std::size_t n = used_;
         used_ = 0;
-        write_fully(fd_, buffer_.data(), n, path_);
+        write_fully(fd_, buffer_.get(), n, path_);
     }
 }
 
 void OutputFile::write(std::string_view bytes) {
-    if (bytes.size() > buffer_.size() - used_) {
+    if (bytes.size() > capacity_ - used_) {
         flush();
-        if (bytes.size() >= buffer_.size()) {
+        if (bytes.size() >= capacity_) {
             write_fully(fd_, bytes.data(), bytes.size(), path_);
             return;
         }
     }
-    std::memcpy(buffer_.data() + used_, bytes.data(), bytes.size());
+    std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
     used_ += bytes.size();
 }
 
 char* OutputFile::room(std::size_t n) {
-    if (n > buffer_.size() - used_) {
+    if (n > capacity_ - used_) {
         flush();
         // Only a line longer than the whole buffer makes it grow.
-        if (n > buffer_.size()) buffer_.resize(n);
+        if (n > capacity_) {
+            buffer_ = std::make_unique_for_overwrite<char[]>(n);
+            capacity_ = n;
+        }
     }
-    return buffer_.data() + used_;
+    return buffer_.get() + used_;
 }
 
 void OutputFile::write_line(std::string_view bytes) {
@@ -102,11 +114,11 @@ SafeFileWriter::TempFile SafeFileWriter::make_temp_beside(const std::string& tar
     if (target.empty()) throw_file_error("Cannot create file", target, ENOENT);
     // A device or a pipe is written in place: renaming a file over it would replace the device itself.
     struct stat existing {};
-    if (::stat(target.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode) && !S_ISDIR(existing.st_mode)) {
-        int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-        if (fd < 0) throw_file_error("Cannot create file", target, errno);
-        return {fd, ""};
-    }
+    if (::stat(target.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode) && !S_ISDIR(existing.st_mode))
+        return {open_for_writing(target, 0), ""};
+    // Renaming needs only the folder's permission; a file its owner made read-only is not to be replaced.
+    if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0 && errno != ENOENT)
+        throw_file_error("Cannot create file", target, errno);
     std::string temp_path = folder_of(target) + "." + file_name_of(target) + ".qvr-XXXXXX";
     std::vector<char> name(temp_path.begin(), temp_path.end());
     name.push_back('\0');

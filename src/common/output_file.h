@@ -8,6 +8,9 @@
 
 namespace qvr {
 
+/// The bytes an output file gathers before it writes them.
+inline constexpr std::size_t kOutputBufferSize = std::size_t{1} << 20;
+
 /// A file written from the start through a large buffer. Every failure (cannot create, disk full) throws
 /// FileError with the system's message and the file's path.
 class OutputFile {
@@ -44,7 +47,8 @@ class OutputFile {
 
   private:
     std::string path_;
-    std::vector<char> buffer_;
+    std::unique_ptr<char[]> buffer_;  // not cleared first: a small file touches only what it fills
+    std::size_t capacity_ = kOutputBufferSize;
     std::size_t used_ = 0;
     bool owns_fd_ = true;
 };

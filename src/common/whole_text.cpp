@@ -12,6 +12,7 @@
 
 #include "common/file_error.h"
 #include "common/line_scan.h"
+#include "common/regular_file.h"
 
 namespace qvr {
 
@@ -54,14 +55,11 @@ std::size_t line_end(std::string_view text, std::size_t pos, std::size_t& len) {
 }  // namespace
 
 std::string load_whole_file(const std::string& path) {
-    Fd f{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
-    if (f.fd < 0) throw_file_error("Cannot open file", path, errno);
     struct stat st {};
-    if (::fstat(f.fd, &st) != 0) throw_file_error("Cannot read file", path, errno);
-    if (S_ISDIR(st.st_mode)) throw_file_error("Cannot open file", path, EISDIR);
+    Fd f{open_regular_file(path, st)};
     // One byte more than the file's size lets the end be seen without growing the text, which would
-    // copy the whole file and hold it twice; files that grow or have no size grow by doubling.
-    std::size_t size = S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) + 1 : std::size_t{1} << 20;
+    // copy the whole file and hold it twice; files that grow or tell no size (/proc) grow by doubling.
+    std::size_t size = static_cast<std::size_t>(st.st_size) + 1;
     std::string text;
     text.reserve(size);
     prefer_large_pages(text.data(), size);

@@ -39,6 +39,14 @@ std::vector<FieldSlice> DbfExport::read_slices() const {
     return slices;
 }
 
+std::size_t DbfExport::line_prefix() const {
+    try {
+        return static_cast<std::size_t>(columns_used(read_slices()));
+    } catch (const NotAWholeNumber&) {
+        return 0;
+    }
+}
+
 void DbfExport::write_record(std::string_view line, const std::vector<FieldSlice>& slices) {
     // The deletion flag and the padding are spaces; each field's slice is copied as it stands. The record
     // is built where it goes in the output.
@@ -55,6 +63,8 @@ void DbfExport::write_record(std::string_view line, const std::vector<FieldSlice
 
 std::uint64_t DbfExport::run(const DbfProgress& progress) {
     LineReader reader(job_.input_path);
+    // A line of gigabytes takes no more memory than its columns of the table.
+    reader.keep_line_prefix(line_prefix());
     std::optional<LineCutter> cutter;
     std::string filter_line;
     std::uint64_t lines_read = 0;

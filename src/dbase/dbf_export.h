@@ -52,6 +52,9 @@ class DbfExport {
   private:
     /// The slices of the columns; their start positions are read only now, at the first line.
     std::vector<FieldSlice> read_slices() const;
+    /// How much of a line the records and the filter read; nothing while a start position is not a
+    /// number, since the first line then stops the export anyway.
+    std::size_t line_prefix() const;
     void write_record(std::string_view line, const std::vector<FieldSlice>& slices);
 
     DbfExportJob job_;

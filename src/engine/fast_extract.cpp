@@ -51,6 +51,8 @@ class FastGauge {
 void stream_lines(const ExtractJob& job, const ExtractHooks& hooks, LineReader& input, OutputFile& out,
                   RunTally& tally) {
     LineCutter cutter(job.slices, job.separator, job.trim);
+    // Memory that does not grow with the input, however long its lines.
+    input.keep_line_prefix(static_cast<std::size_t>(columns_used(job.slices)));
     FastGauge gauge(hooks.gauge, tally.input_line_count);
     const bool filtered = !job.filter.lets_all_pass();
     std::string_view line;

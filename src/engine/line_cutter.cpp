@@ -17,6 +17,16 @@ std::string_view field_slice(std::string_view line, FieldSlice slice) {
     return line.substr(first, static_cast<std::size_t>(slice.length));
 }
 
+std::uint64_t columns_used(const std::vector<FieldSlice>& slices) {
+    std::uint64_t used = 0;
+    for (const FieldSlice& slice : slices) {
+        if (slice.length <= 0) continue;
+        const std::uint64_t first = slice.start < 1 ? 0 : static_cast<std::uint64_t>(slice.start) - 1;
+        used = std::max(used, first + static_cast<std::uint64_t>(slice.length));
+    }
+    return used;
+}
+
 namespace {
 
 // The top bit of each byte of `word` that is above 32, the bytes that trimming keeps. The low seven bits

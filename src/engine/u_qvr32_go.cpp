@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QMenu>
+#include <filesystem>
 #include <new>
 
 #include "common/file_error.h"
@@ -81,7 +82,9 @@ bool run_standard(Tmdi_qvr& main, const ExtractJob& job, const ExtractHooks& hoo
         busy.restore();
         return false;
     }
-    set_text_lines(main.frm_view->result_view(), load_whole_file(job.output_path));
+    // A device or a pipe cannot be read back; the result view then stays empty.
+    if (std::filesystem::is_regular_file(job.output_path))
+        set_text_lines(main.frm_view->result_view(), load_whole_file(job.output_path));
     return true;
 }
 

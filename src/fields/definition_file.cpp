@@ -1,5 +1,8 @@
 #include "fields/definition_file.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <new>
 
@@ -34,6 +37,12 @@ std::string number_columns(const std::string& cell) {
     if (out.size() >= kNumberWidth) return out + ' ';
     out.resize(kNumberWidth, ' ');
     return out;
+}
+
+/// The size on disk, 0 when it cannot be told (the reading then reports why).
+std::uint64_t file_size(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
 }
 
 bool is_blank(char c) { return static_cast<unsigned char>(c) <= 32; }
@@ -109,9 +118,14 @@ std::vector<FieldTable::Row> parse_definition_text(std::string_view text) {
     return rows;
 }
 
-std::vector<FieldTable::Row> read_definition_file(const std::string& path) {
+std::vector<FieldTable::Row> read_definition_file(const std::string& path, std::uint64_t memory_available) {
     try {
-        return parse_definition_text(load_whole_file(path));
+        if (file_size(path) > memory_available) throw std::bad_alloc();
+        const std::string text = load_whole_file(path);
+        // Every carriage return can start a row, and a row takes far more memory than its bytes.
+        const auto rows = static_cast<std::uint64_t>(std::count(text.begin(), text.end(), '\r')) + 1;
+        if (text.size() + rows * sizeof(FieldTable::Row) > memory_available) throw std::bad_alloc();
+        return parse_definition_text(text);
     } catch (const std::bad_alloc&) {
         throw_file_error("Cannot read file", path, ENOMEM);
     }

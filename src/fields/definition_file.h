@@ -1,10 +1,12 @@
 #pragma once
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "common/available_memory.h"
 #include "fields/field_table.h"
 
 namespace qvr {
@@ -29,8 +31,11 @@ std::string definition_file_text(const FieldTable& table);
 std::vector<FieldTable::Row> parse_definition_text(std::string_view text);
 
 /// Reads the whole field definition file at `path`; throws FileError when it cannot be read and
-/// DefinitionFileError when its numbers are not whole numbers.
-std::vector<FieldTable::Row> read_definition_file(const std::string& path);
+/// DefinitionFileError when its numbers are not whole numbers. A file whose text and rows would take
+/// more than `memory_available` bytes (some other file chosen by mistake) is refused with the system's
+/// out-of-memory reason before it is held: on this platform running out of memory ends the process.
+std::vector<FieldTable::Row> read_definition_file(const std::string& path,
+                                                  std::uint64_t memory_available = available_memory());
 
 /// Writes `table` to `path` through a file beside it that replaces it only once complete, so a failure
 /// leaves the former file as it was. Throws FileError.

@@ -1,5 +1,6 @@
 #include <new>
 
+#include "common/available_memory.h"
 #include "common/file_error.h"
 #include "engine/u_gen.h"
 #include "fields/definition_file.h"
@@ -34,7 +35,7 @@ void Tmdi_qvr::Recall1Click() {
     // The whole file is read before the table changes, so a bad file leaves the table as it was.
     std::vector<FieldTable::Row> rows;
     try {
-        rows = read_definition_file(path);
+        rows = read_definition_file(path, available_memory ? available_memory() : qvr::available_memory());
     } catch (const FileError& e) {
         show_general_error(desktop_, e.what());
         return;

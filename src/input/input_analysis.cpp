@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/file_error.h"
+#include "common/regular_file.h"
 #include "common/whole_number.h"
 
 namespace qvr {
@@ -21,18 +22,9 @@ constexpr const char* kMessageLineBreak = "\n\r";
 /// An open file, closed when it goes out of scope.
 class InputFile {
   public:
-    explicit InputFile(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
-        if (fd_ < 0) throw_file_error("Cannot open file", path, errno);
+    explicit InputFile(const std::string& path) {
         struct stat st {};
-        if (::fstat(fd_, &st) != 0) {
-            const int err = errno;
-            ::close(fd_);
-            throw_file_error("Cannot open file", path, err);
-        }
-        if (S_ISDIR(st.st_mode)) {
-            ::close(fd_);
-            throw_file_error("Cannot open file", path, EISDIR);
-        }
+        fd_ = open_regular_file(path, st);
         size_ = static_cast<std::int64_t>(st.st_size);
     }
     ~InputFile() { ::close(fd_); }
@@ -43,7 +35,7 @@ class InputFile {
     std::int64_t size() const { return size_; }
 
   private:
-    int fd_;
+    int fd_ = -1;
     std::int64_t size_ = 0;
 };
 

@@ -7,13 +7,20 @@
 
 namespace qvr {
 
+namespace {
+constexpr std::size_t kKeyLength = 4;
+constexpr std::size_t kLongestValue = 80;
+}  // namespace
+
 void apply_config_file(const std::string& path, LinkTexts& links) {
     if (!file_exists(path)) return;
     LineReader reader(path, 1 << 16);
+    reader.keep_line_prefix(kKeyLength + kLongestValue);
     std::string_view line;
     while (reader.next(line)) {
-        std::string_view key = line.substr(0, 4);
-        std::string_view value = line.size() > 4 ? line.substr(4, 80) : std::string_view();
+        std::string_view key = line.substr(0, kKeyLength);
+        std::string_view value =
+            line.size() > kKeyLength ? line.substr(kKeyLength, kLongestValue) : std::string_view();
         if (key == "AUTH") {
             links.author = value;
         } else if (key == "QVRH") {

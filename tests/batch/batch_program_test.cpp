@@ -1,9 +1,8 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -18,42 +17,27 @@ struct ProgramRun {
     std::string err;
 };
 
-// Runs the built program with `args` given as they are (no shell in between), standard output into a
-// pipe (or appended to `out_file` when one is named) and standard error into a file, so neither is a
-// terminal.
+std::string quoted(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+// Runs the built program with `args`, each quoted as it is, standard output into a pipe (or appended to
+// `out_file` when one is named) and standard error into a file, so neither is a terminal.
 ProgramRun run_program(const TempDir& dir, const std::vector<std::string>& args,
                        const std::string& out_file = "") {
-    std::vector<char*> argv;
-    std::string program = QVR_BATCH_PROGRAM;
-    argv.push_back(program.data());
-    std::vector<std::string> copies = args;
-    for (std::string& a : copies) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    int pipe_fds[2];
-    EXPECT_EQ(0, ::pipe(pipe_fds));
-    const std::string err_path = dir.file(".err");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (out_file.empty()) posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], STDOUT_FILENO);
-    if (!out_file.empty())
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out_file.c_str(), O_WRONLY | O_APPEND, 0);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    posix_spawn_file_actions_addclose(&actions, pipe_fds[0]);
-    pid_t pid = -1;
-    EXPECT_EQ(0, ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ));
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(pipe_fds[1]);
+    std::string command = quoted(QVR_BATCH_PROGRAM);
+    for (const std::string& a : args) command += " " + quoted(a);
+    command += " 2>" + quoted(dir.file(".err")) + (out_file.empty() ? "" : " >>" + quoted(out_file));
     ProgramRun run;
+    std::FILE* pipe = ::popen(command.c_str(), "r");
     char block[4096];
-    for (ssize_t n; (n = ::read(pipe_fds[0], block, sizeof block)) > 0;)
-        run.out.append(block, static_cast<std::size_t>(n));
-    ::close(pipe_fds[0]);
-    int wait_status = 0;
-    ::waitpid(pid, &wait_status, 0);
-    run.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
-    run.err = read_file(err_path);
-    ::unlink(err_path.c_str());
+    for (std::size_t n; (n = std::fread(block, 1, sizeof block, pipe)) > 0;) run.out.append(block, n);
+    const int status = ::pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.err = read_file(dir.file(".err"));
+    ::unlink(dir.file(".err").c_str());
     return run;
 }
 

@@ -1,5 +1,6 @@
 #include "common/line_reader.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "common/file_error.h"
@@ -89,23 +90,37 @@ TEST(LineReaders, LongLinesAndByteCount) {
 
 TEST(LineReaders, MissingFileAndFolderAreFileErrors) {
     test::TempDir dir;
-    EXPECT_THROW(LineReader(dir.file("none.txt")), FileError);
+    EXPECT_THAT([&] { LineReader reader(dir.file("none.txt")); },
+                testing::ThrowsMessage<FileError>("Cannot open file " + dir.file("none.txt") +
+                                                  ". No such file or directory"));
     EXPECT_THROW(LineReader(dir.path()), FileError);
-    EXPECT_THROW(load_whole_file(dir.file("none.txt")), FileError);
-    EXPECT_THROW(load_whole_file(dir.path()), FileError);
-    try {
-        LineReader reader(dir.file("none.txt"));
-    } catch (const FileError& e) {
-        EXPECT_EQ("Cannot open file " + dir.file("none.txt") + ". No such file or directory", e.what());
-    }
 }
 
-TEST(LineReaders, WholeFileLoadsEveryByte) {
+TEST(LineReaders, ALineLongerThanTheLimitIsRefusedInsteadOfHeld) {
     test::TempDir dir;
-    std::string all;
-    for (int i = 0; i < 256; ++i) all += static_cast<char>(i);
-    std::string text = all + all + std::string(5'000'000, 'q');
-    EXPECT_EQ(text, load_whole_file(dir.write("bin", text)));
+    const std::string path = dir.write("long.txt", "short\r\n" + std::string(100, 'x') + "\r\nnext\r\n");
+    LineReader reader(path, 16);
+    reader.set_max_line_length(50);  // lines span the small blocks, so they are held while they are read
+    std::string_view line;
+    ASSERT_TRUE(reader.next(line));
+    EXPECT_EQ("short", line);
+    EXPECT_THAT([&] { reader.next(line); },
+                testing::ThrowsMessage<FileError>("Cannot read file " + path + ". Cannot allocate memory"));
+}
+
+TEST(LineReaders, AKeptPrefixCutsLinesWithoutHoldingTheRest) {
+    test::TempDir dir;
+    const std::string path = dir.write("long.txt", "0123456789\r\nab\r\n" + std::string(100, 'x') + "\r\nend");
+    for (std::size_t block : {std::size_t{3}, std::size_t{16}, std::size_t{1} << 20}) {
+        LineReader reader(path, block);
+        reader.keep_line_prefix(4);
+        reader.set_max_line_length(4);  // a held line longer than the prefix would be refused
+        std::vector<std::string> lines;
+        std::string_view line;
+        while (reader.next(line)) lines.emplace_back(line);
+        EXPECT_EQ((std::vector<std::string>{"0123", "ab", "xxxx", "end"}), lines) << "block " << block;
+        EXPECT_EQ(121u, reader.bytes_read());
+    }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "common/output_file.h"
 
 #include <fcntl.h>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -96,14 +97,9 @@ TEST(OutputFile, BorrowedDescriptorReportsFailuresUnderItsName) {
     ASSERT_LE(0, fd);
     std::unique_ptr<OutputFile> out = OutputFile::borrow(fd, "standard output");
     out->write("x");
-    std::string message;
-    try {
-        out->close();
-    } catch (const FileError& e) {
-        message = e.what();
-    }
+    EXPECT_THAT([&] { out->close(); }, testing::ThrowsMessage<FileError>(
+                                           "Cannot write file standard output. No space left on device"));
     ::close(fd);
-    EXPECT_EQ("Cannot write file standard output. No space left on device", message);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "dbase/dbf_limits.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "dbase/strict_number.h"
@@ -46,15 +47,8 @@ TEST(DbfLimits, LengthThatIsNoWholeNumberIsAnError) {
         {{"+5"}, "'+5' is not a valid integer value"},
         {{"2147483648"}, "'2147483648' is not a valid integer value"},
     };
-    for (const auto& [lengths, text] : cases) {
-        std::string what;
-        try {
-            check_dbf_limits(0, lengths);
-        } catch (const NotAWholeNumber& e) {
-            what = e.what();
-        }
-        EXPECT_EQ(text, what);
-    }
+    for (const auto& [lengths, text] : cases)
+        EXPECT_THAT([&] { check_dbf_limits(0, lengths); }, testing::ThrowsMessage<NotAWholeNumber>(text));
 }
 
 }  // namespace

@@ -137,13 +137,5 @@ TEST_F(GeneralDataTest, SettingsReadTheControlsAsBytes) {
     EXPECT_EQ("<none>", s.definition_file_name);
 }
 
-TEST_F(GeneralDataTest, GaugeHoldsItsPositionWithinItsRange) {
-    const std::pair<int, int> positions[] = {{5, 5}, {150, 100}, {-3, 0}, {99, 99}};
-    for (const auto& [set, shown] : positions) {
-        mdi->frm_gen->set_gauge(set);
-        EXPECT_EQ(shown, mdi->frm_gen->gauge());
-    }
-}
-
 }  // namespace
 }  // namespace qvr::test

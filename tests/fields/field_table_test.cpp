@@ -45,25 +45,6 @@ TEST(FieldTable, CommitDerivesTheRow) {
     }
 }
 
-TEST(FieldTable, DefaultHeaderAndRows) {
-    FieldTable table;
-    EXPECT_EQ(1, table.row_count());
-    const std::array<std::string, 4> header = {"Field", "Start position", "Length", "End position"};
-    const std::array<std::string, 4> first = {"1st field", "1", "10", "10"};
-    for (int c = 0; c < 4; ++c) {
-        EXPECT_EQ(header[static_cast<std::size_t>(c)], table.cell(c, 0));
-        EXPECT_EQ(first[static_cast<std::size_t>(c)], table.cell(c, 1));
-    }
-    table.set_row_count(3);
-    EXPECT_EQ(3, table.row_count());
-    EXPECT_EQ("", table.cell(FieldTable::kStart, 3));
-    table.set_row_count(1);
-    EXPECT_EQ("1st field", table.cell(FieldTable::kName, 1));
-    table.set_cell(FieldTable::kName, 1, "x");
-    table.reset_to_default();
-    EXPECT_EQ("1st field", table.cell(FieldTable::kName, 1));
-}
-
 TEST(FieldTable, CheckFindsTheFirstRowWithoutStartOrLength) {
     struct Case {
         std::vector<Cells> rows;

@@ -16,7 +16,6 @@ const QString kHint = QStringLiteral(
 
 TEST_F(FieldsWindowTest, ShowsItsControlsAndTheDefaultTable) {
     Tfrm_dlm* window = mdi->frm_dlm;
-    EXPECT_EQ(QStringLiteral("Fields definition"), window->windowTitle());
     EXPECT_EQ(QStringLiteral("<No file recalled or saved>"), file_label());
     EXPECT_EQ(QPoint(8, 8), find<QLabel>("lbl_dlm", window)->pos());
     EXPECT_EQ(QRect(152, 40, 393, 329), grid()->geometry());
@@ -109,8 +108,6 @@ TEST_F(FieldsWindowTest, TypingBuildsTheCurrentCell) {
         {"digits then Enter", {"x", "5", "3", "7"}, 1, "12\r", {"x", "512", "3", "514"}},
         {"Enter in the end column", {"x", "5", "2", "3"}, 3, "\r", {"x", "5", "1", "5"}},
         {"Enter in the name column", {"x", "", "", "7"}, 0, "\r", {"x", "", "", "7"}},
-        {"Enter on a row with an empty start", {"x", "", "4", ""}, 2, "\r", {"x", "1", "4", "4"}},
-        {"leading zeros go at Enter", {"x", "", "1", ""}, 1, "007\r", {"x", "7", "1", "7"}},
         {"Backspace on an empty cell", {"", "", "", ""}, 1, "\b", {"", "", "", ""}},
         {"Backspace removes the last character only", {"ab", "12", "", ""}, 0, "\b", {"a", "12", "", ""}},
         {"Backspace twice in a number", {"n", "123", "", ""}, 1, "\b\b", {"n", "1", "", ""}},
@@ -144,8 +141,6 @@ TEST_F(FieldsWindowTest, ArrowsAndClicksMoveTheCurrentCell) {
     EXPECT_EQ(std::make_pair(1, 1), current());
     type("~}}}}");
     EXPECT_EQ(std::make_pair(3, 2), current());
-    EXPECT_EQ(std::make_pair(3, 2),
-              std::make_pair(mdi->frm_dlm->current_column(), mdi->frm_dlm->current_row()));
 }
 
 TEST_F(FieldsWindowTest, EnterOnTheWindowAsksForTheCurrentCell) {

@@ -98,30 +98,9 @@ TEST_F(DefinitionFileCommandsTest, RecallReplacesTheWholeTable) {
     EXPECT_EQ(QStringLiteral("Delimiter file|*.tab"), dialog.filter);
     EXPECT_EQ(QStringLiteral("Delimiter file|*.tab"), mdi->opdlg_file.filter);  // kept for the next use
 
-    desktop.expect_open(QString::fromStdString(examples_dir() + "customers.tab"));
-    pick("Recall1");
-    EXPECT_EQ(5u, shown().size());
-    EXPECT_EQ((FieldTable::Row{"Code      ", "1", "6", "6"}), shown()[0]);
-
     desktop.expect_open(std::nullopt);
     pick("Recall1");
-    EXPECT_EQ(5u, shown().size());
-}
-
-TEST_F(DefinitionFileCommandsTest, TypedTableComesBackFromItsFile) {
-    click_cell(0, 1);
-    type("\b\b\b\b\b\b\b\b\bName}\b7\r{");
-    QTest::mouseClick(button("cmd_add"), Qt::LeftButton);
-    type("~Customer code}22}}\b\b15\r");
-    const Rows typed = {{"Name", "7", "10", "16"}, {"Customer code", "22", "1", "22"}};
-    EXPECT_EQ(typed, shown());
-    desktop.expect_save(path("typed.tab"));
-    pick("SaveAs1");
-    desktop.expect_confirm(QStringLiteral("Is the former fields definition saved?"), kYes);
-    pick("mnu_fdn");
-    desktop.expect_open(path("typed.tab"));
-    pick("Recall1");
-    EXPECT_EQ((Rows{{"Name      ", "7", "10", "16"}, {"Customer c", "22", "1", "22"}}), shown());
+    EXPECT_EQ(3u, shown().size());
 }
 
 struct RefusedCase {
@@ -142,12 +121,6 @@ TEST_F(DefinitionFileCommandsTest, RefusedRecallLeavesTableAndLabels) {
          "'five' is not a valid integer value."},
         {"empty.tab", "", BoxKind::information,
          "The file " + data.file("empty.tab") +
-             " holds no field definition. The fields definition is left as it was."},
-        {"ctrlz.tab",
-         "\x1a"
-         "A         1 2 3\r\n",
-         BoxKind::information,
-         "The file " + data.file("ctrlz.tab") +
              " holds no field definition. The fields definition is left as it was."},
     };
     data.write("kept.tab", "kept      3 4 6\r\nalso      7 1 7\r\n");

@@ -1,5 +1,6 @@
 #include "shell/job_log_file.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -42,14 +43,8 @@ TEST(JobLogFile, OnlyARegularFileIsRead) {
         {dir.file("folder"), "Cannot open file " + dir.file("folder") + ". Is a directory"},
         {dir.file("pipe"), "Cannot open file " + dir.file("pipe") + ". It is not a regular file"},
     };
-    for (const auto& [path, message] : refused) {
-        try {
-            load_job_log(path);
-            ADD_FAILURE() << path << " was read";
-        } catch (const FileError& e) {
-            EXPECT_EQ(message, e.what());
-        }
-    }
+    for (const auto& [path, message] : refused)
+        EXPECT_THAT([&] { load_job_log(path); }, testing::ThrowsMessage<FileError>(message));
 }
 
 TEST(JobLogFile, SetAsideNeverReplacesAnEarlierOne) {
@@ -62,12 +57,9 @@ TEST(JobLogFile, SetAsideNeverReplacesAnEarlierOne) {
               test::list_folder(dir.path()));
     EXPECT_EQ("first", test::read_file(log + ".unreadable-20261206-101500"));
     EXPECT_EQ("second", test::read_file(log + ".unreadable-20261206-101500-2"));
-    try {
-        set_aside_unreadable(log, "x");
-        ADD_FAILURE() << "a missing file was set aside";
-    } catch (const FileError& e) {
-        EXPECT_EQ("Cannot rename file " + log + ". No such file or directory", std::string(e.what()));
-    }
+    EXPECT_THAT(
+        [&] { set_aside_unreadable(log, "x"); },
+        testing::ThrowsMessage<FileError>("Cannot rename file " + log + ". No such file or directory"));
 }
 
 }  // namespace

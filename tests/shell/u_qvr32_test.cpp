@@ -150,13 +150,12 @@ TEST_F(MainWindowTest, OutputChoosesTheResultFile) {
     EXPECT_EQ(QStringLiteral("qvo"), desktop.dialog_states()[1].default_ext);
 }
 
-TEST_F(MainWindowTest, ExitEndsWithStatusOne) {
+TEST_F(MainWindowTest, ExitAndClosingTheWindowEndWithStatusOne) {
     start();
     pick("mnu_end");
     EXPECT_EQ(1, exit_status);
-}
-
-TEST_F(MainWindowTest, ClosingTheWindowEndsWithStatusOne) {
+    mdi.reset();
+    exit_status = -1;
     start();
     mdi->close();
     EXPECT_EQ(1, exit_status);
@@ -170,14 +169,6 @@ TEST_F(MainWindowTest, UnreadableConfigurationIsReportedAndStartUpGoesOn) {
     start();
     EXPECT_TRUE(mdi->windowTitle().startsWith(QStringLiteral("Quarvel 3.44")));
     EXPECT_EQ(program.path() + "QVR32.LOG", mdi->values().log_path);
-}
-
-TEST_F(MainWindowTest, ConfigurationSetsTheLinks) {
-    program.write("QVR32.CFG", "QVRHhttps://home.example/\r\nqvrhhttps://ignored/\r\nMAIL\r\n");
-    start();
-    EXPECT_EQ("https://home.example/", mdi->values().links.home);
-    EXPECT_EQ("", mdi->values().links.mail);
-    EXPECT_EQ(LinkTexts().author, mdi->values().links.author);
 }
 
 }  // namespace

@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "dbase/dbf_export.h"
+#include "support/file_faults.h"
+#include "support/temp_dir.h"
+
+namespace qvr {
+namespace {
+
+using test::TempDir;
+
+/// The records part of the table written from `input` (one column of `length` bytes from column `start`):
+/// everything after the header, end-of-file marker included.
+std::string records_of(const TempDir& dir, const std::string& input, std::int32_t start,
+                       std::int32_t length) {
+    DbfExportJob job;
+    job.input_path = input;
+    job.target = dir.file("t.dbf");
+    job.columns = {{{"F", length}, std::to_string(start)}};
+    DbfExport(job).run({});
+    return test::read_file(job.target).substr(32 * 2 + 1);
+}
+
+std::string repeated(const std::string& text, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) out += text;
+    return out;
+}
+
+/// Bytes `from` to `to`, both included.
+std::string bytes(int from, int to) {
+    std::string out;
+    for (int b = from; b <= to; ++b) out += static_cast<char>(b);
+    return out;
+}
+
+TEST(DbfFaults, BinaryAndLineEndOnlyInputsGiveExactRecords) {
+    const struct {
+        const char* what;
+        std::string input;
+        std::string records;
+    } cases[] = {
+        // A carriage return ends a line, Ctrl+Z (26) the input; NUL and line feeds are bytes of a line.
+        {"every byte value", "x\r\n" + bytes(1, 255) + std::string(1000, '\0'),
+         " x                   " + (" " + bytes(1, 12) + std::string(8, ' ')) +
+             (" " + bytes(14, 25) + "        ") + "\x1a"},
+        {"NUL runs", std::string(30, '\0') + "\r\n", " " + std::string(20, '\0') + "\x1a"},
+        {"only line feeds", std::string(100000, '\n'), " " + std::string(20, '\n') + "\x1a"},
+        {"only carriage returns", std::string(1000, '\r'), repeated(std::string(21, ' '), 1000) + "\x1a"},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        EXPECT_EQ(c.records, records_of(dir, dir.write("in.txt", c.input), 1, 20)) << c.what;
+    }
+}
+
+TEST(DbfFaults, ALineEndAcrossTheReadersBlockIsOneLineEnd) {
+    TempDir dir;
+    // The carriage return is the last byte of the reader's first block, its line feed the first of the next.
+    const std::string input = dir.write("in.txt", std::string((1 << 20) - 2, 'a') + "z\r\nnext\r\n");
+    EXPECT_EQ(" az     \x1a", records_of(dir, input, (1 << 20) - 2, 3));
+}
+
+TEST(DbfFaults, ALongLineIsReadPastAsFarAsTheColumnsGo) {
+    TempDir dir;
+    const std::string input =
+        test::make_sparse_file(dir.file("in.txt"), 100'000'000, "0001Alice", "tail\r\nnext\r\n");
+    const std::int64_t memory_before = test::peak_memory();
+    EXPECT_EQ(" 0001Alice next     \x1a", records_of(dir, input, 1, 9));
+    EXPECT_GT(32 << 20, test::peak_memory() - memory_before);
+}
+
+}  // namespace
+}  // namespace qvr

@@ -1,0 +1,47 @@
+// The line-by-line reader and the line count of the analysis, against the line rules written out plainly,
+// on any bytes, in blocks of any size, with a kept prefix and a longest line of any length.
+
+#include <algorithm>
+#include <cstdint>
+
+#include "common/file_error.h"
+#include "common/line_reader.h"
+#include "fuzz_support.h"
+#include "input/input_analysis.h"
+
+using namespace qvr;
+using namespace qvr::fuzz;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 3) return 0;
+    // The first three bytes say how the reader is used; the rest is the file. Small blocks put line ends,
+    // line feeds and Ctrl+Z on every block boundary.
+    const std::size_t block = 1 + data[0] % 64;
+    const std::size_t prefix = data[1] >= 64 ? SIZE_MAX : data[1];
+    const std::size_t max_line = data[2] >= 64 ? SIZE_MAX : data[2];
+    const std::string_view text(reinterpret_cast<const char*>(data) + 3, size - 3);
+    const MemoryFile file(text);
+    const std::vector<std::string> expected = lines_by_line(text);
+
+    LineReader reader(file.path(), block);
+    reader.keep_line_prefix(prefix);
+    reader.set_max_line_length(max_line);
+    std::size_t i = 0;
+    std::string_view line;
+    try {
+        while (reader.next(line)) {
+            QVR_FUZZ_CHECK(i < expected.size());
+            QVR_FUZZ_CHECK(line == std::string_view(expected[i]).substr(0, prefix));
+            ++i;
+        }
+    } catch (const FileError&) {
+        // Only a line that would be held beyond the longest allowed is refused.
+        QVR_FUZZ_CHECK(i < expected.size() && std::min(expected[i].size(), prefix) > max_line);
+        return 0;
+    }
+    QVR_FUZZ_CHECK(i == expected.size());
+    QVR_FUZZ_CHECK(reader.bytes_read() == std::min(text.find('\x1a'), text.size()));
+    QVR_FUZZ_CHECK(count_input_lines(file.path(), block) == static_cast<std::int64_t>(expected.size()));
+    QVR_FUZZ_CHECK(input_file_size(file.path()) == static_cast<std::int64_t>(text.size()));
+    return 0;
+}

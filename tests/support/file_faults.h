@@ -1,0 +1,117 @@
+#pragma once
+
+// Real faults for tests: a disk that fills, permissions that hold for root too, pipes, devices, huge
+// files that take no room, and a guard against a test that would wait for ever.
+
+#include <fcntl.h>
+#include <linux/capability.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace qvr::test {
+
+/// While it lives, files this process writes cannot grow past `bytes`: a write beyond fails with "File too
+/// large", as a full disk fails a write, whoever runs the tests.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &old_limit_);
+        struct rlimit small = old_limit_;
+        small.rlim_cur = bytes;
+        old_handler_ = ::signal(SIGXFSZ, SIG_IGN);
+        ::setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &old_limit_);
+        ::signal(SIGXFSZ, old_handler_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+  private:
+    struct rlimit old_limit_ {};
+    sighandler_t old_handler_ = SIG_DFL;
+};
+
+/// While it lives, the permissions of files and folders hold for this thread even when the tests run as
+/// root: the capabilities that override them are taken out of its effective set, and put back after.
+class PermissionsHold {
+  public:
+    PermissionsHold() {
+        ::syscall(SYS_capget, &header_, saved_);
+        __user_cap_data_struct reduced[2] = {saved_[0], saved_[1]};
+        reduced[0].effective &=
+            ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH) | (1u << CAP_FOWNER));
+        ::syscall(SYS_capset, &header_, reduced);
+    }
+    ~PermissionsHold() { ::syscall(SYS_capset, &header_, saved_); }
+    PermissionsHold(const PermissionsHold&) = delete;
+    PermissionsHold& operator=(const PermissionsHold&) = delete;
+
+  private:
+    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct saved_[2] = {};
+};
+
+/// Ends the test process if the test is still running after `seconds`: a read that waits for a writer
+/// that never comes then fails the test instead of stopping the suite.
+class HangGuard {
+  public:
+    explicit HangGuard(unsigned seconds) { ::alarm(seconds); }
+    ~HangGuard() { ::alarm(0); }
+    HangGuard(const HangGuard&) = delete;
+    HangGuard& operator=(const HangGuard&) = delete;
+};
+
+/// Fails the test's preparation loudly rather than letting it test something else.
+inline void prepared(bool done, const std::string& what) {
+    if (!done) throw std::runtime_error("cannot prepare " + what);
+}
+
+/// Makes a named pipe at `path` that nobody writes to or reads from; returns `path`.
+inline std::string make_fifo(const std::string& path) {
+    prepared(::mkfifo(path.c_str(), 0644) == 0, path);
+    return path;
+}
+
+/// Makes `path` a link to `target` (a device such as /dev/zero); returns `path`.
+inline std::string make_link(const std::string& path, const char* target) {
+    prepared(::symlink(target, path.c_str()) == 0, path);
+    return path;
+}
+
+/// Makes a folder at `path` with `mode`; returns `path`.
+inline std::string make_folder(const std::string& path, mode_t mode = 0755) {
+    prepared(::mkdir(path.c_str(), mode) == 0 && ::chmod(path.c_str(), mode) == 0, path);
+    return path;
+}
+
+/// Makes `path` a file of `size` bytes that takes no room on disk: `head` at its start, `tail` at its end
+/// and byte 0 everywhere between. Returns `path`.
+inline std::string make_sparse_file(const std::string& path, std::int64_t size, const std::string& head,
+                                    const std::string& tail) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const bool done = fd >= 0 && ::ftruncate(fd, size) == 0 &&
+                      ::pwrite(fd, head.data(), head.size(), 0) == static_cast<ssize_t>(head.size()) &&
+                      ::pwrite(fd, tail.data(), tail.size(), size - static_cast<std::int64_t>(tail.size())) ==
+                          static_cast<ssize_t>(tail.size());
+    ::close(fd);
+    prepared(done, path);
+    return path;
+}
+
+/// The most memory this process has held at once so far, in bytes.
+inline std::int64_t peak_memory() {
+    struct rusage usage {};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return static_cast<std::int64_t>(usage.ru_maxrss) * 1024;
+}
+
+}  // namespace qvr::test

@@ -22,7 +22,8 @@ long status_kib(const char* key) {
     return -1;
 }
 
-qvr::ExtractJob job_for(const std::string& input, const std::string& output, const std::string& mode) {
+qvr::ExtractJob job_for(const std::string& input, const std::string& output, const std::string& mode,
+                        bool trim) {
     qvr::ExtractJob job;
     job.input_path = input;
     job.output_path = output;
@@ -33,7 +34,7 @@ qvr::ExtractJob job_for(const std::string& input, const std::string& output, con
         start += column.width;
     }
     job.separator.push_back(';');
-    job.trim = true;
+    job.trim = trim;
     job.header = mode != "fast";
     job.sorted = mode == "sorted" || mode == "unique";
     job.unique = mode == "unique";
@@ -44,11 +45,13 @@ qvr::ExtractJob job_for(const std::string& input, const std::string& output, con
 
 int main(int argc, char** argv) {
     if (argc != 4) {
-        std::fprintf(stderr, "usage: qvr_bench <input> <output> unsorted|sorted|unique|fast\n");
+        std::fprintf(stderr, "usage: qvr_bench <input> <output> unsorted|sorted|unique|fast[-notrim]\n");
         return 2;
     }
-    const std::string mode = argv[3];
-    const qvr::ExtractJob job = job_for(argv[1], argv[2], mode);
+    std::string mode = argv[3];
+    const bool trim = !mode.ends_with("-notrim");
+    if (!trim) mode.resize(mode.size() - 7);
+    const qvr::ExtractJob job = job_for(argv[1], argv[2], mode, trim);
     const long rss_start = status_kib("VmRSS:");
     int gauge_calls = 0;
     qvr::ExtractHooks hooks;

@@ -3,7 +3,6 @@
 // Usage: input_bench [folder] [big file size in MB] [fill file size in MB]
 
 #include <QApplication>
-#include <QPlainTextEdit>
 #include <QScrollBar>
 #include <chrono>
 #include <cstdio>
@@ -11,12 +10,13 @@
 #include <fstream>
 #include <string>
 
-#include "common/file_names.h"
 #include "common/available_memory.h"
+#include "common/file_names.h"
 #include "input/input_analysis.h"
 #include "input/view_fill.h"
 #include "input/view_text.h"
 #include "shell/fonts.h"
+#include "shell/qt_line_view.h"
 
 namespace {
 
@@ -71,35 +71,30 @@ int main(int argc, char** argv) {
     std::printf("line count: %lld lines in %.3f s (%.0f MB/s); wc -l %.3f s (%.0f MB/s)\n",
                 static_cast<long long>(lines), count, big_mb / count, wc, big_mb / wc);
 
-    QPlainTextEdit box;
-    box.setReadOnly(true);
-    box.setUndoRedoEnabled(false);
-    box.setLineWrapMode(QPlainTextEdit::NoWrap);
+    qvr::LineView box;
     box.setFont(QFont(QStringLiteral("Courier"), 10));
+    box.set_char_table(&qvr::view_char_table());
     box.resize(665, 345);
     box.show();
 
     start = Clock::now();
-    box.setPlainText(qvr::first_lines_view_text(big, 100, qvr::available_memory()));
+    box.edit_lines(
+        [&](qvr::LineList& lines) { qvr::fill_first_lines(lines, big, 100, qvr::available_memory()); });
     std::printf("partial fill, first 100 lines of the big file: %.4f s\n", seconds_since(start));
 
     const std::string fill = fixed_column_file(folder, fill_mb);
     start = Clock::now();
-    QString text = qvr::whole_file_view_text(fill, qvr::available_memory());
-    const double build = seconds_since(start);
-    start = Clock::now();
-    box.setPlainText(text);
-    text.clear();
-    const double set = seconds_since(start);
-    std::printf("complete fill, %d MB (%d lines): text %.3f s, view %.3f s\n", fill_mb,
-                box.document()->blockCount(), build, set);
+    box.edit_lines([&](qvr::LineList& lines) { qvr::fill_whole_file(lines, fill, qvr::available_memory()); });
+    box.viewport()->repaint();
+    std::printf("complete fill, %d MB (%zu lines), shown: %.3f s\n", fill_mb, box.lines().size(),
+                seconds_since(start));
 
     start = Clock::now();
     qvr::set_view_ruler(&box, true);
-    std::printf("ruler inserted (%d lines): %.3f s\n", box.document()->blockCount(), seconds_since(start));
+    std::printf("ruler inserted (%zu lines): %.3f s\n", box.lines().size(), seconds_since(start));
     start = Clock::now();
     qvr::set_view_ruler(&box, false);
-    std::printf("ruler removed (%d lines): %.3f s\n", box.document()->blockCount(), seconds_since(start));
+    std::printf("ruler removed (%zu lines): %.3f s\n", box.lines().size(), seconds_since(start));
 
     start = Clock::now();
     QScrollBar* bar = box.verticalScrollBar();

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "common/file_error.h"
+#include "common/line_scan.h"
 #include "common/regular_file.h"
 
 namespace qvr {
@@ -72,10 +73,11 @@ bool LineReader::next(std::string_view& line) {
         }
         const char* start = block_.get() + begin_;
         std::size_t avail = end_ - begin_;
-        const char* cr = static_cast<const char*>(std::memchr(start, '\r', avail));
-        std::size_t scan = cr ? static_cast<std::size_t>(cr - start) : avail;
         // Ctrl+Z ends the file wherever it stands, also inside a line.
-        const char* eofc = static_cast<const char*>(std::memchr(start, 26, scan));
+        const char* stop = find_either(start, start + avail, '\r', 26);
+        const char* cr = stop < start + avail && *stop == '\r' ? stop : nullptr;
+        const char* eofc = stop < start + avail && *stop == 26 ? stop : nullptr;
+        std::size_t scan = static_cast<std::size_t>(stop - start);
         if (eofc) {
             std::size_t len = static_cast<std::size_t>(eofc - start);
             consumed_ += len;

@@ -15,7 +15,6 @@
 namespace qvr {
 
 namespace {
-constexpr std::size_t kBufferSize = 1 << 20;
 
 /// Opens `path` for writing from the start. A pipe nobody reads is refused at once ("No such device or
 /// address") instead of stopping the program until a reader comes; once open, writes wait as usual.
@@ -40,12 +39,12 @@ void write_fully(int fd, const char* data, std::size_t size, const std::string& 
 }  // namespace
 
 OutputFile::OutputFile(const std::string& path)
-    : path_(path), buffer_(std::make_unique_for_overwrite<char[]>(kBufferSize)) {
+    : path_(path), buffer_(std::make_unique_for_overwrite<char[]>(kOutputBufferSize)) {
     fd_ = open_for_writing(path, O_CREAT);
 }
 
 OutputFile::OutputFile(int fd, std::string path)
-    : fd_(fd), path_(std::move(path)), buffer_(std::make_unique_for_overwrite<char[]>(kBufferSize)) {}
+    : fd_(fd), path_(std::move(path)), buffer_(std::make_unique_for_overwrite<char[]>(kOutputBufferSize)) {}
 
 std::unique_ptr<OutputFile> OutputFile::borrow(int fd, std::string name) {
     std::unique_ptr<OutputFile> out(new OutputFile(fd, std::move(name)));
@@ -66,15 +65,27 @@ void OutputFile::flush() {
 }
 
 void OutputFile::write(std::string_view bytes) {
-    if (bytes.size() > kBufferSize - used_) {
+    if (bytes.size() > capacity_ - used_) {
         flush();
-        if (bytes.size() >= kBufferSize) {
+        if (bytes.size() >= capacity_) {
             write_fully(fd_, bytes.data(), bytes.size(), path_);
             return;
         }
     }
     std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
     used_ += bytes.size();
+}
+
+char* OutputFile::room(std::size_t n) {
+    if (n > capacity_ - used_) {
+        flush();
+        // Only a line longer than the whole buffer makes it grow.
+        if (n > capacity_) {
+            buffer_ = std::make_unique_for_overwrite<char[]>(n);
+            capacity_ = n;
+        }
+    }
+    return buffer_.get() + used_;
 }
 
 void OutputFile::write_line(std::string_view bytes) {

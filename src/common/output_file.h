@@ -8,6 +8,9 @@
 
 namespace qvr {
 
+/// The bytes an output file gathers before it writes them.
+inline constexpr std::size_t kOutputBufferSize = std::size_t{1} << 20;
+
 /// A file written from the start through a large buffer. Every failure (cannot create, disk full) throws
 /// FileError with the system's message and the file's path.
 class OutputFile {
@@ -24,6 +27,11 @@ class OutputFile {
     void write(std::string_view bytes);
     /// Writes `bytes` followed by the program's line end, CR LF.
     void write_line(std::string_view bytes);
+    /// Room for `n` bytes at the end of the buffer, to be written in place and then kept by advance();
+    /// so a writer can build its line where it goes instead of copying it there.
+    char* room(std::size_t n);
+    /// Keeps the first `n` bytes written at room() (at most the `n` asked for there).
+    void advance(std::size_t n) { used_ += n; }
     /// Writes `bytes` at `offset` from the start, after flushing what is buffered (for headers whose
     /// figures are known only at the end).
     void write_at(std::uint64_t offset, std::string_view bytes);
@@ -40,6 +48,7 @@ class OutputFile {
   private:
     std::string path_;
     std::unique_ptr<char[]> buffer_;  // not cleared first: a small file touches only what it fills
+    std::size_t capacity_ = kOutputBufferSize;
     std::size_t used_ = 0;
     bool owns_fd_ = true;
 };

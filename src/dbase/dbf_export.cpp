@@ -48,15 +48,17 @@ std::size_t DbfExport::line_prefix() const {
 }
 
 void DbfExport::write_record(std::string_view line, const std::vector<FieldSlice>& slices) {
-    // The deletion flag and the padding are spaces; each field's slice is copied as it stands.
-    char* at = record_.data() + 1;
+    // The deletion flag and the padding are spaces; each field's slice is copied as it stands. The record
+    // is built where it goes in the output.
+    char* at = out_.room(record_.size());
+    std::memcpy(at, record_.data(), record_.size());
+    char* field_at = at + 1;
     for (const FieldSlice& slice : slices) {
         std::string_view field = field_slice(line, slice);
-        field.copy(at, field.size());
-        std::memset(at + field.size(), ' ', static_cast<std::size_t>(slice.length) - field.size());
-        at += slice.length;
+        if (!field.empty()) std::memcpy(field_at, field.data(), field.size());
+        field_at += slice.length;
     }
-    out_.write(record_);
+    out_.advance(record_.size());
 }
 
 std::uint64_t DbfExport::run(const DbfProgress& progress) {

@@ -3,8 +3,10 @@
 #include <unicode/coll.h>
 #include <unicode/locid.h>
 
+#include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <new>
 #include <stdexcept>
 
 #include "common/char_map.h"
@@ -43,14 +45,26 @@ Collation::Collation(const std::string& icu_locale) {
     collator_->setStrength(icu::Collator::SECONDARY);
 }
 
+Collation::Collation(icu::Collator* collator) : collator_(collator) {
+    if (!collator_) throw std::bad_alloc();
+}
+
 Collation::~Collation() = default;
+
+std::unique_ptr<Collation> Collation::copy() const {
+    return std::unique_ptr<Collation>(new Collation(collator_->clone()));
+}
 
 void Collation::append_key(std::string_view bytes, std::string& out) {
     // ICU counts in 32 bits; a line longer than that collates by its first 2 GiB.
     bytes = bytes.substr(0, static_cast<std::size_t>(INT32_MAX));
+    static const std::array<char16_t, 256> kChars = [] {
+        std::array<char16_t, 256> table{};
+        for (int b = 0; b < 256; ++b) table[b] = byte_to_char(static_cast<unsigned char>(b));
+        return table;
+    }();
     chars_.resize(bytes.size());
-    for (std::size_t i = 0; i < bytes.size(); ++i)
-        chars_[i] = byte_to_char(static_cast<unsigned char>(bytes[i]));
+    for (std::size_t i = 0; i < bytes.size(); ++i) chars_[i] = kChars[static_cast<unsigned char>(bytes[i])];
     if (key_.size() < 64) key_.resize(64);
     const auto* text = reinterpret_cast<const UChar*>(chars_.data());
     const auto length = static_cast<int32_t>(chars_.size());

@@ -33,11 +33,16 @@ class Collation {
     Collation(const Collation&) = delete;
     Collation& operator=(const Collation&) = delete;
 
+    /// An independent copy of this collation, for another thread (one collator serves one thread).
+    std::unique_ptr<Collation> copy() const;
+
     /// Appends the sort key of the 8-bit text `bytes` to `out`, without ICU's closing 0 byte. Two texts
     /// compare under this collation as their keys compare byte by byte, the shorter first on a tie.
     void append_key(std::string_view bytes, std::string& out);
 
   private:
+    explicit Collation(icu::Collator* collator);
+
     std::unique_ptr<icu::Collator> collator_;
     std::u16string chars_;                  // reused for every line
     std::basic_string<unsigned char> key_;  // reused for every line

@@ -1,6 +1,9 @@
 #include "engine/line_cutter.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 
 #include "common/byte_order.h"
 
@@ -24,24 +27,115 @@ std::uint64_t columns_used(const std::vector<FieldSlice>& slices) {
     return used;
 }
 
-std::string_view trim_blanks(std::string_view text) {
-    std::size_t b = 0;
-    std::size_t e = text.size();
-    while (b < e && static_cast<unsigned char>(text[b]) <= 32) ++b;
-    while (e > b && static_cast<unsigned char>(text[e - 1]) <= 32) --e;
-    return text.substr(b, e - b);
+namespace {
+
+// The top bit of each byte of `word` that is above 32, the bytes that trimming keeps. The low seven bits
+// are added to separately, so no byte carries into its neighbour.
+inline std::uint64_t kept_bytes(std::uint64_t word) {
+    constexpr std::uint64_t kTop = 0x8080808080808080ull;
+    constexpr std::uint64_t kLow = 0x7F7F7F7F7F7F7F7Full;
+    constexpr std::uint64_t kAdd = 0x5F5F5F5F5F5F5F5Full;
+    return (word | ((word & kLow) + kAdd)) & kTop;
 }
 
+// Bytes are found in words by their bit position, first byte lowest.
+static_assert(std::endian::native == std::endian::little);
+
+inline std::uint64_t load8(const char* p) {
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
+// Copies a field of a few bytes with at most two overlapping moves, the usual size of a field.
+inline void copy_field(char* out, const char* in, std::size_t n) {
+    if (n >= 16) {
+        std::memcpy(out, in, n);
+    } else if (n >= 8) {
+        std::uint64_t a = load8(in);
+        std::uint64_t b = load8(in + n - 8);
+        std::memcpy(out + n - 8, &b, 8);
+        std::memcpy(out, &a, 8);
+    } else if (n >= 4) {
+        std::uint32_t a;
+        std::uint32_t b;
+        std::memcpy(&a, in, 4);
+        std::memcpy(&b, in + n - 4, 4);
+        std::memcpy(out + n - 4, &b, 4);
+        std::memcpy(out, &a, 4);
+    } else {
+        for (std::size_t i = 0; i < n; ++i) out[i] = in[i];
+    }
+}
+
+// Padding comes in runs: eight bytes at a time, and the first kept byte of a word found by its bit.
+inline std::string_view trim_field(std::string_view text) {
+    const char* b = text.data();
+    const char* e = b + text.size();
+    while (e - b >= 8) {
+        const std::uint64_t kept = kept_bytes(load8(b));
+        if (kept != 0) {
+            b += __builtin_ctzll(kept) / 8;
+            break;
+        }
+        b += 8;
+    }
+    while (b < e && static_cast<unsigned char>(*b) <= 32) ++b;
+    while (e - b >= 8) {
+        const std::uint64_t kept = kept_bytes(load8(e - 8));
+        if (kept != 0) {
+            e -= __builtin_clzll(kept) / 8;
+            return std::string_view(b, static_cast<std::size_t>(e - b));
+        }
+        e -= 8;
+    }
+    while (e > b && static_cast<unsigned char>(e[-1]) <= 32) --e;
+    return std::string_view(b, static_cast<std::size_t>(e - b));
+}
+
+}  // namespace
+
+std::string_view trim_blanks(std::string_view text) { return trim_field(text); }
+
 LineCutter::LineCutter(std::vector<FieldSlice> slices, std::string separator, bool trim)
-    : slices_(std::move(slices)), separator_(std::move(separator)), trim_(trim) {}
+    : slices_(std::move(slices)), separator_(std::move(separator)), trim_(trim) {
+    for (const FieldSlice& s : slices_)
+        if (s.length > 0) field_bytes_ += static_cast<std::size_t>(s.length);
+}
+
+std::size_t LineCutter::max_cut_size(std::size_t line_size) const {
+    const std::size_t count = slices_.size();
+    if (count == 0) return 0;
+    // No field is longer than its own length, nor than the line.
+    const std::size_t fields =
+        line_size > field_bytes_ / count ? field_bytes_ : std::min(field_bytes_, line_size * count);
+    return fields + separator_.size() * (count - 1);
+}
+
+char* LineCutter::cut_to(std::string_view line, char* out) const {
+    const std::size_t count = slices_.size();
+    const bool one_byte_separator = separator_.size() == 1;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i > 0) {
+            if (one_byte_separator) {
+                *out++ = separator_[0];
+            } else {
+                copy_field(out, separator_.data(), separator_.size());
+                out += separator_.size();
+            }
+        }
+        std::string_view field = field_slice(line, slices_[i]);
+        if (trim_) field = trim_field(field);
+        copy_field(out, field.data(), field.size());
+        out += field.size();
+    }
+    return out;
+}
 
 void LineCutter::cut(std::string_view line, std::string& out) const {
-    out.clear();
-    for (std::size_t i = 0; i < slices_.size(); ++i) {
-        if (i > 0) out += separator_;
-        std::string_view field = field_slice(line, slices_[i]);
-        out += trim_ ? trim_blanks(field) : field;
-    }
+    out.resize(max_cut_size(line.size()));
+    char* end = cut_to(line, out.data());
+    out.resize(static_cast<std::size_t>(end - out.data()));
 }
 
 bool LineFilter::passes(std::string_view cut_line) const {

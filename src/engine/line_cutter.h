@@ -28,12 +28,21 @@ class LineCutter {
     /// The cut line of `line`, written into `out` (its former content dropped, its memory reused).
     void cut(std::string_view line, std::string& out) const;
 
+    /// The most bytes the cut line of a line of `line_size` bytes can take.
+    std::size_t max_cut_size(std::size_t line_size) const;
+
+    /// Writes the cut line of `line` at `out`, which has room for max_cut_size(line.size()) bytes, and
+    /// returns the end of what it wrote. The runs cut straight into their output this way, so a line
+    /// costs no copy and no allocation.
+    char* cut_to(std::string_view line, char* out) const;
+
     const std::vector<FieldSlice>& slices() const { return slices_; }
 
   private:
     std::vector<FieldSlice> slices_;
     std::string separator_;
     bool trim_;
+    std::size_t field_bytes_ = 0;  // the fields' lengths added up, the negative ones as 0
 };
 
 /// The three tests a cut line must pass to reach the result, on bytes and case-sensitive: it contains the
@@ -45,6 +54,9 @@ struct LineFilter {
     std::string upper;
 
     bool passes(std::string_view cut_line) const;
+
+    /// True when no test is set, so that every cut line passes.
+    bool lets_all_pass() const { return contains.empty() && lower.empty() && upper.empty(); }
 };
 
 }  // namespace qvr

@@ -1,6 +1,12 @@
 #include "engine/result_list.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <memory>
+#include <new>
+#include <thread>
 
 #include "common/byte_order.h"
 #include "engine/collation.h"
@@ -21,27 +27,48 @@ void release(T& container) {
 }
 }  // namespace
 
-ResultList::ResultList(bool sorted, bool unique, Collation* collation)
-    : sorted_(sorted || unique), unique_(unique), collation_(collation) {}
+ResultList::ResultList(bool sorted, bool unique, Collation* collation, std::size_t lines_per_worker)
+    : sorted_(sorted || unique),
+      unique_(unique),
+      collation_(collation),
+      lines_per_worker_(std::max<std::size_t>(lines_per_worker, 1)) {}
+
+ResultList::~ResultList() { std::free(text_); }
+
+void ResultList::grow(std::size_t at_least) {
+    std::size_t capacity = std::max(at_least, capacity_ + capacity_ / 2);
+    void* bigger = std::realloc(text_, capacity);
+    if (!bigger) throw std::bad_alloc();
+    text_ = static_cast<char*>(bigger);
+    capacity_ = capacity;
+}
 
 void ResultList::reserve(std::size_t bytes, std::size_t lines) {
-    text_.reserve(bytes);
+    if (bytes > capacity_) grow(bytes);
     ends_.reserve(lines);
 }
 
-void ResultList::add(std::string_view cut_line) {
-    text_.append(cut_line);
-    ends_.push_back(text_.size());
+char* ResultList::line_room(std::size_t n) {
+    if (n > capacity_ - used_) grow(used_ + std::max<std::size_t>(n, 1));
+    return text_ + used_;
 }
 
-std::string_view ResultList::pass_line(std::uint64_t pass) const {
-    std::uint64_t begin = pass == 0 ? 0 : ends_[pass - 1];
-    return std::string_view(text_).substr(begin, ends_[pass] - begin);
+void ResultList::keep_line(std::size_t n) {
+    ends_.push_back(used_ + n);
+    used_ += n;
+}
+
+void ResultList::add(std::string_view cut_line) {
+    char* at = line_room(cut_line.size());
+    if (!cut_line.empty()) std::memcpy(at, cut_line.data(), cut_line.size());
+    keep_line(cut_line.size());
 }
 
 std::string_view ResultList::key_of(std::uint64_t pass) const {
-    std::uint64_t begin = pass == 0 ? 0 : key_ends_[pass - 1];
-    return std::string_view(keys_).substr(begin, key_ends_[pass] - begin);
+    const KeyChunk& chunk = key_chunks_[pass / chunk_lines_];
+    const std::uint64_t i = pass % chunk_lines_;
+    const std::uint64_t begin = i == 0 ? 0 : chunk.ends[i - 1];
+    return std::string_view(chunk.keys).substr(begin, chunk.ends[i] - begin);
 }
 
 void ResultList::finish() {
@@ -49,22 +76,56 @@ void ResultList::finish() {
     compute_keys();
     sort_entries();
     if (unique_) drop_duplicates();
-    release(keys_);
-    release(key_ends_);
+    release(key_chunks_);
     ordered_ = true;
 }
 
 void ResultList::compute_keys() {
+    // Collating takes most of a sorted run, and each line's key depends on that line alone: the lines are
+    // shared out among the cores, each core with its own copy of the collation.
+    const std::size_t lines = ends_.size();
+    const std::size_t cores = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4);
+    const std::size_t workers = std::clamp<std::size_t>(lines / lines_per_worker_, 1, cores);
+    chunk_lines_ = std::max<std::size_t>((lines + workers - 1) / workers, 1);
+    key_chunks_.resize(workers);
+    order_.resize(lines);
+    std::vector<std::unique_ptr<Collation>> copies;
+    for (std::size_t w = 1; w < workers; ++w) copies.push_back(collation_->copy());
+    std::vector<std::exception_ptr> failures(workers);
+    std::vector<std::thread> threads;
+    for (std::size_t w = 1; w < workers; ++w)
+        threads.emplace_back([this, w, &copies, &failures] {
+            try {
+                compute_chunk(w, *copies[w - 1]);
+            } catch (...) {
+                failures[w] = std::current_exception();
+            }
+        });
+    try {
+        compute_chunk(0, *collation_);
+    } catch (...) {
+        failures[0] = std::current_exception();
+    }
+    for (std::thread& t : threads) t.join();
+    for (const std::exception_ptr& failure : failures)
+        if (failure) std::rethrow_exception(failure);
+}
+
+void ResultList::compute_chunk(std::size_t chunk, Collation& collation) {
+    const std::uint64_t first = chunk * chunk_lines_;
+    const std::uint64_t last = std::min<std::uint64_t>(first + chunk_lines_, ends_.size());
+    if (first >= last) return;
+    KeyChunk& keys = key_chunks_[chunk];
     // Keys of Latin text run about a quarter longer than the text; room for half as much again means
     // the key block is not copied while it grows (unused room is never touched, so it costs nothing).
-    keys_.reserve(text_.size() + text_.size() / 2);
-    key_ends_.reserve(ends_.size());
-    order_.reserve(ends_.size());
-    for (std::uint64_t pass = 0; pass < ends_.size(); ++pass) {
-        std::size_t begin = keys_.size();
-        collation_->append_key(pass_line(pass), keys_);
-        key_ends_.push_back(keys_.size());
-        order_.push_back({prefix_of(std::string_view(keys_).substr(begin)), pass});
+    const std::uint64_t bytes = ends_[last - 1] - (first == 0 ? 0 : ends_[first - 1]);
+    keys.keys.reserve(bytes + bytes / 2);
+    keys.ends.reserve(last - first);
+    for (std::uint64_t pass = first; pass < last; ++pass) {
+        const std::size_t begin = keys.keys.size();
+        collation.append_key(pass_line(pass), keys.keys);
+        keys.ends.push_back(keys.keys.size());
+        order_[pass] = {prefix_of(std::string_view(keys.keys).substr(begin)), pass};
     }
 }
 

@@ -9,21 +9,35 @@ namespace qvr {
 
 class Collation;
 
-/// The result of the standard extract: the cut lines that passed the filter, kept in one block of text
-/// with one end offset per line. When sorting, each line is collated once into a sort key and the whole
-/// list is sorted by one sort at the end, which places equal lines in reverse pass order; dropping
-/// duplicates keeps the first line that passed of each set of equal lines.
+/// The result of a sorted standard extract: the cut lines that passed the filter, kept in one block of
+/// text with one end offset per line. Each line is collated once into a sort key, and one sort of line
+/// indices at the end places equal lines in reverse pass order; dropping duplicates keeps the first line
+/// that passed of each set of equal lines. (In input order the lines go straight to the result file.)
 class ResultList {
   public:
+    /// Lines a processor core takes at least when the sort keys are made on several cores at once.
+    static constexpr std::size_t kLinesPerKeyWorker = 100'000;
+
     /// `collation` is used only when sorting or dropping duplicates (which implies sorting) and must
-    /// then outlive finish().
-    ResultList(bool sorted, bool unique, Collation* collation);
+    /// then outlive finish(). Sort keys are made on up to four cores, each taking `lines_per_worker`
+    /// lines at least, each with a copy of `collation`.
+    ResultList(bool sorted, bool unique, Collation* collation,
+               std::size_t lines_per_worker = kLinesPerKeyWorker);
+    ~ResultList();
+    ResultList(const ResultList&) = delete;
+    ResultList& operator=(const ResultList&) = delete;
 
     /// Makes room for about `bytes` of text in `lines` lines, so the list grows without copying.
     void reserve(std::size_t bytes, std::size_t lines);
 
     /// Adds a line that passed the filter; lines come in pass order.
     void add(std::string_view cut_line);
+
+    /// Room for a line of up to `n` bytes at the end of the block, where a line is cut in place before it
+    /// is kept by keep_line() (or left, when it fails the filter). Throws std::bad_alloc.
+    char* line_room(std::size_t n);
+    /// Keeps the `n` bytes written at line_room() as the next line.
+    void keep_line(std::size_t n);
 
     /// Puts the lines in result order: sorted and without duplicates as asked. Call once, after the
     /// last add().
@@ -32,7 +46,7 @@ class ResultList {
     /// Number of lines in the result (after finish(): duplicates dropped).
     std::size_t size() const { return ordered_ ? order_.size() : ends_.size(); }
 
-    /// Line `i` of the result, in result order.
+    /// Line `i` of the result, in result order, without its line end.
     std::string_view line(std::size_t i) const { return pass_line(ordered_ ? order_[i].pass : i); }
 
   private:
@@ -41,19 +55,33 @@ class ResultList {
         std::uint64_t pass;    // the line's index in pass order
     };
 
-    std::string_view pass_line(std::uint64_t pass) const;
+    std::string_view pass_line(std::uint64_t pass) const {
+        const std::uint64_t begin = pass == 0 ? 0 : ends_[pass - 1];
+        return {text_ + begin, static_cast<std::size_t>(ends_[pass] - begin)};
+    }
+    /// The sort keys of a run of lines, made by one core.
+    struct KeyChunk {
+        std::string keys;
+        std::vector<std::uint64_t> ends;
+    };
+
     std::string_view key_of(std::uint64_t pass) const;
+    void grow(std::size_t at_least);
     void compute_keys();
+    void compute_chunk(std::size_t chunk, Collation& collation);
     void sort_entries();
     void drop_duplicates();
 
     bool sorted_;
     bool unique_;
     Collation* collation_;
-    std::string text_;
-    std::vector<std::uint64_t> ends_;
-    std::string keys_;
-    std::vector<std::uint64_t> key_ends_;
+    char* text_ = nullptr;  // malloc'ed, so that growing a big block can move pages instead of bytes
+    std::size_t used_ = 0;
+    std::size_t capacity_ = 0;
+    std::vector<std::uint64_t> ends_;  // each line's end
+    std::size_t lines_per_worker_;
+    std::vector<KeyChunk> key_chunks_;
+    std::uint64_t chunk_lines_ = 1;
     std::vector<SortEntry> order_;
     bool ordered_ = false;
 };

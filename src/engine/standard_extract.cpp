@@ -24,29 +24,84 @@ bool fits_in_memory(const ExtractJob& job, const ExtractHooks& hooks) {
     return memory_needed(static_cast<std::uint64_t>(st.st_size)) <= available;
 }
 
-void cut_and_filter(const ExtractJob& job, std::string_view text, ResultList& result, GaugeSteps& gauge,
-                    RunTally& tally) {
+// The line loop: cuts every line into the room `sink` gives (sink.room(bytes)) and hands the lines that
+// pass to sink.keep(size), in pass order, until the sample is complete.
+template <class Sink>
+void cut_and_filter(const ExtractJob& job, std::string_view text, GaugeSteps& gauge, RunTally& tally,
+                    Sink& sink) {
     WholeTextLines lines(text);
     const std::uint64_t n = lines.count();
-    result.reserve(text.size(), static_cast<std::size_t>(n));
+    sink.expect(text.size(), n);
     LineCutter cutter(job.slices, job.separator, job.trim);
-    std::string cut_line;
+    const bool filtered = !job.filter.lets_all_pass();
     std::string_view line;
+    std::uint64_t next_move = 0;  // the first line at which the gauge moves again
     tally.generated_line_count = 0;
     for (std::uint64_t i = 0; i < n && lines.next(line); ++i) {
         if (job.sample_size > 0 && tally.generated_line_count >= job.sample_size) break;
-        cutter.cut(line, cut_line);
-        bool passed = job.filter.passes(cut_line);
-        gauge.set(15 + static_cast<int>(85 * i / n));
+        // Cut in place where the line goes; a line that fails the filter is not kept.
+        char* at = sink.room(cutter.max_cut_size(line.size()));
+        const std::size_t size = static_cast<std::size_t>(cutter.cut_to(line, at) - at);
+        bool passed = !filtered || job.filter.passes(std::string_view(at, size));
+        if (i >= next_move) {
+            const int position = 15 + static_cast<int>(85 * i / n);
+            gauge.set(position);
+            next_move = (static_cast<std::uint64_t>(position - 14) * n + 84) / 85;
+        }
         if (passed) {
-            result.add(cut_line);
             ++tally.generated_line_count;
+            sink.keep(size, tally.generated_line_count);
         }
     }
 }
 
+/// Sorted or unique: the lines gather in the result list, to be ordered once all are in.
+class ListSink {
+  public:
+    explicit ListSink(ResultList& result) : result_(result) {}
+    void expect(std::size_t bytes, std::uint64_t lines) {
+        // Room for the cut lines; more only when the fields outgrow the input.
+        result_.reserve(bytes, static_cast<std::size_t>(lines));
+    }
+    char* room(std::size_t bytes) { return result_.line_room(bytes); }
+    void keep(std::size_t size, std::int64_t) { result_.keep_line(size); }
+
+  private:
+    ResultList& result_;
+};
+
+/// In input order the result is known line by line: each line goes straight to the result file being
+/// written beside the old one, which it replaces only when complete. No result list is held, and the
+/// lines are written while they are still in the processor's cache.
+class FileSink {
+  public:
+    FileSink(const ExtractJob& job, OutputFile& out) : job_(job), out_(out) {}
+    void expect(std::size_t, std::uint64_t) {}
+    char* room(std::size_t bytes) {
+        if (!job_.numbers) return out_.room(bytes + 2);
+        cut_line_.resize(bytes);
+        return cut_line_.data();
+    }
+    void keep(std::size_t size, std::int64_t number) {
+        if (job_.numbers) {
+            out_.write(decimal_text(number));
+            out_.write(job_.separator);
+            out_.write_line(std::string_view(cut_line_.data(), size));
+            return;
+        }
+        char* at = out_.room(size + 2);
+        at[size] = '\r';
+        at[size + 1] = '\n';
+        out_.advance(size + 2);
+    }
+
+  private:
+    const ExtractJob& job_;
+    OutputFile& out_;
+    std::string cut_line_;  // numbered lines are cut here first, the number going in front
+};
+
 void write_lines(const ExtractJob& job, const ResultList& result, OutputFile& out) {
-    if (job.header) out.write_line(header_line(job.names, job.separator, job.numbers));
     for (std::size_t i = 0; i < result.size(); ++i) {
         // Numbers follow the result order, so they count the lines of the file whatever the sorting.
         if (job.numbers) {
@@ -57,16 +112,53 @@ void write_lines(const ExtractJob& job, const ResultList& result, OutputFile& ou
     }
 }
 
-void write_result(const ExtractJob& job, const ResultList& result) {
-    if (job.output_fd >= 0) {
-        std::unique_ptr<OutputFile> out = OutputFile::borrow(job.output_fd, job.output_path);
-        write_lines(job, result, *out);
-        out->close();
-        return;
+/// Where the result goes: a new file beside the result file that replaces it once complete, or an open
+/// descriptor (standard output), written as the lines come.
+class ResultFile {
+  public:
+    explicit ResultFile(const ExtractJob& job) {
+        if (job.output_fd >= 0)
+            borrowed_ = OutputFile::borrow(job.output_fd, job.output_path);
+        else
+            safe_.emplace(job.output_path);
     }
-    SafeFileWriter out(job.output_path);
+    OutputFile& out() { return borrowed_ ? *borrowed_ : *safe_; }
+    void finish() {
+        if (borrowed_)
+            borrowed_->close();
+        else
+            safe_->commit();
+    }
+
+  private:
+    std::unique_ptr<OutputFile> borrowed_;
+    std::optional<SafeFileWriter> safe_;
+};
+
+void sorted_run(const ExtractJob& job, std::optional<std::string>& input, GaugeSteps& gauge,
+                RunTally& tally) {
+    Collation collation(user_collation_locale());
+    ResultList result(job.sorted, job.unique, &collation);
+    ListSink sink(result);
+    cut_and_filter(job, *input, gauge, tally, sink);
+    input.reset();  // the input is no longer needed; sorting and writing get its memory
+    result.finish();
+    ResultFile file(job);
+    OutputFile& out = file.out();
+    if (job.header) out.write_line(header_line(job.names, job.separator, job.numbers));
     write_lines(job, result, out);
-    out.commit();
+    file.finish();
+}
+
+void input_order_run(const ExtractJob& job, std::optional<std::string>& input, GaugeSteps& gauge,
+                     RunTally& tally) {
+    ResultFile file(job);
+    OutputFile& out = file.out();
+    if (job.header) out.write_line(header_line(job.names, job.separator, job.numbers));
+    FileSink sink(job, out);
+    cut_and_filter(job, *input, gauge, tally, sink);
+    input.reset();
+    file.finish();
 }
 
 ExtractOutcome run(const ExtractJob& job, const ExtractHooks& hooks, RunTally& tally) {
@@ -74,13 +166,10 @@ ExtractOutcome run(const ExtractJob& job, const ExtractHooks& hooks, RunTally& t
     std::optional<std::string> input(load_whole_file(job.input_path));
     GaugeSteps gauge(hooks.gauge);
     gauge.set(15);
-    std::unique_ptr<Collation> collation;
-    if (job.sorted || job.unique) collation = std::make_unique<Collation>(user_collation_locale());
-    ResultList result(job.sorted, job.unique, collation.get());
-    cut_and_filter(job, *input, result, gauge, tally);
-    input.reset();  // the input is no longer needed; sorting and writing get its memory
-    result.finish();
-    write_result(job, result);
+    if (job.sorted || job.unique)
+        sorted_run(job, input, gauge, tally);
+    else
+        input_order_run(job, input, gauge, tally);
     return ExtractOutcome::generated;
 }
 

@@ -1,6 +1,5 @@
 #include <QApplication>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <filesystem>
 #include <new>
 
@@ -14,6 +13,7 @@
 #include "fields/u_dlm.h"
 #include "input/u_view.h"
 #include "shell/busy_cursor.h"
+#include "shell/qt_line_view.h"
 #include "shell/text_box.h"
 #include "shell/u_log.h"
 #include "shell/u_qvr32.h"
@@ -50,7 +50,7 @@ bool files_ready(Tmdi_qvr& main, const JobSettings& settings) {
 
 // The user may give the input view's memory to the run.
 void offer_input_view(Tmdi_qvr& main) {
-    QPlainTextEdit* input_view = main.frm_view->input_view();
+    LineView* input_view = main.frm_view->input_view();
     if (line_count(input_view) < 1 || ask(main, kKeepInputViewText)) return;
     clear_box(input_view);
     main.ui().mnu_vwi->setEnabled(false);
@@ -66,7 +66,7 @@ bool run_fast(Tmdi_qvr& main, const ExtractJob& job, ExtractHooks& hooks, RunTal
     main.frm_gen->set_unique(false);
     main.frm_gen->set_sorted(false);
     main.frm_gen->set_header(false);
-    QPlainTextEdit* result_view = main.frm_view->result_view();
+    LineView* result_view = main.frm_view->result_view();
     hooks.view_line = [result_view](std::string_view line) { append_line(result_view, line); };
     fast_extract(job, hooks, tally);
     tell(main, kFirstLinesSentText);

@@ -17,7 +17,7 @@ std::int64_t input_file_size(const std::string& path);
 /// The number of lines of the file as the line-by-line reader reads it (a carriage return ends a line, a
 /// line feed right after it belongs to that line end, Ctrl+Z ends the file, a last line without line end
 /// counts), counted in blocks of `block_size` bytes without keeping any line. Throws FileError.
-std::int64_t count_input_lines(const std::string& path, std::size_t block_size = 1 << 20);
+std::int64_t count_input_lines(const std::string& path, std::size_t block_size = 1 << 17);
 
 /// Whether the fast extract should be recommended for a file of these figures.
 bool is_big_input(std::int64_t size, std::int64_t line_count);

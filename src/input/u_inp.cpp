@@ -14,6 +14,7 @@
 #include "input/u_view.h"
 #include "input/view_fill.h"
 #include "shell/busy_cursor.h"
+#include "shell/qt_line_view.h"
 #include "shell/u_qvr32.h"
 #include "shell/widget_text.h"
 #include "ui_u_inp.h"
@@ -87,11 +88,13 @@ void Tfrm_inp::cmd_ookeClick() {
 }
 
 void Tfrm_inp::fill_input_view(std::int64_t max_lines) {
+    LineView* view = main_.frm_view->input_view();
+    const std::uint64_t memory = memory_available();
     if (ui_->opt_full->isChecked())
-        main_.frm_view->set_input_text(whole_file_view_text(path_, memory_available()));
+        view->edit_lines([&](LineList& lines) { fill_whole_file(lines, path_, memory); });
     if (ui_->opt_part->isChecked()) {
         const BusyCursor busy;
-        main_.frm_view->set_input_text(first_lines_view_text(path_, max_lines, memory_available()));
+        view->edit_lines([&](LineList& lines) { fill_first_lines(lines, path_, max_lines, memory); });
     }
 }
 

@@ -6,11 +6,11 @@
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QStyle>
-#include <QTextCursor>
 #include <algorithm>
 
 #include "common/whole_number.h"
 #include "input/view_text.h"
+#include "shell/qt_line_view.h"
 #include "shell/u_qvr32.h"
 #include "shell/widget_text.h"
 #include "ui_u_view.h"
@@ -56,8 +56,8 @@ void Tfrm_view::FormCreate() {
     QFont input_font(QStringLiteral("Courier"), 10);
     input_font.setStyleHint(QFont::TypeWriter);
     ui_->mem_inp->setFont(input_font);
-    // The input view is read-only and may hold a big file: an undo history would only double its memory.
-    ui_->mem_inp->setUndoRedoEnabled(false);
+    // Control bytes show as visible stand-ins, so that every byte keeps its column.
+    ui_->mem_inp->set_char_table(&view_char_table());
     QFont result_font(QStringLiteral("Courier"));
     result_font.setStyleHint(QFont::TypeWriter);
     result_font.setPixelSize(13);
@@ -68,8 +68,8 @@ void Tfrm_view::FormCreate() {
     fit_explanation(ui_->mem_expl);
 }
 
-QPlainTextEdit* Tfrm_view::input_view() const { return ui_->mem_inp; }
-QPlainTextEdit* Tfrm_view::result_view() const { return ui_->mem_out; }
+LineView* Tfrm_view::input_view() const { return ui_->mem_inp; }
+LineView* Tfrm_view::result_view() const { return ui_->mem_out; }
 
 void Tfrm_view::show_input_mode(const QString& input_path, int view_height) {
     setWindowTitle(QStringLiteral("View input file"));
@@ -88,12 +88,10 @@ void Tfrm_view::show_input_mode(const QString& input_path, int view_height) {
 }
 
 void Tfrm_view::show_input_line_count() {
-    const int count = ui_->mem_inp->document()->isEmpty() ? 0 : ui_->mem_inp->document()->blockCount();
+    const auto count = static_cast<std::int64_t>(ui_->mem_inp->lines().size());
     ui_->lbl_vcount->setText(QStringLiteral("Number of lines: ") + to_widget_text(decimal_text(count)));
     ui_->lbl_vcount->adjustSize();
 }
-
-void Tfrm_view::set_input_text(const QString& text) { ui_->mem_inp->setPlainText(text); }
 
 std::vector<std::string> Tfrm_view::input_lines() const { return view_lines(ui_->mem_inp); }
 
@@ -113,8 +111,8 @@ bool Tfrm_view::eventFilter(QObject* watched, QEvent* event) {
 
 bool Tfrm_view::mem_inpKeyPress(int key) {
     if (key != Qt::Key_Return && key != Qt::Key_Enter) return false;
-    const QTextCursor cursor = ui_->mem_inp->textCursor();
-    const int length = cursor.selectionEnd() - cursor.selectionStart();
+    const auto length =
+        static_cast<std::int64_t>(ui_->mem_inp->selection_end() - ui_->mem_inp->selection_start());
     main_.desktop().message_box(
         BoxKind::information, QStringLiteral("Length of selection: ") + to_widget_text(decimal_text(length)),
         kOk);

@@ -8,10 +8,9 @@
 namespace Ui {
 class Tfrm_view;
 }
-class QPlainTextEdit;
-
 namespace qvr {
 
+class LineView;
 class Tmdi_qvr;
 
 /// The view window: the input view (mem_inp) in input mode, the result view (mem_out) in result mode.
@@ -24,18 +23,14 @@ class Tfrm_view : public QWidget {
 
     const Ui::Tfrm_view& ui() const { return *ui_; }
 
-    QPlainTextEdit* input_view() const;
-    QPlainTextEdit* result_view() const;
+    LineView* input_view() const;
+    LineView* result_view() const;
 
     // Input mode.
 
     /// Shows the input view with the input file's path and its line count; `view_height` is the input
     /// view's height, smaller in the side-by-side layout so that the window fits above the field table.
     void show_input_mode(const QString& input_path, int view_height);
-
-    /// Replaces the input view's content by `text` (lines separated by "\n") in one step, since adding a
-    /// large file line by line would take minutes.
-    void set_input_text(const QString& text);
 
     /// The input view's lines as the file's bytes.
     std::vector<std::string> input_lines() const;

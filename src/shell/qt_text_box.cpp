@@ -4,6 +4,7 @@
 #include <QTextDocument>
 
 #include "common/whole_text.h"
+#include "shell/qt_line_view.h"
 #include "shell/text_box.h"
 #include "shell/widget_text.h"
 
@@ -62,5 +63,36 @@ void set_text_lines(QPlainTextEdit* box, std::string_view text) {
 }
 
 void clear_box(QPlainTextEdit* box) { box->clear(); }
+
+int line_count(const LineView* box) { return static_cast<int>(box->lines().size()); }
+
+std::string line_at(const LineView* box, int index) {
+    return std::string(box->lines()[static_cast<std::size_t>(index)]);
+}
+
+std::vector<std::string> all_lines(const LineView* box) {
+    const LineList& lines = box->lines();
+    std::vector<std::string> out;
+    out.reserve(lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) out.emplace_back(lines[i]);
+    return out;
+}
+
+void append_line(LineView* box, std::string_view line) {
+    box->edit_lines([line](LineList& lines) { lines.append(line); });
+}
+
+void set_lines(LineView* box, const std::vector<std::string>& lines) {
+    box->edit_lines([&lines](LineList& list) { list.assign(lines); });
+}
+
+void set_text_lines(LineView* box, std::string text) {
+    box->edit_lines(
+        [&text](LineList& lines) { lines.assign_text(std::move(text), LineList::Ends::whole_text); });
+}
+
+void clear_box(LineView* box) {
+    box->edit_lines([](LineList& lines) { lines.clear(); });
+}
 
 }  // namespace qvr

@@ -6,6 +6,7 @@
 #include <QPrinter>
 #include <QTextBlock>
 
+#include "shell/qt_line_view.h"
 #include "shell/text_box.h"
 #include "shell/u_qvr32.h"
 #include "shell/widget_text.h"
@@ -67,9 +68,9 @@ std::string printer_failure(const QPrinter& printer) {
     return "Cannot print on " + from_widget_text(where);
 }
 
-}  // namespace
-
-void print_view(Tmdi_qvr& main, const QPlainTextEdit* box) {
+/// The printing of either kind of box: `line(i)` gives line i (0-based) of `count`.
+template <class LineText>
+void print_lines(Tmdi_qvr& main, int count, LineText line) {
     Desktop& desktop = main.desktop();
     QPrinter printer(QPrinter::HighResolution);
     if (!desktop.choose_printer(printer)) return;
@@ -86,15 +87,28 @@ void print_view(Tmdi_qvr& main, const QPlainTextEdit* box) {
     }
     TextPage page(printer, painter);
     bool printed = page.write_line(QStringLiteral(" ")) && page.write_line(QStringLiteral(" "));
-    const int count = line_count(box);
-    QTextBlock block = box->document()->findBlockByNumber(1);
-    for (int i = 1; printed && i < count; ++i, block = block.next())
-        printed = page.write_line(QStringLiteral("   ") + block.text());
+    for (int i = 1; printed && i < count; ++i) printed = page.write_line(QStringLiteral("   ") + line(i));
     if (!painter.end() || !printed) {
         show_general_error(desktop, printer_failure(printer));
         return;
     }
     desktop.message_box(BoxKind::information, QStringLiteral("Print completed"), kOk);
+}
+
+}  // namespace
+
+void print_view(Tmdi_qvr& main, const QPlainTextEdit* box) {
+    QTextBlock block = box->document()->findBlockByNumber(0);
+    // Lines are asked for in order, so the walk goes block to block.
+    print_lines(main, line_count(box), [&block](int) {
+        block = block.next();
+        return block.text();
+    });
+}
+
+void print_view(Tmdi_qvr& main, const LineView* box) {
+    print_lines(main, line_count(box),
+                [box](int i) { return to_widget_text(box->lines()[static_cast<std::size_t>(i)]); });
 }
 
 }  // namespace qvr

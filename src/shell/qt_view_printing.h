@@ -4,6 +4,7 @@ class QPlainTextEdit;
 
 namespace qvr {
 
+class LineView;
 class Tmdi_qvr;
 
 /// Prints a text box as the Result and Log menus do: asks for the printer (cancel: nothing happens),
@@ -12,5 +13,6 @@ class Tmdi_qvr;
 /// the last, each after three spaces, and reports "Print completed". A printer failure goes to the
 /// general error box.
 void print_view(Tmdi_qvr& main, const QPlainTextEdit* box);
+void print_view(Tmdi_qvr& main, const LineView* box);
 
 }  // namespace qvr

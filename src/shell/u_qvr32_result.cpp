@@ -1,10 +1,9 @@
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QPlainTextEdit>
-#include <QTextDocumentFragment>
 
 #include "engine/u_gen.h"
 #include "input/u_view.h"
+#include "shell/qt_line_view.h"
 #include "shell/qt_view_printing.h"
 #include "shell/text_box.h"
 #include "shell/u_qvr32.h"
@@ -42,9 +41,9 @@ void Tmdi_qvr::mnu_wvrClick() { show_result_view(); }
 void Tmdi_qvr::mnu_selClick() { frm_view->ui().mem_out->selectAll(); }
 
 void Tmdi_qvr::mnu_cpyClick() {
-    QTextCursor selection = frm_view->ui().mem_out->textCursor();
+    const LineView* view = frm_view->ui().mem_out;
     // With nothing selected the clipboard keeps what it holds; the message comes either way.
-    if (selection.hasSelection()) QGuiApplication::clipboard()->setText(selection.selection().toPlainText());
+    if (view->has_selection()) QGuiApplication::clipboard()->setText(view->selected_text());
     desktop_.message_box(
         BoxKind::information,
         QStringLiteral("Selection copied to clipboard and ready to be pasted into another application."),

@@ -125,3 +125,39 @@ TEST(LineReaders, AKeptPrefixCutsLinesWithoutHoldingTheRest) {
 
 }  // namespace
 }  // namespace qvr
+
+namespace qvr {
+namespace {
+
+// Line ends are found sixteen bytes at a time: put each kind at every position of the first few blocks.
+TEST(LineReaders, LineEndsAtEveryPositionOfAScanBlock) {
+    test::TempDir dir;
+    for (std::size_t k = 0; k <= 40; ++k) {
+        const std::string x(k, 'x');
+        const std::string y(40 - k, 'y');
+        struct Case {
+            std::string end;
+            Lines by_line;
+            Lines whole;
+        };
+        const Lines after = y.empty() ? Lines{} : Lines{y};
+        auto both = [&](Lines first) {
+            first.insert(first.end(), after.begin(), after.end());
+            return first;
+        };
+        const Case cases[] = {
+            {"\r\n", both({x}), both({x})},
+            {"\r", both({x}), both({x})},
+            {"\n", {x + "\n" + y}, both({x})},
+            {"\x1a", k == 0 ? Lines{} : Lines{x}, {x + "\x1a" + y}},
+        };
+        for (const Case& c : cases) {
+            const std::string text = x + c.end + y;
+            EXPECT_EQ(c.by_line, lines_by_line(dir.write("in.txt", text), 1 << 17)) << k;
+            EXPECT_EQ(c.whole, lines_whole(text)) << k;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace qvr

@@ -41,6 +41,33 @@ TEST(LineCutter, CutsJoinsAndTrims) {
     }
 }
 
+// Trimming looks at eight bytes at a time: runs of padding across word edges, bytes above 127 beside blanks
+// (which must not carry into their neighbours), and fields of exactly one or two words.
+TEST(LineCutter, TrimsLongPaddingAndHighBytes) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"Dupont              ", "Dupont"},
+        {"          899982.87", "899982.87"},
+        {"        ", ""},
+        {"                 ", ""},
+        {"ABCDEFGH", "ABCDEFGH"},
+        {"ABCDEFGHIJKLMNOP", "ABCDEFGHIJKLMNOP"},
+        {"\xe9        ", "\xe9"},
+        {"        \xe9", "\xe9"},
+        {"\xff\xff\xff\xff\xff\xff\xff \x20\x20", "\xff\xff\xff\xff\xff\xff\xff"},
+        {"\xa0 x \xa0", "\xa0 x \xa0"},  // a no-break space is no blank
+        {"\t\r\n\x01\x1f \x02\x03 x \x04\x05\x06\x07\x08\x10\x11\x12", "x"},
+        {"  a       b       c  ", "a       b       c"},
+        {std::string("\0\0\0\0\0\0\0\0\0z", 10), "z"},
+    };
+    std::string out;
+    for (const auto& [field, expected] : cases) {
+        LineCutter cutter({{1, 100}, {1, 100}}, "|", true);
+        cutter.cut(field, out);
+        EXPECT_EQ(expected + "|" + expected, out) << "field '" << field << "'";
+        EXPECT_EQ(expected, std::string(trim_blanks(field)));
+    }
+}
+
 TEST(LineFilter, ContainsAndBoundsCompareBytes) {
     struct Case {
         LineFilter filter;

@@ -12,6 +12,7 @@
 #include "fields/u_dlm.h"
 #include "input/u_inp.h"
 #include "input/u_view.h"
+#include "shell/qt_line_view.h"
 #include "shell/u_log.h"
 #include "support/main_window_fixture.h"
 

@@ -3,7 +3,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMdiSubWindow>
-#include <QTextCursor>
 
 #include "input/column_ruler.h"
 #include "input_fixture.h"
@@ -14,8 +13,8 @@ namespace {
 using InputView = InputTest;
 
 TEST_F(InputView, StartsWithItsPlaceholderLines) {
-    EXPECT_EQ(QStringLiteral("mem_inp"), find<QPlainTextEdit>("mem_inp")->toPlainText());
-    EXPECT_EQ(QStringLiteral("mem_out"), find<QPlainTextEdit>("mem_out")->toPlainText());
+    EXPECT_EQ(QStringLiteral("mem_inp"), find<LineView>("mem_inp")->toPlainText());
+    EXPECT_EQ(QStringLiteral("mem_out"), find<LineView>("mem_out")->toPlainText());
     EXPECT_EQ(
         QStringLiteral("Here is a view of the imput file (whole or part, depending on the choice made when "
                        "opening). If you make a \n"
@@ -36,9 +35,9 @@ TEST_F(InputView, InputModeShowsTheInputWithItsPathAndLineCount) {
     EXPECT_EQ(QStringLiteral("View input file"), window->windowTitle());
     EXPECT_TRUE(mdi->frame_of(window)->isMaximized());
     EXPECT_TRUE(mdi->frame_of(mdi->frm_gen)->isMinimized());
-    EXPECT_TRUE(find<QPlainTextEdit>("mem_inp")->isVisible());
-    EXPECT_EQ(QRect(16, 32, 665, 345), find<QPlainTextEdit>("mem_inp")->geometry());
-    EXPECT_FALSE(find<QPlainTextEdit>("mem_out")->isVisible());
+    EXPECT_TRUE(find<LineView>("mem_inp")->isVisible());
+    EXPECT_EQ(QRect(16, 32, 665, 345), find<LineView>("mem_inp")->geometry());
+    EXPECT_FALSE(find<LineView>("mem_out")->isVisible());
     EXPECT_TRUE(find<QCheckBox>("chk_rule")->isVisible());
     EXPECT_TRUE(find<QPlainTextEdit>("mem_expl", mdi->frm_view)->isVisible());
     EXPECT_EQ(QStringLiteral("Number of lines: 30"), find<QLabel>("lbl_vcount")->text());
@@ -80,7 +79,7 @@ TEST_F(InputView, TheRulerOnAnEmptyViewInsertsNothing) {
 TEST_F(InputView, EnterTellsTheLengthOfTheSelection) {
     open_input(numbered_file("input.txt", 3));
     pick("mnu_vwi");
-    QPlainTextEdit* box = find<QPlainTextEdit>("mem_inp");
+    LineView* box = find<LineView>("mem_inp");
     struct Case {
         int anchor;
         int position;
@@ -94,10 +93,7 @@ TEST_F(InputView, EnterTellsTheLengthOfTheSelection) {
         {0, 9, Qt::Key_Return, QStringLiteral("Length of selection: 9")},  // "line 1", its line end, "li"
     };
     for (const Case& c : cases) {
-        QTextCursor cursor(box->document());
-        cursor.setPosition(c.anchor);
-        cursor.setPosition(c.position, QTextCursor::KeepAnchor);
-        box->setTextCursor(cursor);
+        box->set_selection(static_cast<std::uint64_t>(c.anchor), static_cast<std::uint64_t>(c.position));
         desktop.expect_info(c.text);
         QKeyEvent press(QEvent::KeyPress, c.key, Qt::NoModifier, QStringLiteral("\r"));
         QApplication::sendEvent(box, &press);
@@ -119,11 +115,11 @@ TEST_F(InputView, SideBySideLaysTheInputAboveTheFieldTable) {
     EXPECT_TRUE(mdi->frame_of(mdi->frm_gen)->isMinimized());
     EXPECT_TRUE(mdi->frame_of(mdi->frm_log)->isMinimized());
     EXPECT_EQ(QStringLiteral("View input file"), mdi->frm_view->windowTitle());
-    EXPECT_EQ(QRect(16, 32, 665, 200), find<QPlainTextEdit>("mem_inp")->geometry());
+    EXPECT_EQ(QRect(16, 32, 665, 200), find<LineView>("mem_inp")->geometry());
     EXPECT_EQ(QString::fromStdString(path), find<QLabel>("lbl_vname")->text());
 
     pick("mnu_vwi");
-    EXPECT_EQ(345, find<QPlainTextEdit>("mem_inp")->height());
+    EXPECT_EQ(345, find<LineView>("mem_inp")->height());
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "engine/u_gen.h"
 #include "fields/u_dlm.h"
 #include "input/u_view.h"
+#include "shell/qt_line_view.h"
 #include "shell/text_box.h"
 #include "support/main_window_fixture.h"
 
@@ -101,7 +102,7 @@ class ResultViewTest : public MainWindowTest {
         return text;
     }
 
-    QPlainTextEdit* result_view() { return mdi->frm_view->result_view(); }
+    LineView* result_view() { return mdi->frm_view->result_view(); }
     QString label(const char* name) { return find<QLabel>(name)->text(); }
 
     std::string pdf = data.file("print.pdf");
@@ -115,7 +116,7 @@ TEST_F(ResultViewTest, ViewShowsTheCurrentOutputName) {
     EXPECT_EQ(QStringLiteral("/elsewhere/new.txt"), label("lbl_vname"));
     EXPECT_EQ(QStringLiteral("Number of lines displayed: 4"), label("lbl_vcount"));
     EXPECT_EQ(QStringLiteral("Number of lines generated: 3"), label("lbl_vgener"));
-    EXPECT_EQ(false, find<QPlainTextEdit>("mem_inp")->isVisible() ||
+    EXPECT_EQ(false, find<LineView>("mem_inp")->isVisible() ||
                          find<QPlainTextEdit>("mem_expl", mdi->frm_view)->isVisible());
     EXPECT_EQ(true, result_view()->isVisible());
     mdi->show_general_data();

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qvr {
+
+/// The lines a view shows, as the file's bytes: one block of text and a start and length per line, so a
+/// view of a million lines costs its bytes and 16 bytes a line, and filling it from a file is one pass
+/// over the loaded text instead of a document built character by character.
+class LineList {
+  public:
+    /// Where a text's lines end when it is taken whole.
+    enum class Ends {
+        whole_text,  ///< at CR LF, a lone CR or a lone LF; a byte 0 ends the text (the result file)
+        any_break,   ///< at CR LF, a lone CR or a lone LF; a byte 0 is an ordinary byte (the input view)
+    };
+
+    std::size_t size() const { return spans_.size(); }
+    bool empty() const { return spans_.empty(); }
+    std::string_view operator[](std::size_t i) const {
+        return {text_.data() + spans_[i].start, static_cast<std::size_t>(spans_[i].size)};
+    }
+    /// The length of the longest line.
+    std::size_t longest() const { return longest_; }
+
+    void clear();
+    void append(std::string_view line);
+    /// Replaces the lines by those of `text`, which the list keeps (its line ends stay between the lines).
+    void assign_text(std::string text, Ends ends);
+    void assign(const std::vector<std::string>& lines);
+
+    /// Puts the lines of `block` before each line whose index is in `at` (indices of the list as it is).
+    void insert_before(const std::vector<std::size_t>& at, const std::vector<std::string>& block);
+    /// Removes the `n` lines from each index of `at` (indices of the list as it is; runs do not overlap).
+    void erase_runs(const std::vector<std::size_t>& at, std::size_t n);
+
+    /// A place in the lines as a text box counts it: the characters before it, a line break counting one.
+    std::uint64_t position_of(std::size_t line, std::size_t column) const;
+    /// The line and column of a position (clamped to the end of the text).
+    void place_of(std::uint64_t position, std::size_t& line, std::size_t& column) const;
+    /// Characters in all, the line breaks between lines included.
+    std::uint64_t length() const;
+
+  private:
+    struct Span {
+        std::uint64_t start;
+        std::uint64_t size;
+    };
+    void add_span(std::uint64_t start, std::uint64_t size);
+    /// The lines of text[from, to) into `spans`, the longest into `longest`.
+    static void split_lines(std::string_view text, std::size_t from, std::size_t to, std::vector<Span>& spans,
+                            std::size_t& longest);
+    void changed() { positions_.clear(); }
+    const std::vector<std::uint64_t>& positions() const;
+
+    std::string text_;
+    std::vector<Span> spans_;
+    std::size_t longest_ = 0;
+    mutable std::vector<std::uint64_t> positions_;  // each line's first position, made when first asked
+};
+
+}  // namespace qvr

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "shell/line_list.h"
+
+namespace qvr {
+
+/// A read-only view of many lines of bytes in a fixed-pitch font, with both scroll bars, selection by
+/// mouse and by Shift with the arrow keys, select all and copy. It paints only the lines in sight, so a
+/// view of a million lines fills in a moment and holds little more than their bytes, where a text
+/// document would lay out every line and keep a block for each. The input and result views are of this
+/// kind; the job log, which the user edits, stays a plain text box.
+class LineView : public QAbstractScrollArea {
+    Q_OBJECT
+
+  public:
+    /// The character shown for each byte.
+    using CharTable = std::array<char16_t, 256>;
+
+    explicit LineView(QWidget* parent = nullptr);
+
+    /// Shows bytes through `table` (which must outlive the view) instead of the common mapping.
+    void set_char_table(const CharTable* table);
+
+    const LineList& lines() const { return lines_; }
+    /// Changes the lines through `edit`, then shows them again (the selection goes), also when `edit`
+    /// fails halfway.
+    template <class Edit>
+    void edit_lines(Edit&& edit) {
+        struct Refresh {
+            LineView* view;
+            ~Refresh() { view->lines_changed(); }
+        } refresh{this};
+        edit(lines_);
+    }
+
+    /// The lines as one text, each byte through the view's table, lines joined by "\n".
+    QString toPlainText() const;
+    /// Replaces the lines by those of `text` (split at "\n"), each character taken back to its byte.
+    void setPlainText(const QString& text);
+
+    /// Selection as a text box counts places (see LineList::position_of).
+    void selectAll();
+    void set_selection(std::uint64_t anchor, std::uint64_t position);
+    std::uint64_t selection_start() const;
+    std::uint64_t selection_end() const;
+    bool has_selection() const { return anchor_ != cursor_; }
+    /// The selected characters, lines joined by "\n".
+    QString selected_text() const;
+
+  signals:
+    void selectionChanged();
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+  private:
+    void lines_changed();
+    void update_scroll_bars();
+    int char_width() const;
+    int line_height() const;
+    int visible_lines() const;
+    std::uint64_t place_at(const QPoint& point) const;
+    void move_cursor(std::uint64_t position, bool keep_anchor);
+    void make_cursor_visible();
+    QString chars(std::string_view bytes) const;
+    void copy() const;
+
+    LineList lines_;
+    const CharTable* table_;
+    std::uint64_t anchor_ = 0;
+    std::uint64_t cursor_ = 0;
+};
+
+/// The common byte-to-character mapping as a table.
+const LineView::CharTable& common_char_table();
+
+}  // namespace qvr

@@ -156,16 +156,16 @@ def awk_program(fields):
 
 PANDAS_EXTRACT = """
 import sys, pandas as pd
-specs = [(s - 1, s - 1 + n) for s, n in zip(*[iter(map(int, sys.argv[3:]))] * 2)]
-frame = pd.read_fwf(sys.argv[1], colspecs=specs, header=None, dtype=str, encoding="latin-1",
+ranges = [(s - 1, s - 1 + n) for s, n in zip(*[iter(map(int, sys.argv[3:]))] * 2)]
+frame = pd.read_fwf(sys.argv[1], colspecs=ranges, header=None, dtype=str, encoding="latin-1",
                     keep_default_na=False)
 frame.to_csv(sys.argv[2], sep=";", index=False, header=False, lineterminator="\\r\\n", encoding="latin-1")
 """
 
 PANDAS_UNIQUE = """
 import sys, pandas as pd
-specs = [(s - 1, s - 1 + n) for s, n in zip(*[iter(map(int, sys.argv[3:]))] * 2)]
-frame = pd.read_fwf(sys.argv[1], colspecs=specs, header=None, dtype=str, encoding="latin-1",
+ranges = [(s - 1, s - 1 + n) for s, n in zip(*[iter(map(int, sys.argv[3:]))] * 2)]
+frame = pd.read_fwf(sys.argv[1], colspecs=ranges, header=None, dtype=str, encoding="latin-1",
                     keep_default_na=False)
 lines = frame.iloc[:, 0].str.cat(frame.iloc[:, 1:].astype(str), sep=";")
 lines = lines.sort_values(key=lambda s: s.str.lower(), kind="stable")
@@ -182,7 +182,7 @@ def make_jobs(batch, data, out, fields, window_bench):
     cut_args = "-c %s --output-delimiter=';' %s" % (cut_ranges(fields, True), q(data))
     sort_args = "-c %s --output-delimiter=';' %s" % (cut_ranges(fields, False), q(data))
     awk = q(awk_program(fields))
-    specs = " ".join("%d %d" % (s, n) for _, s, n in fields)
+    column_args = " ".join("%d %d" % (s, n) for _, s, n in fields)
     pandas = python_with("pandas")
     schema = os.path.join(out, "schema.csv")
     with open(schema, "w", encoding="utf-8") as f:
@@ -235,7 +235,7 @@ def make_jobs(batch, data, out, fields, window_bench):
                   needs=lambda: have("in2csv")),
              WindowTool(window_bench, data) if window_bench else None,
              peer("pandas read_fwf + to_csv", "%s -c %s %s %s %s" % (q(pandas or ""), q(PANDAS_EXTRACT), q(data),
-                                                                     q(o("pandas.txt")), specs),
+                                                                     q(o("pandas.txt")), column_args),
                   needs=lambda: pandas is not None)]),
         Job("sorted, case ignored, locale",
             [sorted_, peer(sort_name, "cut %s | sort -f > %s" % (sort_args, q(o("sort.txt"))), env=sort_env)]),
@@ -243,7 +243,7 @@ def make_jobs(batch, data, out, fields, window_bench):
             [unique, peer(sort_name + " -u", "cut %s | sort -f -u > %s" % (sort_args, q(o("sort_u.txt"))),
                           env=sort_env),
              peer("pandas sort_values + drop_duplicates",
-                  "%s -c %s %s %s %s" % (q(pandas or ""), q(PANDAS_UNIQUE), q(data), q(o("pandas_u.txt")), specs),
+                  "%s -c %s %s %s %s" % (q(pandas or ""), q(PANDAS_UNIQUE), q(data), q(o("pandas_u.txt")), column_args),
                   needs=lambda: pandas is not None)]),
         Job("dBase export", [dbf, peer("GNU cut to a file", "cut %s > %s" % (cut_args, q(o("cut_d.txt"))))]),
     ]

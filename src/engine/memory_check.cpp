@@ -1,18 +1,15 @@
 #include "engine/memory_check.h"
 
-#include <charconv>
-#include <fstream>
 #include <limits>
-#include <sstream>
-#include <string>
 
 namespace qvr {
 
-std::uint64_t memory_needed(std::uint64_t input_size) {
-    // Input and result as one each, the index and keys of the lines as half as much again.
+std::uint64_t memory_needed(std::uint64_t input_size, bool sorted) {
     if (input_size > std::numeric_limits<std::uint64_t>::max() / 3)
         return std::numeric_limits<std::uint64_t>::max();
-    return input_size * 5 / 2;
+    // Sorted: input and result as one each, the index and keys of the lines as half as much again.
+    // In input order: the input, and a quarter more for the write buffer and what the system adds.
+    return sorted ? input_size * 5 / 2 : input_size + input_size / 4;
 }
 
 }  // namespace qvr

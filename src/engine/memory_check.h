@@ -6,8 +6,9 @@
 
 namespace qvr {
 
-/// What the standard extract of an input of `input_size` bytes needs at its peak: the input held once
-/// and a result of at most its size, with the line index and sort keys.
-std::uint64_t memory_needed(std::uint64_t input_size);
+/// What the standard extract of an input of `input_size` bytes needs at its peak. Sorted (or without
+/// duplicates): the input held once and a result of at most its size, with the line index and sort keys.
+/// In input order the lines go straight to the result file, so the input held once is nearly all.
+std::uint64_t memory_needed(std::uint64_t input_size, bool sorted);
 
 }  // namespace qvr

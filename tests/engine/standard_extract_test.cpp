@@ -53,29 +53,14 @@ struct Case {
     std::int64_t generated;
 };
 
-TEST(StandardExtract, OptionsAloneAndTogether) {
-    auto fields = [](ExtractJob& j) {
-        j.slices = {{1, 3}, {4, 2}};
-        j.names = {" Name ", "Code"};
-    };
+TEST(StandardExtract, HeaderNumbersSampleAndFilterTogether) {
     const Case cases[] = {
-        {"header and numbers",
-         [&](ExtractJob& j) {
-             fields(j);
-             j.header = j.numbers = true;
-         },
-         "ABCDEFGH\r\nAB\r\n", "Nb;Name;Code\r\n1;ABC;DE\r\n2;AB;\r\n", 2},
         {"header, nothing passes",
          [](ExtractJob& j) {
              j.header = true;
              j.filter.contains = "zz";
          },
          "a\r\nb\r\n", "Line\r\n", 0},
-        {"sorted ties in reverse pass order", [](ExtractJob& j) { j.sorted = true; }, "b\r\nA\r\na\r\nC\r\n",
-         "a\r\nA\r\nb\r\nC\r\n", 4},
-        {"unique keeps the first, counts all", [](ExtractJob& j) { j.sorted = j.unique = true; },
-         "x\r\nX\r\ny\r\nx\r\n", "x\r\ny\r\n", 4},
-        {"unique alone sorts", [](ExtractJob& j) { j.unique = true; }, "b\r\nB\r\na\r\n", "a\r\nb\r\n", 3},
         {"numbers follow the sorted order", [](ExtractJob& j) { j.sorted = j.numbers = true; },
          "c\r\na\r\nb\r\nd\r\ne\r\nf\r\ng\r\nh\r\ni\r\nj\r\nk\r\n",
          "1;a\r\n2;b\r\n3;c\r\n4;d\r\n5;e\r\n6;f\r\n7;g\r\n8;h\r\n9;i\r\n10;j\r\n11;k\r\n", 11},
@@ -95,12 +80,6 @@ TEST(StandardExtract, OptionsAloneAndTogether) {
              j.filter.upper = "C";
          },
          "Cx\r\nBz\r\nC\r\n", "B;z\r\n", 1},  // 'C;' is above 'C'
-        {"bounds and contains together",
-         [](ExtractJob& j) {
-             j.filter = LineFilter{"1", "b", "d"};
-         },
-         "a1\r\nb1\r\nb2\r\nc1\r\nd1\r\n", "b1\r\nc1\r\n", 2},
-        {"trim", [](ExtractJob& j) { j.trim = true; }, "  x\t \r\n", "x\r\n", 1},
     };
     for (const Case& c : cases) {
         TempDir dir;

@@ -64,6 +64,7 @@ TEST(FileNames, NameAndExtension) {
         {"/data/cust.txt", "cust.txt", "/data/cust.qvo.txt"},
         {"/arch.dat/cust.dat", "cust.dat", "/arch.dat/cust.qvo.txt"},
         {"/a.txt/b.txt", "b.txt", "/a.txt/b.qvo.txt"},
+        {"/arch.dat/cust", "cust", "/arch.dat/cust.qvo.txt"},
         {"a.b.c", "a.b.c", "a.b.qvo.txt"},
         {"/data/", "", "/data/.qvo.txt"},
         {"C:\\data\\in.txt", "C:\\data\\in.txt", "C:\\data\\in.qvo.txt"},

@@ -12,9 +12,6 @@ TEST(BatchAnalyse, ThreeOrFourLinesOnStandardOutput) {
     for (int i = 0; i < 10; ++i) ten_lines += std::string(80, 'x') + "\r\n";
     const std::pair<std::string, std::string> cases[] = {
         {ten_lines, "Input file...\nSize (bytes): 820\nLines: 10\n"},
-        {"", "Input file...\nSize (bytes): 0\nLines: 0\n"},
-        {"a\nb\nc\n", "Input file...\nSize (bytes): 6\nLines: 1\n"},
-        {std::string(150'000, '\r'), "Input file...\nSize (bytes): 150000\nLines: 150000\n"},
         {std::string(150'001, '\r'),
          "Input file...\nSize (bytes): 150001\nLines: 150001\n"
          "For time saving, checking \"Fast extract\" recommended\n"},

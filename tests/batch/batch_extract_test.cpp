@@ -55,17 +55,13 @@ TEST_F(BatchExtractTest, EveryOptionAsTheGeneralDataWindowHasIt) {
         {fields({"--separator", " | ", "--trim"}),
          "Key | Val\r\nbb | 12\r\nA | 34\r\na | 34\r\nbb | 12\r\nC | 78\r\n", 5},
         {fields({"--separator", "|", "--tab", "--trim", "--sample", "1"}), "Key\tVal\r\nbb\t12\r\n", 1},
-        {fields({"--no-header", "--trim"}), "bb;12\r\nA;34\r\na;34\r\nbb;12\r\nC;78\r\n", 5},
+        {fields({"--no-header", "--numbers", "--trim"}),
+         "1;bb;12\r\n2;A;34\r\n3;a;34\r\n4;bb;12\r\n5;C;78\r\n", 5},
         {fields({"--sorted", "--trim"}), "Key;Val\r\na;34\r\nA;34\r\nbb;12\r\nbb;12\r\nC;78\r\n", 5},
         {fields({"--unique", "--trim"}), "Key;Val\r\nA;34\r\nbb;12\r\nC;78\r\n", 5},
-        {fields({"--numbers", "--trim"}),
-         "Nb;Key;Val\r\n1;bb;12\r\n2;A;34\r\n3;a;34\r\n4;bb;12\r\n5;C;78\r\n", 5},
-        {fields({"--lower", "A", "--upper", "C;8", "--trim"}), "Key;Val\r\nA;34\r\nC;78\r\n", 2},
-        {fields({"--contains", "34"}), "Key;Val\r\nA   ;34\r\na   ;34\r\n", 2},
+        {fields({"--lower", "A", "--upper", "C;8", "--contains", "3"}), "Key;Val\r\nA   ;34\r\n", 1},
         {fields({"--sample", "2x"}), "Key;Val\r\nbb  ;12\r\nA   ;34\r\na   ;34\r\nbb  ;12\r\nC   ;78\r\n", 5},
-        {fields({"--sample", ""}), "Key;Val\r\nbb  ;12\r\nA   ;34\r\na   ;34\r\nbb  ;12\r\nC   ;78\r\n", 5},
-        {fields({"--fast"}), "bb  ;12\r\nA   ;34\r\na   ;34\r\nbb  ;12\r\nC   ;78\r\n", 5},
-        {fields({"--fast", "--trim", "--contains", "12", "--sample", "1", "--no-header"}), "bb;12\r\n", 1},
+        {fields({"--fast", "--trim", "--contains", "12", "--sample", "1"}), "bb;12\r\n", 1},
     };
     for (const Case& c : cases) {
         ::unlink(output.c_str());
@@ -78,17 +74,11 @@ TEST_F(BatchExtractTest, EveryOptionAsTheGeneralDataWindowHasIt) {
 }
 
 TEST_F(BatchExtractTest, ArgumentsAreBytes) {
-    dir.write("in.txt", "caf\xE9  1\r\ncafe  2\r\n\xFF\xFE    3\r\n");
-    const std::pair<Args, std::string> cases[] = {
-        {fields({"--contains", "\xE9", "--no-header"}), "caf\xE9;  \r\n"},
-        {fields({"--lower", "\xFF", "--no-header", "--separator", "\xA7"}), "\xFF\xFE  \xA7  \r\n"},
-        {extract({"--field", "\xC9t\xE9:1:4", "--sample", "1"}), "\xC9t\xE9\r\ncaf\xE9\r\n"},
-    };
-    for (const auto& [args, file] : cases) {
-        EXPECT_EQ(0, run_batch_in_process(args).status);
-        EXPECT_EQ(file, read_file(output));
-        ::unlink(output.c_str());
-    }
+    dir.write("in.txt", "caf\xE9  1\r\ncafe  2\r\n");
+    EXPECT_EQ(0, run_batch_in_process(extract({"--field", "\xC9t\xE9:1:4", "--field", ":5:2", "--separator",
+                                               "\xA7", "--contains", "\xE9"}))
+                     .status);
+    EXPECT_EQ("\xC9t\xE9\xA7\r\ncaf\xE9\xA7  \r\n", read_file(output));
 }
 
 TEST_F(BatchExtractTest, DashSendsTheResultToStandardOutputBothWays) {
@@ -124,15 +114,11 @@ TEST_F(BatchExtractTest, RefusalsInTheWindowsOrderWithTheirTexts) {
     const Case cases[] = {
         {{"extract", "--input", dir.file("none.txt"), "--output", output, "--field", "K:0:4"},
          "File does not exist or 'Input file' area empty.\n"},
-        {{"extract", "--input", "", "--output", output, "--field", "K:1:4"},
-         "File does not exist or 'Input file' area empty.\n"},
         {{"extract", "--input", input, "--output", input, "--field", "K:0:4"},
          "Input and output files must be different.\n"},
         {{"extract", "--input", input, "--output", old_result, "--field", "K:0:4"},
          "Result file already exists: " + old_result + " (--overwrite replaces it).\n"},
         {{"extract", "--input", input, "--output", output, "--field", "K:0:4"},
-         "Please check the delimiter.\n"},
-        {{"extract", "--input", input, "--output", output, "--field", "K:1:4", "--field", "V:5:x"},
          "Please check the delimiter.\n"},
         {{"extract", "--input", dir.file("none.txt"), "--output", output, "--layout", dir.file("none.tab")},
          "Cannot open file " + dir.file("none.tab") + ". No such file or directory.\n"},
@@ -142,8 +128,6 @@ TEST_F(BatchExtractTest, RefusalsInTheWindowsOrderWithTheirTexts) {
          "The file " + empty_layout + " holds no field definition.\n"},
         {{"extract", "--input", input, "--output", dir.file("no/out.txt"), "--field", "K:1:4"},
          "Cannot create file " + dir.file("no/out.txt") + ". No such file or directory.\n"},
-        {{"extract", "--input", input, "--output", "", "--field", "K:1:4"},
-         "Cannot create file . No such file or directory.\n"},
     };
     for (const Case& c : cases) {
         BatchOutcome r = run_batch_in_process(c.args);

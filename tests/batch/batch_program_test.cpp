@@ -41,60 +41,47 @@ ProgramRun run_program(const TempDir& dir, const std::vector<std::string>& args,
     return run;
 }
 
-TEST(BatchProgram, ResultThroughAPipeAndExitStatuses) {
+TEST(BatchProgram, ResultThroughAPipeOrOntoTheInputAndTheUsageStatus) {
     TempDir dir;
     const std::string in = dir.write("in.txt", "caf\xE9 1\r\ncafe 2\r\n");
-    const std::string out = dir.file("out.txt");
     struct Case {
         std::vector<std::string> args;
+        std::string out_file;
         int status;
         std::string out;
         std::string err;
     };
     const Case cases[] = {
         {{"extract", "--input", in, "--output", "-", "--field", "N:1:4", "--contains", "\xE9"},
+         "",
          0,
          "N\r\ncaf\xE9\r\n",
          "Number of lines generated: 1\n"},
         {{"extract", "--input", in, "--output", "-", "--field", "N:1:4", "--fast", "--separator", ""},
+         "",
          0,
          "caf\xE9\r\ncafe\r\n",
          "Number of lines generated: 2\n"},
-        {{"extract", "--input", in, "--output", out, "--field", "N:6:1", "--no-header"},
-         0,
-         "",
-         "Number of lines generated: 2\n"},
-        {{"extract", "--input", in, "--output", out, "--field", "N:6:1"},
+        {{"extract", "--input", in, "--output", "-", "--field", "N:1:3", "--fast"},
+         in,
          1,
          "",
-         "Result file already exists: " + out + " (--overwrite replaces it).\n"},
-        {{"dbf", "--input", in, "--field", "N:1:4"}, 0, "", dir.file("in.dbf") + " generated\n"},
+         "Input and output files must be different.\n"},
         {{"extract", "--input", in},
+         "",
          2,
          "",
          "quarvel-batch: --output is missing\n"
          "Usage: quarvel-batch extract --input FILE --output FILE|- LAYOUT [options]\n"
          "Try 'quarvel-batch --help' for more.\n"},
-        {{"--version"}, 0, "quarvel-batch 3.44\n", ""},
-        {{"analyse", "--input", in}, 0, "Input file...\nSize (bytes): 16\nLines: 2\n", ""},
     };
     for (const Case& c : cases) {
-        ProgramRun r = run_program(dir, c.args);
+        ProgramRun r = run_program(dir, c.args, c.out_file);
         EXPECT_EQ(c.status, r.status) << c.err;
         EXPECT_EQ(c.out, r.out);
         EXPECT_EQ(c.err, r.err);
     }
-    EXPECT_EQ("1\r\n2\r\n", read_file(out));
-}
-
-TEST(BatchProgram, StandardOutputAppendedToTheInputIsRefused) {
-    TempDir dir;
-    const std::string in = dir.write("in.txt", "abc\r\n");
-    ProgramRun r =
-        run_program(dir, {"extract", "--input", in, "--output", "-", "--field", "N:1:3", "--fast"}, in);
-    EXPECT_EQ(1, r.status);
-    EXPECT_EQ("Input and output files must be different.\n", r.err);
-    EXPECT_EQ("abc\r\n", read_file(in));
+    EXPECT_EQ("caf\xE9 1\r\ncafe 2\r\n", read_file(in));
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "fields/definition_file.h"
 #include "input/input_analysis.h"
 #include "shell/config_file.h"
+#include "shell/job_log_file.h"
 #include "support/temp_dir.h"
 
 namespace qvr {
@@ -51,6 +52,7 @@ const Reader kReaders[] = {
          LinkTexts links;
          apply_config_file(path, links);
      }},
+    {"job log", [](const std::string& path) { load_job_log(path); }},
 };
 
 TEST(ReaderFaults, EveryReaderRefusesWhatIsNotAFileOnDiskWithoutWaiting) {
@@ -95,7 +97,9 @@ TEST(WriterFaults, PlacesThatCannotBeWrittenKeepWhatTheyHold) {
     const std::string plain = dir.write("plain.txt", "plain\r\n");
     const std::string read_only = dir.write("read-only.txt", "kept\r\n");
     ::chmod(read_only.c_str(), 0444);
+    const std::string folder = test::make_folder(dir.file("folder"));
     const std::pair<std::string, std::string> safe_cases[] = {
+        {folder, "Is a directory"},
         {locked + "/out.txt", "Permission denied"},
         {read_only, "Permission denied"},
         {plain + "/out.txt", "Not a directory"},
@@ -109,7 +113,7 @@ TEST(WriterFaults, PlacesThatCannotBeWrittenKeepWhatTheyHold) {
               file_error_of([&] { OutputFile out(locked + "/out.txt"); }));
     EXPECT_EQ("kept\r\n", test::read_file(read_only));
     EXPECT_EQ("plain\r\n", test::read_file(plain));
-    EXPECT_EQ("locked plain.txt read-only.txt", test::list_folder(dir.path()));
+    EXPECT_EQ("folder locked plain.txt read-only.txt", test::list_folder(dir.path()));
     EXPECT_EQ("", test::list_folder(locked));
 }
 

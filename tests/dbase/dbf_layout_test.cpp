@@ -51,19 +51,15 @@ TEST(DbfLayout, FieldNames) {
     const Case cases[] = {
         {"  name \t", 1, "NAME"},
         {"abcdefghijkl", 1, "ABCDEFGHIJ"},
-        {" 12345678901 ", 1, "1234567890"},
         {"", 2, "FIELD 2"},
-        {" \x01\x1f ", 12345, "FIELD 1234"},  // the generated name is cut at 10
-                                              // too
-        {"a b", 1, "A B"},
-        {"\xe9t\xe9", 1, "\xe9T\xe9"},  // only a to z change
+        {" \x01\x1f ", 12345, "FIELD 1234"},  // the generated name is cut at 10 too
+        {"\xe9t\xe9", 1, "\xe9T\xe9"},        // only a to z change
         {"Nom;du_x", 1, "NOM;DU_X"},
     };
     for (const Case& c : cases) EXPECT_EQ(c.name, dbf_field_name(c.cell, c.row)) << "'" << c.cell << "'";
 }
 
-TEST(DbfLayout, RecordCountBytes) {
-    EXPECT_EQ("\xE8\x03\x00\x00"s, dbf_record_count_bytes(1000));
+TEST(DbfLayout, RecordCountBytesAreLittleEndian) {
     EXPECT_EQ("\x60\xD2\xFE\x00"s, dbf_record_count_bytes(16'700'000));
 }
 

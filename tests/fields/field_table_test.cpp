@@ -17,11 +17,9 @@ TEST(FieldTable, CommitDerivesTheRow) {
     const CommitCase cases[] = {
         {FieldTable::kStart, {"5", "", ""}, {"5", "1", "5"}},
         {FieldTable::kLength, {"0012", "3", "99"}, {"12", "3", "14"}},
-        {FieldTable::kStart, {"", "", "7"}, {"1", "1", "1"}},
         {FieldTable::kEnd, {"5", "2", "20"}, {"5", "16", "20"}},
         {FieldTable::kEnd, {"5", "2", "3"}, {"5", "1", "5"}},
         {FieldTable::kEnd, {"", "4", ""}, {"1", "1", "1"}},
-        {FieldTable::kLength, {"", "4", ""}, {"1", "4", "4"}},
         {FieldTable::kStart, {"007", "abc", "x"}, {"7", "1", "7"}},
         {FieldTable::kStart, {"-3", "-2", ""}, {"-3", "-2", "-6"}},  // only 0 becomes 1
         {FieldTable::kName, {"x", "y", "z"}, {"x", "y", "z"}},
@@ -51,9 +49,8 @@ TEST(FieldTable, CheckFindsTheFirstRowWithoutStartOrLength) {
         int failing;
     };
     const Case cases[] = {
-        {{{"1", "10", "10"}}, 0},  {{{"1", "10", ""}}, 0},  // the end position is not checked
-        {{{"", "10", "10"}}, 1},   {{{"1", "0", "10"}}, 1},
-        {{{"1", "abc", "10"}}, 1}, {{{"1", "2", ""}, {"3", "", ""}, {"", "", ""}}, 2},
+        {{{"1", "10", "10"}}, 0}, {{{"1", "10", ""}}, 0},  // the end position is not checked
+        {{{"", "10", "10"}}, 1},  {{{"1", "0", "10"}}, 1}, {{{"1", "2", ""}, {"3", "", ""}, {"", "", ""}}, 2},
         {{{"-1", "-2", ""}}, 0},  // negative numbers pass; cutting gives empty fields
     };
     for (const Case& c : cases) {

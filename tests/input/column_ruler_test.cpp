@@ -5,19 +5,17 @@
 #include <string>
 #include <vector>
 
+#include "support/file_faults.h"
+
 namespace qvr {
 namespace {
+
+using test::repeated;
 
 std::vector<std::string> input_lines(std::size_t count) {
     std::vector<std::string> lines;
     for (std::size_t i = 0; i < count; ++i) lines.push_back("line " + std::to_string(i + 1));
     return lines;
-}
-
-std::string repeated(const std::string& text, int times) {
-    std::string out;
-    for (int i = 0; i < times; ++i) out += text;
-    return out;
 }
 
 TEST(ColumnRuler, BlockLinesFollowTheLongestLine) {
@@ -29,8 +27,6 @@ TEST(ColumnRuler, BlockLinesFollowTheLongestLine) {
     };
     const Case cases[] = {
         {0, "", "", ""},
-        {1, "-", "(rule)   1", "1234567890"},
-        {7, "-------", "(rule)   1", "1234567890"},
         {10, "----------", "(rule)   1", "1234567890"},
         {11, "-----------", "(rule)   1         2", "12345678901234567890"},
         {25, std::string(25, '-'), "(rule)   1         2         3", repeated("1234567890", 3)},
@@ -47,15 +43,6 @@ TEST(ColumnRuler, BlockLinesFollowTheLongestLine) {
         EXPECT_EQ(c.units, block[2]) << c.longest;
         EXPECT_EQ(c.dashes, block[3]) << c.longest;
     }
-}
-
-TEST(ColumnRuler, InsertsExactBlocksBeforeEveryTwentiethLine) {
-    std::vector<std::string> lines = {"abc", "abcdefghijkl"};
-    insert_column_ruler(lines);
-    const std::vector<std::string> expected = {
-        "------------", "(rule)   1         2", "12345678901234567890", "------------", "abc", "abcdefghijkl",
-    };
-    EXPECT_EQ(expected, lines);
 }
 
 TEST(ColumnRuler, BlockCountFollowsTheLineCount) {

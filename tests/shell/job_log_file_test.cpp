@@ -2,7 +2,6 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include "common/file_error.h"
 #include "support/temp_dir.h"
@@ -16,10 +15,8 @@ TEST(JobLogFile, LinesOfAStoredLog) {
     const std::pair<std::string, Lines> cases[] = {
         {"", {}},
         {"a\r\nb\r\n", {"a", "b"}},
-        {"a\r\nb", {"a", "b"}},
         {"a\rb\nc\r\n", {"a", "b", "c"}},
         {"a\r\n\r\n", {"a", ""}},
-        {"\r\n", {""}},
         {std::string("n\0l\x1a\tx\r\n", 8), {std::string("n\0l\x1a\tx", 6)}},  // NUL and Ctrl+Z stay
     };
     for (const auto& [bytes, lines] : cases) EXPECT_EQ(lines, job_log_lines(bytes)) << bytes;
@@ -32,19 +29,6 @@ TEST(JobLogFile, EveryByteButLineEndsComesBack) {
     const std::string file = line + "\r\nlast\r\n";
     EXPECT_EQ(file, job_log_bytes(job_log_lines(file)));
     EXPECT_EQ("", job_log_bytes({}));
-}
-
-TEST(JobLogFile, OnlyARegularFileIsRead) {
-    test::TempDir dir;
-    EXPECT_EQ("x\r\n", load_job_log(dir.write("QVR32.LOG", "x\r\n")));
-    ASSERT_EQ(0, ::mkdir(dir.file("folder").c_str(), 0755));
-    ASSERT_EQ(0, ::mkfifo(dir.file("pipe").c_str(), 0644));
-    const std::pair<std::string, std::string> refused[] = {
-        {dir.file("folder"), "Cannot open file " + dir.file("folder") + ". Is a directory"},
-        {dir.file("pipe"), "Cannot open file " + dir.file("pipe") + ". It is not a regular file"},
-    };
-    for (const auto& [path, message] : refused)
-        EXPECT_THAT([&] { load_job_log(path); }, testing::ThrowsMessage<FileError>(message));
 }
 
 TEST(JobLogFile, SetAsideNeverReplacesAnEarlierOne) {

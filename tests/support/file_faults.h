@@ -107,6 +107,20 @@ inline std::string make_sparse_file(const std::string& path, std::int64_t size, 
     return path;
 }
 
+/// `text` written `times` times in a row.
+inline std::string repeated(const std::string& text, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i) out += text;
+    return out;
+}
+
+/// Bytes `from` to `to`, both included.
+inline std::string bytes(int from, int to) {
+    std::string out;
+    for (int b = from; b <= to; ++b) out += static_cast<char>(b);
+    return out;
+}
+
 /// The most memory this process has held at once so far, in bytes.
 inline std::int64_t peak_memory() {
     struct rusage usage {};

@@ -1,6 +1,5 @@
 #include "support/temp_dir.h"
 
-#include <dirent.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -53,13 +52,10 @@ std::string read_file(const std::string& path) {
 
 std::string list_folder(const std::string& path) {
     std::vector<std::string> names;
-    if (DIR* d = ::opendir(path.c_str())) {
-        while (dirent* e = ::readdir(d)) {
-            std::string n = e->d_name;
-            if (n != "." && n != "..") names.push_back(n);
-        }
-        ::closedir(d);
-    }
+    std::error_code ec;
+    for (auto it = std::filesystem::directory_iterator(path, ec);
+         !ec && it != std::filesystem::directory_iterator(); it.increment(ec))
+        names.push_back(it->path().filename().string());
     std::sort(names.begin(), names.end());
     std::string out;
     for (const std::string& n : names) out += (out.empty() ? "" : " ") + n;

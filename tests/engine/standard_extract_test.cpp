@@ -115,8 +115,20 @@ TEST(StandardExtract, TooLittleMemoryWritesNothing) {
     EXPECT_EQ("old result\r\n", o.file);
     EXPECT_EQ(-1, o.generated);  // the count of the last run stays
     EXPECT_EQ(std::vector<int>{}, o.gauge);
-    EXPECT_EQ(ExtractOutcome::generated,
-              run_standard(dir, "a\r\nb\r\n", line_job(), [] { return std::uint64_t{15}; }).outcome);
+    // The edge: a sorted run holds the input, the result and their keys; in input order the lines go
+    // straight to the file, so the 6-byte input and a quarter more are enough.
+    const struct {
+        bool sorted;
+        std::uint64_t too_little, enough;
+    } edges[] = {{false, 6, 7}, {true, 14, 15}};
+    for (const auto& e : edges) {
+        ExtractJob job = line_job();
+        job.sorted = e.sorted;
+        EXPECT_EQ(ExtractOutcome::out_of_memory,
+                  run_standard(dir, "a\r\nb\r\n", job, [&] { return e.too_little; }).outcome);
+        EXPECT_EQ(ExtractOutcome::generated,
+                  run_standard(dir, "a\r\nb\r\n", job, [&] { return e.enough; }).outcome);
+    }
 }
 
 TEST(StandardExtract, OldResultSurvivesAFailedWrite) {

@@ -35,30 +35,29 @@ TEST_F(GeneralDataTest, FreshStartShowsTheDefaults) {
         {"txt_ptit", ""},
         {"txt_gran", ""},
         {"txt_ctn", ""},
-        {"txt_limit",
-         "Enter values below if you have to set limits to your results (warning: case sensitive). Blank "
-         "means no limit."},
-        {"chk_dlm", "Clic&k here if <Tab> is wanted for separator"},
-        {"chk_qck", "Fast extract (special for big files, but removes some features)"},
-        {"chk_head", "Out&put file with fields  names ahead"},
-        {"chk_sort", "Sor&ted"},
-        {"chk_unik", "&Unique records only"},
-        {"chk_trim", "Suppress leading and trailing spaces of each field"},
-        {"chk_nbr", "Add line &numbers to the output file"},
         {"lbl_START", "START"},
         {"lbl_RESULT", "RESULT"},
         {"lbl_inp", "&Input file"},
         {"lbl_dlm", "Field &separator"},
         {"lbl_dfl", "Fields definition file"},
         {"lbl_out", "&Output file"},
-        {"lbl_spl", "For a samp&le output, give the number of lines wanted (0 = all lines)"},
         {"lbl_ptit", "Results &greater (>=) than"},
         {"lbl_gran", "...&and lower (<=) than"},
+        {"chk_sort", "Sor&ted"},
+        {"chk_unik", "&Unique records only"},
+        {"lbl_spl", "For a samp&le output, give the number of lines wanted (0 = all lines)"},
         {"lbl_ctn", "Result line contains (warning: case sensitive):"},
-    };
+        {"chk_dlm", "Clic&k here if <Tab> is wanted for separator"},
+        {"chk_qck", "Fast extract (special for big files, but removes some features)"},
+        {"chk_head", "Out&put file with fields  names ahead"},
+        {"chk_trim", "Suppress leading and trailing spaces of each field"},
+        {"chk_nbr", "Add line &numbers to the output file"}};
     for (const auto& [name, value] : texts)
         EXPECT_EQ(QString::fromLatin1(value), find<QWidget>(name, mdi->frm_gen)->property("text").toString())
             << name;
+    EXPECT_EQ(QStringLiteral("Enter values below if you have to set limits to your results (warning: case "
+                             "sensitive). Blank means no limit."),
+              text("txt_limit")->text());
     EXPECT_EQ("11 01 01 01 ", options());
     EXPECT_EQ(false,
               box("chk_dlm")->isChecked() || box("chk_qck")->isChecked() || box("chk_trim")->isChecked());

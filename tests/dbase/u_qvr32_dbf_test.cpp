@@ -1,85 +1,89 @@
 #include <QApplication>
 #include <QMdiSubWindow>
 #include <QProgressBar>
+#include <array>
 #include <filesystem>
-#include <string>
+#include <functional>
 
 #include "dbase/dbf_layout.h"
 #include "dbase/dbf_read_back.h"
 #include "engine/u_gen.h"
 #include "fields/u_dlm.h"
+#include "support/file_faults.h"
 #include "support/main_window_fixture.h"
 
-namespace qvr {
+namespace qvr::test {
 namespace {
 
-using namespace std::string_literals;
-using test::DbfReadBack;
-using test::list_folder;
-using test::read_back_dbf;
-using test::read_file;
+const std::string kInput = "0001Alice \r\n0002Bob\r\n";
+const std::string kFormer = "former table";
+const DbfReadBack kTable{2, {"ID", "NAME"}, {4, 6}, {{"0001", "Alice"}, {"0002", "Bob"}}};
 
-using Row = FieldTable::Row;
+QString q(const std::string& text) { return QString::fromStdString(text); }
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
-
-class DbfCommandTest : public test::MainWindowTest {
+/// File > "Extract .DBF file" beside an input whose table already exists, so that the name question lets
+/// the user aim the table anywhere.
+class DbfCommandTest : public MainWindowTest {
   protected:
     void SetUp() override {
         start();
         find<QAction>("mnu_dbf")->setEnabled(true);
-        set_rows({{"id", "1", "4", "4"}, {"Name", "5", "6", "10"}});
+        input = data.write("in.txt", kInput);
+        data.write("in.dbf", kFormer);
+        mdi->frm_gen->set_input_path(input);
+        mdi->values().generated_line_count = 2;
+        set_rows({{"id", "1", "4", ""}, {"Name", "5", "6", ""}});
     }
 
-    /// Writes the input file `name` with `bytes` into the data folder and names it in the input box.
-    std::string use_input(const std::string& name, const std::string& bytes, std::int64_t generated = 2) {
-        std::filesystem::create_directories(std::filesystem::path(data.file(name)).parent_path());
-        std::string path = data.write(name, bytes);
-        mdi->frm_gen->set_input_path(path);
-        mdi->values().generated_line_count = generated;
-        return path;
+    void set_rows(std::vector<FieldTable::Row> rows) {
+        mdi->frm_dlm->field_table().assign_rows(std::move(rows));
     }
-
-    void set_rows(const std::vector<Row>& rows) { mdi->frm_dlm->field_table().assign_rows(rows); }
-
-    /// Expects the name question for `proposed`, answered with `answer` (Cancel when none).
-    void expect_name_question(const std::string& proposed, std::optional<QString> answer) {
+    void expect_name_question(std::optional<QString> answer) {
         desktop.expect_input(QStringLiteral("File already exists"), QStringLiteral("Change name if wanted"),
-                             q(proposed), std::move(answer));
+                             q(data.file("in.dbf")), std::move(answer));
+    }
+    QProgressBar* gauge() { return find<QProgressBar>("gge_run"); }
+    /// What an export leaves: the data folder, the former table, gauge shown and busy cursor as 0/1.
+    std::string traces() {
+        return list_folder(data.path()) + " | " + read_file(data.file("in.dbf")) + " | " +
+               (gauge()->isVisible() ? "1" : "0") + (QApplication::overrideCursor() ? "1" : "0");
     }
 
-    QProgressBar* gauge() { return find<QProgressBar>("gge_run"); }
+    /// The program goes on: the next export, to a new name, works.
+    void expect_next_export_works() {
+        expect_name_question(q(data.file("good.dbf")));
+        desktop.expect_info(q(data.file("good.dbf") + " generated"));
+        pick("mnu_dbf");
+        EXPECT_EQ(kTable, read_back_dbf(data.file("good.dbf")));
+        ::unlink(data.file("good.dbf").c_str());
+    }
 
-    const std::string kInput = "0001Alice \r\n0002Bob\r\n";
-    const DbfReadBack kTable{2, {"ID", "NAME"}, {4, 6}, {{"0001", "Alice"}, {"0002", "Bob"}}};
+    std::string input;
 };
+
+const std::string kNothingDone = "in.dbf in.txt | former table | 00";
 
 TEST_F(DbfCommandTest, WritesTheTableBesideTheInput) {
     // Only the last extension is replaced, not a dot in a folder name. No lines generated yet: the gauge
     // has no count to go by, and the header gets the records actually written.
-    use_input("d.x/in.txt", kInput, 0);
+    std::filesystem::create_directory(data.file("d.x"));
+    mdi->frm_gen->set_input_path(data.write("d.x/in.txt", kInput));
+    mdi->values().generated_line_count = 0;
     mdi->show_fields_definition();
     desktop.expect_info(q(data.file("d.x/in.dbf") + " generated"));
     pick("mnu_dbf");
-
-    const std::string header = dbf_header({{"ID", 4}, {"NAME", 6}}, 2);
-    EXPECT_EQ(header +
-                  " 0001Alice "
-                  " 0002Bob   "
-                  "\x1A",
+    EXPECT_EQ(dbf_header({{"ID", 4}, {"NAME", 6}}, 2) + " 0001Alice  0002Bob   \x1A",
               read_file(data.file("d.x/in.dbf")));
-    EXPECT_EQ(kTable, read_back_dbf(data.file("d.x/in.dbf")));
-    EXPECT_TRUE(mdi->frame_of(mdi->frm_gen)->isMaximized());
-    EXPECT_FALSE(gauge()->isVisible());
+    EXPECT_EQ(true, mdi->frame_of(mdi->frm_gen)->isMaximized());
     EXPECT_EQ(100, gauge()->value());
     EXPECT_EQ(QColor(Qt::blue), gauge()->palette().color(QPalette::Highlight));
-    EXPECT_EQ(nullptr, QApplication::overrideCursor());
+    EXPECT_EQ("d.x in.dbf in.txt | former table | 00", traces());
 }
 
-TEST_F(DbfCommandTest, TableAndCountRefusalsWriteNothing) {
+TEST_F(DbfCommandTest, RefusalsOfTheTableComeBeforeAnythingIsAsked) {
     struct Case {
         std::int64_t generated;
-        std::vector<Row> rows;
+        std::vector<FieldTable::Row> rows;
         BoxKind kind;
         QString text;
     };
@@ -97,91 +101,123 @@ TEST_F(DbfCommandTest, TableAndCountRefusalsWriteNothing) {
          BoxKind::information,
          "DBF file: the length of row 2 must be at least 1."},
         {2, {{"a", "1", "abc", ""}}, BoxKind::general_error, "'abc' is not a valid integer value."},
+        {2,
+         {{"a", "1", "99999999999", ""}},
+         BoxKind::general_error,
+         "'99999999999' is not a valid integer value."},
+        {2, {{"a", "1", "", ""}}, BoxKind::general_error, "'' is not a valid integer value."},
     };
     for (const Case& c : cases) {
-        use_input("in.txt", kInput, c.generated);
+        mdi->values().generated_line_count = c.generated;
         set_rows(c.rows);
         desktop.expect_box(c.kind, c.text, kOk, kOk);
         pick("mnu_dbf");
-        EXPECT_EQ("in.txt", list_folder(data.path())) << c.text.toStdString();
+        desktop.verify();
+        EXPECT_EQ(kNothingDone, traces()) << c.text.toStdString();
     }
 }
 
-TEST_F(DbfCommandTest, LimitsAcceptTheirLastValues) {
-    use_input("in.txt", kInput, 16'700'000);
-    set_rows({{"a", "1", "200", ""}, {"b", "201", "54", ""}});
-    desktop.expect_info(q(data.file("in.dbf") + " generated"));
-    pick("mnu_dbf");
-    const std::string bytes = read_file(data.file("in.dbf"));
-    EXPECT_EQ("\xFF\x00"s, bytes.substr(10, 2));
-    EXPECT_EQ("\x02\x00\x00\x00"s, bytes.substr(4, 4));  // the records written, not the count announced
-    EXPECT_EQ(2, read_back_dbf(data.file("in.dbf")).records);
-}
-
 TEST_F(DbfCommandTest, NameQuestionWhenTheTableExists) {
-    use_input("in.txt", kInput);
-    data.write("in.dbf", "former");
-
-    expect_name_question(data.file("in.dbf"), q(data.file("other.dbf")));
+    expect_name_question(q(data.file("other.dbf")));
     desktop.expect_info(q(data.file("other.dbf") + " generated"));
     pick("mnu_dbf");
-    EXPECT_EQ("former", read_file(data.file("in.dbf")));
     EXPECT_EQ(kTable, read_back_dbf(data.file("other.dbf")));
-
-    expect_name_question(data.file("in.dbf"), QString());
+    ::unlink(data.file("other.dbf").c_str());
+    // An emptied name stops the export.
+    expect_name_question(QString());
     pick("mnu_dbf");
-    expect_name_question(data.file("in.dbf"), QStringLiteral(" \t "));
+    expect_name_question(QStringLiteral(" \t "));
     pick("mnu_dbf");
-    EXPECT_EQ("former", read_file(data.file("in.dbf")));
-    EXPECT_EQ("in.dbf in.txt other.dbf", list_folder(data.path()));
-
-    expect_name_question(data.file("in.dbf"), std::nullopt);
+    // The input under any spelling is refused.
+    std::filesystem::create_symlink(input, data.file("link.txt"));
+    expect_name_question(q(data.file("link.txt")));
+    desktop.expect_info(QStringLiteral("Input and DBF files must be different."));
+    pick("mnu_dbf");
+    ::unlink(data.file("link.txt").c_str());
+    EXPECT_EQ(kNothingDone, traces());
+    EXPECT_EQ(kInput, read_file(input));
+    // Cancel keeps the proposed name.
+    expect_name_question(std::nullopt);
     desktop.expect_info(q(data.file("in.dbf") + " generated"));
     pick("mnu_dbf");
     EXPECT_EQ(kTable, read_back_dbf(data.file("in.dbf")));
 }
 
-TEST_F(DbfCommandTest, NeverWritesOverTheInput) {
-    const std::string input = use_input("data.dbf", kInput);
-    expect_name_question(input, std::nullopt);
-    desktop.expect_info(QStringLiteral("Input and DBF files must be different."));
-    pick("mnu_dbf");
+struct TargetCase {
+    const char* target;  ///< in a place holding former.dbf and the folder taken.dbf, or a device
+    mode_t former_mode;
+    std::string action;
+    std::string reason;
+    rlim_t file_size_limit = RLIM_INFINITY;
+};
 
-    // A typed name that is the input under another spelling.
-    use_input("in.txt", kInput);
-    data.write("in.dbf", "former");
-    std::filesystem::create_symlink(data.file("in.txt"), data.file("link.txt"));
-    expect_name_question(data.file("in.dbf"), q(data.file("link.txt")));
-    desktop.expect_info(QStringLiteral("Input and DBF files must be different."));
-    pick("mnu_dbf");
-    EXPECT_EQ(kInput, read_file(input));
-    EXPECT_EQ(kInput, read_file(data.file("in.txt")));
-    EXPECT_EQ("former", read_file(data.file("in.dbf")));
-    EXPECT_EQ("data.dbf in.dbf in.txt link.txt", list_folder(data.path()));
+TEST_F(DbfCommandTest, ATableThatCannotBeWrittenLeavesTheFormerFileAndNoTemporary) {
+    const TargetCase cases[] = {
+        {"/dev/full", 0644, "write", "No space left on device"},
+        {"taken.dbf", 0644, "create", "Is a directory"},
+        {"former.dbf", 0444, "create", "Permission denied"},
+        {"former.dbf", 0644, "write", "File too large", 100},
+    };
+    for (const TargetCase& c : cases) {
+        TempDir place;
+        ::chmod(place.write("former.dbf", kFormer).c_str(), c.former_mode);
+        make_folder(place.file("taken.dbf"));
+        const std::string name = (std::filesystem::path(place.path()) / c.target).string();
+        expect_name_question(q(name));
+        desktop.expect_general_error(q("Cannot " + c.action + " file " + name + ". " + c.reason + "."));
+        {
+            const PermissionsHold permissions;
+            const FileSizeLimit limit(c.file_size_limit);
+            pick("mnu_dbf");
+        }
+        desktop.verify();
+        EXPECT_EQ("former.dbf taken.dbf", list_folder(place.path())) << name;
+        EXPECT_EQ(kFormer, read_file(place.file("former.dbf"))) << name;
+        EXPECT_EQ(kNothingDone, traces()) << name;
+        expect_next_export_works();
+    }
 }
 
-TEST_F(DbfCommandTest, FailuresLeaveTheFormerTable) {
-    use_input("in.txt", kInput);
-    data.write("in.dbf", "former");
-    // An input that vanished since it was chosen.
-    std::filesystem::rename(data.file("in.txt"), data.file("keep.txt"));
-    expect_name_question(data.file("in.dbf"), std::nullopt);
-    desktop.expect_general_error(
-        q("Cannot open file " + data.file("in.txt") + ". No such file or directory."));
-    pick("mnu_dbf");
-    EXPECT_EQ("former", read_file(data.file("in.dbf")));
-    EXPECT_EQ("in.dbf keep.txt", list_folder(data.path()));
-    EXPECT_FALSE(gauge()->isVisible());
-    EXPECT_EQ(nullptr, QApplication::overrideCursor());
+TEST_F(DbfCommandTest, AnInputNoLongerAFileLeavesTheFormerTable) {
+    const std::pair<std::function<void(const std::string&)>, std::string> cases[] = {
+        {[](const std::string&) {}, "No such file or directory"},
+        {[](const std::string& p) { make_fifo(p); }, "It is not a regular file"},
+        {[](const std::string& p) { ::close(::open(p.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0)); },
+         "Permission denied"},
+    };
+    const HangGuard guard(60);
+    for (const auto& [spoil, reason] : cases) {
+        ::unlink(input.c_str());
+        spoil(input);
+        expect_name_question(std::nullopt);
+        desktop.expect_general_error(q("Cannot open file " + input + ". " + reason + "."));
+        {
+            const PermissionsHold permissions;
+            pick("mnu_dbf");
+        }
+        desktop.verify();
+        ::unlink(input.c_str());
+        data.write("in.txt", kInput);
+        EXPECT_EQ(kNothingDone, traces()) << reason;
+        expect_next_export_works();
+    }
+}
 
-    std::filesystem::rename(data.file("keep.txt"), data.file("in.txt"));
-    set_rows({{"a", "1", "2", ""}, {"b", "x", "2", ""}});
-    expect_name_question(data.file("in.dbf"), std::nullopt);
-    desktop.expect_general_error(QStringLiteral("'x' is not a valid integer value."));
-    pick("mnu_dbf");
-    EXPECT_EQ("former", read_file(data.file("in.dbf")));
-    EXPECT_EQ("in.dbf in.txt", list_folder(data.path()));
+TEST_F(DbfCommandTest, AbsurdStartPositions) {
+    const std::string table = data.file("t.dbf");
+    const std::pair<std::array<const char*, 2>, DbfReadBack> written[] = {
+        {{"2147483647", "-2147483648"}, {2, {"ID", "NAME"}, {4, 6}, {{"", "0001Al"}, {"", "0002Bo"}}}},
+        {{"0", "2147483644"}, {2, {"ID", "NAME"}, {4, 6}, {{"0001", ""}, {"0002", ""}}}},
+    };
+    for (const auto& [starts, expected] : written) {
+        set_rows({{"id", starts[0], "4", ""}, {"Name", starts[1], "6", ""}});
+        expect_name_question(q(table));
+        desktop.expect_info(q(table + " generated"));
+        pick("mnu_dbf");
+        desktop.verify();
+        EXPECT_EQ(expected, read_back_dbf(table)) << starts[0] << " " << starts[1];
+    }
 }
 
 }  // namespace
-}  // namespace qvr
+}  // namespace qvr::test

@@ -5,13 +5,16 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QProgressBar>
+#include <array>
+#include <filesystem>
+#include <functional>
 
 #include "engine/u_gen.h"
 #include "fields/u_dlm.h"
 #include "input/u_view.h"
 #include "shell/text_box.h"
+#include "support/file_faults.h"
 #include "support/main_window_fixture.h"
 
 namespace qvr::test {
@@ -19,43 +22,72 @@ namespace {
 
 const QString kKeep = QStringLiteral("Keep imput view.");
 const QString kGenerated = QStringLiteral("Extract file generated");
+const QString kOverwrite = QStringLiteral("Result file already exists, overwrite ?");
+const QString kFirstLines = QStringLiteral("First 100 lines sent to \"view results\" window.");
+const std::string kInput = "ABCDEFGH\r\nAB\r\nXYZ12345\r\n";
+const std::string kCut = "ABC;DE\r\nAB;\r\nXYZ;12\r\n";
 
+QString q(const std::string& text) { return QString::fromStdString(text); }
+
+/// File > Go on a three-line input cut by a two-field table, without heading. The input view is empty, so
+/// a run asks nothing about it unless the test fills it.
 class GoTest : public MainWindowTest {
   protected:
     void SetUp() override {
         start();
-        input = data.write("in.txt", "ABCDEFGH\r\nAB\r\nXYZ12345\r\n");
-        output = data.file("in.qvo.txt");
+        clear_box(mdi->frm_view->input_view());
+        input = data.write("in.txt", kInput);
+        output = data.file("out.txt");
         set_text("txt_inp", input);
         set_text("txt_out", output);
-        FieldTable& table = mdi->frm_dlm->field_table();
-        table.set_row_count(2);
-        set_row(1, " Name ", "1", "3");
-        set_row(2, "Code", "4", "2");
+        set_cells("1", "3", "4", "2");
+        tick("chk_head", false);
     }
 
-    void set_text(const char* box, const std::string& text) {
-        find<QLineEdit>(box)->setText(QString::fromStdString(text));
-    }
-    void set_row(int row, const char* name, const char* start, const char* length) {
-        FieldTable& table = mdi->frm_dlm->field_table();
-        table.set_cell(FieldTable::kName, row, name);
-        table.set_cell(FieldTable::kStart, row, start);
-        table.set_cell(FieldTable::kLength, row, length);
-    }
+    void set_text(const char* box, const std::string& text) { find<QLineEdit>(box)->setText(q(text)); }
     void tick(const char* box, bool on) { find<QCheckBox>(box)->setChecked(on); }
-    bool enabled(const char* item) { return find<QAction>(item)->isEnabled(); }
-    bool result_menu_enabled() { return find<QMenu>("pdn_res")->menuAction()->isEnabled(); }
+    void set_cells(const char* start1, const char* length1, const char* start2, const char* length2) {
+        mdi->frm_dlm->field_table().assign_rows(
+            {{"Name", start1, length1, ""}, {"Code", start2, length2, ""}});
+    }
     QString label(const char* name) { return find<QLabel>(name)->text(); }
     std::vector<std::string> result_lines() { return all_lines(mdi->frm_view->result_view()); }
     QWidget* front() { return find<QMdiArea>("mdi_area")->activeSubWindow()->widget(); }
+
+    /// What a run leaves, as 0/1: Result menu, Result > View, dBase export; gauge shown, busy cursor.
+    std::string traces() {
+        auto bit = [](bool on) { return on ? '1' : '0'; };
+        return {bit(find<QMenu>("pdn_res")->menuAction()->isEnabled()),
+                bit(find<QAction>("mnu_wvr")->isEnabled()),
+                bit(find<QAction>("mnu_dbf")->isEnabled()),
+                ' ',
+                bit(find<QProgressBar>("gge_run")->isVisible()),
+                bit(QApplication::overrideCursor() != nullptr)};
+    }
+    void menus_as_at_start() {
+        for (QAction* item :
+             {find<QMenu>("pdn_res")->menuAction(), find<QAction>("mnu_wvr"), find<QAction>("mnu_dbf")})
+            item->setEnabled(false);
+    }
+
+    /// The program goes on: the next run, to a good place, works.
+    void expect_next_run_works(bool fast) {
+        set_text("txt_out", data.file("good.txt"));
+        if (fast) desktop.expect_info(kFirstLines);
+        desktop.expect_info(kGenerated);
+        pick("mnu_go");
+        EXPECT_EQ(kCut, read_file(data.file("good.txt")));
+        ::unlink(data.file("good.txt").c_str());
+    }
 
     std::string input;
     std::string output;
 };
 
 TEST_F(GoTest, StandardRunWritesShowsAndEnables) {
+    set_lines(mdi->frm_view->input_view(), {"kept"});
     set_text("txt_spl", "");
+    tick("chk_head", true);
     tick("chk_nbr", true);
     desktop.expect_confirm(kKeep, kYes);
     desktop.expect_info(kGenerated);
@@ -65,81 +97,71 @@ TEST_F(GoTest, StandardRunWritesShowsAndEnables) {
     EXPECT_EQ(QStringLiteral("0"), find<QLineEdit>("txt_spl")->text());
     EXPECT_EQ(QStringLiteral("Number of lines displayed: 4"), label("lbl_vcount"));
     EXPECT_EQ(QStringLiteral("Number of lines generated: 3"), label("lbl_vgener"));
-    EXPECT_EQ(QString::fromStdString(output), label("lbl_vname"));
     EXPECT_EQ(mdi->frm_view, front());
-    EXPECT_EQ(QStringLiteral("The result"), mdi->frm_view->windowTitle());
-    EXPECT_EQ(true, result_menu_enabled() && enabled("mnu_wvr") && enabled("mnu_dbf"));
-    EXPECT_EQ(false, find<QProgressBar>("gge_run")->isVisible());
+    EXPECT_EQ("111 00", traces());
     EXPECT_EQ(QColor(Qt::black), find<QProgressBar>("gge_run")->palette().color(QPalette::Highlight));
-    EXPECT_EQ(nullptr, QApplication::overrideCursor());
     EXPECT_EQ(3, mdi->values().generated_line_count);
-    EXPECT_EQ((std::vector<std::string>{"mem_inp"}), all_lines(mdi->frm_view->input_view()));
+    EXPECT_EQ((std::vector<std::string>{"kept"}), all_lines(mdi->frm_view->input_view()));
 }
 
 TEST_F(GoTest, RefusalsComeInOrderAndOnlyYesOverwrites) {
-    data.write("in.qvo.txt", "old\r\n");
+    data.write("out.txt", "old\r\n");
     struct Case {
         std::string input;
         std::string output;
-        const char* start;
+        const char* length;
         QString message;
     };
+    const QString check = QStringLiteral("Please check the delimiter.");
     const Case cases[] = {
-        {"", output, "0", QStringLiteral("File does not exist or 'Input file' area empty.")},
-        {data.file("none.txt"), input, "0",
+        {data.file("none.txt"), input, "2",
          QStringLiteral("File does not exist or 'Input file' area empty.")},
-        {input, input, "0", QStringLiteral("Input and output files must be different.")},
-        {input, data.file("new.txt"), "0", QStringLiteral("Please check the delimiter.")},
-        {input, data.file("new.txt"), "x", QStringLiteral("Please check the delimiter.")},
+        {input, input, "2", QStringLiteral("Input and output files must be different.")},
+        {input, data.file("new.txt"), "0", check},
+        // Numbers past 32 bits or with anything beside the digits read as 0.
+        {input, data.file("new.txt"), "99999999999", check},
+        {input, data.file("new.txt"), "+5", check},
     };
     for (const Case& c : cases) {
         set_text("txt_inp", c.input);
         set_text("txt_out", c.output);
-        set_row(2, "Code", c.start, "2");
+        set_cells("1", "3", "4", c.length);
         mdi->show_previous_jobs();
         desktop.expect_info(c.message);
         pick("mnu_go");
         desktop.verify();
-        EXPECT_EQ(mdi->frm_gen, front()) << c.message.toStdString();
+        EXPECT_EQ(mdi->frm_gen, front()) << c.length << " " << c.message.toStdString();
     }
     // "No" to the overwrite question: nothing happens, not even the question about the input view.
+    set_lines(mdi->frm_view->input_view(), {"kept"});
     set_text("txt_out", output);
-    set_row(2, "Code", "4", "2");
-    desktop.expect_confirm(QStringLiteral("Result file already exists, overwrite ?"), kNo);
+    set_cells("1", "3", "4", "2");
+    desktop.expect_confirm(kOverwrite, kNo);
     pick("mnu_go");
     EXPECT_EQ("old\r\n", read_file(output));
     EXPECT_EQ((std::vector<std::string>{"mem_out"}), result_lines());
-    EXPECT_EQ(false, result_menu_enabled() || enabled("mnu_wvr") || enabled("mnu_dbf"));
-    EXPECT_EQ("in.qvo.txt in.txt", list_folder(data.path()));
+    EXPECT_EQ("000 00", traces());
+    EXPECT_EQ("in.txt out.txt", list_folder(data.path()));
 
-    tick("chk_head", false);
-    desktop.expect_confirm(QStringLiteral("Result file already exists, overwrite ?"), kYes);
+    desktop.expect_confirm(kOverwrite, kYes);
     desktop.expect_confirm(kKeep, kYes);
     desktop.expect_info(kGenerated);
     pick("mnu_go");
-    EXPECT_EQ("ABC;DE\r\nAB;\r\nXYZ;12\r\n", read_file(output));
+    EXPECT_EQ(kCut, read_file(output));
 }
 
-TEST_F(GoTest, UniqueLeavesTheDbaseExportAsItWas) {
+TEST_F(GoTest, AUniqueRunLeavesTheDbaseExportOff) {
     tick("chk_unik", true);
-    tick("chk_head", false);
-    set_row(1, "Name", "1", "1");
-    set_row(2, "Code", "2", "1");
-    set_text("txt_ptit", "A");
-    data.write("in.txt", "a1\r\nB2\r\nA1\r\n@1\r\n");
-    desktop.expect_confirm(kKeep, kYes);
     desktop.expect_info(kGenerated);
     pick("mnu_go");
-    EXPECT_EQ("a;1\r\nB;2\r\n", read_file(output));
-    EXPECT_EQ(QStringLiteral("Number of lines generated: 3"), label("lbl_vgener"));
-    EXPECT_EQ(false, enabled("mnu_dbf"));
-    EXPECT_EQ(true, result_menu_enabled());
+    EXPECT_EQ("110 00", traces());
 }
 
 TEST_F(GoTest, OutOfMemoryStopsAfterTheInputViewIsEmptied) {
+    set_lines(mdi->frm_view->input_view(), {"kept"});
+    find<QAction>("mnu_vwi")->setEnabled(true);
     mdi->values().generated_line_count = 7;
     mdi->available_memory = [] { return std::uint64_t{10}; };
-    find<QAction>("mnu_vwi")->setEnabled(true);
     desktop.expect_confirm(kKeep, kNo);
     desktop.expect_info(
         QStringLiteral("Out of memory, input file too big, procedure halted.\n\r"
@@ -148,12 +170,11 @@ TEST_F(GoTest, OutOfMemoryStopsAfterTheInputViewIsEmptied) {
     pick("mnu_go");
     EXPECT_EQ(std::vector<std::string>{}, all_lines(mdi->frm_view->input_view()));
     EXPECT_EQ(std::vector<std::string>{}, result_lines());
-    EXPECT_EQ(false, enabled("mnu_vwi") || result_menu_enabled() || enabled("mnu_dbf"));
+    EXPECT_EQ(false, find<QAction>("mnu_vwi")->isEnabled());
+    EXPECT_EQ("000 00", traces());
+    EXPECT_EQ(0, mdi->frm_gen->gauge());
     EXPECT_EQ("<missing>", read_file(output));
     EXPECT_EQ(7, mdi->values().generated_line_count);
-    EXPECT_EQ(false, find<QProgressBar>("gge_run")->isVisible());
-    EXPECT_EQ(0, mdi->frm_gen->gauge());
-    EXPECT_EQ(nullptr, QApplication::overrideCursor());
     // With the input view gone, the next run asks nothing about it.
     mdi->available_memory = {};
     desktop.expect_info(kGenerated);
@@ -161,17 +182,14 @@ TEST_F(GoTest, OutOfMemoryStopsAfterTheInputViewIsEmptied) {
     EXPECT_EQ(3, mdi->values().generated_line_count);
 }
 
-TEST_F(GoTest, FastRunSendsTheFirstHundredLines) {
+TEST_F(GoTest, FastRunSendsTheFirstHundredLinesAndMeasuresTheInput) {
     std::string lines;
     for (int i = 1; i <= 150; ++i) lines += "line " + std::to_string(1000 + i) + "\r\n";
     data.write("in.txt", lines);
-    set_row(1, "Name", "1", "9");
-    mdi->frm_dlm->field_table().set_row_count(1);
+    mdi->frm_dlm->field_table().assign_rows({{"Name", "1", "9", ""}});
     tick("chk_qck", true);
     mdi->frm_gen->set_header(true);  // a state the window does not allow: the run clears it again
-    mdi->values().input_statistics = {1, 1000};
-    desktop.expect_confirm(kKeep, kYes);
-    desktop.expect_info(QStringLiteral("First 100 lines sent to \"view results\" window."));
+    desktop.expect_info(kFirstLines);
     desktop.expect_info(kGenerated);
     pick("mnu_go");
     EXPECT_EQ(lines, read_file(output));
@@ -179,34 +197,147 @@ TEST_F(GoTest, FastRunSendsTheFirstHundredLines) {
     EXPECT_EQ(QStringLiteral("Number of lines generated: 150"), label("lbl_vgener"));
     EXPECT_EQ("line 1100", result_lines().back());
     EXPECT_EQ(false, find<QCheckBox>("chk_head")->isChecked());
-    EXPECT_EQ(true, enabled("mnu_dbf"));
-    EXPECT_EQ(1000, mdi->values().input_statistics.line_count);
+    EXPECT_EQ("111 00", traces());
+    EXPECT_EQ(1650, mdi->values().input_statistics.size);
 }
 
-TEST_F(GoTest, FastRunMeasuresAnUnmeasuredInput) {
-    tick("chk_qck", true);
-    desktop.expect_confirm(kKeep, kYes);
-    desktop.expect_info(QStringLiteral("First 100 lines sent to \"view results\" window."));
-    desktop.expect_info(kGenerated);
-    pick("mnu_go");
-    EXPECT_EQ(24, mdi->values().input_statistics.size);
-    EXPECT_EQ(0, mdi->values().input_statistics.line_count);
+struct OutputCase {
+    const char* target;  ///< in a place holding former.txt and the folder taken.txt, or a device
+    mode_t former_mode;
+    bool asks_overwrite;
+    std::string action;
+    std::string reason;
+    std::string fast_leaves;  ///< what a fast run leaves in the former file
+    rlim_t file_size_limit = RLIM_INFINITY;
+};
+
+TEST_F(GoTest, AResultThatCannotBeWrittenLeavesTheFormerFileAndNoTemporary) {
+    const std::string former = "former result\r\n";
+    const OutputCase cases[] = {
+        {"/dev/full", 0644, true, "write", "No space left on device", former},
+        {"none/out.txt", 0644, false, "create", "No such file or directory", former},
+        {"taken.txt", 0644, true, "create", "Is a directory", former},
+        {"former.txt", 0444, true, "create", "Permission denied", former},
+        // The fast extract streams into the file the user agreed to overwrite; what reached it stays.
+        {"former.txt", 0644, true, "write", "File too large", "ABC;DE\r\nAB;\r\nXYZ", 16},
+    };
+    for (bool fast : {false, true}) {
+        for (const OutputCase& c : cases) {
+            TempDir place;
+            ::chmod(place.write("former.txt", former).c_str(), c.former_mode);
+            make_folder(place.file("taken.txt"));
+            const std::string output = (std::filesystem::path(place.path()) / c.target).string();
+            tick("chk_qck", fast);
+            menus_as_at_start();
+            set_text("txt_out", output);
+            if (c.asks_overwrite) desktop.expect_confirm(kOverwrite, kYes);
+            desktop.expect_general_error(q("Cannot " + c.action + " file " + output + ". " + c.reason + "."));
+            {
+                const PermissionsHold permissions;
+                const FileSizeLimit limit(c.file_size_limit);
+                pick("mnu_go");
+            }
+            desktop.verify();
+            const std::string what = output + (fast ? " (fast)" : "");
+            EXPECT_EQ("former.txt taken.txt", list_folder(place.path())) << what;
+            EXPECT_EQ(fast ? c.fast_leaves : former, read_file(place.file("former.txt"))) << what;
+            EXPECT_EQ("000 00", traces()) << what;
+            expect_next_run_works(fast);
+        }
+    }
 }
 
-TEST_F(GoTest, WriteFailureGoesToTheGeneralErrorBox) {
+TEST_F(GoTest, AnInputGoneOrNoLongerAFileStopsTheRunBeforeAnyResult) {
+    const std::pair<std::function<void(const std::string&)>, std::string> cases[] = {
+        {[](const std::string& p) { make_folder(p); }, "Is a directory"},
+        {[](const std::string& p) { make_fifo(p); }, "It is not a regular file"},
+        {[](const std::string& p) { ::close(::open(p.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0)); },
+         "Permission denied"},
+    };
+    const HangGuard guard(60);
     for (bool fast : {false, true}) {
         tick("chk_qck", fast);
-        std::string missing = data.file("none/out.txt");
-        set_text("txt_out", missing);
-        desktop.expect_confirm(kKeep, kYes);
-        desktop.expect_general_error(
-            QString::fromStdString("Cannot create file " + missing + ". No such file or directory."));
+        menus_as_at_start();
+        ::unlink(input.c_str());
+        desktop.expect_info(QStringLiteral("File does not exist or 'Input file' area empty."));
+        pick("mnu_go");
+        EXPECT_EQ("", list_folder(data.path()));
+        for (const auto& [spoil, reason] : cases) {
+            spoil(input);
+            desktop.expect_general_error(q("Cannot open file " + input + ". " + reason + "."));
+            {
+                const PermissionsHold permissions;
+                pick("mnu_go");
+            }
+            desktop.verify();
+            EXPECT_EQ("in.txt", list_folder(data.path())) << reason;
+            EXPECT_EQ("000 00", traces()) << reason;
+            ::rmdir(input.c_str());
+            ::unlink(input.c_str());
+        }
+        data.write("in.txt", kInput);
+        expect_next_run_works(fast);
+    }
+}
+
+TEST_F(GoTest, AResultToADeviceIsWrittenThroughIt) {
+    set_text("txt_out", "/dev/null");
+    desktop.expect_confirm(kOverwrite, kYes);
+    desktop.expect_info(kGenerated);
+    pick("mnu_go");
+    EXPECT_EQ(std::vector<std::string>{}, result_lines());  // a device cannot be read back
+    EXPECT_EQ("111 00", traces());
+
+    tick("chk_qck", true);
+    desktop.expect_confirm(kOverwrite, kYes);
+    desktop.expect_info(kFirstLines);
+    desktop.expect_info(kGenerated);
+    pick("mnu_go");
+    EXPECT_EQ((std::vector<std::string>{"ABC;DE", "AB;", "XYZ;12"}), result_lines());
+}
+
+TEST_F(GoTest, AbsurdNumbersInTheSampleSizeAndTheTable) {
+    struct Case {
+        const char* sample;
+        std::array<const char*, 4> cells;  // start and length of both rows
+        std::string result;
+    };
+    const Case cases[] = {
+        {"99999999999", {"1", "3", "4", "2"}, kCut},  // not a 32-bit number: no limit
+        {"0", {"2147483647", "2147483647", "-2147483648", "2"}, ";AB\r\n;AB\r\n;XY\r\n"},
+        {"0", {"1", "2147483647", "8", "2147483647"}, "ABCDEFGH;H\r\nAB;\r\nXYZ12345;5\r\n"},
+    };
+    for (const Case& c : cases) {
+        set_text("txt_spl", c.sample);
+        set_cells(c.cells[0], c.cells[1], c.cells[2], c.cells[3]);
+        ::unlink(output.c_str());
+        desktop.expect_info(kGenerated);
         pick("mnu_go");
         desktop.verify();
-        EXPECT_EQ(false, result_menu_enabled() || enabled("mnu_wvr") || enabled("mnu_dbf"));
-        EXPECT_EQ(false, find<QProgressBar>("gge_run")->isVisible());
-        EXPECT_EQ(nullptr, QApplication::overrideCursor());
+        EXPECT_EQ(c.result, read_file(output)) << c.sample << " " << c.cells[0];
     }
+}
+
+TEST_F(GoTest, AnInputOver4GiBIsAnalysedAndExtractedWithExactFigures) {
+    // Two short lines around one line of more than 4 GiB of byte 0, taking no room on disk.
+    set_text("txt_inp",
+             make_sparse_file(data.file("huge.txt"), (std::int64_t{1} << 32) + 10, "AB\r\n", "\r\nCD\r\n"));
+    find<QAction>("mnu_ana")->setEnabled(true);
+    desktop.expect_info(
+        QStringLiteral("Input file...\n\rSize (bytes): 4294967306\n\rLines: 3\n\r"
+                       "For time saving, checking \"Fast extract\" recommended"));
+    pick("mnu_ana");
+    EXPECT_EQ(true, find<QCheckBox>("chk_qck")->isChecked());
+
+    const std::int64_t memory_before = peak_memory();
+    desktop.expect_info(kFirstLines);
+    desktop.expect_info(kGenerated);
+    pick("mnu_go");
+    EXPECT_EQ(std::string("AB;\r\n\0\0\0;\0\0\r\nCD;\r\n", 18), read_file(output));
+    EXPECT_EQ(3, mdi->values().generated_line_count);
+    EXPECT_EQ(4'294'967'306, mdi->values().input_statistics.size);
+    EXPECT_EQ(3, mdi->values().input_statistics.line_count);
+    EXPECT_GT(64 << 20, peak_memory() - memory_before);  // the line of 4 GiB was read past, not held
 }
 
 }  // namespace

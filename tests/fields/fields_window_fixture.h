@@ -3,7 +3,6 @@
 #include <QAbstractItemModel>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTableView>
@@ -33,8 +32,12 @@ class FieldsWindowTest : public MainWindowTest {
 
     QTableView* grid() { return find<QTableView>("grd_dlm", mdi->frm_dlm); }
     QPushButton* button(const char* name) { return find<QPushButton>(name, mdi->frm_dlm); }
-    QString file_label() { return find<QLabel>("lbl_dlm", mdi->frm_dlm)->text(); }
-    QString general_label() { return find<QLineEdit>("txt_flm", mdi->frm_gen)->text(); }
+    void press(const char* name) { QTest::mouseClick(button(name), Qt::LeftButton); }
+    /// The file label of this window and the definition file of the General data window, as "a | b".
+    QString labels() {
+        return find<QLabel>("lbl_dlm", mdi->frm_dlm)->text() + QStringLiteral(" | ") +
+               find<QLineEdit>("txt_flm", mdi->frm_gen)->text();
+    }
 
     /// The rows as the grid shows them.
     Rows shown() {
@@ -49,13 +52,11 @@ class FieldsWindowTest : public MainWindowTest {
 
     /// The grid's current cell as (column, data row from 1).
     std::pair<int, int> current() {
-        QModelIndex index = grid()->currentIndex();
-        return {index.column(), index.row() + 1};
+        return {grid()->currentIndex().column(), grid()->currentIndex().row() + 1};
     }
 
     void put_rows(const Rows& rows) { mdi->frm_dlm->field_table().assign_rows(rows); }
 
-    /// Clicks a cell of the grid, as the user picks the cell to edit.
     void click_cell(int column, int row) {
         QRect place = grid()->visualRect(grid()->model()->index(row - 1, column));
         QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, place.center());
@@ -69,17 +70,15 @@ class FieldsWindowTest : public MainWindowTest {
             Qt::Key key;
             Qt::KeyboardModifiers modifiers;
         };
-        const Special specials[] = {
-            {'\b', Qt::Key_Backspace, {}},
-            {'\r', Qt::Key_Return, {}},
-            {'\x1b', Qt::Key_Escape, {}},
-            {'\x01', Qt::Key_A, Qt::ControlModifier},
-            {'\x11', Qt::Key_Q, Qt::AltModifier},
-            {'}', Qt::Key_Right, {}},
-            {'{', Qt::Key_Left, {}},
-            {'^', Qt::Key_Up, {}},
-            {'~', Qt::Key_Down, {}},
-        };
+        const Special specials[] = {{'\b', Qt::Key_Backspace, {}},
+                                    {'\r', Qt::Key_Return, {}},
+                                    {'\x1b', Qt::Key_Escape, {}},
+                                    {'\x01', Qt::Key_A, Qt::ControlModifier},
+                                    {'\x11', Qt::Key_Q, Qt::AltModifier},
+                                    {'}', Qt::Key_Right, {}},
+                                    {'{', Qt::Key_Left, {}},
+                                    {'^', Qt::Key_Up, {}},
+                                    {'~', Qt::Key_Down, {}}};
         for (char c : keys) {
             auto special = std::find_if(std::begin(specials), std::end(specials),
                                         [c](const Special& s) { return s.c == c; });

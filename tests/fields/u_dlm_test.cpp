@@ -1,7 +1,8 @@
 #include "fields/u_dlm.h"
 
-#include <QHeaderView>
+#include <QMdiArea>
 #include <QPlainTextEdit>
+#include <array>
 
 #include "fields/fields_window_fixture.h"
 #include "input/u_view.h"
@@ -10,86 +11,48 @@
 namespace qvr::test {
 namespace {
 
-const QString kHint = QStringLiteral(
-    "Please read carefully the instructions written on the left (double-click to make this message not "
-    "displayed again).");
-
 TEST_F(FieldsWindowTest, ShowsItsControlsAndTheDefaultTable) {
-    Tfrm_dlm* window = mdi->frm_dlm;
-    EXPECT_EQ(QStringLiteral("<No file recalled or saved>"), file_label());
-    EXPECT_EQ(QPoint(8, 8), find<QLabel>("lbl_dlm", window)->pos());
-    EXPECT_EQ(QRect(152, 40, 393, 329), grid()->geometry());
-    EXPECT_EQ(kHint, grid()->toolTip());
-    struct Button {
-        const char* name;
-        QRect place;
-        const char* caption;
-        const char* hint;
+    EXPECT_EQ(QStringLiteral("<No file recalled or saved> | <none>"), labels());
+    EXPECT_EQ(
+        QStringLiteral("Please read carefully the instructions written on the left (double-click to make "
+                       "this message not displayed again)."),
+        grid()->toolTip());
+    const std::array<const char*, 3> buttons[] = {
+        {"cmd_add", "Add", "Add a line at the end of the table"},
+        {"cmd_ins", "Insert", "Insert a line before the current one"},
+        {"cmd_del", "Delete", "Delete the current line"},
+        {"cmd_gen", "General data", "Go back to the general data window"},
     };
-    const Button buttons[] = {
-        {"cmd_add", {568, 40, 75, 33}, "Add", "Add a line at the end of the table"},
-        {"cmd_ins", {568, 72, 75, 33}, "Insert", "Insert a line before the current one"},
-        {"cmd_del", {568, 104, 75, 33}, "Delete", "Delete the current line"},
-        {"cmd_gen", {568, 216, 75, 41}, "General data", "Go back to the general data window"},
-    };
-    for (const Button& b : buttons) {
-        EXPECT_EQ(b.place, button(b.name)->geometry()) << b.name;
-        EXPECT_EQ(QString::fromLatin1(b.caption), button(b.name)->text()) << b.name;
-        EXPECT_EQ(QString::fromLatin1(b.hint), button(b.name)->toolTip()) << b.name;
+    for (const auto& [name, caption, hint] : buttons) {
+        EXPECT_EQ(QString::fromLatin1(caption), button(name)->text());
+        EXPECT_EQ(QString::fromLatin1(hint), button(name)->toolTip());
     }
-    // The focus goes round the controls in their tab order.
-    QStringList order;
+    QStringList order;  // the focus goes round the controls in their tab order
     QWidget* w = grid();
     do {
         if (w->focusPolicy() & Qt::TabFocus) order << w->objectName();
         w = w->nextInFocusChain();
-    } while (window->isAncestorOf(w));
+    } while (mdi->frm_dlm->isAncestorOf(w));
     EXPECT_EQ(QStringLiteral("grd_dlm cmd_add cmd_ins cmd_del mem_dlm cmd_gen"),
               order.join(QLatin1Char(' ')));
-
-    QHeaderView* titles = grid()->horizontalHeader();
-    const int widths[] = {151, 74, 73, 71};
-    const char* headers[] = {"Field", "Start position", "Length", "End position"};
-    for (int column = 0; column < 4; ++column) {
-        EXPECT_EQ(widths[column], grid()->columnWidth(column));
-        EXPECT_EQ(QString::fromLatin1(headers[column]), grid()->model()->headerData(column, Qt::Horizontal));
-    }
-    EXPECT_TRUE(titles->isVisible());
-    EXPECT_FALSE(grid()->verticalHeader()->isVisible());
+    const char* titles[] = {"Field", "Start position", "Length", "End position"};
+    for (int column = 0; column < 4; ++column)
+        EXPECT_EQ(QString::fromLatin1(titles[column]), grid()->model()->headerData(column, Qt::Horizontal));
     EXPECT_EQ(QAbstractItemView::NoEditTriggers, grid()->editTriggers());
     EXPECT_EQ((Rows{{"1st field", "1", "10", "10"}}), shown());
     EXPECT_EQ(std::make_pair(0, 1), current());
-}
 
-TEST_F(FieldsWindowTest, InstructionTextStandsInRedLineForLine) {
     auto* memo = find<QPlainTextEdit>("mem_dlm", mdi->frm_dlm);
-    EXPECT_EQ(QRect(8, 40, 137, 297), memo->geometry());
-    EXPECT_TRUE(memo->isReadOnly());
+    EXPECT_EQ(true, memo->isReadOnly());
     EXPECT_EQ(QColor(Qt::red), memo->palette().color(QPalette::Text));
-    const QStringList lines = {
-        "Here can be defined all ",
-        "the fields by their ",
-        "characteristics:",
-        " - field name",
-        " - start position: number of ",
-        "the colunm in the ",
-        "beginning of the field",
-        " - field length",
-        " - end position:  number of ",
-        "the colunm in the end of ",
-        "the field",
-        "To navigate in the grid, ",
-        "use the mouse or the ",
-        "direction keys.",
-        "",
-        "To update a cell, use the ",
-        "backspace key and enter ",
-        "the new value; WARNING, ",
-        "press the RETURN key ",
-        "after having entered the ",
-        "value.",
-    };
-    EXPECT_EQ(lines, memo->toPlainText().split(QLatin1Char('\n')));
+    EXPECT_EQ(
+        QStringLiteral("Here can be defined all \nthe fields by their \ncharacteristics:\n - field name\n"
+                       " - start position: number of \nthe colunm in the \nbeginning of the field\n"
+                       " - field length\n - end position:  number of \nthe colunm in the end of \n"
+                       "the field\nTo navigate in the grid, \nuse the mouse or the \ndirection keys.\n\n"
+                       "To update a cell, use the \nbackspace key and enter \nthe new value; WARNING, \n"
+                       "press the RETURN key \nafter having entered the \nvalue."),
+        memo->toPlainText());
 }
 
 struct TypingCase {
@@ -106,21 +69,14 @@ TEST_F(FieldsWindowTest, TypingBuildsTheCurrentCell) {
         {"a letter in the name column", {"x", "5", "3", "7"}, 0, "a", {"xa", "5", "3", "7"}},
         {"digits without Enter derive nothing", {"x", "5", "3", "7"}, 1, "12", {"x", "512", "3", "7"}},
         {"digits then Enter", {"x", "5", "3", "7"}, 1, "12\r", {"x", "512", "3", "514"}},
-        {"Enter in the end column", {"x", "5", "2", "3"}, 3, "\r", {"x", "5", "1", "5"}},
-        {"Enter in the name column", {"x", "", "", "7"}, 0, "\r", {"x", "", "", "7"}},
         {"Backspace on an empty cell", {"", "", "", ""}, 1, "\b", {"", "", "", ""}},
         {"Backspace removes the last character only", {"ab", "12", "", ""}, 0, "\b", {"a", "12", "", ""}},
-        {"Backspace twice in a number", {"n", "123", "", ""}, 1, "\b\b", {"n", "1", "", ""}},
-        {"Backspace then digits replace a value", {"n", "9", "2", "10"}, 1, "\b4\r", {"n", "4", "2", "5"}},
-        {"digits and blanks in a name", {"", "", "", ""}, 0, "No 1", {"No 1", "", "", ""}},
-        {"capitals and signs in a name", {"", "", "", ""}, 0, "Zip-Code!", {"Zip-Code!", "", "", ""}},
-        {"a blank in a number", {"n", "1", "", ""}, 1, " -+", {"n", "1", "", ""}},
+        {"blanks and signs in a number", {"n", "1", "", ""}, 1, " -+", {"n", "1", "", ""}},
         {"Escape, Ctrl+A and Alt+Q are no characters",
          {"ab", "1", "", ""},
          0,
-         "\x1b\x01\x11"
-         "c",
-         {"abc", "1", "", ""}},
+         "\x1b\x01\x11z",
+         {"abz", "1", "", ""}},
         {"arrows move the cell typed into", {"n", "", "", ""}, 0, "}5}}9\r", {"n", "5", "5", "9"}},
     };
     for (const TypingCase& c : cases) {
@@ -134,7 +90,6 @@ TEST_F(FieldsWindowTest, TypingBuildsTheCurrentCell) {
 TEST_F(FieldsWindowTest, ArrowsAndClicksMoveTheCurrentCell) {
     put_rows({{"a", "1", "1", "1"}, {"b", "2", "1", "2"}, {"c", "3", "1", "3"}});
     click_cell(2, 3);
-    EXPECT_EQ(std::make_pair(2, 3), current());
     type("^{");
     EXPECT_EQ(std::make_pair(1, 2), current());
     type("^^^");  // the title row never becomes current
@@ -156,76 +111,61 @@ TEST_F(FieldsWindowTest, EnterOnTheWindowAsksForTheCurrentCell) {
     desktop.expect_input(QStringLiteral("Enter..."), QStringLiteral("Field"), QString(), std::nullopt);
     QTest::keyClick(mdi->frm_dlm, Qt::Key_Enter);
     EXPECT_EQ((Rows{{"", "5", "12a", "7"}}), shown());  // Cancel gives the empty default
-    // Enter on a focused button is not the window's.
-    button("cmd_add")->setFocus();
+    button("cmd_add")->setFocus();                      // Enter on a focused button is not the window's
     QTest::keyClick(button("cmd_add"), Qt::Key_Return);
     EXPECT_EQ((Rows{{"", "5", "12a", "7"}}), shown());
 }
 
-struct RowCommandCase {
-    const char* what;
-    const char* button;
-    int row;
-    Rows after;
-    int current_row;
-};
-
 TEST_F(FieldsWindowTest, AddInsertAndDeleteRows) {
     const Rows three = {{"a", "1", "1", "1"}, {"b", "2", "1", "2"}, {"c", "3", "1", "3"}};
     const FieldTable::Row empty = {"", "", "", ""};
-    const RowCommandCase cases[] = {
-        {"insert on the first row", "cmd_ins", 1, {empty, three[0], three[1], three[2]}, 1},
-        {"insert on the middle row", "cmd_ins", 2, {three[0], empty, three[1], three[2]}, 2},
-        {"insert on the last row", "cmd_ins", 3, {three[0], three[1], empty, three[2]}, 3},
-        {"delete the first row", "cmd_del", 1, {three[1], three[2]}, 1},
-        {"delete the middle row", "cmd_del", 2, {three[0], three[2]}, 2},
-        {"delete the last row", "cmd_del", 3, {three[0], three[1]}, 2},
-        {"add", "cmd_add", 2, {three[0], three[1], three[2], empty}, 2},
+    struct Case {
+        const char* button;
+        int row;
+        Rows after;
+        int current_row;
     };
-    for (const RowCommandCase& c : cases) {
+    const Case cases[] = {
+        {"cmd_ins", 2, {three[0], empty, three[1], three[2]}, 2},
+        {"cmd_del", 2, {three[0], three[2]}, 2},
+        {"cmd_del", 3, {three[0], three[1]}, 2},  // the current row stays within the table
+        {"cmd_add", 2, {three[0], three[1], three[2], empty}, 2},
+    };
+    for (const Case& c : cases) {
         put_rows(three);
         click_cell(1, c.row);
-        QTest::mouseClick(button(c.button), Qt::LeftButton);
-        EXPECT_EQ(c.after, shown()) << c.what;
-        EXPECT_EQ(std::make_pair(1, c.current_row), current()) << c.what;
+        press(c.button);
+        EXPECT_EQ(c.after, shown()) << c.button << c.row;
+        EXPECT_EQ(std::make_pair(1, c.current_row), current()) << c.button << c.row;
     }
-    // The grid keeps its column widths through the changes.
-    EXPECT_EQ(151, grid()->columnWidth(0));
-    EXPECT_EQ(71, grid()->columnWidth(3));
-}
-
-TEST_F(FieldsWindowTest, TheLastRowIsNeverDeleted) {
-    put_rows({{"only", "4", "2", "5"}});
+    // The last row is never deleted; a row added after a Delete is empty.
+    put_rows({three[0]});
     desktop.expect_info(QStringLiteral("At least one row is let."));
-    QTest::mouseClick(button("cmd_del"), Qt::LeftButton);
-    EXPECT_EQ((Rows{{"only", "4", "2", "5"}}), shown());
-    // Add right after a Delete gives an empty row.
-    put_rows({{"a", "1", "1", "1"}, {"b", "2", "1", "2"}});
+    press("cmd_del");
+    EXPECT_EQ((Rows{three[0]}), shown());
+    put_rows({three[0], three[1]});
     click_cell(0, 2);
-    QTest::mouseClick(button("cmd_del"), Qt::LeftButton);
-    QTest::mouseClick(button("cmd_add"), Qt::LeftButton);
-    EXPECT_EQ((Rows{{"a", "1", "1", "1"}, {"", "", "", ""}}), shown());
+    press("cmd_del");
+    press("cmd_add");
     type("z");
-    EXPECT_EQ((Rows{{"az", "1", "1", "1"}, {"", "", "", ""}}), shown());  // the current cell stayed
+    EXPECT_EQ((Rows{{"az", "1", "1", "1"}, empty}), shown());
 }
 
 TEST_F(FieldsWindowTest, GeneralDataLeavesThePreviousJobsWindowAlone) {
     mdi->frame_of(mdi->frm_log)->showNormal();
-    QTest::mouseClick(button("cmd_gen"), Qt::LeftButton);
-    EXPECT_TRUE(mdi->frame_of(mdi->frm_gen)->isMaximized());
-    EXPECT_TRUE(mdi->frame_of(mdi->frm_dlm)->isMinimized());
-    EXPECT_TRUE(mdi->frame_of(mdi->frm_view)->isMinimized());
-    QMdiSubWindow* log = mdi->frame_of(mdi->frm_log);
-    EXPECT_FALSE(log->isMinimized() || log->isMaximized());
+    press("cmd_gen");
+    EXPECT_EQ(true, mdi->frame_of(mdi->frm_gen)->isMaximized());
+    EXPECT_EQ(true,
+              mdi->frame_of(mdi->frm_dlm)->isMinimized() && mdi->frame_of(mdi->frm_view)->isMinimized());
+    EXPECT_EQ(false,
+              mdi->frame_of(mdi->frm_log)->isMinimized() || mdi->frame_of(mdi->frm_log)->isMaximized());
     EXPECT_EQ(mdi->frame_of(mdi->frm_gen), mdi->frame_of(mdi->frm_gen)->mdiArea()->activeSubWindow());
 }
 
 TEST_F(FieldsWindowTest, DoubleClickTurnsTheHintOffForGood) {
-    EXPECT_TRUE(mdi->frm_dlm->hint_shown());
     QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
-    EXPECT_FALSE(mdi->frm_dlm->hint_shown());
-    EXPECT_EQ(QString(), grid()->toolTip());
-    QTest::mouseClick(button("cmd_gen"), Qt::LeftButton);
+    EXPECT_EQ(false, mdi->frm_dlm->hint_shown());
+    press("cmd_gen");
     pick("mnu_vde");
     EXPECT_EQ(QString(), grid()->toolTip());
     EXPECT_EQ(QStringLiteral("Add a line at the end of the table"), button("cmd_add")->toolTip());

@@ -1,142 +1,173 @@
-#include <sys/stat.h>
+#include <filesystem>
 
 #include "fields/fields_window_fixture.h"
+#include "support/file_faults.h"
 
 namespace qvr::test {
 namespace {
 
 const QString kNoFile = QStringLiteral("<No file recalled or saved>");
+const QString kDelimiterFilter = QStringLiteral("Delimiter file|*.tab");
+
+QString q(const std::string& text) { return QString::fromStdString(text); }
 
 class DefinitionFileCommandsTest : public FieldsWindowTest {
   protected:
-    QString path(const std::string& name) { return QString::fromStdString(data.file(name)); }
+    QString path(const std::string& name) { return q(data.file(name)); }
 };
 
 TEST_F(DefinitionFileCommandsTest, NewAsksAndResetsOnYesOnly) {
-    put_rows({{"a", "1", "1", "1"}, {"b", "2", "1", "2"}});
     data.write("a.tab", "a         1    1    1    \r\n");
     desktop.expect_open(path("a.tab"));
     pick("Recall1");
     pick("mnu_sge");
-
     desktop.expect_confirm(QStringLiteral("Is the former fields definition saved?"), kNo);
     pick("mnu_fdn");
-    EXPECT_TRUE(mdi->frame_of(mdi->frm_dlm)->isMaximized());
+    EXPECT_EQ(true, mdi->frame_of(mdi->frm_dlm)->isMaximized());
     EXPECT_EQ((Rows{{"a         ", "1", "1", "1"}}), shown());
-    EXPECT_EQ(path("a.tab"), file_label());
-    EXPECT_EQ(path("a.tab"), general_label());
+    EXPECT_EQ(path("a.tab") + " | " + path("a.tab"), labels());
 
     desktop.expect_confirm(QStringLiteral("Is the former fields definition saved?"), kYes);
     pick("mnu_fdn");
-    EXPECT_EQ((Rows{{"1st field", "1", "10", "10"}}), shown());
-    EXPECT_EQ(kNoFile, file_label());
-    EXPECT_EQ(kNoFile, general_label());
-    QTest::mouseClick(button("cmd_add"), Qt::LeftButton);
+    EXPECT_EQ(kNoFile + " | " + kNoFile, labels());
+    press("cmd_add");
     EXPECT_EQ((Rows{{"1st field", "1", "10", "10"}, {"", "", "", ""}}), shown());
 }
 
 TEST_F(DefinitionFileCommandsTest, SaveAsWritesTheTableAndNamesTheFile) {
+    desktop.expect_save(std::nullopt);  // Cancel changes nothing
+    pick("SaveAs1");
+    EXPECT_EQ(kNoFile + " | <none>", labels());
+    EXPECT_EQ("", list_folder(data.path()));
+
     desktop.expect_save(path("result.qvo"));
     pick("mnu_out");
     pick("mnu_vde");
     desktop.expect_save(path("default.tab"));
     pick("SaveAs1");
     EXPECT_EQ("1st field 1    10   10   \r\n", read_file(data.file("default.tab")));
-    EXPECT_EQ(27u, read_file(data.file("default.tab")).size());
-    EXPECT_EQ(path("default.tab"), file_label());
-    EXPECT_EQ(path("default.tab"), general_label());
-    EXPECT_TRUE(mdi->frame_of(mdi->frm_dlm)->isMaximized());  // the windows stay as they are
+    EXPECT_EQ(path("default.tab") + " | " + path("default.tab"), labels());
+    EXPECT_EQ(true, mdi->frame_of(mdi->frm_dlm)->isMaximized());  // the windows stay as they are
     const FileDialogState& dialog = desktop.dialog_states().back();
-    EXPECT_EQ(QStringLiteral("Delimiter file|*.tab"), dialog.filter);
+    EXPECT_EQ(kDelimiterFilter, dialog.filter);
     EXPECT_EQ(QStringLiteral("tab"), dialog.default_ext);
     EXPECT_EQ(path("result.qvo"), dialog.file_name);  // proposes the name last chosen
-
     // Onto an existing file: replaced without a question.
-    put_rows({{"Customer code", "1", "12345", "12345"}, {"x", "", "3", ""}});
+    put_rows({{"x", "", "3", ""}});
     desktop.expect_save(path("default.tab"));
     pick("SaveAs1");
-    EXPECT_EQ("Customer c1    12345 12345 \r\nx         0    3    0    \r\n",
-              read_file(data.file("default.tab")));
+    EXPECT_EQ("x         0    3    0    \r\n", read_file(data.file("default.tab")));
     EXPECT_EQ("default.tab", list_folder(data.path()));
 }
 
-TEST_F(DefinitionFileCommandsTest, SaveAsCancelledOrFailedChangesNothing) {
-    desktop.expect_save(std::nullopt);
-    pick("SaveAs1");
-    EXPECT_EQ(kNoFile, file_label());
-    EXPECT_EQ(QStringLiteral("<none>"), general_label());
-    EXPECT_EQ("", list_folder(data.path()));
-
-    desktop.expect_save(path("missing/d.tab"));
-    desktop.expect_general_error(QString::fromStdString("Cannot create file " + data.file("missing/d.tab") +
-                                                        ". No such file or directory."));
-    pick("SaveAs1");
-    EXPECT_EQ(kNoFile, file_label());
-    EXPECT_EQ(QStringLiteral("<none>"), general_label());
-}
-
 TEST_F(DefinitionFileCommandsTest, RecallReplacesTheWholeTable) {
-    put_rows({{"a", "1", "1", "1"},
-              {"b", "2", "1", "2"},
-              {"c", "3", "1", "3"},
-              {"d", "4", "1", "4"},
-              {"e", "5", "1", "5"}});
-    click_cell(2, 5);
+    put_rows({{"a", "1", "1", "1"}, {"b", "2", "1", "2"}, {"c", "3", "1", "3"}, {"d", "4", "1", "4"}});
+    click_cell(2, 4);
     pick("mnu_sge");
     data.write("three.tab", "One       1 5 5\r\nTwo\t      6\t2\t9 note\r\nThree     8 1 8");
     desktop.expect_open(path("three.tab"));
     pick("Recall1");
-    EXPECT_TRUE(mdi->frame_of(mdi->frm_dlm)->isMaximized());
+    EXPECT_EQ(true, mdi->frame_of(mdi->frm_dlm)->isMaximized());
     EXPECT_EQ(
         (Rows{{"One       ", "1", "5", "5"}, {"Two\t      ", "6", "2", "9"}, {"Three     ", "8", "1", "8"}}),
         shown());
     EXPECT_EQ(std::make_pair(2, 3), current());  // the current row stays within the table
-    EXPECT_EQ(path("three.tab"), file_label());
-    EXPECT_EQ(path("three.tab"), general_label());
-    const FileDialogState& dialog = desktop.dialog_states().back();
-    EXPECT_EQ(QString(), dialog.file_name);  // cleared before the dialog
-    EXPECT_EQ(QStringLiteral("Delimiter file|*.tab"), dialog.filter);
-    EXPECT_EQ(QStringLiteral("Delimiter file|*.tab"), mdi->opdlg_file.filter);  // kept for the next use
-
-    desktop.expect_open(std::nullopt);
-    pick("Recall1");
-    EXPECT_EQ(3u, shown().size());
+    EXPECT_EQ(path("three.tab") + " | " + path("three.tab"), labels());
+    EXPECT_EQ(QString(), desktop.dialog_states().back().file_name);  // cleared before the dialog
+    EXPECT_EQ(kDelimiterFilter, desktop.dialog_states().back().filter);
+    EXPECT_EQ(kDelimiterFilter, mdi->opdlg_file.filter);  // kept for the next use
 }
 
-struct RefusedCase {
-    const char* file;
-    const char* bytes;  // nullptr: no such file
-    BoxKind kind;
-    std::string message;
+/// The Fields definition window after a definition file was recalled and a cell picked, so that a failure
+/// can be seen to leave the table, the current cell and both labels as they were.
+class DefinitionFaultsTest : public DefinitionFileCommandsTest {
+  protected:
+    void SetUp() override {
+        DefinitionFileCommandsTest::SetUp();
+        data.write("kept.tab", "kept      3 4 6\r\nalso      7 1 7\r\n");
+        desktop.expect_open(path("kept.tab"));
+        pick("Recall1");
+        click_cell(1, 2);
+    }
+
+    void expect_as_before(const std::string& what) {
+        EXPECT_EQ((Rows{{"kept      ", "3", "4", "6"}, {"also      ", "7", "1", "7"}}), shown()) << what;
+        EXPECT_EQ(std::make_pair(1, 2), current()) << what;
+        EXPECT_EQ(path("kept.tab") + " | " + path("kept.tab"), labels()) << what;
+    }
 };
 
-TEST_F(DefinitionFileCommandsTest, RefusedRecallLeavesTableAndLabels) {
-    ::mkdir(data.file("folder.tab").c_str(), 0755);
-    const RefusedCase cases[] = {
-        {"missing.tab", nullptr, BoxKind::general_error,
-         "Cannot open file " + data.file("missing.tab") + ". No such file or directory."},
-        {"folder.tab", nullptr, BoxKind::general_error,
-         "Cannot open file " + data.file("folder.tab") + ". Is a directory."},
-        {"letters.tab", "A         1 2 3\r\nB         4 five 6\r\n", BoxKind::general_error,
-         "'five' is not a valid integer value."},
-        {"empty.tab", "", BoxKind::information,
-         "The file " + data.file("empty.tab") +
-             " holds no field definition. The fields definition is left as it was."},
+struct SaveCase {
+    const char* target;  ///< in a place holding former.tab and the folder taken.tab, or a device
+    mode_t former_mode;
+    std::string action;
+    std::string reason;
+    rlim_t file_size_limit = RLIM_INFINITY;
+};
+
+TEST_F(DefinitionFaultsTest, ASaveThatFailsLeavesTheFormerFileTheTableAndTheLabels) {
+    const std::string former = "former    1 2 2\r\n";
+    const SaveCase cases[] = {
+        {"/dev/full", 0644, "write", "No space left on device"},
+        {"none/d.tab", 0644, "create", "No such file or directory"},
+        {"taken.tab", 0644, "create", "Is a directory"},
+        {"former.tab", 0444, "create", "Permission denied"},
+        {"former.tab", 0644, "write", "File too large", 40},
     };
-    data.write("kept.tab", "kept      3 4 6\r\nalso      7 1 7\r\n");
-    desktop.expect_open(path("kept.tab"));
-    pick("Recall1");
-    click_cell(1, 2);
-    const Rows before = shown();
-    for (const RefusedCase& c : cases) {
-        if (c.bytes) data.write(c.file, c.bytes);
-        desktop.expect_open(path(c.file));
-        desktop.expect_box(c.kind, QString::fromStdString(c.message), kOk, kOk);
+    for (const SaveCase& c : cases) {
+        TempDir place;
+        ::chmod(place.write("former.tab", former).c_str(), c.former_mode);
+        make_folder(place.file("taken.tab"));
+        const std::string target = (std::filesystem::path(place.path()) / c.target).string();
+        desktop.expect_save(q(target));
+        desktop.expect_general_error(q("Cannot " + c.action + " file " + target + ". " + c.reason + "."));
+        {
+            const PermissionsHold permissions;
+            const FileSizeLimit limit(c.file_size_limit);
+            pick("SaveAs1");
+        }
+        desktop.verify();
+        EXPECT_EQ("former.tab taken.tab", list_folder(place.path())) << target;
+        EXPECT_EQ(former, read_file(place.file("former.tab"))) << target;
+        expect_as_before(target);
+    }
+    // The program goes on: the next save works.
+    desktop.expect_save(path("saved.tab"));
+    pick("SaveAs1");
+    EXPECT_EQ("kept      3    4    6    \r\nalso      7    1    7    \r\n",
+              read_file(data.file("saved.tab")));
+}
+
+TEST_F(DefinitionFaultsTest, ARecallThatFailsLeavesTheTableAndTheLabels) {
+    const std::string big = data.write("big.tab", std::string(60000, ' '));
+    const std::string many_rows = data.write("rows.tab", std::string(1000, '\r'));
+    const std::string empty = data.write("empty.tab", "");
+    struct Case {
+        std::string path;
+        BoxKind kind;
+        std::string message;
+    };
+    const Case cases[] = {
+        {data.file("missing.tab"), BoxKind::general_error,
+         "Cannot open file " + data.file("missing.tab") + ". No such file or directory."},
+        {make_fifo(data.file("pipe.tab")), BoxKind::general_error,
+         "Cannot open file " + data.file("pipe.tab") + ". It is not a regular file."},
+        {data.write("letters.tab", "A         1 2 3\r\nB         4 five 6\r\n"), BoxKind::general_error,
+         "'five' is not a valid integer value."},
+        // A file chosen by mistake that would not fit in memory, by its bytes or by its rows.
+        {big, BoxKind::general_error, "Cannot read file " + big + ". Cannot allocate memory."},
+        {many_rows, BoxKind::general_error, "Cannot read file " + many_rows + ". Cannot allocate memory."},
+        {empty, BoxKind::information,
+         "The file " + empty + " holds no field definition. The fields definition is left as it was."},
+    };
+    mdi->available_memory = [] { return std::uint64_t{50000}; };
+    const HangGuard guard(60);
+    for (const Case& c : cases) {
+        desktop.expect_open(q(c.path));
+        desktop.expect_box(c.kind, q(c.message), kOk, kOk);
         pick("Recall1");
-        EXPECT_EQ(before, shown()) << c.file;
-        EXPECT_EQ(std::make_pair(1, 2), current()) << c.file;
-        EXPECT_EQ(path("kept.tab"), file_label()) << c.file;
-        EXPECT_EQ(path("kept.tab"), general_label()) << c.file;
+        desktop.verify();
+        expect_as_before(c.path);
     }
 }
 

@@ -72,17 +72,19 @@ class ScriptedDesktop : public Desktop {
     struct Expectation {
         What what = What::box;
         BoxKind kind = BoxKind::information;
-        QString text;  // box text or prefix, input caption, link, help file
+        QString text{};  // box text or prefix, input caption, link, help file
         bool prefix_only = false;
-        QString prompt;   // input prompt, help anchor
-        QString initial;  // input initial text
+        QString prompt{};   // input prompt, help anchor
+        QString initial{};  // input initial text
         int buttons = 0;
         BoxButton answer = kOk;
-        std::optional<QString> path;  // input answer, chosen file, pdf path
-        std::optional<FontChoice> font;
+        std::optional<QString> path{};  // input answer, chosen file, pdf path
+        std::optional<FontChoice> font{};
     };
     /// The next expectation if it is of kind `what`, else a failure naming what was shown instead.
     std::optional<Expectation> take(What what, const QString& shown);
+    /// The open or save dialog: records its state and answers the chosen file.
+    bool choose_file(What what, FileDialogState& state);
 
     std::deque<Expectation> queue_;
     std::vector<FileDialogState> dialog_states_;

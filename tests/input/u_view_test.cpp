@@ -12,8 +12,7 @@ namespace {
 
 using InputView = InputTest;
 
-TEST_F(InputView, StartsWithItsPlaceholderLines) {
-    EXPECT_EQ(QStringLiteral("mem_inp"), find<LineView>("mem_inp")->toPlainText());
+TEST_F(InputView, StartsWithItsExplanation) {
     EXPECT_EQ(QStringLiteral("mem_out"), find<LineView>("mem_out")->toPlainText());
     EXPECT_EQ(
         QStringLiteral("Here is a view of the imput file (whole or part, depending on the choice made when "

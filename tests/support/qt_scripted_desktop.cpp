@@ -38,51 +38,6 @@ std::optional<ScriptedDesktop::Expectation> ScriptedDesktop::take(What what, con
     return e;
 }
 
-void ScriptedDesktop::expect_box(BoxKind kind, const QString& text, int buttons, BoxButton answer) {
-    queue_.push_back({.what = What::box, .kind = kind, .text = text, .buttons = buttons, .answer = answer});
-}
-
-void ScriptedDesktop::expect_general_error_starting(const QString& prefix) {
-    queue_.push_back({.what = What::box,
-                      .kind = BoxKind::general_error,
-                      .text = prefix,
-                      .prefix_only = true,
-                      .buttons = kOk});
-}
-
-void ScriptedDesktop::expect_input(const QString& caption, const QString& prompt, const QString& initial,
-                                   std::optional<QString> answer) {
-    queue_.push_back({.what = What::input,
-                      .text = caption,
-                      .prompt = prompt,
-                      .initial = initial,
-                      .path = std::move(answer)});
-}
-
-void ScriptedDesktop::expect_open(std::optional<QString> path) {
-    queue_.push_back({.what = What::open, .path = std::move(path)});
-}
-
-void ScriptedDesktop::expect_save(std::optional<QString> path) {
-    queue_.push_back({.what = What::save, .path = std::move(path)});
-}
-
-void ScriptedDesktop::expect_font(std::optional<FontChoice> font) {
-    queue_.push_back({.what = What::font, .font = std::move(font)});
-}
-
-void ScriptedDesktop::expect_print(std::optional<QString> pdf_path) {
-    queue_.push_back({.what = What::print, .path = std::move(pdf_path)});
-}
-
-void ScriptedDesktop::expect_link(const QString& link) {
-    queue_.push_back({.what = What::link, .text = link});
-}
-
-void ScriptedDesktop::expect_help(const QString& file, const QString& anchor) {
-    queue_.push_back({.what = What::help, .text = file, .prompt = anchor});
-}
-
 BoxButton ScriptedDesktop::message_box(BoxKind kind, const QString& text, int buttons) {
     auto e = take(What::box, box_caption(kind) + QStringLiteral(": ") + text);
     if (!e) return (buttons & kNo) ? kNo : ((buttons & kCancel) ? kCancel : kOk);

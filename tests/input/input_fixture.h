@@ -31,18 +31,13 @@ class InputTest : public MainWindowTest {
         return data.write(name, bytes);
     }
 
-    /// Has the filling-mode dialog answered by choosing `mode` with `number` and pressing OK.
-    void answer_filling(const char* mode, const QString& number) {
+    /// File > "&Input" on `path`, the filling-mode dialog answered with `mode` and `number`, then OK.
+    void open_input(const std::string& path, const char* mode = "opt_part", const QString& number = "100") {
         mdi->frm_inp->show_modal = [this, mode, number](Tfrm_inp& dialog) {
             find<QRadioButton>(mode, &dialog)->setChecked(true);
             find<QLineEdit>("txt_part", &dialog)->setText(number);
             find<QPushButton>("cmd_ooke", &dialog)->click();
         };
-    }
-
-    /// File > "&Input" on `path`, filled in `mode` with `number`.
-    void open_input(const std::string& path, const char* mode = "opt_part", const QString& number = "100") {
-        answer_filling(mode, number);
         desktop.expect_open(QString::fromStdString(path));
         pick("mnu_inp");
     }

@@ -4,8 +4,6 @@
 namespace qvr::test {
 namespace {
 
-QString q(const std::string& text) { return QString::fromStdString(text); }
-
 using StartupFaults = MainWindowTest;
 
 TEST_F(StartupFaults, AConfigurationThatIsNoReadableFileIsReportedAndStartUpGoesOn) {
@@ -13,10 +11,8 @@ TEST_F(StartupFaults, AConfigurationThatIsNoReadableFileIsReportedAndStartUpGoes
     const std::pair<std::function<void()>, std::string> cases[] = {
         {[&] { make_fifo(config); }, "It is not a regular file"},
         {[&] { make_link(config, "/dev/zero"); }, "It is not a regular file"},
-        {[&] {
-             program.write("QVR32.CFG", "QVRHhttps://home.example/\r\n");
-             ::chmod(config.c_str(), 0);
-         },
+        {[&] { make_folder(config); }, "Is a directory"},
+        {[&] { ::chmod(program.write("QVR32.CFG", "QVRHhttps://home.example/\r\n").c_str(), 0); },
          "Permission denied"},
     };
     const HangGuard guard(60);
@@ -31,7 +27,7 @@ TEST_F(StartupFaults, AConfigurationThatIsNoReadableFileIsReportedAndStartUpGoes
         EXPECT_EQ(LinkTexts().home, mdi->values().links.home) << reason;
         EXPECT_EQ(program.path() + "QVR32.LOG", mdi->values().log_path) << reason;
         mdi.reset();
-        ::unlink(config.c_str());
+        ::remove(config.c_str());
     }
 }
 

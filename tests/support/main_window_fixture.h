@@ -4,13 +4,28 @@
 
 #include <QAction>
 #include <QWidget>
+#include <cstdio>
 #include <memory>
+#include <string>
 
 #include "shell/u_qvr32.h"
 #include "support/scripted_desktop.h"
 #include "support/temp_dir.h"
 
 namespace qvr::test {
+
+inline QString q(const std::string& text) { return QString::fromStdString(text); }
+
+/// What `command` writes to its standard output.
+inline std::string command_output(const std::string& command) {
+    std::string text;
+    if (FILE* p = ::popen(command.c_str(), "r")) {
+        char buf[4096];
+        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) text.append(buf, n);
+        ::pclose(p);
+    }
+    return text;
+}
 
 /// A test that starts the whole program window in a fresh program folder with the scripted desktop.
 class MainWindowTest : public ::testing::Test {

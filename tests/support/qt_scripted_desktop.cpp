@@ -38,75 +38,6 @@ std::optional<ScriptedDesktop::Expectation> ScriptedDesktop::take(What what, con
     return e;
 }
 
-void ScriptedDesktop::expect_box(BoxKind kind, const QString& text, int buttons, BoxButton answer) {
-    Expectation e;
-    e.what = What::box;
-    e.kind = kind;
-    e.text = text;
-    e.buttons = buttons;
-    e.answer = answer;
-    queue_.push_back(e);
-}
-
-void ScriptedDesktop::expect_general_error_starting(const QString& prefix) {
-    expect_box(BoxKind::general_error, prefix, kOk, kOk);
-    queue_.back().prefix_only = true;
-}
-
-void ScriptedDesktop::expect_input(const QString& caption, const QString& prompt, const QString& initial,
-                                   std::optional<QString> answer) {
-    Expectation e;
-    e.what = What::input;
-    e.text = caption;
-    e.prompt = prompt;
-    e.initial = initial;
-    e.path = std::move(answer);
-    queue_.push_back(e);
-}
-
-void ScriptedDesktop::expect_open(std::optional<QString> path) {
-    Expectation e;
-    e.what = What::open;
-    e.path = std::move(path);
-    queue_.push_back(e);
-}
-
-void ScriptedDesktop::expect_save(std::optional<QString> path) {
-    Expectation e;
-    e.what = What::save;
-    e.path = std::move(path);
-    queue_.push_back(e);
-}
-
-void ScriptedDesktop::expect_font(std::optional<FontChoice> font) {
-    Expectation e;
-    e.what = What::font;
-    e.font = std::move(font);
-    queue_.push_back(e);
-}
-
-void ScriptedDesktop::expect_print(std::optional<QString> pdf_path) {
-    Expectation e;
-    e.what = What::print;
-    e.path = std::move(pdf_path);
-    queue_.push_back(e);
-}
-
-void ScriptedDesktop::expect_link(const QString& link) {
-    Expectation e;
-    e.what = What::link;
-    e.text = link;
-    queue_.push_back(e);
-}
-
-void ScriptedDesktop::expect_help(const QString& file, const QString& anchor) {
-    Expectation e;
-    e.what = What::help;
-    e.text = file;
-    e.prompt = anchor;
-    queue_.push_back(e);
-}
-
 BoxButton ScriptedDesktop::message_box(BoxKind kind, const QString& text, int buttons) {
     auto e = take(What::box, box_caption(kind) + QStringLiteral(": ") + text);
     if (!e) return (buttons & kNo) ? kNo : ((buttons & kCancel) ? kCancel : kOk);
@@ -130,21 +61,16 @@ QString ScriptedDesktop::input_box(const QString& caption, const QString& prompt
     return e->path.value_or(initial);
 }
 
-bool ScriptedDesktop::open_file(FileDialogState& state) {
+bool ScriptedDesktop::choose_file(What what, FileDialogState& state) {
     dialog_states_.push_back(state);
-    auto e = take(What::open, state.filter);
+    auto e = take(what, state.filter);
     if (!e || !e->path) return false;
     state.file_name = *e->path;
     return true;
 }
 
-bool ScriptedDesktop::save_file(FileDialogState& state) {
-    dialog_states_.push_back(state);
-    auto e = take(What::save, state.filter);
-    if (!e || !e->path) return false;
-    state.file_name = *e->path;
-    return true;
-}
+bool ScriptedDesktop::open_file(FileDialogState& state) { return choose_file(What::open, state); }
+bool ScriptedDesktop::save_file(FileDialogState& state) { return choose_file(What::save, state); }
 
 bool ScriptedDesktop::choose_font(FontChoice& font) {
     fonts_offered_.push_back(font);
@@ -163,8 +89,7 @@ bool ScriptedDesktop::choose_printer(QPrinter& printer) {
 }
 
 void ScriptedDesktop::open_link(const QString& link) {
-    auto e = take(What::link, link);
-    if (e) {
+    if (auto e = take(What::link, link)) {
         EXPECT_EQ(e->text, link);
     }
 }

@@ -128,18 +128,4 @@ inline std::int64_t peak_memory() {
     return static_cast<std::int64_t>(usage.ru_maxrss) * 1024;
 }
 
-/// `text` written `times` times over.
-inline std::string repeated(const std::string& text, int times) {
-    std::string out;
-    for (int i = 0; i < times; ++i) out += text;
-    return out;
-}
-
-/// Bytes `from` to `to`, both included.
-inline std::string bytes(int from, int to) {
-    std::string out;
-    for (int b = from; b <= to; ++b) out += static_cast<char>(b);
-    return out;
-}
-
 }  // namespace qvr::test

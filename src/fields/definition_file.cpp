@@ -39,10 +39,10 @@ std::string number_columns(const std::string& cell) {
     return out;
 }
 
-/// The size on disk, 0 when it cannot be told (the reading then reports why).
+/// The size on disk of a regular file; 0 for anything else, which the reading then refuses with its reason.
 std::uint64_t file_size(const std::string& path) {
     struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0;
 }
 
 bool is_blank(char c) { return static_cast<unsigned char>(c) <= 32; }

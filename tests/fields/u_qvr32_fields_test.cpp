@@ -1,15 +1,12 @@
-#include <filesystem>
-
 #include "fields/fields_window_fixture.h"
 #include "support/file_faults.h"
+#include "support/unwritable_places.h"
 
 namespace qvr::test {
 namespace {
 
 const QString kNoFile = QStringLiteral("<No file recalled or saved>");
 const QString kDelimiterFilter = QStringLiteral("Delimiter file|*.tab");
-
-QString q(const std::string& text) { return QString::fromStdString(text); }
 
 class DefinitionFileCommandsTest : public FieldsWindowTest {
   protected:
@@ -97,40 +94,21 @@ class DefinitionFaultsTest : public DefinitionFileCommandsTest {
     }
 };
 
-struct SaveCase {
-    const char* target;  ///< in a place holding former.tab and the folder taken.tab, or a device
-    mode_t former_mode;
-    std::string action;
-    std::string reason;
-    rlim_t file_size_limit = RLIM_INFINITY;
-};
-
 TEST_F(DefinitionFaultsTest, ASaveThatFailsLeavesTheFormerFileTheTableAndTheLabels) {
-    const std::string former = "former    1 2 2\r\n";
-    const SaveCase cases[] = {
-        {"/dev/full", 0644, "write", "No space left on device"},
-        {"none/d.tab", 0644, "create", "No such file or directory"},
-        {"taken.tab", 0644, "create", "Is a directory"},
-        {"former.tab", 0444, "create", "Permission denied"},
-        {"former.tab", 0644, "write", "File too large", 40},
-    };
-    for (const SaveCase& c : cases) {
-        TempDir place;
-        ::chmod(place.write("former.tab", former).c_str(), c.former_mode);
-        make_folder(place.file("taken.tab"));
-        const std::string target = (std::filesystem::path(place.path()) / c.target).string();
-        desktop.expect_save(q(target));
-        desktop.expect_general_error(q("Cannot " + c.action + " file " + target + ". " + c.reason + "."));
-        {
-            const PermissionsHold permissions;
-            const FileSizeLimit limit(c.file_size_limit);
+    expect_unwritable_places_kept(
+        "tab", "former    1 2 2\r\n",
+        {{"/dev/full", "write", "No space left on device"},
+         {"none/d.tab", "create", "No such file or directory"},
+         {"taken.tab", "create", "Is a directory"},
+         {"former.tab", "create", "Permission denied", 0444},
+         {"former.tab", "write", "File too large", 0644, 40}},
+        [&](const std::string& path, const std::string& error) {
+            desktop.expect_save(q(path));
+            desktop.expect_general_error(q(error));
             pick("SaveAs1");
-        }
-        desktop.verify();
-        EXPECT_EQ("former.tab taken.tab", list_folder(place.path())) << target;
-        EXPECT_EQ(former, read_file(place.file("former.tab"))) << target;
-        expect_as_before(target);
-    }
+            desktop.verify();
+        },
+        [&](const std::string& path) { expect_as_before(path); });
     // The program goes on: the next save works.
     desktop.expect_save(path("saved.tab"));
     pick("SaveAs1");

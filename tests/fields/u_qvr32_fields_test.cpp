@@ -45,10 +45,9 @@ TEST_F(DefinitionFileCommandsTest, SaveAsWritesTheTableAndNamesTheFile) {
     EXPECT_EQ("1st field 1    10   10   \r\n", read_file(data.file("default.tab")));
     EXPECT_EQ(path("default.tab") + " | " + path("default.tab"), labels());
     EXPECT_EQ(true, mdi->frame_of(mdi->frm_dlm)->isMaximized());  // the windows stay as they are
-    const FileDialogState& dialog = desktop.dialog_states().back();
-    EXPECT_EQ(kDelimiterFilter, dialog.filter);
-    EXPECT_EQ(QStringLiteral("tab"), dialog.default_ext);
-    EXPECT_EQ(path("result.qvo"), dialog.file_name);  // proposes the name last chosen
+    EXPECT_EQ(kDelimiterFilter, desktop.dialog_states().back().filter);
+    EXPECT_EQ(QStringLiteral("tab"), desktop.dialog_states().back().default_ext);
+    EXPECT_EQ(path("result.qvo"), desktop.dialog_states().back().file_name);  // the name last chosen
     // Onto an existing file: replaced without a question.
     put_rows({{"x", "", "3", ""}});
     desktop.expect_save(path("default.tab"));
@@ -64,7 +63,6 @@ TEST_F(DefinitionFileCommandsTest, RecallReplacesTheWholeTable) {
     data.write("three.tab", "One       1 5 5\r\nTwo\t      6\t2\t9 note\r\nThree     8 1 8");
     desktop.expect_open(path("three.tab"));
     pick("Recall1");
-    EXPECT_EQ(true, mdi->frame_of(mdi->frm_dlm)->isMaximized());
     EXPECT_EQ(
         (Rows{{"One       ", "1", "5", "5"}, {"Two\t      ", "6", "2", "9"}, {"Three     ", "8", "1", "8"}}),
         shown());

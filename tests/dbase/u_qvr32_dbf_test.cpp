@@ -1,7 +1,6 @@
 #include <QApplication>
 #include <QMdiSubWindow>
 #include <QProgressBar>
-#include <array>
 #include <filesystem>
 #include <functional>
 
@@ -11,6 +10,7 @@
 #include "fields/u_dlm.h"
 #include "support/file_faults.h"
 #include "support/main_window_fixture.h"
+#include "support/unwritable_places.h"
 
 namespace qvr::test {
 namespace {
@@ -18,8 +18,6 @@ namespace {
 const std::string kInput = "0001Alice \r\n0002Bob\r\n";
 const std::string kFormer = "former table";
 const DbfReadBack kTable{2, {"ID", "NAME"}, {4, 6}, {{"0001", "Alice"}, {"0002", "Bob"}}};
-
-QString q(const std::string& text) { return QString::fromStdString(text); }
 
 /// File > "Extract .DBF file" beside an input whose table already exists, so that the name question lets
 /// the user aim the table anywhere.
@@ -83,33 +81,21 @@ TEST_F(DbfCommandTest, WritesTheTableBesideTheInput) {
 TEST_F(DbfCommandTest, RefusalsOfTheTableComeBeforeAnythingIsAsked) {
     struct Case {
         std::int64_t generated;
-        std::vector<FieldTable::Row> rows;
+        std::vector<std::string> lengths;
         BoxKind kind;
         QString text;
     };
     const Case cases[] = {
-        {16'700'001,
-         {{"a", "1", "10", ""}},
-         BoxKind::information,
-         "DBF file: not more than 16,700,000 records"},
-        {2,
-         {{"a", "1", "200", ""}, {"b", "1", "55", ""}},
-         BoxKind::information,
-         "Total fields length: not more than 254"},
-        {2,
-         {{"a", "1", "5", ""}, {"b", "1", "0", ""}},
-         BoxKind::information,
-         "DBF file: the length of row 2 must be at least 1."},
-        {2, {{"a", "1", "abc", ""}}, BoxKind::general_error, "'abc' is not a valid integer value."},
-        {2,
-         {{"a", "1", "99999999999", ""}},
-         BoxKind::general_error,
-         "'99999999999' is not a valid integer value."},
-        {2, {{"a", "1", "", ""}}, BoxKind::general_error, "'' is not a valid integer value."},
+        {16'700'001, {"10"}, BoxKind::information, "DBF file: not more than 16,700,000 records"},
+        {2, {"200", "55"}, BoxKind::information, "Total fields length: not more than 254"},
+        {2, {"5", "0"}, BoxKind::information, "DBF file: the length of row 2 must be at least 1."},
+        {2, {"99999999999"}, BoxKind::general_error, "'99999999999' is not a valid integer value."},
     };
     for (const Case& c : cases) {
         mdi->values().generated_line_count = c.generated;
-        set_rows(c.rows);
+        std::vector<FieldTable::Row> rows;
+        for (const std::string& length : c.lengths) rows.push_back({"a", "1", length, ""});
+        set_rows(rows);
         desktop.expect_box(c.kind, c.text, kOk, kOk);
         pick("mnu_dbf");
         desktop.verify();
@@ -143,39 +129,23 @@ TEST_F(DbfCommandTest, NameQuestionWhenTheTableExists) {
     EXPECT_EQ(kTable, read_back_dbf(data.file("in.dbf")));
 }
 
-struct TargetCase {
-    const char* target;  ///< in a place holding former.dbf and the folder taken.dbf, or a device
-    mode_t former_mode;
-    std::string action;
-    std::string reason;
-    rlim_t file_size_limit = RLIM_INFINITY;
-};
-
 TEST_F(DbfCommandTest, ATableThatCannotBeWrittenLeavesTheFormerFileAndNoTemporary) {
-    const TargetCase cases[] = {
-        {"/dev/full", 0644, "write", "No space left on device"},
-        {"taken.dbf", 0644, "create", "Is a directory"},
-        {"former.dbf", 0444, "create", "Permission denied"},
-        {"former.dbf", 0644, "write", "File too large", 100},
-    };
-    for (const TargetCase& c : cases) {
-        TempDir place;
-        ::chmod(place.write("former.dbf", kFormer).c_str(), c.former_mode);
-        make_folder(place.file("taken.dbf"));
-        const std::string name = (std::filesystem::path(place.path()) / c.target).string();
-        expect_name_question(q(name));
-        desktop.expect_general_error(q("Cannot " + c.action + " file " + name + ". " + c.reason + "."));
-        {
-            const PermissionsHold permissions;
-            const FileSizeLimit limit(c.file_size_limit);
+    expect_unwritable_places_kept(
+        "dbf", kFormer,
+        {{"/dev/full", "write", "No space left on device"},
+         {"taken.dbf", "create", "Is a directory"},
+         {"former.dbf", "create", "Permission denied", 0444},
+         {"former.dbf", "write", "File too large", 0644, 100}},
+        [&](const std::string& path, const std::string& error) {
+            expect_name_question(q(path));
+            desktop.expect_general_error(q(error));
             pick("mnu_dbf");
-        }
-        desktop.verify();
-        EXPECT_EQ("former.dbf taken.dbf", list_folder(place.path())) << name;
-        EXPECT_EQ(kFormer, read_file(place.file("former.dbf"))) << name;
-        EXPECT_EQ(kNothingDone, traces()) << name;
-        expect_next_export_works();
-    }
+            desktop.verify();
+        },
+        [&](const std::string& path) {
+            EXPECT_EQ(kNothingDone, traces()) << path;
+            expect_next_export_works();
+        });
 }
 
 TEST_F(DbfCommandTest, AnInputNoLongerAFileLeavesTheFormerTable) {
@@ -203,20 +173,20 @@ TEST_F(DbfCommandTest, AnInputNoLongerAFileLeavesTheFormerTable) {
     }
 }
 
-TEST_F(DbfCommandTest, AbsurdStartPositions) {
-    const std::string table = data.file("t.dbf");
-    const std::pair<std::array<const char*, 2>, DbfReadBack> written[] = {
-        {{"2147483647", "-2147483648"}, {2, {"ID", "NAME"}, {4, 6}, {{"", "0001Al"}, {"", "0002Bo"}}}},
-        {{"0", "2147483644"}, {2, {"ID", "NAME"}, {4, 6}, {{"0001", ""}, {"0002", ""}}}},
-    };
-    for (const auto& [starts, expected] : written) {
-        set_rows({{"id", starts[0], "4", ""}, {"Name", starts[1], "6", ""}});
-        expect_name_question(q(table));
-        desktop.expect_info(q(table + " generated"));
-        pick("mnu_dbf");
-        desktop.verify();
-        EXPECT_EQ(expected, read_back_dbf(table)) << starts[0] << " " << starts[1];
-    }
+TEST_F(DbfCommandTest, AbsurdStartPositionsGiveBlankFields) {
+    set_rows({{"id", "2147483647", "4", ""}, {"Name", "-2147483648", "6", ""}});
+    expect_name_question(std::nullopt);
+    desktop.expect_info(q(data.file("in.dbf") + " generated"));
+    pick("mnu_dbf");
+    EXPECT_EQ((DbfReadBack{2, {"ID", "NAME"}, {4, 6}, {{"", "0001Al"}, {"", "0002Bo"}}}),
+              read_back_dbf(data.file("in.dbf")));
+    // A start that with its length passes 32 bits.
+    set_rows({{"id", "0", "4", ""}, {"Name", "2147483644", "6", ""}});
+    expect_name_question(std::nullopt);
+    desktop.expect_info(q(data.file("in.dbf") + " generated"));
+    pick("mnu_dbf");
+    EXPECT_EQ((DbfReadBack{2, {"ID", "NAME"}, {4, 6}, {{"0001", ""}, {"0002", ""}}}),
+              read_back_dbf(data.file("in.dbf")));
 }
 
 }  // namespace

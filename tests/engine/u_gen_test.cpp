@@ -26,38 +26,26 @@ class GeneralDataTest : public MainWindowTest {
 };
 
 TEST_F(GeneralDataTest, FreshStartShowsTheDefaults) {
-    const std::pair<const char*, const char*> texts[] = {
-        {"txt_inp", ""},
-        {"txt_dlm", ";"},
-        {"txt_flm", "<none>"},
-        {"txt_out", ""},
-        {"txt_spl", "0"},
-        {"txt_ptit", ""},
-        {"txt_gran", ""},
-        {"txt_ctn", ""},
-        {"lbl_START", "START"},
-        {"lbl_RESULT", "RESULT"},
-        {"lbl_inp", "&Input file"},
-        {"lbl_dlm", "Field &separator"},
-        {"lbl_dfl", "Fields definition file"},
-        {"lbl_out", "&Output file"},
-        {"lbl_ptit", "Results &greater (>=) than"},
-        {"lbl_gran", "...&and lower (<=) than"},
-        {"chk_sort", "Sor&ted"},
-        {"chk_unik", "&Unique records only"},
-        {"lbl_spl", "For a samp&le output, give the number of lines wanted (0 = all lines)"},
-        {"lbl_ctn", "Result line contains (warning: case sensitive):"},
-        {"chk_dlm", "Clic&k here if <Tab> is wanted for separator"},
-        {"chk_qck", "Fast extract (special for big files, but removes some features)"},
-        {"chk_head", "Out&put file with fields  names ahead"},
-        {"chk_trim", "Suppress leading and trailing spaces of each field"},
-        {"chk_nbr", "Add line &numbers to the output file"}};
-    for (const auto& [name, value] : texts)
-        EXPECT_EQ(QString::fromLatin1(value), find<QWidget>(name, mdi->frm_gen)->property("text").toString())
-            << name;
-    EXPECT_EQ(QStringLiteral("Enter values below if you have to set limits to your results (warning: case "
-                             "sensitive). Blank means no limit."),
-              text("txt_limit")->text());
+    QStringList texts;
+    for (const char* name :
+         {"txt_inp",  "txt_dlm",   "txt_flm",    "txt_out",  "txt_spl",  "txt_ptit", "txt_gran",
+          "txt_ctn",  "lbl_START", "lbl_RESULT", "lbl_inp",  "lbl_dlm",  "lbl_dfl",  "lbl_out",
+          "lbl_ptit", "lbl_gran",  "chk_sort",   "chk_unik", "lbl_spl",  "lbl_ctn",  "chk_dlm",
+          "chk_qck",  "chk_head",  "chk_trim",   "chk_nbr",  "txt_limit"})
+        texts << find<QWidget>(name, mdi->frm_gen)->property("text").toString();
+    EXPECT_EQ(QStringLiteral(
+                  "|;|<none>||0||||START|RESULT|&Input file|Field &separator|Fields definition file|"
+                  "&Output file|Results &greater (>=) than|...&and lower (<=) than|Sor&ted|"
+                  "&Unique records only|"
+                  "For a samp&le output, give the number of lines wanted (0 = all lines)|"
+                  "Result line contains (warning: case sensitive):|"
+                  "Clic&k here if <Tab> is wanted for separator|"
+                  "Fast extract (special for big files, but removes some features)|"
+                  "Out&put file with fields  names ahead|"
+                  "Suppress leading and trailing spaces of each field|Add line &numbers to the output file|"
+                  "Enter values below if you have to set limits to your results (warning: case "
+                  "sensitive). Blank means no limit."),
+              texts.join(QLatin1Char('|')));
     EXPECT_EQ("11 01 01 01 ", options());
     EXPECT_EQ(false,
               box("chk_dlm")->isChecked() || box("chk_qck")->isChecked() || box("chk_trim")->isChecked());

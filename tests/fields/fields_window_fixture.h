@@ -7,8 +7,6 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
-#include <algorithm>
-#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -64,29 +62,16 @@ class FieldsWindowTest : public MainWindowTest {
 
     /// Types into the grid. Besides plain characters: \b Backspace, \r Enter, \x1b Escape, \x01 Ctrl+A,
     /// \x11 Alt+Q, '}' Right, '{' Left, '^' Up, '~' Down.
-    void type(std::string_view keys) {
-        struct Special {
-            char c;
-            Qt::Key key;
-            Qt::KeyboardModifiers modifiers;
-        };
-        const Special specials[] = {{'\b', Qt::Key_Backspace, {}},
-                                    {'\r', Qt::Key_Return, {}},
-                                    {'\x1b', Qt::Key_Escape, {}},
-                                    {'\x01', Qt::Key_A, Qt::ControlModifier},
-                                    {'\x11', Qt::Key_Q, Qt::AltModifier},
-                                    {'}', Qt::Key_Right, {}},
-                                    {'{', Qt::Key_Left, {}},
-                                    {'^', Qt::Key_Up, {}},
-                                    {'~', Qt::Key_Down, {}}};
-        for (char c : keys) {
-            auto special = std::find_if(std::begin(specials), std::end(specials),
-                                        [c](const Special& s) { return s.c == c; });
-            if (special == std::end(specials)) {
-                QTest::keyClick(grid(), c);
-            } else {
-                QTest::keyClick(grid(), special->key, special->modifiers);
-            }
+    void type(std::string_view typed) {
+        const std::string_view specials = "\b\r\x1b\x01\x11}{^~";
+        const QKeyCombination keys[] = {Qt::Key_Backspace,    Qt::Key_Return,      Qt::Key_Escape,
+                                        Qt::CTRL | Qt::Key_A, Qt::ALT | Qt::Key_Q, Qt::Key_Right,
+                                        Qt::Key_Left,         Qt::Key_Up,          Qt::Key_Down};
+        for (char c : typed) {
+            const std::size_t i = specials.find(c);
+            if (i == std::string_view::npos) QTest::keyClick(grid(), c);
+            if (i != std::string_view::npos)
+                QTest::keyClick(grid(), keys[i].key(), keys[i].keyboardModifiers());
         }
     }
 };

@@ -1,15 +1,12 @@
-#include <filesystem>
-
 #include "fields/fields_window_fixture.h"
 #include "support/file_faults.h"
+#include "support/unwritable_places.h"
 
 namespace qvr::test {
 namespace {
 
 const QString kNoFile = QStringLiteral("<No file recalled or saved>");
 const QString kDelimiterFilter = QStringLiteral("Delimiter file|*.tab");
-
-QString q(const std::string& text) { return QString::fromStdString(text); }
 
 class DefinitionFileCommandsTest : public FieldsWindowTest {
   protected:
@@ -48,10 +45,9 @@ TEST_F(DefinitionFileCommandsTest, SaveAsWritesTheTableAndNamesTheFile) {
     EXPECT_EQ("1st field 1    10   10   \r\n", read_file(data.file("default.tab")));
     EXPECT_EQ(path("default.tab") + " | " + path("default.tab"), labels());
     EXPECT_EQ(true, mdi->frame_of(mdi->frm_dlm)->isMaximized());  // the windows stay as they are
-    const FileDialogState& dialog = desktop.dialog_states().back();
-    EXPECT_EQ(kDelimiterFilter, dialog.filter);
-    EXPECT_EQ(QStringLiteral("tab"), dialog.default_ext);
-    EXPECT_EQ(path("result.qvo"), dialog.file_name);  // proposes the name last chosen
+    EXPECT_EQ(kDelimiterFilter, desktop.dialog_states().back().filter);
+    EXPECT_EQ(QStringLiteral("tab"), desktop.dialog_states().back().default_ext);
+    EXPECT_EQ(path("result.qvo"), desktop.dialog_states().back().file_name);  // the name last chosen
     // Onto an existing file: replaced without a question.
     put_rows({{"x", "", "3", ""}});
     desktop.expect_save(path("default.tab"));
@@ -67,7 +63,6 @@ TEST_F(DefinitionFileCommandsTest, RecallReplacesTheWholeTable) {
     data.write("three.tab", "One       1 5 5\r\nTwo\t      6\t2\t9 note\r\nThree     8 1 8");
     desktop.expect_open(path("three.tab"));
     pick("Recall1");
-    EXPECT_EQ(true, mdi->frame_of(mdi->frm_dlm)->isMaximized());
     EXPECT_EQ(
         (Rows{{"One       ", "1", "5", "5"}, {"Two\t      ", "6", "2", "9"}, {"Three     ", "8", "1", "8"}}),
         shown());
@@ -97,40 +92,21 @@ class DefinitionFaultsTest : public DefinitionFileCommandsTest {
     }
 };
 
-struct SaveCase {
-    const char* target;  ///< in a place holding former.tab and the folder taken.tab, or a device
-    mode_t former_mode;
-    std::string action;
-    std::string reason;
-    rlim_t file_size_limit = RLIM_INFINITY;
-};
-
 TEST_F(DefinitionFaultsTest, ASaveThatFailsLeavesTheFormerFileTheTableAndTheLabels) {
-    const std::string former = "former    1 2 2\r\n";
-    const SaveCase cases[] = {
-        {"/dev/full", 0644, "write", "No space left on device"},
-        {"none/d.tab", 0644, "create", "No such file or directory"},
-        {"taken.tab", 0644, "create", "Is a directory"},
-        {"former.tab", 0444, "create", "Permission denied"},
-        {"former.tab", 0644, "write", "File too large", 40},
-    };
-    for (const SaveCase& c : cases) {
-        TempDir place;
-        ::chmod(place.write("former.tab", former).c_str(), c.former_mode);
-        make_folder(place.file("taken.tab"));
-        const std::string target = (std::filesystem::path(place.path()) / c.target).string();
-        desktop.expect_save(q(target));
-        desktop.expect_general_error(q("Cannot " + c.action + " file " + target + ". " + c.reason + "."));
-        {
-            const PermissionsHold permissions;
-            const FileSizeLimit limit(c.file_size_limit);
+    expect_unwritable_places_kept(
+        "tab", "former    1 2 2\r\n",
+        {{"/dev/full", "write", "No space left on device"},
+         {"none/d.tab", "create", "No such file or directory"},
+         {"taken.tab", "create", "Is a directory"},
+         {"former.tab", "create", "Permission denied", 0444},
+         {"former.tab", "write", "File too large", 0644, 40}},
+        [&](const std::string& path, const std::string& error) {
+            desktop.expect_save(q(path));
+            desktop.expect_general_error(q(error));
             pick("SaveAs1");
-        }
-        desktop.verify();
-        EXPECT_EQ("former.tab taken.tab", list_folder(place.path())) << target;
-        EXPECT_EQ(former, read_file(place.file("former.tab"))) << target;
-        expect_as_before(target);
-    }
+            desktop.verify();
+        },
+        [&](const std::string& path) { expect_as_before(path); });
     // The program goes on: the next save works.
     desktop.expect_save(path("saved.tab"));
     pick("SaveAs1");

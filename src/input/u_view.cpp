@@ -11,6 +11,7 @@
 #include "common/whole_number.h"
 #include "input/view_text.h"
 #include "shell/qt_line_view.h"
+#include "shell/text_box.h"
 #include "shell/u_qvr32.h"
 #include "shell/widget_text.h"
 #include "ui_u_view.h"
@@ -93,7 +94,7 @@ void Tfrm_view::show_input_line_count() {
     ui_->lbl_vcount->adjustSize();
 }
 
-std::vector<std::string> Tfrm_view::input_lines() const { return view_lines(ui_->mem_inp); }
+std::vector<std::string> Tfrm_view::input_lines() const { return all_lines(ui_->mem_inp); }
 
 void Tfrm_view::set_ruler(bool on) { ui_->chk_rule->setChecked(on); }
 

@@ -122,8 +122,7 @@ TEST_F(BatchExtractTest, RefusalsInTheWindowsOrderWithTheirTexts) {
 }
 
 TEST_F(BatchExtractTest, TooLittleMemoryGivesTheAdviceAndWritesNothing) {
-    Machine small;
-    small.available_memory = [] { return std::uint64_t{10}; };
+    const Machine small{false, std::chrono::steady_clock::now, [] { return std::uint64_t{10}; }};
     BatchOutcome r = run_batch_in_process(fields({}), small);
     EXPECT_EQ(1, r.status);
     EXPECT_EQ(
@@ -152,12 +151,9 @@ TEST_F(BatchExtractTest, ProgressBarOnlyOnATerminalAndOnlyAfterAMoment) {
         {false, std::chrono::milliseconds(600), summary},
     };
     for (const Case& c : cases) {
-        Machine machine;
-        machine.terminal = c.terminal;
         auto time = std::make_shared<std::chrono::steady_clock::time_point>();
-        machine.clock = [time, step = c.step] { return *time += step; };
-        BatchOutcome r = run_batch_in_process(fields({"--fast"}), machine);
-        EXPECT_EQ(c.err, r.err);
+        const Machine machine{c.terminal, [time, step = c.step] { return *time += step; }, {}};
+        EXPECT_EQ(c.err, run_batch_in_process(fields({"--fast"}), machine).err);
         ::unlink(output.c_str());
     }
 }

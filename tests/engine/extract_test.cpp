@@ -72,11 +72,7 @@ TEST(Extract, HeaderNumbersSampleAndFilterTogether) {
         std::string file;
         std::int64_t generated;
     } cases[] = {
-        {"header, nothing passes", false,
-         [](ExtractJob& j) {
-             j.header = true;
-             j.filter.contains = "zz";
-         },
+        {"header, nothing passes", false, [](ExtractJob& j) { j.header = true, j.filter.contains = "zz"; },
          "a\r\nb\r\n", "Line\r\n", 0},
         {"numbers follow the sorted order", false, [](ExtractJob& j) { j.sorted = j.numbers = true; },
          "c\r\na\r\nb\r\nd\r\ne\r\nf\r\ng\r\nh\r\ni\r\nj\r\nk\r\n",
@@ -84,18 +80,13 @@ TEST(Extract, HeaderNumbersSampleAndFilterTogether) {
         {"numbers count the unique lines", false,
          [](ExtractJob& j) { j.unique = j.numbers = j.header = true; }, "x\r\nX\r\ny\r\n",
          "Nb;Line\r\n1;x\r\n2;y\r\n", 3},
-        {"sample counts dropped duplicates", false,
-         [](ExtractJob& j) {
-             j.unique = true;
-             j.sample_size = 3;
-         },
+        {"sample counts dropped duplicates", false, [](ExtractJob& j) { j.unique = true, j.sample_size = 3; },
          "x\r\nX\r\ny\r\nz\r\n", "x\r\ny\r\n", 3},
         {"negative sample is no limit", false, [](ExtractJob& j) { j.sample_size = -1; }, "a\r\nb\r\n",
          "a\r\nb\r\n", 2},
         {"upper bound sees the separator", false,
          [](ExtractJob& j) {
-             j.slices = {{1, 1}, {2, 1}};
-             j.filter.upper = "C";
+             j.slices = {{1, 1}, {2, 1}}, j.filter.upper = "C";
          },
          "Cx\r\nBz\r\nC\r\n", "B;z\r\n", 1},  // 'C;' is above 'C'
         {"fast sample", true, [](ExtractJob& j) { j.sample_size = 20; }, numbered_lines(50),
@@ -103,11 +94,7 @@ TEST(Extract, HeaderNumbersSampleAndFilterTogether) {
         {"fast never heads, sorts, drops or numbers", true,
          [](ExtractJob& j) { j.header = j.sorted = j.unique = j.numbers = true; }, "b\r\na\r\nb\r\n",
          "b\r\na\r\nb\r\n", 3},
-        {"fast filter and trim", true,
-         [](ExtractJob& j) {
-             j.trim = true;
-             j.filter.lower = "b";
-         },
+        {"fast filter and trim", true, [](ExtractJob& j) { j.trim = true, j.filter.lower = "b"; },
          "  a \r\n b\r\n", "b\r\n", 1},
     };
     for (const auto& c : cases) {

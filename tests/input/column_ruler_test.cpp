@@ -58,7 +58,7 @@ TEST(ColumnRuler, BlocksFollowTheLineCountAndComeOutAgain) {
         {21, 29, {0, 24}},
         {40, 48, {0, 24}},
         {45, 57, {0, 24, 48}},
-        {101, 121, {0, 24, 48, 72, 96, 120}},
+        {101, 125, {0, 24, 48, 72, 96, 120}},
     };
     for (const Case& c : cases) {
         std::vector<std::string> lines = input_lines(c.input_lines);

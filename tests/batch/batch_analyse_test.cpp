@@ -6,22 +6,17 @@
 namespace qvr::test {
 namespace {
 
-TEST(BatchAnalyse, ThreeOrFourLinesOnStandardOutput) {
+// The thresholds are the analysis' own; here its lines, one to a line of output.
+TEST(BatchAnalyse, TheAnalysisLinesOnStandardOutput) {
     TempDir dir;
-    std::string ten_lines;
-    for (int i = 0; i < 10; ++i) ten_lines += std::string(80, 'x') + "\r\n";
-    const std::pair<std::string, std::string> cases[] = {
-        {ten_lines, "Input file...\nSize (bytes): 820\nLines: 10\n"},
-        {std::string(150'001, '\r'),
-         "Input file...\nSize (bytes): 150001\nLines: 150001\n"
-         "For time saving, checking \"Fast extract\" recommended\n"},
-    };
-    for (const auto& [bytes, report] : cases) {
-        BatchOutcome r = run_batch_in_process({"analyse", "--input", dir.write("in.txt", bytes)});
-        EXPECT_EQ(0, r.status);
-        EXPECT_EQ(report, r.out);
-        EXPECT_EQ("", r.err);
-    }
+    BatchOutcome r =
+        run_batch_in_process({"analyse", "--input", dir.write("in.txt", std::string(150'001, '\r'))});
+    EXPECT_EQ(0, r.status);
+    EXPECT_EQ(
+        "Input file...\nSize (bytes): 150001\nLines: 150001\n"
+        "For time saving, checking \"Fast extract\" recommended\n",
+        r.out);
+    EXPECT_EQ("", r.err);
 }
 
 TEST(BatchAnalyse, UnreadableInputFails) {

@@ -27,6 +27,7 @@ class BatchDbfTest : public ::testing::Test {
 
     TempDir dir;
     std::string input = dir.write("in.txt", "0001 Alice\r\n0002Bob\r\n0003  Eve \r\n");
+    const std::string every_line = table({" 0001 Alice", " 0002Bob   ", " 0003  Eve "});
 };
 
 TEST_F(BatchDbfTest, TableBesideTheInputOrWhereToldWithTheFilter) {
@@ -38,8 +39,8 @@ TEST_F(BatchDbfTest, TableBesideTheInputOrWhereToldWithTheFilter) {
         std::string bytes;
     };
     const Case cases[] = {
-        {dbf({}), beside, table({" 0001 Alice", " 0002Bob   ", " 0003  Eve "})},
-        {dbf({"--output", elsewhere}), elsewhere, table({" 0001 Alice", " 0002Bob   ", " 0003  Eve "})},
+        {dbf({}), beside, every_line},
+        {dbf({"--output", elsewhere}), elsewhere, every_line},
         {dbf({"--contains", "1A", "--trim"}), beside, table({" 0001 Alice"})},
         {dbf({"--lower", "0002", "--upper", "0003 "}), beside, table({" 0002Bob   "})},
     };
@@ -81,7 +82,7 @@ TEST_F(BatchDbfTest, RefusalsWithTheirTextsWriteNothing) {
     EXPECT_EQ("old", read_file(old_table));
 
     EXPECT_EQ(0, run_batch_in_process(dbf({"--overwrite"})).status);
-    EXPECT_EQ(table({" 0001 Alice", " 0002Bob   ", " 0003  Eve "}), read_file(old_table));
+    EXPECT_EQ(every_line, read_file(old_table));
 }
 
 }  // namespace

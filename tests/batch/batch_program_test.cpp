@@ -52,10 +52,12 @@ TEST(BatchProgram, ResultThroughAPipeOrOntoTheInputAndTheUsageStatus) {
         std::string err;
     };
     const Case cases[] = {
-        {{"extract", "--input", in, "--output", "-", "--field", "N:1:4", "--contains", "\xE9"},
+        // Names, separators and filters are bytes as given.
+        {{"extract", "--input", in, "--output", "-", "--field", "\xC9t\xE9:1:4", "--field", ":5:2",
+          "--separator", "\xA7", "--contains", "\xE9"},
          "",
          0,
-         "N\r\ncaf\xE9\r\n",
+         "\xC9t\xE9\xA7\r\ncaf\xE9\xA7 1\r\n",
          "Number of lines generated: 1\n"},
         {{"extract", "--input", in, "--output", "-", "--field", "N:1:4", "--fast", "--separator", ""},
          "",

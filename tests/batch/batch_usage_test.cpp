@@ -8,18 +8,16 @@ namespace {
 
 using Args = std::vector<std::string>;
 
-const std::string kExtractUsage =
-    "Usage: quarvel-batch extract --input FILE --output FILE|- LAYOUT [options]\n";
-const std::string kDbfUsage =
-    "Usage: quarvel-batch dbf     --input FILE [--output FILE.dbf] LAYOUT [--trim] [--lower TEXT] [--upper "
-    "TEXT] [--contains TEXT] [--overwrite]\n";
-const std::string kAnalyseUsage = "Usage: quarvel-batch analyse --input FILE\n";
-const std::string kAllUsage =
-    "Usage: quarvel-batch extract --input FILE --output FILE|- LAYOUT [options]\n"
-    "       quarvel-batch dbf     --input FILE [--output FILE.dbf] LAYOUT [--trim] [--lower TEXT] [--upper "
-    "TEXT] [--contains TEXT] [--overwrite]\n"
-    "       quarvel-batch analyse --input FILE\n"
-    "       quarvel-batch --help | --version\n";
+const std::string kExtract = "quarvel-batch extract --input FILE --output FILE|- LAYOUT [options]\n";
+const std::string kDbf =
+    "quarvel-batch dbf     --input FILE [--output FILE.dbf] LAYOUT [--trim] [--lower TEXT] [--upper TEXT] "
+    "[--contains TEXT] [--overwrite]\n";
+const std::string kAnalyse = "quarvel-batch analyse --input FILE\n";
+const std::string kExtractUsage = "Usage: " + kExtract;
+const std::string kDbfUsage = "Usage: " + kDbf;
+const std::string kAnalyseUsage = "Usage: " + kAnalyse;
+const std::string kAllUsage = "Usage: " + kExtract + "       " + kDbf + "       " + kAnalyse +
+                              "       quarvel-batch --help | --version\n";
 const std::string kTry = "Try 'quarvel-batch --help' for more.\n";
 
 TEST(BatchUsage, UsageErrorsNameTheProblemAndShowTheUsageLine) {

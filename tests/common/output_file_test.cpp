@@ -42,17 +42,6 @@ TEST(SafeFileWriter, FullDeviceIsWrittenInPlaceAndFails) {
     EXPECT_TRUE(S_ISCHR(st.st_mode));
 }
 
-TEST(OutputFile, WritesAtAnOffsetAndAppendsAfter) {
-    test::TempDir dir;
-    std::string path = dir.file("f.bin");
-    OutputFile out(path);
-    out.write("0000tail");
-    out.write_at(0, "HEAD");
-    out.write("+more");
-    out.close();
-    EXPECT_EQ("HEADtail+more", test::read_file(path));
-}
-
 TEST(OutputFile, BorrowedDescriptorIsLeftOpenAndFailsUnderItsName) {
     test::TempDir dir;
     const std::string path = dir.file("f.txt");

@@ -8,12 +8,6 @@ namespace {
 
 using Rows = std::vector<FieldTable::Row>;
 
-FieldTable table_of(const Rows& rows) {
-    FieldTable table;
-    table.assign_rows(rows);
-    return table;
-}
-
 struct SaveCase {
     const char* what;
     Rows table;
@@ -52,7 +46,9 @@ TEST(DefinitionFile, SavesAndRecallsTheSameTable) {
          {{"a b c     ", "1", "2", "2"}, {"tab\tin    ", "3", "1", "3"}}},
     };
     for (const SaveCase& c : cases) {
-        std::string bytes = definition_file_text(table_of(c.table));
+        FieldTable table;
+        table.assign_rows(c.table);
+        const std::string bytes = definition_file_text(table);
         EXPECT_EQ(c.bytes, bytes) << c.what;
         EXPECT_EQ(c.recalled, parse_definition_text(bytes)) << c.what;
     }

@@ -45,14 +45,20 @@ TEST(ColumnRuler, BlockLinesFollowTheLongestLine) {
     }
 }
 
-TEST(ColumnRuler, BlockCountFollowsTheLineCount) {
+TEST(ColumnRuler, BlocksFollowTheLineCountAndComeOutAgain) {
     struct Case {
         std::size_t input_lines;
         std::size_t ruled_lines;
         std::vector<std::size_t> block_starts;
     };
     const Case cases[] = {
-        {0, 0, {}}, {1, 5, {0}}, {20, 24, {0}}, {21, 29, {0, 24}}, {40, 48, {0, 24}}, {45, 57, {0, 24, 48}},
+        {0, 0, {}},
+        {1, 5, {0}},
+        {20, 24, {0}},
+        {21, 29, {0, 24}},
+        {40, 48, {0, 24}},
+        {45, 57, {0, 24, 48}},
+        {101, 125, {0, 24, 48, 72, 96, 120}},
     };
     for (const Case& c : cases) {
         std::vector<std::string> lines = input_lines(c.input_lines);
@@ -62,16 +68,8 @@ TEST(ColumnRuler, BlockCountFollowsTheLineCount) {
         for (std::size_t i = 0; i < lines.size(); ++i)
             if (lines[i].starts_with("(rule)")) starts.push_back(i - 1);
         EXPECT_EQ(c.block_starts, starts) << c.input_lines;
-    }
-}
-
-TEST(ColumnRuler, RemovingRestoresTheViewLineForLine) {
-    for (std::size_t count : {0u, 1u, 19u, 20u, 21u, 45u, 100u, 101u}) {
-        const std::vector<std::string> original = input_lines(count);
-        std::vector<std::string> lines = original;
-        insert_column_ruler(lines);
         remove_column_ruler(lines);
-        EXPECT_EQ(original, lines) << count;
+        EXPECT_EQ(input_lines(c.input_lines), lines) << c.input_lines;
     }
 }
 

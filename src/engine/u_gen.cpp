@@ -2,9 +2,9 @@
 
 #include <QPalette>
 
-#include "shell/fonts.h"
+#include "desktop/fonts.h"
+#include "desktop/widget_text.h"
 #include "shell/u_qvr32.h"
-#include "shell/widget_text.h"
 #include "ui_u_gen.h"
 
 namespace qvr {

@@ -10,11 +10,11 @@
 #include <QToolTip>
 #include <algorithm>
 
+#include "desktop/widget_text.h"
 #include "engine/u_gen.h"
 #include "fields/qt_field_table_model.h"
 #include "input/u_view.h"
 #include "shell/u_qvr32.h"
-#include "shell/widget_text.h"
 #include "ui_u_dlm.h"
 
 namespace qvr {

@@ -39,7 +39,6 @@ class Tfrm_dlm : public QWidget {
     void set_file_label(const std::string& text);
 
     /// The grid's current cell: column 0 to 3 and data row from 1; the keys typed edit this cell.
-    int current_column() const { return column_; }
     int current_row() const { return row_; }
     void set_current_cell(int column, int row);
 

@@ -10,13 +10,13 @@
 #include "common/available_memory.h"
 #include "common/file_error.h"
 #include "common/whole_number.h"
+#include "desktop/busy_cursor.h"
+#include "desktop/qt_line_view.h"
+#include "desktop/widget_text.h"
 #include "engine/u_gen.h"
 #include "input/u_view.h"
 #include "input/view_fill.h"
-#include "shell/busy_cursor.h"
-#include "shell/qt_line_view.h"
 #include "shell/u_qvr32.h"
-#include "shell/widget_text.h"
 #include "ui_u_inp.h"
 
 namespace qvr {

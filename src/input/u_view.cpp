@@ -9,11 +9,11 @@
 #include <algorithm>
 
 #include "common/whole_number.h"
-#include "input/view_text.h"
-#include "shell/qt_line_view.h"
-#include "shell/text_box.h"
+#include "desktop/qt_line_view.h"
+#include "desktop/text_box.h"
+#include "desktop/widget_text.h"
+#include "input/qt_view_text.h"
 #include "shell/u_qvr32.h"
-#include "shell/widget_text.h"
 #include "ui_u_view.h"
 
 namespace qvr {

@@ -7,13 +7,13 @@
 #include <QScreen>
 
 #include "common/file_error.h"
+#include "desktop/fonts.h"
+#include "desktop/widget_text.h"
 #include "engine/u_gen.h"
 #include "fields/u_dlm.h"
 #include "input/u_inp.h"
 #include "input/u_view.h"
-#include "shell/fonts.h"
 #include "shell/u_log.h"
-#include "shell/widget_text.h"
 #include "ui_u_qvr32.h"
 
 namespace qvr {

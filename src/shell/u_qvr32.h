@@ -5,7 +5,7 @@
 #include <functional>
 #include <memory>
 
-#include "shell/desktop.h"
+#include "desktop/desktop.h"
 #include "shell/program_values.h"
 
 class QMdiSubWindow;

@@ -1,11 +1,11 @@
 #include <QClipboard>
 #include <QGuiApplication>
 
+#include "desktop/qt_line_view.h"
+#include "desktop/qt_view_printing.h"
+#include "desktop/text_box.h"
 #include "engine/u_gen.h"
 #include "input/u_view.h"
-#include "shell/qt_line_view.h"
-#include "shell/qt_view_printing.h"
-#include "shell/text_box.h"
 #include "shell/u_qvr32.h"
 #include "ui_u_gen.h"
 #include "ui_u_view.h"
@@ -50,6 +50,6 @@ void Tmdi_qvr::mnu_cpyClick() {
         kOk);
 }
 
-void Tmdi_qvr::mnu_priClick() { print_view(*this, frm_view->ui().mem_out); }
+void Tmdi_qvr::mnu_priClick() { print_view(desktop_, dlgfnt_out, frm_view->ui().mem_out); }
 
 }  // namespace qvr

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/line_list.h"
+#include "common/line_list.h"
 
 namespace qvr {
 
@@ -40,6 +40,10 @@ class LineView : public QAbstractScrollArea {
         } refresh{this};
         edit(lines_);
     }
+
+    // toPlainText, setPlainText, selectAll and selectionChanged keep the names of the plain text box the
+    // view stands in for: the Designer form sets the view's text through setPlainText, and code and tests
+    // treat both kinds of box alike. The view's own operations are named as the rest of the program.
 
     /// The lines as one text, each byte through the view's table, lines joined by "\n".
     QString toPlainText() const;

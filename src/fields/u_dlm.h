@@ -13,7 +13,7 @@ class QKeyEvent;
 
 namespace qvr {
 
-class Tmdi_qvr;
+class Desktop;
 class FieldTableModel;
 
 /// The Fields definition window: the field table, edited in its grid. The grid edits no cell in place:
@@ -22,10 +22,8 @@ class Tfrm_dlm : public QWidget {
     Q_OBJECT
 
   public:
-    explicit Tfrm_dlm(Tmdi_qvr& main);
+    explicit Tfrm_dlm(Desktop& desktop);
     ~Tfrm_dlm() override;
-
-    const Ui::Tfrm_dlm& ui() const { return *ui_; }
 
     /// The field table, the grid's only store.
     FieldTable& field_table() { return table_; }
@@ -44,6 +42,10 @@ class Tfrm_dlm : public QWidget {
 
     /// Whether the grid still shows its hint; a double click turns it off until the program ends.
     bool hint_shown() const { return hint_shown_; }
+
+  signals:
+    /// The button "General data" asks for that window in front, this one and the view window minimized.
+    void general_data_asked();
 
   public slots:
     void grd_dlmKeyPress(char key);
@@ -65,7 +67,7 @@ class Tfrm_dlm : public QWidget {
     bool grid_key(QKeyEvent* event);
     void keep_current_cell();
 
-    Tmdi_qvr& main_;
+    Desktop& desktop_;
     FieldTable table_;
     std::unique_ptr<Ui::Tfrm_dlm> ui_;
     std::unique_ptr<FieldTableModel> model_;

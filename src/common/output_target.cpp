@@ -21,7 +21,8 @@ bool is_process_descriptor(std::string_view path) { return path.starts_with("/pr
 OutputTarget output_target(const std::string& path) {
     OutputTarget target{path};
     bool through_process = is_process_descriptor(path);
-    for (int hops = 0; hops < kMaxLinks; ++hops) {
+    // A descriptor's link in /proc is left to the kernel: its text ("pipe:[...]") is no path.
+    for (int hops = 0; hops < kMaxLinks && !through_process; ++hops) {
         struct stat link {};
         if (::lstat(target.path.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) break;
         char text[PATH_MAX];

@@ -169,7 +169,11 @@ TEST_F(BatchExtractTest, ControlBytesOfNamesReachATerminalEscaped) {
                    "\\x1b]0;title\\x07\\nError: forged\\t.txt (--overwrite replaces it).\n"},
         {false, "Result file already exists: " + output + " (--overwrite replaces it).\n"},
     };
-    for (const auto& c : cases) EXPECT_EQ(c.err, run_batch_in_process(fields({}), Machine{c.terminal}).err);
+    for (const auto& c : cases) {
+        Machine machine;
+        machine.terminal = c.terminal;
+        EXPECT_EQ(c.err, run_batch_in_process(fields({}), machine).err);
+    }
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/line_scan.h"
+
 namespace qvr {
 
 /// The block size of line-by-line reading: small enough that a block stays in the processor's cache from
@@ -55,8 +57,8 @@ class LineReader {
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
     bool eof_ = false;
-    bool skip_lf_ = false;  // the last line ended at a CR that was the block's last byte
-    std::string carry_;     // a line that spans blocks
+    StreamSplitter splitter_;
+    std::string carry_;  // a line that spans blocks
     std::uint64_t consumed_ = 0;
     std::size_t max_line_ = static_cast<std::size_t>(-1);
     std::size_t prefix_ = static_cast<std::size_t>(-1);

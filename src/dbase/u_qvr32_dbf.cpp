@@ -7,9 +7,9 @@
 
 #include "common/file_error.h"
 #include "common/file_names.h"
+#include "common/whole_number.h"
 #include "dbase/dbf_export.h"
 #include "dbase/dbf_job.h"
-#include "dbase/strict_number.h"
 #include "engine/u_gen.h"
 #include "fields/u_dlm.h"
 #include "shell/busy_cursor.h"

@@ -39,7 +39,7 @@ void Tmdi_qvr::Recall1Click() {
     } catch (const FileError& e) {
         show_general_error(desktop_, e.what());
         return;
-    } catch (const DefinitionFileError& e) {
+    } catch (const NotAWholeNumber& e) {
         show_general_error(desktop_, e.what());
         return;
     }

@@ -81,7 +81,7 @@ void Tfrm_inp::cmd_ookeClick() {
         show_general_error(main_.desktop(), e.what());
         return;
     } catch (const std::bad_alloc&) {
-        show_general_error(main_.desktop(), "Cannot read file " + path_ + ". " + std::strerror(ENOMEM));
+        show_general_error(main_.desktop(), file_error_text("Cannot read file", path_, ENOMEM));
         return;
     }
     accept();

@@ -40,7 +40,7 @@ JobClock clock_now() {
 }
 
 std::string out_of_memory_reading(const std::string& path) {
-    return "Cannot read file " + path + ". " + std::strerror(ENOMEM);
+    return file_error_text("Cannot read file", path, ENOMEM);
 }
 
 }  // namespace
@@ -113,9 +113,10 @@ std::vector<std::string> Tfrm_log::job_log_lines_shown() const {
 void Tfrm_log::save_job_log() {
     const std::string& path = main_.values().log_path;
     if (stored_log_kept_in_place_) {
-        show_general_error(main_.desktop(), "Cannot create file " + path +
-                                                ". The file there could not be read when the program "
-                                                "started and is left as it is");
+        show_general_error(main_.desktop(),
+                           file_error_text("Cannot create file", path,
+                                           "The file there could not be read when the program started and is "
+                                           "left as it is"));
         return;
     }
     try {
@@ -123,7 +124,7 @@ void Tfrm_log::save_job_log() {
     } catch (const FileError& e) {
         show_general_error(main_.desktop(), e.what());
     } catch (const std::bad_alloc&) {
-        show_general_error(main_.desktop(), "Cannot create file " + path + ". " + std::strerror(ENOMEM));
+        show_general_error(main_.desktop(), file_error_text("Cannot create file", path, ENOMEM));
     }
 }
 

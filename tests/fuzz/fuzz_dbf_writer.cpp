@@ -10,7 +10,6 @@
 #include "common/whole_number.h"
 #include "dbase/dbf_export.h"
 #include "dbase/dbf_limits.h"
-#include "dbase/strict_number.h"
 #include "fuzz_support.h"
 
 using namespace qvr;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "batch/batch_request.h"
+#include "common/available_memory.h"
 #include "common/file_error.h"
 #include "fields/field_table.h"
 
@@ -15,6 +16,6 @@ class BatchRefusal : public UserError {
 /// The field table of a request: the --field rows, or the rows of the --layout file read as
 /// Fields definition > "Recall file" reads it. Throws FileError or NotAWholeNumber when the file cannot
 /// be read, BatchRefusal when it holds no field.
-FieldTable batch_field_table(const BatchRequest& request);
+FieldTable batch_field_table(const BatchRequest& request, const MemoryProbe& memory);
 
 }  // namespace qvr

@@ -6,7 +6,6 @@
 #include <string_view>
 #include <vector>
 
-#include "common/available_memory.h"
 #include "common/whole_number.h"
 #include "fields/field_table.h"
 
@@ -28,8 +27,7 @@ std::vector<FieldTable::Row> parse_definition_text(std::string_view text);
 /// NotAWholeNumber when its numbers are not whole numbers. A file whose text and rows would take
 /// more than `memory_available` bytes (some other file chosen by mistake) is refused with the system's
 /// out-of-memory reason before it is held: on this platform running out of memory ends the process.
-std::vector<FieldTable::Row> read_definition_file(const std::string& path,
-                                                  std::uint64_t memory_available = available_memory());
+std::vector<FieldTable::Row> read_definition_file(const std::string& path, std::uint64_t memory_available);
 
 /// Writes `table` to `path` through a file beside it that replaces it only once complete, so a failure
 /// leaves the former file as it was. Throws FileError.

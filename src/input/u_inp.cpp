@@ -51,8 +51,8 @@ void fit_option_captions(Ui::Tfrm_inp& ui) {
 
 }  // namespace
 
-Tfrm_inp::Tfrm_inp(Tmdi_qvr& main)
-    : QDialog(&main), memory_available(available_memory), main_(main), ui_(std::make_unique<Ui::Tfrm_inp>()) {
+Tfrm_inp::Tfrm_inp(Tmdi_qvr& main, const MemoryProbe& memory)
+    : QDialog(&main), memory_(memory), main_(main), ui_(std::make_unique<Ui::Tfrm_inp>()) {
     ui_->setupUi(this);
     // A dialog frame with its caption but no buttons in the title bar.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
@@ -89,7 +89,7 @@ void Tfrm_inp::cmd_ookeClick() {
 
 void Tfrm_inp::fill_input_view(std::int64_t max_lines) {
     LineView* view = main_.frm_view->input_view();
-    const std::uint64_t memory = memory_available();
+    const std::uint64_t memory = memory_.available();
     if (ui_->opt_full->isChecked())
         view->edit_lines([&](LineList& lines) { fill_whole_file(lines, path_, memory); });
     if (ui_->opt_part->isChecked()) {

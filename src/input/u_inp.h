@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "common/available_memory.h"
+
 namespace Ui {
 class Tfrm_inp;
 }
@@ -20,7 +22,7 @@ class Tfrm_inp : public QDialog {
     Q_OBJECT
 
   public:
-    explicit Tfrm_inp(Tmdi_qvr& main);
+    Tfrm_inp(Tmdi_qvr& main, const MemoryProbe& memory);
     ~Tfrm_inp() override;
 
     const Ui::Tfrm_inp& ui() const { return *ui_; }
@@ -33,9 +35,6 @@ class Tfrm_inp : public QDialog {
     /// a modal loop would wait for a user.
     std::function<void(Tfrm_inp&)> show_modal = [](Tfrm_inp& dialog) { dialog.exec(); };
 
-    /// How much memory the input view may still take; tests replace it to meet a file too big for memory.
-    std::function<std::uint64_t()> memory_available;
-
   public slots:
     void cmd_ookeClick();
 
@@ -46,6 +45,7 @@ class Tfrm_inp : public QDialog {
     /// Fills the input view as the chosen mode says; throws FileError or std::bad_alloc.
     void fill_input_view(std::int64_t max_lines);
 
+    const MemoryProbe& memory_;  // how much memory the input view may still take
     Tmdi_qvr& main_;
     std::unique_ptr<Ui::Tfrm_inp> ui_;
     std::string path_;

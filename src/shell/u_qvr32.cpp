@@ -23,8 +23,9 @@ constexpr int kMainWidth = 729;
 constexpr int kMainHeight = 519;
 }  // namespace
 
-Tmdi_qvr::Tmdi_qvr(Desktop& desktop, const std::string& program_dir, QWidget* parent)
-    : QMainWindow(parent), desktop_(desktop), ui_(std::make_unique<Ui::Tmdi_qvr>()) {
+Tmdi_qvr::Tmdi_qvr(Desktop& desktop, const std::string& program_dir, const MemoryProbe& memory,
+                   QWidget* parent)
+    : QMainWindow(parent), desktop_(desktop), memory_(memory), ui_(std::make_unique<Ui::Tmdi_qvr>()) {
     install_font_stand_ins();
     ui_->setupUi(this);
     values_.program_dir = program_dir;
@@ -72,7 +73,7 @@ void Tmdi_qvr::create_children() {
     add_child(frm_view)->showMinimized();
     frm_dlm = new Tfrm_dlm(*this);
     add_child(frm_dlm)->showMinimized();
-    frm_inp = new Tfrm_inp(*this);
+    frm_inp = new Tfrm_inp(*this, memory_);
     frm_log = new Tfrm_log(*this);
     add_child(frm_log)->showNormal();
     frm_gen = new Tfrm_gen(*this);

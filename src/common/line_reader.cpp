@@ -89,12 +89,4 @@ bool LineReader::next(std::string_view& line) {
     }
 }
 
-std::vector<std::string> read_all_lines(const std::string& path) {
-    LineReader reader(path, 1 << 16);
-    std::vector<std::string> lines;
-    std::string_view line;
-    while (reader.next(line)) lines.emplace_back(line);
-    return lines;
-}
-
 }  // namespace qvr

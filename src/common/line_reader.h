@@ -4,7 +4,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "common/line_scan.h"
 
@@ -63,9 +62,5 @@ class LineReader {
     std::size_t max_line_ = static_cast<std::size_t>(-1);
     std::size_t prefix_ = static_cast<std::size_t>(-1);
 };
-
-/// Reads every line of `path` with LineReader and returns them; for small files (configuration,
-/// definition files).
-std::vector<std::string> read_all_lines(const std::string& path);
 
 }  // namespace qvr

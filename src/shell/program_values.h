@@ -25,7 +25,6 @@ struct ProgramValues {
 
 /// The caption of the main window and the title of the general error box.
 inline constexpr const char* kApplicationTitle = "Quarvel - Multi-colums text file extraction";
-inline constexpr const char* kMainCaption = "Quarvel";
 inline constexpr const char* kVersionSuffix = " 3.44";
 
 }  // namespace qvr

@@ -28,7 +28,7 @@ TEST(WholeNumber, ReadsSigned32BitDecimalsElseZero) {
     };
     for (const auto& [text, value] : cases)
         EXPECT_EQ(value, whole_number_or_zero(text)) << "'" << text << "'";
-    EXPECT_FALSE(read_whole_number("").has_value());
+    for (const char* none : {"", "-"}) EXPECT_FALSE(read_whole_number(none).has_value()) << none;
     EXPECT_EQ(0, read_whole_number("0").value());
 }
 

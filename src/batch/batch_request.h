@@ -1,9 +1,9 @@
 #pragma once
 
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "common/file_error.h"
 #include "engine/job_settings.h"
 #include "fields/field_table.h"
 
@@ -25,10 +25,9 @@ struct BatchRequest {
 
 /// A command line that does not say what to do; what() tells why, command() whose usage line to show
 /// (none for all of them).
-class UsageError : public std::runtime_error {
+class UsageError : public UserError {
   public:
-    UsageError(const std::string& message, BatchCommand command)
-        : std::runtime_error(message), command_(command) {}
+    UsageError(const std::string& message, BatchCommand command) : UserError(message), command_(command) {}
     BatchCommand command() const { return command_; }
 
   private:

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 
+#include "common/available_memory.h"
 #include "desktop/desktop.h"
 #include "shell/program_values.h"
 
@@ -31,7 +32,8 @@ class Tmdi_qvr : public QMainWindow {
   public:
     /// Starts the program's windows: reads the configuration file in `program_dir` (ending in "/"), then
     /// creates the child windows in their order. Every box and dialog goes through `desktop`.
-    Tmdi_qvr(Desktop& desktop, const std::string& program_dir, QWidget* parent = nullptr);
+    Tmdi_qvr(Desktop& desktop, const std::string& program_dir,
+             const MemoryProbe& memory = MemoryProbe::machine(), QWidget* parent = nullptr);
     ~Tmdi_qvr() override;
 
     Desktop& desktop() { return desktop_; }
@@ -64,8 +66,8 @@ class Tmdi_qvr : public QMainWindow {
     /// The input view was emptied, so there is nothing to show in it.
     void input_view_emptied();
 
-    /// The memory an extract may use; unset means what the machine has available (tests set a limit).
-    std::function<std::uint64_t()> available_memory;
+    /// The memory an extract, a recalled definition file or the input view may use.
+    const MemoryProbe& memory() const { return memory_; }
 
     /// The sub-window that frames a child window (for its state, position and size).
     QMdiSubWindow* frame_of(QWidget* child) const;
@@ -129,6 +131,7 @@ class Tmdi_qvr : public QMainWindow {
     void arrange(QWidget* maximized, std::initializer_list<QWidget*> minimized, bool maximize_first);
 
     Desktop& desktop_;
+    const MemoryProbe& memory_;
     std::unique_ptr<Ui::Tmdi_qvr> ui_;
     ProgramValues values_;
     bool ended_ = false;

@@ -7,9 +7,9 @@
 
 #include "common/file_error.h"
 #include "common/file_names.h"
+#include "common/whole_number.h"
 #include "dbase/dbf_export.h"
 #include "dbase/dbf_job.h"
-#include "dbase/strict_number.h"
 #include "desktop/busy_cursor.h"
 #include "desktop/widget_text.h"
 #include "engine/u_gen.h"

@@ -35,11 +35,11 @@ void Tmdi_qvr::Recall1Click() {
     // The whole file is read before the table changes, so a bad file leaves the table as it was.
     std::vector<FieldTable::Row> rows;
     try {
-        rows = read_definition_file(path, available_memory ? available_memory() : qvr::available_memory());
+        rows = read_definition_file(path, memory_.available());
     } catch (const FileError& e) {
         show_general_error(desktop_, e.what());
         return;
-    } catch (const DefinitionFileError& e) {
+    } catch (const NotAWholeNumber& e) {
         show_general_error(desktop_, e.what());
         return;
     }

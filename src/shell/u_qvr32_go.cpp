@@ -118,9 +118,8 @@ void Tmdi_qvr::mnu_goClick() {
     frm_gen->show_gauge(true);
     frm_gen->set_gauge(5);
     BusyCursor busy;
-    ExtractHooks hooks;
+    ExtractHooks hooks(memory_);
     hooks.gauge = [gen = frm_gen](int position) { gen->set_gauge(position); };
-    hooks.available_memory = available_memory;
     RunTally tally{values_.generated_line_count, values_.input_statistics.size,
                    values_.input_statistics.line_count};
     auto keep_tally = [&] {

@@ -150,7 +150,7 @@ TEST_F(GoTest, OutOfMemoryStopsAfterTheInputViewIsEmptied) {
     set_lines(mdi->frm_view->input_view(), {"kept"});
     find<QAction>("mnu_vwi")->setEnabled(true);
     mdi->values().generated_line_count = 7;
-    mdi->available_memory = [] { return std::uint64_t{10}; };
+    memory.bytes = 10;
     desktop.expect_confirm(kKeep, kNo);
     desktop.expect_info(
         QStringLiteral("Out of memory, input file too big, procedure halted.\n\r"
@@ -163,7 +163,7 @@ TEST_F(GoTest, OutOfMemoryStopsAfterTheInputViewIsEmptied) {
     EXPECT_EQ("<missing>", read_file(output));
     EXPECT_EQ(7, mdi->values().generated_line_count);
     // With the input view gone, the next run asks nothing about it.
-    mdi->available_memory = {};
+    memory.bytes.reset();
     desktop.expect_info(kGenerated);
     pick("mnu_go");
     EXPECT_EQ(3, mdi->values().generated_line_count);

@@ -110,7 +110,7 @@ TEST_F(OpeningInput, TheDialogStandsBesideTheMainWindowAndKeepsItsChoice) {
 TEST_F(OpeningInput, AFileTooBigForMemoryIsRefusedBeforeItIsRead) {
     const std::string path = numbered_file("input.txt", 100, "ten chars ");  // 1,292 bytes
     // Room for a few short lines, not for the whole file nor for 50 lines.
-    mdi->frm_inp->memory_available = [] { return std::uint64_t{2000}; };
+    memory.bytes = 2000;
     const QString refusal = q("Cannot read file " + path + ". Cannot allocate memory.");
     mdi->frm_inp->show_modal = [&](Tfrm_inp& dialog) {
         find<QRadioButton>("opt_full", &dialog)->setChecked(true);

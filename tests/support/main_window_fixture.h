@@ -9,6 +9,7 @@
 #include <string>
 
 #include "shell/u_qvr32.h"
+#include "support/memory_limit.h"
 #include "support/scripted_desktop.h"
 #include "support/temp_dir.h"
 
@@ -32,7 +33,7 @@ class MainWindowTest : public ::testing::Test {
   protected:
     /// Starts the program; files put into `program` before (QVR32.CFG, QVR32.LOG) are read as at a start.
     void start() {
-        mdi = std::make_unique<Tmdi_qvr>(desktop, program.path());
+        mdi = std::make_unique<Tmdi_qvr>(desktop, program.path(), memory);
         QObject::connect(mdi.get(), &Tmdi_qvr::program_ended, [this](int status) { exit_status = status; });
         mdi->show();
     }
@@ -59,6 +60,7 @@ class MainWindowTest : public ::testing::Test {
 
     TempDir program;
     TempDir data;
+    MemoryLimit memory;
     ScriptedDesktop desktop;
     std::unique_ptr<Tmdi_qvr> mdi;
     int exit_status = -1;

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "shell/line_list.h"
+#include "common/line_list.h"
 
 namespace qvr {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/line_list.h"
+#include "common/line_list.h"
 
 namespace qvr {
 

@@ -1,4 +1,4 @@
-#include "shell/line_list.h"
+#include "common/line_list.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,13 @@
 // Scores field detection on generated exports whose layout is known.
 //   detect_score make FOLDER COUNT   writes COUNT files (export_NN.txt) and their true boundaries (.cuts)
 //   detect_score score FOLDER        detects the fields of every export there and scores the cuts found
+//   detect_score time FILE           the speed and peak memory of detecting the fields of one file
 // A cut is the start column of every field but the first. It is right when it falls anywhere in the
 // columns between the last text of one field and the first text of the next (both included at the
 // right), and each true boundary takes one right cut at most. detect_score.py scores pandas' read_fwf
 // the same way on the same files.
+
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
@@ -312,6 +315,16 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (verb == "score" && argc == 3) return score_folder(argv[2]);
-    std::fprintf(stderr, "usage: detect_score make FOLDER COUNT | detect_score score FOLDER\n");
+    if (verb == "time" && argc == 3) {  // one big file, such as the one qvr_bench_gen writes
+        const auto t0 = std::chrono::steady_clock::now();
+        const qvr::FieldDetection d = qvr::detect_fields(argv[2]);
+        const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        std::printf("%d fields, %.0f MB/s, peak memory %.1f MB\n", d.table.row_count(),
+                    std::filesystem::file_size(argv[2]) / 1e6 / s, usage.ru_maxrss / 1024.0);
+        return 0;
+    }
+    std::fprintf(stderr, "usage: detect_score make FOLDER COUNT | score FOLDER | time FILE\n");
     return 2;
 }

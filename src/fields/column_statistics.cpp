@@ -36,10 +36,10 @@ void ColumnStatistics::fold() {
 void ColumnStatistics::count(std::string_view line) {
     const std::size_t n = line.size();
     if (n > columns_) grow(n);
-    if (++since_fold_ == std::numeric_limits<std::uint32_t>::max()) fold();
+    if (++since_fold_ == std::numeric_limits<Counter>::max()) fold();
     ++counted_;
     if (n == 0) return;
-    std::uint32_t* row = histogram_.data();
+    Counter* row = histogram_.data();
     const auto* p = reinterpret_cast<const unsigned char*>(line.data());
     // The index carries whether the character before was a blank, so text starts and ends come out of
     // the same counters as the characters.

@@ -62,8 +62,11 @@ class ColumnStatistics {
     void fold();
     bool is_short(std::size_t length);
 
-    std::vector<std::uint32_t> histogram_;  // wide counters would double the memory the pass walks
-    std::vector<std::uint64_t> folded_;     // the histogram's counts before its counters could overflow
+    // Narrow counters keep the part of the histogram a line touches in the first-level cache; they are
+    // folded into wide ones before they can overflow.
+    using Counter = std::uint16_t;
+    std::vector<Counter> histogram_;
+    std::vector<std::uint64_t> folded_;
     std::uint32_t since_fold_ = 0;
     std::size_t columns_ = 0;
     std::vector<std::uint64_t> lengths_;    // lines by length, kMaxColumns standing for any longer one

@@ -125,14 +125,18 @@ class Layout {
                 if (!digit_at(i, fill)) return false;
             return true;
         };
-        // dd/mm/yyyy, yyyy-mm-dd, dd.mm.yy, hh:mm:ss
+        // dd/mm/yyyy, dd.mm.yy, hh:mm:ss, yyyy-mm-dd; the first digits of day, month and year hold few
+        // values, which keeps a date from being found one code digit too early
         if (digits(c, 2) && separator(c + 2, 0) && digits(c + 3, 2) &&
             separator(c + 5, columns_[c + 2].f.top)) {
-            if (digits(c + 6, 4)) return mark_at(c, 10);
+            if (digits(c + 6, 4) && digit_at(c, fill, "0123") && digit_at(c + 3, fill, "01") &&
+                digit_at(c + 6, fill, "12"))
+                return mark_at(c, 10);
             if (digits(c + 6, 2)) return mark_at(c, 8);
         }
-        if (digits(c, 4) && separator(c + 4, 0) && digits(c + 5, 2) &&
-            separator(c + 7, columns_[c + 4].f.top) && digits(c + 8, 2))
+        if (digit_at(c, fill, "12") && digits(c + 1, 3) && separator(c + 4, 0) &&
+            digit_at(c + 5, fill, "01") && digits(c + 6, 1) && separator(c + 7, columns_[c + 4].f.top) &&
+            digit_at(c + 8, fill, "0123") && digits(c + 9, 1))
             return mark_at(c, 10);
         // yyyymmdd and ddmmyyyy without separators: told by the values their columns can hold
         if (digit_at(c, fill, "12") && digit_at(c + 1, fill, "09") && digits(c + 2, 2) &&
@@ -172,7 +176,7 @@ class Layout {
         const bool letters_digits = left.kind == Kind::letter && right.kind == Kind::digit;
         const bool digits_letters = left.kind == Kind::digit && right.kind == Kind::letter;
         // A fixed letter before digits is a code's prefix ("C0042"), not a field of its own.
-        return digits_letters || (letters_digits && !left.uniform);
+        return digits_letters || (letters_digits && !(left.uniform && near(left.f.text, right.f.text)));
     }
 
     // A left-aligned field begins where texts begin in most lines that have one, and no column to its

@@ -227,8 +227,16 @@ struct Words {
     std::string text;
 };
 
-// The heading's words, those apart by one blank kept together ("Post code").
-std::vector<Words> heading_words(std::string_view line) {
+// The heading's words, those apart by one blank kept together ("Post code") unless a field of the data
+// begins after that blank.
+std::vector<Words> heading_words(std::string_view line, const Layout& layout) {
+    auto begins_field = [&](std::size_t c) {
+        return c < layout.width() && (layout.at(c).cut || layout.at(c).gap);
+    };
+    auto joins = [&](std::size_t blank) {
+        return blank + 1 < line.size() && line[blank + 1] != ' ' && !begins_field(blank) &&
+               !begins_field(blank + 1);
+    };
     std::vector<Words> out;
     for (std::size_t c = 0; c < line.size();) {
         if (line[c] == ' ') {
@@ -236,8 +244,7 @@ std::vector<Words> heading_words(std::string_view line) {
             continue;
         }
         std::size_t end = c;
-        while (end < line.size() && (line[end] != ' ' || (end + 1 < line.size() && line[end + 1] != ' ')))
-            ++end;
+        while (end < line.size() && (line[end] != ' ' || joins(end))) ++end;
         out.push_back({c, end - 1, std::string(line.substr(c, end - c))});
         c = end;
     }
@@ -257,7 +264,7 @@ bool is_word(std::string_view text) {
 // The first line is a heading when it is made of words and they stand where the data has none, or
 // letters stand over a column of digits.
 bool reads_as_heading(std::string_view line, const Layout& layout) {
-    const std::vector<Words> words = heading_words(line);
+    const std::vector<Words> words = heading_words(line, layout);
     if (words.empty()) return false;
     for (const Words& w : words)
         if (!is_word(w.text)) return false;
@@ -272,7 +279,7 @@ bool reads_as_heading(std::string_view line, const Layout& layout) {
 
 FieldTable make_table(const Layout& layout, std::string_view heading) {
     const std::vector<std::size_t> starts = layout.starts();
-    const std::vector<Words> words = heading_words(heading);
+    const std::vector<Words> words = heading_words(heading, layout);
     std::vector<std::string> names(starts.size());
     for (const Words& w : words) {
         // The field the word overlaps most: a right-aligned heading may begin over the field before.

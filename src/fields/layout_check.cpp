@@ -76,12 +76,15 @@ class Checker {
         if (line.size() < end_ && ++short_ == 1) first_short_ = lines_;
         if (line.size() > end_ && line.find_first_not_of(' ', end_) != std::string_view::npos && ++past_ == 1)
             first_past_ = lines_;
-        // Columns and fields leave their lists once text is seen there, so the check costs little per line.
-        std::erase_if(unseen_columns_, [&](std::size_t c) {
-            if (c >= line.size() || line[c] == ' ') return false;
+        // Columns and fields leave their lists once text is seen there, and only the columns this line
+        // reaches are looked at, so the check costs little per line.
+        const auto reached = std::lower_bound(unseen_columns_.begin(), unseen_columns_.end(), line.size());
+        const auto kept = std::remove_if(unseen_columns_.begin(), reached, [&](std::size_t c) {
+            if (line[c] == ' ') return false;
             first_text_[c] = lines_;
             return true;
         });
+        unseen_columns_.erase(kept, reached);
         std::erase_if(unseen_fields_, [&](const Range& r) { return has_text(line, r.first, r.last); });
     }
 

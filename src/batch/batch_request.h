@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -10,7 +11,7 @@
 namespace qvr {
 
 /// What the front end is asked to do.
-enum class BatchCommand { none, extract, dbf, analyse, help, version };
+enum class BatchCommand { none, extract, dbf, analyse, detect, check, help, version };
 
 /// A command line as the windows would hold it: the General data window's settings (its defaults where an
 /// option is not given) and the field table's source.
@@ -21,6 +22,7 @@ struct BatchRequest {
     std::vector<FieldTable::Row> fields;  ///< --field, in the order given
     bool output_given = false;
     bool overwrite = false;
+    std::uint64_t max_lines = 0;  ///< --lines of detect; 0 reads every line
 };
 
 /// A command line that does not say what to do; what() tells why, command() whose usage line to show

@@ -149,7 +149,7 @@ TEST_F(GoTest, AUniqueRunLeavesTheDbaseExportOffAndASampleOfNo32BitNumberHasNoLi
 TEST_F(GoTest, OutOfMemoryStopsAfterTheInputViewIsEmptied) {
     set_lines(mdi->frm_view->input_view(), {"kept"});
     find<QAction>("mnu_vwi")->setEnabled(true);
-    mdi->values().generated_line_count = 7;
+    mdi->values().tally.generated_line_count = 7;
     mdi->available_memory = [] { return std::uint64_t{10}; };
     desktop.expect_confirm(kKeep, kNo);
     desktop.expect_info(
@@ -161,12 +161,12 @@ TEST_F(GoTest, OutOfMemoryStopsAfterTheInputViewIsEmptied) {
     EXPECT_EQ(false, find<QAction>("mnu_vwi")->isEnabled());
     EXPECT_EQ("000 00", traces());
     EXPECT_EQ("<missing>", read_file(output));
-    EXPECT_EQ(7, mdi->values().generated_line_count);
+    EXPECT_EQ(7, mdi->values().tally.generated_line_count);
     // With the input view gone, the next run asks nothing about it.
     mdi->available_memory = {};
     desktop.expect_info(kGenerated);
     pick("mnu_go");
-    EXPECT_EQ(3, mdi->values().generated_line_count);
+    EXPECT_EQ(3, mdi->values().tally.generated_line_count);
 }
 
 TEST_F(GoTest, FastRunSendsTheFirstHundredLinesAndMeasuresTheInput) {
@@ -184,7 +184,7 @@ TEST_F(GoTest, FastRunSendsTheFirstHundredLinesAndMeasuresTheInput) {
     EXPECT_EQ(QStringLiteral("Number of lines generated: 150"), label("lbl_vgener"));
     EXPECT_EQ("line 1100", result_lines().back());
     EXPECT_EQ(false, find<QCheckBox>("chk_head")->isChecked());
-    EXPECT_EQ(1650, mdi->values().input_statistics.size);
+    EXPECT_EQ(1650, mdi->values().tally.input_size);
 }
 
 TEST_F(GoTest, AResultThatCannotBeWrittenLeavesTheFormerFileAndNoTemporary) {
@@ -274,9 +274,9 @@ TEST_F(GoTest, AnInputOver4GiBIsAnalysedAndExtractedWithExactFigures) {
     desktop.expect_info(kGenerated);
     pick("mnu_go");
     EXPECT_EQ(std::string("AB;\r\n\0\0\0;\0\0\r\nCD;\r\n", 18), read_file(output));
-    EXPECT_EQ(3, mdi->values().generated_line_count);
-    EXPECT_EQ(4'294'967'306, mdi->values().input_statistics.size);
-    EXPECT_EQ(3, mdi->values().input_statistics.line_count);
+    EXPECT_EQ(3, mdi->values().tally.generated_line_count);
+    EXPECT_EQ(4'294'967'306, mdi->values().tally.input_size);
+    EXPECT_EQ(3, mdi->values().tally.input_line_count);
     EXPECT_GT(64 << 20, peak_memory() - memory_before);  // the line of 4 GiB was read past, not held
 }
 

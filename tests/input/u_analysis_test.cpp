@@ -26,8 +26,8 @@ TEST_F(AnalysingInput, ReportsSizeAndLinesKeepsTheReportAsHintAndSwitchesTheFast
         EXPECT_EQ(c.report, find<QLineEdit>("txt_inp")->toolTip());
         EXPECT_EQ(c.fast, find<QCheckBox>("chk_qck")->isChecked());
     }
-    EXPECT_EQ(300002, mdi->values().input_statistics.size);
-    EXPECT_EQ(150001, mdi->values().input_statistics.line_count);
+    EXPECT_EQ(300002, mdi->values().tally.input_size);
+    EXPECT_EQ(150001, mdi->values().tally.input_line_count);
     // Switching the fast extract on took the options it cannot honour away.
     EXPECT_FALSE(find<QCheckBox>("chk_sort")->isEnabled());
 }

@@ -60,8 +60,8 @@ TEST_F(InputFaults, AnalysingWhatIsNoReadableFileKeepsTheFormerFigures) {
         desktop.expect_general_error(q("Cannot open file " + path + ". " + reason + "."));
         pick("mnu_ana");
         desktop.verify();
-        EXPECT_EQ(50, mdi->values().input_statistics.size) << path;
-        EXPECT_EQ(10, mdi->values().input_statistics.line_count) << path;
+        EXPECT_EQ(50, mdi->values().tally.input_size) << path;
+        EXPECT_EQ(10, mdi->values().tally.input_line_count) << path;
         EXPECT_EQ(report, find<QLineEdit>("txt_inp")->toolTip()) << path;
     }
 }

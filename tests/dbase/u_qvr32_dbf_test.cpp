@@ -1,13 +1,10 @@
 #include <QApplication>
-#include <QMdiSubWindow>
 #include <QProgressBar>
 #include <filesystem>
 #include <functional>
 
 #include "dbase/dbf_layout.h"
 #include "dbase/dbf_read_back.h"
-#include "engine/u_gen.h"
-#include "fields/u_dlm.h"
 #include "support/file_faults.h"
 #include "support/main_window_fixture.h"
 #include "support/unwritable_places.h"

@@ -1,12 +1,10 @@
-#include <QCheckBox>
-
-#include "input_fixture.h"
 #include "support/file_faults.h"
+#include "support/main_window_fixture.h"
 
 namespace qvr::test {
 namespace {
 
-using AnalysingInput = InputTest;
+using AnalysingInput = StartedTest;
 
 TEST_F(AnalysingInput, ReportsSizeAndLinesKeepsTheReportAsHintAndSwitchesTheFastExtractOnForBigFiles) {
     const QString head = QStringLiteral("Input file...\n\rSize (bytes): ");

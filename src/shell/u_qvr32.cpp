@@ -33,6 +33,7 @@ Tmdi_qvr::Tmdi_qvr(Desktop& desktop, const std::string& program_dir, const Memor
     FormCreate();
     connect_menu();
     create_children();
+    create_commands();
 }
 
 Tmdi_qvr::~Tmdi_qvr() = default;
@@ -151,13 +152,6 @@ void Tmdi_qvr::connect_menu() {
     for (QAction* action : findChildren<QAction*>()) action->setShortcutContext(Qt::ApplicationShortcut);
     // The Result menu starts disabled as a whole; the first finished run enables it.
     u.pdn_res->menuAction()->setEnabled(false);
-}
-
-void Tmdi_qvr::mnu_outClick() {
-    show_general_data();
-    SVDLG_FILE.filter = QStringLiteral("Result file|*.qvo");
-    SVDLG_FILE.default_ext = QStringLiteral("qvo");
-    if (desktop_.save_file(SVDLG_FILE)) frm_gen->set_output_path(from_widget_text(SVDLG_FILE.file_name));
 }
 
 void Tmdi_qvr::mnu_endClick() { end_program(); }

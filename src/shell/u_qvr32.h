@@ -6,8 +6,15 @@
 #include <memory>
 
 #include "common/available_memory.h"
+#include "dbase/u_dbase_commands.h"
 #include "desktop/desktop.h"
+#include "engine/u_extract_commands.h"
+#include "engine/u_result_commands.h"
+#include "fields/u_field_commands.h"
+#include "input/u_input_commands.h"
 #include "shell/program_values.h"
+#include "shell/u_help_commands.h"
+#include "shell/u_log_commands.h"
 
 class QMdiSubWindow;
 
@@ -24,8 +31,8 @@ class Tfrm_log;
 class Tfrm_gen;
 
 /// The main window: menu bar, the four child windows and the filling-mode dialog, the shared dialogs'
-/// state and the values the whole program shares. Each menu command is one slot; the commands are grouped by
-/// subsystem in u_qvr32_*.cpp.
+/// state and the values the whole program shares. Each menu command is one slot that hands over to its
+/// subsystem's commands (u_qvr32_commands.cpp).
 class Tmdi_qvr : public QMainWindow {
     Q_OBJECT
 
@@ -124,6 +131,7 @@ class Tmdi_qvr : public QMainWindow {
   private:
     void FormCreate();
     void create_children();
+    void create_commands();
     void connect_menu();
     QMdiSubWindow* add_child(QWidget* child);
     /// The General data window in front, the fields and view windows minimized, the job log left as it is.
@@ -135,6 +143,13 @@ class Tmdi_qvr : public QMainWindow {
     std::unique_ptr<Ui::Tmdi_qvr> ui_;
     ProgramValues values_;
     bool ended_ = false;
+    std::unique_ptr<ExtractCommands> extract_;
+    std::unique_ptr<ResultCommands> result_;
+    std::unique_ptr<FieldCommands> fields_;
+    std::unique_ptr<InputCommands> input_;
+    std::unique_ptr<DbaseCommands> dbase_;
+    std::unique_ptr<LogCommands> log_;
+    std::unique_ptr<HelpCommands> help_;
 };
 
 }  // namespace qvr

@@ -1,5 +1,5 @@
-#include "fields/fields_window_fixture.h"
 #include "support/file_faults.h"
+#include "support/main_window_fixture.h"
 #include "support/unwritable_places.h"
 
 namespace qvr::test {

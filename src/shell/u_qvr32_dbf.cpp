@@ -34,12 +34,14 @@ std::optional<std::vector<std::int32_t>> checked_lengths(Tmdi_qvr& mdi) {
 }
 
 /// The table's file name beside the input; when a file of that name exists the user may change it. Nothing
-/// when the user emptied the name.
+/// when the user emptied the name or cancelled: the existing table stays.
 std::optional<std::string> table_name(Tmdi_qvr& mdi, const std::string& input_path) {
     std::string name = dbf_table_name(input_path);
     if (file_exists(name)) {
-        name = from_widget_text(mdi.desktop().input_box(
-            QString::fromLatin1(kNameCaption), QString::fromLatin1(kNamePrompt), to_widget_text(name)));
+        std::optional<QString> answer = mdi.desktop().input_box(
+            QString::fromLatin1(kNameCaption), QString::fromLatin1(kNamePrompt), to_widget_text(name));
+        if (!answer) return std::nullopt;
+        name = from_widget_text(*answer);
         if (trim_blanks(name).empty()) return std::nullopt;
     }
     return name;

@@ -39,6 +39,9 @@ bool files_ready(Tmdi_qvr& main, const JobSettings& settings) {
         case RunFiles::same_file:
             tell(main, kSameFilesText);
             return false;
+        case RunFiles::output_folder:
+            tell(main, kOutputFolderText);
+            return false;
         case RunFiles::output_exists:
             return ask(main, kOverwriteText);
         case RunFiles::ready:

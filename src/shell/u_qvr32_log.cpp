@@ -13,6 +13,8 @@ void Tmdi_qvr::mnu_lsaClick() { frm_log->job_log_view()->selectAll(); }
 
 void Tmdi_qvr::mnu_lcpClick() {
     // Plain text only, with its tabs, so that the lines paste into a worksheet as rows of cells.
+    // With nothing selected the clipboard keeps what it holds, as Result > Copy does.
+    if (!frm_log->job_log_view()->textCursor().hasSelection()) return;
     QString text = frm_log->job_log_view()->textCursor().selectedText();
     text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
     text.replace(QChar::LineSeparator, QLatin1Char('\n'));

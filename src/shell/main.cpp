@@ -8,8 +8,7 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QString::fromLatin1(qvr::kApplicationTitle));
-    QApplication::setApplicationDisplayName(QString::fromLatin1(qvr::kApplicationTitle));
+    qvr::name_application();
 
     // The program directory is the folder of the running program; the configuration file, the job log
     // and the help file live there.

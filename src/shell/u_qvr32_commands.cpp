@@ -84,6 +84,7 @@ void Tmdi_qvr::mnu_vwiClick() {
 }
 
 void Tmdi_qvr::mnu_widClick() {
+    begin_arranging();
     for (QWidget* child :
          {static_cast<QWidget*>(frm_gen), static_cast<QWidget*>(frm_log), static_cast<QWidget*>(frm_dlm)})
         frame_of(child)->showMinimized();
@@ -96,6 +97,7 @@ void Tmdi_qvr::mnu_widClick() {
     QMdiSubWindow* fields = frame_of(frm_dlm);
     fields->showNormal();
     fields->setGeometry(25, 260, 740, 240);
+    end_arranging(frm_dlm);
 }
 
 }  // namespace qvr

@@ -11,7 +11,7 @@ using Args = std::vector<std::string>;
 const std::string kExtract = "quarvel-batch extract --input FILE --output FILE|- LAYOUT [options]\n";
 const std::string kDbf =
     "quarvel-batch dbf     --input FILE [--output FILE.dbf] LAYOUT [--trim] [--lower TEXT] [--upper TEXT] "
-    "[--contains TEXT] [--overwrite]\n";
+    "[--contains TEXT] [--encoding E] [--overwrite]\n";
 const std::string kAnalyse = "quarvel-batch analyse --input FILE\n";
 const std::string kExtractUsage = "Usage: " + kExtract;
 const std::string kDbfUsage = "Usage: " + kDbf;

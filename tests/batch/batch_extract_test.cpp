@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 
@@ -58,7 +60,6 @@ TEST_F(BatchExtractTest, EveryOptionAsTheGeneralDataWindowHasIt) {
         {fields({"--sorted", "--trim"}), "Key;Val\r\na;34\r\nA;34\r\nbb;12\r\nbb;12\r\nC;78\r\n", 5},
         {fields({"--unique", "--no-header", "--numbers", "--trim"}), "1;A;34\r\n2;bb;12\r\n3;C;78\r\n", 5},
         {fields({"--lower", "A", "--upper", "C;8", "--contains", "3"}), "Key;Val\r\nA   ;34\r\n", 1},
-        {fields({"--sample", "2x"}), untrimmed, 5},
         {fields({"--fast", "--trim", "--contains", "12", "--sample", "1"}), "bb;12\r\n", 1},
     };
     for (const Case& c : cases) {
@@ -133,6 +134,42 @@ TEST_F(BatchExtractTest, TooLittleMemoryGivesTheAdviceAndWritesNothing) {
     EXPECT_EQ("in.txt", list_folder(dir.path()));
     // The fast extract needs no more memory than a line.
     EXPECT_EQ(0, run_batch_in_process(fields({"--fast"}), small).status);
+}
+
+// Standard input of this process is a pipe holding `text` while it lives.
+struct PipedStandardInput {
+    explicit PipedStandardInput(const std::string& text) {
+        int ends[2];
+        EXPECT_EQ(0, ::pipe(ends));
+        EXPECT_EQ(static_cast<ssize_t>(text.size()), ::write(ends[1], text.data(), text.size()));
+        ::close(ends[1]);
+        ::dup2(ends[0], STDIN_FILENO);
+        ::close(ends[0]);
+    }
+    ~PipedStandardInput() {
+        ::dup2(saved, STDIN_FILENO);
+        ::close(saved);
+    }
+    int saved = ::dup(STDIN_FILENO);
+};
+
+TEST_F(BatchExtractTest, StandardInputIsHeldUnderTheSameMemoryRule) {
+    struct Case {
+        std::uint64_t memory;
+        Args more;
+        int status;
+    };
+    // 40 bytes of input: held in input order they need 50, sorted 100.
+    const Case cases[] = {{50, {}, 0}, {49, {}, 1}, {100, {"--sorted"}, 0}, {99, {"--sorted"}, 1}};
+    for (const Case& c : cases) {
+        PipedStandardInput in(kInput);
+        Args args = {"extract", "--input", "-", "--output", "-", "--trim", "--field", "K:1:4"};
+        args.insert(args.end(), c.more.begin(), c.more.end());
+        const BatchOutcome r =
+            run_batch_in_process(args, Machine{false, std::chrono::steady_clock::now, c.memory});
+        EXPECT_EQ(c.status, r.status) << c.memory;
+        EXPECT_EQ(c.status == 0 ? "K\r\n" : "", r.out.substr(0, std::min<std::size_t>(r.out.size(), 3)));
+    }
 }
 
 TEST_F(BatchExtractTest, ProgressBarOnlyOnATerminalAndOnlyAfterAMoment) {

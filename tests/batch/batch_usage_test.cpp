@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "batch/batch_encoding.h"
+#include "batch/batch_request.h"
 #include "batch_harness.h"
 #include "support/temp_dir.h"
 
@@ -70,6 +72,20 @@ TEST(BatchUsage, UsageErrorsNameTheProblemAndShowTheUsageLine) {
          "quarvel-batch: --lines needs a whole number above 0\n" + kDetectUsage},
         {{"check", "--input", in, "--lines", "5"},
          "quarvel-batch: --lines is not an option of check\n" + kCheckUsage},
+        {with(extract, {"--field", "A:1:3", "--sample", "1O"}),
+         "quarvel-batch: --sample '1O' is not a whole number\n" + kExtractUsage},
+        {with(extract, {"--field", "A:1:3", "--encoding", "latin1"}),
+         "quarvel-batch: --encoding 'latin1' is not cp1252, utf-8 or auto\n" + kExtractUsage},
+        {with(extract, {"--field", "A:1:3", "--line-end=cr"}),
+         "quarvel-batch: --line-end 'cr' is not crlf or lf\n" + kExtractUsage},
+        {with(extract, {"--field", "A:1:3", "--", "--tab"}),
+         "quarvel-batch: unknown argument '--tab'\n" + kExtractUsage},
+        {with(extract, {"--field", "A:1:3", "-t"}), "quarvel-batch: unknown argument '-t'\n" + kExtractUsage},
+        {with(extract, {"--field", "A:1:3", "--s", "1"}),
+         "quarvel-batch: unknown argument '--s'\n" + kExtractUsage},
+        {{"dbf", "--input", "-", "--field", "A:1:3"},
+         "quarvel-batch: --output (the table's name, as the input is standard input) is missing\n" +
+             kDbfUsage},
         {{"check", "--input", in},
          "quarvel-batch: the layout (--layout FILE.tab or --field NAME:START:LENGTH) is missing\n" +
              kCheckUsage},
@@ -95,6 +111,56 @@ TEST(BatchUsage, ValuesAreTakenAsGivenEvenWhenTheyLookLikeOptions) {
                               "--field", "--version:1:3", "--no-header"});
     EXPECT_EQ(0, r.status);
     EXPECT_EQ("--x\r\nab\r\n", read_file(out));
+    // The GNU forms: a value after "=", a unique abbreviation, "--" ending the options.
+    r = run_batch_in_process(
+        {"extract", "--inp=" + in, "--out", out, "--overw", "--field=N:1:2", "--sample=1", "--"});
+    EXPECT_EQ(0, r.status);
+    EXPECT_EQ("N\r\n--\r\n", read_file(out));
+}
+
+TEST(BatchUsage, EncodingQuotingAndLineEndReachTheSettings) {
+    struct Case {
+        Args more;
+        std::optional<TextEncoding> encoding;
+        bool quote;
+        std::string line_end;
+    };
+    const Case cases[] = {
+        {{}, std::nullopt, false, "\r\n"},
+        {{"--encoding", "utf-8", "--quote", "--line-end", "lf"}, TextEncoding::utf8, true, "\n"},
+        {{"--encoding=cp1252", "--line-end=crlf"}, TextEncoding::cp1252, false, "\r\n"},
+        {{"--encoding", "auto"}, std::nullopt, false, "\r\n"},
+    };
+    for (const Case& c : cases) {
+        Args args = {"extract", "--input", "-", "--output", "-", "--field", "A:1:1"};
+        args.insert(args.end(), c.more.begin(), c.more.end());
+        const BatchRequest r = parse_batch_request(args);
+        EXPECT_EQ("/dev/stdin", r.settings.input_path);
+        EXPECT_EQ(c.encoding, r.encoding);
+        EXPECT_EQ(c.quote, r.settings.quote_fields);
+        EXPECT_EQ(c.line_end, r.settings.line_end);
+    }
+}
+
+TEST(BatchUsage, AutoProposesUtf8ForAValidUtf8FileBeyondAscii) {
+    TempDir dir;
+    const std::string cut_at_block = std::string(65535, 'a') + "\xC3\xA9";
+    struct Case {
+        std::string bytes;
+        TextEncoding proposed;
+    };
+    const Case cases[] = {
+        {"abc\r\n", TextEncoding::cp1252},
+        {"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80\r\n", TextEncoding::utf8},
+        {cut_at_block, TextEncoding::utf8},
+        {"caf\xE9\r\n", TextEncoding::cp1252},
+        {"caf\xC3", TextEncoding::cp1252},                // cut at the end
+        {"\xC0\xAF \xE0\x80\xAF", TextEncoding::cp1252},  // overlong
+        {"\xED\xA0\x80", TextEncoding::cp1252},           // a surrogate
+        {"\xF4\x90\x80\x80", TextEncoding::cp1252},       // beyond U+10FFFF
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.proposed, batch_proposed_encoding(dir.write("in.txt", c.bytes)));
+    EXPECT_EQ(TextEncoding::cp1252, batch_proposed_encoding(dir.file("missing.txt")));
 }
 
 TEST(BatchUsage, HelpShowsEveryUsageLineAndVersionNamesTheRelease) {

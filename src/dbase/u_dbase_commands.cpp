@@ -7,11 +7,11 @@
 
 #include "common/file_error.h"
 #include "common/file_names.h"
+#include "common/whole_number.h"
 #include "dbase/dbf_export.h"
 #include "dbase/dbf_job.h"
-#include "common/whole_number.h"
 #include "desktop/busy_cursor.h"
-#include "desktop/widget_text.h"
+#include "desktop/path_text.h"
 #include "engine/u_gen.h"
 #include "fields/u_dlm.h"
 
@@ -45,8 +45,8 @@ std::optional<std::vector<std::int32_t>> DbaseCommands::checked_lengths() {
 std::optional<std::string> DbaseCommands::table_name(const std::string& input_path) {
     std::string name = dbf_table_name(input_path);
     if (file_exists(name)) {
-        name = from_widget_text(desktop_.input_box(QString::fromLatin1(kNameCaption),
-                                                   QString::fromLatin1(kNamePrompt), to_widget_text(name)));
+        name = from_path_text(desktop_.input_box(QString::fromLatin1(kNameCaption),
+                                                 QString::fromLatin1(kNamePrompt), to_path_text(name)));
         if (trim_blanks(name).empty()) return std::nullopt;
     }
     return name;
@@ -69,7 +69,7 @@ void DbaseCommands::write_table(DbfExportJob job) {
     }
     gen_.set_gauge(100);
     busy.restore();
-    inform(to_widget_text(name + kDbfGeneratedSuffix));
+    inform(to_path_text(name + kDbfGeneratedSuffix));
     gen_.show_gauge(false);
 }
 

@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "desktop/desktop.h"
+#include "desktop/path_text.h"
 #include "desktop/widget_text.h"
 #include "fields/qt_field_table_model.h"
 #include "ui_u_dlm.h"
@@ -93,7 +94,7 @@ bool Tfrm_dlm::table_check() {
     return false;
 }
 
-void Tfrm_dlm::set_file_label(const std::string& text) { ui_->lbl_dlm->setText(to_widget_text(text)); }
+void Tfrm_dlm::set_file_label(const std::string& text) { ui_->lbl_dlm->setText(to_path_text(text)); }
 
 void Tfrm_dlm::set_current_cell(int column, int row) {
     column_ = column;

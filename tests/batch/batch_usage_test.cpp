@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "batch/batch_encoding.h"
-#include "batch/batch_request.h"
 #include "batch_harness.h"
 #include "support/temp_dir.h"
 
@@ -118,59 +117,16 @@ TEST(BatchUsage, ValuesAreTakenAsGivenEvenWhenTheyLookLikeOptions) {
     EXPECT_EQ("N\r\n--\r\n", read_file(out));
 }
 
-TEST(BatchUsage, EncodingQuotingAndLineEndReachTheSettings) {
-    struct Case {
-        Args more;
-        std::optional<TextEncoding> encoding;
-        bool quote;
-        std::string line_end;
-    };
-    const Case cases[] = {
-        {{}, std::nullopt, false, "\r\n"},
-        {{"--encoding", "utf-8", "--quote", "--line-end", "lf"}, TextEncoding::utf8, true, "\n"},
-        {{"--encoding=cp1252", "--line-end=crlf"}, TextEncoding::cp1252, false, "\r\n"},
-        {{"--encoding", "auto"}, std::nullopt, false, "\r\n"},
-    };
-    for (const Case& c : cases) {
-        Args args = {"extract", "--input", "-", "--output", "-", "--field", "A:1:1"};
-        args.insert(args.end(), c.more.begin(), c.more.end());
-        const BatchRequest r = parse_batch_request(args);
-        EXPECT_EQ("/dev/stdin", r.settings.input_path);
-        EXPECT_EQ(c.encoding, r.encoding);
-        EXPECT_EQ(c.quote, r.settings.quote_fields);
-        EXPECT_EQ(c.line_end, r.settings.line_end);
-    }
-}
-
 TEST(BatchUsage, AutoProposesUtf8ForAValidUtf8FileBeyondAscii) {
     TempDir dir;
-    const std::string cut_at_block = std::string(65535, 'a') + "\xC3\xA9";
-    struct Case {
-        std::string bytes;
-        TextEncoding proposed;
-    };
-    const Case cases[] = {
+    const std::pair<std::string, TextEncoding> cases[] = {
         {"abc\r\n", TextEncoding::cp1252},
-        {"caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80\r\n", TextEncoding::utf8},
-        {cut_at_block, TextEncoding::utf8},
-        {"caf\xE9\r\n", TextEncoding::cp1252},
-        {"caf\xC3", TextEncoding::cp1252},                // cut at the end
-        {"\xC0\xAF \xE0\x80\xAF", TextEncoding::cp1252},  // overlong
-        {"\xED\xA0\x80", TextEncoding::cp1252},           // a surrogate
-        {"\xF4\x90\x80\x80", TextEncoding::cp1252},       // beyond U+10FFFF
+        {std::string(65535, 'a') + "\xC3\xA9 \xF0\x9F\x98\x80", TextEncoding::utf8},  // cut between reads
+        {"caf\xE9", TextEncoding::cp1252},
+        {"\xE0\x80\xAF \xED\xA0\x80", TextEncoding::cp1252},  // overlong, surrogate
     };
-    for (const Case& c : cases) EXPECT_EQ(c.proposed, batch_proposed_encoding(dir.write("in.txt", c.bytes)));
-    EXPECT_EQ(TextEncoding::cp1252, batch_proposed_encoding(dir.file("missing.txt")));
-}
-
-TEST(BatchUsage, HelpShowsEveryUsageLineAndVersionNamesTheRelease) {
-    const BatchOutcome help = run_batch_in_process({"--help"});
-    EXPECT_EQ(0, help.status);
-    EXPECT_EQ("", help.err);
-    EXPECT_EQ(kAllUsage, help.out.substr(help.out.find("Usage:"), kAllUsage.size()));
-    // Asked of a command, the help is the same.
-    EXPECT_EQ(help.out, run_batch_in_process({"dbf", "--trim", "--help"}).out);
-    EXPECT_EQ("quarvel-batch 3.44\n", run_batch_in_process({"--version"}).out);
+    for (const auto& [bytes, proposed] : cases)
+        EXPECT_EQ(proposed, batch_proposed_encoding(dir.write("in.txt", bytes)));
 }
 
 }  // namespace

@@ -1,5 +1,3 @@
-#include <QTextBlock>
-
 #include "desktop/text_box.h"
 #include "support/file_faults.h"
 #include "support/main_window_fixture.h"
@@ -16,12 +14,7 @@ class FileNamesTest : public MainWindowTest {
         mdi->frm_dlm->field_table().assign_rows({{"Name", "1", "3", ""}});
         tick("chk_head", false);
     }
-    // Clears the box and types `text` into it, key by key (keyClicks knows ASCII keys only).
-    void type(const char* box, const QString& text) {
-        QLineEdit* edit = find<QLineEdit>(box);
-        edit->clear();
-        for (QChar ch : text) QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(ch), {});
-    }
+    void set(const char* box, const QString& text) { find<QLineEdit>(box)->setText(text); }
 };
 
 // Each way a name reaches the program: typed into the boxes, or picked in File > Input (the dialog hands
@@ -30,17 +23,15 @@ class FileNamesTest : public MainWindowTest {
 TEST_F(FileNamesTest, NamesShowAndOpenAsTheSystemSpellsThem) {
     struct Case {
         bool picked;
-        std::string input;   // the file's name, its bytes
-        QString shown;       // the Input box
-        std::string output;  // the result file's name, its bytes
-        QString shown_output;
+        std::string input, output;  // the files' names, their bytes
+        QString shown, shown_output;
     };
     const Case cases[] = {
-        {false, "caf\xC3\xA9.txt", QStringLiteral("caf\u00E9.txt"), "r\xC3\xA9sultat.txt",
-         QStringLiteral("r\u00E9sultat.txt")},
-        {true, "na\xC3\xAFve \xE2\x82\xAC.txt", QStringLiteral("na\u00EFve \u20AC.txt"),
-         "na\xC3\xAFve \xE2\x82\xAC.qvo.txt", QStringLiteral("na\u00EFve \u20AC.qvo.txt")},
-        {true, "bad\xFF.txt", QStringLiteral("bad\uFFFD.txt"), "bad\xFF.qvo.txt",
+        {false, "caf\xC3\xA9.txt", "r\xC3\xA9s.txt", QStringLiteral("caf\u00E9.txt"),
+         QStringLiteral("r\u00E9s.txt")},
+        {true, "\xE2\x82\xAC.txt", "\xE2\x82\xAC.qvo.txt", QStringLiteral("\u20AC.txt"),
+         QStringLiteral("\u20AC.qvo.txt")},
+        {true, "bad\xFF.txt", "bad\xFF.qvo.txt", QStringLiteral("bad\uFFFD.txt"),
          QStringLiteral("bad\uFFFD.qvo.txt")},
     };
     const QString folder = q(data.file(""));
@@ -49,8 +40,8 @@ TEST_F(FileNamesTest, NamesShowAndOpenAsTheSystemSpellsThem) {
         if (c.picked) {
             open_input(data.file(c.input), "opt_part", "1");
         } else {
-            type("txt_inp", folder + c.shown);
-            type("txt_out", folder + c.shown_output);
+            set("txt_inp", folder + c.shown);
+            set("txt_out", folder + c.shown_output);
         }
         EXPECT_EQ(folder + c.shown, box_text("txt_inp"));
         EXPECT_EQ(folder + c.shown_output, box_text("txt_out"));
@@ -65,12 +56,12 @@ TEST_F(FileNamesTest, NamesShowAndOpenAsTheSystemSpellsThem) {
         EXPECT_EQ(logged, line_at(mdi->frm_log->job_log_view(), 0).substr(0, logged.size()));
         mdi->show_general_data();
     }
-    const QString first_job = QStringLiteral("caf\u00E9.txt\t<none>\tr\u00E9sultat.txt\t");
-    EXPECT_EQ(first_job, mdi->frm_log->job_log_view()->document()->lastBlock().text().left(first_job.size()));
+    EXPECT_TRUE(mdi->frm_log->job_log_view()->toPlainText().contains(
+        QStringLiteral("\ncaf\u00E9.txt\t<none>\tr\u00E9s.txt\t")));
     // A message naming a file names it as shown.
     make_folder(data.file("dossi\xC3\xA9"));
-    type("txt_inp", folder + QStringLiteral("dossi\u00E9"));
-    type("txt_out", folder + QStringLiteral("new.txt"));
+    set("txt_inp", folder + QStringLiteral("dossi\u00E9"));
+    set("txt_out", folder + QStringLiteral("new.txt"));
     desktop.expect_general_error(QStringLiteral("Cannot open file ") + folder +
                                  QStringLiteral("dossi\u00E9. Is a directory."));
     pick("mnu_go");

@@ -1,7 +1,7 @@
 # Shared by scripts/run and scripts/test: installs the Debian packages the project needs when any is
 # missing, so that a fresh machine needs nothing by hand.
 QVR_PACKAGES="g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libicu-dev libgtest-dev libgmock-dev
-  libshp-dev fonts-liberation poppler-utils xvfb xauth clang libclang-rt-14-dev"
+  libshp-dev fonts-liberation poppler-utils xvfb xauth clang libclang-rt-14-dev parallel"
 
 qvr_install_packages() {
   local missing=()

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include "batch/batch_encoding.h"
 #include "batch/batch_layout.h"
 #include "batch/progress_bar.h"
 #include "common/file_names.h"
@@ -43,7 +44,7 @@ void run_batch_dbf(const BatchRequest& request, const Console& console) {
     const std::uint64_t expected = expected_lines(request.settings.input_path);
     {
         ProgressBar bar(console);
-        DbfExport dbf(dbf_export_job(table, request.settings, limits.lengths, kNoRunBefore, name));
+        DbfExport dbf(dbf_export_job(table, batch_job_settings(request), limits.lengths, kNoRunBefore, name));
         dbf.run([&bar, expected](std::uint64_t lines) { bar.show(dbf_gauge_position(lines, expected)); });
     }
     tell(console, name + kDbfGeneratedSuffix);

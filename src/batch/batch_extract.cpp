@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "batch/batch_encoding.h"
 #include "batch/batch_layout.h"
 #include "batch/progress_bar.h"
 #include "engine/extract_messages.h"
@@ -71,9 +72,10 @@ void run_batch_extract(const BatchRequest& request, const Console& console) {
     const FieldTable table = batch_field_table(request, console.memory);
     check_files(request, console);
     if (table.first_unusable_row() != 0) throw BatchRefusal(kCheckDelimiterText);
-    const ExtractJob job = make_job(request.settings, table, console);
+    const JobSettings settings = batch_job_settings(request);
+    const ExtractJob job = make_job(settings, table, console);
     RunTally tally;
-    if (!run(request.settings, job, console, tally)) throw BatchRefusal(kOutOfMemoryText);
+    if (!run(settings, job, console, tally)) throw BatchRefusal(kOutOfMemoryText);
     tell(console, "Number of lines generated: " + std::to_string(tally.generated_line_count));
 }
 

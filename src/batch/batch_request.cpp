@@ -1,8 +1,11 @@
 #include "batch/batch_request.h"
 
+#include <getopt.h>
+
 #include <functional>
 #include <set>
 
+#include "common/regular_file.h"
 #include "common/whole_number.h"
 
 namespace qvr {
@@ -22,7 +25,9 @@ struct Option {
 const std::vector<Option>& options() {
     static const std::vector<Option> all = {
         {"--input", kExtract | kDbf | kAnalyse | kDetect | kCheck, true,
-         [](BatchRequest& r, const std::string& v) { r.settings.input_path = v; }},
+         [](BatchRequest& r, const std::string& v) {
+             r.settings.input_path = v == "-" ? std::string(kStandardInputPath) : v;
+         }},
         {"--output", kExtract | kDbf | kDetect, true,
          [](BatchRequest& r, const std::string& v) {
              r.settings.output_path = v;
@@ -52,13 +57,36 @@ const std::vector<Option>& options() {
          [](BatchRequest& r, const std::string& v) { r.settings.upper_bound = v; }},
         {"--contains", kExtract | kDbf, true,
          [](BatchRequest& r, const std::string& v) { r.settings.contains = v; }},
+        // The window counts any other text as 0, no limit; a command line saying "--sample 1O" means a
+        // limit, so it is pointed out instead.
         {"--sample", kExtract, true,
-         [](BatchRequest& r, const std::string& v) { r.settings.sample_text = v; }},
+         [](BatchRequest& r, const std::string& v) {
+             if (!read_whole_number(v))
+                 throw UsageError("--sample '" + v + "' is not a whole number", BatchCommand::none);
+             r.settings.sample_text = v;
+         }},
         // The fast extract writes no header; the window clears that box when fast is ticked.
         {"--fast", kExtract, false,
          [](BatchRequest& r, const std::string&) {
              r.settings.fast = true;
              r.settings.header = false;
+         }},
+        {"--encoding", kExtract | kDbf, true,
+         [](BatchRequest& r, const std::string& v) {
+             if (v == "cp1252")
+                 r.encoding = TextEncoding::cp1252;
+             else if (v == "utf-8")
+                 r.encoding = TextEncoding::utf8;
+             else if (v != "auto")
+                 throw UsageError("--encoding '" + v + "' is not cp1252, utf-8 or auto", BatchCommand::none);
+         }},
+        {"--quote", kExtract, false,
+         [](BatchRequest& r, const std::string&) { r.settings.quote_fields = true; }},
+        {"--line-end", kExtract, true,
+         [](BatchRequest& r, const std::string& v) {
+             if (v != "crlf" && v != "lf")
+                 throw UsageError("--line-end '" + v + "' is not crlf or lf", BatchCommand::none);
+             r.settings.line_end = v == "lf" ? "\n" : "\r\n";
          }},
         {"--lines", kDetect, true,
          [](BatchRequest& r, const std::string& v) {
@@ -83,12 +111,6 @@ constexpr CommandWord kCommands[] = {
     {"check", BatchCommand::check, kCheck},
 };
 
-const Option* find_option(const std::string& name) {
-    for (const Option& o : options())
-        if (name == o.name) return &o;
-    return nullptr;
-}
-
 void check_complete(const BatchRequest& r, const std::set<std::string>& given) {
     auto missing = [&](const char* what) { throw UsageError(std::string(what) + " is missing", r.command); };
     if (!given.count("--input")) missing("--input");
@@ -105,34 +127,61 @@ void check_complete(const BatchRequest& r, const std::set<std::string>& given) {
     for (const char* name : {"--sorted", "--unique", "--numbers"})
         if (r.settings.fast && given.count(name))
             throw UsageError(std::string("--fast cannot be used with ") + name, r.command);
+    // The table is named after its input by default, and standard input has no name to lend.
+    if (r.command == BatchCommand::dbf && !r.output_given && r.settings.input_path == kStandardInputPath)
+        missing("--output (the table's name, as the input is standard input)");
     if (r.command == BatchCommand::dbf && r.settings.output_path == "-")
         throw UsageError("the dBase table cannot go to standard output", r.command);
 }
 
-// Applies the options that follow the command word; returns the names given. A --help among them turns
-// the request into the help.
+// Applies the options that follow the command word, in the GNU forms ("--name value", "--name=value", a
+// unique abbreviation, "--" ending the options); returns the names given. A --help among them turns the
+// request into the help.
 std::set<std::string> apply_options(const std::vector<std::string>& args, const CommandWord& word,
                                     BatchRequest& r) {
+    // Above getopt's own codes: 1 for an operand, and characters.
+    constexpr int kFirstOption = 256;
+    constexpr int kHelp = 512;
+    std::vector<struct option> longs;
+    for (const Option& o : options())
+        longs.push_back({o.name + 2, o.has_value ? required_argument : no_argument, nullptr,
+                         kFirstOption + static_cast<int>(longs.size())});
+    longs.push_back({"help", no_argument, nullptr, kHelp});
+    longs.push_back({nullptr, 0, nullptr, 0});
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(args.size());
     std::set<std::string> given;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        if (args[i] == "--help") {
+    // Each run starts afresh (optind 0 resets the parser); "-" returns every operand in its place and
+    // ":" tells a missing value from an unknown name; the messages are the front end's own.
+    optind = 0;
+    opterr = 0;
+    for (int got; (got = getopt_long(argc, argv.data(), "-:", longs.data(), nullptr)) != -1;) {
+        const std::string seen = argv[static_cast<std::size_t>(optind - 1)];
+        if (got == kHelp) {
             r.command = BatchCommand::help;
-            break;
+            return given;
         }
-        const Option* option = find_option(args[i]);
-        if (!option) throw UsageError("unknown argument '" + args[i] + "'", r.command);
-        if (!(option->takers & word.taker))
-            throw UsageError(args[i] + " is not an option of " + word.word, r.command);
-        if (!given.insert(args[i]).second && args[i] != "--field")
-            throw UsageError(args[i] + " is given twice", r.command);
-        if (option->has_value && i + 1 == args.size())
-            throw UsageError(args[i] + " needs a value", r.command);
+        if (got == 1) throw UsageError("unknown argument '" + std::string(optarg) + "'", r.command);
+        if (got == '?' && optopt > 0 && optopt < 256)
+            throw UsageError("unknown argument '-" + std::string(1, static_cast<char>(optopt)) + "'",
+                             r.command);
+        if (got == '?') throw UsageError("unknown argument '" + seen + "'", r.command);
+        if (got == ':') throw UsageError(seen + " needs a value", r.command);
+        const Option& option = options()[static_cast<std::size_t>(got - kFirstOption)];
+        if (!(option.takers & word.taker))
+            throw UsageError(std::string(option.name) + " is not an option of " + word.word, r.command);
+        if (!given.insert(option.name).second && option.name != std::string("--field"))
+            throw UsageError(std::string(option.name) + " is given twice", r.command);
         try {
-            option->apply(r, option->has_value ? args[++i] : std::string());
+            option.apply(r, option.has_value ? std::string(optarg) : std::string());
         } catch (const UsageError& e) {
             throw UsageError(e.what(), r.command);  // a --field that is none: show this command's usage
         }
     }
+    if (optind < argc)
+        throw UsageError("unknown argument '" + args[static_cast<std::size_t>(optind)] + "'", r.command);
     return given;
 }
 

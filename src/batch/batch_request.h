@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,7 +23,8 @@ struct BatchRequest {
     std::vector<FieldTable::Row> fields;  ///< --field, in the order given
     bool output_given = false;
     bool overwrite = false;
-    std::uint64_t max_lines = 0;  ///< --lines of detect; 0 reads every line
+    std::uint64_t max_lines = 0;           ///< --lines of detect; 0 reads every line
+    std::optional<TextEncoding> encoding;  ///< --encoding; unset (auto): proposed from the input
 };
 
 /// A command line that does not say what to do; what() tells why, command() whose usage line to show

@@ -7,7 +7,7 @@ namespace {
 constexpr const char* kExtractUsage = "quarvel-batch extract --input FILE --output FILE|- LAYOUT [options]";
 constexpr const char* kDbfUsage =
     "quarvel-batch dbf     --input FILE [--output FILE.dbf] LAYOUT [--trim] [--lower TEXT] [--upper TEXT] "
-    "[--contains TEXT] [--overwrite]";
+    "[--contains TEXT] [--encoding E] [--overwrite]";
 constexpr const char* kAnalyseUsage = "quarvel-batch analyse --input FILE";
 constexpr const char* kDetectUsage =
     "quarvel-batch detect  --input FILE --output LAYOUT.tab|- [--lines N] [--overwrite]";
@@ -17,7 +17,8 @@ constexpr const char* kHelpUsage = "quarvel-batch --help | --version";
 constexpr const char* kOptions =
     "LAYOUT is --layout FILE.tab or one or more --field NAME:START:LENGTH.\n"
     "\n"
-    "  --input FILE              the fixed-column text file to read\n"
+    "  --input FILE|-            the fixed-column text file to read, - for standard input (a pipe or a\n"
+    "                            redirected file: the fast extract and dbf stream it)\n"
     "  --output FILE|-           extract: the result file, - for standard output; dbf: the table (default:\n"
     "                            the input file's name with .dbf); detect: the field definition file, -\n"
     "                            for standard output\n"
@@ -36,11 +37,19 @@ constexpr const char* kOptions =
     "  --sample N                keep at most N lines (0: all, the default)\n"
     "  --fast                    read and write line by line, for big files (no header, no --sorted,\n"
     "                            --unique or --numbers)\n"
+    "  --encoding cp1252|utf-8|auto\n"
+    "                            what a column is: a byte (Windows-1252) or a character (UTF-8); auto\n"
+    "                            (the default) takes UTF-8 for a valid UTF-8 file beyond ASCII, cp1252\n"
+    "                            for any other file and for standard input\n"
+    "  --quote                   write a field holding the separator, a quote, CR or LF between quotes\n"
+    "  --line-end crlf|lf        what ends each line written (default crlf)\n"
     "  --lines N                 detect: read only the first N lines\n"
     "  --overwrite               replace an existing result file, table or field definition file\n"
     "  --help                    show this help\n"
     "  --version                 show the version\n"
     "\n"
+    "An option takes its value as the next argument or after \"=\" (--output=-), and may be shortened\n"
+    "while it stays unique; -- ends the options.\n"
     "Messages and the summary go to standard error. Exit status: 0 done, 1 refused or failed (check: a "
     "problem found), 2 usage error.\n";
 

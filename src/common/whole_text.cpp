@@ -5,8 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <new>
 
 #include "common/file_error.h"
 #include "common/regular_file.h"
@@ -33,7 +35,7 @@ void prefer_large_pages(char* data, std::size_t size) {
 
 }  // namespace
 
-std::string load_whole_file(const std::string& path) {
+std::string load_whole_file(const std::string& path, std::uint64_t most) {
     struct stat st {};
     Fd f{open_regular_file(path, st)};
     // One byte more than the file's size lets the end be seen without growing the text, which would
@@ -45,7 +47,8 @@ std::string load_whole_file(const std::string& path) {
     text.resize(size);
     std::size_t used = 0;
     for (;;) {
-        if (used == text.size()) text.resize(text.size() * 2);
+        if (used > most) throw std::bad_alloc();
+        if (used == text.size()) text.resize(std::min<std::uint64_t>(text.size() * 2, most) + 1);
         ssize_t got = ::read(f.fd, text.data() + used, text.size() - used);
         if (got < 0) {
             if (errno == EINTR) continue;

@@ -11,7 +11,7 @@
 #include "dbase/dbf_export.h"
 #include "dbase/dbf_job.h"
 #include "desktop/busy_cursor.h"
-#include "desktop/widget_text.h"
+#include "desktop/path_text.h"
 #include "engine/u_gen.h"
 #include "fields/u_dlm.h"
 
@@ -46,9 +46,9 @@ std::optional<std::string> DbaseCommands::table_name(const std::string& input_pa
     std::string name = dbf_table_name(input_path);
     if (file_exists(name)) {
         std::optional<QString> answer = desktop_.input_box(
-            QString::fromLatin1(kNameCaption), QString::fromLatin1(kNamePrompt), to_widget_text(name));
+            QString::fromLatin1(kNameCaption), QString::fromLatin1(kNamePrompt), to_path_text(name));
         if (!answer) return std::nullopt;
-        name = from_widget_text(*answer);
+        name = from_path_text(*answer);
         if (trim_blanks(name).empty()) return std::nullopt;
     }
     return name;
@@ -71,7 +71,7 @@ void DbaseCommands::write_table(DbfExportJob job) {
     }
     gen_.set_gauge(100);
     busy.restore();
-    inform(to_widget_text(name + kDbfGeneratedSuffix));
+    inform(to_path_text(name + kDbfGeneratedSuffix));
     gen_.show_gauge(false);
 }
 

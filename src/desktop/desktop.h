@@ -30,7 +30,7 @@ QString box_caption(BoxKind kind);
 struct FileDialogState {
     QString filter;       ///< "Text file|*.txt" style: description, bar, pattern
     QString default_ext;  ///< added to a typed name without extension (save dialog); may be empty
-    QString file_name;    ///< proposed name; the chosen full path after a confirmed dialog
+    QString file_name;    ///< proposed name; the chosen full path after a confirmed dialog (as to_path_text)
     QString initial_dir;
 };
 

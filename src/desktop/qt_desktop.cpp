@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDialog>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
@@ -14,8 +13,8 @@
 #include <QUrl>
 
 #include "common/file_error.h"
+#include "desktop/path_text.h"
 #include "desktop/qt_help_viewer.h"
-#include "desktop/widget_text.h"
 
 namespace qvr {
 
@@ -38,7 +37,8 @@ QString box_caption(BoxKind kind) {
 void name_application() { QCoreApplication::setApplicationName(QString::fromLatin1(kApplicationTitle)); }
 
 void show_general_error(Desktop& desktop, const std::string& system_message) {
-    desktop.message_box(BoxKind::general_error, to_widget_text(with_full_stop(system_message)), kOk);
+    // The system's message names the file it concerns.
+    desktop.message_box(BoxKind::general_error, to_path_text(with_full_stop(system_message)), kOk);
 }
 
 QString qt_name_filter(const QString& filter) {
@@ -87,15 +87,6 @@ std::optional<QString> QtDesktop::input_box(const QString& caption, const QStrin
 }
 
 namespace {
-// Widgets show a path's bytes one character a byte; the file system names files in its own encoding. The
-// dialogs speak the file system's, so a chosen file reaches the program as the bytes that open it.
-QString to_file_system(const QString& widget_path) {
-    return QFile::decodeName(QByteArray::fromStdString(from_widget_text(widget_path)));
-}
-QString from_file_system(const QString& path) {
-    return to_widget_text(QFile::encodeName(path).toStdString());
-}
-
 bool run_file_dialog(QWidget* parent, FileDialogState& state, QFileDialog::AcceptMode mode) {
     QFileDialog dialog(parent);
     dialog.setAcceptMode(mode);
@@ -104,15 +95,15 @@ bool run_file_dialog(QWidget* parent, FileDialogState& state, QFileDialog::Accep
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setNameFilter(qt_name_filter(state.filter));
     if (!state.default_ext.isEmpty()) dialog.setDefaultSuffix(state.default_ext);
-    QString dir = to_file_system(state.initial_dir);
+    QString dir = state.initial_dir;
     if (!state.file_name.isEmpty()) {
-        QFileInfo info(to_file_system(state.file_name));
+        QFileInfo info(state.file_name);
         if (info.isAbsolute()) dir = info.absolutePath();
         dialog.selectFile(info.fileName());
     }
     if (!dir.isEmpty()) dialog.setDirectory(dir);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
-    state.file_name = from_file_system(dialog.selectedFiles().constFirst());
+    state.file_name = dialog.selectedFiles().constFirst();
     return true;
 }
 }  // namespace

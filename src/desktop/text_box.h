@@ -16,6 +16,10 @@ class LineView;
 // job log is a text box the user may edit; the two views are line views (desktop/qt_line_view.h), and
 // each operation has a form for both.
 
+// The job log shows a line that is UTF-8 as UTF-8 (file names as the system spells them) and any other
+// line one character a byte, as before; a line keeps the bytes it was shown from until it is edited, so
+// reading it back gives them whatever they were. An edited line is read as its text's UTF-8.
+
 /// Number of lines; an empty box has none.
 int line_count(const QPlainTextEdit* box);
 
@@ -27,6 +31,12 @@ std::vector<std::string> all_lines(const QPlainTextEdit* box);
 
 /// Replaces the whole content by `lines`.
 void set_lines(QPlainTextEdit* box, const std::vector<std::string>& lines);
+
+/// Puts `line` before the first line.
+void prepend_line(QPlainTextEdit* box, const std::string& line);
+
+/// The bytes of `part` of the line at `index`: those shown while the line is unedited, else its UTF-8.
+std::string line_part_bytes(const QPlainTextEdit* box, int index, const QString& part);
 
 /// Empties the box.
 void clear_box(QPlainTextEdit* box);

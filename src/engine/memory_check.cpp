@@ -12,4 +12,8 @@ std::uint64_t memory_needed(std::uint64_t input_size, bool sorted) {
     return sorted ? input_size * 5 / 2 : input_size + input_size / 4;
 }
 
+std::uint64_t largest_input(std::uint64_t available, bool sorted) {
+    return sorted ? available / 5 * 2 : available / 5 * 4;
+}
+
 }  // namespace qvr

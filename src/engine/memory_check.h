@@ -11,4 +11,8 @@ namespace qvr {
 /// In input order the lines go straight to the result file, so the input held once is nearly all.
 std::uint64_t memory_needed(std::uint64_t input_size, bool sorted);
 
+/// An input whose memory_needed() is at most `available`, within a few bytes of the largest: how far a stream
+/// of untold size (standard input) may grow.
+std::uint64_t largest_input(std::uint64_t available, bool sorted);
+
 }  // namespace qvr

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <limits>
 #include <memory>
 #include <new>
 #include <optional>
@@ -28,6 +29,15 @@ bool fits_in_memory(const ExtractJob& job, const ExtractHooks& hooks) {
 constexpr int kGaugeAtStart = 15;
 constexpr int kGaugeAfterSortedLoop = 55;
 constexpr int kGaugeAfterSort = 95;
+
+// How far the input may grow as it is read: a file is measured before; standard input tells no size,
+// so it is stopped where the same rule would have refused it.
+std::uint64_t input_allowance(const ExtractJob& job, const ExtractHooks& hooks) {
+    struct stat st {};
+    if (::stat(job.input_path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+        return std::numeric_limits<std::uint64_t>::max();
+    return largest_input(hooks.memory.available(), job.sorted || job.unique);
+}
 
 // The line loop: cuts every line into the room `sink` gives (sink.room(bytes)) and hands the lines that
 // pass to sink.keep(size), in pass order, until the sample is complete. The gauge goes up to `gauge_end`.
@@ -171,7 +181,7 @@ void input_order_run(const ExtractJob& job, std::optional<std::string>& input, G
 
 ExtractOutcome run(const ExtractJob& job, const ExtractHooks& hooks, RunTally& tally) {
     if (!fits_in_memory(job, hooks)) return ExtractOutcome::out_of_memory;
-    std::optional<std::string> input(load_whole_file(job.input_path));
+    std::optional<std::string> input(load_whole_file(job.input_path, input_allowance(job, hooks)));
     GaugeSteps gauge(hooks.gauge);
     gauge.set(kGaugeAtStart);
     if (job.sorted || job.unique)

@@ -5,9 +5,9 @@
 
 #include "common/whole_text.h"
 #include "desktop/busy_cursor.h"
+#include "desktop/path_text.h"
 #include "desktop/qt_line_view.h"
 #include "desktop/text_box.h"
-#include "desktop/widget_text.h"
 #include "engine/extract_messages.h"
 #include "engine/fast_extract.h"
 #include "engine/run_files.h"
@@ -42,7 +42,7 @@ void ExtractCommands::choose_output() {
     steps_.show_general_data();
     save_dialog_.filter = QStringLiteral("Result file|*.qvo");
     save_dialog_.default_ext = QStringLiteral("qvo");
-    if (desktop_.save_file(save_dialog_)) gen_.set_output_path(from_widget_text(save_dialog_.file_name));
+    if (desktop_.save_file(save_dialog_)) gen_.set_output_path(from_path_text(save_dialog_.file_name));
 }
 
 // The checks on the input and output files; false when the run must not start.

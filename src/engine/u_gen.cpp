@@ -2,6 +2,7 @@
 
 #include <QPalette>
 
+#include "desktop/path_text.h"
 #include "desktop/widget_text.h"
 #include "ui_u_gen.h"
 
@@ -45,12 +46,12 @@ void Tfrm_gen::set_fonts() {
 
 JobSettings Tfrm_gen::settings() const {
     JobSettings s;
-    s.input_path = from_widget_text(ui_->txt_inp->text());
+    s.input_path = input_shown_.read(ui_->txt_inp->text());
     s.separator_text = from_widget_text(ui_->txt_dlm->text());
     s.tab_separator = ui_->chk_dlm->isChecked();
-    s.definition_file_name = from_widget_text(ui_->txt_flm->text());
+    s.definition_file_name = definition_shown_.read(ui_->txt_flm->text());
     s.fast = ui_->chk_qck->isChecked();
-    s.output_path = from_widget_text(ui_->txt_out->text());
+    s.output_path = output_shown_.read(ui_->txt_out->text());
     s.sample_text = from_widget_text(ui_->txt_spl->text());
     s.header = ui_->chk_head->isChecked();
     s.sorted = ui_->chk_sort->isChecked();
@@ -63,10 +64,10 @@ JobSettings Tfrm_gen::settings() const {
     return s;
 }
 
-void Tfrm_gen::set_input_path(const std::string& path) { ui_->txt_inp->setText(to_widget_text(path)); }
-void Tfrm_gen::set_output_path(const std::string& path) { ui_->txt_out->setText(to_widget_text(path)); }
+void Tfrm_gen::set_input_path(const std::string& path) { ui_->txt_inp->setText(input_shown_.show(path)); }
+void Tfrm_gen::set_output_path(const std::string& path) { ui_->txt_out->setText(output_shown_.show(path)); }
 void Tfrm_gen::set_definition_file_name(const std::string& name) {
-    ui_->txt_flm->setText(to_widget_text(name));
+    ui_->txt_flm->setText(definition_shown_.show(name));
 }
 void Tfrm_gen::set_sample_text(const std::string& text) { ui_->txt_spl->setText(to_widget_text(text)); }
 QString Tfrm_gen::input_path_text() const { return ui_->txt_inp->text(); }

@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <memory>
 
+#include "desktop/path_text.h"
 #include "engine/job_settings.h"
 
 namespace Ui {
@@ -57,6 +58,9 @@ class Tfrm_gen : public QWidget {
     void set_fonts();
 
     std::unique_ptr<Ui::Tfrm_gen> ui_;
+    ShownPath input_shown_;
+    ShownPath output_shown_;
+    ShownPath definition_shown_;
 };
 
 }  // namespace qvr

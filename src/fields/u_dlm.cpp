@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "desktop/desktop.h"
+#include "desktop/path_text.h"
 #include "desktop/widget_text.h"
 #include "fields/qt_field_table_model.h"
 #include "ui_u_dlm.h"
@@ -95,7 +96,7 @@ bool Tfrm_dlm::table_check() {
 }
 
 void Tfrm_dlm::set_file_label(const std::string& text) {
-    ui_->lbl_dlm->setText(to_widget_text(text));
+    ui_->lbl_dlm->setText(to_path_text(text));
     settled_rows_ = rows();
 }
 

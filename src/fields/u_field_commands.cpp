@@ -2,7 +2,7 @@
 
 #include "common/available_memory.h"
 #include "common/file_error.h"
-#include "desktop/widget_text.h"
+#include "desktop/path_text.h"
 #include "fields/definition_file.h"
 #include "fields/u_dlm.h"
 
@@ -37,7 +37,7 @@ void FieldCommands::recall() {
     open_dialog_.file_name.clear();
     open_dialog_.filter = delimiter_filter();
     if (!desktop_.open_file(open_dialog_)) return;
-    const std::string path = from_widget_text(open_dialog_.file_name);
+    const std::string path = from_path_text(open_dialog_.file_name);
     // The whole file is read before the table changes, so a bad file leaves the table as it was.
     std::vector<FieldTable::Row> rows;
     try {
@@ -65,7 +65,7 @@ void FieldCommands::save_as() {
     save_dialog_.filter = delimiter_filter();
     save_dialog_.default_ext = QStringLiteral("tab");
     if (!desktop_.save_file(save_dialog_)) return;
-    const std::string path = from_widget_text(save_dialog_.file_name);
+    const std::string path = from_path_text(save_dialog_.file_name);
     try {
         write_definition_file(path, dlm_.field_table());
     } catch (const FileError& e) {

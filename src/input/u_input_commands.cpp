@@ -3,6 +3,7 @@
 #include "common/file_error.h"
 #include "common/file_names.h"
 #include "desktop/busy_cursor.h"
+#include "desktop/path_text.h"
 #include "desktop/text_box.h"
 #include "desktop/widget_text.h"
 #include "engine/u_gen.h"
@@ -29,7 +30,7 @@ void InputCommands::open_input() {
     open_dialog_.filter = QStringLiteral("Text file|*.txt");
     open_dialog_.file_name.clear();
     if (!desktop_.open_file(open_dialog_)) return;
-    const std::string path = from_widget_text(open_dialog_.file_name);
+    const std::string path = from_path_text(open_dialog_.file_name);
 
     view_.set_ruler(false);
     clear_box(view_.input_view());

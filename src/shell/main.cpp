@@ -1,8 +1,7 @@
 #include <QApplication>
-#include <QFile>
 
+#include "desktop/path_text.h"
 #include "desktop/qt_desktop.h"
-#include "desktop/widget_text.h"
 #include "shell/program_values.h"
 #include "shell/u_qvr32.h"
 
@@ -12,7 +11,7 @@ int main(int argc, char* argv[]) {
 
     // The program directory is the folder of the running program; the configuration file, the job log
     // and the help file live there.
-    std::string program_dir = QFile::encodeName(QApplication::applicationDirPath()).toStdString();
+    std::string program_dir = qvr::from_path_text(QApplication::applicationDirPath());
     if (program_dir.empty() || program_dir.back() != '/') program_dir += '/';
 
     qvr::QtDesktop desktop;

@@ -1,7 +1,6 @@
 #include "shell/u_help_commands.h"
 
-#include <QFile>
-
+#include "desktop/path_text.h"
 #include "desktop/widget_text.h"
 #include "shell/link_check.h"
 
@@ -20,8 +19,7 @@ HelpCommands::HelpCommands(Desktop& desktop, const std::string& program_dir, con
 
 void HelpCommands::contents() {
     // The viewer itself reports a help file that is missing or cannot be read.
-    desktop_.show_help(QFile::decodeName(QByteArray::fromStdString(program_dir_ + kHelpFileName)),
-                       QString::fromLatin1(kHelpContents));
+    desktop_.show_help(to_path_text(program_dir_ + kHelpFileName), QString::fromLatin1(kHelpContents));
 }
 
 // The notice comes first, whatever the link; a link the desktop must not open then opens nothing,

@@ -6,7 +6,6 @@
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QTextBlock>
-#include <QTextCursor>
 #include <cerrno>
 #include <cstring>
 #include <new>
@@ -16,7 +15,6 @@
 #include "common/output_file.h"
 #include "desktop/desktop.h"
 #include "desktop/text_box.h"
-#include "desktop/widget_text.h"
 #include "engine/u_gen.h"
 #include "shell/job_log_file.h"
 #include "shell/job_log_line.h"
@@ -33,8 +31,9 @@ JobClock clock_now() {
     const QDateTime now = QDateTime::currentDateTime();
     const std::string time_format =
         time_format_without_zone(locale.timeFormat(QLocale::LongFormat).toStdString());
-    return {from_widget_text(locale.toString(now.date(), QLocale::ShortFormat)),
-            from_widget_text(locale.toString(now.time(), QString::fromStdString(time_format)))};
+    // UTF-8, as the file names beside them.
+    return {locale.toString(now.date(), QLocale::ShortFormat).toStdString(),
+            locale.toString(now.time(), QString::fromStdString(time_format)).toStdString()};
 }
 
 std::string out_of_memory_reading(const std::string& path) {
@@ -87,15 +86,7 @@ void Tfrm_log::keep_unreadable_log(const std::string& reason) {
     show_general_error(desktop_, message);
 }
 
-void Tfrm_log::add_job_line() {
-    const std::string line = job_log_line(gen_.settings(), clock_now());
-    QTextDocument* doc = ui_->mem_log->document();
-    const bool was_empty = doc->isEmpty();
-    QTextCursor cursor(doc);
-    cursor.movePosition(QTextCursor::Start);
-    cursor.insertText(to_widget_text(line));
-    if (!was_empty) cursor.insertBlock();
-}
+void Tfrm_log::add_job_line() { prepend_line(ui_->mem_log, job_log_line(gen_.settings(), clock_now())); }
 
 std::vector<std::string> Tfrm_log::job_log_lines_shown() const {
     std::vector<std::string> lines;
@@ -104,7 +95,7 @@ std::vector<std::string> Tfrm_log::job_log_lines_shown() const {
     // Shift+Enter while editing puts a line separator inside a paragraph: it is a line end all the same.
     for (QTextBlock block = doc->begin(); block.isValid(); block = block.next())
         for (const QString& part : block.text().split(QChar::LineSeparator))
-            lines.push_back(from_widget_text(part));
+            lines.push_back(line_part_bytes(ui_->mem_log, block.blockNumber(), part));
     return lines;
 }
 

@@ -12,7 +12,7 @@
 
 #include "common/file_error.h"
 #include "desktop/fonts.h"
-#include "desktop/widget_text.h"
+#include "desktop/path_text.h"
 #include "engine/u_gen.h"
 #include "fields/u_dlm.h"
 #include "input/u_inp.h"
@@ -60,8 +60,8 @@ void Tmdi_qvr::FormCreate() {
     }
     setWindowTitle(windowTitle() + QString::fromLatin1(kVersionSuffix));
     opdlg_file.filter = QStringLiteral("Text file|*.txt");
-    opdlg_file.initial_dir = to_widget_text(values_.program_dir);
-    SVDLG_FILE.initial_dir = to_widget_text(values_.program_dir);
+    opdlg_file.initial_dir = to_path_text(values_.program_dir);
+    SVDLG_FILE.initial_dir = to_path_text(values_.program_dir);
     values_.log_path = values_.program_dir + "QVR32.LOG";
 
     resize(kMainWidth, kMainHeight);

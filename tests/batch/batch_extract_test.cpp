@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <memory>
+#include <tuple>
 
 #include "batch/batch_main.h"
 #include "batch_harness.h"
@@ -58,7 +60,6 @@ TEST_F(BatchExtractTest, EveryOptionAsTheGeneralDataWindowHasIt) {
         {fields({"--sorted", "--trim"}), "Key;Val\r\na;34\r\nA;34\r\nbb;12\r\nbb;12\r\nC;78\r\n", 5},
         {fields({"--unique", "--no-header", "--numbers", "--trim"}), "1;A;34\r\n2;bb;12\r\n3;C;78\r\n", 5},
         {fields({"--lower", "A", "--upper", "C;8", "--contains", "3"}), "Key;Val\r\nA   ;34\r\n", 1},
-        {fields({"--sample", "2x"}), untrimmed, 5},
         {fields({"--fast", "--trim", "--contains", "12", "--sample", "1"}), "bb;12\r\n", 1},
     };
     for (const Case& c : cases) {
@@ -133,6 +134,25 @@ TEST_F(BatchExtractTest, TooLittleMemoryGivesTheAdviceAndWritesNothing) {
     EXPECT_EQ("in.txt", list_folder(dir.path()));
     // The fast extract needs no more memory than a line.
     EXPECT_EQ(0, run_batch_in_process(fields({"--fast"}), small).status);
+}
+
+TEST_F(BatchExtractTest, StandardInputIsHeldUnderTheSameMemoryRule) {
+    // 40 bytes of input: held in input order they need 50, sorted 100.
+    const std::tuple<std::uint64_t, const char*, int> cases[] = {
+        {50, "--trim", 0}, {49, "--trim", 1}, {100, "--sorted", 0}, {99, "--sorted", 1}};
+    const int saved = ::dup(STDIN_FILENO);
+    for (const auto& [memory, option, status] : cases) {
+        int ends[2];
+        ASSERT_EQ(0, ::pipe(ends));
+        EXPECT_EQ(40, ::write(ends[1], kInput.data(), kInput.size()));
+        ::close(ends[1]);
+        ::dup2(ends[0], STDIN_FILENO);
+        ::close(ends[0]);
+        const Args args = {"extract", "--input", "-", "--output", "-", "--field", "K:1:2", option};
+        EXPECT_EQ(status, run_batch_in_process(args, {false, std::chrono::steady_clock::now, memory}).status);
+    }
+    ::dup2(saved, STDIN_FILENO);
+    ::close(saved);
 }
 
 TEST_F(BatchExtractTest, ProgressBarOnlyOnATerminalAndOnlyAfterAMoment) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "batch/batch_encoding.h"
 #include "batch_harness.h"
 #include "support/temp_dir.h"
 
@@ -11,7 +12,7 @@ using Args = std::vector<std::string>;
 const std::string kExtract = "quarvel-batch extract --input FILE --output FILE|- LAYOUT [options]\n";
 const std::string kDbf =
     "quarvel-batch dbf     --input FILE [--output FILE.dbf] LAYOUT [--trim] [--lower TEXT] [--upper TEXT] "
-    "[--contains TEXT] [--overwrite]\n";
+    "[--contains TEXT] [--encoding E] [--overwrite]\n";
 const std::string kAnalyse = "quarvel-batch analyse --input FILE\n";
 const std::string kExtractUsage = "Usage: " + kExtract;
 const std::string kDbfUsage = "Usage: " + kDbf;
@@ -70,6 +71,20 @@ TEST(BatchUsage, UsageErrorsNameTheProblemAndShowTheUsageLine) {
          "quarvel-batch: --lines needs a whole number above 0\n" + kDetectUsage},
         {{"check", "--input", in, "--lines", "5"},
          "quarvel-batch: --lines is not an option of check\n" + kCheckUsage},
+        {with(extract, {"--field", "A:1:3", "--sample", "1O"}),
+         "quarvel-batch: --sample '1O' is not a whole number\n" + kExtractUsage},
+        {with(extract, {"--field", "A:1:3", "--encoding", "latin1"}),
+         "quarvel-batch: --encoding 'latin1' is not cp1252, utf-8 or auto\n" + kExtractUsage},
+        {with(extract, {"--field", "A:1:3", "--line-end=cr"}),
+         "quarvel-batch: --line-end 'cr' is not crlf or lf\n" + kExtractUsage},
+        {with(extract, {"--field", "A:1:3", "--", "--tab"}),
+         "quarvel-batch: unknown argument '--tab'\n" + kExtractUsage},
+        {with(extract, {"--field", "A:1:3", "-t"}), "quarvel-batch: unknown argument '-t'\n" + kExtractUsage},
+        {with(extract, {"--field", "A:1:3", "--s", "1"}),
+         "quarvel-batch: unknown argument '--s'\n" + kExtractUsage},
+        {{"dbf", "--input", "-", "--field", "A:1:3"},
+         "quarvel-batch: --output (the table's name, as the input is standard input) is missing\n" +
+             kDbfUsage},
         {{"check", "--input", in},
          "quarvel-batch: the layout (--layout FILE.tab or --field NAME:START:LENGTH) is missing\n" +
              kCheckUsage},
@@ -95,16 +110,23 @@ TEST(BatchUsage, ValuesAreTakenAsGivenEvenWhenTheyLookLikeOptions) {
                               "--field", "--version:1:3", "--no-header"});
     EXPECT_EQ(0, r.status);
     EXPECT_EQ("--x\r\nab\r\n", read_file(out));
+    // The GNU forms: a value after "=", a unique abbreviation, "--" ending the options.
+    r = run_batch_in_process(
+        {"extract", "--inp=" + in, "--out", out, "--overw", "--field=N:1:2", "--sample=1", "--"});
+    EXPECT_EQ(0, r.status);
+    EXPECT_EQ("N\r\n--\r\n", read_file(out));
 }
 
-TEST(BatchUsage, HelpShowsEveryUsageLineAndVersionNamesTheRelease) {
-    const BatchOutcome help = run_batch_in_process({"--help"});
-    EXPECT_EQ(0, help.status);
-    EXPECT_EQ("", help.err);
-    EXPECT_EQ(kAllUsage, help.out.substr(help.out.find("Usage:"), kAllUsage.size()));
-    // Asked of a command, the help is the same.
-    EXPECT_EQ(help.out, run_batch_in_process({"dbf", "--trim", "--help"}).out);
-    EXPECT_EQ("quarvel-batch 3.44\n", run_batch_in_process({"--version"}).out);
+TEST(BatchUsage, AutoProposesUtf8ForAValidUtf8FileBeyondAscii) {
+    TempDir dir;
+    const std::pair<std::string, TextEncoding> cases[] = {
+        {"abc\r\n", TextEncoding::cp1252},
+        {std::string(65535, 'a') + "\xC3\xA9 \xF0\x9F\x98\x80", TextEncoding::utf8},  // cut between reads
+        {"caf\xE9", TextEncoding::cp1252},
+        {"\xE0\x80\xAF \xED\xA0\x80", TextEncoding::cp1252},  // overlong, surrogate
+    };
+    for (const auto& [bytes, proposed] : cases)
+        EXPECT_EQ(proposed, batch_proposed_encoding(dir.write("in.txt", bytes)));
 }
 
 }  // namespace

@@ -30,9 +30,6 @@ class DbfCommandTest : public MainWindowTest {
         set_rows({{"id", "1", "4", ""}, {"Name", "5", "6", ""}});
     }
 
-    void set_rows(std::vector<FieldTable::Row> rows) {
-        mdi->frm_dlm->field_table().assign_rows(std::move(rows));
-    }
     void expect_name_question(std::optional<QString> answer) {
         desktop.expect_input(QStringLiteral("File already exists"), QStringLiteral("Change name if wanted"),
                              q(data.file("in.dbf")), std::move(answer));

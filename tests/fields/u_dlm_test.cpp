@@ -73,7 +73,7 @@ TEST_F(FieldsWindowTest, TypingBuildsTheCurrentCell) {
         {"arrows move the cell typed into", {"n", "", "", ""}, 0, "}5}}9\r", {"n", "5", "5", "9"}},
     };
     for (const Case& c : cases) {
-        put_rows({{"above", "1", "1", "1"}, c.before});
+        set_rows({{"above", "1", "1", "1"}, c.before});
         click_cell(c.column, 2);
         type(c.keys);
         EXPECT_EQ((Rows{{"above", "1", "1", "1"}, c.after}), shown()) << c.what;
@@ -81,7 +81,7 @@ TEST_F(FieldsWindowTest, TypingBuildsTheCurrentCell) {
 }
 
 TEST_F(FieldsWindowTest, ArrowsAndClicksMoveTheCurrentCell) {
-    put_rows({{"a", "1", "1", "1"}, {"b", "2", "1", "2"}, {"c", "3", "1", "3"}});
+    set_rows({{"a", "1", "1", "1"}, {"b", "2", "1", "2"}, {"c", "3", "1", "3"}});
     click_cell(2, 3);
     type("^{");
     EXPECT_EQ(std::make_pair(1, 2), current());
@@ -92,7 +92,7 @@ TEST_F(FieldsWindowTest, ArrowsAndClicksMoveTheCurrentCell) {
 }
 
 TEST_F(FieldsWindowTest, EnterOnTheWindowAsksForTheCurrentCell) {
-    put_rows({{"x", "5", "3", "7"}});
+    set_rows({{"x", "5", "3", "7"}});
     click_cell(2, 1);
     mdi->frm_dlm->setFocus();
     desktop.expect_input(QStringLiteral("Enter..."), QStringLiteral("Length"), QString(),
@@ -125,14 +125,14 @@ TEST_F(FieldsWindowTest, AddInsertAndDeleteRows) {
         {"cmd_add", 2, {three[0], three[1], three[2], empty}, 2},
     };
     for (const Case& c : cases) {
-        put_rows(three);
+        set_rows(three);
         click_cell(1, c.row);
         press(c.button);
         EXPECT_EQ(c.after, shown()) << c.button << c.row;
         EXPECT_EQ(std::make_pair(1, c.current_row), current()) << c.button << c.row;
     }
     // The last row is never deleted; a row added after a Delete is empty.
-    put_rows({three[0], three[1]});
+    set_rows({three[0], three[1]});
     click_cell(0, 2);
     press("cmd_del");
     desktop.expect_info(QStringLiteral("At least one row is let."));

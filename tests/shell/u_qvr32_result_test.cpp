@@ -72,17 +72,11 @@ class ResultViewTest : public StartedTest {
         desktop.verify();
     }
 
-    static std::string numbered(int count) {
-        std::string text;
-        for (int i = 1; i <= count; ++i) text += "result line " + std::to_string(i) + "\r\n";
-        return text;
-    }
-
     std::string pdf = data.file("print.pdf");
 };
 
 TEST_F(ResultViewTest, ViewShowsTheCurrentOutputNameAndCopyTakesTheSelection) {
-    run_with(numbered(3), true);
+    run_with(numbered_text(3, "result line "), true);
     mdi->show_general_data();
     find<QLineEdit>("txt_out")->setText(QStringLiteral("/elsewhere/new.txt"));
     pick("mnu_rvw");
@@ -110,7 +104,7 @@ TEST_F(ResultViewTest, ViewShowsTheCurrentOutputNameAndCopyTakesTheSelection) {
 
 TEST_F(ResultViewTest, PrintsTwoBlankLinesThenLinesTwoToTheLastWrappedAndPaged) {
     const std::string long_line = repeated("0123456789", 15);
-    run_with("first\r\n" + long_line + "\r\n" + numbered(100), false);
+    run_with("first\r\n" + long_line + "\r\n" + numbered_text(100, "result line "), false);
     print(kMono);
     const std::vector<std::vector<std::string>> pages = printed_pages(pdf);
     ASSERT_EQ(2u, pages.size());
@@ -122,7 +116,7 @@ TEST_F(ResultViewTest, PrintsTwoBlankLinesThenLinesTwoToTheLastWrappedAndPaged) 
 }
 
 TEST_F(ResultViewTest, FontIsRememberedCancelKeepsPrintingAndAFailureIsReported) {
-    run_with(numbered(3), false);
+    run_with(numbered_text(3, "result line "), false);
     print(kMono);
     print(std::nullopt);
     desktop.expect_print(std::nullopt);

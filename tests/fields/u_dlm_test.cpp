@@ -1,26 +1,21 @@
-#include <array>
-
 #include "support/main_window_fixture.h"
 
 namespace qvr::test {
 namespace {
 
 TEST_F(FieldsWindowTest, ShowsItsControlsAndTheDefaultTable) {
-    EXPECT_EQ(QStringLiteral("<No file recalled or saved> | <none>"), labels());
+    QStringList texts = {labels(), grid()->toolTip()};
+    for (const char* name : {"cmd_add", "cmd_ins", "cmd_del", "cmd_gen"})
+        texts << button(name)->text() + " / " + button(name)->toolTip();
+    for (int column = 0; column < 4; ++column)
+        texts << grid()->model()->headerData(column, Qt::Horizontal).toString();
     EXPECT_EQ(
-        QStringLiteral("Please read carefully the instructions written on the left (double-click to make "
-                       "this message not displayed again)."),
-        grid()->toolTip());
-    const std::array<const char*, 3> buttons[] = {
-        {"cmd_add", "Add", "Add a line at the end of the table"},
-        {"cmd_ins", "Insert", "Insert a line before the current one"},
-        {"cmd_del", "Delete", "Delete the current line"},
-        {"cmd_gen", "General data", "Go back to the general data window"},
-    };
-    for (const auto& [name, caption, hint] : buttons) {
-        EXPECT_EQ(QString::fromLatin1(caption), button(name)->text());
-        EXPECT_EQ(QString::fromLatin1(hint), button(name)->toolTip());
-    }
+        QStringLiteral("<No file recalled or saved> | <none>|Please read carefully the instructions written "
+                       "on the left (double-click to make this message not displayed again).|"
+                       "Add / Add a line at the end of the table|Insert / Insert a line before the current "
+                       "one|Delete / Delete the current line|General data / Go back to the general data "
+                       "window|Field|Start position|Length|End position"),
+        texts.join(QLatin1Char('|')));
     QStringList order;  // the focus goes round the controls in their tab order
     QWidget* w = grid();
     do {
@@ -29,11 +24,6 @@ TEST_F(FieldsWindowTest, ShowsItsControlsAndTheDefaultTable) {
     } while (mdi->frm_dlm->isAncestorOf(w));
     EXPECT_EQ(QStringLiteral("grd_dlm cmd_add cmd_ins cmd_del mem_dlm cmd_gen"),
               order.join(QLatin1Char(' ')));
-    QStringList titles;
-    for (int column = 0; column < 4; ++column)
-        titles << grid()->model()->headerData(column, Qt::Horizontal).toString();
-    EXPECT_EQ(QStringLiteral("Field|Start position|Length|End position"), titles.join(QLatin1Char('|')));
-    EXPECT_EQ(QAbstractItemView::NoEditTriggers, grid()->editTriggers());
     EXPECT_EQ((Rows{{"1st field", "1", "10", "10"}}), shown());
     EXPECT_EQ(std::make_pair(0, 1), current());
 

@@ -28,8 +28,6 @@ TEST_F(FieldsWindowTest, ShowsItsControlsAndTheDefaultTable) {
     EXPECT_EQ(std::make_pair(0, 1), current());
 
     auto* memo = find<QPlainTextEdit>("mem_dlm", mdi->frm_dlm);
-    EXPECT_EQ(true, memo->isReadOnly());
-    EXPECT_EQ(QColor(Qt::red), memo->palette().color(QPalette::Text));
     EXPECT_EQ(
         QStringLiteral("Here can be defined all \nthe fields by their \ncharacteristics:\n - field name\n"
                        " - start position: number of \nthe colunm in the \nbeginning of the field\n"

@@ -33,8 +33,6 @@ TEST_F(JobLogTest, PreviousJobsWindow) {
             "<tab>.\nThis log can be copied and pasted to a worksheet if needed.|&Allow editing|"
             "&General data|Go back to the general data window"),
         expl->toPlainText() + "|" + edit->text() + "|" + gen->text() + "|" + gen->toolTip());
-    EXPECT_EQ(QColor(Qt::red), expl->palette().color(QPalette::Text));
-    EXPECT_TRUE(mem_log()->isReadOnly());
     QList<QWidget*> order;
     for (QWidget* at = mem_log(); order.size() < 4; at = at->nextInFocusChain())
         if (at->focusPolicy() & Qt::TabFocus) order << at;

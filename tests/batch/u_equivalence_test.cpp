@@ -146,6 +146,7 @@ TEST_F(EquivalenceTest, AnalyseTellsWhatAnalyseInputShows) {
         pick("mnu_ana");
         desktop.verify();
         EXPECT_EQ(0, r.status);
+        EXPECT_EQ("", r.err);
     }
 }
 

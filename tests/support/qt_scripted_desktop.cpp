@@ -43,7 +43,7 @@ std::optional<ScriptedDesktop::Expectation> ScriptedDesktop::take(What what, con
 }
 
 BoxButton ScriptedDesktop::message_box(BoxKind kind, const QString& text, int buttons) {
-    auto e = take(What::box, box_shown(kind, text, buttons));
+    auto e = take(What::box, box_shown(kind, text, buttons, false));
     if (!e) return (buttons & kNo) ? kNo : ((buttons & kCancel) ? kCancel : kOk);
     return e->answer;
 }

@@ -90,8 +90,13 @@ class ScriptedDesktop : public Desktop {
         std::optional<FontChoice> font{};
     };
     /// A box as take() compares it: its caption and buttons first, so that a prefix leaves the text open.
-    static QString box_shown(BoxKind kind, const QString& text, int buttons) {
-        return box_caption(kind) + " [" + QString::number(buttons) + "]: " + text;
+    /// The expected captions are written out here, so that a caption the program gets wrong shows.
+    static QString box_shown(BoxKind kind, const QString& text, int buttons, bool expected = true) {
+        static const char* const captions[] = {"Information", "Confirm", "Warning", "Error",
+                                               "Quarvel - Multi-colums text file extraction"};
+        const QString caption =
+            expected ? QString::fromLatin1(captions[static_cast<int>(kind)]) : box_caption(kind);
+        return caption + " [" + QString::number(buttons) + "]: " + text;
     }
     /// The next expectation, which must be of kind `what` and show `shown`; else a failure.
     std::optional<Expectation> take(What what, const QString& shown = {});

@@ -40,7 +40,7 @@ class EquivalenceTest : public MainWindowTest {
         start();
         desktop.expect_open(QString::fromStdString(examples_dir() + "customers.tab"));
         pick("Recall1");
-        if (!c.rows.empty()) mdi->frm_dlm->field_table().assign_rows(c.rows);
+        if (!c.rows.empty()) set_rows(c.rows);
         find<QLineEdit>("txt_inp")->setText(to_widget_text(input));
         for (const Control& control : c.controls) {
             if (control.name[0] == 'c') find<QCheckBox>(control.name)->setChecked(control.value == "1");
@@ -146,6 +146,7 @@ TEST_F(EquivalenceTest, AnalyseTellsWhatAnalyseInputShows) {
         pick("mnu_ana");
         desktop.verify();
         EXPECT_EQ(0, r.status);
+        EXPECT_EQ("", r.err);
     }
 }
 

@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <functional>
 
-#include "dbase/dbf_layout.h"
 #include "dbase/dbf_read_back.h"
 #include "support/file_faults.h"
 #include "support/main_window_fixture.h"
@@ -30,9 +29,6 @@ class DbfCommandTest : public MainWindowTest {
         set_rows({{"id", "1", "4", ""}, {"Name", "5", "6", ""}});
     }
 
-    void set_rows(std::vector<FieldTable::Row> rows) {
-        mdi->frm_dlm->field_table().assign_rows(std::move(rows));
-    }
     void expect_name_question(std::optional<QString> answer) {
         desktop.expect_input(QStringLiteral("File already exists"), QStringLiteral("Change name if wanted"),
                              q(data.file("in.dbf")), std::move(answer));
@@ -67,8 +63,7 @@ TEST_F(DbfCommandTest, WritesTheTableBesideTheInput) {
     mdi->show_fields_definition();
     desktop.expect_info(q(data.file("d.x/in.dbf") + " generated"));
     pick("mnu_dbf");
-    EXPECT_EQ(dbf_header({{"ID", 4}, {"NAME", 6}}, 2) + " 0001Alice  0002Bob   \x1A",
-              read_file(data.file("d.x/in.dbf")));
+    EXPECT_EQ(kTable, read_back_dbf(data.file("d.x/in.dbf")));
     EXPECT_EQ(true, mdi->frame_of(mdi->frm_gen)->isMaximized());
     EXPECT_EQ(100, gauge()->value());
     EXPECT_EQ(QColor(Qt::blue), gauge()->palette().color(QPalette::Highlight));

@@ -1,5 +1,3 @@
-#include <QProgressBar>
-
 #include "support/main_window_fixture.h"
 
 namespace qvr::test {
@@ -40,14 +38,6 @@ TEST_F(GeneralDataTest, FreshStartShowsTheDefaults) {
                   "sensitive). Blank means no limit."),
               texts.join(QLatin1Char('|')));
     EXPECT_EQ("11 01 01 01 ", options());
-    EXPECT_EQ(false,
-              box("chk_dlm")->isChecked() || box("chk_qck")->isChecked() || box("chk_trim")->isChecked());
-    EXPECT_EQ(false, text("txt_flm")->isEnabled());
-    EXPECT_EQ(true, text("txt_limit")->isReadOnly());
-    EXPECT_EQ(text("txt_ptit"), find<QLabel>("lbl_ptit", mdi->frm_gen)->buddy());
-    auto* gauge = find<QProgressBar>("gge_run", mdi->frm_gen);
-    EXPECT_EQ(false, gauge->isVisible());
-    EXPECT_EQ(Qt::Vertical, gauge->orientation());
 }
 
 TEST_F(GeneralDataTest, TickBoxesKeepTheOptionsConsistent) {

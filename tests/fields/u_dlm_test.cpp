@@ -1,26 +1,21 @@
-#include <array>
-
 #include "support/main_window_fixture.h"
 
 namespace qvr::test {
 namespace {
 
 TEST_F(FieldsWindowTest, ShowsItsControlsAndTheDefaultTable) {
-    EXPECT_EQ(QStringLiteral("<No file recalled or saved> | <none>"), labels());
+    QStringList texts = {labels(), grid()->toolTip()};
+    for (const char* name : {"cmd_add", "cmd_ins", "cmd_del", "cmd_gen"})
+        texts << button(name)->text() + " / " + button(name)->toolTip();
+    for (int column = 0; column < 4; ++column)
+        texts << grid()->model()->headerData(column, Qt::Horizontal).toString();
     EXPECT_EQ(
-        QStringLiteral("Please read carefully the instructions written on the left (double-click to make "
-                       "this message not displayed again)."),
-        grid()->toolTip());
-    const std::array<const char*, 3> buttons[] = {
-        {"cmd_add", "Add", "Add a line at the end of the table"},
-        {"cmd_ins", "Insert", "Insert a line before the current one"},
-        {"cmd_del", "Delete", "Delete the current line"},
-        {"cmd_gen", "General data", "Go back to the general data window"},
-    };
-    for (const auto& [name, caption, hint] : buttons) {
-        EXPECT_EQ(QString::fromLatin1(caption), button(name)->text());
-        EXPECT_EQ(QString::fromLatin1(hint), button(name)->toolTip());
-    }
+        QStringLiteral("<No file recalled or saved> | <none>|Please read carefully the instructions written "
+                       "on the left (double-click to make this message not displayed again).|"
+                       "Add / Add a line at the end of the table|Insert / Insert a line before the current "
+                       "one|Delete / Delete the current line|General data / Go back to the general data "
+                       "window|Field|Start position|Length|End position"),
+        texts.join(QLatin1Char('|')));
     QStringList order;  // the focus goes round the controls in their tab order
     QWidget* w = grid();
     do {
@@ -29,17 +24,10 @@ TEST_F(FieldsWindowTest, ShowsItsControlsAndTheDefaultTable) {
     } while (mdi->frm_dlm->isAncestorOf(w));
     EXPECT_EQ(QStringLiteral("grd_dlm cmd_add cmd_ins cmd_del mem_dlm cmd_gen"),
               order.join(QLatin1Char(' ')));
-    QStringList titles;
-    for (int column = 0; column < 4; ++column)
-        titles << grid()->model()->headerData(column, Qt::Horizontal).toString();
-    EXPECT_EQ(QStringLiteral("Field|Start position|Length|End position"), titles.join(QLatin1Char('|')));
-    EXPECT_EQ(QAbstractItemView::NoEditTriggers, grid()->editTriggers());
     EXPECT_EQ((Rows{{"1st field", "1", "10", "10"}}), shown());
     EXPECT_EQ(std::make_pair(0, 1), current());
 
     auto* memo = find<QPlainTextEdit>("mem_dlm", mdi->frm_dlm);
-    EXPECT_EQ(true, memo->isReadOnly());
-    EXPECT_EQ(QColor(Qt::red), memo->palette().color(QPalette::Text));
     EXPECT_EQ(
         QStringLiteral("Here can be defined all \nthe fields by their \ncharacteristics:\n - field name\n"
                        " - start position: number of \nthe colunm in the \nbeginning of the field\n"
@@ -73,7 +61,7 @@ TEST_F(FieldsWindowTest, TypingBuildsTheCurrentCell) {
         {"arrows move the cell typed into", {"n", "", "", ""}, 0, "}5}}9\r", {"n", "5", "5", "9"}},
     };
     for (const Case& c : cases) {
-        put_rows({{"above", "1", "1", "1"}, c.before});
+        set_rows({{"above", "1", "1", "1"}, c.before});
         click_cell(c.column, 2);
         type(c.keys);
         EXPECT_EQ((Rows{{"above", "1", "1", "1"}, c.after}), shown()) << c.what;
@@ -81,7 +69,7 @@ TEST_F(FieldsWindowTest, TypingBuildsTheCurrentCell) {
 }
 
 TEST_F(FieldsWindowTest, ArrowsAndClicksMoveTheCurrentCell) {
-    put_rows({{"a", "1", "1", "1"}, {"b", "2", "1", "2"}, {"c", "3", "1", "3"}});
+    set_rows({{"a", "1", "1", "1"}, {"b", "2", "1", "2"}, {"c", "3", "1", "3"}});
     click_cell(2, 3);
     type("^{");
     EXPECT_EQ(std::make_pair(1, 2), current());
@@ -92,7 +80,7 @@ TEST_F(FieldsWindowTest, ArrowsAndClicksMoveTheCurrentCell) {
 }
 
 TEST_F(FieldsWindowTest, EnterOnTheWindowAsksForTheCurrentCell) {
-    put_rows({{"x", "5", "3", "7"}});
+    set_rows({{"x", "5", "3", "7"}});
     click_cell(2, 1);
     mdi->frm_dlm->setFocus();
     desktop.expect_input(QStringLiteral("Enter..."), QStringLiteral("Length"), QString(),
@@ -125,14 +113,14 @@ TEST_F(FieldsWindowTest, AddInsertAndDeleteRows) {
         {"cmd_add", 2, {three[0], three[1], three[2], empty}, 2},
     };
     for (const Case& c : cases) {
-        put_rows(three);
+        set_rows(three);
         click_cell(1, c.row);
         press(c.button);
         EXPECT_EQ(c.after, shown()) << c.button << c.row;
         EXPECT_EQ(std::make_pair(1, c.current_row), current()) << c.button << c.row;
     }
     // The last row is never deleted; a row added after a Delete is empty.
-    put_rows({three[0], three[1]});
+    set_rows({three[0], three[1]});
     click_cell(0, 2);
     press("cmd_del");
     desktop.expect_info(QStringLiteral("At least one row is let."));

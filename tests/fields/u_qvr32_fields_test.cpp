@@ -49,7 +49,7 @@ TEST_F(DefinitionFileCommandsTest, SaveAsWritesTheTableAndNamesTheFile) {
     EXPECT_EQ(QStringLiteral("tab"), desktop.dialog_states().back().default_ext);
     EXPECT_EQ(path("result.qvo"), desktop.dialog_states().back().file_name);  // the name last chosen
     // Onto an existing file: replaced without a question.
-    put_rows({{"x", "", "3", ""}});
+    set_rows({{"x", "", "3", ""}});
     desktop.expect_save(path("default.tab"));
     pick("SaveAs1");
     EXPECT_EQ("x         0    3    0    \r\n", read_file(data.file("default.tab")));
@@ -57,7 +57,7 @@ TEST_F(DefinitionFileCommandsTest, SaveAsWritesTheTableAndNamesTheFile) {
 }
 
 TEST_F(DefinitionFileCommandsTest, RecallReplacesTheWholeTable) {
-    put_rows({{"a", "1", "1", "1"}, {"b", "2", "1", "2"}, {"c", "3", "1", "3"}, {"d", "4", "1", "4"}});
+    set_rows({{"a", "1", "1", "1"}, {"b", "2", "1", "2"}, {"c", "3", "1", "3"}, {"d", "4", "1", "4"}});
     click_cell(2, 4);
     pick("mnu_sge");
     data.write("three.tab", "One       1 5 5\r\nTwo\t      6\t2\t9 note\r\nThree     8 1 8");

@@ -36,13 +36,5 @@ TEST(ConfigFile, KeysValuesAndLines) {
     }
 }
 
-TEST(ConfigFile, MissingFileKeepsDefaultsUnder80Characters) {
-    test::TempDir dir;
-    LinkTexts links;
-    apply_config_file(dir.file("QVR32.CFG"), links);
-    EXPECT_EQ(LinkTexts().home, links.home);
-    EXPECT_NE(std::string::npos, links.mail.find("?subject=About Quarvel 32 bits"));
-}
-
 }  // namespace
 }  // namespace qvr

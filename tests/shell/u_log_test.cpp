@@ -16,36 +16,23 @@ class JobLogTest : public MainWindowTest {
   protected:
     QPlainTextEdit* mem_log() { return mdi->frm_log->job_log_view(); }
 
-    /// What the end of an extract run does: add the job's line, then save the log.
-    void finish_job() {
-        mdi->frm_gen->set_input_path("/data/in.txt");
-        mdi->frm_gen->set_output_path("/data/out.qvo");
-        mdi->frm_log->add_job_line();
-        mdi->frm_log->save_job_log();
-    }
-
     std::string log_file() { return read_file(program.file("QVR32.LOG")); }
 };
 
 TEST_F(JobLogTest, PreviousJobsWindow) {
     start();
     QPlainTextEdit* expl = find<QPlainTextEdit>("mem_expl", mdi->frm_log);
-    EXPECT_EQ((std::vector<std::string>{
-                  "This log is a brief summary of the previous jobs run by the program. Is is stocked to the "
-                  "QVR32.LOG file. On each line: the input, delimiter, ",
-                  "output files, the delimiter, the lower and upper limit, the special features (sorted, "
-                  "unique...), the date and the time.",
-                  "They are sorted in REVERSE order (last job in first line).",
-                  "All those items are separated by a <tab>.",
-                  "This log can be copied and pasted to a worksheet if needed."}),
-              all_lines(expl));
-    EXPECT_EQ(QColor(Qt::red), expl->palette().color(QPalette::Text));
-    EXPECT_TRUE(mem_log()->isReadOnly());
     QCheckBox* edit = find<QCheckBox>("chk_edit");
-    EXPECT_EQ(QStringLiteral("&Allow editing"), edit->text());
     QPushButton* gen = find<QPushButton>("cmd_gen", mdi->frm_log);
-    EXPECT_EQ(QStringLiteral("&General data"), gen->text());
-    EXPECT_EQ(QStringLiteral("Go back to the general data window"), gen->toolTip());
+    EXPECT_EQ(
+        QStringLiteral(
+            "This log is a brief summary of the previous jobs run by the program. Is is stocked to the "
+            "QVR32.LOG file. On each line: the input, delimiter, \noutput files, the delimiter, the lower "
+            "and upper limit, the special features (sorted, unique...), the date and the time.\nThey are "
+            "sorted in REVERSE order (last job in first line).\nAll those items are separated by a "
+            "<tab>.\nThis log can be copied and pasted to a worksheet if needed.|&Allow editing|"
+            "&General data|Go back to the general data window"),
+        expl->toPlainText() + "|" + edit->text() + "|" + gen->text() + "|" + gen->toolTip());
     QList<QWidget*> order;
     for (QWidget* at = mem_log(); order.size() < 4; at = at->nextInFocusChain())
         if (at->focusPolicy() & Qt::TabFocus) order << at;
@@ -124,7 +111,8 @@ TEST_F(JobLogTest, FailedSaveKeepsTheFileAndTheText) {
     const std::string log_path = data.write(deep.substr(data.path().size()) + "QVR32.LOG", "old job\r\n");
     mdi = std::make_unique<Tmdi_qvr>(desktop, deep);
     desktop.expect_general_error(q("Cannot create file " + log_path + ". File name too long."));
-    finish_job();
+    mdi->frm_log->add_job_line();  // as the end of a run does
+    mdi->frm_log->save_job_log();
     EXPECT_EQ("old job\r\n", read_file(log_path));
     EXPECT_EQ(2, line_count(mem_log()));
     EXPECT_EQ("old job", line_at(mem_log(), 1));

@@ -72,17 +72,11 @@ class ResultViewTest : public StartedTest {
         desktop.verify();
     }
 
-    static std::string numbered(int count) {
-        std::string text;
-        for (int i = 1; i <= count; ++i) text += "result line " + std::to_string(i) + "\r\n";
-        return text;
-    }
-
     std::string pdf = data.file("print.pdf");
 };
 
 TEST_F(ResultViewTest, ViewShowsTheCurrentOutputNameAndCopyTakesTheSelection) {
-    run_with(numbered(3), true);
+    run_with(numbered_text(3, "result line "), true);
     mdi->show_general_data();
     find<QLineEdit>("txt_out")->setText(QStringLiteral("/elsewhere/new.txt"));
     pick("mnu_rvw");
@@ -110,7 +104,7 @@ TEST_F(ResultViewTest, ViewShowsTheCurrentOutputNameAndCopyTakesTheSelection) {
 
 TEST_F(ResultViewTest, PrintsTwoBlankLinesThenEveryLineWrappedAndPaged) {
     const std::string long_line = repeated("0123456789", 15);
-    run_with(long_line + "\r\n" + numbered(100), false);
+    run_with(long_line + "\r\n" + numbered_text(100, "result line "), false);
     print(kMono);
     const std::vector<std::vector<std::string>> pages = printed_pages(pdf);
     ASSERT_EQ(2u, pages.size());
@@ -122,16 +116,15 @@ TEST_F(ResultViewTest, PrintsTwoBlankLinesThenEveryLineWrappedAndPaged) {
 }
 
 TEST_F(ResultViewTest, FontIsRememberedCancelKeepsPrintingAndAFailureIsReported) {
-    run_with(numbered(3), false);
+    run_with(numbered_text(3, "result line "), false);
     print(kMono);
     print(std::nullopt);
     desktop.expect_print(std::nullopt);
     pick("mnu_pri");
-    ASSERT_EQ(2u, desktop.fonts_offered().size());
-    EXPECT_EQ(QStringLiteral("MS Sans Serif"), desktop.fonts_offered()[0].family);
-    EXPECT_EQ(8, desktop.fonts_offered()[0].point_size);
-    EXPECT_EQ(kMono.family, desktop.fonts_offered()[1].family);
-    EXPECT_EQ(kMono.point_size, desktop.fonts_offered()[1].point_size);
+    QStringList offered;
+    for (const FontChoice& font : desktop.fonts_offered())
+        offered << font.family + " " + QString::number(font.point_size);
+    EXPECT_EQ(QStringLiteral("MS Sans Serif 8|Liberation Mono 10"), offered.join(QLatin1Char('|')));
     EXPECT_EQ("result line 1\nresult line 2\nresult line 3\n\f",
               command_output("pdftotext -layout '" + pdf + "' -"));
     std::string unwritable = data.file("none/print.pdf");

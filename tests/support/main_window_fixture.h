@@ -47,6 +47,8 @@ inline std::string command_output(const std::string& command) {
     return text;
 }
 
+using Rows = std::vector<FieldTable::Row>;
+
 /// A test that starts the whole program window in a fresh program folder with the scripted desktop.
 class MainWindowTest : public ::testing::Test {
   protected:
@@ -86,12 +88,17 @@ class MainWindowTest : public ::testing::Test {
     /// The child window in front.
     QWidget* front() { return find<QMdiArea>("mdi_area")->activeSubWindow()->widget(); }
 
-    /// Lines "<prefix>1" ... "<prefix><count>", each ended by CR LF, in a file of the data folder.
-    std::string numbered_file(const char* name, int count, const std::string& prefix = "line ") {
+    /// Lines "<prefix>1" ... "<prefix><count>", each ended by CR LF; in a file of the data folder.
+    static std::string numbered_text(int count, const std::string& prefix = "line ") {
         std::string bytes;
         for (int i = 1; i <= count; ++i) bytes += prefix + std::to_string(i) + "\r\n";
-        return data.write(name, bytes);
+        return bytes;
     }
+    std::string numbered_file(const char* name, int count, const std::string& prefix = "line ") {
+        return data.write(name, numbered_text(count, prefix));
+    }
+    /// The field table's rows, as a recalled file would set them.
+    void set_rows(const Rows& rows) { mdi->frm_dlm->field_table().assign_rows(rows); }
 
     /// File > "&Input" on `path`, the filling-mode dialog answered with `mode` and `number`, then OK.
     void open_input(const std::string& path, const char* mode = "opt_part", const QString& number = "100") {
@@ -119,8 +126,6 @@ class StartedTest : public MainWindowTest {
   protected:
     void SetUp() override { start(); }
 };
-
-using Rows = std::vector<FieldTable::Row>;
 
 /// The program started with the Fields definition window in front, and the ways a user works in it.
 class FieldsWindowTest : public MainWindowTest {
@@ -151,8 +156,6 @@ class FieldsWindowTest : public MainWindowTest {
     std::pair<int, int> current() {
         return {grid()->currentIndex().column(), grid()->currentIndex().row() + 1};
     }
-
-    void put_rows(const Rows& rows) { mdi->frm_dlm->field_table().assign_rows(rows); }
 
     void click_cell(int column, int row) {
         QRect place = grid()->visualRect(grid()->model()->index(row - 1, column));

@@ -23,8 +23,7 @@ class ScriptedDesktop : public Desktop {
 
     /// The next box is of `kind` with `text` and `buttons`; it is answered with `answer`.
     void expect_box(BoxKind kind, const QString& text, int buttons, BoxButton answer) {
-        queue_.push_back(
-            {.what = What::box, .kind = kind, .text = text, .buttons = buttons, .answer = answer});
+        queue_.push_back({.what = What::box, .shown = box_shown(kind, text, buttons), .answer = answer});
     }
     /// An information box with one OK button.
     void expect_info(const QString& text) { expect_box(BoxKind::information, text, kOk, kOk); }
@@ -37,21 +36,15 @@ class ScriptedDesktop : public Desktop {
     /// The general error box whose text starts with `prefix` (the system's reason follows).
     void expect_general_error_starting(const QString& prefix) {
         queue_.push_back({.what = What::box,
-                          .kind = BoxKind::general_error,
-                          .text = prefix,
-                          .prefix_only = true,
-                          .buttons = kOk});
+                          .shown = box_shown(BoxKind::general_error, prefix, kOk),
+                          .prefix_only = true});
     }
-
-    /// The input box with `caption` and `prompt` and initial text `initial`; answers `answer`, or
-    /// Cancel when none is given.
+    /// The input box with `caption`, `prompt` and initial text `initial`; answers `answer`, or Cancel when
+    /// none is given.
     void expect_input(const QString& caption, const QString& prompt, const QString& initial,
                       std::optional<QString> answer) {
-        queue_.push_back({.what = What::input,
-                          .text = caption,
-                          .prompt = prompt,
-                          .initial = initial,
-                          .path = std::move(answer)});
+        queue_.push_back(
+            {.what = What::input, .shown = caption + " | " + prompt + " | " + initial, .path = answer});
     }
     /// The open or save dialog; `path` is the chosen file, nothing means Cancel.
     void expect_open(std::optional<QString> path) { queue_.push_back({.what = What::open, .path = path}); }
@@ -63,10 +56,10 @@ class ScriptedDesktop : public Desktop {
         queue_.push_back({.what = What::print, .path = pdf_path});
     }
     /// A link handed to the desktop.
-    void expect_link(const QString& link) { queue_.push_back({.what = What::link, .text = link}); }
+    void expect_link(const QString& link) { queue_.push_back({.what = What::link, .shown = link}); }
     /// The help viewer opened on `file` at `anchor`.
     void expect_help(const QString& file, const QString& anchor) {
-        queue_.push_back({.what = What::help, .text = file, .prompt = anchor});
+        queue_.push_back({.what = What::help, .shown = file + "#" + anchor});
     }
 
     /// Fails the test for every expectation not met yet, and forgets them.
@@ -91,19 +84,23 @@ class ScriptedDesktop : public Desktop {
     enum class What { box, input, open, save, font, print, link, help };
     struct Expectation {
         What what = What::box;
-        BoxKind kind = BoxKind::information;
-        QString text{};  // box text or prefix, input caption, link, help file
+        QString shown{};  ///< what must be shown (box, input box, link, help), as take() is given it
         bool prefix_only = false;
-        QString prompt{};   // input prompt, help anchor
-        QString initial{};  // input initial text
-        int buttons = 0;
         BoxButton answer = kOk;
-        std::optional<QString> path{};  // input answer, chosen file, pdf path
+        std::optional<QString> path{};  ///< input answer, chosen file, pdf path
         std::optional<FontChoice> font{};
     };
-    /// The next expectation if it is of kind `what`, else a failure naming what was shown instead.
-    std::optional<Expectation> take(What what, const QString& shown);
-    /// The open or save dialog: records its state and answers the chosen file.
+    /// A box as take() compares it: its caption and buttons first, so that a prefix leaves the text open.
+    /// The expected captions are written out here, so that a caption the program gets wrong shows.
+    static QString box_shown(BoxKind kind, const QString& text, int buttons, bool expected = true) {
+        static const char* const captions[] = {"Information", "Confirm", "Warning", "Error",
+                                               "Quarvel - Multi-colums text file extraction"};
+        const QString caption =
+            expected ? QString::fromLatin1(captions[static_cast<int>(kind)]) : box_caption(kind);
+        return caption + " [" + QString::number(buttons) + "]: " + text;
+    }
+    /// The next expectation, which must be of kind `what` and show `shown`; else a failure.
+    std::optional<Expectation> take(What what, const QString& shown = {});
     bool choose_file(What what, FileDialogState& state);
 
     std::deque<Expectation> queue_;

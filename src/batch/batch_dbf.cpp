@@ -6,6 +6,7 @@
 #include "batch/progress_bar.h"
 #include "common/file_names.h"
 #include "dbase/dbf_job.h"
+#include "engine/stop_request.h"
 
 namespace qvr {
 
@@ -44,7 +45,11 @@ void run_batch_dbf(const BatchRequest& request, const Console& console) {
     {
         ProgressBar bar(console);
         DbfExport dbf(dbf_export_job(table, request.settings, limits.lengths, kNoRunBefore, name));
-        dbf.run([&bar, expected](std::uint64_t lines) { bar.show(dbf_gauge_position(lines, expected)); });
+        stop_on_interrupt();
+        dbf.run([&bar, expected](std::uint64_t lines) {
+            bar.show(dbf_gauge_position(lines, expected));
+            check_stop(&interrupt_request());
+        });
     }
     tell(console, name + kDbfGeneratedSuffix);
 }

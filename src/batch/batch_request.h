@@ -22,7 +22,8 @@ struct BatchRequest {
     std::vector<FieldTable::Row> fields;  ///< --field, in the order given
     bool output_given = false;
     bool overwrite = false;
-    std::uint64_t max_lines = 0;  ///< --lines of detect; 0 reads every line
+    std::uint64_t max_lines = 0;   ///< --lines of detect; 0 reads every line
+    std::uint64_t memory_cap = 0;  ///< --memory of extract, in bytes; 0: what the system has available
 };
 
 /// A command line that does not say what to do; what() tells why, command() whose usage line to show

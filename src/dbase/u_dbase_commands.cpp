@@ -7,12 +7,13 @@
 
 #include "common/file_error.h"
 #include "common/file_names.h"
+#include "common/whole_number.h"
 #include "dbase/dbf_export.h"
 #include "dbase/dbf_job.h"
-#include "common/whole_number.h"
 #include "desktop/busy_cursor.h"
 #include "desktop/widget_text.h"
 #include "engine/u_gen.h"
+#include "engine/u_run_stop.h"
 #include "fields/u_dlm.h"
 
 namespace qvr {
@@ -57,12 +58,21 @@ void DbaseCommands::write_table(DbfExportJob job) {
     const std::uint64_t expected = job.record_count;
     const std::string name = job.target;
     BusyCursor busy;
+    StopRequest stop;
     try {
         DbfExport table(std::move(job));
         gen_.set_gauge_colour(QColor(Qt::blue));
         gen_.show_gauge(true);
-        table.run(
-            [this, expected](std::uint64_t lines) { gen_.set_gauge(dbf_gauge_position(lines, expected)); });
+        RunStopGuard guard(gen_, stop);
+        table.run([this, expected, &guard, &stop](std::uint64_t lines) {
+            gen_.set_gauge(dbf_gauge_position(lines, expected));
+            guard.poll();
+            check_stop(&stop);
+        });
+    } catch (const RunStopped&) {
+        // The former table stays as it was; the user asked, so nothing is told.
+        gen_.show_gauge(false);
+        return;
     } catch (...) {
         gen_.show_gauge(false);
         throw;

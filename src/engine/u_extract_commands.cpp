@@ -108,21 +108,21 @@ void ExtractCommands::show_result(const std::string& path) {
     const std::uint64_t size = std::filesystem::file_size(path, error);
     // The view holds the text and 16 bytes a line; lines of the result are seldom under 8 bytes.
     const std::uint64_t room = memory_.available() / 4;
-    std::string text;
+    bool whole = false;
     try {
-        text = load_whole_file(path, std::min(size, room));
-        if (text.size() < size) text.resize(text.find_last_of("\r\n") + 1);
+        std::string text = load_whole_file(path, std::min(size, room));
+        whole = text.size() >= size;
+        if (!whole) text.resize(text.find_last_of("\r\n") + 1);
         set_text_lines(&result_view_, std::move(text));
     } catch (const std::bad_alloc&) {
         clear_box(&result_view_);
     }
-    if (line_count(&result_view_) > 0 && text.size() >= size) return;
-    if (size > 0)
-        desktop_.message_box(BoxKind::information,
-                             QStringLiteral("The result is too big for the result view, which shows its "
-                                            "first %1 lines.")
-                                 .arg(line_count(&result_view_)),
-                             kOk);
+    if (!whole)
+        desktop_.message_box(
+            BoxKind::information,
+            QStringLiteral("The result is too big for the result view: it shows the first %1 lines.")
+                .arg(line_count(&result_view_)),
+            kOk);
 }
 
 void ExtractCommands::finish_run(BusyCursor& busy) {

@@ -7,6 +7,7 @@
 #include "batch/progress_bar.h"
 #include "common/file_names.h"
 #include "dbase/dbf_job.h"
+#include "engine/stop_request.h"
 
 namespace qvr {
 
@@ -45,7 +46,11 @@ void run_batch_dbf(const BatchRequest& request, const Console& console) {
     {
         ProgressBar bar(console);
         DbfExport dbf(dbf_export_job(table, batch_job_settings(request), limits.lengths, kNoRunBefore, name));
-        dbf.run([&bar, expected](std::uint64_t lines) { bar.show(dbf_gauge_position(lines, expected)); });
+        stop_on_interrupt();
+        dbf.run([&bar, expected](std::uint64_t lines) {
+            bar.show(dbf_gauge_position(lines, expected));
+            check_stop(&interrupt_request());
+        });
     }
     tell(console, name + kDbfGeneratedSuffix);
 }

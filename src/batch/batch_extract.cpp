@@ -7,6 +7,7 @@
 #include "batch/progress_bar.h"
 #include "engine/extract_messages.h"
 #include "engine/fast_extract.h"
+#include "engine/memory_check.h"
 #include "engine/run_files.h"
 #include "engine/standard_extract.h"
 
@@ -51,10 +52,15 @@ ExtractJob make_job(JobSettings settings, const FieldTable& table, const Console
 }
 
 // True when the run wrote its result, false when the input did not fit into memory.
-bool run(const JobSettings& settings, const ExtractJob& job, const Console& console, RunTally& tally) {
+bool run(const BatchRequest& request, const ExtractJob& job, const Console& console, RunTally& tally) {
+    const JobSettings& settings = request.settings;
     ProgressBar bar(console);
-    ExtractHooks hooks(console.memory);
+    const CappedMemory memory(console.memory, request.memory_cap ? request.memory_cap : UINT64_MAX);
+    ExtractHooks hooks(memory);
     hooks.gauge = [&bar](int position) { bar.show(position); };
+    // Ctrl+C ends the run as a failure does: the former result stays, no temporary file is left.
+    hooks.stop = &interrupt_request();
+    stop_on_interrupt();
     try {
         if (settings.fast) {
             fast_extract(job, hooks, tally);
@@ -75,7 +81,8 @@ void run_batch_extract(const BatchRequest& request, const Console& console) {
     const JobSettings settings = batch_job_settings(request);
     const ExtractJob job = make_job(settings, table, console);
     RunTally tally;
-    if (!run(settings, job, console, tally)) throw BatchRefusal(kOutOfMemoryText);
+    if (!run(request, job, console, tally)) throw BatchRefusal(kOutOfMemoryText);
+    if (tally.input_grew) tell(console, input_grew_text(settings.input_path));
     tell(console, "Number of lines generated: " + std::to_string(tally.generated_line_count));
 }
 

@@ -7,6 +7,7 @@
 
 #include "common/regular_file.h"
 #include "common/whole_number.h"
+#include "engine/memory_check.h"
 
 namespace qvr {
 
@@ -93,6 +94,12 @@ const std::vector<Option>& options() {
              const std::optional<std::int32_t> n = read_whole_number(v);
              if (!n || *n <= 0) throw UsageError("--lines needs a whole number above 0", BatchCommand::none);
              r.max_lines = static_cast<std::uint64_t>(*n);
+         }},
+        {"--memory", kExtract, true,
+         [](BatchRequest& r, const std::string& v) {
+             r.memory_cap = read_memory_size(v).value_or(0);
+             if (r.memory_cap == 0)
+                 throw UsageError("--memory needs a size such as 512M or 2G", BatchCommand::none);
          }},
         {"--overwrite", kExtract | kDbf | kDetect, false,
          [](BatchRequest& r, const std::string&) { r.overwrite = true; }},

@@ -35,6 +35,7 @@ constexpr const char* kOptions =
     "  --upper TEXT              keep only lines not above TEXT (byte order, case-sensitive)\n"
     "  --contains TEXT           keep only lines that contain TEXT (case-sensitive)\n"
     "  --sample N                keep at most N lines (0: all, the default)\n"
+    "  --memory SIZE             memory a sorted run may use (512M, 2G); beyond it sorts on disk\n"
     "  --fast                    read and write line by line, for big files (no header, no --sorted,\n"
     "                            --unique or --numbers)\n"
     "  --encoding cp1252|utf-8|auto\n"

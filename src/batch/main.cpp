@@ -1,3 +1,4 @@
+#include <signal.h>
 #include <unistd.h>
 
 #include <iostream>
@@ -5,11 +6,18 @@
 #include <vector>
 
 #include "batch/batch_main.h"
+#include "engine/stop_request.h"
 
 int main(int argc, char** argv) {
     // Arguments are taken as the bytes given, whatever the locale: texts and paths are bytes throughout.
     const std::vector<std::string> args(argv + 1, argv + argc);
     const qvr::Console console{
         .out_fd = STDOUT_FILENO, .err = std::cerr, .err_is_terminal = ::isatty(STDERR_FILENO) == 1};
-    return qvr::run_batch(args, console);
+    const int status = qvr::run_batch(args, console);
+    // A run ended by Ctrl+C has dropped its files; the process now ends as the signal would have ended it.
+    if (qvr::interrupt_request().requested()) {
+        ::signal(SIGINT, SIG_DFL);
+        ::raise(SIGINT);
+    }
+    return status;
 }

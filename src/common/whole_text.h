@@ -1,7 +1,7 @@
 #pragma once
 
 #include <cstdint>
-#include <limits>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -10,15 +10,54 @@
 namespace qvr {
 
 /// Loads a whole file into memory; throws FileError when it cannot be opened or read, std::bad_alloc
-/// when memory runs out or the text grows past `most` bytes (a stream, whose size nobody tells before).
-std::string load_whole_file(const std::string& path,
-                            std::uint64_t most = std::numeric_limits<std::uint64_t>::max());
+/// when memory runs out. No more than the size the file had when opened is read (a file that tells no
+/// size, as in /proc, is read to its end), and at most `max_bytes`; `grew` (may be null) learns whether
+/// the file held more.
+std::string load_whole_file(const std::string& path, std::uint64_t max_bytes = UINT64_MAX,
+                            bool* grew = nullptr);
 
 /// The lines of a text loaded whole, as the standard extract reads its input: a line ends at CR LF, at a
 /// lone CR or at a lone LF; a byte 0 ends the text; the last line needs no line end.
 class WholeTextLines : public TextLines {
   public:
     explicit WholeTextLines(std::string_view text) : TextLines(up_to_nul(text)) {}
+};
+
+/// The lines of a file read block by block under the rule of WholeTextLines, so that a reader of the
+/// input in order needs no more memory than a block and its longest line. Like load_whole_file(), it
+/// reads no more than the size the file had when opened.
+class WholeTextReader {
+  public:
+    /// Opens `path`; throws FileError (common/regular_file.h).
+    explicit WholeTextReader(const std::string& path, std::size_t block_size = std::size_t{1} << 20);
+    ~WholeTextReader();
+    WholeTextReader(const WholeTextReader&) = delete;
+    WholeTextReader& operator=(const WholeTextReader&) = delete;
+
+    /// The next line without its line end, valid until the next call; false after the last. Throws
+    /// FileError when the file cannot be read, std::bad_alloc when a line does not fit in memory.
+    bool next(std::string_view& line);
+
+    /// The file's size when it was opened.
+    std::uint64_t size() const { return size_; }
+    /// Bytes of the file before the line next() handed out last.
+    std::uint64_t line_start() const { return line_start_; }
+    /// Whether the file held more than its size when opened (known at its end).
+    bool grew() const { return grew_; }
+
+  private:
+    bool fill();
+
+    std::string path_;
+    int fd_ = -1;
+    std::uint64_t size_ = 0;
+    std::uint64_t limit_ = 0;  // bytes still to read
+    std::string block_;
+    std::size_t begin_ = 0, end_ = 0;
+    std::uint64_t offset_ = 0;  // the file's bytes before block_[begin_]
+    std::uint64_t line_start_ = 0;
+    bool at_end_ = false;
+    bool grew_ = false;
 };
 
 }  // namespace qvr

@@ -13,6 +13,7 @@
 #include "desktop/busy_cursor.h"
 #include "desktop/path_text.h"
 #include "engine/u_gen.h"
+#include "engine/u_run_stop.h"
 #include "fields/u_dlm.h"
 
 namespace qvr {
@@ -59,12 +60,21 @@ void DbaseCommands::write_table(DbfExportJob job) {
     const std::uint64_t expected = job.record_count;
     const std::string name = job.target;
     BusyCursor busy;
+    StopRequest stop;
     try {
         DbfExport table(std::move(job));
         gen_.set_gauge_colour(QColor(Qt::blue));
         gen_.show_gauge(true);
-        table.run(
-            [this, expected](std::uint64_t lines) { gen_.set_gauge(dbf_gauge_position(lines, expected)); });
+        RunStopGuard guard(gen_, stop);
+        table.run([this, expected, &guard, &stop](std::uint64_t lines) {
+            gen_.set_gauge(dbf_gauge_position(lines, expected));
+            guard.poll();
+            check_stop(&stop);
+        });
+    } catch (const RunStopped&) {
+        // The former table stays as it was; the user asked, so nothing is told.
+        gen_.show_gauge(false);
+        return;
     } catch (...) {
         gen_.show_gauge(false);
         throw;

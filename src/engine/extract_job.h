@@ -9,6 +9,7 @@
 #include "common/available_memory.h"
 #include "engine/job_settings.h"
 #include "engine/line_cutter.h"
+#include "engine/stop_request.h"
 #include "fields/field_table.h"
 
 namespace qvr {
@@ -43,6 +44,7 @@ struct RunTally {
     std::int64_t generated_line_count = 0;  ///< lines that passed the filter, dropped duplicates included
     std::int64_t input_size = 0;            ///< bytes of the last input file measured
     std::int64_t input_line_count = 0;      ///< lines of it, exact or estimated; scales the fast gauge
+    bool input_grew = false;  ///< the standard extract's input grew while read; only its former size was
 };
 
 /// How a run reports to the window that started it, and the memory it may use.
@@ -56,6 +58,8 @@ struct ExtractHooks {
     std::function<void(std::string_view)> view_line;
     /// Bytes of memory the standard extract may use.
     const MemoryProbe& memory;
+    /// The user's wish to end the run (may be null); the run then throws RunStopped.
+    const StopRequest* stop = nullptr;
 };
 
 /// Sends gauge positions to a hook only when the position changes.

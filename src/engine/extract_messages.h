@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 namespace qvr {
 
 // The texts the extract run shows, exactly as the user knows them (typos included).
@@ -13,6 +15,10 @@ inline constexpr const char* kOutOfMemoryText =
     "Three solutions: do not keep the input view,"
     " close some applications, split your input file, or try \"Fast extract\".";
 inline constexpr const char* kGeneratedText = "Extract file generated";
+// The run read the input up to the size it had when the run began.
+inline std::string input_grew_text(const std::string& path) {
+    return "The input file " + path + " grew during the run; only what it held when the run began was read.";
+}
 inline constexpr const char* kFirstLinesSentText = "First 100 lines sent to \"view results\" window.";
 
 }  // namespace qvr

@@ -4,7 +4,9 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <memory>
+#include <new>
 
 #include "common/file_error.h"
 #include "common/line_reader.h"
@@ -59,6 +61,7 @@ void stream_lines(const ExtractJob& job, const ExtractHooks& hooks, LineReader& 
     std::int64_t lines_read = 0;
     tally.generated_line_count = 0;
     while (input.next(line)) {
+        check_stop(hooks.stop);
         if (job.sample_size > 0 && tally.generated_line_count >= job.sample_size) break;
         // The line is cut where it goes in the output; a line that fails the filter is not kept.
         char* at = out.room(cutter.max_cut_size(line.size()) + 2);
@@ -91,17 +94,25 @@ void fast_extract(const ExtractJob& job, const ExtractHooks& hooks, RunTally& ta
     LineReader input(job.input_path);
     std::unique_ptr<OutputFile> out = job.output_fd >= 0 ? OutputFile::borrow(job.output_fd, job.output_path)
                                                          : std::make_unique<OutputFile>(job.output_path);
+    // What was written before a failure or a stop stays in the file, which the user is told is incomplete.
+    std::string failure;
     try {
         stream_lines(job, hooks, input, *out, tally);
-    } catch (...) {
-        // What was written before the failure stays in the file.
-        try {
-            out->close();
-        } catch (const FileError&) {
-        }
-        throw;
+        out->close();
+        return;
+    } catch (const std::bad_alloc&) {
+        failure = std::strerror(ENOMEM);
+    } catch (const std::exception& e) {
+        failure = e.what();
     }
-    out->close();
+    try {
+        out->close();
+    } catch (const FileError&) {
+    }
+    throw IncompleteResult(failure, job.output_path);
 }
+
+IncompleteResult::IncompleteResult(const std::string& failure, const std::string& path)
+    : UserError(with_full_stop(failure) + "\n\rThe result file " + path + " is incomplete") {}
 
 }  // namespace qvr

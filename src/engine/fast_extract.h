@@ -12,8 +12,16 @@ inline constexpr int kFastViewLines = 100;
 /// does not grow with the input. It never heads, sorts, drops duplicates or numbers lines. The gauge
 /// runs from 15 to at most 99, scaled by the input line count of `tally`, which it first measures
 /// (size, and size / 200 lines) when no size is known. The first 100 result lines go to `view_line`.
-/// File failures throw FileError; the lines written before stay in the file.
+/// A failure to open a file throws FileError. Once the result file is open, any failure and a stop throw
+/// IncompleteResult; the lines written before stay in the file.
 void fast_extract(const ExtractJob& job, const ExtractHooks& hooks, RunTally& tally);
+
+/// The fast extract ended after it had begun its result file: what failed (or the stop), and that the
+/// file holds only the lines written before.
+class IncompleteResult : public UserError {
+  public:
+    IncompleteResult(const std::string& failure, const std::string& path);
+};
 
 /// The fast extract's gauge after `lines_read` of about `line_count` lines: 15 + 84 x read / count, at
 /// most 99. With no line count (a small file nobody measured) it stays at 15.

@@ -1,18 +1,32 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string_view>
 
 #include "common/available_memory.h"
 
 namespace qvr {
 
-/// What the standard extract of an input of `input_size` bytes needs at its peak. Sorted (or without
-/// duplicates): the input held once and a result of at most its size, with the line index and sort keys.
-/// In input order the lines go straight to the result file, so the input held once is nearly all.
-std::uint64_t memory_needed(std::uint64_t input_size, bool sorted);
+/// The bytes a sorted run may hold in its list of lines (their text and ResultList::kBytesPerLine each)
+/// when `available` bytes are free: what is left after the reading and writing blocks, the collation and
+/// what the system adds. Lines beyond it go to sorted runs on disk, so the run never asks for more.
+std::uint64_t sort_memory_budget(std::uint64_t available);
 
-/// An input whose memory_needed() is at most `available`, within a few bytes of the largest: how far a stream
-/// of untold size (standard input) may grow.
-std::uint64_t largest_input(std::uint64_t available, bool sorted);
+/// A size as "512M", "2G", "64K" or plain bytes (upper or lower case letter, powers of 1024); nothing
+/// for any other text or a size that overflows.
+std::optional<std::uint64_t> read_memory_size(std::string_view text);
+
+/// A probe that reports at most `cap` bytes of what `inner` reports: the front end's --memory.
+class CappedMemory : public MemoryProbe {
+  public:
+    CappedMemory(const MemoryProbe& inner, std::uint64_t cap) : inner_(inner), cap_(cap) {}
+    std::uint64_t available() const override;
+
+  private:
+    const MemoryProbe& inner_;
+    std::uint64_t cap_;
+};
+
 
 }  // namespace qvr

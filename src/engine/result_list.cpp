@@ -11,27 +11,31 @@
 
 #include "common/byte_order.h"
 #include "engine/collation.h"
+#include "engine/stop_request.h"
 
 namespace qvr {
 
 namespace {
-std::uint64_t prefix_of(std::string_view key) {
+
+/// Bytes [from, from + 8) of `key` as a big-endian number, 0 past its end. ICU keys hold no 0 byte, so
+/// comparing these numbers compares the keys as far as they go.
+std::uint64_t key_bytes(std::string_view key, std::size_t from) {
     std::uint64_t p = 0;
-    for (std::size_t i = 0; i < 8; ++i)
+    for (std::size_t i = from; i < from + 8; ++i)
         p = (p << 8) | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0u);
     return p;
 }
 
-template <class T>
-void release(T& container) {
-    T().swap(container);
-}
+constexpr std::size_t kPrefixBytes = 16;
+
 }  // namespace
 
-ResultList::ResultList(bool sorted, bool unique, Collation* collation, std::size_t lines_per_worker)
+ResultList::ResultList(bool sorted, bool unique, Collation* collation, std::size_t lines_per_worker,
+                       const StopRequest* stop)
     : sorted_(sorted || unique),
       unique_(unique),
       collation_(collation),
+      stop_(stop),
       lines_per_worker_(std::max<std::size_t>(lines_per_worker, 1)) {}
 
 ResultList::~ResultList() { std::free(text_); }
@@ -65,78 +69,18 @@ void ResultList::add(std::string_view cut_line) {
     keep_line(cut_line.size());
 }
 
-std::string_view ResultList::key_of(std::uint64_t pass) const {
-    const KeyChunk& chunk = key_chunks_[pass / chunk_lines_];
-    const std::uint64_t i = pass % chunk_lines_;
-    const std::uint64_t begin = i == 0 ? 0 : chunk.ends[i - 1];
-    return std::string_view(chunk.keys).substr(begin, chunk.ends[i] - begin);
+void ResultList::clear() {
+    used_ = 0;
+    ends_.clear();
+    order_.clear();
+    ordered_ = false;
 }
 
 void ResultList::finish(const Progress& progress) {
     if (!sorted_ || ordered_) return;
     // Making the keys takes about as long as sorting them.
     compute_keys(progress);
-    sort_entries(progress);
-    if (unique_) drop_duplicates();
-    if (progress) progress(100);
-    release(key_chunks_);
-    ordered_ = true;
-}
-
-void ResultList::compute_keys(const Progress& progress) {
-    // Collating takes most of a sorted run, and each line's key depends on that line alone: the lines are
-    // shared out among the cores, each core with its own copy of the collation.
-    const std::size_t lines = ends_.size();
-    const std::size_t cores = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4);
-    const std::size_t workers = std::clamp<std::size_t>(lines / lines_per_worker_, 1, cores);
-    chunk_lines_ = std::max<std::size_t>((lines + workers - 1) / workers, 1);
-    key_chunks_.resize(workers);
-    order_.resize(lines);
-    std::vector<std::unique_ptr<Collation>> copies;
-    for (std::size_t w = 1; w < workers; ++w) copies.push_back(collation_->copy());
-    std::vector<std::exception_ptr> failures(workers);
-    std::vector<std::thread> threads;
-    for (std::size_t w = 1; w < workers; ++w)
-        threads.emplace_back([this, w, &copies, &failures] {
-            try {
-                compute_chunk(w, *copies[w - 1]);
-            } catch (...) {
-                failures[w] = std::current_exception();
-            }
-        });
-    try {
-        // The other cores go at the same pace, so the first chunk tells how far all are.
-        compute_chunk(0, *collation_, progress ? &progress : nullptr);
-    } catch (...) {
-        failures[0] = std::current_exception();
-    }
-    for (std::thread& t : threads) t.join();
-    for (const std::exception_ptr& failure : failures)
-        if (failure) std::rethrow_exception(failure);
-}
-
-void ResultList::compute_chunk(std::size_t chunk, Collation& collation, const Progress* progress) {
-    const std::uint64_t first = chunk * chunk_lines_;
-    const std::uint64_t last = std::min<std::uint64_t>(first + chunk_lines_, ends_.size());
-    if (first >= last) return;
-    KeyChunk& keys = key_chunks_[chunk];
-    // Keys of Latin text run about a quarter longer than the text; room for half as much again means
-    // the key block is not copied while it grows (unused room is never touched, so it costs nothing).
-    const std::uint64_t bytes = ends_[last - 1] - (first == 0 ? 0 : ends_[first - 1]);
-    keys.keys.reserve(bytes + bytes / 2);
-    keys.ends.reserve(last - first);
-    const std::uint64_t step = std::max<std::uint64_t>((last - first) / 50, 1);
-    for (std::uint64_t pass = first; pass < last; ++pass) {
-        const std::size_t begin = keys.keys.size();
-        collation.append_key(pass_line(pass), keys.keys);
-        keys.ends.push_back(keys.keys.size());
-        order_[pass] = {prefix_of(std::string_view(keys.keys).substr(begin)), pass};
-        if (progress && (pass - first + 1) % step == 0)
-            (*progress)(static_cast<int>(50 * (pass - first + 1) / (last - first)));
-    }
-}
-
-void ResultList::sort_entries(const Progress& progress) {
+    check_stop(stop_);
     // A sort makes about n log2 n comparisons; counting them tells how far it has come.
     const double n = static_cast<double>(std::max<std::size_t>(order_.size(), 2));
     const double expected = n * std::log2(n);
@@ -146,23 +90,113 @@ void ResultList::sort_entries(const Progress& progress) {
         if (progress && ++comparisons % 65536 == 0)
             progress(50 +
                      static_cast<int>(std::min(44.0, 45.0 * static_cast<double>(comparisons) / expected)));
-        if (a.prefix != b.prefix) return a.prefix < b.prefix;
-        int c = compare_bytes(key_of(a.pass), key_of(b.pass));
-        if (c != 0) return c < 0;
+        if (a.high != b.high) return a.high < b.high;
+        if (a.low != b.low) return a.low < b.low;
+        if (a.truncated != b.truncated) return a.truncated < b.truncated;
         return a.pass > b.pass;
     });
-    if (progress) progress(95);
+    check_stop(stop_);
+    settle_groups();
+    if (progress) progress(100);
+    ordered_ = true;
 }
 
-void ResultList::drop_duplicates() {
-    // In each run of equal lines the first to pass stands last; it is the one kept.
+void ResultList::compute_keys(const Progress& progress) {
+    // Collating takes most of a sorted run, and each line's key depends on that line alone: the lines are
+    // shared out among the cores, each core with its own copy of the collation.
+    const std::size_t lines = ends_.size();
+    const std::size_t cores = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4);
+    const std::size_t workers = std::clamp<std::size_t>(lines / lines_per_worker_, 1, cores);
+    const std::size_t share = std::max<std::size_t>((lines + workers - 1) / workers, 1);
+    order_.resize(lines);
+    std::vector<std::unique_ptr<Collation>> copies;
+    for (std::size_t w = 1; w < workers; ++w) copies.push_back(collation_->copy());
+    std::vector<std::exception_ptr> failures(workers);
+    std::vector<std::thread> threads;
+    for (std::size_t w = 1; w < workers; ++w)
+        threads.emplace_back([this, w, share, lines, &copies, &failures] {
+            try {
+                compute_chunk(w * share, std::min(lines, (w + 1) * share), *copies[w - 1]);
+            } catch (...) {
+                failures[w] = std::current_exception();
+            }
+        });
+    try {
+        // The other cores go at the same pace, so the first share tells how far all are.
+        compute_chunk(0, std::min(lines, share), *collation_, progress ? &progress : nullptr);
+    } catch (...) {
+        failures[0] = std::current_exception();
+    }
+    for (std::thread& t : threads) t.join();
+    for (const std::exception_ptr& failure : failures)
+        if (failure) std::rethrow_exception(failure);
+}
+
+void ResultList::compute_chunk(std::size_t first, std::size_t last, Collation& collation,
+                               const Progress* progress) {
+    std::string key;
+    const std::size_t step = std::max<std::size_t>((last - first) / 50, 1);
+    for (std::size_t pass = first; pass < last; ++pass) {
+        if (progress && (pass - first + 1) % step == 0)
+            (*progress)(static_cast<int>(50 * (pass - first + 1) / (last - first)));
+        if ((pass & 0xFFF) == 0) check_stop(stop_);
+        key.clear();
+        collation.append_key(pass_line(pass), key);
+        SortEntry& e = order_[pass];
+        e.high = key_bytes(key, 0);
+        e.low = key_bytes(key, 8);
+        e.pass = pass;
+        e.truncated = key.size() > kPrefixBytes;
+    }
+}
+
+void ResultList::settle_groups() {
     std::size_t kept = 0;
-    for (std::size_t i = 0; i < order_.size(); ++i) {
-        bool last_of_run = i + 1 == order_.size() || order_[i].prefix != order_[i + 1].prefix ||
-                           compare_bytes(key_of(order_[i].pass), key_of(order_[i + 1].pass)) != 0;
-        if (last_of_run) order_[kept++] = order_[i];
+    for (std::size_t begin = 0; begin < order_.size();) {
+        const SortEntry& first = order_[begin];
+        std::size_t end = begin + 1;
+        while (end < order_.size() && order_[end].high == first.high && order_[end].low == first.low &&
+               order_[end].truncated == first.truncated)
+            ++end;
+        if (first.truncated && end - begin > 1) {
+            const std::size_t group_end = settle_group(begin, end);
+            for (std::size_t i = begin; i < group_end; ++i) order_[kept++] = order_[i];
+        } else if (unique_) {
+            // Whole keys that agree: the first to pass stands last and is the one kept.
+            order_[kept++] = order_[end - 1];
+        } else {
+            for (std::size_t i = begin; i < end; ++i) order_[kept++] = order_[i];
+        }
+        begin = end;
     }
     order_.resize(kept);
+}
+
+std::size_t ResultList::settle_group(std::size_t begin, std::size_t end) {
+    const std::size_t n = end - begin;
+    std::string keys;
+    std::vector<std::size_t> key_ends(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        collation_->append_key(pass_line(order_[begin + i].pass), keys);
+        key_ends[i] = keys.size();
+    }
+    auto key = [&](std::size_t i) {
+        const std::size_t from = i == 0 ? 0 : key_ends[i - 1];
+        return std::string_view(keys).substr(from, key_ends[i] - from);
+    };
+    std::vector<std::size_t> at(n);
+    for (std::size_t i = 0; i < n; ++i) at[i] = i;
+    // Stable: the group is in reverse pass order already, which equal keys keep.
+    std::stable_sort(at.begin(), at.end(),
+                     [&](std::size_t a, std::size_t b) { return compare_bytes(key(a), key(b)) < 0; });
+    std::vector<SortEntry> group(order_.begin() + static_cast<std::ptrdiff_t>(begin),
+                                 order_.begin() + static_cast<std::ptrdiff_t>(end));
+    std::size_t out = begin;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (unique_ && i + 1 < n && compare_bytes(key(at[i]), key(at[i + 1])) == 0) continue;
+        order_[out++] = group[at[i]];
+    }
+    return out;
 }
 
 }  // namespace qvr

@@ -9,21 +9,26 @@
 namespace qvr {
 
 class Collation;
+class StopRequest;
 
 /// The result of a sorted standard extract: the cut lines that passed the filter, kept in one block of
-/// text with one end offset per line. Each line is collated once into a sort key, and one sort of line
-/// indices at the end places equal lines in reverse pass order; dropping duplicates keeps the first line
-/// that passed of each set of equal lines. (In input order the lines go straight to the result file.)
+/// text with one end offset per line. Each line is collated once, and only the first 16 bytes of its sort
+/// key are kept beside it; lines whose keys agree that far are collated again, their group alone, once
+/// sorted. So the list holds its text and 32 bytes a line. Equal lines stand in reverse pass order;
+/// dropping duplicates keeps the first line that passed of each set of equal lines. (In input order the
+/// lines go straight to the result file.)
 class ResultList {
   public:
     /// Lines a processor core takes at least when the sort keys are made on several cores at once.
     static constexpr std::size_t kLinesPerKeyWorker = 100'000;
+    /// Bytes the list holds for each line beside its text: its end and its sort entry.
+    static constexpr std::size_t kBytesPerLine = 32;
 
     /// `collation` is used only when sorting or dropping duplicates (which implies sorting) and must
     /// then outlive finish(). Sort keys are made on up to four cores, each taking `lines_per_worker`
-    /// lines at least, each with a copy of `collation`.
+    /// lines at least, each with a copy of `collation`. `stop` (may be null) ends finish() early.
     ResultList(bool sorted, bool unique, Collation* collation,
-               std::size_t lines_per_worker = kLinesPerKeyWorker);
+               std::size_t lines_per_worker = kLinesPerKeyWorker, const StopRequest* stop = nullptr);
     ~ResultList();
     ResultList(const ResultList&) = delete;
     ResultList& operator=(const ResultList&) = delete;
@@ -40,13 +45,20 @@ class ResultList {
     /// Keeps the `n` bytes written at line_room() as the next line.
     void keep_line(std::size_t n);
 
-    /// How far the ordering has come, 0 to 100; called now and then, so a gauge keeps moving through
-    /// the seconds a big sort takes.
-    using Progress = std::function<void(int)>;
+    /// The bytes the lines take in memory, sorted: their text and kBytesPerLine each.
+    std::uint64_t bytes_held() const { return used_ + ends_.size() * kBytesPerLine; }
+    /// Lines added since the start or the last clear().
+    std::size_t lines_added() const { return ends_.size(); }
 
     /// Puts the lines in result order: sorted and without duplicates as asked. Call once, after the
     /// last add().
+    /// How far the ordering has come, 0 to 100; called now and then, so a gauge keeps moving through
+    /// the seconds a big sort takes.
+    using Progress = std::function<void(int)>;
     void finish(const Progress& progress = {});
+
+    /// Empties the list for the next lines, keeping the memory it has.
+    void clear();
 
     /// Number of lines in the result (after finish(): duplicates dropped).
     std::size_t size() const { return ordered_ ? order_.size() : ends_.size(); }
@@ -56,37 +68,36 @@ class ResultList {
 
   private:
     struct SortEntry {
-        std::uint64_t prefix;  // the key's first 8 bytes, big-endian, settles most comparisons at once
-        std::uint64_t pass;    // the line's index in pass order
+        std::uint64_t high;  // the key's first 16 bytes, big-endian, 0 after its end
+        std::uint64_t low;
+        std::uint64_t pass : 63;      // the line's index in pass order
+        std::uint64_t truncated : 1;  // the key is longer than 16 bytes
     };
 
     std::string_view pass_line(std::uint64_t pass) const {
         const std::uint64_t begin = pass == 0 ? 0 : ends_[pass - 1];
         return {text_ + begin, static_cast<std::size_t>(ends_[pass] - begin)};
     }
-    /// The sort keys of a run of lines, made by one core.
-    struct KeyChunk {
-        std::string keys;
-        std::vector<std::uint64_t> ends;
-    };
-
-    std::string_view key_of(std::uint64_t pass) const;
     void grow(std::size_t at_least);
     void compute_keys(const Progress& progress);
-    void compute_chunk(std::size_t chunk, Collation& collation, const Progress* progress = nullptr);
-    void sort_entries(const Progress& progress);
-    void drop_duplicates();
+    void compute_chunk(std::size_t first, std::size_t last, Collation& collation,
+                       const Progress* progress = nullptr);
+    /// Orders each group of lines whose first 16 key bytes agree by their whole keys, dropping
+    /// duplicates when asked.
+    void settle_groups();
+    /// Orders order_[begin, end), whose key prefixes agree and go on, by whole keys; returns where the
+    /// lines it keeps end (duplicates dropped when unique).
+    std::size_t settle_group(std::size_t begin, std::size_t end);
 
     bool sorted_;
     bool unique_;
     Collation* collation_;
+    const StopRequest* stop_;
     char* text_ = nullptr;  // malloc'ed, so that growing a big block can move pages instead of bytes
     std::size_t used_ = 0;
     std::size_t capacity_ = 0;
     std::vector<std::uint64_t> ends_;  // each line's end
     std::size_t lines_per_worker_;
-    std::vector<KeyChunk> key_chunks_;
-    std::uint64_t chunk_lines_ = 1;
     std::vector<SortEntry> order_;
     bool ordered_ = false;
 };

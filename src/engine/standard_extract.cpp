@@ -1,16 +1,16 @@
 #include "engine/standard_extract.h"
 
-#include <sys/stat.h>
-
-#include <limits>
+#include <cstdlib>
 #include <memory>
 #include <new>
 #include <optional>
 
+#include "common/file_names.h"
 #include "common/output_file.h"
 #include "common/whole_number.h"
 #include "common/whole_text.h"
 #include "engine/collation.h"
+#include "engine/external_sort.h"
 #include "engine/memory_check.h"
 #include "engine/result_list.h"
 
@@ -18,72 +18,60 @@ namespace qvr {
 
 namespace {
 
-bool fits_in_memory(const ExtractJob& job, const ExtractHooks& hooks) {
-    struct stat st {};
-    if (::stat(job.input_path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return true;  // loading will tell
-    return memory_needed(static_cast<std::uint64_t>(st.st_size), job.sorted || job.unique) <=
-           hooks.memory.available();
-}
-
-// The gauge: the line loop runs it from 15 to the end of its span, and a sorted run's ordering on to 95.
-constexpr int kGaugeAtStart = 15;
-constexpr int kGaugeAfterSortedLoop = 55;
-constexpr int kGaugeAfterSort = 95;
-
-// How far the input may grow as it is read: a file is measured before; standard input tells no size,
-// so it is stopped where the same rule would have refused it.
-std::uint64_t input_allowance(const ExtractJob& job, const ExtractHooks& hooks) {
-    struct stat st {};
-    if (::stat(job.input_path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-        return std::numeric_limits<std::uint64_t>::max();
-    return largest_input(hooks.memory.available(), job.sorted || job.unique);
-}
-
 // The line loop: cuts every line into the room `sink` gives (sink.room(bytes)) and hands the lines that
-// pass to sink.keep(size), in pass order, until the sample is complete. The gauge goes up to `gauge_end`.
+// pass to sink.keep(size), in pass order, until the sample is complete. The gauge runs from 15 to
+// 15 + `span` by the bytes read (the input is read as it goes, so its line count is not known).
 template <class Sink>
-void cut_and_filter(const ExtractJob& job, std::string_view text, GaugeSteps& gauge, RunTally& tally,
-                    Sink& sink, int gauge_end = 100) {
-    const int span = gauge_end - kGaugeAtStart;
-    WholeTextLines lines(text);
-    const std::uint64_t n = lines.count();
-    sink.expect(text.size(), n);
+void cut_and_filter(const ExtractJob& job, WholeTextReader& input, const StopRequest* stop, int span,
+                    GaugeSteps& gauge, RunTally& tally, Sink& sink) {
+    const std::uint64_t n = input.size();
     LineCutter cutter(job.slices, job.separator, job.trim);
     const bool filtered = !job.filter.lets_all_pass();
     std::string_view line;
-    std::uint64_t next_move = 0;  // the first line at which the gauge moves again
+    std::uint64_t next_move = 0;  // the first byte at which the gauge moves again
     tally.generated_line_count = 0;
-    for (std::uint64_t i = 0; i < n && lines.next(line); ++i) {
+    while (input.next(line)) {
+        check_stop(stop);
         if (job.sample_size > 0 && tally.generated_line_count >= job.sample_size) break;
         // Cut in place where the line goes; a line that fails the filter is not kept.
         char* at = sink.room(cutter.max_cut_size(line.size()));
         const std::size_t size = static_cast<std::size_t>(cutter.cut_to(line, at) - at);
         bool passed = !filtered || job.filter.passes(std::string_view(at, size));
-        if (i >= next_move) {
-            const int position = kGaugeAtStart + static_cast<int>(static_cast<std::uint64_t>(span) * i / n);
+        const std::uint64_t i = std::min(input.line_start(), n);
+        if (i >= next_move && n > 0) {
+            __extension__ using Wide = unsigned __int128;
+            const int position = 15 + static_cast<int>(static_cast<Wide>(span) * i / n);
             gauge.set(position);
-            next_move = (static_cast<std::uint64_t>(position - kGaugeAtStart + 1) * n + span - 1) / span;
+            next_move = static_cast<std::uint64_t>((static_cast<Wide>(position - 14) * n + span - 1) / span);
         }
         if (passed) {
             ++tally.generated_line_count;
             sink.keep(size, tally.generated_line_count);
         }
     }
+    tally.input_grew = input.grew();
 }
 
-/// Sorted or unique: the lines gather in the result list, to be ordered once all are in.
+/// Sorted or unique: the lines gather in the result list up to the memory budget; beyond it each full
+/// list is sorted and written as a run, to be merged at the end.
 class ListSink {
   public:
-    explicit ListSink(ResultList& result) : result_(result) {}
-    void expect(std::size_t bytes, std::uint64_t lines) {
-        // Room for the cut lines; more only when the fields outgrow the input.
-        result_.reserve(bytes, static_cast<std::size_t>(lines));
-    }
+    ListSink(ResultList& result, std::uint64_t budget, const std::function<SortedRuns&()>& runs)
+        : result_(result), budget_(budget), runs_(runs) {}
     char* room(std::size_t bytes) { return result_.line_room(bytes); }
-    void keep(std::size_t size, std::int64_t) { result_.keep_line(size); }
+    void keep(std::size_t size, std::int64_t) {
+        result_.keep_line(size);
+        if (result_.bytes_held() > budget_) {
+            result_.finish();
+            runs_().add(result_);
+            result_.clear();
+        }
+    }
 
   private:
     ResultList& result_;
+    std::uint64_t budget_;
+    const std::function<SortedRuns&()>& runs_;
 };
 
 /// In input order the result is known line by line: each line goes straight to the result file being
@@ -92,7 +80,6 @@ class ListSink {
 class FileSink {
   public:
     FileSink(const ExtractJob& job, OutputFile& out) : job_(job), out_(out) {}
-    void expect(std::size_t, std::uint64_t) {}
     char* room(std::size_t bytes) {
         if (!job_.numbers) return out_.room(bytes + 2);
         cut_line_.resize(bytes);
@@ -117,16 +104,24 @@ class FileSink {
     std::string cut_line_;  // numbered lines are cut here first, the number going in front
 };
 
-void write_lines(const ExtractJob& job, const ResultList& result, OutputFile& out) {
-    for (std::size_t i = 0; i < result.size(); ++i) {
-        // Numbers follow the result order, so they count the lines of the file whatever the sorting.
-        if (job.numbers) {
-            out.write(decimal_text(static_cast<std::int64_t>(i) + 1));
-            out.write(job.separator);
+/// Writes result lines, numbered in result order when asked, so the numbers count the lines of the file
+/// whatever the sorting.
+class NumberedLines {
+  public:
+    NumberedLines(const ExtractJob& job, OutputFile& out) : job_(job), out_(out) {}
+    void write(std::string_view line) {
+        if (job_.numbers) {
+            out_.write(decimal_text(++written_));
+            out_.write(job_.separator);
         }
-        out.write_line(result.line(i));
+        out_.write_line(line);
     }
-}
+
+  private:
+    const ExtractJob& job_;
+    OutputFile& out_;
+    std::int64_t written_ = 0;
+};
 
 /// Where the result goes: a new file beside the result file that replaces it once complete, or an open
 /// descriptor (standard output), written as the lines come.
@@ -151,43 +146,72 @@ class ResultFile {
     std::optional<SafeFileWriter> safe_;
 };
 
-void sorted_run(const ExtractJob& job, std::optional<std::string>& input, GaugeSteps& gauge,
+/// The folder that takes the sorted runs: the result's, or the temporary folder for standard output.
+std::string runs_folder(const ExtractJob& job) {
+    if (job.output_fd < 0) return folder_of(job.output_path);
+    const char* tmp = std::getenv("TMPDIR");
+    return std::string(tmp && *tmp ? tmp : "/tmp") + "/";
+}
+
+void sorted_run(const ExtractJob& job, const ExtractHooks& hooks, WholeTextReader& input, GaugeSteps& gauge,
                 RunTally& tally) {
+    const std::uint64_t budget = sort_memory_budget(hooks.memory.available());
     Collation collation(user_collation_locale());
-    ResultList result(job.sorted, job.unique, &collation);
-    ListSink sink(result);
-    cut_and_filter(job, *input, gauge, tally, sink, kGaugeAfterSortedLoop);
-    input.reset();  // the input is no longer needed; sorting and writing get its memory
-    result.finish([&gauge](int percent) {
-        gauge.set(kGaugeAfterSortedLoop + (kGaugeAfterSort - kGaugeAfterSortedLoop) * percent / 100);
-    });
+    ResultList result(job.sorted, job.unique, &collation, ResultList::kLinesPerKeyWorker, hooks.stop);
+    // Room for the cut lines, taken only as it is used.
+    result.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(input.size(), budget)), 0);
+    std::optional<SortedRuns> runs;
+    const std::function<SortedRuns&()> make_runs = [&]() -> SortedRuns& {
+        if (!runs) runs.emplace(runs_folder(job), job.unique, collation, hooks.stop);
+        return *runs;
+    };
+    // The loop takes the gauge about half way; ordering in memory or merging the runs on disk the rest.
+    const int span = input.size() + input.size() / 4 > budget ? 42 : 40;
+    ListSink sink(result, budget, make_runs);
+    cut_and_filter(job, input, hooks.stop, span, gauge, tally, sink);
+    if (runs) {
+        result.finish();
+    } else {
+        result.finish(
+            [&gauge, span](int percent) { gauge.set(15 + span + (95 - 15 - span) * percent / 100); });
+    }
+    if (runs && result.size() > 0) runs->add(result);
+    if (runs) result.clear();
     ResultFile file(job);
     OutputFile& out = file.out();
     if (job.header) out.write_line(header_line(job.names, job.separator, job.numbers));
-    write_lines(job, result, out);
+    NumberedLines lines(job, out);
+    if (!runs) {
+        for (std::size_t i = 0; i < result.size(); ++i) lines.write(result.line(i));
+    } else {
+        runs->merge(
+            [&](std::string_view line) { lines.write(line); },
+            [&](std::uint64_t done, std::uint64_t total) {
+                gauge.set(15 + span +
+                          static_cast<int>((99 - 15 - span) * done / std::max<std::uint64_t>(total, 1)));
+            });
+    }
     file.finish();
 }
 
-void input_order_run(const ExtractJob& job, std::optional<std::string>& input, GaugeSteps& gauge,
-                     RunTally& tally) {
+void input_order_run(const ExtractJob& job, const ExtractHooks& hooks, WholeTextReader& input,
+                     GaugeSteps& gauge, RunTally& tally) {
     ResultFile file(job);
     OutputFile& out = file.out();
     if (job.header) out.write_line(header_line(job.names, job.separator, job.numbers));
     FileSink sink(job, out);
-    cut_and_filter(job, *input, gauge, tally, sink);
-    input.reset();
+    cut_and_filter(job, input, hooks.stop, 85, gauge, tally, sink);
     file.finish();
 }
 
 ExtractOutcome run(const ExtractJob& job, const ExtractHooks& hooks, RunTally& tally) {
-    if (!fits_in_memory(job, hooks)) return ExtractOutcome::out_of_memory;
-    std::optional<std::string> input(load_whole_file(job.input_path, input_allowance(job, hooks)));
+    WholeTextReader input(job.input_path);
     GaugeSteps gauge(hooks.gauge);
-    gauge.set(kGaugeAtStart);
+    gauge.set(15);
     if (job.sorted || job.unique)
-        sorted_run(job, input, gauge, tally);
+        sorted_run(job, hooks, input, gauge, tally);
     else
-        input_order_run(job, input, gauge, tally);
+        input_order_run(job, hooks, input, gauge, tally);
     return ExtractOutcome::generated;
 }
 

@@ -13,6 +13,7 @@
 #include "engine/run_files.h"
 #include "engine/standard_extract.h"
 #include "engine/u_gen.h"
+#include "engine/u_run_stop.h"
 #include "fields/u_dlm.h"
 
 namespace qvr {
@@ -96,10 +97,35 @@ bool ExtractCommands::run_standard(const ExtractJob& job, const ExtractHooks& ho
         busy.restore();
         return false;
     }
-    // A device or a pipe cannot be read back; the result view then stays empty.
-    if (std::filesystem::is_regular_file(job.output_path))
-        set_text_lines(&result_view_, load_whole_file(job.output_path));
+    if (tally_.input_grew) tell(input_grew_text(job.input_path).c_str());
+    show_result(job.output_path);
     return true;
+}
+
+// The result view gets the result file as far as memory allows: the run is done and the file written
+// whatever the view can hold, so a result too big for it is shown in part, and the user is told.
+void ExtractCommands::show_result(const std::string& path) {
+    // A device or a pipe cannot be read back; the result view then stays empty.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return;
+    const std::uint64_t size = std::filesystem::file_size(path, error);
+    // The view holds the text and 16 bytes a line; lines of the result are seldom under 8 bytes.
+    const std::uint64_t room = memory_.available() / 4;
+    bool whole = false;
+    try {
+        std::string text = load_whole_file(path, std::min(size, room));
+        whole = text.size() >= size;
+        if (!whole) text.resize(text.find_last_of("\r\n") + 1);
+        set_text_lines(&result_view_, std::move(text));
+    } catch (const std::bad_alloc&) {
+        clear_box(&result_view_);
+    }
+    if (!whole)
+        desktop_.message_box(
+            BoxKind::information,
+            QStringLiteral("The result is too big for the result view: it shows the first %1 lines.")
+                .arg(line_count(&result_view_)),
+            kOk);
 }
 
 void ExtractCommands::finish_run(BusyCursor& busy) {
@@ -129,12 +155,21 @@ void ExtractCommands::go() {
     gen_.set_gauge(5);
     BusyCursor busy;
     ExtractHooks hooks(memory_);
-    hooks.gauge = [gen = &gen_](int position) { gen->set_gauge(position); };
+    RunStopGuard stop_guard(gen_, stop_);
+    hooks.gauge = [gen = &gen_, guard = &stop_guard](int position) {
+        gen->set_gauge(position);
+        guard->poll();
+    };
+    hooks.stop = &stop_;
     try {
         if (settings.fast ? run_fast(job, hooks) : run_standard(job, hooks, busy)) finish_run(busy);
     } catch (const std::bad_alloc&) {
         tell(kOutOfMemoryText);
         stop_gauge();
+    } catch (const RunStopped&) {
+        // The standard extract left the former result as it was: nothing to tell, nothing to log.
+        stop_gauge();
+        busy.restore();
     } catch (const std::exception& e) {
         stop_gauge();
         busy.restore();

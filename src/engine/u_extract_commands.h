@@ -6,6 +6,7 @@
 #include "common/available_memory.h"
 #include "desktop/desktop.h"
 #include "engine/extract_job.h"
+#include "engine/stop_request.h"
 
 namespace qvr {
 
@@ -39,6 +40,7 @@ class ExtractCommands {
     void offer_input_view();
     bool run_fast(const ExtractJob& job, ExtractHooks& hooks);
     bool run_standard(const ExtractJob& job, const ExtractHooks& hooks, BusyCursor& busy);
+    void show_result(const std::string& path);
     void finish_run(BusyCursor& busy);
     void stop_gauge();
     void tell(const char* text);
@@ -53,6 +55,7 @@ class ExtractCommands {
     FileDialogState& save_dialog_;
     const MemoryProbe& memory_;
     ExtractSteps steps_;
+    StopRequest stop_;
 };
 
 }  // namespace qvr

@@ -110,7 +110,12 @@ void Tfrm_gen::chk_qckClick() {
     }
 }
 
-void Tfrm_gen::show_gauge(bool visible) { ui_->gge_run->setVisible(visible); }
+void Tfrm_gen::show_gauge(bool visible) {
+    ui_->gge_run->setVisible(visible);
+    ui_->btn_stop->setVisible(visible);
+}
+
+QAbstractButton* Tfrm_gen::stop_button() const { return ui_->btn_stop; }
 
 void Tfrm_gen::set_gauge_colour(const QColor& colour) {
     QPalette p = ui_->gge_run->palette();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QColor>
 #include <QWidget>
 #include <memory>
@@ -47,6 +48,8 @@ class Tfrm_gen : public QWidget {
     void set_gauge_colour(const QColor& colour);
     void set_gauge(int position);
     int gauge() const;
+    /// The button beside the gauge that ends a run; shown with the gauge.
+    QAbstractButton* stop_button() const;
 
   public slots:
     void chk_dlmClick();

@@ -122,24 +122,23 @@ TEST_F(BatchExtractTest, RefusalsInTheWindowsOrderWithTheirTexts) {
     EXPECT_EQ("bb\r\nA \r\na \r\nbb\r\nC \r\n", read_file(old_result));
 }
 
-TEST_F(BatchExtractTest, TooLittleMemoryGivesTheAdviceAndWritesNothing) {
+// Too little memory, or a --memory cap, sorts on disk: the same bytes as with all the memory, no
+// temporary file left; a cap that is no size is refused.
+TEST_F(BatchExtractTest, LittleMemoryOrAMemoryCapSortsOnDiskToTheSameBytes) {
+    const std::string sorted = "Key;Val\r\na;34\r\nA;34\r\nbb;12\r\nbb;12\r\nC;78\r\n";
     const Machine small{false, std::chrono::steady_clock::now, 10};
-    BatchOutcome r = run_batch_in_process(fields({}), small);
-    EXPECT_EQ(1, r.status);
-    EXPECT_EQ(
-        "Out of memory, input file too big, procedure halted.\n"
-        "Three solutions: do not keep the input view, close some applications, split your input file, or try "
-        "\"Fast extract\".\n",
-        r.err);
-    EXPECT_EQ("in.txt", list_folder(dir.path()));
-    // The fast extract needs no more memory than a line.
-    EXPECT_EQ(0, run_batch_in_process(fields({"--fast"}), small).status);
+    EXPECT_EQ(0, run_batch_in_process(fields({"--sorted", "--trim"}), small).status);
+    EXPECT_EQ(sorted, read_file(output));
+    EXPECT_EQ(0,
+              run_batch_in_process(fields({"--sorted", "--trim", "--overwrite", "--memory", "1K"})).status);
+    EXPECT_EQ(sorted, read_file(output));
+    EXPECT_EQ("in.txt out.txt", list_folder(dir.path()));
+    EXPECT_EQ(2, run_batch_in_process(fields({"--sorted", "--memory", "lots"})).status);
 }
 
-TEST_F(BatchExtractTest, StandardInputIsHeldUnderTheSameMemoryRule) {
-    // 40 bytes of input: held in input order they need 50, sorted 100.
-    const std::tuple<std::uint64_t, const char*, int> cases[] = {
-        {50, "--trim", 0}, {49, "--trim", 1}, {100, "--sorted", 0}, {99, "--sorted", 1}};
+TEST_F(BatchExtractTest, StandardInputRunsInLittleMemory) {
+    // Input order streams; a sorted run that does not fit sorts on disk.
+    const std::tuple<std::uint64_t, const char*, int> cases[] = {{49, "--trim", 0}, {99, "--sorted", 0}};
     const int saved = ::dup(STDIN_FILENO);
     for (const auto& [memory, option, status] : cases) {
         int ends[2];

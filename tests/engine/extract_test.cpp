@@ -5,7 +5,9 @@
 
 #include "common/file_error.h"
 #include "engine/fast_extract.h"
+#include "engine/memory_check.h"
 #include "engine/standard_extract.h"
+#include "engine/stop_request.h"
 #include "support/file_faults.h"
 #include "support/memory_limit.h"
 #include "support/temp_dir.h"
@@ -163,26 +165,73 @@ TEST(Extract, FastMeasuresTheInputOnlyWhenNothingIsKnown) {
     EXPECT_EQ(500, r.tally.input_line_count);
 }
 
-TEST(Extract, TooLittleMemoryWritesNothing) {
+// Random lines with many equal keys (letter case, repeats): a memory cap forcing runs on disk, up to more
+// than can be merged at once, gives the bytes of the run held in memory, and no temporary file stays.
+TEST(ExternalSort, RunsOnDiskGiveTheBytesOfTheRunInMemory) {
     TempDir dir;
-    dir.write("out.txt", "old result\r\n");
-    RunResult r = run(dir, "a\r\nb\r\n", line_job(), false, {-1, 0, 0}, 5);
-    EXPECT_EQ(ExtractOutcome::out_of_memory, r.outcome);
-    EXPECT_EQ("old result\r\n", r.file);
-    EXPECT_EQ(-1, r.tally.generated_line_count);  // the count of the last run stays
-    EXPECT_EQ(std::vector<int>{}, r.gauge);
-    // The edge: a sorted run holds the input, the result and their keys; in input order the lines go
-    // straight to the file, so the 6-byte input and a quarter more are enough.
-    const struct {
-        bool sorted;
-        std::uint64_t too_little, enough;
-    } edges[] = {{false, 6, 7}, {true, 14, 15}};
-    for (const auto& e : edges) {
+    std::string input;
+    std::uint64_t seed = 12345;
+    const char* const words[] = {"abc", "ABC", "Abc", "\xe9t\xe9", "ete", "ETE", "b", "", "x;1", "a b"};
+    for (int i = 0; i < 3000; ++i) {
+        seed = seed * 6364136223846793005u + 1442695040888963407u;
+        input += std::string(words[(seed >> 33) % 10]) + words[(seed >> 45) % 10] + "\r\n";
+    }
+    for (int mode = 0; mode < 4; ++mode) {
         ExtractJob job = line_job();
-        job.sorted = e.sorted;
-        EXPECT_EQ(ExtractOutcome::out_of_memory,
-                  run(dir, "a\r\nb\r\n", job, false, {}, e.too_little).outcome);
-        EXPECT_EQ(ExtractOutcome::generated, run(dir, "a\r\nb\r\n", job, false, {}, e.enough).outcome);
+        job.sorted = true;
+        job.unique = mode & 1;
+        job.numbers = job.header = mode & 2;
+        const RunResult whole = run(dir, input, job, false);
+        for (std::uint64_t cap : {1, 300, 5000}) {
+            const RunResult runs = run(dir, input, job, false, {}, cap);
+            EXPECT_EQ(whole.file, runs.file) << mode << " " << cap;
+            EXPECT_EQ(whole.tally.generated_line_count, runs.tally.generated_line_count);
+            EXPECT_EQ(99, runs.gauge.back()) << cap;  // through the merge
+            EXPECT_EQ("in.txt out.txt", test::list_folder(dir.path()));
+        }
+    }
+}
+
+// A stop at the first, a middle or the next to last gauge step ends every kind of run: the standard extract
+// leaves the former result and no temporary file, the fast one says its result is incomplete.
+TEST(Extract, AStopEndsEveryKindOfRunAndKeepsTheFormerResult) {
+    const struct {
+        const char* what;
+        bool sorted, fast;
+        std::optional<std::uint64_t> memory;
+    } kinds[] = {{"input order", false, false, {}},
+                 {"sorted", true, false, {}},
+                 {"sorted on disk", true, false, 4000},
+                 {"fast", false, true, {}}};
+    TempDir dir;
+    const std::string input = numbered_lines(5000);
+    for (const auto& k : kinds) {
+        ExtractJob job = line_job();
+        job.sorted = k.sorted;
+        const std::size_t steps = run(dir, input, job, k.fast, {0, 1, 5000}, k.memory).gauge.size();
+        for (std::size_t at : {std::size_t{1}, steps / 2, steps - 1}) {
+            dir.write("out.txt", "former\r\n");
+            job.input_path = dir.write("in.txt", input);
+            job.output_path = dir.file("out.txt");
+            test::MemoryLimit limit;
+            limit.bytes = k.memory;
+            ExtractHooks hooks(limit);
+            StopRequest stop;
+            std::size_t seen = 0;
+            hooks.gauge = [&](int) {
+                if (++seen == at) stop.request();
+            };
+            hooks.stop = &stop;
+            RunTally tally{0, 1, 5000};
+            const std::string expected = k.fast ? "Stopped at the user's request.\n\rThe result file " +
+                                                      job.output_path + " is incomplete"
+                                                : "Stopped at the user's request";
+            EXPECT_THAT([&] { extract(job, hooks, tally, k.fast); }, ThrowsMessage<UserError>(expected))
+                << k.what << " " << at;
+            // The fast extract emptied the file it writes into; the standard one never touched it.
+            EXPECT_EQ(!k.fast, read_file(job.output_path) == "former\r\n") << k.what << " " << at;
+            EXPECT_EQ("in.txt out.txt", test::list_folder(dir.path())) << k.what << " " << at;
+        }
     }
 }
 
@@ -201,6 +250,31 @@ TEST(Extract, OldResultSurvivesAFailedStandardWrite) {
     EXPECT_EQ("old result\r\n", read_file(job.output_path));
     EXPECT_EQ("in.txt out.txt", test::list_folder(dir.path()));
     EXPECT_EQ(2, tally.generated_line_count);
+    // Sorted runs on disk that cannot be written: the same, and none of them stays.
+    job.sorted = true;
+    test::MemoryLimit one_byte;
+    one_byte.bytes = 1;
+    {
+        const test::FileSizeLimit limit(4096);
+        EXPECT_THROW(standard_extract(job, ExtractHooks(one_byte), tally), FileError);
+    }
+    EXPECT_EQ("old result\r\n", read_file(job.output_path));
+    EXPECT_EQ("in.txt out.txt", test::list_folder(dir.path()));
+}
+
+TEST(Extract, MemorySizesAsTheFrontEndTakesThem) {
+    const std::pair<const char*, std::optional<std::uint64_t>> cases[] = {{"512M", 512ull << 20},
+                                                                          {"2g", 2ull << 30},
+                                                                          {"64K", 65536},
+                                                                          {"1000", 1000},
+                                                                          {"1T", 1ull << 40},
+                                                                          {"", {}},
+                                                                          {"M", {}},
+                                                                          {"5MB", {}},
+                                                                          {"-1G", {}},
+                                                                          {"99999999999999999999", {}},
+                                                                          {"16777216T", {}}};
+    for (const auto& [text, size] : cases) EXPECT_EQ(size, read_memory_size(text)) << text;
 }
 
 // Both ways write to a descriptor opened elsewhere (standard output), after what its owner wrote, and

@@ -1,0 +1,217 @@
+#include "engine/external_sort.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <queue>
+
+#include "common/byte_order.h"
+#include "common/file_error.h"
+#include "common/output_file.h"
+#include "engine/collation.h"
+#include "engine/result_list.h"
+#include "engine/stop_request.h"
+
+namespace qvr {
+
+namespace {
+
+constexpr std::size_t kReadBlock = std::size_t{1} << 18;
+
+/// A file without a name in `folder`: O_TMPFILE, or a named file removed at once.
+int open_nameless(const std::string& folder) {
+    const std::string dir = folder.empty() ? "." : folder;
+    int fd = ::open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd >= 0) return fd;
+    std::string name = (folder.empty() ? std::string() : folder) + ".quarvel-sort-XXXXXX";
+    fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd < 0) throw_file_error("Cannot create file", name, errno);
+    ::unlink(name.c_str());
+    return fd;
+}
+
+void put_size(OutputFile& out, std::uint64_t n) {
+    char bytes[10];
+    std::size_t used = 0;
+    do {
+        bytes[used++] = static_cast<char>((n & 0x7F) | (n > 0x7F ? 0x80 : 0));
+        n >>= 7;
+    } while (n > 0);
+    out.write(std::string_view(bytes, used));
+}
+
+}  // namespace
+
+/// One sorted run: its file, the lines it holds, and while merging the line in front with its key.
+struct SortedRuns::Run {
+    int fd = -1;
+    std::string name;  // for messages
+    std::uint64_t lines = 0;
+    std::unique_ptr<OutputFile> out;
+    // Reading back.
+    std::unique_ptr<char[]> block;
+    std::size_t block_size = 0, begin = 0, end = 0;
+    std::uint64_t offset = 0, left = 0;
+    std::string line, key;
+
+    ~Run() {
+        if (fd >= 0) ::close(fd);
+    }
+
+    void start_reading(std::size_t size) {
+        out.reset();
+        block_size = size;
+        block = std::make_unique_for_overwrite<char[]>(size);
+        begin = end = 0;
+        offset = 0;
+        left = lines;
+    }
+    bool fill() {
+        if (begin < end) std::memmove(block.get(), block.get() + begin, end - begin);
+        end -= begin;
+        begin = 0;
+        for (;;) {
+            const ssize_t got = ::pread(fd, block.get() + end, block_size - end, static_cast<off_t>(offset));
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0) throw_file_error("Cannot read file", name, errno);
+            offset += static_cast<std::uint64_t>(got);
+            end += static_cast<std::size_t>(got);
+            return got > 0;
+        }
+    }
+    std::uint8_t byte() {
+        if (begin == end && !fill()) throw_file_error("Cannot read file", name, EIO);
+        return static_cast<std::uint8_t>(block[begin++]);
+    }
+    /// Reads the next line into `line`; false after the last.
+    bool next() {
+        if (left == 0) return false;
+        --left;
+        std::uint64_t size = 0;
+        for (int shift = 0;; shift += 7) {
+            const std::uint8_t b = byte();
+            size |= static_cast<std::uint64_t>(b & 0x7F) << shift;
+            if (!(b & 0x80)) break;
+        }
+        line.clear();
+        while (size > 0) {
+            if (begin == end && !fill()) throw_file_error("Cannot read file", name, EIO);
+            const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(size, end - begin));
+            line.append(block.get() + begin, n);
+            begin += n;
+            size -= n;
+        }
+        return true;
+    }
+};
+
+SortedRuns::SortedRuns(std::string folder, bool unique, Collation& collation, const StopRequest* stop)
+    : folder_(std::move(folder)), unique_(unique), collation_(collation), stop_(stop) {}
+
+SortedRuns::~SortedRuns() = default;
+
+std::unique_ptr<SortedRuns::Run> SortedRuns::open_run() {
+    auto run = std::make_unique<Run>();
+    run->name = folder_ + "(sort run)";
+    run->fd = open_nameless(folder_);
+    run->out = OutputFile::borrow(run->fd, run->name);
+    return run;
+}
+
+void SortedRuns::add(const ResultList& list) {
+    std::unique_ptr<Run> run = open_run();
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        if ((i & 0xFFF) == 0) check_stop(stop_);
+        const std::string_view line = list.line(i);
+        put_size(*run->out, line.size());
+        run->out->write(line);
+    }
+    run->out->close();
+    run->lines = list.size();
+    runs_.push_back(std::move(run));
+}
+
+void SortedRuns::merge(const std::function<void(std::string_view)>& emit,
+                       const std::function<void(std::uint64_t, std::uint64_t)>& progress) {
+    // Too many runs to read at once (each takes a descriptor and a block): neighbours are merged into one
+    // run first. Neighbours hold neighbouring passes, so their merge is the run their lines would have made.
+    while (runs_.size() > kMergeWidth) {
+        std::vector<std::unique_ptr<Run>> merged;
+        for (std::size_t from = 0; from < runs_.size(); from += kMergeWidth) {
+            std::vector<std::unique_ptr<Run>> group;
+            for (std::size_t i = from; i < std::min(runs_.size(), from + kMergeWidth); ++i)
+                group.push_back(std::move(runs_[i]));
+            if (group.size() == 1) {
+                merged.push_back(std::move(group[0]));
+                continue;
+            }
+            std::unique_ptr<Run> run = open_run();
+            merge_runs(group,
+                       [&](std::string_view line) {
+                           put_size(*run->out, line.size());
+                           run->out->write(line);
+                           ++run->lines;
+                       },
+                       {});
+            run->out->close();
+            merged.push_back(std::move(run));
+        }
+        runs_ = std::move(merged);
+    }
+    merge_runs(runs_, emit, progress);
+    runs_.clear();
+}
+
+void SortedRuns::merge_runs(std::vector<std::unique_ptr<Run>>& runs,
+                            const std::function<void(std::string_view)>& emit,
+                            const std::function<void(std::uint64_t, std::uint64_t)>& progress) {
+    std::uint64_t total = 0;
+    for (auto& run : runs) {
+        run->start_reading(kReadBlock);
+        total += run->lines;
+    }
+    auto advance = [&](std::size_t r) {
+        Run& run = *runs[r];
+        if (!run.next()) return false;
+        run.key.clear();
+        collation_.append_key(run.line, run.key);
+        return true;
+    };
+    // The front of the queue is the smallest key; on equal keys the later run.
+    auto later = [&](std::size_t a, std::size_t b) {
+        const int c = compare_bytes(runs[a]->key, runs[b]->key);
+        return c != 0 ? c > 0 : a < b;
+    };
+    std::priority_queue<std::size_t, std::vector<std::size_t>, decltype(later)> fronts(later);
+    for (std::size_t r = 0; r < runs.size(); ++r)
+        if (advance(r)) fronts.push(r);
+    std::string held, held_key;  // unique: the line kept of the equal lines seen so far
+    bool holding = false;
+    std::uint64_t done = 0;
+    while (!fronts.empty()) {
+        const std::size_t r = fronts.top();
+        fronts.pop();
+        Run& run = *runs[r];
+        if ((++done & 0xFFF) == 0) {
+            if (progress) progress(done, total);
+            check_stop(stop_);
+        }
+        if (!unique_) {
+            emit(run.line);
+        } else {
+            // Equal lines come from later runs first: the last of them passed first and is the one kept.
+            if (holding && compare_bytes(held_key, run.key) != 0) emit(held);
+            held.swap(run.line);
+            held_key.swap(run.key);
+            holding = true;
+        }
+        if (advance(r)) fronts.push(r);
+    }
+    if (holding) emit(held);
+    if (progress) progress(total, total);
+}
+
+}  // namespace qvr

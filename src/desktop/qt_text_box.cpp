@@ -28,15 +28,61 @@ std::vector<std::string> all_lines(const QPlainTextEdit* box) {
 }
 
 void set_lines(QPlainTextEdit* box, const std::vector<std::string>& lines) {
+    TextBoxFill fill(box);
+    for (const std::string& line : lines) fill.add(line);
+    fill.finish();
+}
+
+namespace {
+constexpr qsizetype kFillPiece = qsizetype{1} << 20;
+}
+
+// Nothing of the fill is kept for undoing: a log of gigabytes would be held a second time for it.
+TextBoxFill::TextBoxFill(QPlainTextEdit* box)
+    : box_(box), undo_was_enabled_(box->document()->isUndoRedoEnabled()) {
+    box_->clear();
+    box_->document()->setUndoRedoEnabled(false);
+    piece_.reserve(kFillPiece + 1024);
+}
+
+TextBoxFill::~TextBoxFill() {
+    box_->document()->setUndoRedoEnabled(undo_was_enabled_);
+}
+
+void TextBoxFill::add(std::string_view line) {
+    if (!first_) piece_ += QLatin1Char('\n');
+    first_ = false;
+    piece_ += to_widget_text(line);
+    if (piece_.size() >= kFillPiece) finish();
+}
+
+void TextBoxFill::finish() {
+    if (piece_.isEmpty()) return;
+    QTextCursor end(box_->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(piece_);
+    piece_.resize(0);
+}
+
+void insert_lines(QPlainTextEdit* box, int index, const std::vector<std::string>& lines) {
+    if (lines.empty()) return;
+    QTextDocument* doc = box->document();
+    const bool was_empty = doc->isEmpty();
     QString text;
-    qsizetype size = 0;
-    for (const std::string& l : lines) size += static_cast<qsizetype>(l.size()) + 1;
-    text.reserve(size);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (i > 0) text += QLatin1Char('\n');
         text += to_widget_text(lines[i]);
     }
-    box->setPlainText(text);
+    QTextCursor cursor(doc);
+    if (was_empty) {
+        cursor.insertText(text);
+    } else if (index < doc->blockCount()) {
+        cursor.setPosition(doc->findBlockByNumber(index).position());
+        cursor.insertText(text + QLatin1Char('\n'));
+    } else {
+        cursor.movePosition(QTextCursor::End);
+        cursor.insertText(QLatin1Char('\n') + text);
+    }
 }
 
 void clear_box(QPlainTextEdit* box) { box->clear(); }

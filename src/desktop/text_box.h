@@ -28,6 +28,30 @@ std::vector<std::string> all_lines(const QPlainTextEdit* box);
 /// Replaces the whole content by `lines`.
 void set_lines(QPlainTextEdit* box, const std::vector<std::string>& lines);
 
+/// Fills a text box, emptied first, with lines handed over one at a time, passed on in pieces of about a
+/// megabyte, so that a big file is never held whole a second time on its way into the box.
+class TextBoxFill {
+  public:
+    explicit TextBoxFill(QPlainTextEdit* box);
+    ~TextBoxFill();
+    TextBoxFill(const TextBoxFill&) = delete;
+    TextBoxFill& operator=(const TextBoxFill&) = delete;
+
+    void add(std::string_view line);
+    /// Passes on the lines not yet in the box; a fill cut short by a failure is simply not finished.
+    void finish();
+
+  private:
+
+    QPlainTextEdit* box_;
+    QString piece_;
+    bool first_ = true;
+    bool undo_was_enabled_;
+};
+
+/// Puts `lines` before line `index` (0-based; after the last line when the box has no more).
+void insert_lines(QPlainTextEdit* box, int index, const std::vector<std::string>& lines);
+
 /// Empties the box.
 void clear_box(QPlainTextEdit* box);
 

@@ -2,6 +2,11 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <optional>
 
 #include "common/file_error.h"
 #include "support/temp_dir.h"
@@ -11,24 +16,112 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-TEST(JobLogFile, LinesOfAStoredLog) {
-    const std::pair<std::string, Lines> cases[] = {
-        {"", {}},
-        {"a\r\nb\r\n", {"a", "b"}},
-        {"a\rb\nc\r\n", {"a", "b", "c"}},
-        {"a\r\n\r\n", {"a", ""}},
-        {std::string("n\0l\x1a\tx\r\n", 8), {std::string("n\0l\x1a\tx", 6)}},  // NUL and Ctrl+Z stay
-    };
-    for (const auto& [bytes, lines] : cases) EXPECT_EQ(lines, job_log_lines(bytes)) << bytes;
+Lines load(JobLogFile& log) {
+    Lines lines;
+    log.load([&](std::string_view line) { lines.emplace_back(line); });
+    return lines;
 }
 
-TEST(JobLogFile, EveryByteButLineEndsComesBack) {
-    std::string line;
+NextLogLine from(const Lines& lines) {
+    return [&lines, i = std::size_t{0}](std::string& line) mutable {
+        if (i == lines.size()) return false;
+        line = lines[i++];
+        return true;
+    };
+}
+
+TEST(JobLogFile, LinesOfAStoredLogComeBackByteForByte) {
+    std::string every;
     for (int b = 0; b < 256; ++b)
-        if (b != '\r' && b != '\n') line += static_cast<char>(b);
-    const std::string file = line + "\r\nlast\r\n";
-    EXPECT_EQ(file, job_log_bytes(job_log_lines(file)));
-    EXPECT_EQ("", job_log_bytes({}));
+        if (b != '\r' && b != '\n') every += static_cast<char>(b);
+    struct Case {
+        std::string stored;
+        Lines lines;
+        std::string saved;
+    };
+    const Case cases[] = {
+        {"", {}, ""},
+        {"a\r\nb\r\n", {"a", "b"}, "a\r\nb\r\n"},
+        {"a\rb\nc\r\nd", {"a", "b", "c", "d"}, "a\r\nb\r\nc\r\nd\r\n"},
+        {"a\r\n\r\n", {"a", ""}, "a\r\n\r\n"},
+        {std::string("n\0l\x1a\tx\r\n", 8),
+         {std::string("n\0l\x1a\tx", 6)},
+         std::string("n\0l\x1a\tx\r\n", 8)},
+        {every + "\r\nlast\r\n", {every, "last"}, every + "\r\nlast\r\n"},
+    };
+    for (const Case& c : cases) {
+        test::TempDir dir;
+        JobLogFile log(dir.write("QVR32.LOG", c.stored));
+        EXPECT_EQ(c.lines, load(log)) << c.stored;
+        log.save(from(c.lines), 0);
+        EXPECT_EQ(c.saved, test::read_file(dir.file("QVR32.LOG")));
+    }
+}
+
+// Two copies load the same log, then save in turn: A, B, and A once more. Each keeps the lines the other
+// added since its last load or save, below its own new jobs; what a user deleted stays deleted.
+TEST(JobLogFile, TwoCopiesSavingInTurnLoseNoLineAndDoubleNone) {
+    struct Case {
+        std::optional<std::string> stored;
+        Lines a;
+        std::size_t a_new;
+        Lines b;
+        std::size_t b_new;
+        Lines b_gets;
+        std::string after_b;
+        std::string after_a_again;
+    };
+    const Case cases[] = {
+        {"old\r\n", {"a1", "old"}, 1, {"b1", "old"}, 1, {"a1"}, "b1\r\na1\r\nold\r\n", "b1\r\na1\r\nold\r\n"},
+        // B's user deleted y: it stays deleted for B's save.
+        {"x\r\ny\r\n",
+         {"a1", "x", "y"},
+         1,
+         {"b1", "x"},
+         1,
+         {"a1"},
+         "b1\r\na1\r\nx\r\n",
+         "b1\r\na1\r\nx\r\ny\r\n"},
+        // Equal lines are counted, not merely looked up.
+        {"d\r\nd\r\n", {"d", "d", "d"}, 1, {"d", "d"}, 0, {"d"}, "d\r\nd\r\nd\r\n", "d\r\nd\r\nd\r\n"},
+        {std::nullopt, {"a1"}, 1, {"b1"}, 1, {"a1"}, "b1\r\na1\r\n", "b1\r\na1\r\n"},
+    };
+    for (const Case& c : cases) {
+        test::TempDir dir;
+        const std::string path = dir.file("QVR32.LOG");
+        if (c.stored) dir.write("QVR32.LOG", *c.stored);
+        JobLogFile a(path), b(path);
+        if (c.stored) load(a), load(b);
+        EXPECT_EQ(Lines{}, a.save(from(c.a), c.a_new));
+        EXPECT_EQ(c.b_gets, b.save(from(c.b), c.b_new));
+        EXPECT_EQ(c.after_b, test::read_file(path));
+        a.save(from(c.a), 0);
+        EXPECT_EQ(c.after_a_again, test::read_file(path));
+    }
+}
+
+TEST(JobLogFile, ASaveWaitsForTheCopyHoldingTheLock) {
+    test::TempDir dir;
+    const std::string path = dir.write("QVR32.LOG", "old\r\n");
+    JobLogFile log(path);
+    load(log);
+    int ready[2];
+    ASSERT_EQ(0, ::pipe(ready));
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int fd = ::open(JobLogFile::lock_path_for(path).c_str(), O_RDWR | O_CREAT, 0666);
+        ::flock(fd, LOCK_EX);
+        (void)!::write(ready[1], "x", 1);
+        ::usleep(300'000);
+        dir.write("QVR32.LOG", "child\r\nold\r\n");
+        ::_exit(0);
+    }
+    char x;
+    ASSERT_EQ(1, ::read(ready[0], &x, 1));
+    EXPECT_EQ(Lines{"child"}, log.save(from({"parent", "old"}), 1));
+    EXPECT_EQ("parent\r\nchild\r\nold\r\n", test::read_file(path));
+    int status = 0;
+    ::waitpid(child, &status, 0);
 }
 
 TEST(JobLogFile, SetAsideNeverReplacesAnEarlierOne) {

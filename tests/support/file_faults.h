@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <fstream>
 #include <stdexcept>
 #include <string>
 
@@ -128,5 +129,19 @@ inline std::int64_t peak_memory() {
     ::getrusage(RUSAGE_SELF, &usage);
     return static_cast<std::int64_t>(usage.ru_maxrss) * 1024;
 }
+
+/// Starts a new peak for peak_memory_since_reset().
+inline void reset_peak_memory() { std::ofstream("/proc/self/clear_refs") << "5"; }
+
+/// The memory this process holds now (`key` "VmRSS:"), or the most it has held since reset_peak_memory()
+/// ("VmHWM:"), in bytes.
+inline std::int64_t resident_memory(const char* key = "VmRSS:") {
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind(key, 0) == 0) return std::stoll(line.substr(std::string(key).size())) * 1024;
+    return 0;
+}
+inline std::int64_t peak_memory_since_reset() { return resident_memory("VmHWM:"); }
 
 }  // namespace qvr::test

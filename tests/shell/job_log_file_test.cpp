@@ -6,9 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <optional>
-
 #include "common/file_error.h"
+#include "support/file_faults.h"
 #include "support/temp_dir.h"
 
 namespace qvr {
@@ -23,56 +22,42 @@ Lines load(JobLogFile& log) {
 }
 
 NextLogLine from(const Lines& lines) {
-    return [&lines, i = std::size_t{0}](std::string& line) mutable {
-        if (i == lines.size()) return false;
-        line = lines[i++];
-        return true;
-    };
+    return
+        [&lines, i = 0u](std::string& line) mutable { return i < lines.size() && (line = lines[i++], true); };
 }
 
 TEST(JobLogFile, LinesOfAStoredLogComeBackByteForByte) {
-    std::string every;
-    for (int b = 0; b < 256; ++b)
-        if (b != '\r' && b != '\n') every += static_cast<char>(b);
-    struct Case {
-        std::string stored;
-        Lines lines;
-        std::string saved;
+    const std::string every = test::bytes(0, 9) + test::bytes(11, 12) + test::bytes(14, 255);
+    const std::pair<std::string, Lines> cases[] = {
+        {"", {}},
+        {"a\rb\nc\r\nd", {"a", "b", "c", "d"}},
+        {"a\r\n\r\n", {"a", ""}},
+        {every + "\r\n" + std::string("n\0l\x1a\tx\r\n", 8), {every, std::string("n\0l\x1a\tx", 6)}},
     };
-    const Case cases[] = {
-        {"", {}, ""},
-        {"a\r\nb\r\n", {"a", "b"}, "a\r\nb\r\n"},
-        {"a\rb\nc\r\nd", {"a", "b", "c", "d"}, "a\r\nb\r\nc\r\nd\r\n"},
-        {"a\r\n\r\n", {"a", ""}, "a\r\n\r\n"},
-        {std::string("n\0l\x1a\tx\r\n", 8),
-         {std::string("n\0l\x1a\tx", 6)},
-         std::string("n\0l\x1a\tx\r\n", 8)},
-        {every + "\r\nlast\r\n", {every, "last"}, every + "\r\nlast\r\n"},
-    };
-    for (const Case& c : cases) {
+    for (const auto& [stored, lines] : cases) {
         test::TempDir dir;
-        JobLogFile log(dir.write("QVR32.LOG", c.stored));
-        EXPECT_EQ(c.lines, load(log)) << c.stored;
-        log.save(from(c.lines), 0);
-        EXPECT_EQ(c.saved, test::read_file(dir.file("QVR32.LOG")));
+        JobLogFile log(dir.write("QVR32.LOG", stored));
+        EXPECT_EQ(lines, load(log)) << stored;
     }
+    test::TempDir dir;
+    JobLogFile log(dir.file("QVR32.LOG"));
+    log.save(from(cases[3].second), 0);
+    EXPECT_EQ(cases[3].first, test::read_file(dir.file("QVR32.LOG")));
 }
 
 // Two copies load the same log, then save in turn: A, B, and A once more. Each keeps the lines the other
 // added since its last load or save, below its own new jobs; what a user deleted stays deleted.
 TEST(JobLogFile, TwoCopiesSavingInTurnLoseNoLineAndDoubleNone) {
     struct Case {
-        std::optional<std::string> stored;
+        std::string stored;
         Lines a;
         std::size_t a_new;
         Lines b;
         std::size_t b_new;
-        Lines b_gets;
-        std::string after_b;
-        std::string after_a_again;
+        Lines b_gets, after_b, after_a_again;
     };
     const Case cases[] = {
-        {"old\r\n", {"a1", "old"}, 1, {"b1", "old"}, 1, {"a1"}, "b1\r\na1\r\nold\r\n", "b1\r\na1\r\nold\r\n"},
+        {"", {"a1"}, 1, {"b1"}, 1, {"a1"}, {"b1", "a1"}, {"b1", "a1"}},
         // B's user deleted y: it stays deleted for B's save.
         {"x\r\ny\r\n",
          {"a1", "x", "y"},
@@ -80,23 +65,21 @@ TEST(JobLogFile, TwoCopiesSavingInTurnLoseNoLineAndDoubleNone) {
          {"b1", "x"},
          1,
          {"a1"},
-         "b1\r\na1\r\nx\r\n",
-         "b1\r\na1\r\nx\r\ny\r\n"},
+         {"b1", "a1", "x"},
+         {"b1", "a1", "x", "y"}},
         // Equal lines are counted, not merely looked up.
-        {"d\r\nd\r\n", {"d", "d", "d"}, 1, {"d", "d"}, 0, {"d"}, "d\r\nd\r\nd\r\n", "d\r\nd\r\nd\r\n"},
-        {std::nullopt, {"a1"}, 1, {"b1"}, 1, {"a1"}, "b1\r\na1\r\n", "b1\r\na1\r\n"},
+        {"d\r\nd\r\n", {"d", "d", "d"}, 1, {"d", "d"}, 0, {"d"}, {"d", "d", "d"}, {"d", "d", "d"}},
     };
     for (const Case& c : cases) {
         test::TempDir dir;
-        const std::string path = dir.file("QVR32.LOG");
-        if (c.stored) dir.write("QVR32.LOG", *c.stored);
-        JobLogFile a(path), b(path);
-        if (c.stored) load(a), load(b);
+        const std::string path = dir.write("QVR32.LOG", c.stored);
+        JobLogFile a(path), b(path), check(path);
+        load(a), load(b);
         EXPECT_EQ(Lines{}, a.save(from(c.a), c.a_new));
         EXPECT_EQ(c.b_gets, b.save(from(c.b), c.b_new));
-        EXPECT_EQ(c.after_b, test::read_file(path));
+        EXPECT_EQ(c.after_b, load(check));
         a.save(from(c.a), 0);
-        EXPECT_EQ(c.after_a_again, test::read_file(path));
+        EXPECT_EQ(c.after_a_again, load(check));
     }
 }
 
@@ -120,8 +103,7 @@ TEST(JobLogFile, ASaveWaitsForTheCopyHoldingTheLock) {
     ASSERT_EQ(1, ::read(ready[0], &x, 1));
     EXPECT_EQ(Lines{"child"}, log.save(from({"parent", "old"}), 1));
     EXPECT_EQ("parent\r\nchild\r\nold\r\n", test::read_file(path));
-    int status = 0;
-    ::waitpid(child, &status, 0);
+    ::waitpid(child, nullptr, 0);
 }
 
 TEST(JobLogFile, SetAsideNeverReplacesAnEarlierOne) {

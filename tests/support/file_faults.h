@@ -130,18 +130,16 @@ inline std::int64_t peak_memory() {
     return static_cast<std::int64_t>(usage.ru_maxrss) * 1024;
 }
 
-/// Starts a new peak for peak_memory_since_reset().
+/// Starts a new peak for peak_memory_since_reset(), at the memory held now.
 inline void reset_peak_memory() { std::ofstream("/proc/self/clear_refs") << "5"; }
 
-/// The memory this process holds now (`key` "VmRSS:"), or the most it has held since reset_peak_memory()
-/// ("VmHWM:"), in bytes.
-inline std::int64_t resident_memory(const char* key = "VmRSS:") {
+/// The most memory this process has held since reset_peak_memory(), in bytes.
+inline std::int64_t peak_memory_since_reset() {
     std::ifstream in("/proc/self/status");
     std::string line;
-    while (std::getline(in, line))
-        if (line.rfind(key, 0) == 0) return std::stoll(line.substr(std::string(key).size())) * 1024;
-    return 0;
+    while (std::getline(in, line) && line.rfind("VmHWM:", 0) != 0) {
+    }
+    return line.empty() ? 0 : std::stoll(line.substr(6)) * 1024;
 }
-inline std::int64_t peak_memory_since_reset() { return resident_memory("VmHWM:"); }
 
 }  // namespace qvr::test

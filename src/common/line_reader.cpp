@@ -14,8 +14,11 @@
 
 namespace qvr {
 
-LineReader::LineReader(const std::string& path, std::size_t block_size)
-    : path_(path), block_size_(block_size), block_(std::make_unique_for_overwrite<char[]>(block_size)) {
+LineReader::LineReader(const std::string& path, std::size_t block_size, StreamSplitter::Rule rule)
+    : path_(path),
+      block_size_(block_size),
+      block_(std::make_unique_for_overwrite<char[]>(block_size)),
+      splitter_(rule) {
     struct stat st {};
     fd_ = open_regular_file(path, st);
 }

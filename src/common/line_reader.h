@@ -21,7 +21,9 @@ inline constexpr std::size_t kLineReaderBlock = 1 << 17;
 class LineReader {
   public:
     /// Opens `path`; throws FileError when it cannot be opened or is no regular file (common/regular_file.h).
-    explicit LineReader(const std::string& path, std::size_t block_size = kLineReaderBlock);
+    /// `rule` says where lines end (StreamSplitter).
+    explicit LineReader(const std::string& path, std::size_t block_size = kLineReaderBlock,
+                        StreamSplitter::Rule rule = StreamSplitter::Rule::input);
     ~LineReader();
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;

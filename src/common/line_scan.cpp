@@ -52,10 +52,11 @@ StreamSplitter::Piece StreamSplitter::next(const char* p, const char* end) {
         after_cr_ = false;
         if (*p == '\n') ++p;
     }
-    const char* stop = find_either(p, end, '\r', 26);
+    const char* stop = find_either(p, end, '\r', other_end_);
     if (stop == end) return {p, end, end, Stop::none};
     if (*stop == 26) return {p, stop, end, Stop::file_end};
     const char* next = stop + 1;
+    if (*stop == '\n') return {p, stop, next, Stop::line_end};
     if (next == end)
         after_cr_ = true;
     else if (*next == '\n')

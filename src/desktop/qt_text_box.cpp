@@ -19,12 +19,16 @@ class ShownBytes : public QTextBlockUserData {
     QString shown;
 };
 
-QString shown_line(const std::string& bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-    return utf8.hasError() ? to_widget_text(bytes) : text;
+/// The line as shown: as UTF-8 when it is, else one character a byte. `utf8` learns which.
+QString shown_line(std::string_view bytes, bool& utf8) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    utf8 = !decoder.hasError();
+    return utf8 ? text : to_widget_text(bytes);
 }
 
+// Only lines not shown as UTF-8 carry their bytes: the others read back as they are, and a log of
+// gigabytes keeps no second copy of itself.
 void keep_bytes(QTextBlock block, const std::string& bytes) {
     block.setUserData(new ShownBytes(bytes, block.text()));
 }
@@ -33,6 +37,8 @@ std::string block_bytes(const QTextBlock& block) {
     const auto* kept = dynamic_cast<const ShownBytes*>(block.userData());
     return kept && kept->shown == block.text() ? kept->bytes : block.text().toStdString();
 }
+
+constexpr qsizetype kFillPiece = qsizetype{1} << 20;
 
 }  // namespace
 
@@ -59,28 +65,69 @@ std::vector<std::string> all_lines(const QPlainTextEdit* box) {
 }
 
 void set_lines(QPlainTextEdit* box, const std::vector<std::string>& lines) {
-    QString text;
-    qsizetype size = 0;
-    for (const std::string& l : lines) size += static_cast<qsizetype>(l.size()) + 1;
-    text.reserve(size);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i > 0) text += QLatin1Char('\n');
-        text += shown_line(lines[i]);
-    }
-    box->setPlainText(text);
-    QTextBlock block = box->document()->begin();
-    for (std::size_t i = 0; i < lines.size() && block.isValid(); ++i, block = block.next())
-        keep_bytes(block, lines[i]);
+    TextBoxFill fill(box);
+    for (const std::string& line : lines) fill.add(line);
+    fill.finish();
 }
 
-void prepend_line(QPlainTextEdit* box, const std::string& line) {
+// Nothing of the fill is kept for undoing: a log of gigabytes would be held a second time for it.
+TextBoxFill::TextBoxFill(QPlainTextEdit* box)
+    : box_(box), undo_was_enabled_(box->document()->isUndoRedoEnabled()) {
+    box_->clear();
+    box_->document()->setUndoRedoEnabled(false);
+    piece_.reserve(kFillPiece + 1024);
+}
+
+TextBoxFill::~TextBoxFill() { box_->document()->setUndoRedoEnabled(undo_was_enabled_); }
+
+void TextBoxFill::add(std::string_view line) {
+    if (!first_) piece_ += QLatin1Char('\n');
+    first_ = false;
+    bool utf8 = true;
+    piece_ += shown_line(line, utf8);
+    if (!utf8) kept_bytes_.emplace_back(lines_, std::string(line));
+    ++lines_;
+    if (piece_.size() >= kFillPiece) finish();
+}
+
+void TextBoxFill::finish() {
+    if (piece_.isEmpty()) return;
+    QTextDocument* doc = box_->document();
+    QTextCursor end(doc);
+    end.movePosition(QTextCursor::End);
+    end.insertText(piece_);
+    piece_.resize(0);
+    for (const auto& [index, bytes] : kept_bytes_) keep_bytes(doc->findBlockByNumber(index), bytes);
+    kept_bytes_.clear();
+}
+
+void insert_lines(QPlainTextEdit* box, int index, const std::vector<std::string>& lines) {
+    if (lines.empty()) return;
     QTextDocument* doc = box->document();
     const bool was_empty = doc->isEmpty();
+    QString text;
+    std::vector<bool> utf8(lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0) text += QLatin1Char('\n');
+        bool is_utf8 = true;
+        text += shown_line(lines[i], is_utf8);
+        utf8[i] = is_utf8;
+    }
     QTextCursor cursor(doc);
-    cursor.movePosition(QTextCursor::Start);
-    cursor.insertText(shown_line(line));
-    if (!was_empty) cursor.insertBlock();
-    keep_bytes(doc->begin(), line);
+    int first = index;
+    if (was_empty) {
+        cursor.insertText(text);
+        first = 0;
+    } else if (index < doc->blockCount()) {
+        cursor.setPosition(doc->findBlockByNumber(index).position());
+        cursor.insertText(text + QLatin1Char('\n'));
+    } else {
+        first = doc->blockCount();
+        cursor.movePosition(QTextCursor::End);
+        cursor.insertText(QLatin1Char('\n') + text);
+    }
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (!utf8[i]) keep_bytes(doc->findBlockByNumber(first + static_cast<int>(i)), lines[i]);
 }
 
 void clear_box(QPlainTextEdit* box) { box->clear(); }

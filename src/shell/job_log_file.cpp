@@ -1,38 +1,146 @@
 #include "shell/job_log_file.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
 #include "common/file_error.h"
 #include "common/file_names.h"
-#include "common/line_scan.h"
-#include "common/whole_text.h"
+#include "common/line_reader.h"
+#include "common/output_file.h"
+#include "common/output_target.h"
 
 namespace qvr {
 
-std::vector<std::string> job_log_lines(std::string_view bytes) {
-    std::vector<std::string> lines;
-    TextLines text(bytes);
-    std::string_view line;
-    while (text.next(line)) lines.emplace_back(line);
-    return lines;
-}
-
-std::string job_log_bytes(const std::vector<std::string>& lines) {
-    std::size_t size = 0;
-    for (const std::string& line : lines) size += line.size() + 2;
-    std::string bytes;
-    bytes.reserve(size);
-    for (const std::string& line : lines) {
-        bytes += line;
-        bytes += "\r\n";
+void KnownLines::seal() {
+    std::sort(hashes_.begin(), hashes_.end());
+    counts_.clear();
+    std::size_t distinct = 0;
+    for (std::size_t i = 0; i < hashes_.size(); ++i) {
+        if (distinct > 0 && hashes_[distinct - 1] == hashes_[i]) {
+            ++counts_.back();
+            continue;
+        }
+        hashes_[distinct++] = hashes_[i];
+        counts_.push_back(1);
     }
-    return bytes;
+    hashes_.resize(distinct);
+    hashes_.shrink_to_fit();
+    counts_.shrink_to_fit();
 }
 
-std::string load_job_log(const std::string& path) { return load_whole_file(path); }
+bool KnownLines::take(std::string_view line) {
+    const std::uint64_t h = hash(line);
+    const auto at = std::lower_bound(hashes_.begin(), hashes_.end(), h);
+    if (at == hashes_.end() || *at != h) return false;
+    std::uint32_t& left = counts_[static_cast<std::size_t>(at - hashes_.begin())];
+    if (left == 0) return false;
+    --left;
+    return true;
+}
+
+std::uint64_t KnownLines::hash(std::string_view line) { return std::hash<std::string_view>{}(line); }
+
+namespace {
+
+// The lock every copy of the program holds while it reads or saves the log, on a lock file that lives
+// only as long as it is held, so the program leaves no file behind but the log. Whoever gets the lock on a
+// lock file that its former holder has removed meanwhile tries again with the one the name now gives.
+// Where no lock file can be made (a folder without write permission), no new log can be made there
+// either and the writer reports why: the lock is then left out rather than failing first.
+class LogLock {
+  public:
+    explicit LogLock(const std::string& log_path) {
+        // A folder or a device in the log's place is nothing to share; the reader or writer refuses it.
+        const OutputTarget target = output_target(log_path);
+        if (target.exists && (!S_ISREG(target.st.st_mode) || target.write == TargetWrite::in_place)) return;
+        path_ = target.path + ".lock";
+        for (int tries = 0; tries < 1000; ++tries) {
+            fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0666);
+            if (fd_ < 0) return;
+            while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+            }
+            struct stat held {
+            }, named{};
+            if (::fstat(fd_, &held) == 0 && ::stat(path_.c_str(), &named) == 0 &&
+                held.st_dev == named.st_dev && held.st_ino == named.st_ino)
+                return;
+            ::close(fd_);
+            fd_ = -1;
+        }
+    }
+    ~LogLock() {
+        if (fd_ < 0) return;
+        ::unlink(path_.c_str());
+        ::close(fd_);
+    }
+    LogLock(const LogLock&) = delete;
+    LogLock& operator=(const LogLock&) = delete;
+
+  private:
+    std::string path_;
+    int fd_ = -1;
+};
+
+void read_log_lines(const std::string& path, const std::function<void(std::string_view)>& take) {
+    LineReader reader(path, kLineReaderBlock, StreamSplitter::Rule::whole_text);
+    std::string_view line;
+    while (reader.next(line)) take(line);
+}
+
+bool is_regular_file(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+}  // namespace
+
+std::string JobLogFile::lock_path_for(const std::string& log_path) {
+    return output_target(log_path).path + ".lock";
+}
+
+void JobLogFile::load(const std::function<void(std::string_view)>& take) {
+    LogLock lock(path_);
+    KnownLines known;
+    read_log_lines(path_, [&](std::string_view line) {
+        take(line);
+        known.add(line);
+    });
+    known.seal();
+    known_ = std::move(known);
+}
+
+std::vector<std::string> JobLogFile::save(const NextLogLine& ours, std::size_t new_on_top) {
+    LogLock lock(path_);
+    // The lines of the file now that it did not hold when this copy last read or wrote it. Anything but
+    // a file on disk (a folder, a device) holds no lines of others, and the writer says what it is.
+    std::vector<std::string> others;
+    if (is_regular_file(path_)) {
+        KnownLines left = known_;
+        read_log_lines(path_, [&](std::string_view line) {
+            if (!left.take(line)) others.emplace_back(line);
+        });
+    }
+    SafeFileWriter out(path_);
+    KnownLines written;
+    const auto put = [&](std::string_view line) {
+        out.write_line(line);
+        written.add(line);
+    };
+    std::string line;
+    for (std::size_t n = 0; n < new_on_top && ours(line); ++n) put(line);
+    for (const std::string& other : others) put(other);
+    while (ours(line)) put(line);
+    out.commit();
+    written.seal();
+    known_ = std::move(written);
+    return others;
+}
 
 namespace {
 // Renames without ever replacing a file that is already there; false when `to` is taken.

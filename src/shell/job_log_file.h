@@ -1,22 +1,63 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace qvr {
 
-/// The lines of a stored job log. A line ends at CR LF, at a lone CR or at a lone LF (a text box knows no
-/// other line break); every other byte, NUL included, stays in its line, so nothing is lost on the way
-/// back to the file. A line end at the very end makes no empty last line.
-std::vector<std::string> job_log_lines(std::string_view bytes);
+/// Hands over the next line of the log to save; false after the last one, and ever after.
+using NextLogLine = std::function<bool(std::string& line)>;
 
-/// The bytes of the log file for `lines`: each line followed by CR LF, as every file the program writes.
-std::string job_log_bytes(const std::vector<std::string>& lines);
+/// The lines a file held, as a multiset of their hashes: what a save must tell apart from the lines other
+/// copies of the program added since, at a few bytes a line whatever the lines' length.
+class KnownLines {
+  public:
+    void add(std::string_view line) { hashes_.push_back(hash(line)); }
+    /// Ends the adding; take() may be called from then on.
+    void seal();
+    /// Takes one `line` out; false when none is left, that is when the file did not hold it (once more).
+    bool take(std::string_view line);
 
-/// The whole stored log at `path`. Only a regular file is read: opening anything else (a pipe) could wait
-/// for ever. Throws FileError when it cannot be read, std::bad_alloc when it does not fit in memory.
-std::string load_job_log(const std::string& path);
+  private:
+    static std::uint64_t hash(std::string_view line);
+
+    std::vector<std::uint64_t> hashes_;  ///< sorted and distinct once sealed
+    std::vector<std::uint32_t> counts_;  ///< how many times each of them is left
+};
+
+/// The job log file as one running copy of the program knows it. Several copies may share the log: each
+/// remembers which lines the file held when it last read or wrote it, so that its next save keeps the
+/// lines the others added since and leaves out the lines its own user deleted.
+class JobLogFile {
+  public:
+    explicit JobLogFile(std::string path) : path_(std::move(path)) {}
+
+    /// Reads the stored log line by line into `take`, never holding it whole, under the save lock. A line
+    /// ends at CR LF, at a lone CR or at a lone LF (a text box knows no other line break); every other byte,
+    /// NUL included, stays in its line. Only a regular file is read: anything else (a pipe) could wait for
+    /// ever. Throws FileError when it cannot be read, std::bad_alloc when it does not fit in memory.
+    void load(const std::function<void(std::string_view)>& take);
+
+    /// Replaces the stored log safely, each line followed by CR LF, while holding the lock every copy
+    /// takes to save: first the `new_on_top` first lines of `ours` (the jobs run since the last load or
+    /// save, the newest), then the lines other copies added to the file since, in their order, then the
+    /// rest of `ours`. Returns those lines of the others, for the window to show in the same place.
+    /// Throws FileError when the log cannot be read or written; the file then stays as it was.
+    std::vector<std::string> save(const NextLogLine& ours, std::size_t new_on_top);
+
+    /// The lock file of the log at `log_path`, held while a copy reads or saves the log: beside the file
+    /// the path names (through symbolic links, so copies reaching a shared log by different links meet
+    /// there). The lock is not taken on the log itself, since a save puts a new file in its place and a
+    /// lock on the former one would guard nothing.
+    static std::string lock_path_for(const std::string& log_path);
+
+  private:
+    std::string path_;
+    KnownLines known_;
+};
 
 /// Moves whatever stands at `path` to a free name beside it that says why,
 /// "<path>.unreadable-<stamp>" (then "-2", "-3"... when taken), and returns that name, so that a log the

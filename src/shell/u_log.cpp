@@ -6,17 +6,18 @@
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QTextBlock>
+#include <QTextCursor>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <new>
 
 #include "common/file_error.h"
 #include "common/file_names.h"
-#include "common/output_file.h"
+#include "desktop/busy_cursor.h"
 #include "desktop/desktop.h"
 #include "desktop/text_box.h"
 #include "engine/u_gen.h"
-#include "shell/job_log_file.h"
 #include "shell/job_log_line.h"
 #include "ui_u_log.h"
 
@@ -40,10 +41,41 @@ std::string out_of_memory_reading(const std::string& path) {
     return file_error_text("Cannot read file", path, ENOMEM);
 }
 
+// The lines of the text box one at a time, as bytes for the file. Shift+Enter while editing puts a line
+// separator inside a paragraph: it is a line end all the same.
+class ShownLines {
+  public:
+    explicit ShownLines(const QPlainTextEdit* box)
+        : box_(box), block_(box->document()->isEmpty() ? QTextBlock() : box->document()->begin()) {}
+
+    bool operator()(std::string& line) {
+        while (part_ == parts_.size()) {
+            if (!block_.isValid()) return false;
+            parts_ = block_.text().split(QChar::LineSeparator);
+            part_ = 0;
+            number_ = block_.blockNumber();
+            block_ = block_.next();
+        }
+        line = line_part_bytes(box_, number_, parts_[part_++]);
+        return true;
+    }
+
+  private:
+    const QPlainTextEdit* box_;
+    QTextBlock block_;
+    int number_ = 0;
+    QStringList parts_;
+    qsizetype part_ = 0;
+};
+
 }  // namespace
 
 Tfrm_log::Tfrm_log(Desktop& desktop, std::string log_path, const Tfrm_gen& gen)
-    : desktop_(desktop), log_path_(std::move(log_path)), gen_(gen), ui_(std::make_unique<Ui::Tfrm_log>()) {
+    : desktop_(desktop),
+      log_path_(std::move(log_path)),
+      log_file_(log_path_),
+      gen_(gen),
+      ui_(std::make_unique<Ui::Tfrm_log>()) {
     ui_->setupUi(this);
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     QPalette red = ui_->mem_expl->palette();
@@ -62,8 +94,12 @@ void Tfrm_log::load_job_log_file() {
     const std::string& path = log_path_;
     if (!file_exists(path)) return;
     try {
-        set_lines(ui_->mem_log, job_log_lines(load_job_log(path)));
+        BusyCursor busy;
+        TextBoxFill fill(ui_->mem_log);
+        log_file_.load([&fill](std::string_view line) { fill.add(line); });
+        fill.finish();
     } catch (const FileError& e) {
+        clear_box(ui_->mem_log);
         keep_unreadable_log(e.what());
     } catch (const std::bad_alloc&) {
         clear_box(ui_->mem_log);
@@ -86,17 +122,9 @@ void Tfrm_log::keep_unreadable_log(const std::string& reason) {
     show_general_error(desktop_, message);
 }
 
-void Tfrm_log::add_job_line() { prepend_line(ui_->mem_log, job_log_line(gen_.settings(), clock_now())); }
-
-std::vector<std::string> Tfrm_log::job_log_lines_shown() const {
-    std::vector<std::string> lines;
-    const QTextDocument* doc = ui_->mem_log->document();
-    if (doc->isEmpty()) return lines;
-    // Shift+Enter while editing puts a line separator inside a paragraph: it is a line end all the same.
-    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next())
-        for (const QString& part : block.text().split(QChar::LineSeparator))
-            lines.push_back(line_part_bytes(ui_->mem_log, block.blockNumber(), part));
-    return lines;
+void Tfrm_log::add_job_line() {
+    insert_lines(ui_->mem_log, 0, {job_log_line(gen_.settings(), clock_now())});
+    ++jobs_since_save_;
 }
 
 void Tfrm_log::save_job_log() {
@@ -109,7 +137,12 @@ void Tfrm_log::save_job_log() {
         return;
     }
     try {
-        replace_file_safely(path, job_log_bytes(job_log_lines_shown()));
+        BusyCursor busy;
+        const std::vector<std::string> others = log_file_.save(ShownLines(ui_->mem_log), jobs_since_save_);
+        const int on_top =
+            static_cast<int>(std::min(jobs_since_save_, static_cast<std::size_t>(line_count(ui_->mem_log))));
+        insert_lines(ui_->mem_log, on_top, others);
+        jobs_since_save_ = 0;
     } catch (const FileError& e) {
         show_general_error(desktop_, e.what());
     } catch (const std::bad_alloc&) {

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "shell/job_log_file.h"
+
 namespace Ui {
 class Tfrm_log;
 }
@@ -51,11 +53,12 @@ class Tfrm_log : public QWidget {
     void load_job_log_file();
     /// Keeps a log that exists but cannot be read out of the way of the next save, and says where.
     void keep_unreadable_log(const std::string& reason);
-    /// The lines of the text box as bytes, ready for the file.
-    std::vector<std::string> job_log_lines_shown() const;
 
     Desktop& desktop_;
     const std::string log_path_;
+    JobLogFile log_file_;
+    /// Job lines put on top since the last load or save: the newest, kept above other copies' lines.
+    std::size_t jobs_since_save_ = 0;
     const Tfrm_gen& gen_;
     std::unique_ptr<Ui::Tfrm_log> ui_;
     /// Set when an unreadable log could not be moved aside: it must then never be replaced.

@@ -53,7 +53,7 @@ const Reader kReaders[] = {
          LinkTexts links;
          apply_config_file(path, links);
      }},
-    {"job log", [](const std::string& path) { load_job_log(path); }},
+    {"job log", [](const std::string& path) { JobLogFile(path).load([](std::string_view) {}); }},
 };
 
 TEST(ReaderFaults, EveryReaderRefusesWhatIsNotAFileOnDiskWithoutWaiting) {

@@ -5,8 +5,11 @@
 #include <QApplication>
 #include <QTextBrowser>
 #include <cstdlib>
+#include <filesystem>
+#include <functional>
 
 #include "desktop/qt_desktop.h"
+#include "support/file_faults.h"
 #include "support/scripted_desktop.h"
 #include "support/temp_dir.h"
 
@@ -43,13 +46,26 @@ TEST(HelpViewer, ShowsTheHelpFileAtItsContents) {
     delete viewer;
 }
 
-TEST(HelpViewer, ReportsAMissingHelpFileItself) {
+// Only a regular file of a help file's size is read: a pipe would wait for ever, /dev/zero never ends.
+TEST(HelpViewer, ReportsAHelpFileItCannotReadItself) {
     TempDir dir;
-    const QString missing = QString::fromStdString(dir.file("QVR32.HLP"));
-    HelpViewer viewer;
-    viewer.open(missing, QStringLiteral("Sommaire"));
-    EXPECT_EQ(QStringLiteral("The help file %1 cannot be opened: No such file or directory.").arg(missing),
-              viewer.browser()->toPlainText());
+    const std::string help = dir.file("QVR32.HLP");
+    const std::pair<std::function<void()>, const char*> cases[] = {
+        {[] {}, "No such file or directory"},
+        {[&] { make_fifo(help); }, "It is not a regular file"},
+        {[&] { make_link(help, "/dev/zero"); }, "It is not a regular file"},
+        {[&] { make_sparse_file(help, (16 << 20) + 1, "<html>", "</html>"); }, "It is larger than 16 MB"},
+    };
+    for (const auto& [make, reason] : cases) {
+        HangGuard guard(20);
+        make();
+        HelpViewer viewer;
+        viewer.open(QString::fromStdString(help), QStringLiteral("Sommaire"));
+        EXPECT_EQ(QStringLiteral("The help file %1 cannot be opened: %2.")
+                      .arg(QString::fromStdString(help), QString::fromLatin1(reason)),
+                  viewer.browser()->toPlainText());
+        std::filesystem::remove(help);
+    }
 }
 
 }  // namespace

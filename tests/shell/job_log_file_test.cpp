@@ -2,8 +2,12 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "common/file_error.h"
+#include "support/file_faults.h"
 #include "support/temp_dir.h"
 
 namespace qvr {
@@ -11,24 +15,95 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-TEST(JobLogFile, LinesOfAStoredLog) {
-    const std::pair<std::string, Lines> cases[] = {
-        {"", {}},
-        {"a\r\nb\r\n", {"a", "b"}},
-        {"a\rb\nc\r\n", {"a", "b", "c"}},
-        {"a\r\n\r\n", {"a", ""}},
-        {std::string("n\0l\x1a\tx\r\n", 8), {std::string("n\0l\x1a\tx", 6)}},  // NUL and Ctrl+Z stay
-    };
-    for (const auto& [bytes, lines] : cases) EXPECT_EQ(lines, job_log_lines(bytes)) << bytes;
+Lines load(JobLogFile& log) {
+    Lines lines;
+    log.load([&](std::string_view line) { lines.emplace_back(line); });
+    return lines;
 }
 
-TEST(JobLogFile, EveryByteButLineEndsComesBack) {
-    std::string line;
-    for (int b = 0; b < 256; ++b)
-        if (b != '\r' && b != '\n') line += static_cast<char>(b);
-    const std::string file = line + "\r\nlast\r\n";
-    EXPECT_EQ(file, job_log_bytes(job_log_lines(file)));
-    EXPECT_EQ("", job_log_bytes({}));
+NextLogLine from(const Lines& lines) {
+    return
+        [&lines, i = 0u](std::string& line) mutable { return i < lines.size() && (line = lines[i++], true); };
+}
+
+TEST(JobLogFile, LinesOfAStoredLogComeBackByteForByte) {
+    const std::string every = test::bytes(0, 9) + test::bytes(11, 12) + test::bytes(14, 255);
+    const std::pair<std::string, Lines> cases[] = {
+        {"", {}},
+        {"a\rb\nc\r\nd", {"a", "b", "c", "d"}},
+        {"a\r\n\r\n", {"a", ""}},
+        {every + "\r\n" + std::string("n\0l\x1a\tx\r\n", 8), {every, std::string("n\0l\x1a\tx", 6)}},
+    };
+    for (const auto& [stored, lines] : cases) {
+        test::TempDir dir;
+        JobLogFile log(dir.write("QVR32.LOG", stored));
+        EXPECT_EQ(lines, load(log)) << stored;
+    }
+    test::TempDir dir;
+    JobLogFile log(dir.file("QVR32.LOG"));
+    log.save(from(cases[3].second), 0);
+    EXPECT_EQ(cases[3].first, test::read_file(dir.file("QVR32.LOG")));
+}
+
+// Two copies load the same log, then save in turn: A, B, and A once more. Each keeps the lines the other
+// added since its last load or save, below its own new jobs; what a user deleted stays deleted.
+TEST(JobLogFile, TwoCopiesSavingInTurnLoseNoLineAndDoubleNone) {
+    struct Case {
+        std::string stored;
+        Lines a;
+        std::size_t a_new;
+        Lines b;
+        std::size_t b_new;
+        Lines b_gets, after_b, after_a_again;
+    };
+    const Case cases[] = {
+        {"", {"a1"}, 1, {"b1"}, 1, {"a1"}, {"b1", "a1"}, {"b1", "a1"}},
+        // B's user deleted y: it stays deleted for B's save.
+        {"x\r\ny\r\n",
+         {"a1", "x", "y"},
+         1,
+         {"b1", "x"},
+         1,
+         {"a1"},
+         {"b1", "a1", "x"},
+         {"b1", "a1", "x", "y"}},
+        // Equal lines are counted, not merely looked up.
+        {"d\r\nd\r\n", {"d", "d", "d"}, 1, {"d", "d"}, 0, {"d"}, {"d", "d", "d"}, {"d", "d", "d"}},
+    };
+    for (const Case& c : cases) {
+        test::TempDir dir;
+        const std::string path = dir.write("QVR32.LOG", c.stored);
+        JobLogFile a(path), b(path), check(path);
+        load(a), load(b);
+        EXPECT_EQ(Lines{}, a.save(from(c.a), c.a_new));
+        EXPECT_EQ(c.b_gets, b.save(from(c.b), c.b_new));
+        EXPECT_EQ(c.after_b, load(check));
+        a.save(from(c.a), 0);
+        EXPECT_EQ(c.after_a_again, load(check));
+    }
+}
+
+TEST(JobLogFile, ASaveWaitsForTheCopyHoldingTheLock) {
+    test::TempDir dir;
+    const std::string path = dir.write("QVR32.LOG", "old\r\n");
+    JobLogFile log(path);
+    load(log);
+    int ready[2];
+    ASSERT_EQ(0, ::pipe(ready));
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int fd = ::open(JobLogFile::lock_path_for(path).c_str(), O_RDWR | O_CREAT, 0666);
+        ::flock(fd, LOCK_EX);
+        (void)!::write(ready[1], "x", 1);
+        ::usleep(300'000);
+        dir.write("QVR32.LOG", "child\r\nold\r\n");
+        ::_exit(0);
+    }
+    char x;
+    ASSERT_EQ(1, ::read(ready[0], &x, 1));
+    EXPECT_EQ(Lines{"child"}, log.save(from({"parent", "old"}), 1));
+    EXPECT_EQ("parent\r\nchild\r\nold\r\n", test::read_file(path));
+    ::waitpid(child, nullptr, 0);
 }
 
 TEST(JobLogFile, SetAsideNeverReplacesAnEarlierOne) {

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <fstream>
 #include <stdexcept>
 #include <string>
 
@@ -127,6 +128,18 @@ inline std::int64_t peak_memory() {
     struct rusage usage {};
     ::getrusage(RUSAGE_SELF, &usage);
     return static_cast<std::int64_t>(usage.ru_maxrss) * 1024;
+}
+
+/// Starts a new peak for peak_memory_since_reset(), at the memory held now.
+inline void reset_peak_memory() { std::ofstream("/proc/self/clear_refs") << "5"; }
+
+/// The most memory this process has held since reset_peak_memory(), in bytes.
+inline std::int64_t peak_memory_since_reset() {
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line) && line.rfind("VmHWM:", 0) != 0) {
+    }
+    return line.empty() ? 0 : std::stoll(line.substr(6)) * 1024;
 }
 
 }  // namespace qvr::test

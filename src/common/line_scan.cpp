@@ -25,6 +25,24 @@ const char* find_either(const char* p, const char* end, char a, char b) {
     return end;
 }
 
+const char* find_any(const char* p, const char* end, char a, char b, char c) {
+#if defined(__SSE2__)
+    const __m128i wide_a = _mm_set1_epi8(a);
+    const __m128i wide_b = _mm_set1_epi8(b);
+    const __m128i wide_c = _mm_set1_epi8(c);
+    while (end - p >= 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i ab = _mm_or_si128(_mm_cmpeq_epi8(block, wide_a), _mm_cmpeq_epi8(block, wide_b));
+        const int hits = _mm_movemask_epi8(_mm_or_si128(ab, _mm_cmpeq_epi8(block, wide_c)));
+        if (hits != 0) return p + __builtin_ctz(static_cast<unsigned>(hits));
+        p += 16;
+    }
+#endif
+    for (; p < end; ++p)
+        if (*p == a || *p == b || *p == c) return p;
+    return end;
+}
+
 std::string_view up_to_nul(std::string_view text) {
     const void* nul = std::memchr(text.data(), 0, text.size());
     if (nul) return text.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()));
@@ -52,10 +70,11 @@ StreamSplitter::Piece StreamSplitter::next(const char* p, const char* end) {
         after_cr_ = false;
         if (*p == '\n') ++p;
     }
-    const char* stop = find_either(p, end, '\r', 26);
+    const char* stop = find_any(p, end, '\r', '\n', 26);
     if (stop == end) return {p, end, end, Stop::none};
     if (*stop == 26) return {p, stop, end, Stop::file_end};
     const char* next = stop + 1;
+    if (*stop == '\n') return {p, stop, next, Stop::line_end};
     if (next == end)
         after_cr_ = true;
     else if (*next == '\n')

@@ -11,6 +11,9 @@ namespace qvr {
 /// at a time where the processor allows.
 const char* find_either(const char* p, const char* end, char a, char b);
 
+/// The first byte in [p, end) that is `a`, `b` or `c`, or `end`.
+const char* find_any(const char* p, const char* end, char a, char b, char c);
+
 /// The first carriage return or line feed in [p, end), or `end`.
 inline const char* find_cr_or_lf(const char* p, const char* end) { return find_either(p, end, '\r', '\n'); }
 
@@ -47,9 +50,9 @@ class TextLines {
     const char* pos_;
 };
 
-/// The rule of a file read as a stream, block by block (the input file): a carriage return ends a line
-/// and a line feed right after it belongs to that line end, also when the two fall in different blocks; a
-/// line feed anywhere else is an ordinary byte; a byte 26 (Ctrl+Z) ends the file.
+/// The rule of a file read as a stream, block by block (the input file): a line ends at CR LF, at a lone
+/// CR or at a lone LF, also when the CR and the LF fall in different blocks; a byte 26 (Ctrl+Z) ends the
+/// file. So a file cuts into the same lines whether it is streamed or taken whole.
 class StreamSplitter {
   public:
     enum class Stop {

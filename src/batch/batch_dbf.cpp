@@ -41,12 +41,14 @@ void run_batch_dbf(const BatchRequest& request, const Console& console) {
     if (limits.refusal != DbfRefusal::none) throw BatchRefusal(dbf_refusal_text(limits));
     const std::string name = table_name(request);
     const std::uint64_t expected = expected_lines(request.settings.input_path);
+    std::uint64_t replaced = 0;
     {
         ProgressBar bar(console);
         DbfExport dbf(dbf_export_job(table, request.settings, limits.lengths, kNoRunBefore, name));
         dbf.run([&bar, expected](std::uint64_t lines) { bar.show(dbf_gauge_position(lines, expected)); });
+        replaced = dbf.replaced_chars();
     }
-    tell(console, name + kDbfGeneratedSuffix);
+    tell(console, dbf_done_text(name, replaced));
 }
 
 }  // namespace qvr

@@ -7,9 +7,9 @@
 
 #include "common/file_error.h"
 #include "common/file_names.h"
+#include "common/whole_number.h"
 #include "dbase/dbf_export.h"
 #include "dbase/dbf_job.h"
-#include "common/whole_number.h"
 #include "desktop/busy_cursor.h"
 #include "desktop/widget_text.h"
 #include "engine/u_gen.h"
@@ -57,19 +57,21 @@ void DbaseCommands::write_table(DbfExportJob job) {
     const std::uint64_t expected = job.record_count;
     const std::string name = job.target;
     BusyCursor busy;
+    std::uint64_t replaced = 0;
     try {
         DbfExport table(std::move(job));
         gen_.set_gauge_colour(QColor(Qt::blue));
         gen_.show_gauge(true);
         table.run(
             [this, expected](std::uint64_t lines) { gen_.set_gauge(dbf_gauge_position(lines, expected)); });
+        replaced = table.replaced_chars();
     } catch (...) {
         gen_.show_gauge(false);
         throw;
     }
     gen_.set_gauge(100);
     busy.restore();
-    inform(to_widget_text(name + kDbfGeneratedSuffix));
+    inform(to_widget_text(dbf_done_text(name, replaced)));
     gen_.show_gauge(false);
 }
 

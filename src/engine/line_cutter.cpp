@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "common/byte_order.h"
+#include "common/utf8_chars.h"
 
 namespace qvr {
 
@@ -97,22 +98,50 @@ inline std::string_view trim_field(std::string_view text) {
 
 std::string_view trim_blanks(std::string_view text) { return trim_field(text); }
 
-LineCutter::LineCutter(std::vector<FieldSlice> slices, std::string separator, bool trim)
-    : slices_(std::move(slices)), separator_(std::move(separator)), trim_(trim) {
+LineCutter::LineCutter(std::vector<FieldSlice> slices, std::string separator, bool trim,
+                       TextEncoding encoding, bool quote)
+    : slices_(std::move(slices)),
+      separator_(std::move(separator)),
+      trim_(trim),
+      utf8_(encoding == TextEncoding::utf8),
+      quote_(quote) {
     for (const FieldSlice& s : slices_)
-        if (s.length > 0) field_bytes_ += static_cast<std::size_t>(s.length);
+        if (s.length > 0) most_field_bytes_ += static_cast<std::size_t>(s.length);
+    // A character takes up to four bytes; a quoted field doubles its quotes and gains two.
+    if (utf8_) most_field_bytes_ *= 4;
+    if (quote_) most_field_bytes_ = 2 * most_field_bytes_ + 2 * slices_.size();
+    columns_used_ = static_cast<std::size_t>(columns_used(slices_));
 }
 
 std::size_t LineCutter::max_cut_size(std::size_t line_size) const {
     const std::size_t count = slices_.size();
     if (count == 0) return 0;
+    if (quote_) line_size = 2 * line_size + 2;
     // No field is longer than its own length, nor than the line.
-    const std::size_t fields =
-        line_size > field_bytes_ / count ? field_bytes_ : std::min(field_bytes_, line_size * count);
+    const std::size_t fields = line_size > most_field_bytes_ / count
+                                   ? most_field_bytes_
+                                   : std::min(most_field_bytes_, line_size * count);
     return fields + separator_.size() * (count - 1);
 }
 
-char* LineCutter::cut_to(std::string_view line, char* out) const {
+inline char* LineCutter::put_field(std::string_view field, char* out) const {
+    if (trim_) field = trim_field(field);
+    if (quote_ && (field.find_first_of("\"\r\n") != std::string_view::npos ||
+                   (!separator_.empty() && field.find(separator_) != std::string_view::npos))) {
+        *out++ = '"';
+        for (char c : field) {
+            if (c == '"') *out++ = '"';
+            *out++ = c;
+        }
+        *out++ = '"';
+        return out;
+    }
+    copy_field(out, field.data(), field.size());
+    return out + field.size();
+}
+
+template <class Slicer>
+inline char* LineCutter::cut_fields(std::string_view line, char* out, Slicer slicer) const {
     const std::size_t count = slices_.size();
     const bool one_byte_separator = separator_.size() == 1;
     for (std::size_t i = 0; i < count; ++i) {
@@ -124,18 +153,50 @@ char* LineCutter::cut_to(std::string_view line, char* out) const {
                 out += separator_.size();
             }
         }
-        std::string_view field = field_slice(line, slices_[i]);
-        if (trim_) field = trim_field(field);
-        copy_field(out, field.data(), field.size());
-        out += field.size();
+        out = put_field(slicer(line, slices_[i]), out);
     }
     return out;
+}
+
+char* LineCutter::cut_chars_to(std::string_view line, char* out) const {
+    // Only the columns the slices reach are measured, so a long line costs no more than a short one.
+    offsets_.clear();
+    offsets_.push_back(0);
+    const char* const begin = line.data();
+    const char* const end = begin + line.size();
+    for (const char* p = begin; p < end && offsets_.size() <= columns_used_;) {
+        p += utf8_char_size(p, end);
+        offsets_.push_back(static_cast<std::size_t>(p - begin));
+    }
+    const std::size_t columns = offsets_.size() - 1;
+    return cut_fields(line, out, [this, columns](std::string_view text, FieldSlice slice) {
+        if (slice.length <= 0) return std::string_view();
+        const std::size_t first = slice.start < 1 ? 0 : static_cast<std::size_t>(slice.start) - 1;
+        if (first >= columns) return std::string_view();
+        const std::size_t last = std::min(columns, first + static_cast<std::size_t>(slice.length));
+        return text.substr(offsets_[first], offsets_[last] - offsets_[first]);
+    });
+}
+
+char* LineCutter::cut_to(std::string_view line, char* out) const {
+    // A line of ASCII only has a byte per column in either encoding.
+    if (utf8_ && has_high_byte(line)) return cut_chars_to(line, out);
+    return cut_fields(line, out,
+                      [](std::string_view text, FieldSlice slice) { return field_slice(text, slice); });
 }
 
 void LineCutter::cut(std::string_view line, std::string& out) const {
     out.resize(max_cut_size(line.size()));
     char* end = cut_to(line, out.data());
     out.resize(static_cast<std::size_t>(end - out.data()));
+}
+
+std::string quoted_field(std::string_view field, std::string_view separator) {
+    const LineCutter quoter({{1, static_cast<std::int32_t>(std::min<std::size_t>(field.size(), INT32_MAX))}},
+                            std::string(separator), false, TextEncoding::cp1252, true);
+    std::string out;
+    quoter.cut(field, out);
+    return out;
 }
 
 bool LineFilter::passes(std::string_view cut_line) const {

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <cstring>
 #include <memory>
 #include <new>
 #include <optional>
@@ -32,7 +33,7 @@ void cut_and_filter(const ExtractJob& job, std::string_view text, GaugeSteps& ga
     WholeTextLines lines(text);
     const std::uint64_t n = lines.count();
     sink.expect(text.size(), n);
-    LineCutter cutter(job.slices, job.separator, job.trim);
+    const LineCutter cutter = job.cutter();
     const bool filtered = !job.filter.lets_all_pass();
     std::string_view line;
     std::uint64_t next_move = 0;  // the first line at which the gauge moves again
@@ -78,7 +79,7 @@ class FileSink {
     FileSink(const ExtractJob& job, OutputFile& out) : job_(job), out_(out) {}
     void expect(std::size_t, std::uint64_t) {}
     char* room(std::size_t bytes) {
-        if (!job_.numbers) return out_.room(bytes + 2);
+        if (!job_.numbers) return out_.room(bytes + job_.line_end.size());
         cut_line_.resize(bytes);
         return cut_line_.data();
     }
@@ -86,13 +87,12 @@ class FileSink {
         if (job_.numbers) {
             out_.write(decimal_text(number));
             out_.write(job_.separator);
-            out_.write_line(std::string_view(cut_line_.data(), size));
+            out_.write_line(std::string_view(cut_line_.data(), size), job_.line_end);
             return;
         }
-        char* at = out_.room(size + 2);
-        at[size] = '\r';
-        at[size + 1] = '\n';
-        out_.advance(size + 2);
+        char* at = out_.room(size + job_.line_end.size());
+        std::memcpy(at + size, job_.line_end.data(), job_.line_end.size());
+        out_.advance(size + job_.line_end.size());
     }
 
   private:
@@ -108,7 +108,7 @@ void write_lines(const ExtractJob& job, const ResultList& result, OutputFile& ou
             out.write(decimal_text(static_cast<std::int64_t>(i) + 1));
             out.write(job.separator);
         }
-        out.write_line(result.line(i));
+        out.write_line(result.line(i), job.line_end);
     }
 }
 
@@ -137,7 +137,7 @@ class ResultFile {
 
 void sorted_run(const ExtractJob& job, std::optional<std::string>& input, GaugeSteps& gauge,
                 RunTally& tally) {
-    Collation collation(user_collation_locale());
+    Collation collation(user_collation_locale(), job.encoding);
     ResultList result(job.sorted, job.unique, &collation);
     ListSink sink(result);
     cut_and_filter(job, *input, gauge, tally, sink);
@@ -145,7 +145,8 @@ void sorted_run(const ExtractJob& job, std::optional<std::string>& input, GaugeS
     result.finish();
     ResultFile file(job);
     OutputFile& out = file.out();
-    if (job.header) out.write_line(header_line(job.names, job.separator, job.numbers));
+    if (job.header)
+        out.write_line(header_line(job.names, job.separator, job.numbers, job.quote), job.line_end);
     write_lines(job, result, out);
     file.finish();
 }
@@ -154,7 +155,8 @@ void input_order_run(const ExtractJob& job, std::optional<std::string>& input, G
                      RunTally& tally) {
     ResultFile file(job);
     OutputFile& out = file.out();
-    if (job.header) out.write_line(header_line(job.names, job.separator, job.numbers));
+    if (job.header)
+        out.write_line(header_line(job.names, job.separator, job.numbers, job.quote), job.line_end);
     FileSink sink(job, out);
     cut_and_filter(job, *input, gauge, tally, sink);
     input.reset();

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/extract_job.h"
+
 namespace qvr {
 namespace {
 
@@ -59,6 +61,40 @@ TEST(LineCutter, TrimsLongPaddingAndHighBytes) {
         EXPECT_EQ(expected + "|" + expected, out) << "field '" << field << "'";
         EXPECT_EQ(expected, std::string(trim_blanks(field)));
     }
+}
+
+// "é" 2 bytes, "€" 3, "😀" 4; "\xff" and a cut-short "\xe2\x82" are no UTF-8 and count one column a byte.
+TEST(LineCutter, Utf8ColumnsAreCharacters) {
+    const std::string e = "\xc3\xa9", euro = "\xe2\x82\xac", smile = "\xf0\x9f\x98\x80";
+    const CutCase cases[] = {
+        {{{1, 2}, {3, 2}}, ";", false, e + "a" + euro + smile + "z", e + "a;" + euro + smile},
+        {{{2, 3}}, ";", false, "\xff" + e + "\xff" + smile, e + "\xff" + smile},
+        {{{1, 1}, {2, 1}, {3, 1}}, ";", false, "\xe2\x82" + e, "\xe2;\x82;" + e},
+        {{{4, 9}}, ";", true, "ab" + e + "  " + euro + " ", euro},
+        {{{3, 1}}, ";", false, "\xed\xa0\x80", "\x80"},  // a surrogate is no character
+        {{{1, 2}}, ";", false, "abc", "ab"},
+    };
+    std::string out;
+    for (const CutCase& c : cases) {
+        LineCutter(c.slices, c.separator, c.trim, TextEncoding::utf8).cut(c.line, out);
+        EXPECT_EQ(c.expected, out) << "line '" << c.line << "'";
+    }
+}
+
+TEST(LineCutter, QuotesFieldsHoldingTheSeparatorAQuoteOrALineEnd) {
+    const CutCase cases[] = {
+        {{{1, 3}, {4, 3}}, ";", false, "a;bc\"d", "\"a;b\";\"c\"\"d\""},
+        {{{1, 2}, {3, 2}}, "<>", false, "<>x>", "\"<>\"<>x>"},
+        {{{1, 3}}, ",", true, " \"\" ", "\"\"\"\"\"\""},
+        {{{1, 9}}, "\t", false, "a\rb\nc", "\"a\rb\nc\""},
+        {{{1, 9}}, "", false, "a;b", "a;b"},
+    };
+    std::string out;
+    for (const CutCase& c : cases) {
+        LineCutter(c.slices, c.separator, c.trim, TextEncoding::cp1252, true).cut(c.line, out);
+        EXPECT_EQ(c.expected, out) << "line '" << c.line << "'";
+    }
+    EXPECT_EQ("Nb;\"a;b\";\"q\"\"\";plain", header_line({" a;b ", "q\"", "plain"}, ";", true, true));
 }
 
 TEST(LineFilter, ContainsAndBoundsCompareBytes) {

@@ -25,23 +25,31 @@ const char* find_either(const char* p, const char* end, char a, char b) {
     return end;
 }
 
-const char* find_any(const char* p, const char* end, char a, char b, char c) {
+namespace {
+
+/// The first CR, LF or Ctrl+Z (26) in [p, end), or `end`: where a streamed line stops.
+inline const char* find_line_stop(const char* p, const char* end) {
 #if defined(__SSE2__)
-    const __m128i wide_a = _mm_set1_epi8(a);
-    const __m128i wide_b = _mm_set1_epi8(b);
-    const __m128i wide_c = _mm_set1_epi8(c);
+    // CR (13), LF (10) and Ctrl+Z (26) are all among the bytes up to 26, which one unsigned comparison
+    // finds; the other control bytes found with them are passed over.
+    const __m128i limit = _mm_set1_epi8(26);
     while (end - p >= 16) {
         const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const __m128i ab = _mm_or_si128(_mm_cmpeq_epi8(block, wide_a), _mm_cmpeq_epi8(block, wide_b));
-        const int hits = _mm_movemask_epi8(_mm_or_si128(ab, _mm_cmpeq_epi8(block, wide_c)));
-        if (hits != 0) return p + __builtin_ctz(static_cast<unsigned>(hits));
+        auto hits =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(block, limit), block)));
+        for (; hits != 0; hits &= hits - 1) {
+            const char* at = p + __builtin_ctz(hits);
+            if (*at == '\r' || *at == '\n' || *at == 26) return at;
+        }
         p += 16;
     }
 #endif
     for (; p < end; ++p)
-        if (*p == a || *p == b || *p == c) return p;
+        if (*p == '\r' || *p == '\n' || *p == 26) return p;
     return end;
 }
+
+}  // namespace
 
 std::string_view up_to_nul(std::string_view text) {
     const void* nul = std::memchr(text.data(), 0, text.size());
@@ -70,7 +78,7 @@ StreamSplitter::Piece StreamSplitter::next(const char* p, const char* end) {
         after_cr_ = false;
         if (*p == '\n') ++p;
     }
-    const char* stop = find_any(p, end, '\r', '\n', 26);
+    const char* stop = find_line_stop(p, end);
     if (stop == end) return {p, end, end, Stop::none};
     if (*stop == 26) return {p, stop, end, Stop::file_end};
     const char* next = stop + 1;

@@ -11,9 +11,6 @@ namespace qvr {
 /// at a time where the processor allows.
 const char* find_either(const char* p, const char* end, char a, char b);
 
-/// The first byte in [p, end) that is `a`, `b` or `c`, or `end`.
-const char* find_any(const char* p, const char* end, char a, char b, char c);
-
 /// The first carriage return or line feed in [p, end), or `end`.
 inline const char* find_cr_or_lf(const char* p, const char* end) { return find_either(p, end, '\r', '\n'); }
 

@@ -104,13 +104,13 @@ LineCutter::LineCutter(std::vector<FieldSlice> slices, std::string separator, bo
       separator_(std::move(separator)),
       trim_(trim),
       utf8_(encoding == TextEncoding::utf8),
-      quote_(quote) {
+      quote_(quote),
+      bytes_only_(!utf8_ && !quote_) {
     for (const FieldSlice& s : slices_)
         if (s.length > 0) most_field_bytes_ += static_cast<std::size_t>(s.length);
     // A character takes up to four bytes; a quoted field doubles its quotes and gains two.
     if (utf8_) most_field_bytes_ *= 4;
     if (quote_) most_field_bytes_ = 2 * most_field_bytes_ + 2 * slices_.size();
-    columns_used_ = static_cast<std::size_t>(columns_used(slices_));
 }
 
 std::size_t LineCutter::max_cut_size(std::size_t line_size) const {
@@ -124,10 +124,11 @@ std::size_t LineCutter::max_cut_size(std::size_t line_size) const {
     return fields + separator_.size() * (count - 1);
 }
 
+template <bool Quote>
 inline char* LineCutter::put_field(std::string_view field, char* out) const {
     if (trim_) field = trim_field(field);
-    if (quote_ && (field.find_first_of("\"\r\n") != std::string_view::npos ||
-                   (!separator_.empty() && field.find(separator_) != std::string_view::npos))) {
+    if (Quote && (field.find_first_of("\"\r\n") != std::string_view::npos ||
+                  (!separator_.empty() && field.find(separator_) != std::string_view::npos))) {
         *out++ = '"';
         for (char c : field) {
             if (c == '"') *out++ = '"';
@@ -140,7 +141,7 @@ inline char* LineCutter::put_field(std::string_view field, char* out) const {
     return out + field.size();
 }
 
-template <class Slicer>
+template <bool Quote, class Slicer>
 inline char* LineCutter::cut_fields(std::string_view line, char* out, Slicer slicer) const {
     const std::size_t count = slices_.size();
     const bool one_byte_separator = separator_.size() == 1;
@@ -153,36 +154,86 @@ inline char* LineCutter::cut_fields(std::string_view line, char* out, Slicer sli
                 out += separator_.size();
             }
         }
-        out = put_field(slicer(line, slices_[i]), out);
+        out = put_field<Quote>(slicer(line, slices_[i]), out);
     }
     return out;
 }
 
-char* LineCutter::cut_chars_to(std::string_view line, char* out) const {
-    // Only the columns the slices reach are measured, so a long line costs no more than a short one.
-    offsets_.clear();
-    offsets_.push_back(0);
-    const char* const begin = line.data();
-    const char* const end = begin + line.size();
-    for (const char* p = begin; p < end && offsets_.size() <= columns_used_;) {
-        p += utf8_char_size(p, end);
-        offsets_.push_back(static_cast<std::size_t>(p - begin));
+namespace {
+
+/// Walks a UTF-8 line column by column. Fields mostly come in column order, so the walk goes on from
+/// the last field instead of starting over, and runs of ASCII are passed eight bytes at a time.
+class ColumnWalk {
+  public:
+    explicit ColumnWalk(std::string_view line)
+        : begin_(line.data()), end_(begin_ + line.size()), p_(begin_) {}
+
+    /// The first byte of column `target` (counted from 0), or the line's end.
+    const char* seek(std::size_t target) {
+        if (target < column_) {
+            p_ = begin_;
+            column_ = 0;
+        }
+        while (column_ < target && p_ < end_) {
+            if (target - column_ >= 8 && end_ - p_ >= 8 && (load8(p_) & 0x8080808080808080ull) == 0) {
+                p_ += 8;
+                column_ += 8;
+                continue;
+            }
+            p_ += utf8_char_size(p_, end_);
+            ++column_;
+        }
+        return p_;
     }
-    const std::size_t columns = offsets_.size() - 1;
-    return cut_fields(line, out, [this, columns](std::string_view text, FieldSlice slice) {
+
+  private:
+    const char* begin_;
+    const char* end_;
+    const char* p_;
+    std::size_t column_ = 0;
+};
+
+}  // namespace
+
+char* LineCutter::cut_chars_to(std::string_view line, char* out) const {
+    ColumnWalk walk(line);
+    const auto slicer = [&walk](std::string_view, FieldSlice slice) {
         if (slice.length <= 0) return std::string_view();
         const std::size_t first = slice.start < 1 ? 0 : static_cast<std::size_t>(slice.start) - 1;
-        if (first >= columns) return std::string_view();
-        const std::size_t last = std::min(columns, first + static_cast<std::size_t>(slice.length));
-        return text.substr(offsets_[first], offsets_[last] - offsets_[first]);
-    });
+        const char* b = walk.seek(first);
+        const char* e = walk.seek(first + static_cast<std::size_t>(slice.length));
+        return std::string_view(b, static_cast<std::size_t>(e - b));
+    };
+    return quote_ ? cut_fields<true>(line, out, slicer) : cut_fields<false>(line, out, slicer);
+}
+
+char* LineCutter::cut_quoted_or_chars_to(std::string_view line, char* out) const {
+    // A line of ASCII only has a byte per column in either encoding.
+    if (utf8_ && has_high_byte(line)) return cut_chars_to(line, out);
+    const auto slicer = [](std::string_view text, FieldSlice slice) { return field_slice(text, slice); };
+    return quote_ ? cut_fields<true>(line, out, slicer) : cut_fields<false>(line, out, slicer);
 }
 
 char* LineCutter::cut_to(std::string_view line, char* out) const {
-    // A line of ASCII only has a byte per column in either encoding.
-    if (utf8_ && has_high_byte(line)) return cut_chars_to(line, out);
-    return cut_fields(line, out,
-                      [](std::string_view text, FieldSlice slice) { return field_slice(text, slice); });
+    // Bytes without quoting, the common case, take a loop of their own that tests nothing else per field.
+    if (!bytes_only_) return cut_quoted_or_chars_to(line, out);
+    const std::size_t count = slices_.size();
+    const bool one_byte_separator = separator_.size() == 1;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i > 0) {
+            if (one_byte_separator) {
+                *out++ = separator_[0];
+            } else {
+                copy_field(out, separator_.data(), separator_.size());
+                out += separator_.size();
+            }
+        }
+        std::string_view field = field_slice(line, slices_[i]);
+        if (trim_) field = trim_field(field);
+        copy_field(out, field.data(), field.size());
+        out += field.size();
+    }
+    return out;
 }
 
 void LineCutter::cut(std::string_view line, std::string& out) const {

@@ -46,10 +46,12 @@ class LineCutter {
     const std::vector<FieldSlice>& slices() const { return slices_; }
 
   private:
-    template <class Slicer>
+    template <bool Quote, class Slicer>
     char* cut_fields(std::string_view line, char* out, Slicer slicer) const;
-    /// A line with multi-byte characters: its fields are found through the byte offset of each column.
+    char* cut_quoted_or_chars_to(std::string_view line, char* out) const;
+    /// A line with multi-byte characters: its fields are found by walking its characters.
     char* cut_chars_to(std::string_view line, char* out) const;
+    template <bool Quote>
     char* put_field(std::string_view field, char* out) const;
 
     std::vector<FieldSlice> slices_;
@@ -57,9 +59,8 @@ class LineCutter {
     bool trim_;
     bool utf8_;
     bool quote_;
+    bool bytes_only_;
     std::size_t most_field_bytes_ = 0;  // what the fields can take, however long the line
-    std::size_t columns_used_ = 0;
-    mutable std::vector<std::size_t> offsets_;  // reused: each column's first byte in a UTF-8 line
 };
 
 /// The three tests a cut line must pass to reach the result, on bytes and case-sensitive: it contains the

@@ -73,6 +73,8 @@ TEST(LineCutter, Utf8ColumnsAreCharacters) {
         {{{4, 9}}, ";", true, "ab" + e + "  " + euro + " ", euro},
         {{{3, 1}}, ";", false, "\xed\xa0\x80", "\x80"},  // a surrogate is no character
         {{{1, 2}}, ";", false, "abc", "ab"},
+        {{{3, 1}, {1, 1}}, ";", false, e + "a" + euro, euro + ";" + e},  // a field before the last
+        {{{10, 2}, {20, 1}}, ";", false, "abcdefghi" + e + "x" + smile, e + "x;"},
     };
     std::string out;
     for (const CutCase& c : cases) {

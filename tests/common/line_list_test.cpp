@@ -80,25 +80,6 @@ TEST(LineList, PlacesCountALineBreakAsOneCharacter) {
     }
 }
 
-// In UTF-8 a column is a character: the longest line (the ruler's width), places (the selection) and
-// slices (what is shown) count "é" (2 bytes), "€" (3), "😀" (4) and a stray byte as one column each.
-TEST(LineList, CountsCharactersAsColumnsInUtf8) {
-    LineList list;
-    list.count_characters(true);
-    list.assign_text("\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80\xff\r\nabc\r\n", LineList::Ends::any_break);
-    EXPECT_EQ(4u, list.longest());
-    EXPECT_EQ(8u, list.length());
-    EXPECT_EQ(3u, list.position_of(0, 3));
-    EXPECT_EQ(7u, list.position_of(1, 2));
-    EXPECT_EQ("\xe2\x82\xac\xf0\x9f\x98\x80", list.column_slice(0, 1, 2));
-    EXPECT_EQ("\xff", list.column_slice(0, 3, 9));
-    list.append("\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9");
-    EXPECT_EQ(5u, list.longest());
-    list.count_characters(false);
-    EXPECT_EQ(10u, list.longest());
-    EXPECT_EQ(25u, list.length());
-}
-
 // A big text is split on two cores from a line start past its middle; wherever the middle falls (inside a
 // CR LF too), the lines are those the standard extract's reader finds.
 TEST(LineList, ABigTextSplitsOnTwoCoresAsOnOne) {

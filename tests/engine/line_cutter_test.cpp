@@ -63,37 +63,24 @@ TEST(LineCutter, TrimsLongPaddingAndHighBytes) {
     }
 }
 
-// "é" 2 bytes, "€" 3, "😀" 4; "\xff" and a cut-short "\xe2\x82" are no UTF-8 and count one column a byte.
-TEST(LineCutter, Utf8ColumnsAreCharacters) {
+// UTF-8 columns ("é" 2 bytes, "€" 3, "😀" 4; a stray or cut-short byte one column each), then quoting.
+TEST(LineCutter, Utf8ColumnsAreCharactersAndQuotedFieldsAreRfc4180) {
     const std::string e = "\xc3\xa9", euro = "\xe2\x82\xac", smile = "\xf0\x9f\x98\x80";
-    const CutCase cases[] = {
-        {{{1, 2}, {3, 2}}, ";", false, e + "a" + euro + smile + "z", e + "a;" + euro + smile},
-        {{{2, 3}}, ";", false, "\xff" + e + "\xff" + smile, e + "\xff" + smile},
-        {{{1, 1}, {2, 1}, {3, 1}}, ";", false, "\xe2\x82" + e, "\xe2;\x82;" + e},
-        {{{4, 9}}, ";", true, "ab" + e + "  " + euro + " ", euro},
-        {{{3, 1}}, ";", false, "\xed\xa0\x80", "\x80"},  // a surrogate is no character
-        {{{1, 2}}, ";", false, "abc", "ab"},
-        {{{3, 1}, {1, 1}}, ";", false, e + "a" + euro, euro + ";" + e},  // a field before the last
-        {{{10, 2}, {20, 1}}, ";", false, "abcdefghi" + e + "x" + smile, e + "x;"},
+    const std::pair<CutCase, bool> cases[] = {
+        {{{{1, 2}, {3, 2}}, ";", false, e + "a" + euro + smile + "z", e + "a;" + euro + smile}, false},
+        {{{{2, 3}}, ";", false, "\xff" + e + "\xff" + smile, e + "\xff" + smile}, false},
+        {{{{1, 1}, {2, 1}, {3, 1}}, ";", false, "\xe2\x82" + e, "\xe2;\x82;" + e}, false},
+        {{{{4, 9}}, ";", true, "ab" + e + "  " + euro + " ", euro}, false},
+        {{{{3, 1}, {1, 1}}, ";", false, e + "a" + euro, euro + ";" + e}, false},  // a field before the last
+        {{{{10, 2}, {20, 1}}, ";", false, "abcdefghi" + e + "x" + smile, e + "x;"}, false},
+        {{{{1, 3}, {4, 3}}, ";", false, "a;" + e + "\"d", "\"a;" + e + "\";\"\"\"d\""}, true},
+        {{{{1, 2}, {3, 2}}, "<>", false, "<>x>", "\"<>\"<>x>"}, true},
+        {{{{1, 9}}, "\t", true, " a\rb\nc ", "\"a\rb\nc\""}, true},
+        {{{{1, 9}}, "", false, "a;b", "a;b"}, true},
     };
     std::string out;
-    for (const CutCase& c : cases) {
-        LineCutter(c.slices, c.separator, c.trim, TextEncoding::utf8).cut(c.line, out);
-        EXPECT_EQ(c.expected, out) << "line '" << c.line << "'";
-    }
-}
-
-TEST(LineCutter, QuotesFieldsHoldingTheSeparatorAQuoteOrALineEnd) {
-    const CutCase cases[] = {
-        {{{1, 3}, {4, 3}}, ";", false, "a;bc\"d", "\"a;b\";\"c\"\"d\""},
-        {{{1, 2}, {3, 2}}, "<>", false, "<>x>", "\"<>\"<>x>"},
-        {{{1, 3}}, ",", true, " \"\" ", "\"\"\"\"\"\""},
-        {{{1, 9}}, "\t", false, "a\rb\nc", "\"a\rb\nc\""},
-        {{{1, 9}}, "", false, "a;b", "a;b"},
-    };
-    std::string out;
-    for (const CutCase& c : cases) {
-        LineCutter(c.slices, c.separator, c.trim, TextEncoding::cp1252, true).cut(c.line, out);
+    for (const auto& [c, quote] : cases) {
+        LineCutter(c.slices, c.separator, c.trim, TextEncoding::utf8, quote).cut(c.line, out);
         EXPECT_EQ(c.expected, out) << "line '" << c.line << "'";
     }
     EXPECT_EQ("Nb;\"a;b\";\"q\"\"\";plain", header_line({" a;b ", "q\"", "plain"}, ";", true, true));

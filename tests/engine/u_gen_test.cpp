@@ -1,4 +1,3 @@
-#include <QComboBox>
 #include <QProgressBar>
 
 #include "support/main_window_fixture.h"
@@ -49,27 +48,6 @@ TEST_F(GeneralDataTest, FreshStartShowsTheDefaults) {
     auto* gauge = find<QProgressBar>("gge_run", mdi->frm_gen);
     EXPECT_EQ(false, gauge->isVisible());
     EXPECT_EQ(Qt::Vertical, gauge->orientation());
-}
-
-// The encoding and quoting controls sit beside and below the others, overlapping none, and reach the
-// settings; both start off.
-TEST_F(GeneralDataTest, EncodingAndQuotingControlsOverlapNoneAndReachTheSettings) {
-    auto* encoding = find<QComboBox>("cbo_enc", mdi->frm_gen);
-    EXPECT_EQ((QStringList{"Windows-1252 (one byte per column)", "UTF-8 (one character per column)"}),
-              (QStringList{encoding->itemText(0), encoding->itemText(1)}));
-    const QList<QWidget*> added = {encoding, box("chk_quote"), find<QWidget>("lbl_enc", mdi->frm_gen)};
-    for (QWidget* other : mdi->frm_gen->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        if (added.contains(other) || !other->isVisibleTo(mdi->frm_gen)) continue;
-        for (QWidget* mine : added)
-            EXPECT_FALSE(mine->geometry().intersects(other->geometry()))
-                << mine->objectName().toStdString() << " " << other->objectName().toStdString();
-    }
-    EXPECT_EQ(TextEncoding::cp1252, mdi->frm_gen->settings().encoding);
-    EXPECT_EQ(false, mdi->frm_gen->settings().quote_fields);
-    encoding->setCurrentIndex(1);
-    box("chk_quote")->setChecked(true);
-    EXPECT_EQ(TextEncoding::utf8, mdi->frm_gen->settings().encoding);
-    EXPECT_EQ(true, mdi->frm_gen->settings().quote_fields);
 }
 
 TEST_F(GeneralDataTest, TickBoxesKeepTheOptionsConsistent) {

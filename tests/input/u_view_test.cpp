@@ -82,31 +82,24 @@ TEST_F(InputView, EnterTellsTheLengthOfTheSelection) {
     EXPECT_EQ((std::vector<std::string>{"line 1", "line 2", "line 3"}), view());
 }
 
-// File > Input proposes UTF-8 for a UTF-8 file with accents; the ruler and the selection then count
-// characters ("é" 2 bytes, "€" 3, "😀" 4), and back in Windows-1252 they count bytes again.
+// File > Input proposes UTF-8 for a UTF-8 file; the ruler and the selection then count characters ("é" 2
+// bytes, "€" 3, "😀" 4), and in Windows-1252 bytes again.
 TEST_F(InputView, AUtf8InputCountsCharactersInTheRulerAndTheSelection) {
     open_input(data.write("input.txt", "\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80x\r\nab\r\n"));
     pick("mnu_vwi");
-    QComboBox* encoding = find<QComboBox>("cbo_enc");
+    auto* encoding = find<QComboBox>("cbo_enc");
+    auto* box = find<LineView>("mem_inp");
     EXPECT_EQ(1, encoding->currentIndex());
-    LineView* box = find<LineView>("mem_inp");
-    const struct {
-        int encoding;
-        std::uint64_t line_end;  // where the first line ends
-        std::size_t ruler;
-    } cases[] = {{1, 4, 4}, {0, 10, 10}};
-    for (const auto& c : cases) {
-        encoding->setCurrentIndex(c.encoding);
+    for (const auto& [index, columns] : {std::pair{0, 10}, std::pair{1, 4}}) {
+        encoding->setCurrentIndex(index);
         tick("chk_rule", true);
-        EXPECT_EQ(ruler_block(c.ruler)[0], view()[0]);
+        EXPECT_EQ(ruler_block(static_cast<std::size_t>(columns))[0], view()[0]);
         tick("chk_rule", false);
-        box->set_selection(0, c.line_end);
-        desktop.expect_info(QStringLiteral("Length of selection: ") + QString::number(c.line_end));
+        box->set_selection(0, static_cast<std::uint64_t>(columns));
+        desktop.expect_info(QStringLiteral("Length of selection: ") + QString::number(columns));
         QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
         QApplication::sendEvent(box, &press);
     }
-    encoding->setCurrentIndex(1);
-    box->set_selection(0, 4);
     EXPECT_EQ(QString::fromUtf8("\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80x"), box->selected_text());
 }
 

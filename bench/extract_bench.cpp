@@ -44,14 +44,16 @@ qvr::ExtractJob job_for(const std::string& input, const std::string& output, con
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: qvr_bench <input> <output> unsorted|sorted|unique|fast[-notrim]\n");
+    if (argc != 4 && !(argc == 5 && std::string(argv[4]) == "utf8")) {
+        std::fprintf(stderr,
+                     "usage: qvr_bench <input> <output> unsorted|sorted|unique|fast[-notrim] [utf8]\n");
         return 2;
     }
     std::string mode = argv[3];
     const bool trim = !mode.ends_with("-notrim");
     if (!trim) mode.resize(mode.size() - 7);
-    const qvr::ExtractJob job = job_for(argv[1], argv[2], mode, trim);
+    qvr::ExtractJob job = job_for(argv[1], argv[2], mode, trim);
+    if (argc == 5) job.encoding = qvr::TextEncoding::utf8;
     const long rss_start = status_kib("VmRSS:");
     int gauge_calls = 0;
     qvr::ExtractHooks hooks;

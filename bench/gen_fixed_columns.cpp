@@ -1,6 +1,7 @@
 // Writes a fixed-column text file for the benchmarks: the same bytes for the same line count on every
 // machine. Ten fields of mixed widths, mixed case, Latin-1 accents, CR LF line ends; one line in ten
 // repeats an earlier record with its letter case changed, so that dropping duplicates has work to do.
+// With "utf8" after the line count the accents are written in UTF-8, the columns staying characters.
 
 #include <cstdint>
 #include <cstdio>
@@ -33,7 +34,10 @@ const char* const kFirstNames[] = {"Amélie", "JOSÉ", "françois", "Zoë", "Bj�
 const char* const kCities[] = {"Paris", "Zürich", "Besançon", "MÁLAGA", "Köln", "saint-étienne", "Genève"};
 const char* const kWords[] = {"livraison", "Retour", "URGENT", "déjà payé", "à vérifier", "note", "Échange"};
 
+bool g_utf8 = false;
+
 std::string latin1(const char* utf8) {
+    if (g_utf8) return utf8;
     // The pools are written in UTF-8 here; the file holds one byte per character.
     std::string out;
     for (const unsigned char* p = reinterpret_cast<const unsigned char*>(utf8); *p; ++p) {
@@ -54,9 +58,20 @@ std::vector<std::string> pool(const char* const (&words)[N]) {
     return out;
 }
 
+// Characters, not bytes: a UTF-8 continuation byte adds no column.
+std::size_t columns(const std::string& text) {
+    std::size_t n = 0;
+    for (unsigned char c : text) n += (c & 0xC0) != 0x80;
+    return n;
+}
+
 void put(std::string& line, std::string text, int width, bool right = false) {
-    text.resize(std::min<std::size_t>(text.size(), static_cast<std::size_t>(width)));
-    std::string pad(static_cast<std::size_t>(width) - text.size(), ' ');
+    while (columns(text) > static_cast<std::size_t>(width)) {
+        text.pop_back();
+        while (!text.empty() && (static_cast<unsigned char>(text.back()) & 0xC0) == 0x80) text.pop_back();
+        if (!text.empty() && static_cast<unsigned char>(text.back()) >= 0xC0) text.pop_back();
+    }
+    std::string pad(static_cast<std::size_t>(width) - columns(text), ' ');
     line += right ? pad + text : text + pad;
 }
 
@@ -73,10 +88,11 @@ std::string flip_case(std::string s) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: qvr_bench_gen <file> <lines>\n");
+    if (argc != 3 && !(argc == 4 && std::string(argv[3]) == "utf8")) {
+        std::fprintf(stderr, "usage: qvr_bench_gen <file> <lines> [utf8]\n");
         return 2;
     }
+    g_utf8 = argc == 4;
     const std::uint64_t lines = std::strtoull(argv[2], nullptr, 10);
     FILE* out = std::fopen(argv[1], "wb");
     if (!out) {

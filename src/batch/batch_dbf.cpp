@@ -43,6 +43,7 @@ void run_batch_dbf(const BatchRequest& request, const Console& console) {
     if (limits.refusal != DbfRefusal::none) throw BatchRefusal(dbf_refusal_text(limits));
     const std::string name = table_name(request);
     const std::uint64_t expected = expected_lines(request.settings.input_path);
+    std::uint64_t replaced = 0;
     {
         ProgressBar bar(console);
         DbfExport dbf(dbf_export_job(table, batch_job_settings(request), limits.lengths, kNoRunBefore, name));
@@ -51,8 +52,9 @@ void run_batch_dbf(const BatchRequest& request, const Console& console) {
             bar.show(dbf_gauge_position(lines, expected));
             check_stop(&interrupt_request());
         });
+        replaced = dbf.replaced_chars();
     }
-    tell(console, name + kDbfGeneratedSuffix);
+    tell(console, dbf_done_text(name, replaced));
 }
 
 }  // namespace qvr

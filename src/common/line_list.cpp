@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "common/line_scan.h"
+#include "common/utf8_chars.h"
 
 namespace qvr {
 
@@ -17,14 +18,44 @@ void LineList::clear() {
 
 void LineList::add_span(std::uint64_t start, std::uint64_t size) {
     spans_.push_back({start, size});
-    longest_ = std::max(longest_, static_cast<std::size_t>(size));
+    if (!chars_) longest_ = std::max(longest_, static_cast<std::size_t>(size));
+}
+
+std::size_t LineList::columns_of(std::string_view line) const {
+    return chars_ && has_high_byte(line) ? utf8_columns(line) : line.size();
+}
+
+std::size_t LineList::columns(std::size_t i) const { return columns_of((*this)[i]); }
+
+std::string_view LineList::column_slice(std::size_t i, std::size_t first, std::size_t count) const {
+    const std::string_view line = (*this)[i];
+    if (chars_ && has_high_byte(line)) return utf8_column_slice(line, first, count);
+    return first < line.size() ? line.substr(first, count) : std::string_view();
+}
+
+void LineList::count_characters(bool on) {
+    chars_ = on;
+    positions_.clear();
+    longest_ = 0;
+    for (std::size_t i = 0; i < spans_.size(); ++i) longest_ = std::max(longest_, columns(i));
+}
+
+void LineList::changed() {
+    // Character counts are worked out in one pass after a change, not in the splitting itself, which
+    // stays as fast as it is for bytes.
+    if (chars_)
+        count_characters(true);
+    else
+        positions_.clear();
 }
 
 void LineList::append(std::string_view line) {
     const std::uint64_t start = text_.size();
     text_.append(line);
     add_span(start, line.size());
-    changed();
+    // One line more needs no pass over all of them.
+    positions_.clear();
+    if (chars_) longest_ = std::max(longest_, columns_of(line));
 }
 
 namespace {
@@ -76,6 +107,7 @@ void LineList::assign_text(std::string text, Ends ends) {
     spans_.reserve(guessed_lines(all));
     if (half == 0) {
         split_lines(all, 0, all.size(), spans_, longest_);
+        changed();
         return;
     }
     // The second half starts at a line's start, so each half splits as if it stood alone.
@@ -100,6 +132,7 @@ void LineList::assign_text(std::string text, Ends ends) {
     if (failure) std::rethrow_exception(failure);
     spans_.insert(spans_.end(), second.begin(), second.end());
     longest_ = std::max(longest_, second_longest);
+    changed();
 }
 
 void LineList::assign(const std::vector<std::string>& lines) {
@@ -112,6 +145,7 @@ void LineList::assign(const std::vector<std::string>& lines) {
         add_span(text_.size(), l.size());
         text_ += l;
     }
+    changed();
 }
 
 void LineList::insert_before(const std::vector<std::size_t>& at, const std::vector<std::string>& block) {
@@ -159,7 +193,7 @@ const std::vector<std::uint64_t>& LineList::positions() const {
         std::uint64_t at = 0;
         for (std::size_t i = 0; i < spans_.size(); ++i) {
             positions_[i] = at;
-            at += spans_[i].size + 1;
+            at += columns(i) + 1;
         }
     }
     return positions_;
@@ -168,7 +202,7 @@ const std::vector<std::uint64_t>& LineList::positions() const {
 std::uint64_t LineList::position_of(std::size_t line, std::size_t column) const {
     if (spans_.empty()) return 0;
     line = std::min(line, spans_.size() - 1);
-    return positions()[line] + std::min<std::uint64_t>(column, spans_[line].size);
+    return positions()[line] + std::min<std::uint64_t>(column, columns(line));
 }
 
 void LineList::place_of(std::uint64_t position, std::size_t& line, std::size_t& column) const {
@@ -178,12 +212,12 @@ void LineList::place_of(std::uint64_t position, std::size_t& line, std::size_t& 
     const std::vector<std::uint64_t>& starts = positions();
     const auto after = std::upper_bound(starts.begin(), starts.end(), position);
     line = static_cast<std::size_t>(after - starts.begin()) - 1;
-    column = static_cast<std::size_t>(std::min<std::uint64_t>(position - starts[line], spans_[line].size));
+    column = static_cast<std::size_t>(std::min<std::uint64_t>(position - starts[line], columns(line)));
 }
 
 std::uint64_t LineList::length() const {
     if (spans_.empty()) return 0;
-    return positions().back() + spans_.back().size;
+    return positions().back() + columns(spans_.size() - 1);
 }
 
 }  // namespace qvr

@@ -23,8 +23,17 @@ class LineList {
     std::string_view operator[](std::size_t i) const {
         return {text_.data() + spans_[i].start, static_cast<std::size_t>(spans_[i].size)};
     }
-    /// The length of the longest line.
+    /// The length of the longest line, in columns.
     std::size_t longest() const { return longest_; }
+
+    /// Whether a column is a UTF-8 character (invalid bytes one column each) rather than a byte; kept
+    /// through clear() and every change of the lines.
+    void count_characters(bool on);
+    bool counts_characters() const { return chars_; }
+    /// The columns of line `i`.
+    std::size_t columns(std::size_t i) const;
+    /// Up to `count` columns of line `i` from column `first`.
+    std::string_view column_slice(std::size_t i, std::size_t first, std::size_t count) const;
 
     void clear();
     void append(std::string_view line);
@@ -53,12 +62,14 @@ class LineList {
     /// The lines of text[from, to) into `spans`, the longest into `longest`.
     static void split_lines(std::string_view text, std::size_t from, std::size_t to, std::vector<Span>& spans,
                             std::size_t& longest);
-    void changed() { positions_.clear(); }
+    void changed();
+    std::size_t columns_of(std::string_view line) const;
     const std::vector<std::uint64_t>& positions() const;
 
     std::string text_;
     std::vector<Span> spans_;
     std::size_t longest_ = 0;
+    bool chars_ = false;
     mutable std::vector<std::uint64_t> positions_;  // each line's first position, made when first asked
 };
 

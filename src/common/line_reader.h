@@ -14,9 +14,9 @@ namespace qvr {
 /// blocks of a megabyte.
 inline constexpr std::size_t kLineReaderBlock = 1 << 17;
 
-/// Reads a text file line by line, the way most of the program reads its files: a carriage return ends
-/// a line and a line feed right after it belongs to that line end; a line feed anywhere else is an
-/// ordinary character; a byte 26 (Ctrl+Z) ends the file; a last line without line end is still a line.
+/// Reads a text file line by line, the way most of the program reads its files: a line ends at CR LF, at
+/// a lone CR or at a lone LF; a byte 26 (Ctrl+Z) ends the file; a last line without line end is still a
+/// line.
 /// Reads in large blocks and hands out views, so a line costs no allocation unless it spans two blocks.
 class LineReader {
   public:
@@ -41,7 +41,7 @@ class LineReader {
 
     /// For readers that look only at the first columns: lines are handed out cut to their first `bytes`
     /// bytes, and the rest of a longer line is read past without being held, so that a line of gigabytes
-    /// (a file without carriage returns) takes no more memory than a short one.
+    /// (a file without line ends) takes no more memory than a short one.
     void keep_line_prefix(std::size_t bytes) { prefix_ = bytes; }
 
   private:

@@ -25,6 +25,32 @@ const char* find_either(const char* p, const char* end, char a, char b) {
     return end;
 }
 
+namespace {
+
+/// The first CR, LF or Ctrl+Z (26) in [p, end), or `end`: where a streamed line stops.
+inline const char* find_line_stop(const char* p, const char* end) {
+#if defined(__SSE2__)
+    // CR (13), LF (10) and Ctrl+Z (26) are all among the bytes up to 26, which one unsigned comparison
+    // finds; the other control bytes found with them are passed over.
+    const __m128i limit = _mm_set1_epi8(26);
+    while (end - p >= 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        auto hits =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(block, limit), block)));
+        for (; hits != 0; hits &= hits - 1) {
+            const char* at = p + __builtin_ctz(hits);
+            if (*at == '\r' || *at == '\n' || *at == 26) return at;
+        }
+        p += 16;
+    }
+#endif
+    for (; p < end; ++p)
+        if (*p == '\r' || *p == '\n' || *p == 26) return p;
+    return end;
+}
+
+}  // namespace
+
 std::string_view up_to_nul(std::string_view text) {
     const void* nul = std::memchr(text.data(), 0, text.size());
     if (nul) return text.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()));
@@ -52,7 +78,7 @@ StreamSplitter::Piece StreamSplitter::next(const char* p, const char* end) {
         after_cr_ = false;
         if (*p == '\n') ++p;
     }
-    const char* stop = find_either(p, end, '\r', other_end_);
+    const char* stop = ctrl_z_ends_file_ ? find_line_stop(p, end) : find_either(p, end, '\r', '\n');
     if (stop == end) return {p, end, end, Stop::none};
     if (*stop == 26) return {p, stop, end, Stop::file_end};
     const char* next = stop + 1;

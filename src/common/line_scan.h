@@ -47,15 +47,14 @@ class TextLines {
     const char* pos_;
 };
 
-/// The rule of a file read as a stream, block by block (the input file): a carriage return ends a line
-/// and a line feed right after it belongs to that line end, also when the two fall in different blocks; a
-/// line feed anywhere else is an ordinary byte; a byte 26 (Ctrl+Z) ends the file. Under the rule of a
-/// text taken whole (line_at(), for the job log read as a stream) a lone line feed ends a line as well
-/// and Ctrl+Z is an ordinary byte.
+/// The rule of a file read as a stream, block by block (the input file): a line ends at CR LF, at a lone
+/// CR or at a lone LF, also when the CR and the LF fall in different blocks; a byte 26 (Ctrl+Z) ends the
+/// file. So a file cuts into the same lines whether it is streamed or taken whole. Under the rule of a
+/// text taken whole (for the job log read as a stream) Ctrl+Z is an ordinary byte.
 class StreamSplitter {
   public:
     enum class Rule { input, whole_text };
-    explicit StreamSplitter(Rule rule = Rule::input) : other_end_(rule == Rule::input ? '\x1a' : '\n') {}
+    explicit StreamSplitter(Rule rule = Rule::input) : ctrl_z_ends_file_(rule == Rule::input) {}
 
     enum class Stop {
         none,      ///< the block ended inside the line
@@ -74,7 +73,7 @@ class StreamSplitter {
     Piece next(const char* p, const char* end);
 
   private:
-    char other_end_;         // the byte besides CR that ends a line (LF) or the file (Ctrl+Z)
+    bool ctrl_z_ends_file_;
     bool after_cr_ = false;  // the last line ended at a CR that was its block's last byte
 };
 

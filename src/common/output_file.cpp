@@ -105,9 +105,9 @@ char* OutputFile::room(std::size_t n) {
     return buffer_.get() + used_;
 }
 
-void OutputFile::write_line(std::string_view bytes) {
+void OutputFile::write_line(std::string_view bytes, std::string_view line_end) {
     write(bytes);
-    write("\r\n");
+    write(line_end);
 }
 
 void OutputFile::write_at(std::uint64_t offset, std::string_view bytes) {

@@ -29,7 +29,7 @@ class OutputFile {
 
     void write(std::string_view bytes);
     /// Writes `bytes` followed by the program's line end, CR LF.
-    void write_line(std::string_view bytes);
+    void write_line(std::string_view bytes, std::string_view line_end = "\r\n");
     /// Room for `n` bytes at the end of the buffer, to be written in place and then kept by advance();
     /// so a writer can build its line where it goes instead of copying it there.
     char* room(std::size_t n);

@@ -7,8 +7,10 @@
 #include <optional>
 #include <string>
 
+#include "common/char_map.h"
 #include "common/file_error.h"
 #include "common/line_reader.h"
+#include "common/utf8_chars.h"
 #include "common/whole_number.h"
 
 namespace qvr {
@@ -46,7 +48,8 @@ std::vector<FieldSlice> DbfExport::read_slices() const {
 
 std::size_t DbfExport::line_prefix() const {
     try {
-        return static_cast<std::size_t>(columns_used(read_slices()));
+        const std::uint64_t bytes_per_column = job_.encoding == TextEncoding::utf8 ? 4 : 1;
+        return static_cast<std::size_t>(columns_used(read_slices()) * bytes_per_column);
     } catch (const NotAWholeNumber&) {
         return 0;
     }
@@ -58,12 +61,39 @@ void DbfExport::write_record(std::string_view line, const std::vector<FieldSlice
     char* at = out_.room(record_.size());
     std::memcpy(at, record_.data(), record_.size());
     char* field_at = at + 1;
+    const bool chars = job_.encoding == TextEncoding::utf8 && has_high_byte(line);
     for (const FieldSlice& slice : slices) {
-        std::string_view field = field_slice(line, slice);
-        if (!field.empty()) std::memcpy(field_at, field.data(), field.size());
+        if (chars) {
+            if (slice.length > 0)
+                put_chars(
+                    utf8_column_slice(line, slice.start < 1 ? 0 : static_cast<std::size_t>(slice.start) - 1,
+                                      static_cast<std::size_t>(slice.length)),
+                    field_at);
+        } else {
+            std::string_view field = field_slice(line, slice);
+            if (!field.empty()) std::memcpy(field_at, field.data(), field.size());
+        }
         field_at += slice.length;
     }
     out_.advance(record_.size());
+}
+
+void DbfExport::put_chars(std::string_view field, char* at) {
+    const char* const end = field.data() + field.size();
+    for (const char* p = field.data(); p < end;) {
+        const std::size_t size = utf8_char_size(p, end);
+        const long cp = utf8_code_point(p, size);
+        // A stray byte stays as it is, as in every other output.
+        int byte = cp < 0        ? static_cast<unsigned char>(*p)
+                   : cp > 0xFFFF ? -1
+                                 : char_to_byte(static_cast<char16_t>(cp));
+        if (byte < 0) {
+            byte = '?';
+            ++replaced_;
+        }
+        *at++ = static_cast<char>(byte);
+        p += size;
+    }
 }
 
 std::uint64_t DbfExport::run(const DbfProgress& progress) {
@@ -79,7 +109,7 @@ std::uint64_t DbfExport::run(const DbfProgress& progress) {
         !job_.filter.contains.empty() || !job_.filter.lower.empty() || !job_.filter.upper.empty();
     std::string_view line;
     while (reader.next(line)) {
-        if (!cutter) cutter.emplace(read_slices(), std::string(), job_.trim);
+        if (!cutter) cutter.emplace(read_slices(), std::string(), job_.trim, job_.encoding);
         if (filtering) cutter->cut(line, filter_line);
         if (!filtering || job_.filter.passes(filter_line)) {
             // The header counts records in 32 bits; a count that wrapped would be a wrong table.

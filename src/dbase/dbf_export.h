@@ -26,6 +26,8 @@ struct DbfExportJob {
     bool trim = false;  ///< the filter line is trimmed field by field; records never are
     LineFilter filter;
     std::uint32_t record_count = 0;  ///< the count announced before the records are written
+    /// In UTF-8 the columns are characters, written in the table as Windows-1252.
+    TextEncoding encoding = TextEncoding::cp1252;
 };
 
 /// Why a table is not sent into something that cannot go back (a pipe) when no run counted its records.
@@ -53,6 +55,9 @@ class DbfExport {
     /// NotAWholeNumber when a start position is not a whole number.
     std::uint64_t run(const DbfProgress& progress);
 
+    /// Characters of a UTF-8 input that Windows-1252 lacks, written as "?".
+    std::uint64_t replaced_chars() const { return replaced_; }
+
   private:
     /// The slices of the columns; their start positions are read only now, at the first line.
     std::vector<FieldSlice> read_slices() const;
@@ -60,10 +65,13 @@ class DbfExport {
     /// number, since the first line then stops the export anyway.
     std::size_t line_prefix() const;
     void write_record(std::string_view line, const std::vector<FieldSlice>& slices);
+    /// Writes the characters of a UTF-8 field at `at` as Windows-1252 bytes.
+    void put_chars(std::string_view field, char* at);
 
     DbfExportJob job_;
     SafeFileWriter out_;
     std::string record_;  // reused: one record in memory
+    std::uint64_t replaced_ = 0;
 };
 
 }  // namespace qvr

@@ -42,9 +42,18 @@ DbfExportJob dbf_export_job(const FieldTable& table, const JobSettings& settings
                                table.cell(FieldTable::kStart, row)});
     }
     job.trim = settings.trim;
+    job.encoding = settings.encoding;
     job.filter = {settings.contains, settings.lower_bound, settings.upper_bound};
     job.record_count = static_cast<std::uint32_t>(record_count);
     return job;
+}
+
+std::string dbf_done_text(const std::string& name, std::uint64_t replaced) {
+    std::string text = name + kDbfGeneratedSuffix;
+    if (replaced > 0)
+        text += " (" + std::to_string(replaced) + (replaced == 1 ? " character" : " characters") +
+                " replaced by \"?\")";
+    return text;
 }
 
 }  // namespace qvr

@@ -24,6 +24,10 @@ DbfLimits check_dbf_table(std::int64_t record_count, const FieldTable& table);
 /// What the user is told about a refused table; empty when it was not refused.
 std::string dbf_refusal_text(const DbfLimits& limits);
 
+/// What the user is told when the table `name` is written: its name and " generated", and how many
+/// characters were replaced by "?" when any were.
+std::string dbf_done_text(const std::string& name, std::uint64_t replaced);
+
 /// The table's proposed file name: the input path with ".dbf" in place of its file name's extension.
 std::string dbf_table_name(const std::string& input_path);
 

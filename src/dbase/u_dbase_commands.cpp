@@ -61,6 +61,7 @@ void DbaseCommands::write_table(DbfExportJob job) {
     const std::string name = job.target;
     BusyCursor busy;
     StopRequest stop;
+    std::uint64_t replaced = 0;
     try {
         DbfExport table(std::move(job));
         gen_.set_gauge_colour(QColor(Qt::blue));
@@ -71,6 +72,7 @@ void DbaseCommands::write_table(DbfExportJob job) {
             guard.poll();
             check_stop(&stop);
         });
+        replaced = table.replaced_chars();
     } catch (const RunStopped&) {
         // The former table stays as it was; the user asked, so nothing is told.
         gen_.show_gauge(false);
@@ -81,7 +83,7 @@ void DbaseCommands::write_table(DbfExportJob job) {
     }
     gen_.set_gauge(100);
     busy.restore();
-    inform(to_path_text(name + kDbfGeneratedSuffix));
+    inform(to_path_text(dbf_done_text(name, replaced)));
     gen_.show_gauge(false);
 }
 

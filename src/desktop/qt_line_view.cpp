@@ -12,6 +12,7 @@
 #include <climits>
 
 #include "common/char_map.h"
+#include "common/utf8_chars.h"
 
 namespace qvr {
 
@@ -42,6 +43,21 @@ void LineView::set_char_table(const CharTable* table) {
 }
 
 QString LineView::chars(std::string_view bytes) const {
+    if (lines_.counts_characters() && has_high_byte(bytes)) {
+        // A byte that starts no character shows as the replacement character, one column like the rest.
+        std::u16string out;
+        const char* const end = bytes.data() + bytes.size();
+        for (const char* p = bytes.data(); p < end;) {
+            const std::size_t size = utf8_char_size(p, end);
+            const long cp = utf8_code_point(p, size);
+            if (size == 1)
+                out += cp < 0 ? u'\uFFFD' : (*table_)[static_cast<unsigned char>(*p)];
+            else
+                append_utf16(static_cast<char32_t>(cp), out);
+            p += size;
+        }
+        return QString::fromStdU16String(out);
+    }
     QString out(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
     QChar* data = out.data();
     for (unsigned char b : bytes) *data++ = QChar((*table_)[b]);
@@ -64,12 +80,14 @@ void LineView::setPlainText(const QString& text) {
     for (int b = 255; b >= 0; --b) byte_of[(*table_)[static_cast<std::size_t>(b)]] = b;
     std::vector<std::string> lines;
     std::string line;
-    for (QChar c : text) {
-        if (c == QLatin1Char('\n')) {
+    for (char32_t c : text.toUcs4()) {
+        if (c == U'\n') {
             lines.push_back(line);
             line.clear();
+        } else if (lines_.counts_characters() && c >= 0x80 && (c > 0xFFFF || byte_of[c] >= 0x80)) {
+            line += QString::fromUcs4(&c, 1).toStdString();
         } else {
-            line += static_cast<char>(byte_of[c.unicode()]);
+            line += static_cast<char>(c > 0xFFFF ? '?' : byte_of[c]);
         }
     }
     if (!text.isEmpty()) lines.push_back(line);
@@ -132,32 +150,31 @@ void LineView::paintEvent(QPaintEvent*) {
     for (int row = 0; row <= visible_lines(); ++row) {
         const std::size_t i = first + static_cast<std::size_t>(row);
         if (i >= lines_.size()) break;
-        const std::string_view line = lines_[i];
+        const std::size_t line_columns = lines_.columns(i);
         const int top = kMargin + row * lh;
         const int baseline = top + metrics.ascent();
         auto x_of = [&](std::size_t column) {
             return x0 +
                    static_cast<int>(static_cast<qint64>(column) - static_cast<qint64>(first_column)) * cw;
         };
-        const std::string_view shown =
-            first_column < line.size() ? line.substr(first_column, columns) : std::string_view();
+        const std::string_view shown = lines_.column_slice(i, first_column, columns);
         painter.setPen(colours.color(QPalette::Text));
         if (!shown.empty()) painter.drawText(x0, baseline, chars(shown));
         if (has_selection() || caret) {
             const std::uint64_t begin = lines_.position_of(i, 0);
-            const std::uint64_t end = begin + line.size();
+            const std::uint64_t end = begin + line_columns;
             if (has_selection() && sel_start <= end && sel_end > begin) {
                 const std::size_t a = static_cast<std::size_t>(std::max(sel_start, begin) - begin);
                 // A selected line break shows as one more character's width.
                 const std::size_t b = static_cast<std::size_t>(std::min(sel_end, end + 1) - begin);
                 const QRect band(x_of(a), top, x_of(b) - x_of(a), lh);
                 painter.fillRect(band, colours.color(QPalette::Highlight));
-                const std::size_t to = std::min(b, line.size());
+                const std::size_t to = std::min(b, line_columns);
                 const std::size_t from = std::max(a, first_column);
                 if (from < to) {
                     painter.setPen(colours.color(QPalette::HighlightedText));
                     painter.drawText(x_of(from), baseline,
-                                     chars(line.substr(from, std::min(to - from, columns))));
+                                     chars(lines_.column_slice(i, from, std::min(to - from, columns))));
                 }
             }
             if (caret && cursor_ >= begin && cursor_ <= end)
@@ -282,10 +299,9 @@ QString LineView::selected_text() const {
     lines_.place_of(selection_end(), end_line, end_column);
     text.reserve(static_cast<qsizetype>(selection_end() - selection_start()));
     for (std::size_t i = line; i <= end_line; ++i) {
-        std::string_view bytes = lines_[i];
         const std::size_t from = i == line ? column : 0;
-        const std::size_t to = i == end_line ? end_column : bytes.size();
-        text += chars(bytes.substr(from, to - from));
+        const std::size_t to = i == end_line ? end_column : lines_.columns(i);
+        text += chars(lines_.column_slice(i, from, to - from));
         if (i < end_line) text += QLatin1Char('\n');
     }
     return text;

@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "common/char_map.h"
+#include "common/utf8_chars.h"
 
 namespace qvr {
 
@@ -33,7 +34,7 @@ std::string user_collation_locale() {
     return collation_locale(std::getenv("LC_ALL"), std::getenv("LC_COLLATE"), std::getenv("LANG"));
 }
 
-Collation::Collation(const std::string& icu_locale) {
+Collation::Collation(const std::string& icu_locale, TextEncoding encoding) : encoding_(encoding) {
     UErrorCode status = U_ZERO_ERROR;
     icu::Locale locale = icu_locale.empty() ? icu::Locale::getRoot() : icu::Locale(icu_locale.c_str());
     collator_.reset(icu::Collator::createInstance(locale, status));
@@ -45,26 +46,47 @@ Collation::Collation(const std::string& icu_locale) {
     collator_->setStrength(icu::Collator::SECONDARY);
 }
 
-Collation::Collation(icu::Collator* collator) : collator_(collator) {
+Collation::Collation(icu::Collator* collator, TextEncoding encoding)
+    : collator_(collator), encoding_(encoding) {
     if (!collator_) throw std::bad_alloc();
 }
 
 Collation::~Collation() = default;
 
 std::unique_ptr<Collation> Collation::copy() const {
-    return std::unique_ptr<Collation>(new Collation(collator_->clone()));
+    return std::unique_ptr<Collation>(new Collation(collator_->clone(), encoding_));
 }
 
-void Collation::append_key(std::string_view bytes, std::string& out) {
-    // ICU counts in 32 bits; a line longer than that collates by its first 2 GiB.
-    bytes = bytes.substr(0, static_cast<std::size_t>(INT32_MAX));
+void Collation::decode(std::string_view bytes) {
     static const std::array<char16_t, 256> kChars = [] {
         std::array<char16_t, 256> table{};
         for (int b = 0; b < 256; ++b) table[b] = byte_to_char(static_cast<unsigned char>(b));
         return table;
     }();
-    chars_.resize(bytes.size());
-    for (std::size_t i = 0; i < bytes.size(); ++i) chars_[i] = kChars[static_cast<unsigned char>(bytes[i])];
+    if (encoding_ == TextEncoding::cp1252 || !has_high_byte(bytes)) {
+        chars_.resize(bytes.size());
+        for (std::size_t i = 0; i < bytes.size(); ++i)
+            chars_[i] = kChars[static_cast<unsigned char>(bytes[i])];
+        return;
+    }
+    chars_.clear();
+    const char* const end = bytes.data() + bytes.size();
+    for (const char* p = bytes.data(); p < end;) {
+        const std::size_t size = utf8_char_size(p, end);
+        const long cp = utf8_code_point(p, size);
+        // A stray byte collates as the Windows-1252 character it would be.
+        if (cp < 0)
+            chars_ += kChars[static_cast<unsigned char>(*p)];
+        else
+            append_utf16(static_cast<char32_t>(cp), chars_);
+        p += size;
+    }
+}
+
+void Collation::append_key(std::string_view bytes, std::string& out) {
+    // ICU counts in 32 bits; a line longer than that collates by its first 2 GiB.
+    bytes = bytes.substr(0, static_cast<std::size_t>(INT32_MAX));
+    decode(bytes);
     if (key_.size() < 64) key_.resize(64);
     const auto* text = reinterpret_cast<const UChar*>(chars_.data());
     const auto length = static_cast<int32_t>(chars_.size());

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "engine/job_settings.h"
+
 U_NAMESPACE_BEGIN
 class Collator;
 U_NAMESPACE_END
@@ -28,7 +30,8 @@ class Collation {
   public:
     /// A collator for `icu_locale` ("" for the root collation); an unknown locale falls back to the
     /// root. Throws std::runtime_error when ICU offers no collator at all.
-    explicit Collation(const std::string& icu_locale);
+    /// `encoding` says how the texts to collate are read.
+    explicit Collation(const std::string& icu_locale, TextEncoding encoding = TextEncoding::cp1252);
     ~Collation();
     Collation(const Collation&) = delete;
     Collation& operator=(const Collation&) = delete;
@@ -36,14 +39,17 @@ class Collation {
     /// An independent copy of this collation, for another thread (one collator serves one thread).
     std::unique_ptr<Collation> copy() const;
 
-    /// Appends the sort key of the 8-bit text `bytes` to `out`, without ICU's closing 0 byte. Two texts
+    /// Appends the sort key of the text `bytes` to `out`, without ICU's closing 0 byte. Two texts
     /// compare under this collation as their keys compare byte by byte, the shorter first on a tie.
     void append_key(std::string_view bytes, std::string& out);
 
   private:
-    explicit Collation(icu::Collator* collator);
+    Collation(icu::Collator* collator, TextEncoding encoding);
+    /// `bytes` as UTF-16 in chars_.
+    void decode(std::string_view bytes);
 
     std::unique_ptr<icu::Collator> collator_;
+    TextEncoding encoding_;
     std::u16string chars_;                  // reused for every line
     std::basic_string<unsigned char> key_;  // reused for every line
 };

@@ -17,15 +17,22 @@ ExtractJob ExtractJob::from(const JobSettings& settings, std::vector<FieldSlice>
     job.numbers = settings.numbers;
     job.sample_size = settings.sample_size();
     job.filter = LineFilter{settings.contains, settings.lower_bound, settings.upper_bound};
+    job.encoding = settings.encoding;
+    job.quote = settings.quote_fields;
+    job.line_end = settings.line_end;
     return job;
 }
 
-std::string header_line(const std::vector<std::string>& names, const std::string& separator, bool numbers) {
+std::string header_line(const std::vector<std::string>& names, const std::string& separator, bool numbers,
+                        bool quote) {
     std::string line;
     if (numbers) line = "Nb" + separator;
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (i > 0) line += separator;
-        line += trim_blanks(names[i]);
+        if (quote)
+            line += quoted_field(trim_blanks(names[i]), separator);
+        else
+            line += trim_blanks(names[i]);
     }
     return line;
 }

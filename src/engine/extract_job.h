@@ -32,6 +32,12 @@ struct ExtractJob {
     bool numbers = false;
     std::int32_t sample_size = 0;  ///< 0 or less: no limit
     LineFilter filter;
+    TextEncoding encoding = TextEncoding::cp1252;
+    bool quote = false;             ///< fields holding the separator, a quote, CR or LF are quoted
+    std::string line_end = "\r\n";  ///< ends every line written
+
+    /// The cutter of this job's lines.
+    LineCutter cutter() const { return LineCutter(slices, separator, trim, encoding, quote); }
 
     /// The job that `settings` and the field table's `slices` and `names` describe.
     static ExtractJob from(const JobSettings& settings, std::vector<FieldSlice> slices,
@@ -77,8 +83,9 @@ class GaugeSteps {
     int last_ = -1;
 };
 
-/// The header line: the field names, each without leading and trailing blanks, joined by `separator`,
-/// with "Nb" in front when the lines are numbered.
-std::string header_line(const std::vector<std::string>& names, const std::string& separator, bool numbers);
+/// The header line: the field names, each without leading and trailing blanks (and quoted as the fields
+/// when `quote`), joined by `separator`, with "Nb" in front when the lines are numbered.
+std::string header_line(const std::vector<std::string>& names, const std::string& separator, bool numbers,
+                        bool quote = false);
 
 }  // namespace qvr

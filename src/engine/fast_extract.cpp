@@ -52,9 +52,12 @@ class FastGauge {
 
 void stream_lines(const ExtractJob& job, const ExtractHooks& hooks, LineReader& input, OutputFile& out,
                   RunTally& tally) {
-    LineCutter cutter(job.slices, job.separator, job.trim);
-    // Memory that does not grow with the input, however long its lines.
-    input.keep_line_prefix(static_cast<std::size_t>(columns_used(job.slices)));
+    const LineCutter cutter = job.cutter();
+    // Memory that does not grow with the input, however long its lines; a character takes up to 4 bytes.
+    const std::uint64_t bytes_per_column = job.encoding == TextEncoding::utf8 ? 4 : 1;
+    input.keep_line_prefix(static_cast<std::size_t>(columns_used(job.slices) * bytes_per_column));
+    const std::string_view line_end = job.line_end;
+    const bool crlf = line_end == "\r\n";
     FastGauge gauge(hooks.gauge, tally.input_line_count);
     const bool filtered = !job.filter.lets_all_pass();
     std::string_view line;
@@ -64,13 +67,17 @@ void stream_lines(const ExtractJob& job, const ExtractHooks& hooks, LineReader& 
         check_stop(hooks.stop);
         if (job.sample_size > 0 && tally.generated_line_count >= job.sample_size) break;
         // The line is cut where it goes in the output; a line that fails the filter is not kept.
-        char* at = out.room(cutter.max_cut_size(line.size()) + 2);
+        char* at = out.room(cutter.max_cut_size(line.size()) + line_end.size());
         char* end = cutter.cut_to(line, at);
         const std::string_view cut_line(at, static_cast<std::size_t>(end - at));
         if (!filtered || job.filter.passes(cut_line)) {
-            end[0] = '\r';
-            end[1] = '\n';
-            out.advance(cut_line.size() + 2);
+            if (crlf) {
+                end[0] = '\r';
+                end[1] = '\n';
+            } else {
+                std::memcpy(end, line_end.data(), line_end.size());
+            }
+            out.advance(cut_line.size() + line_end.size());
             ++tally.generated_line_count;
             if (tally.generated_line_count <= kFastViewLines && hooks.view_line) hooks.view_line(cut_line);
         }

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "common/byte_order.h"
+#include "common/utf8_chars.h"
 
 namespace qvr {
 
@@ -97,22 +98,125 @@ inline std::string_view trim_field(std::string_view text) {
 
 std::string_view trim_blanks(std::string_view text) { return trim_field(text); }
 
-LineCutter::LineCutter(std::vector<FieldSlice> slices, std::string separator, bool trim)
-    : slices_(std::move(slices)), separator_(std::move(separator)), trim_(trim) {
+LineCutter::LineCutter(std::vector<FieldSlice> slices, std::string separator, bool trim,
+                       TextEncoding encoding, bool quote)
+    : slices_(std::move(slices)),
+      separator_(std::move(separator)),
+      trim_(trim),
+      utf8_(encoding == TextEncoding::utf8),
+      quote_(quote),
+      bytes_only_(!utf8_ && !quote_) {
     for (const FieldSlice& s : slices_)
-        if (s.length > 0) field_bytes_ += static_cast<std::size_t>(s.length);
+        if (s.length > 0) most_field_bytes_ += static_cast<std::size_t>(s.length);
+    // A character takes up to four bytes; a quoted field doubles its quotes and gains two.
+    if (utf8_) most_field_bytes_ *= 4;
+    if (quote_) most_field_bytes_ = 2 * most_field_bytes_ + 2 * slices_.size();
 }
 
 std::size_t LineCutter::max_cut_size(std::size_t line_size) const {
     const std::size_t count = slices_.size();
     if (count == 0) return 0;
+    if (quote_) line_size = 2 * line_size + 2;
     // No field is longer than its own length, nor than the line.
-    const std::size_t fields =
-        line_size > field_bytes_ / count ? field_bytes_ : std::min(field_bytes_, line_size * count);
+    const std::size_t fields = line_size > most_field_bytes_ / count
+                                   ? most_field_bytes_
+                                   : std::min(most_field_bytes_, line_size * count);
     return fields + separator_.size() * (count - 1);
 }
 
+template <bool Quote>
+inline char* LineCutter::put_field(std::string_view field, char* out) const {
+    if (trim_) field = trim_field(field);
+    if (Quote && (field.find_first_of("\"\r\n") != std::string_view::npos ||
+                  (!separator_.empty() && field.find(separator_) != std::string_view::npos))) {
+        *out++ = '"';
+        for (char c : field) {
+            if (c == '"') *out++ = '"';
+            *out++ = c;
+        }
+        *out++ = '"';
+        return out;
+    }
+    copy_field(out, field.data(), field.size());
+    return out + field.size();
+}
+
+template <bool Quote, class Slicer>
+inline char* LineCutter::cut_fields(std::string_view line, char* out, Slicer slicer) const {
+    const std::size_t count = slices_.size();
+    const bool one_byte_separator = separator_.size() == 1;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i > 0) {
+            if (one_byte_separator) {
+                *out++ = separator_[0];
+            } else {
+                copy_field(out, separator_.data(), separator_.size());
+                out += separator_.size();
+            }
+        }
+        out = put_field<Quote>(slicer(line, slices_[i]), out);
+    }
+    return out;
+}
+
+namespace {
+
+/// Walks a UTF-8 line column by column. Fields mostly come in column order, so the walk goes on from
+/// the last field instead of starting over, and runs of ASCII are passed eight bytes at a time.
+class ColumnWalk {
+  public:
+    explicit ColumnWalk(std::string_view line)
+        : begin_(line.data()), end_(begin_ + line.size()), p_(begin_) {}
+
+    /// The first byte of column `target` (counted from 0), or the line's end.
+    const char* seek(std::size_t target) {
+        if (target < column_) {
+            p_ = begin_;
+            column_ = 0;
+        }
+        while (column_ < target && p_ < end_) {
+            if (target - column_ >= 8 && end_ - p_ >= 8 && (load8(p_) & 0x8080808080808080ull) == 0) {
+                p_ += 8;
+                column_ += 8;
+                continue;
+            }
+            p_ += utf8_char_size(p_, end_);
+            ++column_;
+        }
+        return p_;
+    }
+
+  private:
+    const char* begin_;
+    const char* end_;
+    const char* p_;
+    std::size_t column_ = 0;
+};
+
+}  // namespace
+
+char* LineCutter::cut_chars_to(std::string_view line, char* out) const {
+    ColumnWalk walk(line);
+    const auto slicer = [&walk](std::string_view, FieldSlice slice) {
+        if (slice.length <= 0) return std::string_view();
+        const std::size_t first = slice.start < 1 ? 0 : static_cast<std::size_t>(slice.start) - 1;
+        const char* b = walk.seek(first);
+        const char* e = walk.seek(first + static_cast<std::size_t>(slice.length));
+        return std::string_view(b, static_cast<std::size_t>(e - b));
+    };
+    return quote_ ? cut_fields<true>(line, out, slicer) : cut_fields<false>(line, out, slicer);
+}
+
+char* LineCutter::cut_quoted_or_chars_to(std::string_view line, char* out) const {
+    // A line of ASCII only has a byte per column in either encoding.
+    if (utf8_ && has_high_byte(line)) return cut_chars_to(line, out);
+    const auto slicer = [](std::string_view text, FieldSlice slice) { return field_slice(text, slice); };
+    return quote_ ? cut_fields<true>(line, out, slicer) : cut_fields<false>(line, out, slicer);
+}
+
 char* LineCutter::cut_to(std::string_view line, char* out) const {
+    // Bytes without quoting, the common case, take a loop of their own that tests nothing else per field.
+    if (!bytes_only_) return cut_quoted_or_chars_to(line, out);
     const std::size_t count = slices_.size();
     const bool one_byte_separator = separator_.size() == 1;
     for (std::size_t i = 0; i < count; ++i) {
@@ -136,6 +240,14 @@ void LineCutter::cut(std::string_view line, std::string& out) const {
     out.resize(max_cut_size(line.size()));
     char* end = cut_to(line, out.data());
     out.resize(static_cast<std::size_t>(end - out.data()));
+}
+
+std::string quoted_field(std::string_view field, std::string_view separator) {
+    const LineCutter quoter({{1, static_cast<std::int32_t>(std::min<std::size_t>(field.size(), INT32_MAX))}},
+                            std::string(separator), false, TextEncoding::cp1252, true);
+    std::string out;
+    quoter.cut(field, out);
+    return out;
 }
 
 bool LineFilter::passes(std::string_view cut_line) const {

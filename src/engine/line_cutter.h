@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/job_settings.h"
 #include "fields/field_table.h"
 
 namespace qvr {
@@ -20,10 +21,16 @@ std::uint64_t columns_used(const std::vector<FieldSlice>& slices);
 /// `text` without its leading and trailing bytes of code 32 or less (blanks, tabs, other controls).
 std::string_view trim_blanks(std::string_view text);
 
+/// `field` as a separated file holds it: between double quotes with its quotes doubled when it holds the
+/// separator, a double quote, a CR or a LF, else as it is (RFC 4180).
+std::string quoted_field(std::string_view field, std::string_view separator);
+
 /// Cuts input lines into the fields of a field table and joins them by a separator: the cut line.
 class LineCutter {
   public:
-    LineCutter(std::vector<FieldSlice> slices, std::string separator, bool trim);
+    /// In UTF-8 the slices count characters; `quote` writes each field as quoted_field() does.
+    LineCutter(std::vector<FieldSlice> slices, std::string separator, bool trim,
+               TextEncoding encoding = TextEncoding::cp1252, bool quote = false);
 
     /// The cut line of `line`, written into `out` (its former content dropped, its memory reused).
     void cut(std::string_view line, std::string& out) const;
@@ -39,10 +46,21 @@ class LineCutter {
     const std::vector<FieldSlice>& slices() const { return slices_; }
 
   private:
+    template <bool Quote, class Slicer>
+    char* cut_fields(std::string_view line, char* out, Slicer slicer) const;
+    char* cut_quoted_or_chars_to(std::string_view line, char* out) const;
+    /// A line with multi-byte characters: its fields are found by walking its characters.
+    char* cut_chars_to(std::string_view line, char* out) const;
+    template <bool Quote>
+    char* put_field(std::string_view field, char* out) const;
+
     std::vector<FieldSlice> slices_;
     std::string separator_;
     bool trim_;
-    std::size_t field_bytes_ = 0;  // the fields' lengths added up, the negative ones as 0
+    bool utf8_;
+    bool quote_;
+    bool bytes_only_;
+    std::size_t most_field_bytes_ = 0;  // what the fields can take, however long the line
 };
 
 /// The three tests a cut line must pass to reach the result, on bytes and case-sensitive: it contains the

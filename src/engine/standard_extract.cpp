@@ -1,6 +1,7 @@
 #include "engine/standard_extract.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <optional>
@@ -25,7 +26,7 @@ template <class Sink>
 void cut_and_filter(const ExtractJob& job, WholeTextReader& input, const StopRequest* stop, int span,
                     GaugeSteps& gauge, RunTally& tally, Sink& sink) {
     const std::uint64_t n = input.size();
-    LineCutter cutter(job.slices, job.separator, job.trim);
+    const LineCutter cutter = job.cutter();
     const bool filtered = !job.filter.lets_all_pass();
     std::string_view line;
     std::uint64_t next_move = 0;  // the first byte at which the gauge moves again
@@ -81,7 +82,7 @@ class FileSink {
   public:
     FileSink(const ExtractJob& job, OutputFile& out) : job_(job), out_(out) {}
     char* room(std::size_t bytes) {
-        if (!job_.numbers) return out_.room(bytes + 2);
+        if (!job_.numbers) return out_.room(bytes + job_.line_end.size());
         cut_line_.resize(bytes);
         return cut_line_.data();
     }
@@ -89,13 +90,12 @@ class FileSink {
         if (job_.numbers) {
             out_.write(decimal_text(number));
             out_.write(job_.separator);
-            out_.write_line(std::string_view(cut_line_.data(), size));
+            out_.write_line(std::string_view(cut_line_.data(), size), job_.line_end);
             return;
         }
-        char* at = out_.room(size + 2);
-        at[size] = '\r';
-        at[size + 1] = '\n';
-        out_.advance(size + 2);
+        char* at = out_.room(size + job_.line_end.size());
+        std::memcpy(at + size, job_.line_end.data(), job_.line_end.size());
+        out_.advance(size + job_.line_end.size());
     }
 
   private:
@@ -114,7 +114,7 @@ class NumberedLines {
             out_.write(decimal_text(++written_));
             out_.write(job_.separator);
         }
-        out_.write_line(line);
+        out_.write_line(line, job_.line_end);
     }
 
   private:
@@ -156,7 +156,7 @@ std::string runs_folder(const ExtractJob& job) {
 void sorted_run(const ExtractJob& job, const ExtractHooks& hooks, WholeTextReader& input, GaugeSteps& gauge,
                 RunTally& tally) {
     const std::uint64_t budget = sort_memory_budget(hooks.memory.available());
-    Collation collation(user_collation_locale());
+    Collation collation(user_collation_locale(), job.encoding);
     ResultList result(job.sorted, job.unique, &collation, ResultList::kLinesPerKeyWorker, hooks.stop);
     // Room for the cut lines, taken only as it is used.
     result.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(input.size(), budget)), 0);
@@ -179,7 +179,8 @@ void sorted_run(const ExtractJob& job, const ExtractHooks& hooks, WholeTextReade
     if (runs) result.clear();
     ResultFile file(job);
     OutputFile& out = file.out();
-    if (job.header) out.write_line(header_line(job.names, job.separator, job.numbers));
+    if (job.header)
+        out.write_line(header_line(job.names, job.separator, job.numbers, job.quote), job.line_end);
     NumberedLines lines(job, out);
     if (!runs) {
         for (std::size_t i = 0; i < result.size(); ++i) lines.write(result.line(i));
@@ -198,7 +199,8 @@ void input_order_run(const ExtractJob& job, const ExtractHooks& hooks, WholeText
                      GaugeSteps& gauge, RunTally& tally) {
     ResultFile file(job);
     OutputFile& out = file.out();
-    if (job.header) out.write_line(header_line(job.names, job.separator, job.numbers));
+    if (job.header)
+        out.write_line(header_line(job.names, job.separator, job.numbers, job.quote), job.line_end);
     FileSink sink(job, out);
     cut_and_filter(job, input, hooks.stop, 85, gauge, tally, sink);
     file.finish();

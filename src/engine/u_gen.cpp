@@ -29,6 +29,7 @@ Tfrm_gen::Tfrm_gen() : ui_(std::make_unique<Ui::Tfrm_gen>()) {
     connect(ui_->chk_qck, &QCheckBox::toggled, this, &Tfrm_gen::chk_qckClick);
     connect(ui_->chk_sort, &QCheckBox::toggled, this, &Tfrm_gen::chk_sortClick);
     connect(ui_->chk_unik, &QCheckBox::toggled, this, &Tfrm_gen::chk_unikClick);
+    connect(ui_->cbo_enc, &QComboBox::currentIndexChanged, this, &Tfrm_gen::encoding_changed);
 }
 
 Tfrm_gen::~Tfrm_gen() = default;
@@ -61,6 +62,8 @@ JobSettings Tfrm_gen::settings() const {
     s.lower_bound = from_widget_text(ui_->txt_ptit->text());
     s.upper_bound = from_widget_text(ui_->txt_gran->text());
     s.contains = from_widget_text(ui_->txt_ctn->text());
+    s.encoding = ui_->cbo_enc->currentIndex() == 1 ? TextEncoding::utf8 : TextEncoding::cp1252;
+    s.quote_fields = ui_->chk_quote->isChecked();
     return s;
 }
 
@@ -74,6 +77,9 @@ QString Tfrm_gen::input_path_text() const { return ui_->txt_inp->text(); }
 QString Tfrm_gen::output_path_text() const { return ui_->txt_out->text(); }
 void Tfrm_gen::set_input_tip(const QString& text) { ui_->txt_inp->setToolTip(text); }
 void Tfrm_gen::set_fast(bool on) { ui_->chk_qck->setChecked(on); }
+void Tfrm_gen::set_encoding(TextEncoding encoding) {
+    ui_->cbo_enc->setCurrentIndex(encoding == TextEncoding::utf8 ? 1 : 0);
+}
 void Tfrm_gen::set_header(bool on) { ui_->chk_head->setChecked(on); }
 void Tfrm_gen::set_sorted(bool on) { ui_->chk_sort->setChecked(on); }
 void Tfrm_gen::set_unique(bool on) { ui_->chk_unik->setChecked(on); }

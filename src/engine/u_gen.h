@@ -36,6 +36,9 @@ class Tfrm_gen : public QWidget {
     /// Shows the input analysis' message as the input file box's tip.
     void set_input_tip(const QString& text);
 
+    /// The input encoding the File > Input command proposes for the file it opens.
+    void set_encoding(TextEncoding encoding);
+
     /// Switching a tick box by program applies the editing rules exactly as a click does.
     void set_fast(bool on);
     void set_header(bool on);
@@ -50,6 +53,10 @@ class Tfrm_gen : public QWidget {
     int gauge() const;
     /// The button beside the gauge that ends a run; shown with the gauge.
     QAbstractButton* stop_button() const;
+
+  signals:
+    /// The input encoding was changed, by the user or by program.
+    void encoding_changed();
 
   public slots:
     void chk_dlmClick();

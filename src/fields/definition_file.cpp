@@ -22,9 +22,9 @@ constexpr char kEndOfFile = 26;
 
 std::string name_columns(std::string_view name) {
     std::string out(name.substr(0, kNameWidth));
-    // A carriage return or a Ctrl+Z inside a name would end its line or the whole file when read back.
+    // A line end or a Ctrl+Z inside a name would end its line or the whole file when read back.
     for (char& c : out)
-        if (c == '\r' || c == kEndOfFile) c = ' ';
+        if (c == '\r' || c == '\n' || c == kEndOfFile) c = ' ';
     out.resize(kNameWidth, ' ');
     return out;
 }
@@ -47,6 +47,9 @@ std::uint64_t file_size(const std::string& path) {
 
 bool is_blank(char c) { return static_cast<unsigned char>(c) <= 32; }
 
+// CR LF, a lone CR and a lone LF end a line, as in the input file.
+bool is_line_end(char c) { return c == '\r' || c == '\n'; }
+
 /// Walks through the text of a definition file as its lines and numbers are read.
 class DefinitionReader {
   public:
@@ -56,7 +59,7 @@ class DefinitionReader {
 
     std::string name() {
         std::size_t len = 0;
-        while (len < kNameWidth && pos_ + len < text_.size() && text_[pos_ + len] != '\r') ++len;
+        while (len < kNameWidth && pos_ + len < text_.size() && !is_line_end(text_[pos_ + len])) ++len;
         std::string out(text_.substr(pos_, len));
         pos_ += len;
         return out;
@@ -73,13 +76,13 @@ class DefinitionReader {
     }
 
     void skip_rest_of_line() {
-        std::size_t cr = text_.find('\r', pos_);
-        if (cr == std::string_view::npos) {
+        const std::size_t stop = text_.find_first_of("\r\n", pos_);
+        if (stop == std::string_view::npos) {
             pos_ = text_.size();
             return;
         }
-        pos_ = cr + 1;
-        if (pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
+        pos_ = stop + 1;
+        if (text_[stop] == '\r' && pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
     }
 
   private:
@@ -120,8 +123,9 @@ std::vector<FieldTable::Row> read_definition_file(const std::string& path, std::
     try {
         if (file_size(path) > memory_available) throw std::bad_alloc();
         const std::string text = load_whole_file(path);
-        // Every carriage return can start a row, and a row takes far more memory than its bytes.
-        const auto rows = static_cast<std::uint64_t>(std::count(text.begin(), text.end(), '\r')) + 1;
+        // Every line end can start a row, and a row takes far more memory than its bytes.
+        const auto rows =
+            static_cast<std::uint64_t>(std::count_if(text.begin(), text.end(), is_line_end)) + 1;
         if (text.size() + rows * sizeof(FieldTable::Row) > memory_available) throw std::bad_alloc();
         return parse_definition_text(text);
     } catch (const std::bad_alloc&) {

@@ -65,6 +65,7 @@ Tfrm_inp::Tfrm_inp(Desktop& desktop, Tfrm_gen& gen, Tfrm_view& view, const Memor
     setFixedSize(size());
     fit_option_captions(*ui_);
     connect(ui_->cmd_ooke, &QPushButton::clicked, this, &Tfrm_inp::cmd_ookeClick);
+    connect(&gen_, &Tfrm_gen::encoding_changed, this, &Tfrm_inp::count_view_columns);
 }
 
 Tfrm_inp::~Tfrm_inp() = default;
@@ -93,7 +94,15 @@ void Tfrm_inp::cmd_ookeClick() {
     accept();
 }
 
+void Tfrm_inp::count_view_columns() {
+    // The ruler was sized to the columns as they were counted.
+    view_.set_ruler(false);
+    const bool chars = gen_.settings().encoding == TextEncoding::utf8;
+    view_.input_view()->edit_lines([chars](LineList& lines) { lines.count_characters(chars); });
+}
+
 void Tfrm_inp::fill_input_view(std::int64_t max_lines) {
+    count_view_columns();
     LineView* view = view_.input_view();
     const std::uint64_t memory = memory_.available();
     if (ui_->opt_full->isChecked())

@@ -46,6 +46,8 @@ class Tfrm_inp : public QDialog {
   private:
     /// Fills the input view as the chosen mode says; throws FileError or std::bad_alloc.
     void fill_input_view(std::int64_t max_lines);
+    /// Makes the input view count its columns as the input encoding says.
+    void count_view_columns();
 
     Desktop& desktop_;
     Tfrm_gen& gen_;

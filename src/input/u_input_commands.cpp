@@ -6,6 +6,7 @@
 #include "desktop/path_text.h"
 #include "desktop/text_box.h"
 #include "desktop/widget_text.h"
+#include "engine/propose_encoding.h"
 #include "engine/u_gen.h"
 #include "input/input_analysis.h"
 #include "input/u_inp.h"
@@ -34,6 +35,7 @@ void InputCommands::open_input() {
 
     view_.set_ruler(false);
     clear_box(view_.input_view());
+    gen_.set_encoding(propose_encoding(path));
     inp_.ask_filling(path);
     gen_.set_output_path(with_replaced_extension(path, ".qvo.txt"));
     steps_.input_opened();

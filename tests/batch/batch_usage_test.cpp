@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "batch/batch_encoding.h"
 #include "batch_harness.h"
 #include "support/temp_dir.h"
 
@@ -115,18 +114,6 @@ TEST(BatchUsage, ValuesAreTakenAsGivenEvenWhenTheyLookLikeOptions) {
         {"extract", "--inp=" + in, "--out", out, "--overw", "--field=N:1:2", "--sample=1", "--"});
     EXPECT_EQ(0, r.status);
     EXPECT_EQ("N\r\n--\r\n", read_file(out));
-}
-
-TEST(BatchUsage, AutoProposesUtf8ForAValidUtf8FileBeyondAscii) {
-    TempDir dir;
-    const std::pair<std::string, TextEncoding> cases[] = {
-        {"abc\r\n", TextEncoding::cp1252},
-        {std::string(65535, 'a') + "\xC3\xA9 \xF0\x9F\x98\x80", TextEncoding::utf8},  // cut between reads
-        {"caf\xE9", TextEncoding::cp1252},
-        {"\xE0\x80\xAF \xED\xA0\x80", TextEncoding::cp1252},  // overlong, surrogate
-    };
-    for (const auto& [bytes, proposed] : cases)
-        EXPECT_EQ(proposed, batch_proposed_encoding(dir.write("in.txt", bytes)));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "common/file_error.h"
 #include "common/whole_number.h"
+#include "dbase/dbf_job.h"
 #include "dbase/dbf_read_back.h"
 #include "support/temp_dir.h"
 
@@ -74,6 +75,20 @@ TEST_F(DbfExportTest, ShortLinesArePaddedAndTheCountIsWhatWasWritten) {
                                {{"ABC", "DE", "FGHI"}, {"AB", "", ""}, {"", "", ""}, {"XYZ", "12", ""}}};
     EXPECT_EQ(expected, read_back_dbf(j.target));
     EXPECT_EQ((std::vector<std::uint64_t>{1, 2, 3, 4}), progress);
+}
+
+// UTF-8 columns go into the table as Windows-1252: "é" and "€" have a byte there, "Ω" and "😀" become
+// "?" and are counted; a stray byte stays as it is. The filter reads the UTF-8 text.
+TEST_F(DbfExportTest, Utf8CharactersAreWrittenAsWindows1252) {
+    DbfExportJob j = job({{"A", "1", 3}, {"B", "4", 2}});
+    j.encoding = TextEncoding::utf8;
+    j.filter.contains = "\xc3\xa9";
+    DbfExport table(j);
+    dir.write("in.txt", "\xc3\xa9\xe2\x82\xac\xce\xa9\xf0\x9f\x98\x80x\r\nno\r\n\xff\xc3\xa9\r\n");
+    EXPECT_EQ(2u, table.run({}));
+    EXPECT_EQ(header(j, 2) + " \xe9\x80??x" + " \xff\xe9   " + "\x1A"s, read_file(j.target));
+    EXPECT_EQ(2u, table.replaced_chars());
+    EXPECT_EQ("in.dbf generated (2 characters replaced by \"?\")", dbf_done_text("in.dbf", 2));
 }
 
 TEST_F(DbfExportTest, TrimComparesWithoutBlanksAndWritesWithThem) {

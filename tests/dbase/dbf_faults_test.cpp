@@ -32,12 +32,13 @@ TEST(DbfFaults, BinaryAndLineEndOnlyInputsGiveExactRecords) {
         std::int32_t length;
         std::string records;
     } cases[] = {
-        // A carriage return ends a line, Ctrl+Z (26) the input; NUL and line feeds are bytes of a line.
+        // CR, LF and CR LF end a line, Ctrl+Z (26) the input; NUL is a byte of a line.
         {"every byte value", "x\r\n" + bytes(1, 255) + std::string(1000, '\0'), 1, 20,
-         " x                   " + (" " + bytes(1, 12) + std::string(8, ' ')) +
-             (" " + bytes(14, 25) + "        ") + "\x1a"},
+         " x                   " + (" " + bytes(1, 9) + std::string(11, ' ')) +
+             (" " + bytes(11, 12) + std::string(18, ' ')) + (" " + bytes(14, 25) + "        ") + "\x1a"},
         {"NUL runs", std::string(30, '\0') + "\r\n", 1, 20, " " + std::string(20, '\0') + "\x1a"},
-        {"only line feeds", std::string(100000, '\n'), 1, 20, " " + std::string(20, '\n') + "\x1a"},
+        {"only line feeds", std::string(100000, '\n'), 1, 20,
+         test::repeated(std::string(21, ' '), 100000) + "\x1a"},
     };
     for (const auto& c : cases) {
         TempDir dir;

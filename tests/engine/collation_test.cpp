@@ -33,8 +33,9 @@ TEST(CollationLocale, FollowsThePosixPrecedence) {
 }
 
 // The texts sorted by their keys, ties kept in input order.
-std::vector<std::string> sorted_by_key(const std::string& locale, std::vector<std::string> texts) {
-    Collation collation(locale);
+std::vector<std::string> sorted_by_key(const std::string& locale, std::vector<std::string> texts,
+                                       TextEncoding encoding = TextEncoding::cp1252) {
+    Collation collation(locale, encoding);
     std::stable_sort(texts.begin(), texts.end(), [&](const std::string& a, const std::string& b) {
         std::string ka, kb;
         collation.append_key(a, ka);
@@ -54,6 +55,12 @@ TEST(Collation, IgnoresCaseButNotAccentsAndFallsBackToRoot) {
     EXPECT_EQ((std::vector<std::string>{"a", "\xe4", "z"}), sorted_by_key("", {"z", "\xe4", "a"}));
     EXPECT_EQ((std::vector<std::string>{"a", "z", "\xe4"}), sorted_by_key("sv_SE", {"z", "\xe4", "a"}));
     EXPECT_EQ((std::vector<std::string>{"a", "B"}), sorted_by_key("xx_NOWHERE", {"B", "a"}));
+    // In UTF-8 "é" sorts beside e and Omega after the Latin letters; a stray byte 0xE9 sorts as the
+    // Windows-1252 e acute. In Windows-1252 the same two bytes are "Ã©", beside A.
+    const auto utf8 = TextEncoding::utf8;
+    EXPECT_EQ((std::vector<std::string>{"e", "\xc3\xa9", "\xe9", "f", "\xce\xa9"}),
+              sorted_by_key("", {"\xce\xa9", "f", "\xc3\xa9", "e", "\xe9"}, utf8));
+    EXPECT_EQ((std::vector<std::string>{"A", "\xc3\xa9"}), sorted_by_key("", {"\xc3\xa9", "A"}));
     // Keys longer than the first room for a key, in both orders (the first key made grows the room).
     const std::string x(100, 'x');
     for (const auto& texts : {std::vector<std::string>{x + "B", x + "a"}, {x + "a", x + "B"}})

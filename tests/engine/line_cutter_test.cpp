@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/extract_job.h"
+
 namespace qvr {
 namespace {
 
@@ -59,6 +61,29 @@ TEST(LineCutter, TrimsLongPaddingAndHighBytes) {
         EXPECT_EQ(expected + "|" + expected, out) << "field '" << field << "'";
         EXPECT_EQ(expected, std::string(trim_blanks(field)));
     }
+}
+
+// UTF-8 columns ("é" 2 bytes, "€" 3, "😀" 4; a stray or cut-short byte one column each), then quoting.
+TEST(LineCutter, Utf8ColumnsAreCharactersAndQuotedFieldsAreRfc4180) {
+    const std::string e = "\xc3\xa9", euro = "\xe2\x82\xac", smile = "\xf0\x9f\x98\x80";
+    const std::pair<CutCase, bool> cases[] = {
+        {{{{1, 2}, {3, 2}}, ";", false, e + "a" + euro + smile + "z", e + "a;" + euro + smile}, false},
+        {{{{2, 3}}, ";", false, "\xff" + e + "\xff" + smile, e + "\xff" + smile}, false},
+        {{{{1, 1}, {2, 1}, {3, 1}}, ";", false, "\xe2\x82" + e, "\xe2;\x82;" + e}, false},
+        {{{{4, 9}}, ";", true, "ab" + e + "  " + euro + " ", euro}, false},
+        {{{{3, 1}, {1, 1}}, ";", false, e + "a" + euro, euro + ";" + e}, false},  // a field before the last
+        {{{{10, 2}, {20, 1}}, ";", false, "abcdefghi" + e + "x" + smile, e + "x;"}, false},
+        {{{{1, 3}, {4, 3}}, ";", false, "a;" + e + "\"d", "\"a;" + e + "\";\"\"\"d\""}, true},
+        {{{{1, 2}, {3, 2}}, "<>", false, "<>x>", "\"<>\"<>x>"}, true},
+        {{{{1, 9}}, "\t", true, " a\rb\nc ", "\"a\rb\nc\""}, true},
+        {{{{1, 9}}, "", false, "a;b", "a;b"}, true},
+    };
+    std::string out;
+    for (const auto& [c, quote] : cases) {
+        LineCutter(c.slices, c.separator, c.trim, TextEncoding::utf8, quote).cut(c.line, out);
+        EXPECT_EQ(c.expected, out) << "line '" << c.line << "'";
+    }
+    EXPECT_EQ("Nb;\"a;b\";\"q\"\"\";plain", header_line({" a;b ", "q\"", "plain"}, ";", true, true));
 }
 
 TEST(LineFilter, ContainsAndBoundsCompareBytes) {

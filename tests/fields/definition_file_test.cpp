@@ -71,9 +71,9 @@ TEST(DefinitionFile, ReadsHandWrittenFiles) {
          "A         1 2 3\r\n\x1a"
          "B         4 5 8\r\n",
          {{"A         ", "1", "2", "3"}}},
-        {"a lone line feed does not end a line",
-         "A         1 2 3\nB 4 5 6\r\nC         7 8 9\r\n",
-         {{"A         ", "1", "2", "3"}, {"C         ", "7", "8", "9"}}},
+        {"a lone line feed and a lone carriage return end a line",
+         "A         1 2 3\nB\n4 5 6\rC         7 8 9\n",
+         {{"A         ", "1", "2", "3"}, {"B", "4", "5", "6"}, {"C         ", "7", "8", "9"}}},
         {"numbers missing at the end read 0", "short", {{"short", "0", "0", "0"}}},
         {"numbers are looked for past a line end", "A         1\r\n2 3\r\n", {{"A         ", "1", "2", "3"}}},
         {"an empty line is a row",

@@ -29,7 +29,7 @@ void check_rows(const std::vector<FieldTable::Row>& rows) {
     for (const FieldTable::Row& row : rows) {
         const std::string& name = row[FieldTable::kName];
         QVR_FUZZ_CHECK(name.size() <= 10);
-        QVR_FUZZ_CHECK(name.find('\r') == std::string::npos && name.find('\x1a') == std::string::npos);
+        QVR_FUZZ_CHECK(name.find_first_of("\r\n\x1a") == std::string::npos);
         for (int column : {FieldTable::kStart, FieldTable::kLength, FieldTable::kEnd}) {
             const auto value = read_whole_number(row[column]);
             QVR_FUZZ_CHECK(value && decimal_text(*value) == row[column]);

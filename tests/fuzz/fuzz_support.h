@@ -77,20 +77,19 @@ class ScratchFolder {
     std::string path_;
 };
 
-/// The lines of `text` read line by line: a carriage return ends a line and a line feed right after it
-/// belongs to that line end; any other line feed is an ordinary character; Ctrl+Z ends the file; a last
-/// line without line end is still a line.
+/// The lines of `text` read line by line: a line ends at CR LF, a lone CR or a lone LF; Ctrl+Z ends the
+/// file; a last line without line end is still a line.
 inline std::vector<std::string> lines_by_line(std::string_view text) {
     text = text.substr(0, text.find('\x1a'));
     std::vector<std::string> lines;
     std::string line;
     bool open = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r') {
+        if (text[i] == '\r' || text[i] == '\n') {
             lines.push_back(line);
             line.clear();
             open = false;
-            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
         } else {
             line += text[i];
             open = true;

@@ -21,8 +21,8 @@ TEST(InputAnalysis, CountsLinesAsTheLineByLineReaderReadsThem) {
         {"\r\n", 1},
         {"a\r\n\r\n", 2},
         {"a\r\r", 2},
-        {"a\nb\nc\n", 1},  // a line feed alone ends no line
-        {"a\r\n\nb", 2},   // only the first line feed belongs to the line end
+        {"a\nb\nc\n", 3},  // a line feed alone ends a line
+        {"a\r\n\nb", 3},   // only the first line feed belongs to the CR
         {"a\r\nb\x1a\r\nc\r\n", 2},
         {"\x1a"
          "abc\r\n",

@@ -131,17 +131,17 @@ TEST_F(OpeningInput, ANewInputTakesTheRulerOut) {
     EXPECT_EQ(numbered(1, 3), view());
 }
 
-TEST_F(OpeningInput, ControlBytesAndALineFeedInALineShowAsOneCharacterEach) {
+TEST_F(OpeningInput, ControlBytesShowAsOneCharacterEachAndALineFeedEndsTheLine) {
     const std::string line(
         "A\0B\tC\x1b"
         "D\x7f\x81"
-        "E\nF",
-        12);
-    const std::string path = data.write("controls.txt", line + "\r\n");
+        "E",
+        10);
+    const std::string path = data.write("controls.txt", line + "\nF\r\n");
     open_input(path);
-    EXPECT_EQ(QStringLiteral(u"A\u2591B\u25CBC\u2190D\u2302\u2580E\u25D9F"),
+    EXPECT_EQ(QStringLiteral(u"A\u2591B\u25CBC\u2190D\u2302\u2580E\nF"),
               mdi->frm_view->input_view()->toPlainText());
-    EXPECT_EQ(std::vector<std::string>{line}, view());
+    EXPECT_EQ((std::vector<std::string>{line, "F"}), view());
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
 
+#include "input/column_ruler.h"
 #include "support/main_window_fixture.h"
 
 namespace qvr::test {
@@ -77,6 +79,27 @@ TEST_F(InputView, EnterTellsTheLengthOfTheSelection) {
         QApplication::sendEvent(box, &press);
     }
     EXPECT_EQ((std::vector<std::string>{"line 1", "line 2", "line 3"}), view());
+}
+
+// File > Input proposes UTF-8 for a UTF-8 file; the ruler and the selection then count characters ("é" 2
+// bytes, "€" 3, "😀" 4), and in Windows-1252 bytes again.
+TEST_F(InputView, AUtf8InputCountsCharactersInTheRulerAndTheSelection) {
+    open_input(data.write("input.txt", "\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80x\r\nab\r\n"));
+    pick("mnu_vwi");
+    auto* encoding = find<QComboBox>("cbo_enc");
+    auto* box = find<LineView>("mem_inp");
+    EXPECT_EQ(1, encoding->currentIndex());
+    for (const auto& [index, columns] : {std::pair{0, 10}, std::pair{1, 4}}) {
+        encoding->setCurrentIndex(index);
+        tick("chk_rule", true);
+        EXPECT_EQ(ruler_block(static_cast<std::size_t>(columns))[0], view()[0]);
+        tick("chk_rule", false);
+        box->set_selection(0, static_cast<std::uint64_t>(columns));
+        desktop.expect_info(QStringLiteral("Length of selection: ") + QString::number(columns));
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+        QApplication::sendEvent(box, &press);
+    }
+    EXPECT_EQ(QString::fromUtf8("\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80x"), box->selected_text());
 }
 
 TEST_F(InputView, SideBySideLaysTheInputAboveTheFieldTable) {

@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     apply_config_file(file.path(), links);
 
     LinkTexts expected;
-    for (const std::string& line : lines_by_line(text)) {
+    for (const std::string& line : plain_lines(text, false)) {
         const std::string key = line.substr(0, 4);
         const std::string value = line.size() > 4 ? line.substr(4, 80) : std::string();
         if (key == "AUTH") expected.author = value;

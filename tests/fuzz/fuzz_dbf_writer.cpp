@@ -155,7 +155,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     job.input_path = file.path();
     const ScratchFolder scratch;
     job.target = scratch.path() + "fuzz.dbf";
-    const std::vector<std::string> lines = lines_by_line(input);
+    const std::vector<std::string> lines = plain_lines(input, false);
 
     std::uint64_t written = 0;
     try {

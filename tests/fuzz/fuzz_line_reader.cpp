@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t max_line = data[2] >= 64 ? SIZE_MAX : data[2];
     const std::string_view text(reinterpret_cast<const char*>(data) + 3, size - 3);
     const MemoryFile file(text);
-    const std::vector<std::string> expected = lines_by_line(text);
+    const std::vector<std::string> expected = plain_lines(text, false);
 
     LineReader reader(file.path(), block);
     reader.keep_line_prefix(prefix);

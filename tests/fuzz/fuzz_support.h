@@ -77,38 +77,16 @@ class ScratchFolder {
     std::string path_;
 };
 
-/// The lines of `text` read line by line: a carriage return ends a line and a line feed right after it
-/// belongs to that line end; any other line feed is an ordinary character; Ctrl+Z ends the file; a last
-/// line without line end is still a line.
-inline std::vector<std::string> lines_by_line(std::string_view text) {
-    text = text.substr(0, text.find('\x1a'));
+/// The lines of `text`, the last needing no line end. Read line by line (`whole` false): a carriage
+/// return ends a line, with a line feed right after it; any other line feed is an ordinary character;
+/// Ctrl+Z ends the file. Loaded whole: CR LF, a lone CR or a lone LF ends a line; a byte 0 ends the text.
+inline std::vector<std::string> plain_lines(std::string_view text, bool whole) {
+    text = text.substr(0, text.find(whole ? '\0' : '\x1a'));
     std::vector<std::string> lines;
     std::string line;
     bool open = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r') {
-            lines.push_back(line);
-            line.clear();
-            open = false;
-            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        } else {
-            line += text[i];
-            open = true;
-        }
-    }
-    if (open) lines.push_back(line);
-    return lines;
-}
-
-/// The lines of `text` loaded whole: a line ends at CR LF, a lone CR or a lone LF; a byte 0 ends the text;
-/// the last line needs no line end.
-inline std::vector<std::string> lines_whole(std::string_view text) {
-    text = text.substr(0, text.find('\0'));
-    std::vector<std::string> lines;
-    std::string line;
-    bool open = false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' || text[i] == '\n') {
+        if (text[i] == '\r' || (whole && text[i] == '\n')) {
             lines.push_back(line);
             line.clear();
             open = false;

@@ -156,23 +156,6 @@ TEST_F(GoTest, OutOfMemoryStopsAfterTheInputViewIsEmptied) {
     EXPECT_EQ(3, mdi->values().tally.generated_line_count);
 }
 
-TEST_F(GoTest, FastRunSendsTheFirstHundredLinesAndMeasuresTheInput) {
-    const std::string lines = numbered_text(150, "line 1");
-    data.write("in.txt", lines);
-    set_rows({{"Name", "1", "9", ""}});
-    tick("chk_qck", true);
-    mdi->frm_gen->set_header(true);  // a state the window does not allow: the run clears it again
-    desktop.expect_info(kFirstLines);
-    desktop.expect_info(kGenerated);
-    pick("mnu_go");
-    EXPECT_EQ(lines, read_file(output));
-    EXPECT_EQ(QStringLiteral("Number of lines displayed: 100"), label("lbl_vcount"));
-    EXPECT_EQ(QStringLiteral("Number of lines generated: 150"), label("lbl_vgener"));
-    EXPECT_EQ("line 1100", result_lines().back());
-    EXPECT_EQ(false, find<QCheckBox>("chk_head")->isChecked());
-    EXPECT_EQ(1542, mdi->values().tally.input_size);
-}
-
 TEST_F(GoTest, AResultThatCannotBeWrittenLeavesTheFormerFileAndNoTemporary) {
     // The fast extract streams into the file the user agreed to overwrite; what reached it stays.
     for (const auto& [fast, place] :

@@ -8,6 +8,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "common/file_names.h"
 #include "desktop/qt_desktop.h"
 #include "support/file_faults.h"
 #include "support/main_window_fixture.h"

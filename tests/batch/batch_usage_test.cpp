@@ -42,6 +42,8 @@ TEST(BatchUsage, UsageErrorsNameTheProblemAndShowTheUsageLine) {
         {{"extrakt"}, "quarvel-batch: unknown command 'extrakt'\n" + kAllUsage},
         {with(extract, {"--field", "A:1:3", "--fast", "--sorted"}),
          "quarvel-batch: --fast cannot be used with --sorted\n" + kExtractUsage},
+        {with(extract, {"--unique", "--field", "A:1:3", "--fast"}),
+         "quarvel-batch: --fast cannot be used with --unique\n" + kExtractUsage},
         {{"extract", "--input", in, "--field", "A:1:3"},
          "quarvel-batch: --output is missing\n" + kExtractUsage},
         {extract, "quarvel-batch: the layout (--layout FILE.tab or --field NAME:START:LENGTH) is missing\n" +

@@ -16,30 +16,6 @@ class GeneralDataTest : public StartedTest {
     }
 };
 
-TEST_F(GeneralDataTest, FreshStartShowsTheDefaults) {
-    QStringList texts;
-    for (const char* name :
-         {"txt_inp",  "txt_dlm",   "txt_flm",    "txt_out",  "txt_spl",  "txt_ptit", "txt_gran",
-          "txt_ctn",  "lbl_START", "lbl_RESULT", "lbl_inp",  "lbl_dlm",  "lbl_dfl",  "lbl_out",
-          "lbl_ptit", "lbl_gran",  "chk_sort",   "chk_unik", "lbl_spl",  "lbl_ctn",  "chk_dlm",
-          "chk_qck",  "chk_head",  "chk_trim",   "chk_nbr",  "txt_limit"})
-        texts << find<QWidget>(name, mdi->frm_gen)->property("text").toString();
-    EXPECT_EQ(QStringLiteral(
-                  "|;|<none>||0||||START|RESULT|&Input file|Field &separator|Fields definition file|"
-                  "&Output file|Results &greater (>=) than|...&and lower (<=) than|Sor&ted|"
-                  "&Unique records only|"
-                  "For a samp&le output, give the number of lines wanted (0 = all lines)|"
-                  "Result line contains (warning: case sensitive):|"
-                  "Clic&k here if <Tab> is wanted for separator|"
-                  "Fast extract (special for big files, but removes some features)|"
-                  "Out&put file with fields  names ahead|"
-                  "Suppress leading and trailing spaces of each field|Add line &numbers to the output file|"
-                  "Enter values below if you have to set limits to your results (warning: case "
-                  "sensitive). Blank means no limit."),
-              texts.join(QLatin1Char('|')));
-    EXPECT_EQ("11 01 01 01 ", options());
-}
-
 TEST_F(GeneralDataTest, TickBoxesKeepTheOptionsConsistent) {
     const std::pair<const char*, const char*> clicks[] = {
         {"chk_unik", "11 11 11 01 "},  // unique brings sorted

@@ -152,34 +152,14 @@ TEST_F(GoTest, LittleMemoryEmptiesTheInputViewAndShowsWhatFitsOfTheResult) {
     EXPECT_EQ(3, mdi->values().tally.generated_line_count);
 }
 
-TEST_F(GoTest, FastRunSendsTheFirstHundredLinesAndMeasuresTheInput) {
-    const std::string lines = numbered_text(150, "line 1");
-    data.write("in.txt", lines);
-    set_rows({{"Name", "1", "9", ""}});
-    tick("chk_qck", true);
-    mdi->frm_gen->set_header(true);  // a state the window does not allow: the run clears it again
-    desktop.expect_info(kFirstLines);
-    desktop.expect_info(kGenerated);
-    pick("mnu_go");
-    EXPECT_EQ(lines, read_file(output));
-    EXPECT_EQ(QStringLiteral("Number of lines displayed: 100"), label("lbl_vcount"));
-    EXPECT_EQ(QStringLiteral("Number of lines generated: 150"), label("lbl_vgener"));
-    EXPECT_EQ("line 1100", result_lines().back());
-    EXPECT_EQ(false, find<QCheckBox>("chk_head")->isChecked());
-    EXPECT_EQ(1542, mdi->values().tally.input_size);
-}
-
 TEST_F(GoTest, AResultThatCannotBeWrittenLeavesTheFormerFileAndNoTemporary) {
-    for (bool fast : {false, true}) {
-        SCOPED_TRACE(fast ? "fast" : "standard");
+    // The fast extract streams into the file the user agreed to overwrite; what reached it stays.
+    for (const auto& [fast, place] :
+         {std::pair<bool, UnwritablePlace>{false, {"/dev/full", "write", "No space left on device"}},
+          {true, {"former.txt", "write", "File too large", 0644, 16, "ABC;DE\r\nAB;\r\nXYZ"}}}) {
         tick("chk_qck", fast);
-        // The fast extract streams into the file the user agreed to overwrite; what reached it stays.
-        const std::string fast_leaves = fast ? "ABC;DE\r\nAB;\r\nXYZ" : "";
         expect_unwritable_places_kept(
-            "txt", "former result\r\n",
-            {{"/dev/full", "write", "No space left on device"},
-             {"former.txt", "create", "Permission denied", 0444},
-             {"former.txt", "write", "File too large", 0644, 16, fast_leaves}},
+            "txt", "former result\r\n", {place},
             [&](const std::string& path, const std::string& error) {
                 menus_as_at_start();
                 set_text("txt_out", path);
@@ -196,33 +176,6 @@ TEST_F(GoTest, AResultThatCannotBeWrittenLeavesTheFormerFileAndNoTemporary) {
                 expect_next_run_works(fast);
             });
     }
-}
-
-TEST_F(GoTest, AnInputGoneOrNoLongerAFileStopsTheRunBeforeAnyResult) {
-    const std::pair<std::function<void(const std::string&)>, std::string> cases[] = {
-        {[](const std::string& p) { make_fifo(p); }, "It is not a regular file"},
-        {[](const std::string& p) { ::close(::open(p.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0)); },
-         "Permission denied"},
-    };
-    const HangGuard guard(60);
-    ::unlink(input.c_str());
-    desktop.expect_info(QStringLiteral("File does not exist or 'Input file' area empty."));
-    pick("mnu_go");
-    for (const auto& [spoil, reason] : cases) {
-        spoil(input);
-        desktop.expect_general_error(q("Cannot open file " + input + ". " + reason + "."));
-        {
-            const PermissionsHold permissions;
-            pick("mnu_go");
-        }
-        desktop.verify();
-        EXPECT_EQ("in.txt", list_folder(data.path())) << reason;
-        EXPECT_EQ("000 00", traces()) << reason;
-        ::rmdir(input.c_str());
-        ::unlink(input.c_str());
-    }
-    data.write("in.txt", kInput);
-    expect_next_run_works(false);
 }
 
 TEST_F(GoTest, AResultToADeviceIsWrittenThroughIt) {

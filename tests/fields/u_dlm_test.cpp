@@ -3,41 +3,6 @@
 namespace qvr::test {
 namespace {
 
-TEST_F(FieldsWindowTest, ShowsItsControlsAndTheDefaultTable) {
-    QStringList texts = {labels(), grid()->toolTip()};
-    for (const char* name : {"cmd_add", "cmd_ins", "cmd_del", "cmd_gen"})
-        texts << button(name)->text() + " / " + button(name)->toolTip();
-    for (int column = 0; column < 4; ++column)
-        texts << grid()->model()->headerData(column, Qt::Horizontal).toString();
-    EXPECT_EQ(
-        QStringLiteral("<No file recalled or saved> | <none>|Please read carefully the instructions written "
-                       "on the left (double-click to make this message not displayed again).|"
-                       "Add / Add a line at the end of the table|Insert / Insert a line before the current "
-                       "one|Delete / Delete the current line|General data / Go back to the general data "
-                       "window|Field|Start position|Length|End position"),
-        texts.join(QLatin1Char('|')));
-    QStringList order;  // the focus goes round the controls in their tab order
-    QWidget* w = grid();
-    do {
-        if (w->focusPolicy() & Qt::TabFocus) order << w->objectName();
-        w = w->nextInFocusChain();
-    } while (mdi->frm_dlm->isAncestorOf(w));
-    EXPECT_EQ(QStringLiteral("grd_dlm cmd_add cmd_ins cmd_del mem_dlm cmd_gen"),
-              order.join(QLatin1Char(' ')));
-    EXPECT_EQ((Rows{{"1st field", "1", "10", "10"}}), shown());
-    EXPECT_EQ(std::make_pair(0, 1), current());
-
-    auto* memo = find<QPlainTextEdit>("mem_dlm", mdi->frm_dlm);
-    EXPECT_EQ(
-        QStringLiteral("Here can be defined all \nthe fields by their \ncharacteristics:\n - field name\n"
-                       " - start position: number of \nthe colunm in the \nbeginning of the field\n"
-                       " - field length\n - end position:  number of \nthe colunm in the end of \n"
-                       "the field\nTo navigate in the grid, \nuse the mouse or the \ndirection keys.\n\n"
-                       "To update a cell, use the \nbackspace key and enter \nthe new value; WARNING, \n"
-                       "press the RETURN key \nafter having entered the \nvalue."),
-        memo->toPlainText());
-}
-
 TEST_F(FieldsWindowTest, TypingBuildsTheCurrentCell) {
     struct Case {
         const char* what;
@@ -128,17 +93,6 @@ TEST_F(FieldsWindowTest, AddInsertAndDeleteRows) {
     press("cmd_add");
     type("z");
     EXPECT_EQ((Rows{{"az", "1", "1", "1"}, empty}), shown());
-}
-
-TEST_F(FieldsWindowTest, GeneralDataLeavesThePreviousJobsWindowAlone) {
-    mdi->frame_of(mdi->frm_log)->showNormal();
-    press("cmd_gen");
-    EXPECT_EQ(true, mdi->frame_of(mdi->frm_gen)->isMaximized());
-    EXPECT_EQ(true,
-              mdi->frame_of(mdi->frm_dlm)->isMinimized() && mdi->frame_of(mdi->frm_view)->isMinimized());
-    EXPECT_EQ(false,
-              mdi->frame_of(mdi->frm_log)->isMinimized() || mdi->frame_of(mdi->frm_log)->isMaximized());
-    EXPECT_EQ(mdi->frame_of(mdi->frm_gen), mdi->frame_of(mdi->frm_gen)->mdiArea()->activeSubWindow());
 }
 
 TEST_F(FieldsWindowTest, DoubleClickTurnsTheHintOffForGood) {

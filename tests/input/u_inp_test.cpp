@@ -13,28 +13,6 @@ std::vector<std::string> numbered(int from, int to) {
     return lines;
 }
 
-TEST_F(OpeningInput, TheDialogReadsAsOneSentence) {
-    Tfrm_inp* dialog = mdi->frm_inp;
-    QStringList texts = {dialog->windowTitle(), find<QGroupBox>("rgr_inp", dialog)->title()};
-    for (const char* name : {"opt_void", "opt_part", "opt_full", "txt_part", "cmd_ooke"})
-        texts << find<QWidget>(name, dialog)->property("text").toString();
-    EXPECT_EQ(
-        QStringLiteral("Opening input lile - Filling the input view|Filling mode|"
-                       "&Do not fill the input view (OK if the input file structure is well known)|"
-                       "Filll &partially (recommended) with the first                            lines|"
-                       "Fill &completely (best for analyzing, but can take quite a time with big several "
-                       "MO-sized files)|100|&OK"),
-        texts.join(QLatin1Char('|')));
-    EXPECT_TRUE(find<QRadioButton>("opt_part", dialog)->isChecked());
-    // The number box stands in the run of blanks of the partial mode's caption, and no caption is cut off
-    // whatever font stands in for MS Sans Serif.
-    EXPECT_EQ(QRect(248, 64, 57, 21), find<QLineEdit>("txt_part", dialog)->geometry());
-    for (const char* option : {"opt_void", "opt_part", "opt_full"}) {
-        const QRadioButton* button = find<QRadioButton>(option, dialog);
-        EXPECT_LE(button->sizeHint().width(), button->width()) << option;
-    }
-}
-
 TEST_F(OpeningInput, FillsTheViewAsTheChosenModeSays) {
     const struct {
         const char* mode;
@@ -81,25 +59,6 @@ TEST_F(OpeningInput, CancelOnlyDisablesTheDbaseExport) {
     EXPECT_EQ(q(path), box_text("txt_inp"));
     EXPECT_EQ(QStringLiteral("chosen.qvo"), box_text("txt_out"));
     EXPECT_TRUE(enabled("mnu_vwi") && enabled("mnu_wid") && enabled("mnu_ana"));
-}
-
-TEST_F(OpeningInput, TheDialogStandsBesideTheMainWindowAndKeepsItsChoice) {
-    const std::string path = numbered_file("input.txt", 10);
-    open_input(path, "opt_full", "7");
-    QPoint placed;
-    bool full = false;
-    QString number;
-    mdi->frm_inp->show_modal = [&](Tfrm_inp& dialog) {
-        placed = dialog.pos();
-        full = find<QRadioButton>("opt_full", &dialog)->isChecked();
-        number = find<QLineEdit>("txt_part", &dialog)->text();
-        find<QPushButton>("cmd_ooke", &dialog)->click();
-    };
-    desktop.expect_open(q(path));
-    pick("mnu_inp");
-    EXPECT_EQ(mdi->pos() + QPoint(100, 100), placed);
-    EXPECT_TRUE(full);
-    EXPECT_EQ(QStringLiteral("7"), number);
 }
 
 TEST_F(OpeningInput, AFileTooBigForMemoryIsRefusedBeforeItIsRead) {

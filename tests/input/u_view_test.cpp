@@ -10,20 +10,6 @@ namespace {
 
 using InputView = StartedTest;
 
-TEST_F(InputView, StartsWithItsExplanation) {
-    EXPECT_EQ(
-        QStringLiteral(
-            "mem_out|Here is a view of the imput file (whole or part, depending on the choice made when "
-            "opening). If you make a \n"
-            "selection, in the same line (with the mouse or with Shift-Left / Shift-Right), and "
-            "then press RETURN, you can \n"
-            "have some useful informations about length and position of selection.|Rule inserted"),
-        find<LineView>("mem_out")->toPlainText() + "|" +
-            find<QPlainTextEdit>("mem_expl", mdi->frm_view)->toPlainText() + "|" +
-            find<QCheckBox>("chk_rule")->text());
-    EXPECT_FALSE(find<QCheckBox>("chk_rule")->isChecked());
-}
-
 TEST_F(InputView, InputModeShowsTheInputWithItsPathAndLineCount) {
     const std::string path = numbered_file("input.txt", 30);
     open_input(path);

@@ -19,30 +19,6 @@ class JobLogTest : public MainWindowTest {
     std::string log_file() { return read_file(program.file("QVR32.LOG")); }
 };
 
-TEST_F(JobLogTest, PreviousJobsWindow) {
-    start();
-    QPlainTextEdit* expl = find<QPlainTextEdit>("mem_expl", mdi->frm_log);
-    QCheckBox* edit = find<QCheckBox>("chk_edit");
-    QPushButton* gen = find<QPushButton>("cmd_gen", mdi->frm_log);
-    EXPECT_EQ(
-        QStringLiteral(
-            "This log is a brief summary of the previous jobs run by the program. Is is stocked to the "
-            "QVR32.LOG file. On each line: the input, delimiter, \noutput files, the delimiter, the lower "
-            "and upper limit, the special features (sorted, unique...), the date and the time.\nThey are "
-            "sorted in REVERSE order (last job in first line).\nAll those items are separated by a "
-            "<tab>.\nThis log can be copied and pasted to a worksheet if needed.|&Allow editing|"
-            "&General data|Go back to the general data window"),
-        expl->toPlainText() + "|" + edit->text() + "|" + gen->text() + "|" + gen->toolTip());
-    QList<QWidget*> order;
-    for (QWidget* at = mem_log(); order.size() < 4; at = at->nextInFocusChain())
-        if (at->focusPolicy() & Qt::TabFocus) order << at;
-    EXPECT_EQ((QList<QWidget*>{mem_log(), gen, edit, expl}), order);
-    pick("mnu_log");
-    gen->click();
-    EXPECT_TRUE(mdi->frame_of(mdi->frm_gen)->isMaximized());
-    EXPECT_TRUE(mdi->frame_of(mdi->frm_log)->isMinimized());
-}
-
 TEST_F(JobLogTest, EachRunPutsItsLineFirstInWindowAndFile) {
     program.write("QVR32.LOG", "old job\r\n");
     start();

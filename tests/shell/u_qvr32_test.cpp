@@ -70,16 +70,6 @@ TEST_F(MainWindowTest, WindowSwitchingMaximizesOneAndMinimizesTheOthersAndGivesI
     }
 }
 
-TEST_F(MainWindowTest, ResizeRestoresTheStartSizeAtTheSamePlace) {
-    start();
-    mdi->move(40, 30);
-    mdi->resize(1000, 700);
-    const QPoint place = mdi->pos();
-    pick("Resize1");
-    EXPECT_EQ(QSize(729, 519), mdi->size());
-    EXPECT_EQ(place, mdi->pos());
-}
-
 TEST_F(MainWindowTest, OutputChoosesTheResultFile) {
     start();
     pick("mnu_vde");

@@ -14,7 +14,8 @@ TEST(BatchAnalyse, TheAnalysisLinesOnStandardOutput) {
     EXPECT_EQ(0, r.status);
     EXPECT_EQ(
         "Input file...\nSize (bytes): 150001\nLines: 150001\n"
-        "For time saving, checking \"Fast extract\" recommended\n",
+        "For time saving, checking \"Fast extract\" recommended\n"
+        "Line length: shortest 0 (150001 lines), longest 0 (150001 lines), most common 0 (150001 lines)\n",
         r.out);
     EXPECT_EQ("", r.err);
 }

@@ -38,6 +38,28 @@ TEST(InputAnalysis, CountsLinesAsTheLineByLineReaderReadsThem) {
     }
 }
 
+TEST(InputAnalysis, MeasuresLineLengthsInTheSamePassAcrossBlocks) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"", ""},
+        {"abc\r\nde\r\nfg\r\nhijkl", "shortest 2 (2 lines), longest 5 (1 line), most common 2 (2 lines)"},
+        {"a\nb\r\n\r\n", "shortest 0 (1 line), longest 3 (1 line), most common 0 (1 line)"},  // LF is a byte
+        {"abcd\x1a"
+         "efgh\r\n",
+         "shortest 4 (1 line), longest 4 (1 line), most common 4 (1 line)"},
+        {std::string(70'000, 'x') + "\r\n" + std::string(70'000, 'y'),
+         "shortest 70000 (2 lines), longest 70000 (2 lines), most common 70000 (2 lines)"},
+    };
+    TempDir dir;
+    for (const auto& [bytes, text] : cases) {
+        const std::string path = dir.write("in.txt", bytes);
+        for (std::size_t block : {1u, 3u, 1u << 20}) {
+            const InputLines lines = measure_input_lines(path, block);
+            EXPECT_EQ(count_input_lines(path, block), lines.count);
+            EXPECT_EQ(text.empty() ? "" : "Line length: " + text, lines.lengths.text()) << block;
+        }
+    }
+}
+
 TEST(InputAnalysis, RecommendsTheFastExtractAboveTheThresholds) {
     TempDir dir;
     struct Case {

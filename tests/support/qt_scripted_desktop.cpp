@@ -8,8 +8,8 @@ namespace qvr::test {
 
 namespace {
 const char* what_name(int what) {
-    static const char* names[] = {"message box", "input box",    "open dialog", "save dialog",
-                                  "font dialog", "print dialog", "link",        "help"};
+    static const char* names[] = {"message box",  "input box", "open dialog", "save dialog", "font dialog",
+                                  "print dialog", "link",      "help",        "text window"};
     return names[what];
 }
 }  // namespace
@@ -100,6 +100,13 @@ void ScriptedDesktop::show_help(const QString& file, const QString& anchor) {
     if (!e) return;
     EXPECT_EQ(e->text, file);
     EXPECT_EQ(e->prompt, anchor);
+}
+
+void ScriptedDesktop::show_text(const QString& caption, const QString& text) {
+    auto e = take(What::text, caption);
+    if (!e) return;
+    EXPECT_EQ(e->text, caption);
+    EXPECT_EQ(e->prompt, text);
 }
 
 }  // namespace qvr::test

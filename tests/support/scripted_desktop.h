@@ -69,6 +69,11 @@ class ScriptedDesktop : public Desktop {
         queue_.push_back({.what = What::help, .text = file, .prompt = anchor});
     }
 
+    /// The read-only text window with `caption` and exactly `text`.
+    void expect_text(const QString& caption, const QString& text) {
+        queue_.push_back({.what = What::text, .text = caption, .prompt = text});
+    }
+
     /// Fails the test for every expectation not met yet, and forgets them.
     void verify();
 
@@ -86,15 +91,16 @@ class ScriptedDesktop : public Desktop {
     bool choose_printer(QPrinter& printer) override;
     void open_link(const QString& link) override;
     void show_help(const QString& file, const QString& anchor) override;
+    void show_text(const QString& caption, const QString& text) override;
 
   private:
-    enum class What { box, input, open, save, font, print, link, help };
+    enum class What { box, input, open, save, font, print, link, help, text };
     struct Expectation {
         What what = What::box;
         BoxKind kind = BoxKind::information;
         QString text{};  // box text or prefix, input caption, link, help file
         bool prefix_only = false;
-        QString prompt{};   // input prompt, help anchor
+        QString prompt{};   // input prompt, help anchor, text of the text window
         QString initial{};  // input initial text
         int buttons = 0;
         BoxButton answer = kOk;

@@ -261,8 +261,14 @@ void Tfrm_view::refresh_preview() {
 }
 
 bool Tfrm_view::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ui_->mem_inp && event->type() == QEvent::KeyPress)
+    if (watched == ui_->mem_inp && event->type() == QEvent::KeyPress) {
+        // A press of Ins that the shortcut did not take (its window not the active one) still adds the field.
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Insert) {
+            emit add_field_asked();
+            return true;
+        }
         return mem_inpKeyPress(static_cast<QKeyEvent*>(event)->key());
+    }
     return QWidget::eventFilter(watched, event);
 }
 

@@ -50,7 +50,9 @@ TEST_F(InputFaults, FillingFromWhatIsNoReadableFileKeepsTheDialogOpen) {
 
 TEST_F(InputFaults, AnalysingWhatIsNoReadableFileKeepsTheFormerFigures) {
     open_input(data.write("ten.txt", repeated("abc\r\n", 10)), "opt_void");
-    const QString report = QStringLiteral("Input file...\n\rSize (bytes): 50\n\rLines: 10");
+    const QString report = QStringLiteral(
+        "Input file...\n\rSize (bytes): 50\n\rLines: 10\n\rLine length: shortest 3 (10 lines), longest 3 (10 "
+        "lines), most common 3 (10 lines)");
     desktop.expect_info(report);
     pick("mnu_ana");
     const HangGuard guard(60);
@@ -66,12 +68,21 @@ TEST_F(InputFaults, AnalysingWhatIsNoReadableFileKeepsTheFormerFigures) {
     }
 }
 
+/// The analysis' line of line lengths from "shortest, longest, most common".
+std::string line_lengths(const std::string& figures) {
+    const std::size_t a = figures.find(", ");
+    const std::size_t b = figures.find(", ", a + 2);
+    return "Line length: shortest " + figures.substr(0, a) + ", longest " + figures.substr(a + 2, b - a - 2) +
+           ", most common " + figures.substr(b + 2);
+}
+
 struct ShapeCase {
     const char* what;
     std::string bytes;
     std::vector<std::string> partial;  // read line by line
     std::vector<std::string> full;     // split at CR LF, CR and LF, as a text box loads a file
     std::int64_t lines;                // counted by the analysis
+    std::string lengths;               // "shortest, longest, most common" of the analysis
 };
 
 TEST_F(InputFaults, BinaryAndLineEndOnlyFilesInTheViewAndTheAnalysis) {
@@ -80,14 +91,16 @@ TEST_F(InputFaults, BinaryAndLineEndOnlyFilesInTheViewAndTheAnalysis) {
          "x\r\n" + bytes(1, 255) + std::string(100, '\0'),
          {"x", bytes(1, 12), bytes(14, 25)},
          {"x", bytes(1, 9), bytes(11, 12), bytes(14, 255) + std::string(100, '\0')},
-         3},
+         3,
+         "1 (1 line), 12 (2 lines), 12 (2 lines)"},
         {"only line feeds",
          std::string(1000, '\n'),
          {std::string(1000, '\n')},
          std::vector<std::string>(1000),
-         1},
+         1,
+         "1000 (1 line), 1000 (1 line), 1000 (1 line)"},
         {"only carriage returns", std::string(1000, '\r'), std::vector<std::string>(100),
-         std::vector<std::string>(1000), 1000},
+         std::vector<std::string>(1000), 1000, "0 (1000 lines), 0 (1000 lines), 0 (1000 lines)"},
     };
     for (const ShapeCase& c : cases) {
         const std::string path = data.write("shape.txt", c.bytes);
@@ -96,7 +109,7 @@ TEST_F(InputFaults, BinaryAndLineEndOnlyFilesInTheViewAndTheAnalysis) {
         open_input(path, "opt_full");
         EXPECT_EQ(c.full, view()) << c.what;
         desktop.expect_info(q("Input file...\n\rSize (bytes): " + std::to_string(c.bytes.size()) +
-                              "\n\rLines: " + std::to_string(c.lines)));
+                              "\n\rLines: " + std::to_string(c.lines) + "\n\r" + line_lengths(c.lengths)));
         pick("mnu_ana");
         desktop.verify();
     }
@@ -109,9 +122,10 @@ TEST_F(InputFaults, AHundredMegabyteLineIsShownAndCounted) {
     ASSERT_EQ(2u, lines.size());
     EXPECT_EQ("head" + std::string(99'999'984, '\0') + "tail", lines[0]);
     EXPECT_EQ("next", lines[1]);
-    desktop.expect_info(
-        QStringLiteral("Input file...\n\rSize (bytes): 100000000\n\rLines: 2\n\r"
-                       "For time saving, checking \"Fast extract\" recommended"));
+    desktop.expect_info(QStringLiteral(
+        "Input file...\n\rSize (bytes): 100000000\n\rLines: 2\n\r"
+        "For time saving, checking \"Fast extract\" recommended\n\r"
+        "Line length: shortest 4 (1 line), longest 99999992 (1 line), most common 4 (1 line)"));
     pick("mnu_ana");
 }
 

@@ -118,9 +118,14 @@ void LineView::changeEvent(QEvent* event) {
 
 void LineView::paintEvent(QPaintEvent*) {
     QPainter painter(viewport());
-    painter.setFont(font());
-    const QFontMetrics metrics = fontMetrics();
     const int cw = char_width();
+    // Columns stand a whole number of pixels apart; where the font's advance is fractional, the letters
+    // are spaced to match, so that text, selection and field colours stay in their columns along a line.
+    QFont spaced = font();
+    spaced.setLetterSpacing(QFont::AbsoluteSpacing,
+                            cw - QFontMetricsF(font()).horizontalAdvance(QLatin1Char('M')));
+    painter.setFont(spaced);
+    const QFontMetrics metrics = fontMetrics();
     const int lh = line_height();
     const std::size_t first = static_cast<std::size_t>(verticalScrollBar()->value());
     const int scrolled = horizontalScrollBar()->value();

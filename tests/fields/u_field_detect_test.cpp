@@ -62,15 +62,6 @@ TEST_F(FieldsFromInputTest, CheckShowsTheReportInATextWindow) {
           "Text in column 14, which no field covers, the first at line 2\n"
           "Text in column 15, which no field covers, the first at line 4\n"));
     pick("mnu_fck");
-    put_rows({{"All", "1", "24", "24"}});
-    desktop.expect_text(
-        QStringLiteral("Check against input"),
-        q("Input file: " + data.file("input.txt") +
-          "\nLines: 4\n"
-          "Line length: shortest 24 (4 lines), longest 24 (4 lines), most common 24 (4 lines)\n"
-          "No problem found.\n"));
-    pick("mnu_fck");
-    EXPECT_EQ((Rows{{"All", "1", "24", "24"}}), shown());
 }
 
 }  // namespace

@@ -68,21 +68,13 @@ TEST_F(InputFaults, AnalysingWhatIsNoReadableFileKeepsTheFormerFigures) {
     }
 }
 
-/// The analysis' line of line lengths from "shortest, longest, most common".
-std::string line_lengths(const std::string& figures) {
-    const std::size_t a = figures.find(", ");
-    const std::size_t b = figures.find(", ", a + 2);
-    return "Line length: shortest " + figures.substr(0, a) + ", longest " + figures.substr(a + 2, b - a - 2) +
-           ", most common " + figures.substr(b + 2);
-}
-
 struct ShapeCase {
     const char* what;
     std::string bytes;
     std::vector<std::string> partial;  // read line by line
     std::vector<std::string> full;     // split at CR LF, CR and LF, as a text box loads a file
     std::int64_t lines;                // counted by the analysis
-    std::string lengths;               // "shortest, longest, most common" of the analysis
+    std::string lengths;               // the analysis' line of line lengths
 };
 
 TEST_F(InputFaults, BinaryAndLineEndOnlyFilesInTheViewAndTheAnalysis) {
@@ -92,15 +84,16 @@ TEST_F(InputFaults, BinaryAndLineEndOnlyFilesInTheViewAndTheAnalysis) {
          {"x", bytes(1, 12), bytes(14, 25)},
          {"x", bytes(1, 9), bytes(11, 12), bytes(14, 255) + std::string(100, '\0')},
          3,
-         "1 (1 line), 12 (2 lines), 12 (2 lines)"},
+         "Line length: shortest 1 (1 line), longest 12 (2 lines), most common 12 (2 lines)"},
         {"only line feeds",
          std::string(1000, '\n'),
          {std::string(1000, '\n')},
          std::vector<std::string>(1000),
          1,
-         "1000 (1 line), 1000 (1 line), 1000 (1 line)"},
+         "Line length: shortest 1000 (1 line), longest 1000 (1 line), most common 1000 (1 line)"},
         {"only carriage returns", std::string(1000, '\r'), std::vector<std::string>(100),
-         std::vector<std::string>(1000), 1000, "0 (1000 lines), 0 (1000 lines), 0 (1000 lines)"},
+         std::vector<std::string>(1000), 1000,
+         "Line length: shortest 0 (1000 lines), longest 0 (1000 lines), most common 0 (1000 lines)"},
     };
     for (const ShapeCase& c : cases) {
         const std::string path = data.write("shape.txt", c.bytes);
@@ -109,7 +102,7 @@ TEST_F(InputFaults, BinaryAndLineEndOnlyFilesInTheViewAndTheAnalysis) {
         open_input(path, "opt_full");
         EXPECT_EQ(c.full, view()) << c.what;
         desktop.expect_info(q("Input file...\n\rSize (bytes): " + std::to_string(c.bytes.size()) +
-                              "\n\rLines: " + std::to_string(c.lines) + "\n\r" + line_lengths(c.lengths)));
+                              "\n\rLines: " + std::to_string(c.lines) + "\n\r" + c.lengths));
         pick("mnu_ana");
         desktop.verify();
     }

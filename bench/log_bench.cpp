@@ -34,6 +34,7 @@ class SilentDesktop : public qvr::Desktop {
     bool choose_printer(QPrinter&) override { return false; }
     void open_link(const QString&) override {}
     void show_help(const QString&, const QString&) override {}
+    void show_text(const QString&, const QString&) override {}
 };
 
 double status_mib(const char* key) {

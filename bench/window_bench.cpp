@@ -58,6 +58,7 @@ class HurriedDesktop : public qvr::Desktop {
     bool choose_printer(QPrinter&) override { return false; }
     void open_link(const QString&) override {}
     void show_help(const QString&, const QString&) override {}
+    void show_text(const QString&, const QString&) override {}
     int boxes = 0;
 };
 

@@ -7,8 +7,8 @@ namespace qvr {
 void run_batch_analyse(const BatchRequest& request, const Console& console) {
     const std::string& path = request.settings.input_path;
     const std::int64_t size = input_file_size(path);
-    const std::int64_t line_count = count_input_lines(path);
-    write_out(console, as_lines(analysis_message(size, line_count)));
+    const InputLines lines = measure_input_lines(path);
+    write_out(console, as_lines(analysis_message(size, lines.count, lines.lengths.text())));
 }
 
 }  // namespace qvr

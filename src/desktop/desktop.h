@@ -72,6 +72,10 @@ class Desktop {
 
     /// Shows the help file at `anchor`.
     virtual void show_help(const QString& file, const QString& anchor) = 0;
+
+    /// Shows a report in a read-only text window from which it can be copied; the program goes on
+    /// meanwhile.
+    virtual void show_text(const QString& caption, const QString& text) = 0;
 };
 
 /// Names the application for the desktop. Only the name: a display name would be appended to every

@@ -1,16 +1,22 @@
 #include "desktop/qt_desktop.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QDialogButtonBox>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPushButton>
 #include <QUrl>
+#include <QVBoxLayout>
 
 #include "common/file_error.h"
 #include "desktop/path_text.h"
@@ -140,6 +146,36 @@ void QtDesktop::show_help(const QString& file, const QString& anchor) {
     help_viewer_->show();
     help_viewer_->raise();
     help_viewer_->activateWindow();
+}
+
+void QtDesktop::show_text(const QString& caption, const QString& text) {
+    // One window, refilled by the next report, so that reports do not pile up.
+    if (!text_window_) {
+        text_window_ = new QDialog(parent_);
+        text_window_->resize(640, 360);
+        auto* box = new QPlainTextEdit(text_window_);
+        box->setObjectName(QStringLiteral("mem_text"));
+        box->setReadOnly(true);
+        box->setLineWrapMode(QPlainTextEdit::NoWrap);
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, text_window_);
+        QPushButton* copy = buttons->addButton(QStringLiteral("&Copy"), QDialogButtonBox::ActionRole);
+        QObject::connect(copy, &QPushButton::clicked, box, [box] {
+            const QTextCursor cursor = box->textCursor();
+            QApplication::clipboard()->setText(
+                cursor.hasSelection()
+                    ? cursor.selectedText().replace(QChar::ParagraphSeparator, QLatin1Char('\n'))
+                    : box->toPlainText());
+        });
+        QObject::connect(buttons, &QDialogButtonBox::rejected, text_window_, &QDialog::hide);
+        auto* layout = new QVBoxLayout(text_window_);
+        layout->addWidget(box);
+        layout->addWidget(buttons);
+    }
+    text_window_->setWindowTitle(caption);
+    text_window_->findChild<QPlainTextEdit*>()->setPlainText(text);
+    text_window_->show();
+    text_window_->raise();
+    text_window_->activateWindow();
 }
 
 }  // namespace qvr

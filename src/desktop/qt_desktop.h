@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDialog>
 #include <QPointer>
 
 #include "desktop/desktop.h"
@@ -26,10 +27,12 @@ class QtDesktop : public Desktop {
     bool choose_printer(QPrinter& printer) override;
     void open_link(const QString& link) override;
     void show_help(const QString& file, const QString& anchor) override;
+    void show_text(const QString& caption, const QString& text) override;
 
   private:
     QWidget* parent_;
     QPointer<HelpViewer> help_viewer_;
+    QPointer<QDialog> text_window_;
 };
 
 /// "Text file|*.txt" (description, bar, pattern, possibly repeated) as a Qt name filter list.

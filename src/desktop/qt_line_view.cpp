@@ -3,11 +3,13 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QToolTip>
 #include <algorithm>
 #include <climits>
 
@@ -134,9 +136,14 @@ void LineView::changeEvent(QEvent* event) {
 
 void LineView::paintEvent(QPaintEvent*) {
     QPainter painter(viewport());
-    painter.setFont(font());
-    const QFontMetrics metrics = fontMetrics();
     const int cw = char_width();
+    // Columns stand a whole number of pixels apart; where the font's advance is fractional, the letters
+    // are spaced to match, so that text, selection and field colours stay in their columns along a line.
+    QFont spaced = font();
+    spaced.setLetterSpacing(QFont::AbsoluteSpacing,
+                            cw - QFontMetricsF(font()).horizontalAdvance(QLatin1Char('M')));
+    painter.setFont(spaced);
+    const QFontMetrics metrics = fontMetrics();
     const int lh = line_height();
     const std::size_t first = static_cast<std::size_t>(verticalScrollBar()->value());
     const int scrolled = horizontalScrollBar()->value();
@@ -158,6 +165,7 @@ void LineView::paintEvent(QPaintEvent*) {
                    static_cast<int>(static_cast<qint64>(column) - static_cast<qint64>(first_column)) * cw;
         };
         const std::string_view shown = lines_.column_slice(i, first_column, columns);
+        if (!bands_.empty()) paint_bands(painter, i, line_columns, top, first_column, columns, x0);
         painter.setPen(colours.color(QPalette::Text));
         if (!shown.empty()) painter.drawText(x0, baseline, chars(shown));
         if (has_selection() || caret) {
@@ -182,6 +190,71 @@ void LineView::paintEvent(QPaintEvent*) {
                                  colours.color(QPalette::Text));
         }
     }
+}
+
+void LineView::paint_bands(QPainter& painter, std::size_t index, std::size_t line_columns, int top,
+                           std::size_t first, std::size_t count, int x0) const {
+    const int cw = char_width();
+    const int lh = line_height();
+    const std::size_t end = first + count;
+    auto x_of = [&](std::size_t column) { return x0 + static_cast<int>(column - first) * cw; };
+    for (const ColumnBand& band : bands_) {
+        if (band.last < first || band.first >= end) continue;
+        const std::size_t a = std::max(band.first, first);
+        const std::size_t b = std::min(band.last + 1, end);
+        painter.fillRect(QRect(x_of(a), top, x_of(b) - x_of(a), lh), band.colour);
+    }
+    if (!uncovered_.isValid() || (unmarked_ && unmarked_(index))) return;
+    auto band = bands_.begin();
+    for (std::size_t c = first; c < std::min(end, line_columns); ++c) {
+        while (band != bands_.end() && band->last < c) ++band;
+        if (band != bands_.end() && band->first <= c) continue;
+        if (lines_.column_slice(index, c, 1) != " ")
+            painter.fillRect(QRect(x_of(c), top, cw, lh), uncovered_);
+    }
+}
+
+void LineView::set_column_bands(std::vector<ColumnBand> bands, QColor uncovered, QString uncovered_tip,
+                                std::function<bool(std::size_t)> unmarked) {
+    std::sort(bands.begin(), bands.end(),
+              [](const ColumnBand& a, const ColumnBand& b) { return a.first < b.first; });
+    bands_ = std::move(bands);
+    uncovered_ = uncovered;
+    uncovered_tip_ = std::move(uncovered_tip);
+    unmarked_ = std::move(unmarked);
+    viewport()->update();
+}
+
+const ColumnBand* LineView::band_at(std::size_t column) const {
+    for (const ColumnBand& band : bands_)
+        if (band.first <= column && column <= band.last) return &band;
+    return nullptr;
+}
+
+QString LineView::tip_at(const QPoint& point) const {
+    if (bands_.empty() || lines_.empty()) return {};
+    const qint64 row = std::max(0, point.y() - kMargin) / line_height();
+    const std::size_t line = static_cast<std::size_t>(verticalScrollBar()->value() + row);
+    const int x = point.x() - kMargin + horizontalScrollBar()->value();
+    if (x < 0) return {};
+    const std::size_t column = static_cast<std::size_t>(x / char_width());
+    if (const ColumnBand* band = band_at(column)) return band->tip;
+    if (!uncovered_.isValid() || line >= lines_.size() || (unmarked_ && unmarked_(line))) return {};
+    const std::string_view text = lines_[line];
+    return column < text.size() && text[column] != ' ' ? uncovered_tip_ : QString();
+}
+
+bool LineView::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const QString tip = tip_at(help->pos());
+        if (tip.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), tip, viewport());
+        return true;
+    }
+    return QAbstractScrollArea::viewportEvent(event);
 }
 
 std::uint64_t LineView::place_at(const QPoint& point) const {
@@ -266,6 +339,11 @@ void LineView::copy() const {
 void LineView::contextMenuEvent(QContextMenuEvent* event) {
     // What a read-only text box offers on its right button.
     QMenu menu(this);
+    // What the window that holds the view offers on its lines comes first.
+    if (!actions().isEmpty()) {
+        menu.addActions(actions());
+        menu.addSeparator();
+    }
     QAction* copy_action = menu.addAction(tr("&Copy"), this, &LineView::copy);
     copy_action->setEnabled(has_selection());
     menu.addSeparator();

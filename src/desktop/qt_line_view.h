@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QColor>
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +13,14 @@
 #include "common/line_list.h"
 
 namespace qvr {
+
+/// Columns of a line view painted in a colour of their own on every line, with a tip that names them.
+struct ColumnBand {
+    std::size_t first = 0;  ///< 0-based, as the view counts columns
+    std::size_t last = 0;   ///< inclusive
+    QColor colour;
+    QString tip;
+};
 
 /// A read-only view of many lines of bytes in a fixed-pitch font, with both scroll bars, selection by
 /// mouse and by Shift with the arrow keys, select all and copy. It paints only the lines in sight, so a
@@ -58,6 +68,21 @@ class LineView : public QAbstractScrollArea {
     bool has_selection() const { return anchor_ != cursor_; }
     /// The selected characters, lines joined by "\n".
     QString selected_text() const;
+    /// Where the cursor stands.
+    std::uint64_t cursor_position() const { return cursor_; }
+    /// The line and the column (0-based) of a position, as the view counts columns.
+    void place_of(std::uint64_t position, std::size_t& line, std::size_t& column) const {
+        lines_.place_of(position, line, column);
+    }
+
+    /// Paints `bands` under the text of every line, and the text outside every band in `uncovered` (no
+    /// marking when it is invalid) with the tip `uncovered_tip`, except on the lines `unmarked` names
+    /// (the ruler's, which hold text in every column). No bands: the plain view again.
+    void set_column_bands(std::vector<ColumnBand> bands, QColor uncovered = {}, QString uncovered_tip = {},
+                          std::function<bool(std::size_t line)> unmarked = {});
+    const std::vector<ColumnBand>& column_bands() const { return bands_; }
+    /// The tip the view shows at a point of its viewport: the band's, the uncovered text's, or none.
+    QString tip_at(const QPoint& point) const;
 
   signals:
     void selectionChanged();
@@ -70,6 +95,7 @@ class LineView : public QAbstractScrollArea {
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
   private:
     void lines_changed();
@@ -82,11 +108,21 @@ class LineView : public QAbstractScrollArea {
     void make_cursor_visible();
     QString chars(std::string_view bytes) const;
     void copy() const;
+    /// Paints the bands and the uncovered text of line `index` over the columns [first, first + count),
+    /// whose first stands at x0.
+    void paint_bands(QPainter& painter, std::size_t index, std::size_t line_columns, int top,
+                     std::size_t first, std::size_t count, int x0) const;
+    /// The band that covers a column, or null.
+    const ColumnBand* band_at(std::size_t column) const;
 
     LineList lines_;
     const CharTable* table_;
     std::uint64_t anchor_ = 0;
     std::uint64_t cursor_ = 0;
+    std::vector<ColumnBand> bands_;  // in column order
+    QColor uncovered_;
+    QString uncovered_tip_;
+    std::function<bool(std::size_t)> unmarked_;
 };
 
 /// The common byte-to-character mapping as a table.

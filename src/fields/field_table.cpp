@@ -55,6 +55,15 @@ void FieldTable::delete_row(int row) {
     reset();
 }
 
+int FieldTable::add_field(std::int32_t start, std::int32_t length) {
+    const int row = row_count() + 1;
+    about_to_reset();
+    rows_.push_back({"FIELD" + std::to_string(row), decimal_text(start), decimal_text(length),
+                     decimal_text(clamp32(std::int64_t{start} + length - 1))});
+    reset();
+    return row;
+}
+
 void FieldTable::reset_to_default() {
     about_to_reset();
     rows_.assign(1, kDefaultRow);

@@ -56,6 +56,10 @@ class FieldTable {
     /// Removes data row `row`.
     void delete_row(int row);
 
+    /// Appends the field of `length` columns from column `start`, named "FIELD" and its row number, with
+    /// its end derived; returns its row.
+    int add_field(std::int32_t start, std::int32_t length);
+
     /// Back to the default table.
     void reset_to_default();
 

@@ -1,19 +1,16 @@
 #include "fields/layout_check.h"
 
 #include <algorithm>
-#include <map>
 #include <string_view>
 #include <vector>
 
+#include "common/line_lengths.h"
 #include "common/line_reader.h"
 
 namespace qvr {
 
 namespace {
 
-/// Lines longer than this are counted by length in a map: a histogram indexed by length would grow with
-/// a file without line ends.
-constexpr std::size_t kIndexedLengths = 1 << 16;
 /// Bounds the memory one line can take; the reader refuses a longer one with the system's reason.
 constexpr std::size_t kMaxLine = std::size_t{1} << 26;
 /// Columns past this are not told one by one when no field covers them: a field of an absurd length
@@ -24,10 +21,6 @@ struct Range {
     int row;
     std::size_t first, last;  // 0-based columns
 };
-
-std::string plural(std::uint64_t n, const char* one, const char* many) {
-    return std::to_string(n) + " " + (n == 1 ? one : many);
-}
 
 std::string field_label(const FieldTable& table, int row) {
     std::string name = table.cell(FieldTable::kName, row);
@@ -67,12 +60,7 @@ class Checker {
 
     void add(std::string_view line) {
         ++lines_;
-        if (line.size() < kIndexedLengths) {
-            if (line.size() >= lengths_.size()) lengths_.resize(line.size() + 1);
-            ++lengths_[line.size()];
-        } else {
-            ++long_lengths_[line.size()];
-        }
+        lengths_.add(line.size());
         if (line.size() < end_ && ++short_ == 1) first_short_ = lines_;
         if (line.size() > end_ && line.find_first_not_of(' ', end_) != std::string_view::npos && ++past_ == 1)
             first_past_ = lines_;
@@ -90,7 +78,8 @@ class Checker {
 
     LayoutCheck result() const {
         LayoutCheck out;
-        out.report = "Lines: " + std::to_string(lines_) + "\n" + length_text();
+        out.report = "Lines: " + std::to_string(lines_) + "\n";
+        if (!lengths_.empty()) out.report += lengths_.text() + "\n";
         auto problem = [&](const std::string& text) {
             out.report += text + "\n";
             out.problems = true;
@@ -123,21 +112,6 @@ class Checker {
                         : "columns " + std::to_string(lo + 1) + " to " + std::to_string(hi + 1);
     }
 
-    std::string length_text() const {
-        std::map<std::size_t, std::uint64_t> all(long_lengths_);
-        for (std::size_t n = 0; n < lengths_.size(); ++n)
-            if (lengths_[n] > 0) all[n] = lengths_[n];
-        if (all.empty()) return "";
-        auto common = all.begin();
-        for (auto it = all.begin(); it != all.end(); ++it)
-            if (it->second > common->second) common = it;
-        auto figure = [](const std::pair<const std::size_t, std::uint64_t>& f) {
-            return std::to_string(f.first) + " (" + plural(f.second, "line", "lines") + ")";
-        };
-        return "Line length: shortest " + figure(*all.begin()) + ", longest " + figure(*all.rbegin()) +
-               ", most common " + figure(*common) + "\n";
-    }
-
     // Runs of uncovered columns whose text first shows on the same line are told together.
     template <class Tell>
     void uncovered_text(Tell tell) const {
@@ -162,8 +136,7 @@ class Checker {
     std::vector<std::size_t> unseen_columns_;
     std::vector<std::uint64_t> first_text_;
     std::vector<Range> unseen_fields_;
-    std::vector<std::uint64_t> lengths_;
-    std::map<std::size_t, std::uint64_t> long_lengths_;
+    LineLengths lengths_;
     std::uint64_t lines_ = 0, short_ = 0, first_short_ = 0, past_ = 0, first_past_ = 0;
 };
 

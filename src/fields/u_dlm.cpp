@@ -80,6 +80,8 @@ void Tfrm_dlm::set_up_grid() {
             });
     // Connected after the grid's own reset, so the current cell is put back once the grid has rebuilt.
     connect(model_.get(), &QAbstractItemModel::modelReset, this, &Tfrm_dlm::keep_current_cell);
+    connect(model_.get(), &QAbstractItemModel::modelReset, this, &Tfrm_dlm::field_table_changed);
+    connect(model_.get(), &QAbstractItemModel::dataChanged, this, &Tfrm_dlm::field_table_changed);
     set_current_cell(FieldTable::kName, 1);
     // The grid is the control the window gives its focus to when it becomes active.
     grid->setFocus();
@@ -95,9 +97,9 @@ bool Tfrm_dlm::table_check() {
     return false;
 }
 
-void Tfrm_dlm::set_file_label(const std::string& text) {
+void Tfrm_dlm::set_file_label(const std::string& text, bool settled) {
     ui_->lbl_dlm->setText(to_path_text(text));
-    settled_rows_ = rows();
+    if (settled) settled_rows_ = rows();
 }
 
 std::vector<FieldTable::Row> Tfrm_dlm::rows() const {

@@ -36,7 +36,9 @@ class Tfrm_dlm : public QWidget {
 
     /// Shows which definition file the table last came from or went to (`lbl_dlm`). The table as it
     /// stands is then the one New, Recall file or Save As... left.
-    void set_file_label(const std::string& text);
+    /// `settled`: false when the table now stands in no file (it was found in the input), so that leaving
+    /// the program still offers to save it.
+    void set_file_label(const std::string& text, bool settled = true);
 
     /// Whether the table differs from what start-up or the last New, Recall file or Save As... left.
     bool table_changed() const { return rows() != settled_rows_; }
@@ -49,6 +51,8 @@ class Tfrm_dlm : public QWidget {
     bool hint_shown() const { return hint_shown_; }
 
   signals:
+    /// Any change of the field table: a cell, a row added, inserted or deleted, a whole new table.
+    void field_table_changed();
     /// The button "General data" asks for that window in front, this one and the view window minimized.
     void general_data_asked();
 

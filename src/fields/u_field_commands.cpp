@@ -1,9 +1,15 @@
 #include "fields/u_field_commands.h"
 
+#include <filesystem>
+
 #include "common/available_memory.h"
 #include "common/file_error.h"
+#include "desktop/busy_cursor.h"
 #include "desktop/path_text.h"
+#include "desktop/widget_text.h"
 #include "fields/definition_file.h"
+#include "fields/field_detection.h"
+#include "fields/layout_check.h"
 #include "fields/u_dlm.h"
 
 namespace qvr {
@@ -73,6 +79,75 @@ void FieldCommands::save_as() {
         return;
     }
     steps_.definition_file_named(path);
+}
+
+std::function<void(std::uint64_t)> FieldCommands::gauge_for(std::uint64_t size) {
+    return [this, size](std::uint64_t bytes) {
+        steps_.gauge(size > 0 ? static_cast<int>(std::min<std::uint64_t>(100, bytes * 100 / size)) : 0);
+    };
+}
+
+namespace {
+/// The size the gauge is scaled by; 0 when unknown (the reader then reports why it cannot read).
+std::uint64_t size_of(const std::string& path) {
+    std::error_code ignored;
+    const auto size = std::filesystem::file_size(path, ignored);
+    return ignored ? 0 : static_cast<std::uint64_t>(size);
+}
+}  // namespace
+
+void FieldCommands::detect_from_input() {
+    steps_.show_fields_definition();
+    if (dlm_.table_changed() &&
+        desktop_.message_box(BoxKind::confirmation, QStringLiteral("Is the former fields definition saved?"),
+                             kYes | kNo) != kYes)
+        return;
+    const std::string path = steps_.input_path();
+    FieldDetection found;
+    try {
+        const BusyCursor busy;
+        steps_.gauge(0);
+        found = detect_fields(path, 0, gauge_for(size_of(path)));
+        steps_.gauge(-1);
+    } catch (const FileError& e) {
+        steps_.gauge(-1);
+        show_general_error(desktop_, e.what());
+        return;
+    }
+    const QString file = to_widget_text(path);
+    if (found.binary || found.table.row_count() == 0) {
+        desktop_.message_box(
+            BoxKind::information,
+            (found.binary ? QStringLiteral("The file %1 holds binary data, not fixed-column text.")
+                          : QStringLiteral("The file %1 holds no text to find fields in."))
+                    .arg(file) +
+                QStringLiteral(" The fields definition is left as it was."),
+            kOk);
+        return;
+    }
+    std::vector<FieldTable::Row> rows;
+    for (int row = 1; row <= found.table.row_count(); ++row)
+        rows.push_back({found.table.cell(0, row), found.table.cell(1, row), found.table.cell(2, row),
+                        found.table.cell(3, row)});
+    dlm_.field_table().assign_rows(std::move(rows));
+    steps_.table_unsaved(kNoDefinitionFile);
+}
+
+void FieldCommands::check_against_input() {
+    const std::string path = steps_.input_path();
+    LayoutCheck check;
+    try {
+        const BusyCursor busy;
+        steps_.gauge(0);
+        check = check_layout(path, dlm_.field_table(), gauge_for(size_of(path)));
+        steps_.gauge(-1);
+    } catch (const FileError& e) {
+        steps_.gauge(-1);
+        show_general_error(desktop_, e.what());
+        return;
+    }
+    desktop_.show_text(QStringLiteral("Check against input"),
+                       to_widget_text("Input file: " + path + "\n" + check.report));
 }
 
 }  // namespace qvr

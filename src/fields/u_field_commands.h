@@ -16,9 +16,16 @@ struct FieldSteps {
     std::function<void()> show_fields_definition;
     /// The definition file the table now comes from or went to, for every window that names it.
     std::function<void(const std::string& name)> definition_file_named;
+    /// The same when the table is not saved in that file (it was found in the input).
+    std::function<void(const std::string& name)> table_unsaved;
+    /// The input file named in General data.
+    std::function<std::string()> input_path;
+    /// The progress gauge: its position 0 to 100, or hidden for a negative one.
+    std::function<void(int position)> gauge;
 };
 
-/// The Fields definition menu: a new table, recalling one from a definition file, saving it to one.
+/// The Fields definition menu: a new table, recalling one from a definition file, saving it to one,
+/// finding one in the input, checking one against the input.
 class FieldCommands {
   public:
     FieldCommands(Desktop& desktop, Tfrm_dlm& dlm, FileDialogState& open_dialog, FileDialogState& save_dialog,
@@ -27,8 +34,16 @@ class FieldCommands {
     void new_table();
     void recall();
     void save_as();
+    /// Fills the table with the fields found in the input file, after the question of New when the
+    /// table was changed.
+    void detect_from_input();
+    /// Shows how the table fits the input file, in a text window.
+    void check_against_input();
 
   private:
+    /// The gauge follows the bytes read of a file of `size` bytes.
+    std::function<void(std::uint64_t)> gauge_for(std::uint64_t size);
+
     Desktop& desktop_;
     Tfrm_dlm& dlm_;
     FileDialogState& open_dialog_;

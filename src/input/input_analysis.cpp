@@ -38,8 +38,10 @@ class InputFile {
     std::int64_t size_ = 0;
 };
 
-/// Counts lines block by block, carrying across blocks only whether a line is open (and, in the
-/// splitter, whether the last block ended on a carriage return whose line feed may start the next).
+/// Counts lines block by block, carrying across blocks only whether a line is open and how long it is so
+/// far (and, in the splitter, whether the last block ended on a carriage return whose line feed may start
+/// the next). With `kLengths` it also counts the lines by length, in the same pass.
+template <bool kLengths>
 class LineCounter {
   public:
     /// Counts the lines of one block; false once Ctrl+Z has ended the file.
@@ -47,11 +49,18 @@ class LineCounter {
         const char* const end = p + n;
         while (p < end) {
             const StreamSplitter::Piece piece = splitter_.next(p, end);
-            if (piece.begin < piece.stop) open_line_ = true;
+            if (piece.begin < piece.stop) {
+                open_line_ = true;
+                if constexpr (kLengths) length_ += static_cast<std::size_t>(piece.stop - piece.begin);
+            }
             if (piece.why == StreamSplitter::Stop::file_end) return false;
             if (piece.why == StreamSplitter::Stop::line_end) {
                 ++lines_;
                 open_line_ = false;
+                if constexpr (kLengths) {
+                    lengths_.add(length_);
+                    length_ = 0;
+                }
             }
             p = piece.next;
         }
@@ -60,21 +69,26 @@ class LineCounter {
 
     std::int64_t total() const { return lines_ + (open_line_ ? 1 : 0); }
 
+    /// The lengths, the last line without line end counted.
+    LineLengths lengths() const {
+        LineLengths all = lengths_;
+        if (open_line_) all.add(length_);
+        return all;
+    }
+
   private:
     StreamSplitter splitter_;
     std::int64_t lines_ = 0;
     bool open_line_ = false;
+    std::size_t length_ = 0;
+    LineLengths lengths_;
 };
 
-}  // namespace
-
-std::int64_t input_file_size(const std::string& path) { return InputFile(path).size(); }
-
-std::int64_t count_input_lines(const std::string& path, std::size_t block_size) {
+template <bool kLengths>
+void read_lines(const std::string& path, std::size_t block_size, LineCounter<kLengths>& counter) {
     InputFile file(path);
     ::posix_fadvise(file.fd(), 0, 0, POSIX_FADV_SEQUENTIAL);
     std::vector<char> block(block_size);
-    LineCounter counter;
     for (;;) {
         const ssize_t got = ::read(file.fd(), block.data(), block.size());
         if (got < 0) {
@@ -83,14 +97,29 @@ std::int64_t count_input_lines(const std::string& path, std::size_t block_size) 
         }
         if (got == 0 || !counter.feed(block.data(), static_cast<std::size_t>(got))) break;
     }
+}
+
+}  // namespace
+
+std::int64_t input_file_size(const std::string& path) { return InputFile(path).size(); }
+
+std::int64_t count_input_lines(const std::string& path, std::size_t block_size) {
+    LineCounter<false> counter;
+    read_lines(path, block_size, counter);
     return counter.total();
+}
+
+InputLines measure_input_lines(const std::string& path, std::size_t block_size) {
+    LineCounter<true> counter;
+    read_lines(path, block_size, counter);
+    return {counter.total(), counter.lengths()};
 }
 
 bool is_big_input(std::int64_t size, std::int64_t line_count) {
     return size > kBigInputBytes || line_count > kBigInputLines;
 }
 
-std::string analysis_message(std::int64_t size, std::int64_t line_count) {
+std::string analysis_message(std::int64_t size, std::int64_t line_count, const std::string& lengths) {
     std::string message = "Input file...";
     message += kMessageLineBreak;
     message += "Size (bytes): " + decimal_text(size);
@@ -99,6 +128,10 @@ std::string analysis_message(std::int64_t size, std::int64_t line_count) {
     if (is_big_input(size, line_count)) {
         message += kMessageLineBreak;
         message += "For time saving, checking \"Fast extract\" recommended";
+    }
+    if (!lengths.empty()) {
+        message += kMessageLineBreak;
+        message += lengths;
     }
     return message;
 }

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "common/line_lengths.h"
+
 namespace qvr {
 
 /// Above these figures an input file is better read by the fast extract, which keeps one line in memory.
@@ -19,11 +21,20 @@ std::int64_t input_file_size(const std::string& path);
 /// counts), counted in blocks of `block_size` bytes without keeping any line. Throws FileError.
 std::int64_t count_input_lines(const std::string& path, std::size_t block_size = 1 << 17);
 
+/// The lines of a file counted as count_input_lines() counts them, and by length (in bytes, line ends not
+/// counted), in the same pass.
+struct InputLines {
+    std::int64_t count = 0;
+    LineLengths lengths;
+};
+InputLines measure_input_lines(const std::string& path, std::size_t block_size = 1 << 17);
+
 /// Whether the fast extract should be recommended for a file of these figures.
 bool is_big_input(std::int64_t size, std::int64_t line_count);
 
 /// The report of the analysis: "Input file...", the size and the line count, and for a big file the
-/// recommendation of the fast extract, the lines separated by line feed and carriage return.
-std::string analysis_message(std::int64_t size, std::int64_t line_count);
+/// recommendation of the fast extract, then `lengths` (LineLengths::text()) when there is one, the lines
+/// separated by line feed and carriage return.
+std::string analysis_message(std::int64_t size, std::int64_t line_count, const std::string& lengths = "");
 
 }  // namespace qvr

@@ -8,18 +8,20 @@
 #include "desktop/widget_text.h"
 #include "engine/propose_encoding.h"
 #include "engine/u_gen.h"
+#include "fields/u_dlm.h"
 #include "input/input_analysis.h"
 #include "input/u_inp.h"
 #include "input/u_view.h"
 
 namespace qvr {
 
-InputCommands::InputCommands(Desktop& desktop, Tfrm_gen& gen, Tfrm_view& view, Tfrm_inp& inp, RunTally& tally,
-                             FileDialogState& open_dialog, InputSteps steps)
+InputCommands::InputCommands(Desktop& desktop, Tfrm_gen& gen, Tfrm_view& view, Tfrm_inp& inp, Tfrm_dlm& dlm,
+                             RunTally& tally, FileDialogState& open_dialog, InputSteps steps)
     : desktop_(desktop),
       gen_(gen),
       view_(view),
       inp_(inp),
+      dlm_(dlm),
       tally_(tally),
       open_dialog_(open_dialog),
       steps_(std::move(steps)) {}
@@ -43,18 +45,32 @@ void InputCommands::open_input() {
 
 void InputCommands::analyse() {
     const std::string path = gen_.settings().input_path;
+    InputLines lines;
     try {
         const BusyCursor busy;
         tally_.input_size = input_file_size(path);
-        tally_.input_line_count = count_input_lines(path);
+        lines = measure_input_lines(path);
+        tally_.input_line_count = lines.count;
     } catch (const FileError& e) {
         show_general_error(desktop_, e.what());
         return;
     }
-    const QString message = to_widget_text(analysis_message(tally_.input_size, tally_.input_line_count));
+    const QString message =
+        to_widget_text(analysis_message(tally_.input_size, tally_.input_line_count, lines.lengths.text()));
     if (is_big_input(tally_.input_size, tally_.input_line_count)) gen_.set_fast(true);
     desktop_.message_box(BoxKind::information, message, kOk);
     gen_.set_input_tip(message);
+}
+
+void InputCommands::add_selection_as_field() {
+    const std::optional<ColumnSpan> span = view_.selected_columns();
+    if (!span) {
+        desktop_.message_box(BoxKind::information,
+                             QStringLiteral("Select the columns of the field within one line first."), kOk);
+        return;
+    }
+    const int row = dlm_.field_table().add_field(span->first, span->length);
+    dlm_.set_current_cell(FieldTable::kName, row);
 }
 
 }  // namespace qvr

@@ -7,6 +7,7 @@
 
 namespace qvr {
 
+class Tfrm_dlm;
 class Tfrm_gen;
 class Tfrm_inp;
 class Tfrm_view;
@@ -20,20 +21,25 @@ struct InputSteps {
     std::function<void()> input_opened;
 };
 
-/// File > "Input" and File > "Analysis": choosing the input file, filling its view, measuring it.
+/// File > "Input" and File > "Analysis": choosing the input file, filling its view, measuring it; and
+/// taking a field from the columns selected in the view.
 class InputCommands {
   public:
-    InputCommands(Desktop& desktop, Tfrm_gen& gen, Tfrm_view& view, Tfrm_inp& inp, RunTally& tally,
-                  FileDialogState& open_dialog, InputSteps steps);
+    InputCommands(Desktop& desktop, Tfrm_gen& gen, Tfrm_view& view, Tfrm_inp& inp, Tfrm_dlm& dlm,
+                  RunTally& tally, FileDialogState& open_dialog, InputSteps steps);
 
     void open_input();
     void analyse();
+    /// "Add selection as field": the columns selected within one line become a new last row of the field
+    /// table, which becomes the grid's current row.
+    void add_selection_as_field();
 
   private:
     Desktop& desktop_;
     Tfrm_gen& gen_;
     Tfrm_view& view_;
     Tfrm_inp& inp_;
+    Tfrm_dlm& dlm_;
     RunTally& tally_;
     FileDialogState& open_dialog_;
     InputSteps steps_;

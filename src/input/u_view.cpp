@@ -1,5 +1,6 @@
 #include "input/u_view.h"
 
+#include <QAction>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -13,7 +14,10 @@
 #include "desktop/qt_line_view.h"
 #include "desktop/text_box.h"
 #include "desktop/widget_text.h"
+#include "fields/field_columns.h"
+#include "input/column_ruler.h"
 #include "input/qt_view_text.h"
+#include "input/u_preview.h"
 #include "ui_u_view.h"
 
 namespace qvr {
@@ -40,6 +44,19 @@ void fit_explanation(QPlainTextEdit* box) {
     box->setFont(font);
 }
 
+// Light enough that every character stays readable; the reds stand out from both tints.
+const QColor kFieldTints[] = {QColor(0xD6, 0xE6, 0xFF), QColor(0xD8, 0xF3, 0xD0)};
+const QColor kOverlap(0xFF, 0xA8, 0xA8);
+const QColor kUncovered(0xFF, 0xD0, 0x80);
+
+QString field_tip(const FieldTable& table, int row) {
+    std::string name = table.cell(FieldTable::kName, row);
+    name.erase(name.find_last_not_of(' ') + 1);
+    return to_widget_text(name);
+}
+
+std::string decimal(std::uint64_t n) { return decimal_text(static_cast<std::int64_t>(n)); }
+
 void show_label(QLabel* label, const QString& text) {
     label->setText(text);
     label->adjustSize();  // counts in the millions must not be cut off
@@ -52,7 +69,19 @@ Tfrm_view::Tfrm_view(Desktop& desktop) : desktop_(desktop), ui_(std::make_unique
     ui_->setupUi(this);
     FormCreate();
     connect(ui_->chk_rule, &QCheckBox::toggled, this, &Tfrm_view::chk_ruleClick);
+    connect(ui_->chk_tint, &QCheckBox::toggled, this, &Tfrm_view::chk_tintClick);
+    connect(ui_->chk_prev, &QCheckBox::toggled, this, &Tfrm_view::chk_prevClick);
+    connect(ui_->mem_inp, &LineView::selectionChanged, this, &Tfrm_view::show_cursor_place);
     ui_->mem_inp->installEventFilter(this);
+    // On the input view only, so that Ins means nothing anywhere else.
+    auto* add_field = new QAction(QStringLiteral("Add selection as field"), ui_->mem_inp);
+    add_field->setObjectName(QStringLiteral("act_addfld"));
+    add_field->setShortcut(QKeySequence(Qt::Key_Insert));
+    add_field->setShortcutContext(Qt::WidgetShortcut);
+    connect(add_field, &QAction::triggered, this, &Tfrm_view::add_field_asked);
+    ui_->mem_inp->addAction(add_field);
+    preview_ = new Tfrm_preview(this);
+    connect(preview_, &Tfrm_preview::closed, this, [this] { ui_->chk_prev->setChecked(false); });
 }
 
 Tfrm_view::~Tfrm_view() = default;
@@ -84,6 +113,9 @@ void Tfrm_view::show_result_mode(const QString& output_path, std::int64_t genera
     ui_->mem_out->show();
     ui_->mem_expl->hide();
     ui_->chk_rule->hide();
+    for (QWidget* w : {static_cast<QWidget*>(ui_->lbl_vpos), static_cast<QWidget*>(ui_->chk_tint),
+                       static_cast<QWidget*>(ui_->chk_prev)})
+        w->hide();
     show_label(ui_->lbl_vcount,
                QStringLiteral("Number of lines displayed: ") + QString::number(line_count(ui_->mem_out)));
     show_label(ui_->lbl_vgener,
@@ -99,6 +131,11 @@ void Tfrm_view::show_input_mode(const QString& input_path, int view_height) {
     ui_->mem_inp->setGeometry(place);
     ui_->mem_inp->show();
     ui_->chk_rule->show();
+    // The cursor's place stands right under the input view, whatever its height.
+    ui_->lbl_vpos->setGeometry(place.left(), place.bottom() + 2, place.width(), ui_->lbl_vpos->height());
+    ui_->lbl_vpos->show();
+    ui_->chk_tint->show();
+    ui_->chk_prev->show();
     show_input_line_count();
     ui_->lbl_vcount->show();
     ui_->lbl_vgener->hide();
@@ -119,13 +156,119 @@ void Tfrm_view::set_ruler(bool on) { ui_->chk_rule->setChecked(on); }
 
 void Tfrm_view::chk_ruleClick() {
     set_view_ruler(ui_->mem_inp, ui_->chk_rule->isChecked());
+    show_field_colours();  // the ruler's lines are not marked as text outside the fields
     // The count shown beside the input view follows its lines.
     if (!ui_->mem_inp->isHidden()) show_input_line_count();
 }
 
+void Tfrm_view::set_sources(ViewSources sources) {
+    sources_ = std::move(sources);
+    fields_changed();
+}
+
+std::optional<ColumnSpan> Tfrm_view::selected_columns() const {
+    const LineView* view = ui_->mem_inp;
+    if (!view->has_selection()) return std::nullopt;
+    std::size_t line = 0, first = 0, end_line = 0, end = 0;
+    view->place_of(view->selection_start(), line, first);
+    view->place_of(view->selection_end(), end_line, end);
+    if (line != end_line || end - first > static_cast<std::size_t>(INT32_MAX) ||
+        first >= static_cast<std::size_t>(INT32_MAX))
+        return std::nullopt;
+    return ColumnSpan{static_cast<std::int32_t>(first + 1), static_cast<std::int32_t>(end - first)};
+}
+
+void Tfrm_view::show_cursor_place() {
+    const LineView* view = ui_->mem_inp;
+    if (view->lines().empty()) {
+        ui_->lbl_vpos->clear();
+        return;
+    }
+    std::size_t line = 0, column = 0;
+    view->place_of(view->cursor_position(), line, column);
+    std::string text = "Column " + decimal(column + 1);
+    if (const std::optional<ColumnSpan> span = selected_columns()) {
+        text +=
+            " | Selection: columns " + decimal(static_cast<std::uint64_t>(span->first)) + " to " +
+            decimal(static_cast<std::uint64_t>(span->first) + static_cast<std::uint64_t>(span->length) - 1) +
+            ", length " + decimal(static_cast<std::uint64_t>(span->length));
+    } else if (view->has_selection()) {
+        std::size_t first_line = 0, last_line = 0, ignored = 0;
+        view->place_of(view->selection_start(), first_line, ignored);
+        view->place_of(view->selection_end(), last_line, ignored);
+        text += " | Selection over " + decimal(last_line - first_line + 1) +
+                " lines: " + decimal(view->selection_end() - view->selection_start()) + " characters";
+    }
+    ui_->lbl_vpos->setText(to_widget_text(text));
+}
+
+void Tfrm_view::chk_tintClick() { show_field_colours(); }
+
+void Tfrm_view::show_field_colours() {
+    LineView* view = ui_->mem_inp;
+    if (!ui_->chk_tint->isChecked() || !sources_.fields) {
+        if (!view->column_bands().empty()) view->set_column_bands({});
+        return;
+    }
+    const FieldTable& table = *sources_.fields;
+    // Neighbouring fields take turns with the two tints, in the order they stand on the line.
+    std::vector<int> turn(static_cast<std::size_t>(table.row_count()) + 1, -1);
+    int next = 0;
+    std::vector<ColumnBand> bands;
+    for (const FieldColumns& run : field_column_runs(table)) {
+        ColumnBand& band = bands.emplace_back();
+        band.first = run.first;
+        band.last = run.last;
+        if (run.rows.size() == 1) {
+            int& t = turn[static_cast<std::size_t>(run.rows[0])];
+            if (t < 0) t = next++;
+            band.colour = kFieldTints[t % 2];
+            band.tip = field_tip(table, run.rows[0]);
+        } else {
+            band.colour = kOverlap;
+            QStringList names;
+            for (int row : run.rows) names << field_tip(table, row);
+            band.tip = names.join(QStringLiteral(", ")) + QStringLiteral(": overlap");
+        }
+    }
+    std::function<bool(std::size_t)> ruler_line;
+    if (ui_->chk_rule->isChecked())
+        ruler_line = [](std::size_t i) { return i % (kRulerSpacing + kRulerBlockLines) < kRulerBlockLines; };
+    view->set_column_bands(std::move(bands), kUncovered, QStringLiteral("No field covers this column"),
+                           std::move(ruler_line));
+}
+
+void Tfrm_view::chk_prevClick() {
+    if (ui_->chk_prev->isChecked()) {
+        refresh_preview();
+        preview_->show();
+        preview_->raise();
+    } else {
+        preview_->hide();
+    }
+}
+
+void Tfrm_view::fields_changed() {
+    show_field_colours();
+    refresh_preview();
+}
+
+void Tfrm_view::settings_changed() { refresh_preview(); }
+
+void Tfrm_view::refresh_preview() {
+    if (!ui_->chk_prev->isChecked() || !sources_.fields || !sources_.settings) return;
+    preview_->refresh(*sources_.fields, sources_.settings());
+}
+
 bool Tfrm_view::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ui_->mem_inp && event->type() == QEvent::KeyPress)
+    if (watched == ui_->mem_inp && event->type() == QEvent::KeyPress) {
+        // A press of Ins that the shortcut did not take (its window not the active one) still adds the field.
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Insert) {
+            emit add_field_asked();
+            return true;
+        }
         return mem_inpKeyPress(static_cast<QKeyEvent*>(event)->key());
+    }
     return QWidget::eventFilter(watched, event);
 }
 

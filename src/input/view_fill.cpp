@@ -1,3 +1,5 @@
+#include "input/view_fill.h"
+
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -6,7 +8,6 @@
 #include "common/file_error.h"
 #include "common/line_reader.h"
 #include "common/whole_text.h"
-#include "input/view_fill.h"
 
 namespace qvr {
 

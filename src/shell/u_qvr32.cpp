@@ -190,6 +190,7 @@ void Tmdi_qvr::connect_menu() {
         {u.mnu_dbf, &Tmdi_qvr::mnu_dbfClick}, {u.mnu_end, &Tmdi_qvr::mnu_endClick},
         {u.mnu_fdn, &Tmdi_qvr::mnu_fdnClick}, {u.mnu_def, &Tmdi_qvr::mnu_defClick},
         {u.Recall1, &Tmdi_qvr::Recall1Click}, {u.SaveAs1, &Tmdi_qvr::SaveAs1Click},
+        {u.mnu_fdt, &Tmdi_qvr::mnu_fdtClick}, {u.mnu_fck, &Tmdi_qvr::mnu_fckClick},
         {u.mnu_rvw, &Tmdi_qvr::mnu_rvwClick}, {u.mnu_sel, &Tmdi_qvr::mnu_selClick},
         {u.mnu_cpy, &Tmdi_qvr::mnu_cpyClick}, {u.mnu_pri, &Tmdi_qvr::mnu_priClick},
         {u.mnu_lvw, &Tmdi_qvr::mnu_lvwClick}, {u.mnu_lsa, &Tmdi_qvr::mnu_lsaClick},

@@ -104,6 +104,8 @@ class Tmdi_qvr : public QMainWindow {
     void mnu_defClick();
     void Recall1Click();
     void SaveAs1Click();
+    void mnu_fdtClick();
+    void mnu_fckClick();
     // Result
     void mnu_rvwClick();
     void mnu_selClick();
@@ -140,6 +142,8 @@ class Tmdi_qvr : public QMainWindow {
     void FormCreate();
     void create_children();
     void create_commands();
+    /// The view window's field colours and preview follow the field table and the job settings.
+    void connect_view_to_fields();
     void connect_menu();
     QMdiSubWindow* add_child(QWidget* child);
     /// The General data window in front, the fields and view windows minimized, the job log left as it is.

@@ -1,3 +1,5 @@
+#include <QCheckBox>
+#include <QLineEdit>
 #include <QMdiSubWindow>
 
 #include "engine/u_gen.h"
@@ -32,14 +34,25 @@ void Tmdi_qvr::create_commands() {
                                                          [this](const std::string& name) {
                                                              frm_dlm->set_file_label(name);
                                                              frm_gen->set_definition_file_name(name);
+                                                         },
+                                                         [this](const std::string& name) {
+                                                             frm_dlm->set_file_label(name, false);
+                                                             frm_gen->set_definition_file_name(name);
+                                                         },
+                                                         [this] { return frm_gen->settings().input_path; },
+                                                         [this](int position) {
+                                                             frm_gen->show_gauge(position >= 0);
+                                                             if (position >= 0) frm_gen->set_gauge(position);
                                                          }});
     input_ = std::make_unique<InputCommands>(
-        desktop_, *frm_gen, *frm_view, *frm_inp, tally, opdlg_file,
-        InputSteps{general_data, [this] { ui_->mnu_dbf->setEnabled(false); },
-                   [this] {
-                       for (QAction* item : {ui_->mnu_vwi, ui_->mnu_wid, ui_->mnu_ana})
-                           item->setEnabled(true);
-                   }});
+        desktop_, *frm_gen, *frm_view, *frm_inp, *frm_dlm, tally, opdlg_file,
+        InputSteps{
+            general_data, [this] { ui_->mnu_dbf->setEnabled(false); },
+            [this] {
+                for (QAction* item : {ui_->mnu_vwi, ui_->mnu_wid, ui_->mnu_ana, ui_->mnu_fdt, ui_->mnu_fck})
+                    item->setEnabled(true);
+            }});
+    connect_view_to_fields();
     dbase_ = std::make_unique<DbaseCommands>(desktop_, *frm_gen, *frm_dlm, tally, general_data);
     log_ = std::make_unique<LogCommands>(desktop_, *frm_log, dlgfnt_out);
     help_ = std::make_unique<HelpCommands>(desktop_, values_.program_dir, values_.links);
@@ -51,9 +64,22 @@ void Tmdi_qvr::mnu_outClick() { extract_->choose_output(); }
 void Tmdi_qvr::mnu_goClick() { extract_->go(); }
 void Tmdi_qvr::mnu_dbfClick() { dbase_->export_table(); }
 
+void Tmdi_qvr::connect_view_to_fields() {
+    frm_view->set_sources({&frm_dlm->field_table(), [this] { return frm_gen->settings(); }});
+    connect(frm_dlm, &Tfrm_dlm::field_table_changed, frm_view, &Tfrm_view::fields_changed);
+    connect(frm_view, &Tfrm_view::add_field_asked, this, [this] { input_->add_selection_as_field(); });
+    // The preview cuts the input named in General data, trimmed or not as it says there.
+    connect(frm_gen->findChild<QLineEdit*>(QStringLiteral("txt_inp")), &QLineEdit::textChanged, frm_view,
+            &Tfrm_view::settings_changed);
+    connect(frm_gen->findChild<QCheckBox*>(QStringLiteral("chk_trim")), &QCheckBox::toggled, frm_view,
+            &Tfrm_view::settings_changed);
+}
+
 void Tmdi_qvr::mnu_fdnClick() { fields_->new_table(); }
 void Tmdi_qvr::Recall1Click() { fields_->recall(); }
 void Tmdi_qvr::SaveAs1Click() { fields_->save_as(); }
+void Tmdi_qvr::mnu_fdtClick() { fields_->detect_from_input(); }
+void Tmdi_qvr::mnu_fckClick() { fields_->check_against_input(); }
 
 void Tmdi_qvr::mnu_rvwClick() { show_result_view(); }
 void Tmdi_qvr::mnu_selClick() { result_->select_all(); }

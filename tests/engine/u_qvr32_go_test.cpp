@@ -199,9 +199,10 @@ TEST_F(GoTest, AnInputOver4GiBIsAnalysedAndExtractedWithExactFigures) {
     set_text("txt_inp",
              make_sparse_file(data.file("huge.txt"), (std::int64_t{1} << 32) + 10, "AB\r\n", "\r\nCD\r\n"));
     find<QAction>("mnu_ana")->setEnabled(true);
-    desktop.expect_info(
-        QStringLiteral("Input file...\n\rSize (bytes): 4294967306\n\rLines: 3\n\r"
-                       "For time saving, checking \"Fast extract\" recommended"));
+    desktop.expect_info(QStringLiteral(
+        "Input file...\n\rSize (bytes): 4294967306\n\rLines: 3\n\r"
+        "For time saving, checking \"Fast extract\" recommended\n\r"
+        "Line length: shortest 2 (2 lines), longest 4294967296 (1 line), most common 2 (2 lines)"));
     pick("mnu_ana");
     EXPECT_EQ(true, find<QCheckBox>("chk_qck")->isChecked());
 

@@ -38,6 +38,26 @@ TEST(InputAnalysis, CountsLinesAsTheLineByLineReaderReadsThem) {
     }
 }
 
+TEST(InputAnalysis, MeasuresLineLengthsInTheSamePassAcrossBlocks) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"", ""},
+        {"abc\r\nde\r\nfg\r\nhijkl", "shortest 2 (2 lines), longest 5 (1 line), most common 2 (2 lines)"},
+        {"a\nb\r\n\r\n", "shortest 0 (1 line), longest 1 (2 lines), most common 1 (2 lines)"},  // LF ends a line
+        {"abcd\x1a"
+         "efgh\r\n",
+         "shortest 4 (1 line), longest 4 (1 line), most common 4 (1 line)"},
+    };
+    TempDir dir;
+    for (const auto& [bytes, text] : cases) {
+        const std::string path = dir.write("in.txt", bytes);
+        for (std::size_t block : {1u, 3u, 1u << 20}) {
+            const InputLines lines = measure_input_lines(path, block);
+            EXPECT_EQ(count_input_lines(path, block), lines.count);
+            EXPECT_EQ(text.empty() ? "" : "Line length: " + text, lines.lengths.text()) << block;
+        }
+    }
+}
+
 TEST(InputAnalysis, RecommendsTheFastExtractAboveTheThresholds) {
     TempDir dir;
     struct Case {

@@ -33,7 +33,8 @@ TEST_F(MainWindowTest, StartsWithCaptionMenusAndGeneralDataInFront) {
     EXPECT_EQ(QSize(729, 519), mdi->size());
     EXPECT_EQ((std::vector<QString>{
                   "&File: &Input Ctrl+F12, [Analyse input], &Output, &Go F2, [&Extract .DBF file], E&xit",
-                  "Fields &definition: New, Define / modify, Recall file, Save As...",
+                  "Fields &definition: New, Define / modify, Recall file, Save As..., [Detect from input], "
+                  "[Check against input]",
                   "[&Result]: View, Select all, Copy, Print", "Log: View, Select all, Copy, Print, {Save}",
                   "&Window: Resize Ctrl+Z, General data Ctrl+G, Delimiter Ctrl+D, [&Input file Ctrl+I], "
                   "[Both input and delimiter Ctrl+B], [&Result Ctrl+R], View Log Ctrl+L",

@@ -8,8 +8,8 @@ namespace qvr::test {
 
 namespace {
 const char* what_name(int what) {
-    static const char* names[] = {"message box", "input box",    "open dialog", "save dialog",
-                                  "font dialog", "print dialog", "link",        "help"};
+    static const char* names[] = {"message box",  "input box", "open dialog", "save dialog", "font dialog",
+                                  "print dialog", "link",      "help",        "text window"};
     return names[what];
 }
 }  // namespace
@@ -85,6 +85,10 @@ void ScriptedDesktop::open_link(const QString& link) { take(What::link, link); }
 
 void ScriptedDesktop::show_help(const QString& file, const QString& anchor) {
     take(What::help, file + "#" + anchor);
+}
+
+void ScriptedDesktop::show_text(const QString& caption, const QString& text) {
+    take(What::text, caption + "\n" + text);
 }
 
 }  // namespace qvr::test

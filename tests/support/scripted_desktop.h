@@ -62,6 +62,11 @@ class ScriptedDesktop : public Desktop {
         queue_.push_back({.what = What::help, .shown = file + "#" + anchor});
     }
 
+    /// The read-only text window with `caption` and exactly `text`.
+    void expect_text(const QString& caption, const QString& text) {
+        queue_.push_back({.what = What::text, .shown = caption + "\n" + text});
+    }
+
     /// Fails the test for every expectation not met yet, and forgets them.
     void verify();
 
@@ -79,9 +84,10 @@ class ScriptedDesktop : public Desktop {
     bool choose_printer(QPrinter& printer) override;
     void open_link(const QString& link) override;
     void show_help(const QString& file, const QString& anchor) override;
+    void show_text(const QString& caption, const QString& text) override;
 
   private:
-    enum class What { box, input, open, save, font, print, link, help };
+    enum class What { box, input, open, save, font, print, link, help, text };
     struct Expectation {
         What what = What::box;
         QString shown{};  ///< what must be shown (box, input box, link, help), as take() is given it

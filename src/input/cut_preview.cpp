@@ -1,0 +1,38 @@
+#include "input/cut_preview.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "common/line_reader.h"
+#include "engine/line_cutter.h"
+
+namespace qvr {
+
+namespace {
+/// Small blocks: only the first lines are wanted, and a 200-line preview of a huge file reads a few
+/// kilobytes instead of a block of the size the runs use.
+constexpr std::size_t kPreviewBlock = 1 << 14;
+/// Bounds the memory a line without line end can take: no field reaches that far in practice.
+constexpr std::size_t kPreviewColumns = std::size_t{1} << 20;
+}  // namespace
+
+CutPreview cut_preview(const std::string& path, const FieldTable& table, bool trim, std::size_t max_lines) {
+    CutPreview preview;
+    preview.names = table.names();
+    const std::vector<FieldSlice> slices = table.slices();
+    LineReader reader(path, kPreviewBlock);
+    reader.keep_line_prefix(
+        static_cast<std::size_t>(std::min<std::uint64_t>(columns_used(slices), kPreviewColumns)));
+    std::string_view line;
+    while (preview.rows.size() < max_lines && reader.next(line)) {
+        std::vector<std::string>& row = preview.rows.emplace_back();
+        row.reserve(slices.size());
+        for (const FieldSlice& slice : slices) {
+            const std::string_view field = field_slice(line, slice);
+            row.emplace_back(trim ? trim_blanks(field) : field);
+        }
+    }
+    return preview;
+}
+
+}  // namespace qvr

@@ -1,0 +1,93 @@
+#include "input/u_preview.h"
+
+#include <QAbstractTableModel>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "common/file_error.h"
+#include "desktop/widget_text.h"
+#include "input/cut_preview.h"
+
+namespace qvr {
+
+/// The preview's lines as a grid: the field names as titles, the line numbers down the side.
+class PreviewModel : public QAbstractTableModel {
+  public:
+    void set(CutPreview preview) {
+        beginResetModel();
+        preview_ = std::move(preview);
+        endResetModel();
+    }
+
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : static_cast<int>(preview_.rows.size());
+    }
+    int columnCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : static_cast<int>(preview_.names.size());
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (role != Qt::DisplayRole || !index.isValid()) return {};
+        return to_widget_text(
+            preview_.rows[static_cast<std::size_t>(index.row())][static_cast<std::size_t>(index.column())]);
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (role != Qt::DisplayRole) return {};
+        if (orientation == Qt::Vertical) return section + 1;
+        if (section < 0 || section >= columnCount()) return {};
+        return to_widget_text(preview_.names[static_cast<std::size_t>(section)]);
+    }
+
+  private:
+    CutPreview preview_;
+};
+
+Tfrm_preview::Tfrm_preview(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::Tool),
+      lbl_prev_(new QLabel(this)),
+      grid_(new QTableView(this)),
+      model_(std::make_unique<PreviewModel>()) {
+    setObjectName(QStringLiteral("frm_preview"));
+    setWindowTitle(QStringLiteral("Preview of the cut"));
+    lbl_prev_->setObjectName(QStringLiteral("lbl_prev"));
+    grid_->setObjectName(QStringLiteral("grd_prev"));
+    grid_->setModel(model_.get());
+    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 4);
+    QFont cells(QStringLiteral("Courier"), 10);
+    cells.setStyleHint(QFont::TypeWriter);
+    grid_->setFont(cells);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(lbl_prev_);
+    layout->addWidget(grid_);
+    resize(720, 360);
+}
+
+Tfrm_preview::~Tfrm_preview() { grid_->setModel(nullptr); }
+
+void Tfrm_preview::refresh(const FieldTable& table, const JobSettings& settings) {
+    try {
+        CutPreview preview = cut_preview(settings.input_path, table, settings.trim);
+        lbl_prev_->setText(QStringLiteral("First %1 lines of %2, cut into %3 fields%4")
+                               .arg(preview.rows.size())
+                               .arg(to_widget_text(settings.input_path))
+                               .arg(preview.names.size())
+                               .arg(settings.trim ? QStringLiteral(", trimmed") : QString()));
+        model_->set(std::move(preview));
+    } catch (const FileError& e) {
+        lbl_prev_->setText(to_widget_text(with_full_stop(e.what())));
+        model_->set({table.names(), {}});
+    }
+    grid_->resizeColumnsToContents();
+}
+
+QString Tfrm_preview::message() const { return lbl_prev_->text(); }
+
+void Tfrm_preview::closeEvent(QCloseEvent* event) {
+    event->accept();
+    emit closed();
+}
+
+}  // namespace qvr

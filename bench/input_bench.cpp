@@ -12,11 +12,11 @@
 
 #include "common/available_memory.h"
 #include "common/file_names.h"
+#include "desktop/fonts.h"
+#include "desktop/qt_line_view.h"
 #include "input/input_analysis.h"
+#include "input/qt_view_text.h"
 #include "input/view_fill.h"
-#include "input/view_text.h"
-#include "shell/fonts.h"
-#include "shell/qt_line_view.h"
 
 namespace {
 

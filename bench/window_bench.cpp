@@ -21,6 +21,10 @@
 #include <vector>
 
 #include "common/whole_text.h"
+#include "desktop/desktop.h"
+#include "desktop/fonts.h"
+#include "desktop/qt_line_view.h"
+#include "desktop/text_box.h"
 #include "engine/extract_job.h"
 #include "engine/fast_extract.h"
 #include "engine/standard_extract.h"
@@ -28,10 +32,6 @@
 #include "fields/u_dlm.h"
 #include "fixed_columns.h"
 #include "input/u_view.h"
-#include "shell/desktop.h"
-#include "shell/fonts.h"
-#include "shell/qt_line_view.h"
-#include "shell/text_box.h"
 #include "shell/u_qvr32.h"
 
 namespace {

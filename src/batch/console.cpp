@@ -20,6 +20,31 @@ std::string as_lines(std::string_view text) {
     return lines + '\n';
 }
 
-void tell(const Console& console, std::string_view text) { console.err << as_lines(text) << std::flush; }
+std::string shown_on_terminal(std::string_view text) {
+    std::string shown;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (text.substr(i, 2) == "\n\r") {
+            shown += text.substr(i++, 2);
+        } else if (byte == '\n') {
+            shown += "\\n";
+        } else if (byte == '\r') {
+            shown += "\\r";
+        } else if (byte == '\t') {
+            shown += "\\t";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            constexpr char kHex[] = "0123456789abcdef";
+            shown += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
+        } else {
+            shown += static_cast<char>(byte);
+        }
+    }
+    return shown;
+}
+
+void tell(const Console& console, std::string_view text) {
+    console.err << as_lines(console.err_is_terminal ? shown_on_terminal(text) : std::string(text))
+                << std::flush;
+}
 
 }  // namespace qvr

@@ -28,7 +28,12 @@ void write_out(const Console& console, std::string_view text);
 /// line feed, and a line feed ends the last line.
 std::string as_lines(std::string_view text);
 
-/// Writes one message to the error stream, as_lines().
+/// `text` with the control bytes a terminal would act on shown as escapes ("\x1b", "\n"), so that a file
+/// name can neither retitle nor recolour the terminal nor forge a line; the message's own line breaks
+/// (LF CR) stay line breaks.
+std::string shown_on_terminal(std::string_view text);
+
+/// Writes one message to the error stream, as_lines(), and shown_on_terminal() when it is a terminal.
 void tell(const Console& console, std::string_view text);
 
 }  // namespace qvr

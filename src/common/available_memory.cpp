@@ -1,33 +1,15 @@
 #include "common/available_memory.h"
 
-#include <algorithm>
 #include <charconv>
-#include <fstream>
 #include <limits>
-#include <sstream>
-#include <string>
+
+#include "common/memory_limits.h"
 
 namespace qvr {
 
 namespace {
 
 constexpr std::uint64_t kUnknown = std::numeric_limits<std::uint64_t>::max();
-
-/// A number read from a file of the control group; nothing for "max" or a missing file.
-std::uint64_t cgroup_value(const char* path) {
-    std::ifstream in(path);
-    std::uint64_t value = 0;
-    if (in >> value) return value;
-    return kUnknown;
-}
-
-/// What the memory limit of the control group (version 2) still leaves.
-std::uint64_t cgroup_available() {
-    const std::uint64_t limit = cgroup_value("/sys/fs/cgroup/memory.max");
-    const std::uint64_t used = cgroup_value("/sys/fs/cgroup/memory.current");
-    if (limit == kUnknown || used == kUnknown) return kUnknown;
-    return used < limit ? limit - used : 0;
-}
 
 }  // namespace
 
@@ -44,11 +26,6 @@ std::uint64_t mem_available_of(std::string_view meminfo) {
     return kib * 1024;
 }
 
-std::uint64_t available_memory() {
-    std::ifstream in("/proc/meminfo");
-    std::ostringstream text;
-    text << in.rdbuf();
-    return std::min(mem_available_of(text.str()), cgroup_available());
-}
+std::uint64_t available_memory() { return memory_left_under(""); }
 
 }  // namespace qvr

@@ -6,23 +6,40 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "common/file_error.h"
 #include "common/file_names.h"
+#include "common/temp_file_cleanup.h"
 
 namespace qvr {
 
 namespace {
 
-/// Opens `path` for writing from the start. A pipe nobody reads is refused at once ("No such device or
-/// address") instead of stopping the program until a reader comes; once open, writes wait as usual.
-int open_for_writing(const std::string& path, int create) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NONBLOCK | create, 0666);
-    if (fd < 0) throw_file_error("Cannot create file", path, errno);
+/// Opens `path` for writing from the start (`flags` adds O_CREAT or O_APPEND); `name` stands for it in
+/// messages. A pipe nobody reads is refused at once ("No such device or address") instead of stopping the
+/// program until a reader comes; once open, writes wait as usual.
+int open_for_writing(const std::string& path, int flags, const std::string& name) {
+    const int truncate = (flags & O_APPEND) ? 0 : O_TRUNC;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK | truncate | flags, 0666);
+    if (fd < 0) throw_file_error("Cannot create file", name, errno);
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return fd;
+}
+
+/// A regular file behind another process's descriptor (a shell's "> file" or ">> file") is added to, as
+/// that descriptor would write it, instead of being emptied under its owner.
+int open_in_place(const OutputTarget& target, int create, const std::string& name) {
+    const bool adding = target.exists && S_ISREG(target.st.st_mode) && target.write == TargetWrite::in_place;
+    return open_for_writing(target.path, adding ? O_APPEND : create, name);
+}
+
+mode_t new_file_mode() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
 }
 
 void write_fully(int fd, const char* data, std::size_t size, const std::string& path) {
@@ -40,7 +57,7 @@ void write_fully(int fd, const char* data, std::size_t size, const std::string& 
 
 OutputFile::OutputFile(const std::string& path)
     : path_(path), buffer_(std::make_unique_for_overwrite<char[]>(kOutputBufferSize)) {
-    fd_ = open_for_writing(path, O_CREAT);
+    fd_ = open_in_place(output_target(path), O_CREAT, path);
 }
 
 OutputFile::OutputFile(int fd, std::string path)
@@ -102,6 +119,10 @@ void OutputFile::write_at(std::uint64_t offset, std::string_view bytes) {
     if (::lseek(fd_, here, SEEK_SET) < 0) throw_file_error("Cannot write file", path_, errno);
 }
 
+bool OutputFile::can_seek() const {
+    return fd_ >= 0 && !(::fcntl(fd_, F_GETFL) & O_APPEND) && ::lseek(fd_, 0, SEEK_CUR) >= 0;
+}
+
 void OutputFile::close() {
     if (fd_ < 0) return;
     flush();
@@ -110,60 +131,164 @@ void OutputFile::close() {
     if (owns_fd_ && ::close(fd) != 0) throw_file_error("Cannot write file", path_, errno);
 }
 
+std::string SafeFileWriter::temp_name_for(const std::string& name) {
+    constexpr std::size_t kNameMax = 255;
+    constexpr std::string_view kEnding = ".qvr-XXXXXX";
+    return "." + name.substr(0, kNameMax - 1 - kEnding.size()) + std::string(kEnding);
+}
+
+namespace {
+
+/// Whether the former file's owner and group can be given to the new file `fd`: tried, then undone,
+/// since a file of another owner could not be linked into the folder later.
+bool can_give_identity(int fd, const OutputTarget& file) {
+    struct stat made {};
+    if (!file.exists || ::fstat(fd, &made) != 0) return true;
+    if (made.st_uid == file.st.st_uid && made.st_gid == file.st.st_gid) return true;
+    if (::fchown(fd, file.st.st_uid, file.st.st_gid) != 0) return false;
+    return ::fchown(fd, made.st_uid, made.st_gid) == 0;
+}
+
+/// Gives `fd` the owner, group and mode of the former file, or the usual mode of a new file.
+void give_identity(int fd, const OutputTarget& file, const std::string& target) {
+    if (!file.exists) {
+        ::fchmod(fd, new_file_mode());
+        return;
+    }
+    if (::fchown(fd, file.st.st_uid, file.st.st_gid) != 0)
+        throw_file_error("Cannot create file", target, errno);
+    // After the owner: changing it clears the set-user-ID and set-group-ID bits.
+    if (::fchmod(fd, file.st.st_mode & 07777) != 0) throw_file_error("Cannot create file", target, errno);
+}
+
+/// O_TMPFILE needs /proc to give the file a name at the end.
+int open_unnamed_beside(const std::string& folder) {
+    if (::access("/proc/self/fd", X_OK) != 0) return -1;
+    return ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+}
+
+}  // namespace
+
 SafeFileWriter::TempFile SafeFileWriter::make_temp_beside(const std::string& target) {
     if (target.empty()) throw_file_error("Cannot create file", target, ENOENT);
-    // A device or a pipe is written in place: renaming a file over it would replace the device itself.
-    struct stat existing {};
-    if (::stat(target.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode) && !S_ISDIR(existing.st_mode))
-        return {open_for_writing(target, 0), ""};
-    // Renaming needs only the folder's permission; a file its owner made read-only is not to be replaced.
-    if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0 && errno != ENOENT)
-        throw_file_error("Cannot create file", target, errno);
-    std::string temp_path = folder_of(target) + "." + file_name_of(target) + ".qvr-XXXXXX";
-    std::vector<char> name(temp_path.begin(), temp_path.end());
-    name.push_back('\0');
-    int fd = ::mkostemp(name.data(), O_CLOEXEC);
-    if (fd < 0) throw_file_error("Cannot create file", target, errno);
-    temp_path.assign(name.data());
-    // Keep the permissions of the file being replaced; a new file gets the usual ones.
-    struct stat st {};
-    if (::stat(target.c_str(), &st) == 0) {
-        ::fchmod(fd, st.st_mode & 07777);
-    } else {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::fchmod(fd, 0666 & ~mask);
+    const OutputTarget file = output_target(target);
+    TempFile temp;
+    temp.write = file.write;
+    temp.file = file;
+    if (file.write == TargetWrite::in_place) {
+        temp.fd = open_in_place(file, 0, target);
+        return temp;
     }
-    return {fd, temp_path};
+    // Renaming needs only the folder's permission; a file its owner made read-only is not to be replaced.
+    if (file.exists && ::faccessat(AT_FDCWD, file.path.c_str(), W_OK, AT_EACCESS) != 0)
+        throw_file_error("Cannot create file", target, errno);
+    const std::string folder = folder_of(file.path);
+    temp.fd = open_unnamed_beside(folder);
+    temp.unnamed = temp.fd >= 0;
+    if (!temp.unnamed) {
+        std::string name = folder + temp_name_for(file_name_of(file.path));
+        temp.fd = ::mkostemp(name.data(), O_CLOEXEC);
+        if (temp.fd < 0) throw_file_error("Cannot create file", target, errno);
+        temp.path = name;
+        remove_temp_file_on_signal(temp.path);
+    }
+    if (!can_give_identity(temp.fd, file)) {
+        if (file.st.st_uid != ::geteuid()) {
+            ::close(temp.fd);
+            if (!temp.path.empty()) {
+                ::unlink(temp.path.c_str());
+                forget_temp_file(temp.path);
+            }
+            throw_file_error("Cannot create file", target,
+                             std::string_view("Its owner and group cannot be kept by a new file"));
+        }
+        // Our own file in a group we may not give: written into once complete, so it keeps its group.
+        temp.write = TargetWrite::in_place_when_ready;
+    }
+    return temp;
 }
 
 SafeFileWriter::SafeFileWriter(const std::string& target)
     : SafeFileWriter(target, make_temp_beside(target)) {}
 
 SafeFileWriter::SafeFileWriter(const std::string& target, TempFile temp)
-    : OutputFile(temp.fd, target), target_(target), temp_path_(std::move(temp.path)) {}
+    : OutputFile(temp.fd, target), target_(target), temp_(std::move(temp)) {}
+
+void SafeFileWriter::drop_temp_name() {
+    if (temp_.path.empty()) return;
+    ::unlink(temp_.path.c_str());
+    forget_temp_file(temp_.path);
+    temp_.path.clear();
+}
 
 SafeFileWriter::~SafeFileWriter() {
-    if (!committed_) {
-        if (fd_ >= 0) {
-            ::close(fd_);
-            fd_ = -1;
-        }
-        if (!temp_path_.empty()) ::unlink(temp_path_.c_str());
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
     }
+    if (!committed_) drop_temp_name();
+}
+
+void SafeFileWriter::name_unnamed() {
+    const std::string folder = folder_of(temp_.file.path);
+    const std::string from = "/proc/self/fd/" + std::to_string(fd_);
+    for (unsigned attempt = 0;; ++attempt) {
+        std::string name = folder + temp_name_for(file_name_of(temp_.file.path));
+        const unsigned stamp = static_cast<unsigned>(::getpid()) * 7919u + attempt;
+        std::snprintf(name.data() + name.size() - 6, 7, "%06x", stamp & 0xFFFFFFu);
+        remove_temp_file_on_signal(name);
+        if (::linkat(AT_FDCWD, from.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            temp_.path = name;
+            return;
+        }
+        const int err = errno;
+        forget_temp_file(name);
+        if (err != EEXIST || attempt == 100) throw_file_error("Cannot create file", target_, err);
+    }
+}
+
+void SafeFileWriter::copy_into_file() {
+    const int to = open_for_writing(temp_.file.path, 0, target_);
+    char block[1 << 16];
+    ssize_t n = 0;
+    off_t from = 0;
+    while ((n = ::pread(fd_, block, sizeof block, from)) > 0) {
+        try {
+            write_fully(to, block, static_cast<std::size_t>(n), target_);
+        } catch (...) {
+            ::close(to);
+            throw;
+        }
+        from += n;
+    }
+    const int err = n < 0 ? errno : (::close(to) != 0 ? errno : 0);
+    if (n < 0) ::close(to);
+    if (err != 0) throw_file_error("Cannot write file", target_, err);
 }
 
 void SafeFileWriter::commit() {
     flush();
-    if (temp_path_.empty()) {
+    if (temp_.write == TargetWrite::in_place) {
         close();
         committed_ = true;
         return;
     }
+    if (temp_.write == TargetWrite::in_place_when_ready) {
+        copy_into_file();
+        ::close(fd_);
+        fd_ = -1;
+        drop_temp_name();
+        committed_ = true;
+        return;
+    }
     if (::fsync(fd_) != 0) throw_file_error("Cannot write file", target_, errno);
+    if (temp_.unnamed) name_unnamed();
+    give_identity(fd_, temp_.file, target_);
     close();
-    if (::rename(temp_path_.c_str(), target_.c_str()) != 0)
+    if (::rename(temp_.path.c_str(), temp_.file.path.c_str()) != 0)
         throw_file_error("Cannot create file", target_, errno);
+    forget_temp_file(temp_.path);
+    temp_.path.clear();
     committed_ = true;
 }
 

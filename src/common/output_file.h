@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/output_target.h"
+
 namespace qvr {
 
 /// The bytes an output file gathers before it writes them.
@@ -15,7 +17,8 @@ inline constexpr std::size_t kOutputBufferSize = std::size_t{1} << 20;
 /// FileError with the system's message and the file's path.
 class OutputFile {
   public:
-    /// Creates `path`, or empties it when it exists.
+    /// Creates `path`, or empties it when it exists, writing through symbolic links (see output_target()); a
+    /// regular file reached through a process's descriptor (/dev/stdout) is added to, as its owner opened it.
     explicit OutputFile(const std::string& path);
     /// Writes to `fd`, opened by someone else (standard output in a pipe), which close() and the destructor
     /// leave open for its owner; `name` stands for it in messages.
@@ -37,6 +40,8 @@ class OutputFile {
     void write_at(std::uint64_t offset, std::string_view bytes);
     /// Flushes and closes; throws when the data could not all be written.
     void close();
+    /// Whether write_at() can go back in the file (not in a pipe, a terminal or a file open for adding).
+    bool can_seek() const;
 
     const std::string& path() const { return path_; }
 
@@ -54,30 +59,47 @@ class OutputFile {
 };
 
 /// Writes a file that replaces `target` only when it is complete: the bytes go to a temporary file beside
-/// it, which commit() renames over the target. Destroyed without commit() (a failure, an exception), it
-/// removes the temporary file and the target stays as it was.
+/// the file the target names (through symbolic links), which commit() puts in its place with the former
+/// file's owner, group and mode. Destroyed without commit() (a failure, an exception), it removes the
+/// temporary file and the target stays as it was; the temporary file has no name where the system allows
+/// it, and a named one is removed by SIGINT, SIGTERM and SIGHUP, so an interruption leaves none behind.
+/// What output_target() says is written in place is written as the bytes come, or at commit() once the
+/// result is complete.
 class SafeFileWriter : public OutputFile {
   public:
-    /// Throws FileError "Cannot create file <target>..." when no file can be made beside the target.
+    /// Throws FileError "Cannot create file <target>..." when no file can be made beside the target, or
+    /// when the former file's owner and group cannot be kept and it is not this user's.
     explicit SafeFileWriter(const std::string& target);
     ~SafeFileWriter();
 
-    /// Closes the temporary file and renames it over the target.
+    /// Closes the temporary file and puts it in the target's place.
     void commit();
 
     const std::string& target() const { return target_; }
 
+    /// The name of a temporary file beside a file named `name`: hidden, recognisably the file's, and no
+    /// longer than a file name may be (`name` is shortened for it when needed).
+    static std::string temp_name_for(const std::string& name);
+
   private:
     struct TempFile {
-        int fd;
-        std::string path;
+        int fd = -1;
+        std::string path;      ///< a named temporary file; empty when it has no name or is the target
+        bool unnamed = false;  ///< made by O_TMPFILE, given a name only at commit()
+        TargetWrite write = TargetWrite::replace;
+        OutputTarget file;  ///< the file the target names, as it was
     };
-    /// Opens a new temporary file beside `target`, named after it so that a stray one is recognisable.
+    /// Opens the temporary file beside the file `target` names (or that file itself, for in place).
     static TempFile make_temp_beside(const std::string& target);
     SafeFileWriter(const std::string& target, TempFile temp);
+    /// Gives the unnamed temporary file a name beside the file, for the rename.
+    void name_unnamed();
+    /// Copies the complete temporary file into the file itself.
+    void copy_into_file();
+    void drop_temp_name();
 
     std::string target_;
-    std::string temp_path_;
+    TempFile temp_;
     bool committed_ = false;
 };
 

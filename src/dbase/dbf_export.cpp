@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <string>
 
 #include "common/file_error.h"
 #include "common/line_reader.h"
@@ -27,6 +28,10 @@ int dbf_gauge_position(std::uint64_t lines_read, std::uint64_t expected) {
 }
 
 DbfExport::DbfExport(DbfExportJob job) : job_(std::move(job)), out_(job_.target) {
+    // Into a pipe the header cannot be corrected at the end, so its count must be right from the start:
+    // the count the last run announced, or nothing at all rather than a table that says 0 records.
+    if (!out_.can_seek() && job_.record_count == 0)
+        throw_file_error("Cannot write file", job_.target, kUncountedIntoAPipe);
     std::vector<DbfField> fields = fields_of(job_.columns);
     out_.write(dbf_header(fields, job_.record_count));
     record_.assign(static_cast<std::size_t>(dbf_record_length(fields)), ' ');
@@ -88,7 +93,12 @@ std::uint64_t DbfExport::run(const DbfProgress& progress) {
     out_.write(std::string_view(&kDbfEndOfFile, 1));
     // The announced count is only what the last extract passed; readers trust the header, so it must
     // tell the records actually present.
-    out_.write_at(kDbfRecordCountOffset, dbf_record_count_bytes(static_cast<std::uint32_t>(records)));
+    if (out_.can_seek())
+        out_.write_at(kDbfRecordCountOffset, dbf_record_count_bytes(static_cast<std::uint32_t>(records)));
+    else if (records != job_.record_count)
+        throw_file_error("Cannot write file", job_.target,
+                         "Its header announced " + std::to_string(job_.record_count) + " records, not the " +
+                             std::to_string(records) + " written");
     out_.commit();
     return records;
 }

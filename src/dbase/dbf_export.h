@@ -28,6 +28,10 @@ struct DbfExportJob {
     std::uint32_t record_count = 0;  ///< the count announced before the records are written
 };
 
+/// Why a table is not sent into something that cannot go back (a pipe) when no run counted its records.
+inline constexpr std::string_view kUncountedIntoAPipe =
+    "It cannot go back to write the record count, and no run has counted the records";
+
 /// Told after every input line, accepted or not, how many lines have been read.
 using DbfProgress = std::function<void(std::uint64_t lines_read)>;
 

@@ -2,9 +2,8 @@
 
 #include <QPalette>
 
-#include "shell/fonts.h"
-#include "shell/u_qvr32.h"
-#include "shell/widget_text.h"
+#include "desktop/fonts.h"
+#include "desktop/widget_text.h"
 #include "ui_u_gen.h"
 
 namespace qvr {
@@ -19,7 +18,7 @@ void set_pixel_font(QWidget* w, const char* family, int pixels, bool bold = fals
 }
 }  // namespace
 
-Tfrm_gen::Tfrm_gen(Tmdi_qvr& main) : main_(main), ui_(std::make_unique<Ui::Tfrm_gen>()) {
+Tfrm_gen::Tfrm_gen() : ui_(std::make_unique<Ui::Tfrm_gen>()) {
     ui_->setupUi(this);
     set_fonts();
     QPalette red = ui_->txt_limit->palette();
@@ -72,6 +71,9 @@ void Tfrm_gen::set_definition_file_name(const std::string& name) {
     ui_->txt_flm->setText(to_widget_text(name));
 }
 void Tfrm_gen::set_sample_text(const std::string& text) { ui_->txt_spl->setText(to_widget_text(text)); }
+QString Tfrm_gen::input_path_text() const { return ui_->txt_inp->text(); }
+QString Tfrm_gen::output_path_text() const { return ui_->txt_out->text(); }
+void Tfrm_gen::set_input_tip(const QString& text) { ui_->txt_inp->setToolTip(text); }
 void Tfrm_gen::set_fast(bool on) { ui_->chk_qck->setChecked(on); }
 void Tfrm_gen::set_header(bool on) { ui_->chk_head->setChecked(on); }
 void Tfrm_gen::set_sorted(bool on) { ui_->chk_sort->setChecked(on); }

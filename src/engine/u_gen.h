@@ -12,18 +12,14 @@ class Tfrm_gen;
 
 namespace qvr {
 
-class Tmdi_qvr;
-
 /// The General data window: the job settings as the contents of its controls, the rules that keep the
 /// options consistent while they are edited, and the progress gauge of the runs.
 class Tfrm_gen : public QWidget {
     Q_OBJECT
 
   public:
-    explicit Tfrm_gen(Tmdi_qvr& main);
+    Tfrm_gen();
     ~Tfrm_gen() override;
-
-    const Ui::Tfrm_gen& ui() const { return *ui_; }
 
     /// The settings as the controls hold them now.
     JobSettings settings() const;
@@ -32,6 +28,11 @@ class Tfrm_gen : public QWidget {
     void set_output_path(const std::string& path);
     void set_definition_file_name(const std::string& name);
     void set_sample_text(const std::string& text);
+    /// The input and result file names as typed.
+    QString input_path_text() const;
+    QString output_path_text() const;
+    /// Shows the input analysis' message as the input file box's tip.
+    void set_input_tip(const QString& text);
 
     /// Switching a tick box by program applies the editing rules exactly as a click does.
     void set_fast(bool on);
@@ -55,7 +56,6 @@ class Tfrm_gen : public QWidget {
   private:
     void set_fonts();
 
-    Tmdi_qvr& main_;
     std::unique_ptr<Ui::Tfrm_gen> ui_;
 };
 

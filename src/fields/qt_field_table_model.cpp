@@ -1,6 +1,6 @@
 #include "fields/qt_field_table_model.h"
 
-#include "shell/widget_text.h"
+#include "desktop/widget_text.h"
 
 namespace qvr {
 

@@ -4,17 +4,13 @@
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QKeyEvent>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QPalette>
 #include <QToolTip>
 #include <algorithm>
 
-#include "engine/u_gen.h"
+#include "desktop/desktop.h"
+#include "desktop/widget_text.h"
 #include "fields/qt_field_table_model.h"
-#include "input/u_view.h"
-#include "shell/u_qvr32.h"
-#include "shell/widget_text.h"
 #include "ui_u_dlm.h"
 
 namespace qvr {
@@ -31,7 +27,7 @@ bool is_control(char key) {
 }
 }  // namespace
 
-Tfrm_dlm::Tfrm_dlm(Tmdi_qvr& main) : main_(main), ui_(std::make_unique<Ui::Tfrm_dlm>()) {
+Tfrm_dlm::Tfrm_dlm(Desktop& desktop) : desktop_(desktop), ui_(std::make_unique<Ui::Tfrm_dlm>()) {
     ui_->setupUi(this);
     FormCreate();
 }
@@ -93,7 +89,7 @@ void Tfrm_dlm::set_up_grid() {
 
 bool Tfrm_dlm::table_check() {
     if (table_.first_unusable_row() == 0) return true;
-    main_.desktop().message_box(BoxKind::information, QString::fromLatin1(kCheckDelimiterText), kOk);
+    desktop_.message_box(BoxKind::information, QString::fromLatin1(kCheckDelimiterText), kOk);
     return false;
 }
 
@@ -184,8 +180,8 @@ void Tfrm_dlm::FormKeyPress(char key) {
     if (key != kEnter) return;
     const int column = column_;
     const int row = row_;
-    QString answer = main_.desktop().input_box(QStringLiteral("Enter..."),
-                                               to_widget_text(table_.cell(column, 0)), QString());
+    QString answer =
+        desktop_.input_box(QStringLiteral("Enter..."), to_widget_text(table_.cell(column, 0)), QString());
     if (row >= 1 && row <= table_.row_count()) table_.set_cell(column, row, from_widget_text(answer));
 }
 
@@ -195,20 +191,13 @@ void Tfrm_dlm::cmd_insClick() { table_.insert_row(row_); }
 
 void Tfrm_dlm::cmd_delClick() {
     if (table_.row_count() <= 1) {
-        main_.desktop().message_box(BoxKind::information, QStringLiteral("At least one row is let."), kOk);
+        desktop_.message_box(BoxKind::information, QStringLiteral("At least one row is let."), kOk);
         return;
     }
     table_.delete_row(row_);
 }
 
-void Tfrm_dlm::cmd_genClick() {
-    // Unlike the Window menu, this leaves the Previous jobs window as it is.
-    main_.frame_of(main_.frm_view)->showMinimized();
-    main_.frame_of(this)->showMinimized();
-    QMdiSubWindow* general = main_.frame_of(main_.frm_gen);
-    general->showMaximized();
-    general->mdiArea()->setActiveSubWindow(general);
-}
+void Tfrm_dlm::cmd_genClick() { emit general_data_asked(); }
 
 void Tfrm_dlm::grd_dlmDblClick() {
     hint_shown_ = false;

@@ -13,7 +13,7 @@ class QKeyEvent;
 
 namespace qvr {
 
-class Tmdi_qvr;
+class Desktop;
 class FieldTableModel;
 
 /// The Fields definition window: the field table, edited in its grid. The grid edits no cell in place:
@@ -22,10 +22,8 @@ class Tfrm_dlm : public QWidget {
     Q_OBJECT
 
   public:
-    explicit Tfrm_dlm(Tmdi_qvr& main);
+    explicit Tfrm_dlm(Desktop& desktop);
     ~Tfrm_dlm() override;
-
-    const Ui::Tfrm_dlm& ui() const { return *ui_; }
 
     /// The field table, the grid's only store.
     FieldTable& field_table() { return table_; }
@@ -39,12 +37,15 @@ class Tfrm_dlm : public QWidget {
     void set_file_label(const std::string& text);
 
     /// The grid's current cell: column 0 to 3 and data row from 1; the keys typed edit this cell.
-    int current_column() const { return column_; }
     int current_row() const { return row_; }
     void set_current_cell(int column, int row);
 
     /// Whether the grid still shows its hint; a double click turns it off until the program ends.
     bool hint_shown() const { return hint_shown_; }
+
+  signals:
+    /// The button "General data" asks for that window in front, this one and the view window minimized.
+    void general_data_asked();
 
   public slots:
     void grd_dlmKeyPress(char key);
@@ -66,7 +67,7 @@ class Tfrm_dlm : public QWidget {
     bool grid_key(QKeyEvent* event);
     void keep_current_cell();
 
-    Tmdi_qvr& main_;
+    Desktop& desktop_;
     FieldTable table_;
     std::unique_ptr<Ui::Tfrm_dlm> ui_;
     std::unique_ptr<FieldTableModel> model_;

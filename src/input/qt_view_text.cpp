@@ -1,11 +1,12 @@
+#include "input/qt_view_text.h"
+
 #include <array>
 #include <string>
 #include <vector>
 
+#include "desktop/qt_line_view.h"
 #include "input/column_ruler.h"
 #include "input/view_chars.h"
-#include "input/view_text.h"
-#include "shell/qt_line_view.h"
 
 namespace qvr {
 

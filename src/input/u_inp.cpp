@@ -10,13 +10,13 @@
 #include "common/available_memory.h"
 #include "common/file_error.h"
 #include "common/whole_number.h"
+#include "desktop/busy_cursor.h"
+#include "desktop/desktop.h"
+#include "desktop/qt_line_view.h"
+#include "desktop/widget_text.h"
 #include "engine/u_gen.h"
 #include "input/u_view.h"
 #include "input/view_fill.h"
-#include "shell/busy_cursor.h"
-#include "shell/qt_line_view.h"
-#include "shell/u_qvr32.h"
-#include "shell/widget_text.h"
 #include "ui_u_inp.h"
 
 namespace qvr {
@@ -51,8 +51,13 @@ void fit_option_captions(Ui::Tfrm_inp& ui) {
 
 }  // namespace
 
-Tfrm_inp::Tfrm_inp(Tmdi_qvr& main)
-    : QDialog(&main), memory_available(available_memory), main_(main), ui_(std::make_unique<Ui::Tfrm_inp>()) {
+Tfrm_inp::Tfrm_inp(Desktop& desktop, Tfrm_gen& gen, Tfrm_view& view, QWidget* parent)
+    : QDialog(parent),
+      memory_available(available_memory),
+      desktop_(desktop),
+      gen_(gen),
+      view_(view),
+      ui_(std::make_unique<Ui::Tfrm_inp>()) {
     ui_->setupUi(this);
     // A dialog frame with its caption but no buttons in the title bar.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
@@ -65,7 +70,7 @@ Tfrm_inp::~Tfrm_inp() = default;
 
 void Tfrm_inp::ask_filling(const std::string& path) {
     path_ = path;
-    move(main_.pos() + QPoint(kOffsetFromMain, kOffsetFromMain));
+    move(parentWidget()->pos() + QPoint(kOffsetFromMain, kOffsetFromMain));
     show_modal(*this);
 }
 
@@ -74,21 +79,21 @@ void Tfrm_inp::reject() {}
 void Tfrm_inp::cmd_ookeClick() {
     const std::int64_t max_lines =
         read_whole_number(from_widget_text(ui_->txt_part->text())).value_or(kDefaultLines);
-    main_.frm_gen->set_input_path(path_);
+    gen_.set_input_path(path_);
     try {
         fill_input_view(max_lines);
     } catch (const FileError& e) {
-        show_general_error(main_.desktop(), e.what());
+        show_general_error(desktop_, e.what());
         return;
     } catch (const std::bad_alloc&) {
-        show_general_error(main_.desktop(), "Cannot read file " + path_ + ". " + std::strerror(ENOMEM));
+        show_general_error(desktop_, "Cannot read file " + path_ + ". " + std::strerror(ENOMEM));
         return;
     }
     accept();
 }
 
 void Tfrm_inp::fill_input_view(std::int64_t max_lines) {
-    LineView* view = main_.frm_view->input_view();
+    LineView* view = view_.input_view();
     const std::uint64_t memory = memory_available();
     if (ui_->opt_full->isChecked())
         view->edit_lines([&](LineList& lines) { fill_whole_file(lines, path_, memory); });

@@ -12,7 +12,9 @@ class Tfrm_inp;
 
 namespace qvr {
 
-class Tmdi_qvr;
+class Desktop;
+class Tfrm_gen;
+class Tfrm_view;
 
 /// The filling-mode dialog shown when an input file is opened: how much of the file the input view shows
 /// (nothing, the first lines, all of it). It is created once and keeps its choice and number.
@@ -20,12 +22,11 @@ class Tfrm_inp : public QDialog {
     Q_OBJECT
 
   public:
-    explicit Tfrm_inp(Tmdi_qvr& main);
+    /// A dialog of `parent` (the main window) that fills `view`'s input view and sets `gen`'s input file.
+    Tfrm_inp(Desktop& desktop, Tfrm_gen& gen, Tfrm_view& view, QWidget* parent);
     ~Tfrm_inp() override;
 
-    const Ui::Tfrm_inp& ui() const { return *ui_; }
-
-    /// Places the dialog 100 pixels right of and below the main window's corner and shows it modally for
+    /// Places the dialog 100 pixels right of and below the parent's corner and shows it modally for
     /// `path`; its OK button fills the input view. Returns when the dialog has been left.
     void ask_filling(const std::string& path);
 
@@ -46,7 +47,9 @@ class Tfrm_inp : public QDialog {
     /// Fills the input view as the chosen mode says; throws FileError or std::bad_alloc.
     void fill_input_view(std::int64_t max_lines);
 
-    Tmdi_qvr& main_;
+    Desktop& desktop_;
+    Tfrm_gen& gen_;
+    Tfrm_view& view_;
     std::unique_ptr<Ui::Tfrm_inp> ui_;
     std::string path_;
 };

@@ -9,11 +9,11 @@
 #include <algorithm>
 
 #include "common/whole_number.h"
-#include "input/view_text.h"
-#include "shell/qt_line_view.h"
-#include "shell/text_box.h"
-#include "shell/u_qvr32.h"
-#include "shell/widget_text.h"
+#include "desktop/desktop.h"
+#include "desktop/qt_line_view.h"
+#include "desktop/text_box.h"
+#include "desktop/widget_text.h"
+#include "input/qt_view_text.h"
 #include "ui_u_view.h"
 
 namespace qvr {
@@ -40,9 +40,15 @@ void fit_explanation(QPlainTextEdit* box) {
     box->setFont(font);
 }
 
+void show_label(QLabel* label, const QString& text) {
+    label->setText(text);
+    label->adjustSize();  // counts in the millions must not be cut off
+    label->show();
+}
+
 }  // namespace
 
-Tfrm_view::Tfrm_view(Tmdi_qvr& main) : main_(main), ui_(std::make_unique<Ui::Tfrm_view>()) {
+Tfrm_view::Tfrm_view(Desktop& desktop) : desktop_(desktop), ui_(std::make_unique<Ui::Tfrm_view>()) {
     ui_->setupUi(this);
     FormCreate();
     connect(ui_->chk_rule, &QCheckBox::toggled, this, &Tfrm_view::chk_ruleClick);
@@ -71,6 +77,19 @@ void Tfrm_view::FormCreate() {
 
 LineView* Tfrm_view::input_view() const { return ui_->mem_inp; }
 LineView* Tfrm_view::result_view() const { return ui_->mem_out; }
+
+void Tfrm_view::show_result_mode(const QString& output_path, std::int64_t generated_line_count) {
+    setWindowTitle(QStringLiteral("The result"));
+    ui_->mem_inp->hide();
+    ui_->mem_out->show();
+    ui_->mem_expl->hide();
+    ui_->chk_rule->hide();
+    show_label(ui_->lbl_vcount,
+               QStringLiteral("Number of lines displayed: ") + QString::number(line_count(ui_->mem_out)));
+    show_label(ui_->lbl_vgener,
+               QStringLiteral("Number of lines generated: ") + QString::number(generated_line_count));
+    show_label(ui_->lbl_vname, output_path);
+}
 
 void Tfrm_view::show_input_mode(const QString& input_path, int view_height) {
     setWindowTitle(QStringLiteral("View input file"));
@@ -114,9 +133,8 @@ bool Tfrm_view::mem_inpKeyPress(int key) {
     if (key != Qt::Key_Return && key != Qt::Key_Enter) return false;
     const auto length =
         static_cast<std::int64_t>(ui_->mem_inp->selection_end() - ui_->mem_inp->selection_start());
-    main_.desktop().message_box(
-        BoxKind::information, QStringLiteral("Length of selection: ") + to_widget_text(decimal_text(length)),
-        kOk);
+    desktop_.message_box(BoxKind::information,
+                         QStringLiteral("Length of selection: ") + to_widget_text(decimal_text(length)), kOk);
     return true;
 }
 

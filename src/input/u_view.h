@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,20 +12,22 @@ class Tfrm_view;
 namespace qvr {
 
 class LineView;
-class Tmdi_qvr;
+class Desktop;
 
 /// The view window: the input view (mem_inp) in input mode, the result view (mem_out) in result mode.
 class Tfrm_view : public QWidget {
     Q_OBJECT
 
   public:
-    explicit Tfrm_view(Tmdi_qvr& main);
+    explicit Tfrm_view(Desktop& desktop);
     ~Tfrm_view() override;
-
-    const Ui::Tfrm_view& ui() const { return *ui_; }
 
     LineView* input_view() const;
     LineView* result_view() const;
+
+    /// Result mode: the result view with the result file's name, the lines it shows and the lines the
+    /// last run generated.
+    void show_result_mode(const QString& output_path, std::int64_t generated_line_count);
 
     // Input mode.
 
@@ -50,7 +53,7 @@ class Tfrm_view : public QWidget {
     bool mem_inpKeyPress(int key);
     void show_input_line_count();
 
-    Tmdi_qvr& main_;
+    Desktop& desktop_;
     std::unique_ptr<Ui::Tfrm_view> ui_;
 };
 

@@ -1,10 +1,10 @@
 #include <QApplication>
 #include <QFile>
 
+#include "desktop/qt_desktop.h"
+#include "desktop/widget_text.h"
 #include "shell/program_values.h"
-#include "shell/qt_desktop.h"
 #include "shell/u_qvr32.h"
-#include "shell/widget_text.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);

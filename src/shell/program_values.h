@@ -23,9 +23,7 @@ struct ProgramValues {
     InputStatistics input_statistics;
 };
 
-/// The caption of the main window and the title of the general error box.
-inline constexpr const char* kApplicationTitle = "Quarvel - Multi-colums text file extraction";
-inline constexpr const char* kMainCaption = "Quarvel";
+/// What the main window's caption ends in.
 inline constexpr const char* kVersionSuffix = " 3.44";
 
 }  // namespace qvr

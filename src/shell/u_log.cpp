@@ -14,15 +14,14 @@
 #include "common/file_error.h"
 #include "common/file_names.h"
 #include "common/output_file.h"
+#include "desktop/desktop.h"
+#include "desktop/fonts.h"
+#include "desktop/text_box.h"
+#include "desktop/widget_text.h"
 #include "engine/u_gen.h"
-#include "shell/fonts.h"
 #include "shell/job_log_file.h"
 #include "shell/job_log_line.h"
-#include "shell/text_box.h"
-#include "shell/u_qvr32.h"
-#include "shell/widget_text.h"
 #include "ui_u_log.h"
-#include "ui_u_qvr32.h"
 
 namespace qvr {
 
@@ -45,7 +44,8 @@ std::string out_of_memory_reading(const std::string& path) {
 
 }  // namespace
 
-Tfrm_log::Tfrm_log(Tmdi_qvr& main) : main_(main), ui_(std::make_unique<Ui::Tfrm_log>()) {
+Tfrm_log::Tfrm_log(Desktop& desktop, std::string log_path, const Tfrm_gen& gen)
+    : desktop_(desktop), log_path_(std::move(log_path)), gen_(gen), ui_(std::make_unique<Ui::Tfrm_log>()) {
     ui_->setupUi(this);
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     fit_captions(this);
@@ -62,7 +62,7 @@ Tfrm_log::~Tfrm_log() = default;
 QPlainTextEdit* Tfrm_log::job_log_view() const { return ui_->mem_log; }
 
 void Tfrm_log::load_job_log_file() {
-    const std::string& path = main_.values().log_path;
+    const std::string& path = log_path_;
     if (!file_exists(path)) return;
     try {
         set_lines(ui_->mem_log, job_log_lines(load_job_log(path)));
@@ -75,7 +75,7 @@ void Tfrm_log::load_job_log_file() {
 }
 
 void Tfrm_log::keep_unreadable_log(const std::string& reason) {
-    const std::string& path = main_.values().log_path;
+    const std::string& path = log_path_;
     const std::string stamp =
         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")).toStdString();
     std::string message = with_full_stop(reason) + " The job log starts empty";
@@ -86,11 +86,11 @@ void Tfrm_log::keep_unreadable_log(const std::string& reason) {
         message += " and the file is left as it is: " + with_full_stop(e.what()) +
                    " The job log will not be saved until the program starts again";
     }
-    show_general_error(main_.desktop(), message);
+    show_general_error(desktop_, message);
 }
 
 void Tfrm_log::add_job_line() {
-    const std::string line = job_log_line(main_.frm_gen->settings(), clock_now());
+    const std::string line = job_log_line(gen_.settings(), clock_now());
     QTextDocument* doc = ui_->mem_log->document();
     const bool was_empty = doc->isEmpty();
     QTextCursor cursor(doc);
@@ -111,29 +111,28 @@ std::vector<std::string> Tfrm_log::job_log_lines_shown() const {
 }
 
 void Tfrm_log::save_job_log() {
-    const std::string& path = main_.values().log_path;
+    const std::string& path = log_path_;
     if (stored_log_kept_in_place_) {
-        show_general_error(main_.desktop(), "Cannot create file " + path +
-                                                ". The file there could not be read when the program "
-                                                "started and is left as it is");
+        show_general_error(desktop_, "Cannot create file " + path +
+                                         ". The file there could not be read when the program "
+                                         "started and is left as it is");
         return;
     }
     try {
         replace_file_safely(path, job_log_bytes(job_log_lines_shown()));
     } catch (const FileError& e) {
-        show_general_error(main_.desktop(), e.what());
+        show_general_error(desktop_, e.what());
     } catch (const std::bad_alloc&) {
-        show_general_error(main_.desktop(), "Cannot create file " + path + ". " + std::strerror(ENOMEM));
+        show_general_error(desktop_, "Cannot create file " + path + ". " + std::strerror(ENOMEM));
     }
 }
 
 void Tfrm_log::chk_editClick() {
     const bool editing = ui_->chk_edit->isChecked();
     ui_->mem_log->setReadOnly(!editing);
-    // Save stays offered once edits have been possible, even after the box is cleared again.
-    if (editing) main_.ui().mnu_lsv->setVisible(true);
+    if (editing) emit editing_allowed();
 }
 
-void Tfrm_log::cmd_genClick() { main_.show_general_data(); }
+void Tfrm_log::cmd_genClick() { emit general_data_asked(); }
 
 }  // namespace qvr

@@ -12,7 +12,8 @@ class QPlainTextEdit;
 
 namespace qvr {
 
-class Tmdi_qvr;
+class Desktop;
+class Tfrm_gen;
 
 /// The Previous jobs window: the job log, newest job first, loaded from the log file at start-up and
 /// written back whole after every run, on Log > "Save" and at the end of the program.
@@ -20,11 +21,10 @@ class Tfrm_log : public QWidget {
     Q_OBJECT
 
   public:
-    /// Creates the window and loads the job log from the log file path, which start-up has set before.
-    explicit Tfrm_log(Tmdi_qvr& main);
+    /// Creates the window and loads the job log from `log_path`; the job lines are made from `gen`'s
+    /// settings.
+    Tfrm_log(Desktop& desktop, std::string log_path, const Tfrm_gen& gen);
     ~Tfrm_log() override;
-
-    const Ui::Tfrm_log& ui() const { return *ui_; }
 
     /// The text box of the job log (for Log > "Select all", "Copy" and "Print").
     QPlainTextEdit* job_log_view() const;
@@ -37,6 +37,12 @@ class Tfrm_log : public QWidget {
     /// error box and the text stays in the window.
     void save_job_log();
 
+  signals:
+    /// The job log became editable, so Log > "Save" is offered from now on.
+    void editing_allowed();
+    /// The button "General data" asks for that window in front.
+    void general_data_asked();
+
   public slots:
     void chk_editClick();
     void cmd_genClick();
@@ -48,7 +54,9 @@ class Tfrm_log : public QWidget {
     /// The lines of the text box as bytes, ready for the file.
     std::vector<std::string> job_log_lines_shown() const;
 
-    Tmdi_qvr& main_;
+    Desktop& desktop_;
+    const std::string log_path_;
+    const Tfrm_gen& gen_;
     std::unique_ptr<Ui::Tfrm_log> ui_;
     /// Set when an unreadable log could not be moved aside: it must then never be replaced.
     bool stored_log_kept_in_place_ = false;

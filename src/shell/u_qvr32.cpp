@@ -7,13 +7,13 @@
 #include <QScreen>
 
 #include "common/file_error.h"
+#include "desktop/fonts.h"
+#include "desktop/widget_text.h"
 #include "engine/u_gen.h"
 #include "fields/u_dlm.h"
 #include "input/u_inp.h"
 #include "input/u_view.h"
-#include "shell/fonts.h"
 #include "shell/u_log.h"
-#include "shell/widget_text.h"
 #include "ui_u_qvr32.h"
 
 namespace qvr {
@@ -68,14 +68,20 @@ QMdiSubWindow* Tmdi_qvr::add_child(QWidget* child) {
 }
 
 void Tmdi_qvr::create_children() {
-    frm_view = new Tfrm_view(*this);
+    // The General data window is made first, since the job log and the filling dialog read it, but framed
+    // last, so that its frame ends up in front.
+    frm_gen = new Tfrm_gen();
+    frm_view = new Tfrm_view(desktop_);
     add_child(frm_view)->showMinimized();
-    frm_dlm = new Tfrm_dlm(*this);
+    frm_dlm = new Tfrm_dlm(desktop_);
+    connect(frm_dlm, &Tfrm_dlm::general_data_asked, this, &Tmdi_qvr::show_general_data_from_fields);
     add_child(frm_dlm)->showMinimized();
-    frm_inp = new Tfrm_inp(*this);
-    frm_log = new Tfrm_log(*this);
+    frm_inp = new Tfrm_inp(desktop_, *frm_gen, *frm_view, this);
+    frm_log = new Tfrm_log(desktop_, values_.log_path, *frm_gen);
+    connect(frm_log, &Tfrm_log::general_data_asked, this, &Tmdi_qvr::show_general_data);
+    // Save stays offered once edits have been possible, even after the box is cleared again.
+    connect(frm_log, &Tfrm_log::editing_allowed, this, [this] { ui_->mnu_lsv->setVisible(true); });
     add_child(frm_log)->showNormal();
-    frm_gen = new Tfrm_gen(*this);
     QMdiSubWindow* gen = add_child(frm_gen);
     gen->showMaximized();
     ui_->mdi_area->setActiveSubWindow(gen);
@@ -102,6 +108,22 @@ void Tmdi_qvr::show_general_data() { arrange(frm_gen, {frm_log, frm_view, frm_dl
 void Tmdi_qvr::show_fields_definition() { arrange(frm_dlm, {frm_log, frm_view, frm_gen}, false); }
 void Tmdi_qvr::show_view_window() { arrange(frm_view, {frm_log, frm_dlm, frm_gen}, false); }
 void Tmdi_qvr::show_previous_jobs() { arrange(frm_log, {frm_dlm, frm_gen, frm_view}, true); }
+
+void Tmdi_qvr::show_general_data_from_fields() {
+    frame_of(frm_view)->showMinimized();
+    frame_of(frm_dlm)->showMinimized();
+    QMdiSubWindow* general = frame_of(frm_gen);
+    general->showMaximized();
+    ui_->mdi_area->setActiveSubWindow(general);
+}
+
+void Tmdi_qvr::enable_after_run(bool dbase_export) {
+    ui_->pdn_res->menuAction()->setEnabled(true);
+    ui_->mnu_wvr->setEnabled(true);
+    if (dbase_export) ui_->mnu_dbf->setEnabled(true);
+}
+
+void Tmdi_qvr::input_view_emptied() { ui_->mnu_vwi->setEnabled(false); }
 
 void Tmdi_qvr::connect_menu() {
     const Ui::Tmdi_qvr& u = *ui_;

@@ -5,7 +5,7 @@
 #include <functional>
 #include <memory>
 
-#include "shell/desktop.h"
+#include "desktop/desktop.h"
 #include "shell/program_values.h"
 
 class QMdiSubWindow;
@@ -23,8 +23,8 @@ class Tfrm_log;
 class Tfrm_gen;
 
 /// The main window: menu bar, the four child windows and the filling-mode dialog, the shared dialogs'
-/// state and the values the whole program shares. Each menu command is one slot; the commands of a
-/// subsystem are defined in that subsystem's folder (u_qvr32_*.cpp).
+/// state and the values the whole program shares. Each menu command is one slot; the commands are grouped by
+/// subsystem in u_qvr32_*.cpp.
 class Tmdi_qvr : public QMainWindow {
     Q_OBJECT
 
@@ -36,7 +36,6 @@ class Tmdi_qvr : public QMainWindow {
 
     Desktop& desktop() { return desktop_; }
     ProgramValues& values() { return values_; }
-    const Ui::Tmdi_qvr& ui() const { return *ui_; }
 
     // The windows, each created once at start-up and living until the end.
     Tfrm_view* frm_view = nullptr;
@@ -58,6 +57,12 @@ class Tmdi_qvr : public QMainWindow {
 
     /// Shows the view window in result mode: the result view with its file name and its two counts.
     void show_result_view();
+
+    /// A finished run offers the Result menu and the result view; the dBase export too when `dbase_export`.
+    void enable_after_run(bool dbase_export);
+
+    /// The input view was emptied, so there is nothing to show in it.
+    void input_view_emptied();
 
     /// The memory an extract may use; unset means what the machine has available (tests set a limit).
     std::function<std::uint64_t()> available_memory;
@@ -119,6 +124,8 @@ class Tmdi_qvr : public QMainWindow {
     void create_children();
     void connect_menu();
     QMdiSubWindow* add_child(QWidget* child);
+    /// The General data window in front, the fields and view windows minimized, the job log left as it is.
+    void show_general_data_from_fields();
     void arrange(QWidget* maximized, std::initializer_list<QWidget*> minimized, bool maximize_first);
 
     Desktop& desktop_;

@@ -1,8 +1,8 @@
 #include <QFile>
 
+#include "desktop/widget_text.h"
 #include "shell/link_check.h"
 #include "shell/u_qvr32.h"
-#include "shell/widget_text.h"
 
 namespace qvr {
 

@@ -3,7 +3,7 @@
 #include <QPlainTextEdit>
 #include <QTextCursor>
 
-#include "shell/qt_view_printing.h"
+#include "desktop/qt_view_printing.h"
 #include "shell/u_log.h"
 #include "shell/u_qvr32.h"
 
@@ -19,7 +19,7 @@ void Tmdi_qvr::mnu_lcpClick() {
     QGuiApplication::clipboard()->setText(text);
 }
 
-void Tmdi_qvr::mnu_lptClick() { print_view(*this, frm_log->job_log_view()); }
+void Tmdi_qvr::mnu_lptClick() { print_view(desktop_, dlgfnt_out, frm_log->job_log_view()); }
 
 void Tmdi_qvr::mnu_lsvClick() { frm_log->save_job_log(); }
 

@@ -158,5 +158,23 @@ TEST_F(BatchExtractTest, ProgressBarOnlyOnATerminalAndOnlyAfterAMoment) {
     }
 }
 
+TEST_F(BatchExtractTest, ControlBytesOfNamesReachATerminalEscaped) {
+    output = dir.write("out\x1b]0;title\x07\nError: forged\t.txt", "old");
+    const std::string name = dir.file("out");
+    const struct {
+        bool terminal;
+        std::string err;
+    } cases[] = {
+        {true, "Result file already exists: " + name +
+                   "\\x1b]0;title\\x07\\nError: forged\\t.txt (--overwrite replaces it).\n"},
+        {false, "Result file already exists: " + output + " (--overwrite replaces it).\n"},
+    };
+    for (const auto& c : cases) {
+        Machine machine;
+        machine.terminal = c.terminal;
+        EXPECT_EQ(c.err, run_batch_in_process(fields({}), machine).err);
+    }
+}
+
 }  // namespace
 }  // namespace qvr::test

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "batch_harness.h"
+#include "desktop/widget_text.h"
 #include "fields/u_dlm.h"
-#include "shell/widget_text.h"
 #include "support/main_window_fixture.h"
 
 namespace qvr::test {

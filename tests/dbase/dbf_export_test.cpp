@@ -1,7 +1,9 @@
 #include "dbase/dbf_export.h"
 
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -125,6 +127,40 @@ TEST(DbfGauge, PositionFollowsTheLinesRead) {
     };
     const Case cases[] = {{0, 4, 15}, {1, 4, 36}, {2, 3, 71}, {5, 4, 99}, {1000000, 0, 15}, {1, 1000, 15}};
     for (const Case& c : cases) EXPECT_EQ(c.position, dbf_gauge_position(c.lines, c.expected)) << c.lines;
+}
+
+TEST_F(DbfExportTest, IntoAPipeTheHeaderCountComesFirstOrNothingIsSent) {
+    int pipe_ends[2];
+    ASSERT_EQ(0, ::pipe2(pipe_ends, O_NONBLOCK));
+    const std::string target = dir.file("pipe.dbf");
+    ASSERT_EQ(0, ::symlink(("/proc/self/fd/" + std::to_string(pipe_ends[1])).c_str(), target.c_str()));
+    const std::string records = " ab\x1A";
+    const struct {
+        std::uint32_t announced;
+        std::string error, sent;
+    } cases[] = {
+        {1, "", header(job({{"A", "1", 2}}), 1) + records},
+        {0, "Cannot write file " + target + ". " + std::string(kUncountedIntoAPipe), ""},
+        {3, "Cannot write file " + target + ". Its header announced 3 records, not the 1 written",
+         ""},  // what is still in the buffer is not sent
+    };
+    for (const auto& c : cases) {
+        DbfExportJob j = job({{"A", "1", 2}}, c.announced);
+        j.target = target;
+        std::string error;
+        try {
+            export_lines(j, "ab\r\n");
+        } catch (const FileError& e) {
+            error = e.what();
+        }
+        char buffer[4096];
+        const ssize_t n = ::read(pipe_ends[0], buffer, sizeof buffer);
+        EXPECT_EQ(c.error, error) << c.announced;
+        EXPECT_EQ(c.sent, std::string(buffer, static_cast<std::size_t>(std::max<ssize_t>(n, 0))))
+            << c.announced;
+    }
+    ::close(pipe_ends[0]);
+    ::close(pipe_ends[1]);
 }
 
 }  // namespace

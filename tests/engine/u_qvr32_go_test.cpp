@@ -8,10 +8,10 @@
 #include <QProgressBar>
 #include <functional>
 
+#include "desktop/text_box.h"
 #include "engine/u_gen.h"
 #include "fields/u_dlm.h"
 #include "input/u_view.h"
-#include "shell/text_box.h"
 #include "support/file_faults.h"
 #include "support/main_window_fixture.h"
 #include "support/unwritable_places.h"

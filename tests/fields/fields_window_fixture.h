@@ -11,9 +11,9 @@
 #include <string_view>
 #include <vector>
 
+#include "desktop/widget_text.h"
 #include "engine/u_gen.h"
 #include "fields/u_dlm.h"
-#include "shell/widget_text.h"
 #include "support/main_window_fixture.h"
 
 namespace qvr::test {

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "desktop/qt_line_view.h"
 #include "engine/u_gen.h"
 #include "fields/u_dlm.h"
 #include "input/u_inp.h"
 #include "input/u_view.h"
-#include "shell/qt_line_view.h"
 #include "shell/u_log.h"
 #include "support/main_window_fixture.h"
 

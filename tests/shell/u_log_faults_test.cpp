@@ -2,8 +2,8 @@
 #include <QPlainTextEdit>
 #include <functional>
 
+#include "desktop/text_box.h"
 #include "fields/u_dlm.h"
-#include "shell/text_box.h"
 #include "shell/u_log.h"
 #include "support/file_faults.h"
 #include "support/main_window_fixture.h"

@@ -14,8 +14,8 @@
 #include <QTest>
 #include <QTextBlock>
 
+#include "desktop/text_box.h"
 #include "engine/u_gen.h"
-#include "shell/text_box.h"
 #include "support/main_window_fixture.h"
 
 namespace qvr::test {

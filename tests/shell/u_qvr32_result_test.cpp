@@ -10,11 +10,11 @@
 #include <cmath>
 #include <regex>
 
+#include "desktop/qt_line_view.h"
+#include "desktop/text_box.h"
 #include "engine/u_gen.h"
 #include "fields/u_dlm.h"
 #include "input/u_view.h"
-#include "shell/qt_line_view.h"
-#include "shell/text_box.h"
 #include "support/file_faults.h"
 #include "support/main_window_fixture.h"
 

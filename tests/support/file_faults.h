@@ -44,11 +44,12 @@ class FileSizeLimit {
 /// root: the capabilities that override them are taken out of its effective set, and put back after.
 class PermissionsHold {
   public:
-    PermissionsHold() {
+    /// `also` takes more capabilities out, e.g. 1u << CAP_CHOWN for an owner that cannot be given away.
+    explicit PermissionsHold(std::uint32_t also = 0) {
         ::syscall(SYS_capget, &header_, saved_);
         __user_cap_data_struct reduced[2] = {saved_[0], saved_[1]};
         reduced[0].effective &=
-            ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH) | (1u << CAP_FOWNER));
+            ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH) | (1u << CAP_FOWNER) | also);
         ::syscall(SYS_capset, &header_, reduced);
     }
     ~PermissionsHold() { ::syscall(SYS_capset, &header_, saved_); }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/desktop.h"
+#include "desktop/desktop.h"
 
 /// Lets GoogleTest print QStrings readably in failure messages.
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }

@@ -1,4 +1,4 @@
-#include "shell/qt_help_viewer.h"
+#include "desktop/qt_help_viewer.h"
 
 #include <QFile>
 #include <QHBoxLayout>

@@ -41,6 +41,10 @@ class LineView : public QAbstractScrollArea {
         edit(lines_);
     }
 
+    // toPlainText, setPlainText, selectAll and selectionChanged keep the names of the plain text box the
+    // view stands in for: the Designer form sets the view's text through setPlainText, and code and tests
+    // treat both kinds of box alike. The view's own operations are named as the rest of the program.
+
     /// The lines as one text, each byte through the view's table, lines joined by "\n".
     QString toPlainText() const;
     /// Replaces the lines by those of `text` (split at "\n"), each character taken back to its byte.

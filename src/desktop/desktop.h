@@ -7,6 +7,9 @@ class QPrinter;
 
 namespace qvr {
 
+/// The application's name: the title of the general error box, and the program's name on the desktop.
+inline constexpr const char* kApplicationTitle = "Quarvel - Multi-colums text file extraction";
+
 /// The kind of a message box sets its caption and icon.
 enum class BoxKind {
     information,    ///< "Information"

@@ -1,4 +1,4 @@
-#include "shell/qt_desktop.h"
+#include "desktop/qt_desktop.h"
 
 #include <QDesktopServices>
 #include <QDialog>
@@ -13,9 +13,8 @@
 #include <QUrl>
 
 #include "common/file_error.h"
-#include "shell/program_values.h"
-#include "shell/qt_help_viewer.h"
-#include "shell/widget_text.h"
+#include "desktop/qt_help_viewer.h"
+#include "desktop/widget_text.h"
 
 namespace qvr {
 

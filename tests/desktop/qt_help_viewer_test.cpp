@@ -1,4 +1,4 @@
-#include "shell/qt_help_viewer.h"
+#include "desktop/qt_help_viewer.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <QTextBrowser>
 #include <cstdlib>
 
-#include "shell/qt_desktop.h"
+#include "desktop/qt_desktop.h"
 #include "support/scripted_desktop.h"
 #include "support/temp_dir.h"
 

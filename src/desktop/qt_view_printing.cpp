@@ -1,4 +1,4 @@
-#include "shell/qt_view_printing.h"
+#include "desktop/qt_view_printing.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -6,10 +6,10 @@
 #include <QPrinter>
 #include <QTextBlock>
 
-#include "shell/qt_line_view.h"
-#include "shell/text_box.h"
-#include "shell/u_qvr32.h"
-#include "shell/widget_text.h"
+#include "desktop/desktop.h"
+#include "desktop/qt_line_view.h"
+#include "desktop/text_box.h"
+#include "desktop/widget_text.h"
 
 namespace qvr {
 
@@ -70,8 +70,7 @@ std::string printer_failure(const QPrinter& printer) {
 
 /// The printing of either kind of box: `line(i)` gives line i (0-based) of `count`.
 template <class LineText>
-void print_lines(Tmdi_qvr& main, int count, LineText line) {
-    Desktop& desktop = main.desktop();
+void print_lines(Desktop& desktop, FontChoice& printer_font, int count, LineText line) {
     QPrinter printer(QPrinter::HighResolution);
     if (!desktop.choose_printer(printer)) return;
     QPainter painter;
@@ -80,9 +79,9 @@ void print_lines(Tmdi_qvr& main, int count, LineText line) {
         return;
     }
     // The job has started; a cancelled font dialog leaves the printer's own font.
-    FontChoice font = main.dlgfnt_out;
+    FontChoice font = printer_font;
     if (desktop.choose_font(font)) {
-        main.dlgfnt_out = font;
+        printer_font = font;
         painter.setFont(QFont(font.family, font.point_size));
     }
     TextPage page(printer, painter);
@@ -97,17 +96,17 @@ void print_lines(Tmdi_qvr& main, int count, LineText line) {
 
 }  // namespace
 
-void print_view(Tmdi_qvr& main, const QPlainTextEdit* box) {
+void print_view(Desktop& desktop, FontChoice& printer_font, const QPlainTextEdit* box) {
     QTextBlock block = box->document()->findBlockByNumber(0);
     // Lines are asked for in order, so the walk goes block to block.
-    print_lines(main, line_count(box), [&block](int) {
+    print_lines(desktop, printer_font, line_count(box), [&block](int) {
         block = block.next();
         return block.text();
     });
 }
 
-void print_view(Tmdi_qvr& main, const LineView* box) {
-    print_lines(main, line_count(box),
+void print_view(Desktop& desktop, FontChoice& printer_font, const LineView* box) {
+    print_lines(desktop, printer_font, line_count(box),
                 [box](int i) { return to_widget_text(box->lines()[static_cast<std::size_t>(i)]); });
 }
 

@@ -2,7 +2,7 @@
 #include <QFont>
 #include <QLabel>
 
-#include "shell/fonts.h"
+#include "desktop/fonts.h"
 
 namespace qvr {
 

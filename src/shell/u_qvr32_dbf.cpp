@@ -10,11 +10,11 @@
 #include "dbase/dbf_export.h"
 #include "dbase/dbf_job.h"
 #include "dbase/strict_number.h"
+#include "desktop/busy_cursor.h"
+#include "desktop/widget_text.h"
 #include "engine/u_gen.h"
 #include "fields/u_dlm.h"
-#include "shell/busy_cursor.h"
 #include "shell/u_qvr32.h"
-#include "shell/widget_text.h"
 
 namespace qvr {
 

@@ -13,7 +13,7 @@ class LineView;
 
 // The multi-line text boxes (input view, result view, job log) hold lines of the program's bytes; these
 // are the line operations the commands use on them, in one place so that every box counts alike. The
-// job log is a text box the user may edit; the two views are line views (shell/qt_line_view.h), and
+// job log is a text box the user may edit; the two views are line views (desktop/qt_line_view.h), and
 // each operation has a form for both.
 
 /// Number of lines; an empty box has none.
@@ -25,20 +25,13 @@ std::string line_at(const QPlainTextEdit* box, int index);
 /// Every line as bytes.
 std::vector<std::string> all_lines(const QPlainTextEdit* box);
 
-/// Appends one line at the end.
-void append_line(QPlainTextEdit* box, std::string_view line);
-
 /// Replaces the whole content by `lines`.
 void set_lines(QPlainTextEdit* box, const std::vector<std::string>& lines);
-
-/// Replaces the whole content by the lines of `text` (CR LF, CR or LF between lines).
-void set_text_lines(QPlainTextEdit* box, std::string_view text);
 
 /// Empties the box.
 void clear_box(QPlainTextEdit* box);
 
 int line_count(const LineView* box);
-std::string line_at(const LineView* box, int index);
 std::vector<std::string> all_lines(const LineView* box);
 void append_line(LineView* box, std::string_view line);
 void set_lines(LineView* box, const std::vector<std::string>& lines);

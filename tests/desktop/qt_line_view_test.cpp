@@ -1,4 +1,4 @@
-#include "shell/qt_line_view.h"
+#include "desktop/qt_line_view.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <QMouseEvent>
 #include <QTest>
 
-#include "shell/text_box.h"
+#include "desktop/text_box.h"
 
 namespace qvr {
 namespace {

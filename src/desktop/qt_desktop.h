@@ -2,7 +2,7 @@
 
 #include <QPointer>
 
-#include "shell/desktop.h"
+#include "desktop/desktop.h"
 
 class QWidget;
 

@@ -1,5 +1,5 @@
 #include "common/char_map.h"
-#include "shell/widget_text.h"
+#include "desktop/widget_text.h"
 
 namespace qvr {
 

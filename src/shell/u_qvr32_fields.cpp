@@ -2,11 +2,11 @@
 
 #include "common/available_memory.h"
 #include "common/file_error.h"
+#include "desktop/widget_text.h"
 #include "engine/u_gen.h"
 #include "fields/definition_file.h"
 #include "fields/u_dlm.h"
 #include "shell/u_qvr32.h"
-#include "shell/widget_text.h"
 
 namespace qvr {
 

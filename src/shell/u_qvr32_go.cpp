@@ -5,6 +5,9 @@
 
 #include "common/file_error.h"
 #include "common/whole_text.h"
+#include "desktop/busy_cursor.h"
+#include "desktop/qt_line_view.h"
+#include "desktop/text_box.h"
 #include "engine/extract_messages.h"
 #include "engine/fast_extract.h"
 #include "engine/run_files.h"
@@ -12,12 +15,8 @@
 #include "engine/u_gen.h"
 #include "fields/u_dlm.h"
 #include "input/u_view.h"
-#include "shell/busy_cursor.h"
-#include "shell/qt_line_view.h"
-#include "shell/text_box.h"
 #include "shell/u_log.h"
 #include "shell/u_qvr32.h"
-#include "ui_u_qvr32.h"
 
 namespace qvr {
 
@@ -53,7 +52,7 @@ void offer_input_view(Tmdi_qvr& main) {
     LineView* input_view = main.frm_view->input_view();
     if (line_count(input_view) < 1 || ask(main, kKeepInputViewText)) return;
     clear_box(input_view);
-    main.ui().mnu_vwi->setEnabled(false);
+    main.input_view_emptied();
 }
 
 void stop_gauge(Tfrm_gen& gen) {
@@ -92,14 +91,12 @@ void finish_run(Tmdi_qvr& main, BusyCursor& busy) {
     main.frm_gen->set_gauge(100);
     tell(main, kGeneratedText);
     main.frm_gen->show_gauge(false);
-    main.ui().pdn_res->menuAction()->setEnabled(true);
-    main.ui().mnu_wvr->setEnabled(true);
+    // The dBase export cannot drop duplicates, so it is offered only after a run that kept them all.
+    main.enable_after_run(!main.frm_gen->settings().unique);
     busy.restore();
     main.show_result_view();
     main.frm_log->add_job_line();
     main.frm_log->save_job_log();
-    // The dBase export cannot drop duplicates, so it is offered only after a run that kept them all.
-    if (!main.frm_gen->settings().unique) main.ui().mnu_dbf->setEnabled(true);
 }
 
 }  // namespace

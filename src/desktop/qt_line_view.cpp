@@ -1,4 +1,4 @@
-#include "shell/qt_line_view.h"
+#include "desktop/qt_line_view.h"
 
 #include <QApplication>
 #include <QClipboard>

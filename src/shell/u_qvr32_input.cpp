@@ -4,17 +4,16 @@
 
 #include "common/file_error.h"
 #include "common/file_names.h"
+#include "desktop/busy_cursor.h"
+#include "desktop/text_box.h"
+#include "desktop/widget_text.h"
 #include "engine/u_gen.h"
 #include "fields/u_dlm.h"
 #include "input/input_analysis.h"
 #include "input/u_inp.h"
 #include "input/u_view.h"
-#include "shell/busy_cursor.h"
-#include "shell/text_box.h"
 #include "shell/u_log.h"
 #include "shell/u_qvr32.h"
-#include "shell/widget_text.h"
-#include "ui_u_gen.h"
 #include "ui_u_qvr32.h"
 
 namespace qvr {
@@ -54,12 +53,12 @@ void Tmdi_qvr::mnu_anaClick() {
     const QString message = to_widget_text(analysis_message(statistics.size, statistics.line_count));
     if (is_big_input(statistics.size, statistics.line_count)) frm_gen->set_fast(true);
     desktop_.message_box(BoxKind::information, message, kOk);
-    frm_gen->ui().txt_inp->setToolTip(message);
+    frm_gen->set_input_tip(message);
 }
 
 void Tmdi_qvr::mnu_vwiClick() {
     show_view_window();
-    frm_view->show_input_mode(frm_gen->ui().txt_inp->text(), kInputViewHeight);
+    frm_view->show_input_mode(frm_gen->input_path_text(), kInputViewHeight);
 }
 
 void Tmdi_qvr::mnu_widClick() {
@@ -71,7 +70,7 @@ void Tmdi_qvr::mnu_widClick() {
     QMdiSubWindow* view = frame_of(frm_view);
     view->showNormal();
     view->setGeometry(0, 0, 740, 265);
-    frm_view->show_input_mode(frm_gen->ui().txt_inp->text(), kSideBySideInputViewHeight);
+    frm_view->show_input_mode(frm_gen->input_path_text(), kSideBySideInputViewHeight);
     QMdiSubWindow* fields = frame_of(frm_dlm);
     fields->showNormal();
     fields->setGeometry(25, 260, 740, 240);

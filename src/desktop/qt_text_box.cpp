@@ -3,10 +3,9 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
-#include "common/whole_text.h"
-#include "shell/qt_line_view.h"
-#include "shell/text_box.h"
-#include "shell/widget_text.h"
+#include "desktop/qt_line_view.h"
+#include "desktop/text_box.h"
+#include "desktop/widget_text.h"
 
 namespace qvr {
 
@@ -28,14 +27,6 @@ std::vector<std::string> all_lines(const QPlainTextEdit* box) {
     return lines;
 }
 
-void append_line(QPlainTextEdit* box, std::string_view line) {
-    QTextDocument* doc = box->document();
-    QTextCursor cursor(doc);
-    cursor.movePosition(QTextCursor::End);
-    if (!doc->isEmpty()) cursor.insertBlock();
-    cursor.insertText(to_widget_text(line));
-}
-
 void set_lines(QPlainTextEdit* box, const std::vector<std::string>& lines) {
     QString text;
     qsizetype size = 0;
@@ -48,27 +39,9 @@ void set_lines(QPlainTextEdit* box, const std::vector<std::string>& lines) {
     box->setPlainText(text);
 }
 
-void set_text_lines(QPlainTextEdit* box, std::string_view text) {
-    QString joined;
-    joined.reserve(static_cast<qsizetype>(text.size()));
-    WholeTextLines lines(text);
-    std::string_view line;
-    bool first = true;
-    while (lines.next(line)) {
-        if (!first) joined += QLatin1Char('\n');
-        joined += to_widget_text(line);
-        first = false;
-    }
-    box->setPlainText(joined);
-}
-
 void clear_box(QPlainTextEdit* box) { box->clear(); }
 
 int line_count(const LineView* box) { return static_cast<int>(box->lines().size()); }
-
-std::string line_at(const LineView* box, int index) {
-    return std::string(box->lines()[static_cast<std::size_t>(index)]);
-}
 
 std::vector<std::string> all_lines(const LineView* box) {
     const LineList& lines = box->lines();

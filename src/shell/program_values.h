@@ -4,6 +4,7 @@
 #include <string>
 
 #include "shell/config_file.h"
+#include "shell/program_places.h"
 
 namespace qvr {
 
@@ -17,7 +18,8 @@ struct InputStatistics {
 /// The values the whole program shares, set at start-up or left by the last run.
 struct ProgramValues {
     std::string program_dir;  ///< folder of the program file, ending in a separator
-    std::string log_path;     ///< program_dir + "QVR32.LOG"
+    ProgramPlaces places;     ///< where the configuration, the job log and the help are
+    std::string log_path;     ///< the job log: places.log_path
     LinkTexts links;
     std::int64_t generated_line_count = 0;  ///< lines that passed the filter in the last run
     InputStatistics input_statistics;

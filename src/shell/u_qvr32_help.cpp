@@ -7,7 +7,6 @@
 namespace qvr {
 
 namespace {
-constexpr const char* kHelpFileName = "QVR32.HLP";
 constexpr const char* kHelpContents = "Sommaire";
 constexpr const char* kConnectionNotice =
     "If any connection problem, see the help file or the program web site.";
@@ -23,7 +22,7 @@ void open_link_after_notice(Desktop& desktop, const std::string& link) {
 
 void Tmdi_qvr::mnu_idxClick() {
     // The viewer itself reports a help file that is missing or cannot be read.
-    desktop_.show_help(QFile::decodeName(QByteArray::fromStdString(values_.program_dir + kHelpFileName)),
+    desktop_.show_help(QFile::decodeName(QByteArray::fromStdString(values_.places.help_path)),
                        QString::fromLatin1(kHelpContents));
 }
 

@@ -36,7 +36,7 @@ std::uint64_t expected_lines(const std::string& input_path) {
 }  // namespace
 
 void run_batch_dbf(const BatchRequest& request, const Console& console) {
-    const FieldTable table = batch_field_table(request);
+    const FieldTable table = batch_field_table(request, console.memory);
     const DbfLimits limits = check_dbf_table(kNoRunBefore, table);
     if (limits.refusal != DbfRefusal::none) throw BatchRefusal(dbf_refusal_text(limits));
     const std::string name = table_name(request);

@@ -50,9 +50,8 @@ ExtractJob make_job(JobSettings settings, const FieldTable& table, const Console
 // True when the run wrote its result, false when the input did not fit into memory.
 bool run(const JobSettings& settings, const ExtractJob& job, const Console& console, RunTally& tally) {
     ProgressBar bar(console);
-    ExtractHooks hooks;
+    ExtractHooks hooks(console.memory);
     hooks.gauge = [&bar](int position) { bar.show(position); };
-    hooks.available_memory = console.available_memory;
     try {
         if (settings.fast) {
             fast_extract(job, hooks, tally);
@@ -67,7 +66,7 @@ bool run(const JobSettings& settings, const ExtractJob& job, const Console& cons
 }  // namespace
 
 void run_batch_extract(const BatchRequest& request, const Console& console) {
-    const FieldTable table = batch_field_table(request);
+    const FieldTable table = batch_field_table(request, console.memory);
     check_files(request, console);
     if (table.first_unusable_row() != 0) throw BatchRefusal(kCheckDelimiterText);
     const ExtractJob job = make_job(request.settings, table, console);

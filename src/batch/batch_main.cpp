@@ -5,7 +5,9 @@
 #include <new>
 
 #include "batch/batch_analyse.h"
+#include "batch/batch_check.h"
 #include "batch/batch_dbf.h"
+#include "batch/batch_detect.h"
 #include "batch/batch_extract.h"
 #include "batch/batch_layout.h"
 #include "batch/batch_request.h"
@@ -20,7 +22,8 @@ constexpr int kDone = 0;
 constexpr int kFailed = 1;
 constexpr int kUsage = 2;
 
-void run_request(const BatchRequest& request, const Console& console) {
+// The exit status of a request that ran to its end: only the check tells a finding by it.
+int run_request(const BatchRequest& request, const Console& console) {
     switch (request.command) {
         case BatchCommand::help:
             write_out(console, help_text());
@@ -37,17 +40,22 @@ void run_request(const BatchRequest& request, const Console& console) {
         case BatchCommand::analyse:
             run_batch_analyse(request, console);
             break;
+        case BatchCommand::detect:
+            run_batch_detect(request, console);
+            break;
+        case BatchCommand::check:
+            return run_batch_check(request, console) ? kFailed : kDone;
         case BatchCommand::none:
             break;
     }
+    return kDone;
 }
 
 }  // namespace
 
 int run_batch(const std::vector<std::string>& args, const Console& console) {
     try {
-        run_request(parse_batch_request(args), console);
-        return kDone;
+        return run_request(parse_batch_request(args), console);
     } catch (const UsageError& e) {
         tell(console, std::string("quarvel-batch: ") + e.what());
         console.err << usage_text(e.command()) << "Try 'quarvel-batch --help' for more.\n" << std::flush;

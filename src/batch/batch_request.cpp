@@ -3,12 +3,14 @@
 #include <functional>
 #include <set>
 
+#include "common/whole_number.h"
+
 namespace qvr {
 
 namespace {
 
 /// Which commands take an option.
-enum Takers : unsigned { kExtract = 1, kDbf = 2, kAnalyse = 4 };
+enum Takers : unsigned { kExtract = 1, kDbf = 2, kAnalyse = 4, kDetect = 8, kCheck = 16 };
 
 struct Option {
     const char* name;
@@ -19,15 +21,16 @@ struct Option {
 
 const std::vector<Option>& options() {
     static const std::vector<Option> all = {
-        {"--input", kExtract | kDbf | kAnalyse, true,
+        {"--input", kExtract | kDbf | kAnalyse | kDetect | kCheck, true,
          [](BatchRequest& r, const std::string& v) { r.settings.input_path = v; }},
-        {"--output", kExtract | kDbf, true,
+        {"--output", kExtract | kDbf | kDetect, true,
          [](BatchRequest& r, const std::string& v) {
              r.settings.output_path = v;
              r.output_given = true;
          }},
-        {"--layout", kExtract | kDbf, true, [](BatchRequest& r, const std::string& v) { r.layout_path = v; }},
-        {"--field", kExtract | kDbf, true,
+        {"--layout", kExtract | kDbf | kCheck, true,
+         [](BatchRequest& r, const std::string& v) { r.layout_path = v; }},
+        {"--field", kExtract | kDbf | kCheck, true,
          [](BatchRequest& r, const std::string& v) { r.fields.push_back(parse_field(v)); }},
         {"--separator", kExtract, true,
          [](BatchRequest& r, const std::string& v) { r.settings.separator_text = v; }},
@@ -57,7 +60,13 @@ const std::vector<Option>& options() {
              r.settings.fast = true;
              r.settings.header = false;
          }},
-        {"--overwrite", kExtract | kDbf, false,
+        {"--lines", kDetect, true,
+         [](BatchRequest& r, const std::string& v) {
+             const std::optional<std::int32_t> n = read_whole_number(v);
+             if (!n || *n <= 0) throw UsageError("--lines needs a whole number above 0", BatchCommand::none);
+             r.max_lines = static_cast<std::uint64_t>(*n);
+         }},
+        {"--overwrite", kExtract | kDbf | kDetect, false,
          [](BatchRequest& r, const std::string&) { r.overwrite = true; }},
     };
     return all;
@@ -69,9 +78,9 @@ struct CommandWord {
     Takers taker;
 };
 constexpr CommandWord kCommands[] = {
-    {"extract", BatchCommand::extract, kExtract},
-    {"dbf", BatchCommand::dbf, kDbf},
-    {"analyse", BatchCommand::analyse, kAnalyse},
+    {"extract", BatchCommand::extract, kExtract}, {"dbf", BatchCommand::dbf, kDbf},
+    {"analyse", BatchCommand::analyse, kAnalyse}, {"detect", BatchCommand::detect, kDetect},
+    {"check", BatchCommand::check, kCheck},
 };
 
 const Option* find_option(const std::string& name) {
@@ -84,7 +93,9 @@ void check_complete(const BatchRequest& r, const std::set<std::string>& given) {
     auto missing = [&](const char* what) { throw UsageError(std::string(what) + " is missing", r.command); };
     if (!given.count("--input")) missing("--input");
     if (r.command == BatchCommand::analyse) return;
-    if (r.command == BatchCommand::extract && !r.output_given) missing("--output");
+    if ((r.command == BatchCommand::extract || r.command == BatchCommand::detect) && !r.output_given)
+        missing("--output");
+    if (r.command == BatchCommand::detect) return;
     if (given.count("--layout") && given.count("--field"))
         throw UsageError("--layout and --field cannot be used together", r.command);
     if (!given.count("--layout") && !given.count("--field"))

@@ -1,16 +1,17 @@
 #pragma once
 
-#include <stdexcept>
+#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "common/file_error.h"
 #include "engine/job_settings.h"
 #include "fields/field_table.h"
 
 namespace qvr {
 
 /// What the front end is asked to do.
-enum class BatchCommand { none, extract, dbf, analyse, help, version };
+enum class BatchCommand { none, extract, dbf, analyse, detect, check, help, version };
 
 /// A command line as the windows would hold it: the General data window's settings (its defaults where an
 /// option is not given) and the field table's source.
@@ -21,14 +22,14 @@ struct BatchRequest {
     std::vector<FieldTable::Row> fields;  ///< --field, in the order given
     bool output_given = false;
     bool overwrite = false;
+    std::uint64_t max_lines = 0;  ///< --lines of detect; 0 reads every line
 };
 
 /// A command line that does not say what to do; what() tells why, command() whose usage line to show
 /// (none for all of them).
-class UsageError : public std::runtime_error {
+class UsageError : public UserError {
   public:
-    UsageError(const std::string& message, BatchCommand command)
-        : std::runtime_error(message), command_(command) {}
+    UsageError(const std::string& message, BatchCommand command) : UserError(message), command_(command) {}
     BatchCommand command() const { return command_; }
 
   private:

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/available_memory.h"
+
 namespace qvr {
 
 /// Where the front end talks: results and reports to a descriptor (standard output, so that a result
@@ -17,8 +19,8 @@ struct Console {
     std::ostream& err;  ///< messages, the summary line and the progress bar
     bool err_is_terminal = false;
     std::function<std::chrono::steady_clock::time_point()> now = std::chrono::steady_clock::now;
-    /// Bytes of memory the standard extract may use; unset means what the machine has available now.
-    std::function<std::uint64_t()> available_memory = {};
+    /// Bytes of memory the standard extract and the layout file may use.
+    const MemoryProbe& memory = MemoryProbe::machine();
 };
 
 /// Writes `text` to the console's output descriptor; throws FileError when it cannot.

@@ -26,6 +26,11 @@ std::uint64_t mem_available_of(std::string_view meminfo) {
     return kib * 1024;
 }
 
+const MemoryProbe& MemoryProbe::machine() {
+    static const MemoryProbe probe;
+    return probe;
+}
+
 std::uint64_t available_memory() { return memory_left_under(""); }
 
 }  // namespace qvr

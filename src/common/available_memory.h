@@ -15,4 +15,15 @@ std::uint64_t mem_available_of(std::string_view meminfo);
 /// process instead of failing an allocation. The largest value when the system does not tell.
 std::uint64_t available_memory();
 
+/// Where a command learns how much memory it may take: the program asks the machine; a test hands in a
+/// probe of its own (through the constructor of what it tests) to meet a file too big for memory.
+class MemoryProbe {
+  public:
+    virtual ~MemoryProbe() = default;
+    virtual std::uint64_t available() const { return available_memory(); }
+
+    /// The probe that asks the machine.
+    static const MemoryProbe& machine();
+};
+
 }  // namespace qvr

@@ -27,20 +27,4 @@ int char_to_byte(char16_t ch) {
     return -1;
 }
 
-std::u16string bytes_to_chars(std::string_view bytes) {
-    std::u16string out(bytes.size(), u'\0');
-    for (std::size_t i = 0; i < bytes.size(); ++i)
-        out[i] = byte_to_char(static_cast<unsigned char>(bytes[i]));
-    return out;
-}
-
-std::string chars_to_bytes(std::u16string_view chars, char replacement) {
-    std::string out(chars.size(), '\0');
-    for (std::size_t i = 0; i < chars.size(); ++i) {
-        int b = char_to_byte(chars[i]);
-        out[i] = b < 0 ? replacement : static_cast<char>(b);
-    }
-    return out;
-}
-
 }  // namespace qvr

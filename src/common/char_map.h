@@ -13,10 +13,4 @@ char16_t byte_to_char(unsigned char byte);
 /// The byte of a character of the mapping, or -1 for a character outside it.
 int char_to_byte(char16_t ch);
 
-/// Maps bytes to UTF-16 text.
-std::u16string bytes_to_chars(std::string_view bytes);
-
-/// Maps UTF-16 text back to bytes; a character outside the mapping becomes `replacement`.
-std::string chars_to_bytes(std::u16string_view chars, char replacement = '?');
-
 }  // namespace qvr

@@ -1,7 +1,6 @@
 #include "common/line_list.h"
 
 #include <algorithm>
-#include <cstring>
 #include <exception>
 #include <thread>
 
@@ -37,10 +36,7 @@ constexpr std::size_t kSplitOnTwoCores = std::size_t{4} << 20;
 std::size_t line_start_past_middle(std::string_view text) {
     const char* const begin = text.data();
     const char* const end = begin + text.size();
-    const char* stop = find_cr_or_lf(begin + text.size() / 2, end);
-    if (stop == end) return 0;
-    const char* next = stop + 1;
-    if (*stop == '\r' && next < end && *next == '\n') ++next;
+    const char* next = line_at(begin + text.size() / 2, end).next;
     return next < end ? static_cast<std::size_t>(next - begin) : 0;
 }
 
@@ -63,24 +59,18 @@ void LineList::split_lines(std::string_view text, std::size_t from, std::size_t 
     const char* p = begin + from;
     const char* const end = begin + to;
     while (p < end) {
-        const char* stop = find_cr_or_lf(p, end);
-        const auto size = static_cast<std::uint64_t>(stop - p);
+        const LineBounds line = line_at(p, end);
+        const auto size = static_cast<std::uint64_t>(line.stop - p);
         spans.push_back({static_cast<std::uint64_t>(p - begin), size});
         longest = std::max(longest, static_cast<std::size_t>(size));
-        if (stop == end) break;
-        p = stop + 1;
-        if (*stop == '\r' && p < end && *p == '\n') ++p;
+        p = line.next;
     }
 }
 
 void LineList::assign_text(std::string text, Ends ends) {
     clear();
     text_ = std::move(text);
-    std::string_view all(text_);
-    if (ends == Ends::whole_text) {
-        const void* nul = std::memchr(all.data(), 0, all.size());
-        if (nul) all = all.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - all.data()));
-    }
+    const std::string_view all = ends == Ends::whole_text ? up_to_nul(text_) : std::string_view(text_);
     const std::size_t half = all.size() >= kSplitOnTwoCores ? line_start_past_middle(all) : 0;
     // Room for the lines guessed from the first few, so the line table is not copied while it grows.
     spans_.reserve(guessed_lines(all));

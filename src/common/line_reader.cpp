@@ -63,58 +63,30 @@ bool LineReader::next(std::string_view& line) {
             line = carry_;
             return true;
         }
-        if (skip_lf_) {
-            skip_lf_ = false;
-            if (block_[begin_] == '\n') {
-                ++begin_;
-                ++consumed_;
-                continue;
-            }
+        const char* const block = block_.get();
+        const StreamSplitter::Piece piece = splitter_.next(block + begin_, block + end_);
+        const auto len = static_cast<std::size_t>(piece.stop - piece.begin);
+        consumed_ += static_cast<std::size_t>(
+            (piece.why == StreamSplitter::Stop::file_end ? piece.stop : piece.next) - (block + begin_));
+        begin_ = static_cast<std::size_t>(piece.next - block);
+        switch (piece.why) {
+            case StreamSplitter::Stop::file_end:
+                eof_ = true;
+                begin_ = end_ = 0;
+                if (!have_text && len == 0) return false;
+                hand_out(piece.begin, len, have_text, line);
+                return true;
+            case StreamSplitter::Stop::line_end:
+                hand_out(piece.begin, len, have_text, line);
+                return true;
+            case StreamSplitter::Stop::none:
+                // No line end in the rest of the block: keep it and read on.
+                if (len == 0) break;
+                hold(piece.begin, len);
+                have_text = true;
+                break;
         }
-        const char* start = block_.get() + begin_;
-        std::size_t avail = end_ - begin_;
-        // Ctrl+Z ends the file wherever it stands, also inside a line.
-        const char* stop = find_either(start, start + avail, '\r', 26);
-        const char* cr = stop < start + avail && *stop == '\r' ? stop : nullptr;
-        const char* eofc = stop < start + avail && *stop == 26 ? stop : nullptr;
-        std::size_t scan = static_cast<std::size_t>(stop - start);
-        if (eofc) {
-            std::size_t len = static_cast<std::size_t>(eofc - start);
-            consumed_ += len;
-            eof_ = true;
-            begin_ = end_ = 0;
-            if (!have_text && len == 0) return false;
-            hand_out(start, len, have_text, line);
-            return true;
-        }
-        if (cr) {
-            begin_ += scan + 1;
-            consumed_ += scan + 1;
-            if (begin_ < end_) {
-                if (block_[begin_] == '\n') {
-                    ++begin_;
-                    ++consumed_;
-                }
-            } else {
-                skip_lf_ = true;
-            }
-            hand_out(start, scan, have_text, line);
-            return true;
-        }
-        // No line end in the rest of the block: keep it and read on.
-        hold(start, avail);
-        consumed_ += avail;
-        have_text = true;
-        begin_ = end_;
     }
-}
-
-std::vector<std::string> read_all_lines(const std::string& path) {
-    LineReader reader(path, 1 << 16);
-    std::vector<std::string> lines;
-    std::string_view line;
-    while (reader.next(line)) lines.emplace_back(line);
-    return lines;
 }
 
 }  // namespace qvr

@@ -4,7 +4,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
+
+#include "common/line_scan.h"
 
 namespace qvr {
 
@@ -55,15 +56,11 @@ class LineReader {
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
     bool eof_ = false;
-    bool skip_lf_ = false;  // the last line ended at a CR that was the block's last byte
-    std::string carry_;     // a line that spans blocks
+    StreamSplitter splitter_;
+    std::string carry_;  // a line that spans blocks
     std::uint64_t consumed_ = 0;
     std::size_t max_line_ = static_cast<std::size_t>(-1);
     std::size_t prefix_ = static_cast<std::size_t>(-1);
 };
-
-/// Reads every line of `path` with LineReader and returns them; for small files (configuration,
-/// definition files).
-std::vector<std::string> read_all_lines(const std::string& path);
 
 }  // namespace qvr

@@ -1,5 +1,7 @@
 #include "common/line_scan.h"
 
+#include <cstring>
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -21,6 +23,44 @@ const char* find_either(const char* p, const char* end, char a, char b) {
     for (; p < end; ++p)
         if (*p == a || *p == b) return p;
     return end;
+}
+
+std::string_view up_to_nul(std::string_view text) {
+    const void* nul = std::memchr(text.data(), 0, text.size());
+    if (nul) return text.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()));
+    return text;
+}
+
+bool TextLines::next(std::string_view& line) {
+    const char* const end = text_.data() + text_.size();
+    if (pos_ >= end) return false;
+    const LineBounds bounds = line_at(pos_, end);
+    line = std::string_view(pos_, static_cast<std::size_t>(bounds.stop - pos_));
+    pos_ = bounds.next;
+    return true;
+}
+
+std::uint64_t TextLines::count() const {
+    const char* const end = text_.data() + text_.size();
+    std::uint64_t n = 0;
+    for (const char* p = text_.data(); p < end; p = line_at(p, end).next) ++n;
+    return n;
+}
+
+StreamSplitter::Piece StreamSplitter::next(const char* p, const char* end) {
+    if (after_cr_) {
+        after_cr_ = false;
+        if (*p == '\n') ++p;
+    }
+    const char* stop = find_either(p, end, '\r', 26);
+    if (stop == end) return {p, end, end, Stop::none};
+    if (*stop == 26) return {p, stop, end, Stop::file_end};
+    const char* next = stop + 1;
+    if (next == end)
+        after_cr_ = true;
+    else if (*next == '\n')
+        ++next;
+    return {p, stop, next, Stop::line_end};
 }
 
 }  // namespace qvr

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <string_view>
 
 namespace qvr {
 
@@ -11,5 +13,63 @@ const char* find_either(const char* p, const char* end, char a, char b);
 
 /// The first carriage return or line feed in [p, end), or `end`.
 inline const char* find_cr_or_lf(const char* p, const char* end) { return find_either(p, end, '\r', '\n'); }
+
+/// The rule of a text taken whole (the result file, the view, the job log): a line ends at CR LF, at a
+/// lone CR or at a lone LF; the last line needs no line end.
+struct LineBounds {
+    const char* stop;  ///< the line's end, its line end excluded
+    const char* next;  ///< where the next line starts (`end` after the last line)
+};
+inline LineBounds line_at(const char* p, const char* end) {
+    const char* stop = find_cr_or_lf(p, end);
+    if (stop == end) return {end, end};
+    const char* next = stop + 1;
+    if (*stop == '\r' && next < end && *next == '\n') ++next;
+    return {stop, next};
+}
+
+/// The text before its first byte 0: where a byte 0 ends a text.
+std::string_view up_to_nul(std::string_view text);
+
+/// The lines of a text under the rule of line_at().
+class TextLines {
+  public:
+    explicit TextLines(std::string_view text) : text_(text), pos_(text.data()) {}
+
+    /// The next line without its line end; false after the last line.
+    bool next(std::string_view& line);
+
+    /// How many lines the text holds (counted without consuming this cursor).
+    std::uint64_t count() const;
+
+  private:
+    std::string_view text_;
+    const char* pos_;
+};
+
+/// The rule of a file read as a stream, block by block (the input file): a carriage return ends a line
+/// and a line feed right after it belongs to that line end, also when the two fall in different blocks; a
+/// line feed anywhere else is an ordinary byte; a byte 26 (Ctrl+Z) ends the file.
+class StreamSplitter {
+  public:
+    enum class Stop {
+        none,      ///< the block ended inside the line
+        line_end,  ///< the line ended
+        file_end,  ///< a Ctrl+Z ended the file
+    };
+    struct Piece {
+        const char* begin;  ///< the piece of the line is [begin, stop)
+        const char* stop;
+        const char* next;  ///< where the block goes on
+        Stop why;
+    };
+
+    /// The next piece of a line in the block [p, end), p < end. A piece with why == none may be empty
+    /// (the block held only the line feed of the last line end).
+    Piece next(const char* p, const char* end);
+
+  private:
+    bool after_cr_ = false;  // the last line ended at a CR that was its block's last byte
+};
 
 }  // namespace qvr

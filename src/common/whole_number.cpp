@@ -5,6 +5,9 @@
 
 namespace qvr {
 
+NotAWholeNumber::NotAWholeNumber(std::string_view text)
+    : UserError("'" + std::string(text) + "' is not a valid integer value") {}
+
 std::optional<std::int32_t> read_whole_number(std::string_view text) {
     std::size_t i = 0;
     bool negative = false;
@@ -25,6 +28,12 @@ std::optional<std::int32_t> read_whole_number(std::string_view text) {
     if (negative) value = -value;
     if (value > std::numeric_limits<std::int32_t>::max()) return std::nullopt;
     return static_cast<std::int32_t>(value);
+}
+
+std::int32_t strict_whole_number(std::string_view text) {
+    const std::optional<std::int32_t> value = read_whole_number(text);
+    if (!value) throw NotAWholeNumber(text);
+    return *value;
 }
 
 std::int32_t whole_number_or_zero(std::string_view text) { return read_whole_number(text).value_or(0); }

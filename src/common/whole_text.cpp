@@ -5,13 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdint>
-#include <cstring>
 
 #include "common/file_error.h"
-#include "common/line_scan.h"
 #include "common/regular_file.h"
 
 namespace qvr {
@@ -32,24 +29,6 @@ void prefer_large_pages(char* data, std::size_t size) {
     const auto begin = (reinterpret_cast<std::uintptr_t>(data) + kLarge - 1) & ~(kLarge - 1);
     const auto end = (reinterpret_cast<std::uintptr_t>(data) + size) & ~(kLarge - 1);
     if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-}
-
-std::string_view up_to_nul(std::string_view text) {
-    const void* nul = std::memchr(text.data(), 0, text.size());
-    if (nul) return text.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()));
-    return text;
-}
-
-// Position after the end of the line starting at `pos`, and the line's length.
-std::size_t line_end(std::string_view text, std::size_t pos, std::size_t& len) {
-    const char* begin = text.data();
-    const char* end = begin + text.size();
-    const char* stop = find_cr_or_lf(begin + pos, end);
-    len = static_cast<std::size_t>(stop - (begin + pos));
-    if (stop == end) return text.size();
-    std::size_t after = static_cast<std::size_t>(stop - begin) + 1;
-    if (*stop == '\r' && after < text.size() && begin[after] == '\n') ++after;
-    return after;
 }
 
 }  // namespace
@@ -77,28 +56,6 @@ std::string load_whole_file(const std::string& path) {
     }
     text.resize(used);
     return text;
-}
-
-WholeTextLines::WholeTextLines(std::string_view text) : text_(up_to_nul(text)) {}
-
-bool WholeTextLines::next(std::string_view& line) {
-    if (pos_ >= text_.size()) return false;
-    std::size_t len = 0;
-    std::size_t next = line_end(text_, pos_, len);
-    line = text_.substr(pos_, len);
-    pos_ = next;
-    return true;
-}
-
-std::uint64_t WholeTextLines::count() const {
-    std::uint64_t n = 0;
-    std::size_t pos = 0;
-    std::size_t len = 0;
-    while (pos < text_.size()) {
-        pos = line_end(text_, pos, len);
-        ++n;
-    }
-    return n;
 }
 
 }  // namespace qvr

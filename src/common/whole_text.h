@@ -1,8 +1,9 @@
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "common/line_scan.h"
 
 namespace qvr {
 
@@ -12,19 +13,9 @@ std::string load_whole_file(const std::string& path);
 
 /// The lines of a text loaded whole, as the standard extract reads its input: a line ends at CR LF, at a
 /// lone CR or at a lone LF; a byte 0 ends the text; the last line needs no line end.
-class WholeTextLines {
+class WholeTextLines : public TextLines {
   public:
-    explicit WholeTextLines(std::string_view text);
-
-    /// The next line without its line end; false after the last line.
-    bool next(std::string_view& line);
-
-    /// How many lines the text holds (counted without consuming this cursor).
-    std::uint64_t count() const;
-
-  private:
-    std::string_view text_;
-    std::size_t pos_ = 0;
+    explicit WholeTextLines(std::string_view text) : TextLines(up_to_nul(text)) {}
 };
 
 }  // namespace qvr

@@ -9,7 +9,7 @@
 
 #include "common/file_error.h"
 #include "common/line_reader.h"
-#include "dbase/strict_number.h"
+#include "common/whole_number.h"
 
 namespace qvr {
 

@@ -1,6 +1,6 @@
 #include "dbase/dbf_limits.h"
 
-#include "dbase/strict_number.h"
+#include "common/whole_number.h"
 
 namespace qvr {
 

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/available_memory.h"
 #include "engine/job_settings.h"
 #include "engine/line_cutter.h"
 #include "fields/field_table.h"
@@ -44,14 +45,17 @@ struct RunTally {
     std::int64_t input_line_count = 0;      ///< lines of it, exact or estimated; scales the fast gauge
 };
 
-/// How a run reports to the window that started it.
+/// How a run reports to the window that started it, and the memory it may use.
 struct ExtractHooks {
+    ExtractHooks() : ExtractHooks(MemoryProbe::machine()) {}
+    explicit ExtractHooks(const MemoryProbe& memory) : memory(memory) {}
+
     /// The gauge position, 0 to 100; called only when it changes, so it costs nothing per line.
     std::function<void(int)> gauge;
     /// A result line for the result view (the fast extract sends its first 100).
     std::function<void(std::string_view)> view_line;
-    /// Bytes of memory the run may use; unset means what the machine has available now.
-    std::function<std::uint64_t()> available_memory;
+    /// Bytes of memory the standard extract may use.
+    const MemoryProbe& memory;
 };
 
 /// Sends gauge positions to a hook only when the position changes.

@@ -6,6 +6,12 @@
 namespace qvr {
 
 /// One job's settings as the General data window holds them, read into plain values when a command runs.
+/// How the bytes of the input stand for characters, so what a column is.
+enum class TextEncoding {
+    cp1252,  ///< one byte per column
+    utf8,    ///< one character per column; bytes that are not UTF-8 count one column each
+};
+
 struct JobSettings {
     std::string input_path;
     std::string separator_text = ";";  ///< the separator box as it reads ("<Tab>" while the tab box is on)
@@ -22,6 +28,9 @@ struct JobSettings {
     std::string lower_bound;
     std::string upper_bound;
     std::string contains;
+    TextEncoding encoding = TextEncoding::cp1252;
+    bool quote_fields = false;      ///< a field holding the separator, a quote, CR or LF is quoted
+    std::string line_end = "\r\n";  ///< what ends every line written
 
     /// The text put between two fields: a tab while the tab separator is on, else the box's text.
     std::string separator() const { return tab_separator ? std::string("\t") : separator_text; }

@@ -20,8 +20,8 @@ namespace {
 bool fits_in_memory(const ExtractJob& job, const ExtractHooks& hooks) {
     struct stat st {};
     if (::stat(job.input_path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return true;  // loading will tell
-    std::uint64_t available = hooks.available_memory ? hooks.available_memory() : available_memory();
-    return memory_needed(static_cast<std::uint64_t>(st.st_size), job.sorted || job.unique) <= available;
+    return memory_needed(static_cast<std::uint64_t>(st.st_size), job.sorted || job.unique) <=
+           hooks.memory.available();
 }
 
 // The line loop: cuts every line into the room `sink` gives (sink.room(bytes)) and hands the lines that

@@ -69,9 +69,7 @@ class DefinitionReader {
         while (len < kLongestNumberText && pos_ + len < text_.size() && !is_blank(text_[pos_ + len])) ++len;
         std::string_view digits = text_.substr(pos_, len);
         pos_ += len;
-        auto value = read_whole_number(digits);
-        if (!value) throw DefinitionFileError("'" + std::string(digits) + "' is not a valid integer value");
-        return decimal_text(*value);
+        return decimal_text(strict_whole_number(digits));
     }
 
     void skip_rest_of_line() {

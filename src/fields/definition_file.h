@@ -6,17 +6,10 @@
 #include <string_view>
 #include <vector>
 
-#include "common/available_memory.h"
+#include "common/whole_number.h"
 #include "fields/field_table.h"
 
 namespace qvr {
-
-/// A field definition file whose numbers are not whole numbers; what() is the message for the general
-/// error box, "'<text>' is not a valid integer value".
-class DefinitionFileError : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
 
 /// The bytes of the field definition file for `table`: one 25-character line per row (name in 10
 /// columns, then start, length and end in 5 each), each ending in CR LF. A number of 5 or more digits
@@ -27,15 +20,14 @@ std::string definition_file_text(const FieldTable& table);
 /// The rows held by the text of a field definition file. The name is the first 10 characters of a line
 /// (fewer when the line ends before); then three whole numbers follow, each after any run of characters
 /// of code 32 or less (line ends included), a missing one at the end of the file reading 0; the rest of
-/// the line is skipped. Ctrl+Z ends the file. Throws DefinitionFileError for a number that is not one.
+/// the line is skipped. Ctrl+Z ends the file. Throws NotAWholeNumber for a number that is not one.
 std::vector<FieldTable::Row> parse_definition_text(std::string_view text);
 
 /// Reads the whole field definition file at `path`; throws FileError when it cannot be read and
-/// DefinitionFileError when its numbers are not whole numbers. A file whose text and rows would take
+/// NotAWholeNumber when its numbers are not whole numbers. A file whose text and rows would take
 /// more than `memory_available` bytes (some other file chosen by mistake) is refused with the system's
 /// out-of-memory reason before it is held: on this platform running out of memory ends the process.
-std::vector<FieldTable::Row> read_definition_file(const std::string& path,
-                                                  std::uint64_t memory_available = available_memory());
+std::vector<FieldTable::Row> read_definition_file(const std::string& path, std::uint64_t memory_available);
 
 /// Writes `table` to `path` through a file beside it that replaces it only once complete, so a failure
 /// leaves the former file as it was. Throws FileError.

@@ -5,10 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <vector>
 
 #include "common/file_error.h"
+#include "common/line_scan.h"
 #include "common/regular_file.h"
 #include "common/whole_number.h"
 
@@ -16,7 +16,6 @@ namespace qvr {
 
 namespace {
 
-constexpr char kCtrlZ = 26;
 constexpr const char* kMessageLineBreak = "\n\r";
 
 /// An open file, closed when it goes out of scope.
@@ -39,45 +38,32 @@ class InputFile {
     std::int64_t size_ = 0;
 };
 
-/// Counts lines block by block with memchr, carrying across blocks only whether a line is open and
-/// whether the last block ended on a carriage return (whose line feed may start the next block).
+/// Counts lines block by block, carrying across blocks only whether a line is open (and, in the
+/// splitter, whether the last block ended on a carriage return whose line feed may start the next).
 class LineCounter {
   public:
     /// Counts the lines of one block; false once Ctrl+Z has ended the file.
     bool feed(const char* p, std::size_t n) {
         const char* const end = p + n;
-        if (after_cr_) {
-            after_cr_ = false;
-            if (*p == '\n') ++p;
-        }
-        const char* const stop =
-            static_cast<const char*>(std::memchr(p, kCtrlZ, static_cast<std::size_t>(end - p)));
-        const char* const limit = stop ? stop : end;
-        while (p < limit) {
-            const char* cr =
-                static_cast<const char*>(std::memchr(p, '\r', static_cast<std::size_t>(limit - p)));
-            if (!cr) {
-                open_line_ = true;
-                break;
+        while (p < end) {
+            const StreamSplitter::Piece piece = splitter_.next(p, end);
+            if (piece.begin < piece.stop) open_line_ = true;
+            if (piece.why == StreamSplitter::Stop::file_end) return false;
+            if (piece.why == StreamSplitter::Stop::line_end) {
+                ++lines_;
+                open_line_ = false;
             }
-            ++lines_;
-            open_line_ = false;
-            p = cr + 1;
-            if (p < limit) {
-                if (*p == '\n') ++p;
-            } else if (!stop) {
-                after_cr_ = true;
-            }
+            p = piece.next;
         }
-        return !stop;
+        return true;
     }
 
     std::int64_t total() const { return lines_ + (open_line_ ? 1 : 0); }
 
   private:
+    StreamSplitter splitter_;
     std::int64_t lines_ = 0;
     bool open_line_ = false;
-    bool after_cr_ = false;
 };
 
 }  // namespace

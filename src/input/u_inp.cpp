@@ -51,12 +51,13 @@ void fit_option_captions(Ui::Tfrm_inp& ui) {
 
 }  // namespace
 
-Tfrm_inp::Tfrm_inp(Desktop& desktop, Tfrm_gen& gen, Tfrm_view& view, QWidget* parent)
+Tfrm_inp::Tfrm_inp(Desktop& desktop, Tfrm_gen& gen, Tfrm_view& view, const MemoryProbe& memory,
+                   QWidget* parent)
     : QDialog(parent),
-      memory_available(available_memory),
       desktop_(desktop),
       gen_(gen),
       view_(view),
+      memory_(memory),
       ui_(std::make_unique<Ui::Tfrm_inp>()) {
     ui_->setupUi(this);
     // A dialog frame with its caption but no buttons in the title bar.
@@ -86,7 +87,7 @@ void Tfrm_inp::cmd_ookeClick() {
         show_general_error(desktop_, e.what());
         return;
     } catch (const std::bad_alloc&) {
-        show_general_error(desktop_, "Cannot read file " + path_ + ". " + std::strerror(ENOMEM));
+        show_general_error(desktop_, file_error_text("Cannot read file", path_, ENOMEM));
         return;
     }
     accept();
@@ -94,7 +95,7 @@ void Tfrm_inp::cmd_ookeClick() {
 
 void Tfrm_inp::fill_input_view(std::int64_t max_lines) {
     LineView* view = view_.input_view();
-    const std::uint64_t memory = memory_available();
+    const std::uint64_t memory = memory_.available();
     if (ui_->opt_full->isChecked())
         view->edit_lines([&](LineList& lines) { fill_whole_file(lines, path_, memory); });
     if (ui_->opt_part->isChecked()) {

@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "common/available_memory.h"
+
 namespace Ui {
 class Tfrm_inp;
 }
@@ -22,8 +24,9 @@ class Tfrm_inp : public QDialog {
     Q_OBJECT
 
   public:
-    /// A dialog of `parent` (the main window) that fills `view`'s input view and sets `gen`'s input file.
-    Tfrm_inp(Desktop& desktop, Tfrm_gen& gen, Tfrm_view& view, QWidget* parent);
+    /// A dialog of `parent` (the main window) that fills `view`'s input view and sets `gen`'s input file;
+    /// `memory` says how much memory the input view may still take.
+    Tfrm_inp(Desktop& desktop, Tfrm_gen& gen, Tfrm_view& view, const MemoryProbe& memory, QWidget* parent);
     ~Tfrm_inp() override;
 
     /// Places the dialog 100 pixels right of and below the parent's corner and shows it modally for
@@ -33,9 +36,6 @@ class Tfrm_inp : public QDialog {
     /// How the dialog is shown modally. Tests replace it by filling the controls and pressing OK, since
     /// a modal loop would wait for a user.
     std::function<void(Tfrm_inp&)> show_modal = [](Tfrm_inp& dialog) { dialog.exec(); };
-
-    /// How much memory the input view may still take; tests replace it to meet a file too big for memory.
-    std::function<std::uint64_t()> memory_available;
 
   public slots:
     void cmd_ookeClick();
@@ -50,6 +50,7 @@ class Tfrm_inp : public QDialog {
     Desktop& desktop_;
     Tfrm_gen& gen_;
     Tfrm_view& view_;
+    const MemoryProbe& memory_;  // how much memory the input view may still take
     std::unique_ptr<Ui::Tfrm_inp> ui_;
     std::string path_;
 };

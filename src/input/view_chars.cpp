@@ -38,15 +38,4 @@ char16_t view_char(unsigned char byte) {
     return byte_to_char(byte);
 }
 
-int view_byte(char16_t ch) {
-    static const std::array<std::int16_t, 65536> table = [] {
-        std::array<std::int16_t, 65536> t{};
-        t.fill(-1);
-        for (int b = 0; b < 256; ++b)
-            t[view_char(static_cast<unsigned char>(b))] = static_cast<std::int16_t>(b);
-        return t;
-    }();
-    return table[ch];
-}
-
 }  // namespace qvr

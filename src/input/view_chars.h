@@ -9,8 +9,4 @@ namespace qvr {
 /// one character each, so the view, the ruler and the selection length stay true to the file's columns.
 char16_t view_char(unsigned char byte);
 
-/// The byte behind a character of the input view (the inverse of view_char), or -1 for a character that
-/// no byte shows as.
-int view_byte(char16_t ch);
-
 }  // namespace qvr

@@ -7,20 +7,16 @@
 
 #include "common/file_error.h"
 #include "common/file_names.h"
+#include "common/line_scan.h"
 #include "common/whole_text.h"
 
 namespace qvr {
 
 std::vector<std::string> job_log_lines(std::string_view bytes) {
     std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] != '\r' && bytes[i] != '\n') continue;
-        lines.emplace_back(bytes.substr(start, i - start));
-        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
-        start = i + 1;
-    }
-    if (start < bytes.size()) lines.emplace_back(bytes.substr(start));
+    TextLines text(bytes);
+    std::string_view line;
+    while (text.next(line)) lines.emplace_back(line);
     return lines;
 }
 

@@ -1,19 +1,12 @@
 #pragma once
 
-#include <cstdint>
 #include <string>
 
+#include "engine/extract_job.h"
 #include "shell/config_file.h"
 #include "shell/program_places.h"
 
 namespace qvr {
-
-/// Size and line count of the last input file measured, by the input analysis or the fast extract.
-/// They scale the fast extract's gauge and are not tied to a file name.
-struct InputStatistics {
-    std::int64_t size = 0;
-    std::int64_t line_count = 0;
-};
 
 /// The values the whole program shares, set at start-up or left by the last run.
 struct ProgramValues {
@@ -21,8 +14,9 @@ struct ProgramValues {
     ProgramPlaces places;     ///< where the configuration, the job log and the help are
     std::string log_path;     ///< the job log: places.log_path
     LinkTexts links;
-    std::int64_t generated_line_count = 0;  ///< lines that passed the filter in the last run
-    InputStatistics input_statistics;
+    /// The last run's generated-line count and the last input measured (by the analysis or the fast
+    /// extract), which scales the fast extract's gauge and is not tied to a file name.
+    RunTally tally;
 };
 
 /// What the main window's caption ends in.

@@ -39,7 +39,7 @@ JobClock clock_now() {
 }
 
 std::string out_of_memory_reading(const std::string& path) {
-    return "Cannot read file " + path + ". " + std::strerror(ENOMEM);
+    return file_error_text("Cannot read file", path, ENOMEM);
 }
 
 }  // namespace
@@ -113,9 +113,10 @@ std::vector<std::string> Tfrm_log::job_log_lines_shown() const {
 void Tfrm_log::save_job_log() {
     const std::string& path = log_path_;
     if (stored_log_kept_in_place_) {
-        show_general_error(desktop_, "Cannot create file " + path +
-                                         ". The file there could not be read when the program "
-                                         "started and is left as it is");
+        show_general_error(desktop_,
+                           file_error_text("Cannot create file", path,
+                                           "The file there could not be read when the program started and is "
+                                           "left as it is"));
         return;
     }
     try {
@@ -123,7 +124,7 @@ void Tfrm_log::save_job_log() {
     } catch (const FileError& e) {
         show_general_error(desktop_, e.what());
     } catch (const std::bad_alloc&) {
-        show_general_error(desktop_, "Cannot create file " + path + ". " + std::strerror(ENOMEM));
+        show_general_error(desktop_, file_error_text("Cannot create file", path, ENOMEM));
     }
 }
 

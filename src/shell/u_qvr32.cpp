@@ -23,8 +23,9 @@ constexpr int kMainWidth = 729;
 constexpr int kMainHeight = 519;
 }  // namespace
 
-Tmdi_qvr::Tmdi_qvr(Desktop& desktop, const std::string& program_dir, QWidget* parent)
-    : QMainWindow(parent), desktop_(desktop), ui_(std::make_unique<Ui::Tmdi_qvr>()) {
+Tmdi_qvr::Tmdi_qvr(Desktop& desktop, const std::string& program_dir, const MemoryProbe& memory,
+                   QWidget* parent)
+    : QMainWindow(parent), desktop_(desktop), memory_(memory), ui_(std::make_unique<Ui::Tmdi_qvr>()) {
     install_font_stand_ins();
     ui_->setupUi(this);
     values_.program_dir = program_dir;
@@ -33,6 +34,7 @@ Tmdi_qvr::Tmdi_qvr(Desktop& desktop, const std::string& program_dir, QWidget* pa
     FormCreate();
     connect_menu();
     create_children();
+    create_commands();
 }
 
 Tmdi_qvr::~Tmdi_qvr() = default;
@@ -78,7 +80,7 @@ void Tmdi_qvr::create_children() {
     frm_dlm = new Tfrm_dlm(desktop_);
     connect(frm_dlm, &Tfrm_dlm::general_data_asked, this, &Tmdi_qvr::show_general_data_from_fields);
     add_child(frm_dlm)->showMinimized();
-    frm_inp = new Tfrm_inp(desktop_, *frm_gen, *frm_view, this);
+    frm_inp = new Tfrm_inp(desktop_, *frm_gen, *frm_view, memory_, this);
     frm_log = new Tfrm_log(desktop_, values_.log_path, *frm_gen);
     connect(frm_log, &Tfrm_log::general_data_asked, this, &Tmdi_qvr::show_general_data);
     // Save stays offered once edits have been possible, even after the box is cleared again.
@@ -152,13 +154,6 @@ void Tmdi_qvr::connect_menu() {
     for (QAction* action : findChildren<QAction*>()) action->setShortcutContext(Qt::ApplicationShortcut);
     // The Result menu starts disabled as a whole; the first finished run enables it.
     u.pdn_res->menuAction()->setEnabled(false);
-}
-
-void Tmdi_qvr::mnu_outClick() {
-    show_general_data();
-    SVDLG_FILE.filter = QStringLiteral("Result file|*.qvo");
-    SVDLG_FILE.default_ext = QStringLiteral("qvo");
-    if (desktop_.save_file(SVDLG_FILE)) frm_gen->set_output_path(from_widget_text(SVDLG_FILE.file_name));
 }
 
 void Tmdi_qvr::mnu_endClick() { end_program(); }

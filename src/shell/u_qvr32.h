@@ -5,8 +5,16 @@
 #include <functional>
 #include <memory>
 
+#include "common/available_memory.h"
+#include "dbase/u_dbase_commands.h"
 #include "desktop/desktop.h"
+#include "engine/u_extract_commands.h"
+#include "engine/u_result_commands.h"
+#include "fields/u_field_commands.h"
+#include "input/u_input_commands.h"
 #include "shell/program_values.h"
+#include "shell/u_help_commands.h"
+#include "shell/u_log_commands.h"
 
 class QMdiSubWindow;
 
@@ -23,15 +31,16 @@ class Tfrm_log;
 class Tfrm_gen;
 
 /// The main window: menu bar, the four child windows and the filling-mode dialog, the shared dialogs'
-/// state and the values the whole program shares. Each menu command is one slot; the commands are grouped by
-/// subsystem in u_qvr32_*.cpp.
+/// state and the values the whole program shares. Each menu command is one slot that hands over to its
+/// subsystem's commands (u_qvr32_commands.cpp).
 class Tmdi_qvr : public QMainWindow {
     Q_OBJECT
 
   public:
     /// Starts the program's windows: reads the configuration file in `program_dir` (ending in "/"), then
     /// creates the child windows in their order. Every box and dialog goes through `desktop`.
-    Tmdi_qvr(Desktop& desktop, const std::string& program_dir, QWidget* parent = nullptr);
+    Tmdi_qvr(Desktop& desktop, const std::string& program_dir,
+             const MemoryProbe& memory = MemoryProbe::machine(), QWidget* parent = nullptr);
     ~Tmdi_qvr() override;
 
     Desktop& desktop() { return desktop_; }
@@ -64,8 +73,8 @@ class Tmdi_qvr : public QMainWindow {
     /// The input view was emptied, so there is nothing to show in it.
     void input_view_emptied();
 
-    /// The memory an extract may use; unset means what the machine has available (tests set a limit).
-    std::function<std::uint64_t()> available_memory;
+    /// The memory an extract, a recalled definition file or the input view may use.
+    const MemoryProbe& memory() const { return memory_; }
 
     /// The sub-window that frames a child window (for its state, position and size).
     QMdiSubWindow* frame_of(QWidget* child) const;
@@ -122,6 +131,7 @@ class Tmdi_qvr : public QMainWindow {
   private:
     void FormCreate();
     void create_children();
+    void create_commands();
     void connect_menu();
     QMdiSubWindow* add_child(QWidget* child);
     /// The General data window in front, the fields and view windows minimized, the job log left as it is.
@@ -129,9 +139,17 @@ class Tmdi_qvr : public QMainWindow {
     void arrange(QWidget* maximized, std::initializer_list<QWidget*> minimized, bool maximize_first);
 
     Desktop& desktop_;
+    const MemoryProbe& memory_;
     std::unique_ptr<Ui::Tmdi_qvr> ui_;
     ProgramValues values_;
     bool ended_ = false;
+    std::unique_ptr<ExtractCommands> extract_;
+    std::unique_ptr<ResultCommands> result_;
+    std::unique_ptr<FieldCommands> fields_;
+    std::unique_ptr<InputCommands> input_;
+    std::unique_ptr<DbaseCommands> dbase_;
+    std::unique_ptr<LogCommands> log_;
+    std::unique_ptr<HelpCommands> help_;
 };
 
 }  // namespace qvr

@@ -122,7 +122,7 @@ TEST_F(BatchExtractTest, RefusalsInTheWindowsOrderWithTheirTexts) {
 }
 
 TEST_F(BatchExtractTest, TooLittleMemoryGivesTheAdviceAndWritesNothing) {
-    const Machine small{false, std::chrono::steady_clock::now, [] { return std::uint64_t{10}; }};
+    const Machine small{false, std::chrono::steady_clock::now, 10};
     BatchOutcome r = run_batch_in_process(fields({}), small);
     EXPECT_EQ(1, r.status);
     EXPECT_EQ(

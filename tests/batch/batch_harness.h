@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "batch/batch_main.h"
+#include "support/memory_limit.h"
 
 namespace qvr::test {
 
@@ -23,7 +24,7 @@ struct BatchOutcome {
 struct Machine {
     bool terminal = false;  ///< whether the error stream is a terminal
     std::function<std::chrono::steady_clock::time_point()> clock = std::chrono::steady_clock::now;
-    std::function<std::uint64_t()> available_memory;
+    std::optional<std::uint64_t> memory;  ///< bytes of memory available; unset: what the machine has
 };
 
 /// Runs the front end in-process on `args`, standard output into a file of its own and the error stream
@@ -32,7 +33,9 @@ inline BatchOutcome run_batch_in_process(const std::vector<std::string>& args, c
     BatchOutcome outcome;
     std::FILE* sink = std::tmpfile();
     std::ostringstream err;
-    const Console console{::fileno(sink), err, machine.terminal, machine.clock, machine.available_memory};
+    MemoryLimit limit;
+    limit.bytes = machine.memory;
+    const Console console{::fileno(sink), err, machine.terminal, machine.clock, limit};
     outcome.status = run_batch(args, console);
     outcome.err = err.str();
     std::rewind(sink);

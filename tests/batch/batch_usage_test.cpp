@@ -16,7 +16,11 @@ const std::string kAnalyse = "quarvel-batch analyse --input FILE\n";
 const std::string kExtractUsage = "Usage: " + kExtract;
 const std::string kDbfUsage = "Usage: " + kDbf;
 const std::string kAnalyseUsage = "Usage: " + kAnalyse;
-const std::string kAllUsage = "Usage: " + kExtract + "       " + kDbf + "       " + kAnalyse +
+const std::string kDetectUsage =
+    "Usage: quarvel-batch detect  --input FILE --output LAYOUT.tab|- [--lines N] [--overwrite]\n";
+const std::string kCheckUsage = "Usage: quarvel-batch check   --input FILE LAYOUT\n";
+const std::string kAllUsage = "Usage: " + kExtract + "       " + kDbf + "       " + kAnalyse + "       " +
+                              kDetectUsage.substr(7) + "       " + kCheckUsage.substr(7) +
                               "       quarvel-batch --help | --version\n";
 const std::string kTry = "Try 'quarvel-batch --help' for more.\n";
 
@@ -61,6 +65,14 @@ TEST(BatchUsage, UsageErrorsNameTheProblemAndShowTheUsageLine) {
         {{"dbf", "--input", in, "--field", "A:1:3", "--output", "-"},
          "quarvel-batch: the dBase table cannot go to standard output\n" + kDbfUsage},
         {{"analyse"}, "quarvel-batch: --input is missing\n" + kAnalyseUsage},
+        {{"detect", "--input", in}, "quarvel-batch: --output is missing\n" + kDetectUsage},
+        {{"detect", "--input", in, "--output", "-", "--lines", "0"},
+         "quarvel-batch: --lines needs a whole number above 0\n" + kDetectUsage},
+        {{"check", "--input", in, "--lines", "5"},
+         "quarvel-batch: --lines is not an option of check\n" + kCheckUsage},
+        {{"check", "--input", in},
+         "quarvel-batch: the layout (--layout FILE.tab or --field NAME:START:LENGTH) is missing\n" +
+             kCheckUsage},
     };
     for (const Case& c : cases) {
         BatchOutcome r = run_batch_in_process(c.args);

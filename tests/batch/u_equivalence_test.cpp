@@ -1,12 +1,6 @@
-#include <QCheckBox>
-#include <QLineEdit>
 #include <cstdio>
-#include <string>
-#include <vector>
 
 #include "batch_harness.h"
-#include "desktop/widget_text.h"
-#include "fields/u_dlm.h"
 #include "support/main_window_fixture.h"
 
 namespace qvr::test {

@@ -28,7 +28,7 @@ TEST(WholeNumber, ReadsSigned32BitDecimalsElseZero) {
     };
     for (const auto& [text, value] : cases)
         EXPECT_EQ(value, whole_number_or_zero(text)) << "'" << text << "'";
-    EXPECT_FALSE(read_whole_number("").has_value());
+    for (const char* none : {"", "-"}) EXPECT_FALSE(read_whole_number(none).has_value()) << none;
     EXPECT_EQ(0, read_whole_number("0").value());
 }
 
@@ -47,16 +47,11 @@ TEST(ByteOrder, UnsignedBytesShorterPrefixFirst) {
 }
 
 TEST(CharMap, EveryByteRoundTripsAsOneCharacter) {
-    std::string all;
-    for (int i = 0; i < 256; ++i) all += static_cast<char>(i);
-    std::u16string chars = bytes_to_chars(all);
-    ASSERT_EQ(256u, chars.size());
-    EXPECT_EQ(all, chars_to_bytes(chars));
+    for (int i = 0; i < 256; ++i) EXPECT_EQ(i, char_to_byte(byte_to_char(static_cast<unsigned char>(i))));
     EXPECT_EQ(u'\u20ac', byte_to_char(0x80));
     EXPECT_EQ(u'\u00e9', byte_to_char(0xe9));
     EXPECT_EQ(0x9f, char_to_byte(u'\u0178'));
     EXPECT_EQ(-1, char_to_byte(u'\u03a9'));
-    EXPECT_EQ("a?b", chars_to_bytes(u"a\u03a9b"));
 }
 
 TEST(FileNames, NameAndExtension) {

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "common/file_error.h"
+#include "common/whole_number.h"
 #include "dbase/dbf_read_back.h"
-#include "dbase/strict_number.h"
 #include "support/temp_dir.h"
 
 namespace qvr {

@@ -40,6 +40,10 @@ TEST(DbfLayout, ThreeRowsNamesAndLengths) {
     EXPECT_EQ("CUSTOMER_N\0C"s, header.substr(96, 12));
     EXPECT_EQ("\x05\x14\x1E"s, header.substr(48, 1) + header.substr(80, 1) + header.substr(112, 1));
     EXPECT_EQ('\x0D', header.back());
+    // Seven fields put the header past 255 bytes, seven of 40 the record: both high bytes count.
+    const std::string wide = dbf_header(std::vector<DbfField>(7, {dbf_field_name("", 1), 40}), 0);
+    EXPECT_EQ(257u, wide.size());
+    EXPECT_EQ("\x01\x01\x19\x01"s, wide.substr(8, 4));
 }
 
 TEST(DbfLayout, FieldNames) {

@@ -3,7 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "dbase/strict_number.h"
+#include "common/whole_number.h"
 
 namespace qvr {
 namespace {

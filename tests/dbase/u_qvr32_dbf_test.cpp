@@ -1,13 +1,10 @@
 #include <QApplication>
-#include <QMdiSubWindow>
 #include <QProgressBar>
 #include <filesystem>
 #include <functional>
 
 #include "dbase/dbf_layout.h"
 #include "dbase/dbf_read_back.h"
-#include "engine/u_gen.h"
-#include "fields/u_dlm.h"
 #include "support/file_faults.h"
 #include "support/main_window_fixture.h"
 #include "support/unwritable_places.h"
@@ -29,7 +26,7 @@ class DbfCommandTest : public MainWindowTest {
         input = data.write("in.txt", kInput);
         data.write("in.dbf", kFormer);
         mdi->frm_gen->set_input_path(input);
-        mdi->values().generated_line_count = 2;
+        mdi->values().tally.generated_line_count = 2;
         set_rows({{"id", "1", "4", ""}, {"Name", "5", "6", ""}});
     }
 
@@ -66,7 +63,7 @@ TEST_F(DbfCommandTest, WritesTheTableBesideTheInput) {
     // has no count to go by, and the header gets the records actually written.
     std::filesystem::create_directory(data.file("d.x"));
     mdi->frm_gen->set_input_path(data.write("d.x/in.txt", kInput));
-    mdi->values().generated_line_count = 0;
+    mdi->values().tally.generated_line_count = 0;
     mdi->show_fields_definition();
     desktop.expect_info(q(data.file("d.x/in.dbf") + " generated"));
     pick("mnu_dbf");
@@ -92,7 +89,7 @@ TEST_F(DbfCommandTest, RefusalsOfTheTableComeBeforeAnythingIsAsked) {
         {2, {"99999999999"}, BoxKind::general_error, "'99999999999' is not a valid integer value."},
     };
     for (const Case& c : cases) {
-        mdi->values().generated_line_count = c.generated;
+        mdi->values().tally.generated_line_count = c.generated;
         std::vector<FieldTable::Row> rows;
         for (const std::string& length : c.lengths) rows.push_back({"a", "1", length, ""});
         set_rows(rows);

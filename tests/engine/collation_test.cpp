@@ -54,6 +54,10 @@ TEST(Collation, IgnoresCaseButNotAccentsAndFallsBackToRoot) {
     EXPECT_EQ((std::vector<std::string>{"a", "\xe4", "z"}), sorted_by_key("", {"z", "\xe4", "a"}));
     EXPECT_EQ((std::vector<std::string>{"a", "z", "\xe4"}), sorted_by_key("sv_SE", {"z", "\xe4", "a"}));
     EXPECT_EQ((std::vector<std::string>{"a", "B"}), sorted_by_key("xx_NOWHERE", {"B", "a"}));
+    // Keys longer than the first room for a key, in both orders (the first key made grows the room).
+    const std::string x(100, 'x');
+    for (const auto& texts : {std::vector<std::string>{x + "B", x + "a"}, {x + "a", x + "B"}})
+        EXPECT_EQ((std::vector<std::string>{x + "a", x + "B"}), sorted_by_key("", texts));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "engine/fast_extract.h"
 #include "engine/standard_extract.h"
 #include "support/file_faults.h"
+#include "support/memory_limit.h"
 #include "support/temp_dir.h"
 
 namespace qvr {
@@ -43,14 +44,15 @@ ExtractOutcome extract(const ExtractJob& job, const ExtractHooks& hooks, RunTall
 /// Runs `job` on `input` one way or the other; the tally starts at -1 lines so a run that never counts
 /// shows it.
 RunResult run(const TempDir& dir, std::string_view input, ExtractJob job, bool fast,
-              RunTally tally = {-1, 0, 0}, std::function<std::uint64_t()> memory = {}) {
+              RunTally tally = {-1, 0, 0}, std::optional<std::uint64_t> memory = {}) {
     job.input_path = dir.write("in.txt", input);
     job.output_path = dir.file("out.txt");
     RunResult r;
-    ExtractHooks hooks;
+    test::MemoryLimit limit;
+    limit.bytes = memory;
+    ExtractHooks hooks(limit);
     hooks.gauge = [&](int position) { r.gauge.push_back(position); };
     hooks.view_line = [&](std::string_view line) { r.view.emplace_back(line); };
-    hooks.available_memory = std::move(memory);
     r.outcome = extract(job, hooks, tally, fast);
     r.file = read_file(job.output_path);
     r.tally = tally;
@@ -164,7 +166,7 @@ TEST(Extract, FastMeasuresTheInputOnlyWhenNothingIsKnown) {
 TEST(Extract, TooLittleMemoryWritesNothing) {
     TempDir dir;
     dir.write("out.txt", "old result\r\n");
-    RunResult r = run(dir, "a\r\nb\r\n", line_job(), false, {-1, 0, 0}, [] { return std::uint64_t{5}; });
+    RunResult r = run(dir, "a\r\nb\r\n", line_job(), false, {-1, 0, 0}, 5);
     EXPECT_EQ(ExtractOutcome::out_of_memory, r.outcome);
     EXPECT_EQ("old result\r\n", r.file);
     EXPECT_EQ(-1, r.tally.generated_line_count);  // the count of the last run stays
@@ -179,9 +181,8 @@ TEST(Extract, TooLittleMemoryWritesNothing) {
         ExtractJob job = line_job();
         job.sorted = e.sorted;
         EXPECT_EQ(ExtractOutcome::out_of_memory,
-                  run(dir, "a\r\nb\r\n", job, false, {}, [&] { return e.too_little; }).outcome);
-        EXPECT_EQ(ExtractOutcome::generated,
-                  run(dir, "a\r\nb\r\n", job, false, {}, [&] { return e.enough; }).outcome);
+                  run(dir, "a\r\nb\r\n", job, false, {}, e.too_little).outcome);
+        EXPECT_EQ(ExtractOutcome::generated, run(dir, "a\r\nb\r\n", job, false, {}, e.enough).outcome);
     }
 }
 

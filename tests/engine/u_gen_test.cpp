@@ -1,19 +1,12 @@
-#include "engine/u_gen.h"
-
-#include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QProgressBar>
-#include <QTest>
 
 #include "support/main_window_fixture.h"
 
 namespace qvr::test {
 namespace {
 
-class GeneralDataTest : public MainWindowTest {
+class GeneralDataTest : public StartedTest {
   protected:
-    void SetUp() override { start(); }
     QCheckBox* box(const char* name) { return find<QCheckBox>(name, mdi->frm_gen); }
     QLineEdit* text(const char* name) { return find<QLineEdit>(name, mdi->frm_gen); }
     /// Checked and enabled state of header, sorted, unique and line numbers, as "10 01 ..." pairs.

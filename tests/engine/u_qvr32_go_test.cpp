@@ -1,17 +1,9 @@
 #include <QApplication>
-#include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMenu>
 #include <QProgressBar>
 #include <functional>
 
 #include "desktop/text_box.h"
-#include "engine/u_gen.h"
-#include "fields/u_dlm.h"
-#include "input/u_view.h"
 #include "support/file_faults.h"
 #include "support/main_window_fixture.h"
 #include "support/unwritable_places.h"
@@ -41,22 +33,18 @@ class GoTest : public MainWindowTest {
         tick("chk_head", false);
     }
 
-    void set_text(const char* box, const std::string& text) { find<QLineEdit>(box)->setText(q(text)); }
-    void tick(const char* box, bool on) { find<QCheckBox>(box)->setChecked(on); }
     void set_cells(const char* start1, const char* length1, const char* start2, const char* length2) {
         mdi->frm_dlm->field_table().assign_rows(
             {{"Name", start1, length1, ""}, {"Code", start2, length2, ""}});
     }
-    QString label(const char* name) { return find<QLabel>(name)->text(); }
     std::vector<std::string> result_lines() { return all_lines(mdi->frm_view->result_view()); }
-    QWidget* front() { return find<QMdiArea>("mdi_area")->activeSubWindow()->widget(); }
 
     /// What a run leaves, as 0/1: Result menu, Result > View, dBase export; gauge shown, busy cursor.
     std::string traces() {
         auto bit = [](bool on) { return on ? '1' : '0'; };
         return {bit(find<QMenu>("pdn_res")->menuAction()->isEnabled()),
-                bit(find<QAction>("mnu_wvr")->isEnabled()),
-                bit(find<QAction>("mnu_dbf")->isEnabled()),
+                bit(enabled("mnu_wvr")),
+                bit(enabled("mnu_dbf")),
                 ' ',
                 bit(find<QProgressBar>("gge_run")->isVisible()),
                 bit(QApplication::overrideCursor() != nullptr)};
@@ -91,7 +79,7 @@ TEST_F(GoTest, StandardRunWritesShowsAndEnables) {
     pick("mnu_go");
     EXPECT_EQ("Nb;Name;Code\r\n1;ABC;DE\r\n2;AB;\r\n3;XYZ;12\r\n", read_file(output));
     EXPECT_EQ((std::vector<std::string>{"Nb;Name;Code", "1;ABC;DE", "2;AB;", "3;XYZ;12"}), result_lines());
-    EXPECT_EQ(QStringLiteral("0"), find<QLineEdit>("txt_spl")->text());
+    EXPECT_EQ(QStringLiteral("0"), box_text("txt_spl"));
     EXPECT_EQ(QStringLiteral("Number of lines displayed: 4"), label("lbl_vcount"));
     EXPECT_EQ(QStringLiteral("Number of lines generated: 3"), label("lbl_vgener"));
     EXPECT_EQ(mdi->frm_view, front());
@@ -149,8 +137,8 @@ TEST_F(GoTest, AUniqueRunLeavesTheDbaseExportOffAndASampleOfNo32BitNumberHasNoLi
 TEST_F(GoTest, OutOfMemoryStopsAfterTheInputViewIsEmptied) {
     set_lines(mdi->frm_view->input_view(), {"kept"});
     find<QAction>("mnu_vwi")->setEnabled(true);
-    mdi->values().generated_line_count = 7;
-    mdi->available_memory = [] { return std::uint64_t{10}; };
+    mdi->values().tally.generated_line_count = 7;
+    memory.bytes = 10;
     desktop.expect_confirm(kKeep, kNo);
     desktop.expect_info(
         QStringLiteral("Out of memory, input file too big, procedure halted.\n\r"
@@ -158,15 +146,15 @@ TEST_F(GoTest, OutOfMemoryStopsAfterTheInputViewIsEmptied) {
                        "split your input file, or try \"Fast extract\"."));
     pick("mnu_go");
     EXPECT_EQ(std::vector<std::string>{}, all_lines(mdi->frm_view->input_view()));
-    EXPECT_EQ(false, find<QAction>("mnu_vwi")->isEnabled());
+    EXPECT_EQ(false, enabled("mnu_vwi"));
     EXPECT_EQ("000 00", traces());
     EXPECT_EQ("<missing>", read_file(output));
-    EXPECT_EQ(7, mdi->values().generated_line_count);
+    EXPECT_EQ(7, mdi->values().tally.generated_line_count);
     // With the input view gone, the next run asks nothing about it.
-    mdi->available_memory = {};
+    memory.bytes.reset();
     desktop.expect_info(kGenerated);
     pick("mnu_go");
-    EXPECT_EQ(3, mdi->values().generated_line_count);
+    EXPECT_EQ(3, mdi->values().tally.generated_line_count);
 }
 
 TEST_F(GoTest, FastRunSendsTheFirstHundredLinesAndMeasuresTheInput) {
@@ -184,7 +172,7 @@ TEST_F(GoTest, FastRunSendsTheFirstHundredLinesAndMeasuresTheInput) {
     EXPECT_EQ(QStringLiteral("Number of lines generated: 150"), label("lbl_vgener"));
     EXPECT_EQ("line 1100", result_lines().back());
     EXPECT_EQ(false, find<QCheckBox>("chk_head")->isChecked());
-    EXPECT_EQ(1650, mdi->values().input_statistics.size);
+    EXPECT_EQ(1650, mdi->values().tally.input_size);
 }
 
 TEST_F(GoTest, AResultThatCannotBeWrittenLeavesTheFormerFileAndNoTemporary) {
@@ -274,9 +262,9 @@ TEST_F(GoTest, AnInputOver4GiBIsAnalysedAndExtractedWithExactFigures) {
     desktop.expect_info(kGenerated);
     pick("mnu_go");
     EXPECT_EQ(std::string("AB;\r\n\0\0\0;\0\0\r\nCD;\r\n", 18), read_file(output));
-    EXPECT_EQ(3, mdi->values().generated_line_count);
-    EXPECT_EQ(4'294'967'306, mdi->values().input_statistics.size);
-    EXPECT_EQ(3, mdi->values().input_statistics.line_count);
+    EXPECT_EQ(3, mdi->values().tally.generated_line_count);
+    EXPECT_EQ(4'294'967'306, mdi->values().tally.input_size);
+    EXPECT_EQ(3, mdi->values().tally.input_line_count);
     EXPECT_GT(64 << 20, peak_memory() - memory_before);  // the line of 4 GiB was read past, not held
 }
 

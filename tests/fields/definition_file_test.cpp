@@ -93,8 +93,7 @@ TEST(DefinitionFile, NumbersThatAreNotWholeNumbersAreRefused) {
          "'" + std::string(32, '7') + "' is not a valid integer value"},
     };
     for (const auto& [bytes, message] : cases)
-        EXPECT_THAT([&] { parse_definition_text(bytes); },
-                    testing::ThrowsMessage<DefinitionFileError>(message));
+        EXPECT_THAT([&] { parse_definition_text(bytes); }, testing::ThrowsMessage<NotAWholeNumber>(message));
 }
 
 }  // namespace

@@ -1,12 +1,6 @@
-#include "fields/u_dlm.h"
-
-#include <QMdiArea>
-#include <QPlainTextEdit>
 #include <array>
 
-#include "fields/fields_window_fixture.h"
-#include "input/u_view.h"
-#include "shell/u_log.h"
+#include "support/main_window_fixture.h"
 
 namespace qvr::test {
 namespace {

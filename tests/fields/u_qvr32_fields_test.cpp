@@ -1,5 +1,5 @@
-#include "fields/fields_window_fixture.h"
 #include "support/file_faults.h"
+#include "support/main_window_fixture.h"
 #include "support/unwritable_places.h"
 
 namespace qvr::test {
@@ -136,7 +136,7 @@ TEST_F(DefinitionFaultsTest, ARecallThatFailsLeavesTheTableAndTheLabels) {
         {empty, BoxKind::information,
          "The file " + empty + " holds no field definition. The fields definition is left as it was."},
     };
-    mdi->available_memory = [] { return std::uint64_t{50000}; };
+    memory.bytes = 50000;
     const HangGuard guard(60);
     for (const Case& c : cases) {
         desktop.expect_open(q(c.path));

@@ -10,7 +10,6 @@
 #include "common/whole_number.h"
 #include "dbase/dbf_export.h"
 #include "dbase/dbf_limits.h"
-#include "dbase/strict_number.h"
 #include "fuzz_support.h"
 
 using namespace qvr;
@@ -38,7 +37,8 @@ std::string maybe_text(FuzzedDataProvider& in, std::size_t longest) {
 
 Table table_of(FuzzedDataProvider& in) {
     Table table;
-    const int columns = in.ConsumeIntegralInRange(1, 6);
+    // Seven fields and more put the header past 255 bytes.
+    const int columns = in.ConsumeIntegralInRange(1, 16);
     for (int i = 0; i < columns; ++i) {
         table.names.push_back(in.ConsumeRandomLengthString(12));
         table.starts.push_back(number_or_text(in, -3, 90));

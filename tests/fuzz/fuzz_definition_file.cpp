@@ -52,12 +52,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<FieldTable::Row> rows;
     try {
         rows = parse_definition_text(text);
-    } catch (const DefinitionFileError& e) {
+    } catch (const NotAWholeNumber& e) {
         check_refusal(e.what());
         try {
             read_definition_file(file.path(), UINT64_MAX);
             QVR_FUZZ_CHECK(!"the file reader accepted what the text reader refused");
-        } catch (const DefinitionFileError& again) {
+        } catch (const NotAWholeNumber& again) {
             QVR_FUZZ_CHECK(std::string_view(again.what()) == e.what());
         }
         return 0;

@@ -1,12 +1,10 @@
-#include <QCheckBox>
-
-#include "input_fixture.h"
 #include "support/file_faults.h"
+#include "support/main_window_fixture.h"
 
 namespace qvr::test {
 namespace {
 
-using AnalysingInput = InputTest;
+using AnalysingInput = StartedTest;
 
 TEST_F(AnalysingInput, ReportsSizeAndLinesKeepsTheReportAsHintAndSwitchesTheFastExtractOnForBigFiles) {
     const QString head = QStringLiteral("Input file...\n\rSize (bytes): ");
@@ -26,8 +24,8 @@ TEST_F(AnalysingInput, ReportsSizeAndLinesKeepsTheReportAsHintAndSwitchesTheFast
         EXPECT_EQ(c.report, find<QLineEdit>("txt_inp")->toolTip());
         EXPECT_EQ(c.fast, find<QCheckBox>("chk_qck")->isChecked());
     }
-    EXPECT_EQ(300002, mdi->values().input_statistics.size);
-    EXPECT_EQ(150001, mdi->values().input_statistics.line_count);
+    EXPECT_EQ(300002, mdi->values().tally.input_size);
+    EXPECT_EQ(150001, mdi->values().tally.input_line_count);
     // Switching the fast extract on took the options it cannot honour away.
     EXPECT_FALSE(find<QCheckBox>("chk_sort")->isEnabled());
 }

@@ -1,13 +1,11 @@
-#include <QCheckBox>
 #include <QGroupBox>
-#include <QMdiSubWindow>
 
-#include "input_fixture.h"
+#include "support/main_window_fixture.h"
 
 namespace qvr::test {
 namespace {
 
-using OpeningInput = InputTest;
+using OpeningInput = StartedTest;
 
 std::vector<std::string> numbered(int from, int to) {
     std::vector<std::string> lines;
@@ -110,7 +108,7 @@ TEST_F(OpeningInput, TheDialogStandsBesideTheMainWindowAndKeepsItsChoice) {
 TEST_F(OpeningInput, AFileTooBigForMemoryIsRefusedBeforeItIsRead) {
     const std::string path = numbered_file("input.txt", 100, "ten chars ");  // 1,292 bytes
     // Room for a few short lines, not for the whole file nor for 50 lines.
-    mdi->frm_inp->memory_available = [] { return std::uint64_t{2000}; };
+    memory.bytes = 2000;
     const QString refusal = q("Cannot read file " + path + ". Cannot allocate memory.");
     mdi->frm_inp->show_modal = [&](Tfrm_inp& dialog) {
         find<QRadioButton>("opt_full", &dialog)->setChecked(true);
@@ -130,7 +128,7 @@ TEST_F(OpeningInput, AFileTooBigForMemoryIsRefusedBeforeItIsRead) {
 
 TEST_F(OpeningInput, ANewInputTakesTheRulerOut) {
     open_input(numbered_file("first.txt", 45));
-    find<QCheckBox>("chk_rule")->setChecked(true);
+    tick("chk_rule", true);
     open_input(numbered_file("second.txt", 3));
     EXPECT_FALSE(find<QCheckBox>("chk_rule")->isChecked());
     EXPECT_EQ(numbered(1, 3), view());

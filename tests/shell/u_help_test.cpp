@@ -1,7 +1,3 @@
-#include <QPlainTextEdit>
-#include <QTest>
-
-#include "shell/u_log.h"
 #include "support/main_window_fixture.h"
 
 namespace qvr::test {

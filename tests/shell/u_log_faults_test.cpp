@@ -1,10 +1,6 @@
-#include <QLineEdit>
-#include <QPlainTextEdit>
 #include <functional>
 
 #include "desktop/text_box.h"
-#include "fields/u_dlm.h"
-#include "shell/u_log.h"
 #include "support/file_faults.h"
 #include "support/main_window_fixture.h"
 
@@ -19,8 +15,8 @@ class LogFaultsTest : public MainWindowTest {
     void SetUp() override {
         log = program.write("QVR32.LOG", kFormerLog);
         start();
-        find<QLineEdit>("txt_inp")->setText(q(data.write("in.txt", "abc\r\n")));
-        find<QLineEdit>("txt_out")->setText(q(data.file("out.txt")));
+        set_text("txt_inp", data.write("in.txt", "abc\r\n"));
+        set_text("txt_out", data.file("out.txt"));
         mdi->frm_dlm->field_table().set_cell(FieldTable::kLength, 1, "3");
     }
 

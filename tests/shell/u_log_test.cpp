@@ -1,21 +1,12 @@
-#include "shell/u_log.h"
-
 #include <gmock/gmock.h>
 
-#include <QCheckBox>
 #include <QClipboard>
 #include <QDate>
 #include <QGuiApplication>
-#include <QLineEdit>
 #include <QLocale>
-#include <QMdiSubWindow>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTest>
 #include <QTextBlock>
 
 #include "desktop/text_box.h"
-#include "engine/u_gen.h"
 #include "support/main_window_fixture.h"
 
 namespace qvr::test {
@@ -68,7 +59,7 @@ TEST_F(JobLogTest, PreviousJobsWindow) {
 TEST_F(JobLogTest, EachRunPutsItsLineFirstInWindowAndFile) {
     program.write("QVR32.LOG", "old job\r\n");
     start();
-    find<QCheckBox>("chk_dlm")->setChecked(true);
+    tick("chk_dlm", true);
     find<QLineEdit>("txt_ptit")->setText(QStringLiteral("A"));
     mdi->frm_gen->set_definition_file_name("/defs/orders.tab");
     desktop.expect_confirm(QStringLiteral("Keep imput view."), kNo);  // the view still holds its first line

@@ -1,20 +1,11 @@
 #include <QApplication>
 #include <QClipboard>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QPageLayout>
-#include <QPlainTextEdit>
 #include <QPrinter>
 #include <cmath>
 #include <regex>
 
-#include "desktop/qt_line_view.h"
 #include "desktop/text_box.h"
-#include "engine/u_gen.h"
-#include "fields/u_dlm.h"
-#include "input/u_view.h"
 #include "support/file_faults.h"
 #include "support/main_window_fixture.h"
 
@@ -57,14 +48,12 @@ std::vector<std::vector<std::string>> printed_pages(const std::string& pdf) {
     return pages;
 }
 
-class ResultViewTest : public MainWindowTest {
+class ResultViewTest : public StartedTest {
   protected:
-    void SetUp() override { start(); }
-
     // A standard run whose result lines are the input lines (up to 200 columns).
     void run_with(const std::string& input, bool header) {
-        find<QLineEdit>("txt_inp")->setText(q(data.write("in.txt", input)));
-        find<QLineEdit>("txt_out")->setText(q(data.file("out.txt")));
+        set_text("txt_inp", data.write("in.txt", input));
+        set_text("txt_out", data.file("out.txt"));
         mdi->frm_gen->set_header(header);
         FieldTable& table = mdi->frm_dlm->field_table();
         table.set_cell(FieldTable::kName, 1, "Line");
@@ -88,8 +77,6 @@ class ResultViewTest : public MainWindowTest {
         for (int i = 1; i <= count; ++i) text += "result line " + std::to_string(i) + "\r\n";
         return text;
     }
-
-    QString label(const char* name) { return find<QLabel>(name)->text(); }
 
     std::string pdf = data.file("print.pdf");
 };

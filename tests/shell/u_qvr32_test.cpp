@@ -1,16 +1,8 @@
-#include <QAction>
 #include <QApplication>
-#include <QLineEdit>
 #include <QMainWindow>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 
-#include "engine/u_gen.h"
-#include "fields/u_dlm.h"
-#include "input/u_view.h"
-#include "shell/u_log.h"
 #include "support/main_window_fixture.h"
 
 namespace qvr::test {
@@ -93,11 +85,11 @@ TEST_F(MainWindowTest, OutputChoosesTheResultFile) {
     pick("mnu_vde");
     desktop.expect_save(std::nullopt);
     pick("mnu_out");
-    EXPECT_EQ(QString(), find<QLineEdit>("txt_out")->text());  // Cancel changes nothing
+    EXPECT_EQ(QString(), box_text("txt_out"));  // Cancel changes nothing
     EXPECT_TRUE(mdi->frame_of(mdi->frm_gen)->isMaximized());
     desktop.expect_save(QStringLiteral("/data/r\u00e9sult.qvo"));
     pick("mnu_out");
-    EXPECT_EQ(QStringLiteral("/data/r\u00e9sult.qvo"), find<QLineEdit>("txt_out")->text());
+    EXPECT_EQ(QStringLiteral("/data/r\u00e9sult.qvo"), box_text("txt_out"));
     EXPECT_EQ(QStringLiteral("Result file|*.qvo"), desktop.dialog_states()[1].filter);
     EXPECT_EQ(QStringLiteral("qvo"), desktop.dialog_states()[1].default_ext);
 }

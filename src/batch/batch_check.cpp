@@ -1,0 +1,26 @@
+#include "batch/batch_check.h"
+
+#include "batch/batch_layout.h"
+#include "batch/progress_bar.h"
+#include "fields/layout_check.h"
+#include "input/input_analysis.h"
+
+namespace qvr {
+
+bool run_batch_check(const BatchRequest& request, const Console& console) {
+    const FieldTable table = batch_field_table(request, console.memory);
+    const std::string& input = request.settings.input_path;
+    const std::int64_t size = input_file_size(input);
+    LayoutCheck check;
+    {
+        ProgressBar bar(console);
+        check = check_layout(input, table, [&](std::uint64_t bytes) {
+            bar.show(size > 0 ? static_cast<int>(static_cast<double>(bytes) * 100 / static_cast<double>(size))
+                              : 0);
+        });
+    }
+    write_out(console, check.report);
+    return check.problems;
+}
+
+}  // namespace qvr

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "batch/batch_request.h"
+#include "batch/console.h"
+
+namespace qvr {
+
+/// quarvel-batch check: writes the report of how the layout fits the input to standard output; true
+/// when it found a problem. Throws BatchRefusal, FileError, NotAWholeNumber.
+bool run_batch_check(const BatchRequest& request, const Console& console);
+
+}  // namespace qvr

@@ -1,0 +1,103 @@
+#include "dbase/u_dbase_commands.h"
+
+#include <QColor>
+#include <cerrno>
+#include <cstring>
+#include <new>
+
+#include "common/file_error.h"
+#include "common/file_names.h"
+#include "dbase/dbf_export.h"
+#include "dbase/dbf_job.h"
+#include "common/whole_number.h"
+#include "desktop/busy_cursor.h"
+#include "desktop/widget_text.h"
+#include "engine/u_gen.h"
+#include "fields/u_dlm.h"
+
+namespace qvr {
+
+namespace {
+const char* const kNameCaption = "File already exists";
+const char* const kNamePrompt = "Change name if wanted";
+}  // namespace
+
+DbaseCommands::DbaseCommands(Desktop& desktop, Tfrm_gen& gen, Tfrm_dlm& dlm, const RunTally& tally,
+                             std::function<void()> show_general_data)
+    : desktop_(desktop),
+      gen_(gen),
+      dlm_(dlm),
+      tally_(tally),
+      show_general_data_(std::move(show_general_data)) {}
+
+void DbaseCommands::inform(const QString& text) { desktop_.message_box(BoxKind::information, text, kOk); }
+
+/// The checked lengths of the table, or nothing when the table was refused (and the user told why).
+std::optional<std::vector<std::int32_t>> DbaseCommands::checked_lengths() {
+    DbfLimits limits = check_dbf_table(tally_.generated_line_count, dlm_.field_table());
+    if (limits.refusal == DbfRefusal::none) return limits.lengths;
+    inform(QString::fromLatin1(dbf_refusal_text(limits)));
+    return std::nullopt;
+}
+
+/// The table's file name beside the input; when a file of that name exists the user may change it. Nothing
+/// when the user emptied the name.
+std::optional<std::string> DbaseCommands::table_name(const std::string& input_path) {
+    std::string name = dbf_table_name(input_path);
+    if (file_exists(name)) {
+        name = from_widget_text(desktop_.input_box(QString::fromLatin1(kNameCaption),
+                                                   QString::fromLatin1(kNamePrompt), to_widget_text(name)));
+        if (trim_blanks(name).empty()) return std::nullopt;
+    }
+    return name;
+}
+
+/// Writes the table and tells the user; a failure reaches the caller with the gauge hidden.
+void DbaseCommands::write_table(DbfExportJob job) {
+    const std::uint64_t expected = job.record_count;
+    const std::string name = job.target;
+    BusyCursor busy;
+    try {
+        DbfExport table(std::move(job));
+        gen_.set_gauge_colour(QColor(Qt::blue));
+        gen_.show_gauge(true);
+        table.run(
+            [this, expected](std::uint64_t lines) { gen_.set_gauge(dbf_gauge_position(lines, expected)); });
+    } catch (...) {
+        gen_.show_gauge(false);
+        throw;
+    }
+    gen_.set_gauge(100);
+    busy.restore();
+    inform(to_widget_text(name + kDbfGeneratedSuffix));
+    gen_.show_gauge(false);
+}
+
+void DbaseCommands::export_dbf() {
+    std::optional<std::vector<std::int32_t>> lengths = checked_lengths();
+    if (!lengths) return;
+    const JobSettings settings = gen_.settings();
+    std::optional<std::string> name = table_name(settings.input_path);
+    if (!name) return;
+    // Replacing the input by its own table would destroy the very lines the table is made of.
+    if (same_file(*name, settings.input_path)) {
+        inform(QString::fromLatin1(kDbfSameAsInputText));
+        return;
+    }
+    write_table(dbf_export_job(dlm_.field_table(), settings, *lengths, tally_.generated_line_count, *name));
+}
+
+void DbaseCommands::export_table() {
+    show_general_data_();
+    try {
+        export_dbf();
+    } catch (const FileError& e) {
+        show_general_error(desktop_, e.what());
+    } catch (const NotAWholeNumber& e) {
+        show_general_error(desktop_, e.what());
+    } catch (const std::bad_alloc&) {
+        show_general_error(desktop_, std::strerror(ENOMEM));
+    }
+}
+
+}  // namespace qvr

@@ -1,0 +1,142 @@
+#include "engine/u_extract_commands.h"
+
+#include <filesystem>
+#include <new>
+
+#include "common/whole_text.h"
+#include "desktop/busy_cursor.h"
+#include "desktop/qt_line_view.h"
+#include "desktop/text_box.h"
+#include "desktop/widget_text.h"
+#include "engine/extract_messages.h"
+#include "engine/fast_extract.h"
+#include "engine/run_files.h"
+#include "engine/standard_extract.h"
+#include "engine/u_gen.h"
+#include "fields/u_dlm.h"
+
+namespace qvr {
+
+ExtractCommands::ExtractCommands(Desktop& desktop, Tfrm_gen& gen, Tfrm_dlm& dlm, LineView& input_view,
+                                 LineView& result_view, RunTally& tally, FileDialogState& save_dialog,
+                                 const MemoryProbe& memory, ExtractSteps steps)
+    : desktop_(desktop),
+      gen_(gen),
+      dlm_(dlm),
+      input_view_(input_view),
+      result_view_(result_view),
+      tally_(tally),
+      save_dialog_(save_dialog),
+      memory_(memory),
+      steps_(std::move(steps)) {}
+
+void ExtractCommands::tell(const char* text) {
+    desktop_.message_box(BoxKind::information, QString::fromLatin1(text), kOk);
+}
+
+bool ExtractCommands::ask(const char* text) {
+    return desktop_.message_box(BoxKind::confirmation, QString::fromLatin1(text), kYes | kNo) == kYes;
+}
+
+void ExtractCommands::choose_output() {
+    steps_.show_general_data();
+    save_dialog_.filter = QStringLiteral("Result file|*.qvo");
+    save_dialog_.default_ext = QStringLiteral("qvo");
+    if (desktop_.save_file(save_dialog_)) gen_.set_output_path(from_widget_text(save_dialog_.file_name));
+}
+
+// The checks on the input and output files; false when the run must not start.
+bool ExtractCommands::files_ready(const std::string& input_path, const std::string& output_path) {
+    switch (check_run_files(input_path, output_path)) {
+        case RunFiles::input_missing:
+            tell(kInputMissingText);
+            return false;
+        case RunFiles::same_file:
+            tell(kSameFilesText);
+            return false;
+        case RunFiles::output_exists:
+            return ask(kOverwriteText);
+        case RunFiles::ready:
+            break;
+    }
+    return true;
+}
+
+// The user may give the input view's memory to the run.
+void ExtractCommands::offer_input_view() {
+    if (line_count(&input_view_) < 1 || ask(kKeepInputViewText)) return;
+    clear_box(&input_view_);
+    steps_.input_view_emptied();
+}
+
+void ExtractCommands::stop_gauge() {
+    gen_.set_gauge(0);
+    gen_.show_gauge(false);
+}
+
+// The fast extract; its first lines go to the result view as they pass.
+bool ExtractCommands::run_fast(const ExtractJob& job, ExtractHooks& hooks) {
+    gen_.set_unique(false);
+    gen_.set_sorted(false);
+    gen_.set_header(false);
+    hooks.view_line = [view = &result_view_](std::string_view line) { append_line(view, line); };
+    fast_extract(job, hooks, tally_);
+    tell(kFirstLinesSentText);
+    return true;
+}
+
+// The standard extract; false when it stopped for lack of memory.
+bool ExtractCommands::run_standard(const ExtractJob& job, const ExtractHooks& hooks, BusyCursor& busy) {
+    if (standard_extract(job, hooks, tally_) == ExtractOutcome::out_of_memory) {
+        tell(kOutOfMemoryText);
+        stop_gauge();
+        busy.restore();
+        return false;
+    }
+    // A device or a pipe cannot be read back; the result view then stays empty.
+    if (std::filesystem::is_regular_file(job.output_path))
+        set_text_lines(&result_view_, load_whole_file(job.output_path));
+    return true;
+}
+
+void ExtractCommands::finish_run(BusyCursor& busy) {
+    gen_.set_gauge(100);
+    tell(kGeneratedText);
+    gen_.show_gauge(false);
+    busy.restore();
+    // The dBase export cannot drop duplicates, so it is offered only after a run that kept them all.
+    steps_.run_finished(!gen_.settings().unique);
+}
+
+void ExtractCommands::go() {
+    steps_.show_general_data();
+    JobSettings settings = gen_.settings();
+    if (!files_ready(settings.input_path, settings.output_path) || !dlm_.table_check()) return;
+    if (settings.sample_text.empty()) {
+        settings.sample_text.push_back('0');  // not = "0": GCC 12 warns wrongly of overlap there
+        gen_.set_sample_text(settings.sample_text);
+    }
+    const FieldTable& table = dlm_.field_table();
+    const ExtractJob job = ExtractJob::from(settings, table.slices(), table.names());
+    clear_box(&result_view_);
+    offer_input_view();
+
+    gen_.set_gauge_colour(Qt::black);
+    gen_.show_gauge(true);
+    gen_.set_gauge(5);
+    BusyCursor busy;
+    ExtractHooks hooks(memory_);
+    hooks.gauge = [gen = &gen_](int position) { gen->set_gauge(position); };
+    try {
+        if (settings.fast ? run_fast(job, hooks) : run_standard(job, hooks, busy)) finish_run(busy);
+    } catch (const std::bad_alloc&) {
+        tell(kOutOfMemoryText);
+        stop_gauge();
+    } catch (const std::exception& e) {
+        stop_gauge();
+        busy.restore();
+        show_general_error(desktop_, e.what());
+    }
+}
+
+}  // namespace qvr

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "common/available_memory.h"
+#include "desktop/desktop.h"
+#include "engine/extract_job.h"
+
+namespace qvr {
+
+class BusyCursor;
+class LineView;
+class Tfrm_dlm;
+class Tfrm_gen;
+
+/// What the windows above the extract do around a run; the main window supplies them.
+struct ExtractSteps {
+    std::function<void()> show_general_data;
+    /// The input view was emptied to give its memory to the run.
+    std::function<void()> input_view_emptied;
+    /// A run finished; the dBase export may follow when `dbase_export`.
+    std::function<void(bool dbase_export)> run_finished;
+};
+
+/// File > "Output" and File > "Go": the result file and the extract run, from the General data window's
+/// settings and the field table to the result view.
+class ExtractCommands {
+  public:
+    ExtractCommands(Desktop& desktop, Tfrm_gen& gen, Tfrm_dlm& dlm, LineView& input_view,
+                    LineView& result_view, RunTally& tally, FileDialogState& save_dialog,
+                    const MemoryProbe& memory, ExtractSteps steps);
+
+    void choose_output();
+    void go();
+
+  private:
+    bool files_ready(const std::string& input_path, const std::string& output_path);
+    void offer_input_view();
+    bool run_fast(const ExtractJob& job, ExtractHooks& hooks);
+    bool run_standard(const ExtractJob& job, const ExtractHooks& hooks, BusyCursor& busy);
+    void finish_run(BusyCursor& busy);
+    void stop_gauge();
+    void tell(const char* text);
+    bool ask(const char* text);
+
+    Desktop& desktop_;
+    Tfrm_gen& gen_;
+    Tfrm_dlm& dlm_;
+    LineView& input_view_;
+    LineView& result_view_;
+    RunTally& tally_;
+    FileDialogState& save_dialog_;
+    const MemoryProbe& memory_;
+    ExtractSteps steps_;
+};
+
+}  // namespace qvr

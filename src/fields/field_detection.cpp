@@ -1,0 +1,353 @@
+#include "fields/field_detection.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+#include "common/line_reader.h"
+
+namespace qvr {
+
+namespace {
+
+/// Text in fewer lines than this share of a column is taken for damaged lines, not for a field.
+constexpr double kNoiseShare = 0.003;
+/// A column whose texts are this share of one kind is of that kind.
+constexpr double kKindShare = 0.95;
+/// A file with more control bytes than this share is no text.
+constexpr double kControlShare = 0.01;
+
+enum class Kind { none, digit, letter, mixed };
+
+struct Column {
+    ColumnFigures f;
+    bool gap = true;
+    Kind kind = Kind::none;
+    bool uniform = false;  ///< one character in nearly every line that has text here
+    bool cut = false;      ///< a field starts here
+    bool joined = false;   ///< inside a date or a number: no field starts here
+};
+
+bool share_at_least(std::uint64_t part, std::uint64_t whole, double share) {
+    return whole > 0 && static_cast<double>(part) >= share * static_cast<double>(whole);
+}
+
+bool near(std::uint64_t a, std::uint64_t b) {
+    const std::uint64_t hi = std::max(a, b);
+    return hi - std::min(a, b) <= hi / 50;
+}
+
+class Layout {
+  public:
+    explicit Layout(const ColumnStatistics& stats) : lines_(stats.counted_lines()) {
+        noise_ = static_cast<std::uint64_t>(kNoiseShare * static_cast<double>(lines_));
+        for (std::size_t c = 0; c < stats.width(); ++c) columns_.push_back(describe(stats.figures(c)));
+        while (!columns_.empty() && columns_.back().gap) columns_.pop_back();
+        join_leading_digits();
+        mark_dates();
+        mark_decimals();
+        mark_cuts();
+    }
+
+    std::size_t width() const { return columns_.size(); }
+    const Column& at(std::size_t c) const { return columns_[c]; }
+
+    /// The starts of the fields; each runs to the column before the next, the last to the last text.
+    std::vector<std::size_t> starts() const {
+        std::vector<std::size_t> out;
+        for (std::size_t c = 0; c < columns_.size(); ++c)
+            if (columns_[c].cut) out.push_back(c);
+        return out;
+    }
+
+  private:
+    Column describe(const ColumnFigures& f) const {
+        Column col;
+        col.f = f;
+        col.gap = f.text <= noise_;
+        if (col.gap) return col;
+        // The signs of negative amounts go with the digits.
+        col.kind = share_at_least(f.digits + f.signs, f.text, kKindShare) && f.digits > 0 ? Kind::digit
+                   : share_at_least(f.letters, f.text, kKindShare)                        ? Kind::letter
+                                                                                          : Kind::mixed;
+        col.uniform = share_at_least(f.top_count, f.text, 0.99);
+        // A separator column (a bar or semicolon in every line) stands between fields like a blank one.
+        if (col.uniform && share_at_least(f.text, lines_, 0.9) && (f.top == '|' || f.top == ';'))
+            col.gap = true;
+        return col;
+    }
+
+    // The first digits of a right-aligned number may be rare enough to pass for damaged lines; they are
+    // known by texts that begin there and go on into the number.
+    void join_leading_digits() {
+        for (std::size_t c = columns_.size(); c-- > 1;) {
+            Column &col = columns_[c - 1], &next = columns_[c];
+            const ColumnFigures& f = col.f;
+            if (!col.gap || next.gap || f.text == 0 || next.kind != Kind::digit) continue;
+            if (!share_at_least(f.starts, f.text, 0.9) || share_at_least(f.ends, f.text, 0.1) ||
+                share_at_least(next.f.starts, next.f.text, 0.9))
+                continue;
+            col.gap = false;
+            col.kind = Kind::digit;
+        }
+    }
+
+    bool digit_at(std::size_t c, std::uint64_t fill, const char* allowed = "0123456789") const {
+        if (c >= columns_.size()) return false;
+        const Column& col = columns_[c];
+        if (col.kind != Kind::digit || !near(col.f.text, fill)) return false;
+        std::uint64_t in = 0;
+        for (const char* d = allowed; *d; ++d) in += col.f.digit_counts[*d - '0'];
+        return share_at_least(in, col.f.digits, 0.99);
+    }
+
+    bool mark_at(std::size_t c, std::size_t length) {
+        for (std::size_t i = c + 1; i < c + length; ++i) columns_[i].joined = true;
+        columns_[c].cut = true;
+        if (c + length < columns_.size()) columns_[c + length].cut = true;
+        return true;
+    }
+
+    // Dates are digits whose first columns hold few values, which no blank or kind change sets apart from
+    // a code just before them: they are found by their shape.
+    bool date_at(std::size_t c) {
+        if (columns_[c].gap) return false;
+        const std::uint64_t fill = columns_[c].f.text;
+        auto separator = [&](std::size_t i, unsigned char same) {
+            if (i >= columns_.size()) return false;
+            const Column& col = columns_[i];
+            return col.uniform && near(col.f.text, fill) && std::strchr("/-.:", col.f.top) &&
+                   col.f.top != 0 && (same == 0 || col.f.top == same);
+        };
+        auto digits = [&](std::size_t from, std::size_t n) {
+            for (std::size_t i = from; i < from + n; ++i)
+                if (!digit_at(i, fill)) return false;
+            return true;
+        };
+        // dd/mm/yyyy, dd.mm.yy, hh:mm:ss, yyyy-mm-dd; the first digits of day, month and year hold few
+        // values, which keeps a date from being found one code digit too early
+        if (digits(c, 2) && separator(c + 2, 0) && digits(c + 3, 2) &&
+            separator(c + 5, columns_[c + 2].f.top)) {
+            if (digits(c + 6, 4) && digit_at(c, fill, "0123") && digit_at(c + 3, fill, "01") &&
+                digit_at(c + 6, fill, "12"))
+                return mark_at(c, 10);
+            if (digits(c + 6, 2)) return mark_at(c, 8);
+        }
+        if (digit_at(c, fill, "12") && digits(c + 1, 3) && separator(c + 4, 0) &&
+            digit_at(c + 5, fill, "01") && digits(c + 6, 1) && separator(c + 7, columns_[c + 4].f.top) &&
+            digit_at(c + 8, fill, "0123") && digits(c + 9, 1))
+            return mark_at(c, 10);
+        // yyyymmdd and ddmmyyyy without separators: told by the values their columns can hold
+        if (digit_at(c, fill, "12") && digit_at(c + 1, fill, "09") && digits(c + 2, 2) &&
+            digit_at(c + 4, fill, "01") && digit_at(c + 5, fill) && digit_at(c + 6, fill, "0123") &&
+            digit_at(c + 7, fill))
+            return mark_at(c, 8);
+        if (digit_at(c, fill, "0123") && digit_at(c + 1, fill) && digit_at(c + 2, fill, "01") &&
+            digit_at(c + 3, fill) && digit_at(c + 4, fill, "12") && digit_at(c + 5, fill, "09") &&
+            digits(c + 6, 2))
+            return mark_at(c, 8);
+        return false;
+    }
+
+    void mark_dates() {
+        for (std::size_t c = 0; c < columns_.size(); ++c)
+            if (date_at(c)) c += 7;
+    }
+
+    // A decimal point with its fixed count of decimals ends a number: what follows is another field.
+    void mark_decimals() {
+        for (std::size_t c = 1; c + 1 < columns_.size(); ++c) {
+            const Column& point = columns_[c];
+            if (point.gap || point.joined || !point.uniform || (point.f.top != '.' && point.f.top != ','))
+                continue;
+            const std::uint64_t fill = point.f.text;
+            if (!digit_at(c - 1, fill)) continue;
+            std::size_t decimals = 0;
+            while (decimals < 4 && digit_at(c + 1 + decimals, fill)) ++decimals;
+            if (decimals == 0 || decimals > 3) continue;
+            for (std::size_t i = c; i <= c + decimals; ++i) columns_[i].joined = true;
+            if (c + decimals + 1 < columns_.size()) columns_[c + decimals + 1].cut = true;
+        }
+    }
+
+    bool kind_changes(std::size_t c) const {
+        const Column &left = columns_[c - 1], &right = columns_[c];
+        const bool letters_digits = left.kind == Kind::letter && right.kind == Kind::digit;
+        const bool digits_letters = left.kind == Kind::digit && right.kind == Kind::letter;
+        // A fixed letter before digits is a code's prefix ("C0042"), not a field of its own.
+        return digits_letters || (letters_digits && !(left.uniform && near(left.f.text, right.f.text)));
+    }
+
+    // A left-aligned field begins where texts begin in most lines that have one, and no column to its
+    // right is fuller (inside a right-aligned number the columns fill up towards its end).
+    // Texts that begin just before too are words inside one field ("12 rue de la Paix").
+    bool texts_begin(std::size_t c) const {
+        const ColumnFigures& f = columns_[c].f;
+        if (!share_at_least(f.starts, f.text, 0.5) || !share_at_least(f.text, lines_, 0.02)) return false;
+        if (share_at_least(columns_[c - 1].f.starts, columns_[c - 1].f.text, 0.1)) return false;
+        for (std::size_t i = c + 1; i < std::min(c + 3, columns_.size()); ++i)
+            if (!columns_[i].gap && !share_at_least(f.text, columns_[i].f.text, 0.95)) return false;
+        return true;
+    }
+
+    // Where a right-aligned number touches a left-aligned text, the column they share holds the text's
+    // last letters, which go on from the left, and the number's first digits, which begin there.
+    bool number_begins(std::size_t c) const {
+        if (c + 1 >= columns_.size() || columns_[c + 1].kind != Kind::digit ||
+            columns_[c].kind != Kind::mixed)
+            return false;
+        const ColumnFigures& f = columns_[c].f;
+        return f.digit_starts > 0 && share_at_least(f.digit_starts, f.starts, 0.9) &&
+               share_at_least(f.digits + f.signs, f.digit_starts, 0.9) &&
+               !share_at_least(columns_[c + 1].f.starts, columns_[c + 1].f.text, 0.9);
+    }
+
+    void mark_cuts() {
+        for (std::size_t c = 0; c < columns_.size(); ++c) {
+            Column& col = columns_[c];
+            if (col.gap) {
+                col.cut = false;
+                continue;
+            }
+            if (c == 0 || columns_[c - 1].gap)
+                col.cut = true;
+            else if (!col.cut && !col.joined)
+                col.cut = kind_changes(c) || texts_begin(c) || number_begins(c);
+        }
+    }
+
+    std::uint64_t lines_;
+    std::uint64_t noise_ = 0;
+    std::vector<Column> columns_;
+};
+
+struct Words {
+    std::size_t first, last;  // columns of the first and the last character
+    std::string text;
+};
+
+// The heading's words, those apart by one blank kept together ("Post code") unless a field of the data
+// begins after that blank.
+std::vector<Words> heading_words(std::string_view line, const Layout& layout) {
+    auto begins_field = [&](std::size_t c) {
+        return c < layout.width() && (layout.at(c).cut || layout.at(c).gap);
+    };
+    auto joins = [&](std::size_t blank) {
+        return blank + 1 < line.size() && line[blank + 1] != ' ' && !begins_field(blank) &&
+               !begins_field(blank + 1);
+    };
+    std::vector<Words> out;
+    for (std::size_t c = 0; c < line.size();) {
+        if (line[c] == ' ') {
+            ++c;
+            continue;
+        }
+        std::size_t end = c;
+        while (end < line.size() && (line[end] != ' ' || joins(end))) ++end;
+        out.push_back({c, end - 1, std::string(line.substr(c, end - c))});
+        c = end;
+    }
+    return out;
+}
+
+bool is_word(std::string_view text) {
+    std::size_t letters = 0, digits = 0;
+    for (unsigned char ch : text) {
+        if (ch < 32) return false;
+        letters += (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') || ch >= 128;
+        digits += ch >= '0' && ch <= '9';
+    }
+    return letters > 0 && digits * 2 < letters;
+}
+
+// The first line is a heading when it is made of words and they stand where the data has none, or
+// letters stand over a column of digits.
+bool reads_as_heading(std::string_view line, const Layout& layout) {
+    const std::vector<Words> words = heading_words(line, layout);
+    if (words.empty()) return false;
+    for (const Words& w : words)
+        if (!is_word(w.text)) return false;
+    for (std::size_t c = 0; c < line.size(); ++c) {
+        if (line[c] == ' ') continue;
+        if (c >= layout.width() || layout.at(c).gap) return true;
+        const unsigned char ch = static_cast<unsigned char>(line[c]);
+        if (layout.at(c).kind == Kind::digit && !(ch >= '0' && ch <= '9')) return true;
+    }
+    return false;
+}
+
+FieldTable make_table(const Layout& layout, std::string_view heading) {
+    const std::vector<std::size_t> starts = layout.starts();
+    const std::vector<Words> words = heading_words(heading, layout);
+    std::vector<std::string> names(starts.size());
+    for (const Words& w : words) {
+        // The field the word overlaps most: a right-aligned heading may begin over the field before.
+        std::size_t best = 0, best_overlap = 0;
+        for (std::size_t i = 0; i < starts.size(); ++i) {
+            const std::size_t end =
+                i + 1 < starts.size() ? starts[i + 1] - 1 : std::max(layout.width(), w.last + 1) - 1;
+            const std::size_t lo = std::max(starts[i], w.first), hi = std::min(end, w.last);
+            if (lo <= hi && hi - lo + 1 > best_overlap) {
+                best = i;
+                best_overlap = hi - lo + 1;
+            }
+        }
+        if (best_overlap == 0) continue;
+        names[best] += (names[best].empty() ? "" : " ") + w.text;
+    }
+    std::vector<FieldTable::Row> rows;
+    for (std::size_t i = 0; i < starts.size(); ++i) {
+        const std::size_t start = starts[i] + 1;
+        const std::size_t end = i + 1 < starts.size() ? starts[i + 1] : layout.width();
+        rows.push_back({names[i].empty() ? "FIELD" + std::to_string(i + 1) : names[i], std::to_string(start),
+                        std::to_string(end - start + 1), std::to_string(end)});
+    }
+    FieldTable table;
+    table.assign_rows(std::move(rows));
+    return table;
+}
+
+}  // namespace
+
+FieldDetection infer_fields(ColumnStatistics& stats) {
+    stats.finish();
+    FieldDetection out;
+    out.lines = stats.all_lines();
+    out.table.assign_rows({});
+    const std::string& first = stats.first_line();
+    {
+        const Layout without_first(stats);
+        if (stats.counted_lines() > 0 && without_first.width() > 0 &&
+            reads_as_heading(first, without_first)) {
+            out.heading = true;
+            out.table = make_table(without_first, first);
+        }
+    }
+    if (!out.heading) {
+        if (stats.all_lines() > 0) stats.count_first_line();
+        out.table = make_table(Layout(stats), {});
+    }
+    if (share_at_least(stats.control_bytes(), std::max<std::uint64_t>(stats.bytes(), 1), kControlShare) &&
+        stats.control_bytes() > 0) {
+        out.binary = true;
+        out.table.assign_rows({});
+    }
+    return out;
+}
+
+FieldDetection detect_fields(const std::string& path, std::uint64_t max_lines,
+                             const std::function<void(std::uint64_t)>& progress) {
+    LineReader reader(path);
+    reader.keep_line_prefix(ColumnStatistics::kMaxColumns);
+    ColumnStatistics stats;
+    std::string_view line;
+    std::uint64_t n = 0;
+    while ((max_lines == 0 || n < max_lines) && reader.next(line)) {
+        stats.add_line(line);
+        if (++n % 65536 == 0 && progress) progress(reader.bytes_read());
+    }
+    return infer_fields(stats);
+}
+
+}  // namespace qvr

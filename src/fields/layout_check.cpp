@@ -1,0 +1,185 @@
+#include "fields/layout_check.h"
+
+#include <algorithm>
+#include <map>
+#include <string_view>
+#include <vector>
+
+#include "common/line_reader.h"
+
+namespace qvr {
+
+namespace {
+
+/// Lines longer than this are counted by length in a map: a histogram indexed by length would grow with
+/// a file without line ends.
+constexpr std::size_t kIndexedLengths = 1 << 16;
+/// Bounds the memory one line can take; the reader refuses a longer one with the system's reason.
+constexpr std::size_t kMaxLine = std::size_t{1} << 26;
+/// Columns past this are not told one by one when no field covers them: a field of an absurd length
+/// would otherwise take memory in proportion to it.
+constexpr std::size_t kTrackedColumns = 1 << 20;
+
+struct Range {
+    int row;
+    std::size_t first, last;  // 0-based columns
+};
+
+std::string plural(std::uint64_t n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+std::string field_label(const FieldTable& table, int row) {
+    std::string name = table.cell(FieldTable::kName, row);
+    name.erase(name.find_last_not_of(' ') + 1);
+    return "Field " + std::to_string(row) + (name.empty() ? "" : " (" + name + ")");
+}
+
+bool has_text(std::string_view line, std::size_t first, std::size_t last) {
+    for (std::size_t c = first; c <= last && c < line.size(); ++c)
+        if (line[c] != ' ') return true;
+    return false;
+}
+
+class Checker {
+  public:
+    explicit Checker(const FieldTable& table) : table_(table) {
+        const std::vector<FieldSlice> slices = table.slices();
+        for (int row = 1; row <= table.row_count(); ++row) {
+            const FieldSlice s = slices[static_cast<std::size_t>(row - 1)];
+            if (s.start <= 0 || s.length <= 0) {
+                unusable_.push_back(row);
+                continue;
+            }
+            const std::size_t first = static_cast<std::size_t>(s.start) - 1;
+            ranges_.push_back({row, first, first + static_cast<std::size_t>(s.length) - 1});
+            end_ = std::max(end_, first + static_cast<std::size_t>(s.length));
+        }
+        const std::size_t tracked = std::min(end_, kTrackedColumns);
+        std::vector<bool> covered(tracked);
+        for (const Range& r : ranges_)
+            for (std::size_t c = r.first; c <= r.last && c < tracked; ++c) covered[c] = true;
+        for (std::size_t c = 0; c < tracked; ++c)
+            if (!covered[c]) unseen_columns_.push_back(c);
+        unseen_fields_ = ranges_;
+        first_text_.assign(tracked, 0);
+    }
+
+    void add(std::string_view line) {
+        ++lines_;
+        if (line.size() < kIndexedLengths) {
+            if (line.size() >= lengths_.size()) lengths_.resize(line.size() + 1);
+            ++lengths_[line.size()];
+        } else {
+            ++long_lengths_[line.size()];
+        }
+        if (line.size() < end_ && ++short_ == 1) first_short_ = lines_;
+        if (line.size() > end_ && line.find_first_not_of(' ', end_) != std::string_view::npos && ++past_ == 1)
+            first_past_ = lines_;
+        // Columns and fields leave their lists once text is seen there, and only the columns this line
+        // reaches are looked at, so the check costs little per line.
+        const auto reached = std::lower_bound(unseen_columns_.begin(), unseen_columns_.end(), line.size());
+        const auto kept = std::remove_if(unseen_columns_.begin(), reached, [&](std::size_t c) {
+            if (line[c] == ' ') return false;
+            first_text_[c] = lines_;
+            return true;
+        });
+        unseen_columns_.erase(kept, reached);
+        std::erase_if(unseen_fields_, [&](const Range& r) { return has_text(line, r.first, r.last); });
+    }
+
+    LayoutCheck result() const {
+        LayoutCheck out;
+        out.report = "Lines: " + std::to_string(lines_) + "\n" + length_text();
+        auto problem = [&](const std::string& text) {
+            out.report += text + "\n";
+            out.problems = true;
+        };
+        for (int row : unusable_)
+            problem(field_label(table_, row) + " has no usable start position and length");
+        if (short_ > 0)
+            problem("Lines shorter than the end of the last field (column " + std::to_string(end_) +
+                    "): " + std::to_string(short_) + ", the first at line " + std::to_string(first_short_));
+        if (past_ > 0)
+            problem("Lines with text past the last field: " + std::to_string(past_) + ", the first at line " +
+                    std::to_string(first_past_));
+        for (std::size_t i = 0; i < ranges_.size(); ++i)
+            for (std::size_t j = i + 1; j < ranges_.size(); ++j) {
+                const std::size_t lo = std::max(ranges_[i].first, ranges_[j].first);
+                const std::size_t hi = std::min(ranges_[i].last, ranges_[j].last);
+                if (lo <= hi)
+                    problem(field_label(table_, ranges_[i].row) + " and " +
+                            field_label(table_, ranges_[j].row) + " overlap in " + columns_text(lo, hi));
+            }
+        uncovered_text(problem);
+        for (const Range& r : unseen_fields_) problem(field_label(table_, r.row) + " is blank on every line");
+        if (!out.problems) out.report += "No problem found.\n";
+        return out;
+    }
+
+  private:
+    static std::string columns_text(std::size_t lo, std::size_t hi) {
+        return lo == hi ? "column " + std::to_string(lo + 1)
+                        : "columns " + std::to_string(lo + 1) + " to " + std::to_string(hi + 1);
+    }
+
+    std::string length_text() const {
+        std::map<std::size_t, std::uint64_t> all(long_lengths_);
+        for (std::size_t n = 0; n < lengths_.size(); ++n)
+            if (lengths_[n] > 0) all[n] = lengths_[n];
+        if (all.empty()) return "";
+        auto common = all.begin();
+        for (auto it = all.begin(); it != all.end(); ++it)
+            if (it->second > common->second) common = it;
+        auto figure = [](const std::pair<const std::size_t, std::uint64_t>& f) {
+            return std::to_string(f.first) + " (" + plural(f.second, "line", "lines") + ")";
+        };
+        return "Line length: shortest " + figure(*all.begin()) + ", longest " + figure(*all.rbegin()) +
+               ", most common " + figure(*common) + "\n";
+    }
+
+    // Runs of uncovered columns whose text first shows on the same line are told together.
+    template <class Tell>
+    void uncovered_text(Tell tell) const {
+        std::vector<std::size_t> seen;
+        for (std::size_t c = 0; c < first_text_.size(); ++c)
+            if (first_text_[c] != 0) seen.push_back(c);
+        for (std::size_t i = 0; i < seen.size();) {
+            std::size_t j = i;
+            while (j + 1 < seen.size() && seen[j + 1] == seen[j] + 1 &&
+                   first_text_[seen[j + 1]] == first_text_[seen[i]])
+                ++j;
+            tell("Text in " + columns_text(seen[i], seen[j]) + ", which no field covers, the first at line " +
+                 std::to_string(first_text_[seen[i]]));
+            i = j + 1;
+        }
+    }
+
+    const FieldTable& table_;
+    std::vector<Range> ranges_;
+    std::vector<int> unusable_;
+    std::size_t end_ = 0;
+    std::vector<std::size_t> unseen_columns_;
+    std::vector<std::uint64_t> first_text_;
+    std::vector<Range> unseen_fields_;
+    std::vector<std::uint64_t> lengths_;
+    std::map<std::size_t, std::uint64_t> long_lengths_;
+    std::uint64_t lines_ = 0, short_ = 0, first_short_ = 0, past_ = 0, first_past_ = 0;
+};
+
+}  // namespace
+
+LayoutCheck check_layout(const std::string& path, const FieldTable& table,
+                         const std::function<void(std::uint64_t)>& progress) {
+    Checker checker(table);
+    LineReader reader(path);
+    reader.set_max_line_length(kMaxLine);
+    std::string_view line;
+    for (std::uint64_t n = 1; reader.next(line); ++n) {
+        checker.add(line);
+        if (n % 65536 == 0 && progress) progress(reader.bytes_read());
+    }
+    return checker.result();
+}
+
+}  // namespace qvr

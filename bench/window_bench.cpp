@@ -49,7 +49,9 @@ class HurriedDesktop : public qvr::Desktop {
         ++boxes;
         return kind == qvr::BoxKind::confirmation ? qvr::kYes : qvr::kOk;
     }
-    QString input_box(const QString&, const QString&, const QString& initial) override { return initial; }
+    std::optional<QString> input_box(const QString&, const QString&, const QString& initial) override {
+        return initial;
+    }
     bool open_file(qvr::FileDialogState&) override { return false; }
     bool save_file(qvr::FileDialogState&) override { return false; }
     bool choose_font(qvr::FontChoice&) override { return false; }

@@ -26,6 +26,8 @@ void check_files(const BatchRequest& request, const Console& console) {
             throw BatchRefusal(kInputMissingText);
         case RunFiles::same_file:
             throw BatchRefusal(kSameFilesText);
+        case RunFiles::output_folder:
+            throw BatchRefusal(kOutputFolderText);
         case RunFiles::output_exists:
             if (!request.overwrite)
                 throw BatchRefusal("Result file already exists: " + s.output_path +

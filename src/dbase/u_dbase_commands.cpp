@@ -7,9 +7,9 @@
 
 #include "common/file_error.h"
 #include "common/file_names.h"
+#include "common/whole_number.h"
 #include "dbase/dbf_export.h"
 #include "dbase/dbf_job.h"
-#include "common/whole_number.h"
 #include "desktop/busy_cursor.h"
 #include "desktop/widget_text.h"
 #include "engine/u_gen.h"
@@ -41,12 +41,14 @@ std::optional<std::vector<std::int32_t>> DbaseCommands::checked_lengths() {
 }
 
 /// The table's file name beside the input; when a file of that name exists the user may change it. Nothing
-/// when the user emptied the name.
+/// when the user emptied the name or cancelled: the existing table stays.
 std::optional<std::string> DbaseCommands::table_name(const std::string& input_path) {
     std::string name = dbf_table_name(input_path);
     if (file_exists(name)) {
-        name = from_widget_text(desktop_.input_box(QString::fromLatin1(kNameCaption),
-                                                   QString::fromLatin1(kNamePrompt), to_widget_text(name)));
+        std::optional<QString> answer = desktop_.input_box(
+            QString::fromLatin1(kNameCaption), QString::fromLatin1(kNamePrompt), to_widget_text(name));
+        if (!answer) return std::nullopt;
+        name = from_widget_text(*answer);
         if (trim_blanks(name).empty()) return std::nullopt;
     }
     return name;

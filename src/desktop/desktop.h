@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 #include <string>
 
 class QPrinter;
@@ -48,14 +49,16 @@ class Desktop {
     /// A modal message box; returns the button pressed (kOk for a box that only has OK).
     virtual BoxButton message_box(BoxKind kind, const QString& text, int buttons) = 0;
 
-    /// A one-line input box; Cancel returns `initial`.
-    virtual QString input_box(const QString& caption, const QString& prompt, const QString& initial) = 0;
+    /// A one-line input box: the text confirmed with OK, nothing when cancelled.
+    virtual std::optional<QString> input_box(const QString& caption, const QString& prompt,
+                                             const QString& initial) = 0;
 
     /// The file-open dialog; on OK `state.file_name` is the chosen full path. False when cancelled.
     virtual bool open_file(FileDialogState& state) = 0;
 
     /// The file-save dialog; on OK `state.file_name` is the chosen full path (with the default extension
-    /// added to a name without one). False when cancelled.
+    /// added to a name without one). An existing file is chosen without a question: the commands replace
+    /// it safely. False when cancelled.
     virtual bool save_file(FileDialogState& state) = 0;
 
     /// The font dialog, offering fixed-pitch fonts only and starting from `font`. False when cancelled.
@@ -70,6 +73,10 @@ class Desktop {
     /// Shows the help file at `anchor`.
     virtual void show_help(const QString& file, const QString& anchor) = 0;
 };
+
+/// Names the application for the desktop. Only the name: a display name would be appended to every
+/// window's and box's caption.
+void name_application();
 
 /// The general error box: the system's message, with a full stop added where it lacks one, under the
 /// application title with a stop icon and one OK button.

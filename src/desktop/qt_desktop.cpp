@@ -1,5 +1,6 @@
 #include "desktop/qt_desktop.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFile>
@@ -33,6 +34,8 @@ QString box_caption(BoxKind kind) {
     }
     return QString::fromLatin1(kApplicationTitle);
 }
+
+void name_application() { QCoreApplication::setApplicationName(QString::fromLatin1(kApplicationTitle)); }
 
 void show_general_error(Desktop& desktop, const std::string& system_message) {
     desktop.message_box(BoxKind::general_error, to_widget_text(with_full_stop(system_message)), kOk);
@@ -75,10 +78,12 @@ BoxButton QtDesktop::message_box(BoxKind kind, const QString& text, int buttons)
     return kOk;
 }
 
-QString QtDesktop::input_box(const QString& caption, const QString& prompt, const QString& initial) {
+std::optional<QString> QtDesktop::input_box(const QString& caption, const QString& prompt,
+                                            const QString& initial) {
     bool ok = false;
     QString answer = QInputDialog::getText(parent_, caption, prompt, QLineEdit::Normal, initial, &ok);
-    return ok ? answer : initial;
+    if (!ok) return std::nullopt;
+    return answer;
 }
 
 namespace {
@@ -94,6 +99,8 @@ QString from_file_system(const QString& path) {
 bool run_file_dialog(QWidget* parent, FileDialogState& state, QFileDialog::AcceptMode mode) {
     QFileDialog dialog(parent);
     dialog.setAcceptMode(mode);
+    // The commands replace a chosen file safely (the former one stays until the new one is complete).
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setNameFilter(qt_name_filter(state.filter));
     if (!state.default_ext.isEmpty()) dialog.setDefaultSuffix(state.default_ext);

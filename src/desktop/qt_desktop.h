@@ -18,7 +18,8 @@ class QtDesktop : public Desktop {
     void set_parent(QWidget* parent) { parent_ = parent; }
 
     BoxButton message_box(BoxKind kind, const QString& text, int buttons) override;
-    QString input_box(const QString& caption, const QString& prompt, const QString& initial) override;
+    std::optional<QString> input_box(const QString& caption, const QString& prompt,
+                                     const QString& initial) override;
     bool open_file(FileDialogState& state) override;
     bool save_file(FileDialogState& state) override;
     bool choose_font(FontChoice& font) override;

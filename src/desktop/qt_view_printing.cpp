@@ -25,18 +25,34 @@ class TextPage {
     bool write_line(const QString& line) {
         QFontMetricsF metrics(painter_.font(), &printer_);
         const qreal width = painter_.viewport().width();
+        // Tabs become the blanks up to the next stop of eight columns, so a piece is measured exactly as
+        // it is drawn.
+        const QString text = expand_tabs(line);
         qsizetype start = 0;
         do {
-            qsizetype end = fitting_end(metrics, line, start, width);
+            qsizetype end = fitting_end(metrics, text, start, width);
             if (!place_line(metrics)) return false;
-            painter_.drawText(QPointF(0, y_ + metrics.ascent()), line.mid(start, end - start));
+            painter_.drawText(QPointF(0, y_ + metrics.ascent()), text.mid(start, end - start));
             y_ += metrics.lineSpacing();
             start = end;
-        } while (start < line.size());
+        } while (start < text.size());
         return true;
     }
 
   private:
+    static QString expand_tabs(const QString& line) {
+        QString text;
+        for (QChar c : line) {
+            if (c != QLatin1Char('\t')) {
+                text += c;
+                continue;
+            }
+            do text += QLatin1Char(' ');
+            while (text.size() % 8 != 0);
+        }
+        return text;
+    }
+
     // The end of the longest piece of `line` from `start` that fits `width`; at least one character.
     static qsizetype fitting_end(const QFontMetricsF& metrics, const QString& line, qsizetype start,
                                  qreal width) {
@@ -86,7 +102,7 @@ void print_lines(Desktop& desktop, FontChoice& printer_font, int count, LineText
     }
     TextPage page(printer, painter);
     bool printed = page.write_line(QStringLiteral(" ")) && page.write_line(QStringLiteral(" "));
-    for (int i = 1; printed && i < count; ++i) printed = page.write_line(QStringLiteral("   ") + line(i));
+    for (int i = 0; printed && i < count; ++i) printed = page.write_line(QStringLiteral("   ") + line(i));
     if (!painter.end() || !printed) {
         show_general_error(desktop, printer_failure(printer));
         return;
@@ -97,11 +113,12 @@ void print_lines(Desktop& desktop, FontChoice& printer_font, int count, LineText
 }  // namespace
 
 void print_view(Desktop& desktop, FontChoice& printer_font, const QPlainTextEdit* box) {
-    QTextBlock block = box->document()->findBlockByNumber(0);
+    QTextBlock block = box->document()->begin();
     // Lines are asked for in order, so the walk goes block to block.
     print_lines(desktop, printer_font, line_count(box), [&block](int) {
+        QString text = block.text();
         block = block.next();
-        return block.text();
+        return text;
     });
 }
 

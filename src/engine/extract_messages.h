@@ -5,6 +5,7 @@ namespace qvr {
 // The texts the extract run shows, exactly as the user knows them (typos included).
 inline constexpr const char* kInputMissingText = "File does not exist or 'Input file' area empty.";
 inline constexpr const char* kSameFilesText = "Input and output files must be different.";
+inline constexpr const char* kOutputFolderText = "'Output file' is a folder: please give a file name.";
 inline constexpr const char* kOverwriteText = "Result file already exists, overwrite ?";
 inline constexpr const char* kKeepInputViewText = "Keep imput view.";
 inline constexpr const char* kOutOfMemoryText =

@@ -1,6 +1,7 @@
 #include "engine/result_list.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
@@ -71,16 +72,18 @@ std::string_view ResultList::key_of(std::uint64_t pass) const {
     return std::string_view(chunk.keys).substr(begin, chunk.ends[i] - begin);
 }
 
-void ResultList::finish() {
+void ResultList::finish(const Progress& progress) {
     if (!sorted_ || ordered_) return;
-    compute_keys();
-    sort_entries();
+    // Making the keys takes about as long as sorting them.
+    compute_keys(progress);
+    sort_entries(progress);
     if (unique_) drop_duplicates();
+    if (progress) progress(100);
     release(key_chunks_);
     ordered_ = true;
 }
 
-void ResultList::compute_keys() {
+void ResultList::compute_keys(const Progress& progress) {
     // Collating takes most of a sorted run, and each line's key depends on that line alone: the lines are
     // shared out among the cores, each core with its own copy of the collation.
     const std::size_t lines = ends_.size();
@@ -102,7 +105,8 @@ void ResultList::compute_keys() {
             }
         });
     try {
-        compute_chunk(0, *collation_);
+        // The other cores go at the same pace, so the first chunk tells how far all are.
+        compute_chunk(0, *collation_, progress ? &progress : nullptr);
     } catch (...) {
         failures[0] = std::current_exception();
     }
@@ -111,7 +115,7 @@ void ResultList::compute_keys() {
         if (failure) std::rethrow_exception(failure);
 }
 
-void ResultList::compute_chunk(std::size_t chunk, Collation& collation) {
+void ResultList::compute_chunk(std::size_t chunk, Collation& collation, const Progress* progress) {
     const std::uint64_t first = chunk * chunk_lines_;
     const std::uint64_t last = std::min<std::uint64_t>(first + chunk_lines_, ends_.size());
     if (first >= last) return;
@@ -121,22 +125,33 @@ void ResultList::compute_chunk(std::size_t chunk, Collation& collation) {
     const std::uint64_t bytes = ends_[last - 1] - (first == 0 ? 0 : ends_[first - 1]);
     keys.keys.reserve(bytes + bytes / 2);
     keys.ends.reserve(last - first);
+    const std::uint64_t step = std::max<std::uint64_t>((last - first) / 50, 1);
     for (std::uint64_t pass = first; pass < last; ++pass) {
         const std::size_t begin = keys.keys.size();
         collation.append_key(pass_line(pass), keys.keys);
         keys.ends.push_back(keys.keys.size());
         order_[pass] = {prefix_of(std::string_view(keys.keys).substr(begin)), pass};
+        if (progress && (pass - first + 1) % step == 0)
+            (*progress)(static_cast<int>(50 * (pass - first + 1) / (last - first)));
     }
 }
 
-void ResultList::sort_entries() {
+void ResultList::sort_entries(const Progress& progress) {
+    // A sort makes about n log2 n comparisons; counting them tells how far it has come.
+    const double n = static_cast<double>(std::max<std::size_t>(order_.size(), 2));
+    const double expected = n * std::log2(n);
+    std::uint64_t comparisons = 0;
     // Equal lines end up in reverse pass order: the later line goes in front of the earlier ones.
-    std::sort(order_.begin(), order_.end(), [this](const SortEntry& a, const SortEntry& b) {
+    std::sort(order_.begin(), order_.end(), [&](const SortEntry& a, const SortEntry& b) {
+        if (progress && ++comparisons % 65536 == 0)
+            progress(50 +
+                     static_cast<int>(std::min(44.0, 45.0 * static_cast<double>(comparisons) / expected)));
         if (a.prefix != b.prefix) return a.prefix < b.prefix;
         int c = compare_bytes(key_of(a.pass), key_of(b.pass));
         if (c != 0) return c < 0;
         return a.pass > b.pass;
     });
+    if (progress) progress(95);
 }
 
 void ResultList::drop_duplicates() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,9 +40,13 @@ class ResultList {
     /// Keeps the `n` bytes written at line_room() as the next line.
     void keep_line(std::size_t n);
 
+    /// How far the ordering has come, 0 to 100; called now and then, so a gauge keeps moving through
+    /// the seconds a big sort takes.
+    using Progress = std::function<void(int)>;
+
     /// Puts the lines in result order: sorted and without duplicates as asked. Call once, after the
     /// last add().
-    void finish();
+    void finish(const Progress& progress = {});
 
     /// Number of lines in the result (after finish(): duplicates dropped).
     std::size_t size() const { return ordered_ ? order_.size() : ends_.size(); }
@@ -67,9 +72,9 @@ class ResultList {
 
     std::string_view key_of(std::uint64_t pass) const;
     void grow(std::size_t at_least);
-    void compute_keys();
-    void compute_chunk(std::size_t chunk, Collation& collation);
-    void sort_entries();
+    void compute_keys(const Progress& progress);
+    void compute_chunk(std::size_t chunk, Collation& collation, const Progress* progress = nullptr);
+    void sort_entries(const Progress& progress);
     void drop_duplicates();
 
     bool sorted_;

@@ -6,8 +6,9 @@ namespace qvr {
 
 /// The first thing about the input and output files that stands in the way of a run.
 enum class RunFiles {
-    input_missing,  ///< the input setting names no existing file (or is empty)
+    input_missing,  ///< the input setting names no existing file (or is empty, or names a folder)
     same_file,      ///< the output is the input, under the same or another spelling
+    output_folder,  ///< the output names a folder, which a result can never replace
     output_exists,  ///< the output would be replaced: ask first
     ready,
 };

@@ -24,11 +24,17 @@ bool fits_in_memory(const ExtractJob& job, const ExtractHooks& hooks) {
            hooks.memory.available();
 }
 
+// The gauge: the line loop runs it from 15 to the end of its span, and a sorted run's ordering on to 95.
+constexpr int kGaugeAtStart = 15;
+constexpr int kGaugeAfterSortedLoop = 55;
+constexpr int kGaugeAfterSort = 95;
+
 // The line loop: cuts every line into the room `sink` gives (sink.room(bytes)) and hands the lines that
-// pass to sink.keep(size), in pass order, until the sample is complete.
+// pass to sink.keep(size), in pass order, until the sample is complete. The gauge goes up to `gauge_end`.
 template <class Sink>
 void cut_and_filter(const ExtractJob& job, std::string_view text, GaugeSteps& gauge, RunTally& tally,
-                    Sink& sink) {
+                    Sink& sink, int gauge_end = 100) {
+    const int span = gauge_end - kGaugeAtStart;
     WholeTextLines lines(text);
     const std::uint64_t n = lines.count();
     sink.expect(text.size(), n);
@@ -44,9 +50,9 @@ void cut_and_filter(const ExtractJob& job, std::string_view text, GaugeSteps& ga
         const std::size_t size = static_cast<std::size_t>(cutter.cut_to(line, at) - at);
         bool passed = !filtered || job.filter.passes(std::string_view(at, size));
         if (i >= next_move) {
-            const int position = 15 + static_cast<int>(85 * i / n);
+            const int position = kGaugeAtStart + static_cast<int>(static_cast<std::uint64_t>(span) * i / n);
             gauge.set(position);
-            next_move = (static_cast<std::uint64_t>(position - 14) * n + 84) / 85;
+            next_move = (static_cast<std::uint64_t>(position - kGaugeAtStart + 1) * n + span - 1) / span;
         }
         if (passed) {
             ++tally.generated_line_count;
@@ -140,9 +146,11 @@ void sorted_run(const ExtractJob& job, std::optional<std::string>& input, GaugeS
     Collation collation(user_collation_locale());
     ResultList result(job.sorted, job.unique, &collation);
     ListSink sink(result);
-    cut_and_filter(job, *input, gauge, tally, sink);
+    cut_and_filter(job, *input, gauge, tally, sink, kGaugeAfterSortedLoop);
     input.reset();  // the input is no longer needed; sorting and writing get its memory
-    result.finish();
+    result.finish([&gauge](int percent) {
+        gauge.set(kGaugeAfterSortedLoop + (kGaugeAfterSort - kGaugeAfterSortedLoop) * percent / 100);
+    });
     ResultFile file(job);
     OutputFile& out = file.out();
     if (job.header) out.write_line(header_line(job.names, job.separator, job.numbers));
@@ -165,7 +173,7 @@ ExtractOutcome run(const ExtractJob& job, const ExtractHooks& hooks, RunTally& t
     if (!fits_in_memory(job, hooks)) return ExtractOutcome::out_of_memory;
     std::optional<std::string> input(load_whole_file(job.input_path));
     GaugeSteps gauge(hooks.gauge);
-    gauge.set(15);
+    gauge.set(kGaugeAtStart);
     if (job.sorted || job.unique)
         sorted_run(job, input, gauge, tally);
     else

@@ -54,6 +54,9 @@ bool ExtractCommands::files_ready(const std::string& input_path, const std::stri
         case RunFiles::same_file:
             tell(kSameFilesText);
             return false;
+        case RunFiles::output_folder:
+            tell(kOutputFolderText);
+            return false;
         case RunFiles::output_exists:
             return ask(kOverwriteText);
         case RunFiles::ready:

@@ -2,7 +2,6 @@
 
 #include <QPalette>
 
-#include "desktop/fonts.h"
 #include "desktop/widget_text.h"
 #include "ui_u_gen.h"
 
@@ -42,7 +41,6 @@ void Tfrm_gen::set_fonts() {
     set_pixel_font(ui_->lbl_START, "MS Sans Serif", 19, true, true);
     set_pixel_font(ui_->lbl_RESULT, "MS Sans Serif", 19, true, true);
     set_pixel_font(ui_->chk_qck, "MS Sans Serif", 13, true);
-    fit_captions(this);
 }
 
 JobSettings Tfrm_gen::settings() const {

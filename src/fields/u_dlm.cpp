@@ -30,6 +30,7 @@ bool is_control(char key) {
 Tfrm_dlm::Tfrm_dlm(Desktop& desktop) : desktop_(desktop), ui_(std::make_unique<Ui::Tfrm_dlm>()) {
     ui_->setupUi(this);
     FormCreate();
+    settled_rows_ = rows();
 }
 
 Tfrm_dlm::~Tfrm_dlm() {
@@ -93,7 +94,19 @@ bool Tfrm_dlm::table_check() {
     return false;
 }
 
-void Tfrm_dlm::set_file_label(const std::string& text) { ui_->lbl_dlm->setText(to_widget_text(text)); }
+void Tfrm_dlm::set_file_label(const std::string& text) {
+    ui_->lbl_dlm->setText(to_widget_text(text));
+    settled_rows_ = rows();
+}
+
+std::vector<FieldTable::Row> Tfrm_dlm::rows() const {
+    std::vector<FieldTable::Row> rows;
+    for (int row = 1; row <= table_.row_count(); ++row) {
+        FieldTable::Row& r = rows.emplace_back();
+        for (int column = 0; column < FieldTable::kColumns; ++column) r[column] = table_.cell(column, row);
+    }
+    return rows;
+}
 
 void Tfrm_dlm::set_current_cell(int column, int row) {
     column_ = column;
@@ -180,8 +193,10 @@ void Tfrm_dlm::FormKeyPress(char key) {
     if (key != kEnter) return;
     const int column = column_;
     const int row = row_;
+    // A cancelled box answers its empty default text.
     QString answer =
-        desktop_.input_box(QStringLiteral("Enter..."), to_widget_text(table_.cell(column, 0)), QString());
+        desktop_.input_box(QStringLiteral("Enter..."), to_widget_text(table_.cell(column, 0)), QString())
+            .value_or(QString());
     if (row >= 1 && row <= table_.row_count()) table_.set_cell(column, row, from_widget_text(answer));
 }
 

@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "fields/field_table.h"
 
@@ -33,8 +34,12 @@ class Tfrm_dlm : public QWidget {
     /// a row's start position or length reads 0.
     bool table_check();
 
-    /// Shows which definition file the table last came from or went to (`lbl_dlm`).
+    /// Shows which definition file the table last came from or went to (`lbl_dlm`). The table as it
+    /// stands is then the one New, Recall file or Save As... left.
     void set_file_label(const std::string& text);
+
+    /// Whether the table differs from what start-up or the last New, Recall file or Save As... left.
+    bool table_changed() const { return rows() != settled_rows_; }
 
     /// The grid's current cell: column 0 to 3 and data row from 1; the keys typed edit this cell.
     int current_row() const { return row_; }
@@ -66,6 +71,7 @@ class Tfrm_dlm : public QWidget {
     void set_up_grid();
     bool grid_key(QKeyEvent* event);
     void keep_current_cell();
+    std::vector<FieldTable::Row> rows() const;
 
     Desktop& desktop_;
     FieldTable table_;
@@ -74,6 +80,7 @@ class Tfrm_dlm : public QWidget {
     int column_ = FieldTable::kName;
     int row_ = 1;
     bool hint_shown_ = true;
+    std::vector<FieldTable::Row> settled_rows_;
 };
 
 }  // namespace qvr

@@ -27,9 +27,13 @@ class InputCommands {
                   FileDialogState& open_dialog, InputSteps steps);
 
     void open_input();
+    /// What File > "Input" does once `path` is chosen: the filling-mode dialog, then the views.
+    void open_input_file(const std::string& path);
     void analyse();
 
   private:
+    void open_chosen_file(const std::string& path);
+
     Desktop& desktop_;
     Tfrm_gen& gen_;
     Tfrm_view& view_;

@@ -43,8 +43,7 @@ void end_on_signals(qvr::Tmdi_qvr& main_window) {
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QString::fromLatin1(qvr::kApplicationTitle));
-    QApplication::setApplicationDisplayName(QString::fromLatin1(qvr::kApplicationTitle));
+    qvr::name_application();
     QIcon icon;
     for (int size : {16, 32, 48, 64, 128, 256})
         icon.addFile(QStringLiteral(":/icons/quarvel-%1.png").arg(size));
@@ -62,5 +61,10 @@ int main(int argc, char* argv[]) {
                      [](int status) { QApplication::exit(status); });
     end_on_signals(main_window);
     main_window.show();
+    // A file handed over by a file manager or the desktop entry opens as File > "Input" would open it.
+    if (argc > 1) {
+        const std::string path = argv[1];
+        QTimer::singleShot(0, &main_window, [&main_window, path] { main_window.open_input_file(path); });
+    }
     return QApplication::exec();
 }

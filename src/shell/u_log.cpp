@@ -15,7 +15,6 @@
 #include "common/file_names.h"
 #include "common/output_file.h"
 #include "desktop/desktop.h"
-#include "desktop/fonts.h"
 #include "desktop/text_box.h"
 #include "desktop/widget_text.h"
 #include "engine/u_gen.h"
@@ -48,7 +47,6 @@ Tfrm_log::Tfrm_log(Desktop& desktop, std::string log_path, const Tfrm_gen& gen)
     : desktop_(desktop), log_path_(std::move(log_path)), gen_(gen), ui_(std::make_unique<Ui::Tfrm_log>()) {
     ui_->setupUi(this);
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
-    fit_captions(this);
     QPalette red = ui_->mem_expl->palette();
     red.setColor(QPalette::Text, Qt::red);
     ui_->mem_expl->setPalette(red);

@@ -17,6 +17,8 @@ void LogCommands::select_all() { log_.job_log_view()->selectAll(); }
 
 void LogCommands::copy() {
     // Plain text only, with its tabs, so that the lines paste into a worksheet as rows of cells.
+    // With nothing selected the clipboard keeps what it holds, as Result > Copy does.
+    if (!log_.job_log_view()->textCursor().hasSelection()) return;
     QString text = log_.job_log_view()->textCursor().selectedText();
     text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
     text.replace(QChar::LineSeparator, QLatin1Char('\n'));

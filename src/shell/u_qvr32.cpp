@@ -1,10 +1,14 @@
 #include "shell/u_qvr32.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOptionTitleBar>
 
 #include "common/file_error.h"
 #include "desktop/fonts.h"
@@ -35,9 +39,17 @@ Tmdi_qvr::Tmdi_qvr(Desktop& desktop, const std::string& program_dir, const Memor
     connect_menu();
     create_children();
     create_commands();
+    connect(qApp, &QApplication::focusChanged, this, &Tmdi_qvr::remember_focus);
+    // Text boxes claim keys such as Ctrl+Z (undo) or Ctrl+D for themselves; the menu comes first.
+    qApp->installEventFilter(this);
 }
 
-Tmdi_qvr::~Tmdi_qvr() = default;
+Tmdi_qvr::~Tmdi_qvr() {
+    // The windows close after this object's members are gone; their focus moves must not reach it.
+    disconnect(qApp, nullptr, this, nullptr);
+    qApp->removeEventFilter(this);
+    for (QMdiSubWindow* frame : ui_->mdi_area->subWindowList()) frame->removeEventFilter(this);
+}
 
 void Tmdi_qvr::FormCreate() {
     // The log path and the dialogs' folder are set even when the configuration file fails, since the
@@ -62,12 +74,22 @@ void Tmdi_qvr::FormCreate() {
 }
 
 QMdiSubWindow* Tmdi_qvr::add_child(QWidget* child) {
+    const QSize form = child->size();
     QMdiSubWindow* frame = ui_->mdi_area->addSubWindow(child);
+    // Each window lives from start-up to the end: closing its frame minimizes it (see eventFilter).
+    frame->setAttribute(Qt::WA_DeleteOnClose, false);
+    frame->installEventFilter(this);
     frame->setObjectName(child->objectName() + QStringLiteral("_frame"));
     frame->setWindowTitle(child->windowTitle());
     // The frame carries the child's caption, which the child may change later (the view window does).
     connect(child, &QWidget::windowTitleChanged, frame, &QWidget::setWindowTitle);
     frame->show();
+    // Restored, a window gets the size its form was laid out for, inside its frame's borders.
+    QStyleOptionTitleBar title;
+    title.initFrom(frame);
+    const int border = frame->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, frame);
+    const int title_height = frame->style()->pixelMetric(QStyle::PM_TitleBarHeight, &title, frame);
+    frame->resize(form + QSize(2 * border, title_height + border));
     return frame;
 }
 
@@ -97,14 +119,45 @@ QMdiSubWindow* Tmdi_qvr::frame_of(QWidget* child) const {
 
 void Tmdi_qvr::arrange(QWidget* maximized, std::initializer_list<QWidget*> minimized, bool maximize_first) {
     QMdiSubWindow* target = frame_of(maximized);
+    begin_arranging();
     if (maximize_first) target->showMaximized();
     for (QWidget* w : minimized) frame_of(w)->showMinimized();
     if (!maximize_first) target->showMaximized();
     ui_->mdi_area->setActiveSubWindow(target);
-    // The keyboard goes to the window in front, to the control that had it last or else its first one.
-    QWidget* focus = maximized->focusWidget();
-    for (QWidget* w = maximized->nextInFocusChain(); !focus && w && w != maximized; w = w->nextInFocusChain())
-        if (maximized->isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) && w->isEnabled()) focus = w;
+    end_arranging(maximized);
+}
+
+void Tmdi_qvr::begin_arranging() {
+    remember_focus(QApplication::focusWidget(), nullptr);
+    arranging_ = true;
+}
+
+void Tmdi_qvr::end_arranging(QWidget* front) {
+    arranging_ = false;
+    give_keyboard(front);
+}
+
+QWidget* Tmdi_qvr::child_of(QWidget* w) const {
+    for (; w; w = w->parentWidget())
+        for (QWidget* child : {static_cast<QWidget*>(frm_gen), static_cast<QWidget*>(frm_dlm),
+                               static_cast<QWidget*>(frm_view), static_cast<QWidget*>(frm_log)})
+            if (w == child) return w;
+    return nullptr;
+}
+
+void Tmdi_qvr::remember_focus(QWidget* old, QWidget* now) {
+    // Minimizing a window passes its focus on from control to control; only the user's moves count.
+    if (arranging_) return;
+    QWidget* child = child_of(old);
+    if (child && child_of(now) != child) last_focus_[child] = old;
+}
+
+void Tmdi_qvr::give_keyboard(QWidget* child) {
+    QWidget* focus = last_focus_[child];
+    if (focus && !(focus->isVisibleTo(child) && focus->isEnabled())) focus = nullptr;
+    if (!focus) focus = child->focusWidget();
+    for (QWidget* w = child->nextInFocusChain(); !focus && w && w != child; w = w->nextInFocusChain())
+        if (child->isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus) && w->isEnabled()) focus = w;
     if (focus) focus->setFocus();
 }
 
@@ -114,11 +167,13 @@ void Tmdi_qvr::show_view_window() { arrange(frm_view, {frm_log, frm_dlm, frm_gen
 void Tmdi_qvr::show_previous_jobs() { arrange(frm_log, {frm_dlm, frm_gen, frm_view}, true); }
 
 void Tmdi_qvr::show_general_data_from_fields() {
+    begin_arranging();
     frame_of(frm_view)->showMinimized();
     frame_of(frm_dlm)->showMinimized();
     QMdiSubWindow* general = frame_of(frm_gen);
     general->showMaximized();
     ui_->mdi_area->setActiveSubWindow(general);
+    end_arranging(frm_gen);
 }
 
 void Tmdi_qvr::enable_after_run(bool dbase_export) {
@@ -149,7 +204,10 @@ void Tmdi_qvr::connect_menu() {
         {u.mnu_wmc, &Tmdi_qvr::mnu_wmcClick}, {u.mnu_mail, &Tmdi_qvr::mnu_mailClick},
         {u.mnu_abt, &Tmdi_qvr::mnu_abtClick},
     };
-    for (const auto& [action, slot] : commands) connect(action, &QAction::triggered, this, slot);
+    for (const auto& [action, slot] : commands) {
+        connect(action, &QAction::triggered, this, slot);
+        menu_actions_.push_back(action);
+    }
     // Shortcuts work from every child window of the frame.
     for (QAction* action : findChildren<QAction*>()) action->setShortcutContext(Qt::ApplicationShortcut);
     // The Result menu starts disabled as a whole; the first finished run enables it.
@@ -159,15 +217,61 @@ void Tmdi_qvr::connect_menu() {
 void Tmdi_qvr::mnu_endClick() { end_program(); }
 
 void Tmdi_qvr::end_program() {
-    if (ended_) return;
+    if (ended_ || !field_table_settled()) return;
     ended_ = true;
     frm_log->save_job_log();
     emit program_ended(1);
 }
 
+bool Tmdi_qvr::field_table_settled() {
+    if (!frm_dlm->table_changed()) return true;
+    switch (desktop_.message_box(
+        BoxKind::confirmation,
+        QStringLiteral("The fields definition has been modified. Save it before leaving?"),
+        kYes | kNo | kCancel)) {
+        case kNo:
+            return true;
+        case kYes:
+            SaveAs1Click();
+            return !frm_dlm->table_changed();  // a cancelled or failed save stays
+        default:
+            return false;
+    }
+}
+
 void Tmdi_qvr::closeEvent(QCloseEvent* event) {
     end_program();
-    event->accept();
+    if (ended_)
+        event->accept();
+    else
+        event->ignore();
+}
+
+bool Tmdi_qvr::is_menu_shortcut(const QKeyEvent& key) const {
+    const QKeySequence pressed(key.keyCombination());
+    for (const QAction* action : menu_actions_)
+        if (action->isEnabled() && !action->shortcut().isEmpty() && action->shortcut() == pressed)
+            return true;
+    return false;
+}
+
+bool Tmdi_qvr::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Close) {
+        if (auto* frame = qobject_cast<QMdiSubWindow*>(watched); frame && frame->mdiArea() == ui_->mdi_area) {
+            event->ignore();
+            frame->showMinimized();
+            return true;
+        }
+    }
+    if (event->type() == QEvent::ShortcutOverride) {
+        // Left unclaimed, the key goes to the menu's shortcut instead of the control.
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && widget->window() == this && is_menu_shortcut(*static_cast<QKeyEvent*>(event))) {
+            event->ignore();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void Tmdi_qvr::mnu_defClick() { show_fields_definition(); }

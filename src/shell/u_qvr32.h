@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
+#include <vector>
 
 #include "common/available_memory.h"
 #include "dbase/u_dbase_commands.h"
@@ -16,6 +19,7 @@
 #include "shell/u_help_commands.h"
 #include "shell/u_log_commands.h"
 
+class QKeyEvent;
 class QMdiSubWindow;
 
 namespace Ui {
@@ -79,8 +83,12 @@ class Tmdi_qvr : public QMainWindow {
     /// The sub-window that frames a child window (for its state, position and size).
     QMdiSubWindow* frame_of(QWidget* child) const;
 
-    /// Ends the program: saves the job log, then asks for the end with exit status 1.
+    /// Ends the program: offers to save a changed field table (Cancel stays), saves the job log, then
+    /// asks for the end with exit status 1.
     void end_program();
+
+    /// Opens `path` as File > "Input" does after its dialog (the program's command-line argument).
+    void open_input_file(const std::string& path);
 
   signals:
     /// The program asks to end with this exit status; main() ends the event loop with it.
@@ -127,6 +135,9 @@ class Tmdi_qvr : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    /// Keeps the child windows alive when their frames are closed, and the menu shortcuts ahead of the
+    /// controls' own keys.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void FormCreate();
@@ -137,6 +148,19 @@ class Tmdi_qvr : public QMainWindow {
     /// The General data window in front, the fields and view windows minimized, the job log left as it is.
     void show_general_data_from_fields();
     void arrange(QWidget* maximized, std::initializer_list<QWidget*> minimized, bool maximize_first);
+    /// The child window that holds `w`, or null.
+    QWidget* child_of(QWidget* w) const;
+    /// Notes which control of a child had the keyboard when it went to another window.
+    void remember_focus(QWidget* old, QWidget* now);
+    /// Around a change of the windows' states: the focus moves it makes are not the user's, and the window
+    /// in front gets the keyboard back at the end.
+    void begin_arranging();
+    void end_arranging(QWidget* front);
+    /// Gives the keyboard back to the control of `child` that had it last, or else to its first one.
+    void give_keyboard(QWidget* child);
+    bool is_menu_shortcut(const QKeyEvent& key) const;
+    /// False when the user chose to stay rather than leave a changed field table unsaved.
+    bool field_table_settled();
 
     Desktop& desktop_;
     const MemoryProbe& memory_;
@@ -150,6 +174,9 @@ class Tmdi_qvr : public QMainWindow {
     std::unique_ptr<DbaseCommands> dbase_;
     std::unique_ptr<LogCommands> log_;
     std::unique_ptr<HelpCommands> help_;
+    std::vector<QAction*> menu_actions_;
+    std::map<QWidget*, QPointer<QWidget>> last_focus_;
+    bool arranging_ = false;  // focus moves made by the window switch itself are not the user's
 };
 
 }  // namespace qvr

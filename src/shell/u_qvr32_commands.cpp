@@ -83,7 +83,10 @@ void Tmdi_qvr::mnu_vwiClick() {
     frm_view->show_input_mode(frm_gen->input_path_text(), kInputViewHeight);
 }
 
+void Tmdi_qvr::open_input_file(const std::string& path) { input_->open_input_file(path); }
+
 void Tmdi_qvr::mnu_widClick() {
+    begin_arranging();
     for (QWidget* child :
          {static_cast<QWidget*>(frm_gen), static_cast<QWidget*>(frm_log), static_cast<QWidget*>(frm_dlm)})
         frame_of(child)->showMinimized();
@@ -96,6 +99,7 @@ void Tmdi_qvr::mnu_widClick() {
     QMdiSubWindow* fields = frame_of(frm_dlm);
     fields->showNormal();
     fields->setGeometry(25, 260, 740, 240);
+    end_arranging(frm_dlm);
 }
 
 }  // namespace qvr

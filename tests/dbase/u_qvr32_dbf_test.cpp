@@ -119,8 +119,11 @@ TEST_F(DbfCommandTest, NameQuestionWhenTheTableExists) {
     ::unlink(data.file("link.txt").c_str());
     EXPECT_EQ(kNothingDone, traces());
     EXPECT_EQ(kInput, read_file(input));
-    // Cancel keeps the proposed name.
+    // Cancel ends the export as an emptied name does; OK keeps the proposed name.
     expect_name_question(std::nullopt);
+    pick("mnu_dbf");
+    EXPECT_EQ(kNothingDone, traces());
+    expect_name_question(q(data.file("in.dbf")));
     desktop.expect_info(q(data.file("in.dbf") + " generated"));
     pick("mnu_dbf");
     EXPECT_EQ(kTable, read_back_dbf(data.file("in.dbf")));
@@ -156,7 +159,7 @@ TEST_F(DbfCommandTest, AnInputNoLongerAFileLeavesTheFormerTable) {
     for (const auto& [spoil, reason] : cases) {
         ::unlink(input.c_str());
         spoil(input);
-        expect_name_question(std::nullopt);
+        expect_name_question(q(input.substr(0, input.size() - 3) + "dbf"));
         desktop.expect_general_error(q("Cannot open file " + input + ". " + reason + "."));
         {
             const PermissionsHold permissions;
@@ -172,14 +175,14 @@ TEST_F(DbfCommandTest, AnInputNoLongerAFileLeavesTheFormerTable) {
 
 TEST_F(DbfCommandTest, AbsurdStartPositionsGiveBlankFields) {
     set_rows({{"id", "2147483647", "4", ""}, {"Name", "-2147483648", "6", ""}});
-    expect_name_question(std::nullopt);
+    expect_name_question(q(data.file("in.dbf")));
     desktop.expect_info(q(data.file("in.dbf") + " generated"));
     pick("mnu_dbf");
     EXPECT_EQ((DbfReadBack{2, {"ID", "NAME"}, {4, 6}, {{"", "0001Al"}, {"", "0002Bo"}}}),
               read_back_dbf(data.file("in.dbf")));
     // A start that with its length passes 32 bits.
     set_rows({{"id", "0", "4", ""}, {"Name", "2147483644", "6", ""}});
-    expect_name_question(std::nullopt);
+    expect_name_question(q(data.file("in.dbf")));
     desktop.expect_info(q(data.file("in.dbf") + " generated"));
     pick("mnu_dbf");
     EXPECT_EQ((DbfReadBack{2, {"ID", "NAME"}, {4, 6}, {{"0001", ""}, {"0002", ""}}}),

@@ -143,8 +143,8 @@ TEST_F(JobLogTest, SelectAllCopyAndPrintTakeTheLog) {
     desktop.expect_font(FontChoice{QStringLiteral("Liberation Mono"), 10});
     desktop.expect_info(QStringLiteral("Print completed"));
     pick("mnu_lpt");
-    // As every view printing: from the second line on.
-    EXPECT_EQ("c d\n\f", command_output("pdftotext -layout '" + pdf + "' -"));
+    // Every line, the tab going to the next stop of eight columns.
+    EXPECT_EQ("a     b\nc d\n\f", command_output("pdftotext -layout '" + pdf + "' -"));
 }
 
 }  // namespace

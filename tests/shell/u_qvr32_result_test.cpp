@@ -108,9 +108,9 @@ TEST_F(ResultViewTest, ViewShowsTheCurrentOutputNameAndCopyTakesTheSelection) {
               QGuiApplication::clipboard()->text());
 }
 
-TEST_F(ResultViewTest, PrintsTwoBlankLinesThenLinesTwoToTheLastWrappedAndPaged) {
+TEST_F(ResultViewTest, PrintsTwoBlankLinesThenEveryLineWrappedAndPaged) {
     const std::string long_line = repeated("0123456789", 15);
-    run_with("first\r\n" + long_line + "\r\n" + numbered(100), false);
+    run_with(long_line + "\r\n" + numbered(100), false);
     print(kMono);
     const std::vector<std::vector<std::string>> pages = printed_pages(pdf);
     ASSERT_EQ(2u, pages.size());
@@ -132,7 +132,8 @@ TEST_F(ResultViewTest, FontIsRememberedCancelKeepsPrintingAndAFailureIsReported)
     EXPECT_EQ(8, desktop.fonts_offered()[0].point_size);
     EXPECT_EQ(kMono.family, desktop.fonts_offered()[1].family);
     EXPECT_EQ(kMono.point_size, desktop.fonts_offered()[1].point_size);
-    EXPECT_EQ("result line 2\nresult line 3\n\f", command_output("pdftotext -layout '" + pdf + "' -"));
+    EXPECT_EQ("result line 1\nresult line 2\nresult line 3\n\f",
+              command_output("pdftotext -layout '" + pdf + "' -"));
     std::string unwritable = data.file("none/print.pdf");
     desktop.expect_print(q(unwritable));
     desktop.expect_general_error(q("Cannot print on " + unwritable + "."));

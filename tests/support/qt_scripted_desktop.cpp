@@ -52,13 +52,14 @@ BoxButton ScriptedDesktop::message_box(BoxKind kind, const QString& text, int bu
     return e->answer;
 }
 
-QString ScriptedDesktop::input_box(const QString& caption, const QString& prompt, const QString& initial) {
+std::optional<QString> ScriptedDesktop::input_box(const QString& caption, const QString& prompt,
+                                                  const QString& initial) {
     auto e = take(What::input, caption + QStringLiteral(": ") + prompt);
-    if (!e) return initial;
+    if (!e) return std::nullopt;
     EXPECT_EQ(e->text, caption);
     EXPECT_EQ(e->prompt, prompt);
     EXPECT_EQ(e->initial, initial);
-    return e->path.value_or(initial);
+    return e->path;
 }
 
 bool ScriptedDesktop::choose_file(What what, FileDialogState& state) {

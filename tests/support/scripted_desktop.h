@@ -44,7 +44,7 @@ class ScriptedDesktop : public Desktop {
     }
 
     /// The input box with `caption` and `prompt` and initial text `initial`; answers `answer`, or
-    /// Cancel (the initial text) when none is given.
+    /// Cancel when none is given.
     void expect_input(const QString& caption, const QString& prompt, const QString& initial,
                       std::optional<QString> answer) {
         queue_.push_back({.what = What::input,
@@ -78,7 +78,8 @@ class ScriptedDesktop : public Desktop {
     const std::vector<FontChoice>& fonts_offered() const { return fonts_offered_; }
 
     BoxButton message_box(BoxKind kind, const QString& text, int buttons) override;
-    QString input_box(const QString& caption, const QString& prompt, const QString& initial) override;
+    std::optional<QString> input_box(const QString& caption, const QString& prompt,
+                                     const QString& initial) override;
     bool open_file(FileDialogState& state) override;
     bool save_file(FileDialogState& state) override;
     bool choose_font(FontChoice& font) override;

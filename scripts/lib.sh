@@ -1,7 +1,13 @@
-# Shared by scripts/run and scripts/test: installs the Debian packages the project needs when any is
-# missing, so that a fresh machine needs nothing by hand.
-QVR_PACKAGES="g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libicu-dev libgtest-dev libgmock-dev
-  libshp-dev fonts-liberation poppler-utils xvfb xauth clang libclang-rt-14-dev parallel"
+# Shared by scripts/run, scripts/test and scripts/package: installs the Debian packages the project needs
+# when any is missing, so that a fresh machine needs nothing by hand.
+
+# What building and running the program need.
+QVR_PACKAGES="g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libicu-dev fonts-liberation"
+# What the tests add: GoogleTest, an independent dBase reader, reading printed PDF back, a virtual display,
+# clang for the fuzz targets, dpkg-dev for the package's dependencies, and GNU parallel for the README's
+# pipeline.
+QVR_TEST_PACKAGES="libgtest-dev libgmock-dev libshp-dev poppler-utils xvfb xauth clang libclang-rt-14-dev
+  dpkg-dev file parallel"
 
 qvr_install_packages() {
   local missing=()

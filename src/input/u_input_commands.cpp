@@ -33,8 +33,16 @@ void InputCommands::open_input() {
     open_dialog_.filter = QStringLiteral("Text file|*.txt");
     open_dialog_.file_name.clear();
     if (!desktop_.open_file(open_dialog_)) return;
-    const std::string path = from_path_text(open_dialog_.file_name);
+    open_chosen_file(from_path_text(open_dialog_.file_name));
+}
 
+void InputCommands::open_input_file(const std::string& path) {
+    steps_.show_general_data();
+    steps_.input_closing();
+    open_chosen_file(path);
+}
+
+void InputCommands::open_chosen_file(const std::string& path) {
     view_.set_ruler(false);
     clear_box(view_.input_view());
     gen_.set_encoding(propose_encoding(path));

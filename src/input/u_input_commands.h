@@ -29,12 +29,16 @@ class InputCommands {
                   RunTally& tally, FileDialogState& open_dialog, InputSteps steps);
 
     void open_input();
+    /// What File > "Input" does once `path` is chosen: the filling-mode dialog, then the views.
+    void open_input_file(const std::string& path);
     void analyse();
     /// "Add selection as field": the columns selected within one line become a new last row of the field
     /// table, which becomes the grid's current row.
     void add_selection_as_field();
 
   private:
+    void open_chosen_file(const std::string& path);
+
     Desktop& desktop_;
     Tfrm_gen& gen_;
     Tfrm_view& view_;

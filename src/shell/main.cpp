@@ -1,16 +1,56 @@
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <QApplication>
+#include <QFile>
+#include <QIcon>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <csignal>
 
 #include "desktop/path_text.h"
 #include "desktop/qt_desktop.h"
 #include "shell/program_values.h"
 #include "shell/u_qvr32.h"
 
+namespace {
+
+int signal_pipe[2] = {-1, -1};
+
+void note_signal(int) {
+    const char byte = 1;
+    [[maybe_unused]] ssize_t written = ::write(signal_pipe[1], &byte, 1);
+}
+
+/// A session that ends (logout, shutdown, `kill`) ends the program as File > Exit does, so the job log is
+/// saved; the signal only wakes the event loop, which does the work.
+void end_on_signals(qvr::Tmdi_qvr& main_window) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signal_pipe) != 0) return;
+    auto* notifier = new QSocketNotifier(signal_pipe[0], QSocketNotifier::Read, &main_window);
+    QObject::connect(notifier, &QSocketNotifier::activated, &main_window, [&main_window] {
+        char byte = 0;
+        [[maybe_unused]] ssize_t got = ::read(signal_pipe[0], &byte, 1);
+        main_window.end_program();
+    });
+    struct sigaction action {};
+    action.sa_handler = note_signal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signal : {SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     qvr::name_application();
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/quarvel-%1.png").arg(size));
+    QApplication::setWindowIcon(icon);
 
-    // The program directory is the folder of the running program; the configuration file, the job log
-    // and the help file live there.
+    // The program directory is the folder of the running program; a portable copy keeps its
+    // configuration file, job log and help file there.
     std::string program_dir = qvr::from_path_text(QApplication::applicationDirPath());
     if (program_dir.empty() || program_dir.back() != '/') program_dir += '/';
 
@@ -19,6 +59,12 @@ int main(int argc, char* argv[]) {
     desktop.set_parent(&main_window);
     QObject::connect(&main_window, &qvr::Tmdi_qvr::program_ended, &app,
                      [](int status) { QApplication::exit(status); });
+    end_on_signals(main_window);
     main_window.show();
+    // A file handed over by a file manager or the desktop entry opens as File > "Input" would open it.
+    if (argc > 1) {
+        const std::string path = argv[1];
+        QTimer::singleShot(0, &main_window, [&main_window, path] { main_window.open_input_file(path); });
+    }
     return QApplication::exec();
 }

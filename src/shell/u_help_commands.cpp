@@ -7,19 +7,18 @@
 namespace qvr {
 
 namespace {
-constexpr const char* kHelpFileName = "QVR32.HLP";
 constexpr const char* kHelpContents = "Sommaire";
 constexpr const char* kConnectionNotice =
     "If any connection problem, see the help file or the program web site.";
 constexpr const char* kVersionLine = "3.44 - 32 bits";
 }  // namespace
 
-HelpCommands::HelpCommands(Desktop& desktop, const std::string& program_dir, const LinkTexts& links)
-    : desktop_(desktop), program_dir_(program_dir), links_(links) {}
+HelpCommands::HelpCommands(Desktop& desktop, const std::string& help_path, const LinkTexts& links)
+    : desktop_(desktop), help_path_(help_path), links_(links) {}
 
 void HelpCommands::contents() {
     // The viewer itself reports a help file that is missing or cannot be read.
-    desktop_.show_help(to_path_text(program_dir_ + kHelpFileName), QString::fromLatin1(kHelpContents));
+    desktop_.show_help(to_path_text(help_path_), QString::fromLatin1(kHelpContents));
 }
 
 // The notice comes first, whatever the link; a link the desktop must not open then opens nothing,

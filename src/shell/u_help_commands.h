@@ -10,8 +10,8 @@ namespace qvr {
 /// The Help menu: the help file, the three links (each after its notice) and the version.
 class HelpCommands {
   public:
-    /// `program_dir` holds the help file; `links` are the configured addresses.
-    HelpCommands(Desktop& desktop, const std::string& program_dir, const LinkTexts& links);
+    /// `help_path` is the help file; `links` are the configured addresses.
+    HelpCommands(Desktop& desktop, const std::string& help_path, const LinkTexts& links);
 
     void contents();
     void author_site();
@@ -23,7 +23,7 @@ class HelpCommands {
     void open_link_after_notice(const std::string& link);
 
     Desktop& desktop_;
-    const std::string& program_dir_;
+    const std::string& help_path_;
     const LinkTexts& links_;
 };
 

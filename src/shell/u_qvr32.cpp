@@ -33,6 +33,7 @@ Tmdi_qvr::Tmdi_qvr(Desktop& desktop, const std::string& program_dir, const Memor
     install_font_stand_ins();
     ui_->setupUi(this);
     values_.program_dir = program_dir;
+    values_.places = program_places(program_dir);
     ui_->mdi_area->setOption(QMdiArea::DontMaximizeSubWindowOnActivation);
     FormCreate();
     connect_menu();
@@ -54,15 +55,16 @@ void Tmdi_qvr::FormCreate() {
     // The log path and the dialogs' folder are set even when the configuration file fails, since the
     // rest of the program relies on them.
     try {
-        apply_config_file(values_.program_dir + "QVR32.CFG", values_.links);
+        apply_config_file(values_.places.config_path, values_.links);
     } catch (const FileError& e) {
         show_general_error(desktop_, e.what());
     }
     setWindowTitle(windowTitle() + QString::fromLatin1(kVersionSuffix));
     opdlg_file.filter = QStringLiteral("Text file|*.txt");
-    opdlg_file.initial_dir = to_path_text(values_.program_dir);
-    SVDLG_FILE.initial_dir = to_path_text(values_.program_dir);
-    values_.log_path = values_.program_dir + "QVR32.LOG";
+    opdlg_file.initial_dir = to_path_text(values_.places.dialog_dir);
+    SVDLG_FILE.initial_dir = to_path_text(values_.places.dialog_dir);
+    values_.log_path = values_.places.log_path;
+    if (values_.log_path != values_.program_dir + "QVR32.LOG") make_parent_folders(values_.log_path);
 
     resize(kMainWidth, kMainHeight);
     if (QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -87,6 +87,9 @@ class Tmdi_qvr : public QMainWindow {
     /// asks for the end with exit status 1.
     void end_program();
 
+    /// Opens `path` as File > "Input" does after its dialog (the program's command-line argument).
+    void open_input_file(const std::string& path);
+
   signals:
     /// The program asks to end with this exit status; main() ends the event loop with it.
     void program_ended(int status);

@@ -55,7 +55,7 @@ void Tmdi_qvr::create_commands() {
     connect_view_to_fields();
     dbase_ = std::make_unique<DbaseCommands>(desktop_, *frm_gen, *frm_dlm, tally, general_data);
     log_ = std::make_unique<LogCommands>(desktop_, *frm_log, dlgfnt_out);
-    help_ = std::make_unique<HelpCommands>(desktop_, values_.program_dir, values_.links);
+    help_ = std::make_unique<HelpCommands>(desktop_, values_.places.help_path, values_.links);
 }
 
 void Tmdi_qvr::mnu_inpClick() { input_->open_input(); }
@@ -108,6 +108,8 @@ void Tmdi_qvr::mnu_vwiClick() {
     show_view_window();
     frm_view->show_input_mode(frm_gen->input_path_text(), kInputViewHeight);
 }
+
+void Tmdi_qvr::open_input_file(const std::string& path) { input_->open_input_file(path); }
 
 void Tmdi_qvr::mnu_widClick() {
     begin_arranging();

@@ -1,15 +1,28 @@
 // The windows as a user meets them: keys sent to the focused control, frames closed, boxes' captions.
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
 #include <QTest>
+#include <QTextBlock>
 #include <QTimer>
 
 #include "common/file_names.h"
 #include "desktop/qt_desktop.h"
+#include "engine/u_gen.h"
+#include "fields/u_dlm.h"
+#include "input/u_inp.h"
+#include "input/u_view.h"
+#include "shell/u_log.h"
 #include "support/file_faults.h"
 #include "support/main_window_fixture.h"
 
@@ -31,6 +44,9 @@ class UserFaultsTest : public MainWindowTest {
     }
     QString front() {
         return mdi->frame_of(mdi->frm_gen)->mdiArea()->activeSubWindow()->widget()->objectName();
+    }
+    QString focus_name() {
+        return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : "";
     }
 };
 
@@ -65,6 +81,38 @@ TEST_F(UserFaultsTest, ClosingAChildMinimizesItAndEveryWindowCommandAndExitWorkA
     EXPECT_TRUE(file_exists(program.file("QVR32.LOG")));
 }
 
+TEST_F(UserFaultsTest, ARestoredChildGetsItsFormsSize) {
+    const std::pair<QWidget*, QSize> forms[] = {{mdi->frm_gen, {700, 485}},
+                                                {mdi->frm_dlm, {660, 431}},
+                                                {mdi->frm_view, {722, 473}},
+                                                {mdi->frm_log, {707, 494}}};
+    for (const auto& [child, size] : forms) {
+        mdi->frame_of(child)->showNormal();
+        EXPECT_EQ(size, child->size()) << child->objectName().toStdString();
+    }
+}
+
+TEST_F(UserFaultsTest, SwitchingBackGivesTheKeyboardToTheControlThatHadIt) {
+    const struct {
+        QKeyCombination here, away;
+        const char* control;
+    } cases[] = {
+        {kCtrl(Qt::Key_D), kCtrl(Qt::Key_G), "grd_dlm"},
+        {kCtrl(Qt::Key_G), kCtrl(Qt::Key_D), "txt_out"},
+        {kCtrl(Qt::Key_L), kCtrl(Qt::Key_G), "chk_edit"},
+    };
+    for (const auto& c : cases) {
+        press(c.here);
+        find<QWidget>(c.control)->setFocus();
+        for (int round = 0; round < 10; ++round) {
+            press(c.away);
+            press(c.here);
+        }
+        EXPECT_EQ(QString::fromLatin1(c.control), focus_name());
+    }
+    EXPECT_EQ(1, mdi->frm_dlm->field_table().row_count());  // no key pressed a button
+}
+
 TEST_F(UserFaultsTest, EveryMenuShortcutWorksWhateverControlHasTheKeyboard) {
     for (const char* item : {"mnu_vwi", "mnu_wid", "mnu_wvr"}) find<QAction>(item)->setEnabled(true);
     const struct {
@@ -74,7 +122,9 @@ TEST_F(UserFaultsTest, EveryMenuShortcutWorksWhateverControlHasTheKeyboard) {
         const char* typed;
     } controls[] = {
         {kCtrl(Qt::Key_G), "frm_gen", "txt_inp", "/in/a"},
+        {kCtrl(Qt::Key_G), "frm_gen", "chk_sort", ""},
         {kCtrl(Qt::Key_D), "frm_dlm", "grd_dlm", "ab"},
+        {kCtrl(Qt::Key_L), "frm_log", "cmd_gen", ""},
     };
     const struct {
         QKeyCombination key;
@@ -117,6 +167,14 @@ TEST_F(UserFaultsTest, EveryMenuShortcutWorksWhateverControlHasTheKeyboard) {
     EXPECT_EQ("1st fieldababababababababab", mdi->frm_dlm->field_table().cell(0, 1));
 }
 
+TEST_F(UserFaultsTest, BoxesAndTheMainWindowCarryTheirOwnCaptions) {
+    name_application();
+    // A display name would be appended to every caption; the probe shows whether one is set.
+    QCoreApplication::setApplicationName(QStringLiteral("probe"));
+    EXPECT_EQ(QStringLiteral("probe"), QGuiApplication::applicationDisplayName());
+    EXPECT_EQ(1, mdi->windowTitle().count(QStringLiteral("Quarvel"))) << mdi->windowTitle().toStdString();
+}
+
 TEST_F(UserFaultsTest, SaveAsReplacesWithoutTheDialogsOwnQuestion) {
     QtDesktop real(mdi.get());
     bool asks = true;
@@ -129,6 +187,58 @@ TEST_F(UserFaultsTest, SaveAsReplacesWithoutTheDialogsOwnQuestion) {
     FileDialogState state{QStringLiteral("Delimiter file|*.tab"), QStringLiteral("tab"), {}, q(data.path())};
     EXPECT_FALSE(real.save_file(state));
     EXPECT_FALSE(asks);
+}
+
+TEST_F(UserFaultsTest, CaptionsKeepTheirSizesAndFitTheirPlaces) {
+    const struct {
+        const char* name;
+        QWidget* window;
+        int pixels;
+    } captions[] = {
+        {"lbl_dfl", mdi->frm_gen, 12},  {"lbl_inp", mdi->frm_gen, 12},  {"lbl_spl", mdi->frm_gen, 11},
+        {"chk_trim", mdi->frm_gen, 11}, {"chk_head", mdi->frm_gen, 11}, {"chk_qck", mdi->frm_gen, 13},
+        {"lbl_ctn", mdi->frm_gen, 11},  {"opt_void", mdi->frm_inp, 12}, {"opt_part", mdi->frm_inp, 12},
+        {"opt_full", mdi->frm_inp, 12}, {"chk_edit", mdi->frm_log, 11},
+    };
+    for (const auto& c : captions) {
+        QWidget* w = find<QWidget>(c.name, c.window);
+        EXPECT_EQ(c.pixels, QFontInfo(w->font()).pixelSize()) << c.name;
+        EXPECT_LE(w->sizeHint().width(), w->width()) << c.name;
+    }
+}
+
+TEST_F(UserFaultsTest, RedExplanationsShowWhole) {
+    for (auto [name, window] :
+         {std::pair<const char*, QWidget*>{"mem_dlm", mdi->frm_dlm}, {"mem_expl", mdi->frm_log}}) {
+        mdi->frame_of(window)->showNormal();
+        auto* box = find<QPlainTextEdit>(name, window);
+        for (QTextBlock block = box->document()->begin(); block.isValid(); block = block.next()) {
+            QTextCursor end(block);
+            end.movePosition(QTextCursor::EndOfBlock);
+            const QRect at = box->cursorRect(end);
+            EXPECT_LE(at.right(), box->viewport()->width()) << name << ": " << block.text().toStdString();
+            EXPECT_LE(at.bottom(), box->viewport()->height()) << name << ": " << block.text().toStdString();
+        }
+    }
+}
+
+TEST_F(UserFaultsTest, LogPrintShowsEveryLineWholeTabsIncluded) {
+    const std::string line =
+        "input-file.txt\tdefinitions.tab\toutput-file.qvo\t;\tHeader\tNot sorted\tNot "
+        "U.\tNo nbr.\tNo lower\tNo upper\t24/12/2024\t10:11:12";
+    program.write("QVR32.LOG", line + "\r\nsecond\r\n");
+    mdi.reset();
+    start();
+    const std::string pdf = data.file("log.pdf");
+    desktop.expect_print(q(pdf));
+    desktop.expect_font(FontChoice{QStringLiteral("Liberation Mono"), 12});
+    desktop.expect_info(QStringLiteral("Print completed"));
+    pick("mnu_lpt");
+    std::string printed = command_output("pdftotext -layout '" + pdf + "' -");
+    std::erase_if(printed, [](char c) { return c == ' ' || c == '\n'; });
+    std::string expected = line + "second\f";
+    std::erase_if(expected, [](char c) { return c == ' ' || c == '\t'; });
+    EXPECT_EQ(expected, printed);
 }
 
 TEST_F(UserFaultsTest, AFolderIsRefusedAsInputAndAsOutputBeforeAnyQuestion) {
@@ -168,6 +278,7 @@ TEST_F(UserFaultsTest, ExitWithAChangedFieldTableOffersToSaveIt) {
         const char* folder;
     } cases[] = {
         {kCancel, std::nullopt, -1, ""},
+        {kYes, std::nullopt, -1, ""},  // the save dialog cancelled: stays
         {kYes, q(data.file("t.tab")), 1, "t.tab"},
         {kNo, std::nullopt, 1, ""},
     };
@@ -184,6 +295,11 @@ TEST_F(UserFaultsTest, ExitWithAChangedFieldTableOffersToSaveIt) {
         ::unlink(data.file("t.tab").c_str());
         exit_status = -1;
     }
+    // Unchanged since start-up: no question.
+    mdi.reset();
+    start();
+    pick("mnu_end");
+    EXPECT_EQ(1, exit_status);
 }
 
 }  // namespace

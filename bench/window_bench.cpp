@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "common/whole_text.h"
 #include "desktop/desktop.h"
 #include "desktop/fonts.h"
@@ -36,41 +37,14 @@
 
 namespace {
 
+using qvr::bench::reset_peak;
+using qvr::bench::status_mib;
+
 using Clock = std::chrono::steady_clock;
 
 double seconds_since(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
-
-/// Answers every box as a user in a hurry would: Yes to questions, OK to the rest.
-class HurriedDesktop : public qvr::Desktop {
-  public:
-    qvr::BoxButton message_box(qvr::BoxKind kind, const QString&, int) override {
-        ++boxes;
-        return kind == qvr::BoxKind::confirmation ? qvr::kYes : qvr::kOk;
-    }
-    std::optional<QString> input_box(const QString&, const QString&, const QString& initial) override {
-        return initial;
-    }
-    bool open_file(qvr::FileDialogState&) override { return false; }
-    bool save_file(qvr::FileDialogState&) override { return false; }
-    bool choose_font(qvr::FontChoice&) override { return false; }
-    bool choose_printer(QPrinter&) override { return false; }
-    void open_link(const QString&) override {}
-    void show_help(const QString&, const QString&) override {}
-    void show_text(const QString&, const QString&) override {}
-    int boxes = 0;
-};
-
-// Resident memory figures of this process in MiB; writing 5 to clear_refs starts a new peak.
-double status_mib(const char* key) {
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    while (std::getline(in, line))
-        if (line.rfind(key, 0) == 0) return std::stod(line.substr(std::string(key).size())) / 1024.0;
-    return 0;
-}
-void reset_peak() { std::ofstream("/proc/self/clear_refs") << "5"; }
 
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
@@ -109,7 +83,7 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(folder);
     const std::string output = (folder / "out.txt").string();
 
-    HurriedDesktop desktop;
+    qvr::bench::HurriedDesktop desktop;
     qvr::Tmdi_qvr mdi(desktop, folder.string() + "/");
     mdi.show();
     std::vector<qvr::FieldTable::Row> rows;

@@ -1,7 +1,5 @@
 #include "input/u_inp.h"
 
-#include <QFontInfo>
-#include <QFontMetrics>
 #include <QRadioButton>
 #include <cerrno>
 #include <cstring>
@@ -24,31 +22,6 @@ namespace qvr {
 namespace {
 constexpr int kDefaultLines = 100;
 constexpr int kOffsetFromMain = 100;
-constexpr int kSmallestCaptionPixels = 8;
-
-/// Whether every radio button's caption fits its box, and the partial mode's words before its run of
-/// blanks end before the number box that stands in that run.
-bool captions_fit(const Ui::Tfrm_inp& ui) {
-    for (const QRadioButton* option : {ui.opt_void, ui.opt_part, ui.opt_full})
-        if (option->sizeHint().width() > option->width()) return false;
-    const QString caption = QString(ui.opt_part->text()).remove(QLatin1Char('&'));
-    const QFontMetrics metrics(ui.opt_part->font());
-    const int indicator = ui.opt_part->sizeHint().width() - metrics.horizontalAdvance(caption);
-    const QString words = caption.left(caption.indexOf(QStringLiteral("  "))).trimmed();
-    return ui.opt_part->x() + indicator + metrics.horizontalAdvance(words) <= ui.txt_part->x();
-}
-
-/// The captions are laid out for MS Sans Serif at 9 points. Where the platform's stand-in for it is wider,
-/// their size steps down until they fit again, rather than being cut off or covered by the number box.
-void fit_option_captions(Ui::Tfrm_inp& ui) {
-    QFont font = ui.opt_part->font();
-    int pixels = QFontInfo(font).pixelSize();
-    while (!captions_fit(ui) && pixels > kSmallestCaptionPixels) {
-        font.setPixelSize(--pixels);
-        for (QRadioButton* option : {ui.opt_void, ui.opt_part, ui.opt_full}) option->setFont(font);
-    }
-}
-
 }  // namespace
 
 Tfrm_inp::Tfrm_inp(Desktop& desktop, Tfrm_gen& gen, Tfrm_view& view, const MemoryProbe& memory,
@@ -63,7 +36,6 @@ Tfrm_inp::Tfrm_inp(Desktop& desktop, Tfrm_gen& gen, Tfrm_view& view, const Memor
     // A dialog frame with its caption but no buttons in the title bar.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(size());
-    fit_option_captions(*ui_);
     connect(ui_->cmd_ooke, &QPushButton::clicked, this, &Tfrm_inp::cmd_ookeClick);
     connect(&gen_, &Tfrm_gen::encoding_changed, this, &Tfrm_inp::count_view_columns);
 }

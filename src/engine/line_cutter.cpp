@@ -161,6 +161,11 @@ inline char* LineCutter::cut_fields(std::string_view line, char* out, Slicer sli
 
 namespace {
 
+/// A field's bytes where a column is a byte.
+inline std::string_view byte_slice(std::string_view line, FieldSlice slice) {
+    return field_slice(line, slice);
+}
+
 /// Walks a UTF-8 line column by column. Fields mostly come in column order, so the walk goes on from
 /// the last field instead of starting over, and runs of ASCII are passed eight bytes at a time.
 class ColumnWalk {
@@ -210,30 +215,13 @@ char* LineCutter::cut_chars_to(std::string_view line, char* out) const {
 char* LineCutter::cut_quoted_or_chars_to(std::string_view line, char* out) const {
     // A line of ASCII only has a byte per column in either encoding.
     if (utf8_ && has_high_byte(line)) return cut_chars_to(line, out);
-    const auto slicer = [](std::string_view text, FieldSlice slice) { return field_slice(text, slice); };
-    return quote_ ? cut_fields<true>(line, out, slicer) : cut_fields<false>(line, out, slicer);
+    return quote_ ? cut_fields<true>(line, out, byte_slice) : cut_fields<false>(line, out, byte_slice);
 }
 
 char* LineCutter::cut_to(std::string_view line, char* out) const {
-    // Bytes without quoting, the common case, take a loop of their own that tests nothing else per field.
+    // Bytes without quoting, the common case, take an instance of the loop that tests nothing else per field.
     if (!bytes_only_) return cut_quoted_or_chars_to(line, out);
-    const std::size_t count = slices_.size();
-    const bool one_byte_separator = separator_.size() == 1;
-    for (std::size_t i = 0; i < count; ++i) {
-        if (i > 0) {
-            if (one_byte_separator) {
-                *out++ = separator_[0];
-            } else {
-                copy_field(out, separator_.data(), separator_.size());
-                out += separator_.size();
-            }
-        }
-        std::string_view field = field_slice(line, slices_[i]);
-        if (trim_) field = trim_field(field);
-        copy_field(out, field.data(), field.size());
-        out += field.size();
-    }
-    return out;
+    return cut_fields<false>(line, out, byte_slice);
 }
 
 void LineCutter::cut(std::string_view line, std::string& out) const {

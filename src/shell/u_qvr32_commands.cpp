@@ -1,5 +1,3 @@
-#include <QCheckBox>
-#include <QLineEdit>
 #include <QMdiSubWindow>
 
 #include "engine/u_gen.h"
@@ -69,10 +67,7 @@ void Tmdi_qvr::connect_view_to_fields() {
     connect(frm_dlm, &Tfrm_dlm::field_table_changed, frm_view, &Tfrm_view::fields_changed);
     connect(frm_view, &Tfrm_view::add_field_asked, this, [this] { input_->add_selection_as_field(); });
     // The preview cuts the input named in General data, trimmed or not as it says there.
-    connect(frm_gen->findChild<QLineEdit*>(QStringLiteral("txt_inp")), &QLineEdit::textChanged, frm_view,
-            &Tfrm_view::settings_changed);
-    connect(frm_gen->findChild<QCheckBox*>(QStringLiteral("chk_trim")), &QCheckBox::toggled, frm_view,
-            &Tfrm_view::settings_changed);
+    connect(frm_gen, &Tfrm_gen::cut_source_changed, frm_view, &Tfrm_view::settings_changed);
 }
 
 void Tmdi_qvr::mnu_fdnClick() { fields_->new_table(); }

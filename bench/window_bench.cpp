@@ -3,7 +3,8 @@
 // same job run by the core alone, as quarvel-batch runs it; the fast extract with its 100 view lines; and
 // the gauge, with whether the hourglass is up while it moves.
 //
-//   window_bench <input file> [runs] [--standard-only] [--shot file.png]   (median of the runs, 3 by default)
+//   window_bench <input file> [runs] [--standard-only] [--sorted] [--shot file.png]
+//   (median of the runs, 3 by default; --sorted: the standard extract sorted, in the locale's order)
 
 #include <QAction>
 #include <QApplication>
@@ -13,6 +14,7 @@
 #include <QScrollBar>
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -21,7 +23,6 @@
 #include <vector>
 
 #include "bench_support.h"
-#include "common/whole_text.h"
 #include "desktop/desktop.h"
 #include "desktop/fonts.h"
 #include "desktop/qt_line_view.h"
@@ -60,7 +61,8 @@ struct Gauge {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: window_bench <input file> [runs] [--standard-only] [--shot file.png]\n");
+        std::fprintf(stderr,
+                     "usage: window_bench <input file> [runs] [--standard-only] [--sorted] [--shot file.png]\n");
         return 2;
     }
     if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -69,11 +71,14 @@ int main(int argc, char** argv) {
     const std::string input = std::filesystem::absolute(argv[1]).string();
     int runs = 3;
     bool standard_only = false;
+    bool sorted = false;
     QString shot;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--standard-only")
             standard_only = true;
+        else if (arg == "--sorted")
+            sorted = true;
         else if (arg == "--shot" && i + 1 < argc)
             shot = QString::fromLocal8Bit(argv[++i]);
         else
@@ -100,6 +105,7 @@ int main(int argc, char** argv) {
     mdi.frm_gen->findChild<QLineEdit*>(QStringLiteral("txt_dlm"))->setText(QStringLiteral(";"));
     mdi.frm_gen->set_header(false);
     mdi.frm_gen->findChild<QCheckBox*>(QStringLiteral("chk_trim"))->setChecked(false);
+    mdi.frm_gen->findChild<QCheckBox*>(QStringLiteral("chk_sort"))->setChecked(sorted);
     QProgressBar* gauge_bar = mdi.frm_gen->findChild<QProgressBar*>(QStringLiteral("gge_run"));
 
     Gauge gauge;
@@ -145,7 +151,7 @@ int main(int argc, char** argv) {
             view_lines = result->lines().size();
             if (!fast) {
                 t = Clock::now();
-                qvr::set_text_lines(result, qvr::load_whole_file(output));
+                qvr::set_file_lines(result, output, SIZE_MAX);
                 fill.push_back(seconds_since(t));
             }
             t = Clock::now();
@@ -159,7 +165,7 @@ int main(int argc, char** argv) {
         std::printf(
             "%-8s core %.3f s (+%.0f MiB)  window Go %.3f s (+%.0f MiB), ratio %.2f  |  result view %zu "
             "lines, filled from the file alone %.3f s, two paints %.4f s\n",
-            fast ? "fast" : "standard", median(core), core_peak, median(window), window_peak, ratio,
+            fast ? "fast" : sorted ? "sorted" : "standard", median(core), core_peak, median(window), window_peak, ratio,
             view_lines, median(fill), median(paint));
         std::printf(
             "         gauge: %zu moves, first %d last %d, hourglass up while it moved: %s; result view "

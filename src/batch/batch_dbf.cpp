@@ -7,7 +7,7 @@
 #include "batch/progress_bar.h"
 #include "common/file_names.h"
 #include "dbase/dbf_job.h"
-#include "engine/stop_request.h"
+#include "common/stop_request.h"
 
 namespace qvr {
 

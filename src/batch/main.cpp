@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "batch/batch_main.h"
-#include "engine/stop_request.h"
+#include "common/stop_request.h"
 
 int main(int argc, char** argv) {
     // Arguments are taken as the bytes given, whatever the locale: texts and paths are bytes throughout.

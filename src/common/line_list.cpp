@@ -5,11 +5,14 @@
 #include <thread>
 
 #include "common/line_scan.h"
+#include "common/mapped_file.h"
 #include "common/utf8_chars.h"
 
 namespace qvr {
 
 void LineList::clear() {
+    mapped_.reset();
+    mapped_bytes_ = nullptr;
     std::string().swap(text_);
     std::vector<Span>().swap(spans_);
     longest_ = 0;
@@ -38,6 +41,19 @@ void LineList::count_characters(bool on) {
     positions_.clear();
     longest_ = 0;
     for (std::size_t i = 0; i < spans_.size(); ++i) longest_ = std::max(longest_, columns(i));
+    if (on) release_pages();
+}
+
+void LineList::own_text() {
+    if (!mapped_) return;
+    std::string text(mapped_->bytes());
+    mapped_.reset();
+    mapped_bytes_ = nullptr;
+    text_ = std::move(text);
+}
+
+void LineList::release_pages() const {
+    if (mapped_) mapped_->release(0, mapped_->bytes().size());
 }
 
 void LineList::changed() {
@@ -50,6 +66,7 @@ void LineList::changed() {
 }
 
 void LineList::append(std::string_view line) {
+    own_text();
     const std::uint64_t start = text_.size();
     text_.append(line);
     add_span(start, line.size());
@@ -148,7 +165,33 @@ void LineList::assign(const std::vector<std::string>& lines) {
     changed();
 }
 
+bool LineList::assign_file(const std::string& path, std::size_t max_lines) {
+    clear();
+    mapped_ = std::make_shared<const MappedFile>(path);
+    mapped_bytes_ = mapped_->bytes().data();
+    const std::string_view all = up_to_nul(mapped_->bytes());
+    spans_.reserve(std::min(guessed_lines(all), max_lines));
+    // Piece by piece, each piece's pages given back once split: a result of gigabytes is never in the
+    // process whole, only its line table is.
+    constexpr std::size_t kPiece = std::size_t{32} << 20;
+    const char* const begin = all.data();
+    const char* const end = begin + all.size();
+    const char* p = begin;
+    while (p < end && spans_.size() < max_lines) {
+        const char* const piece_end = end - p > static_cast<std::ptrdiff_t>(kPiece) ? p + kPiece : end;
+        while (p < piece_end && spans_.size() < max_lines) {
+            const LineBounds line = line_at(p, end);
+            add_span(static_cast<std::uint64_t>(p - begin), static_cast<std::uint64_t>(line.stop - p));
+            p = line.next;
+        }
+        mapped_->release(0, static_cast<std::size_t>(p - begin));
+    }
+    changed();
+    return p >= end;
+}
+
 void LineList::insert_before(const std::vector<std::size_t>& at, const std::vector<std::string>& block) {
+    own_text();
     // The block's text is stored once; every copy of it points there.
     std::vector<Span> block_spans;
     for (const std::string& l : block) {
@@ -195,6 +238,7 @@ const std::vector<std::uint64_t>& LineList::positions() const {
             positions_[i] = at;
             at += columns(i) + 1;
         }
+        if (chars_) release_pages();
     }
     return positions_;
 }

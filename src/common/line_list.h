@@ -1,11 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace qvr {
+
+class MappedFile;
 
 /// The lines a view shows, as the file's bytes: one block of text and a start and length per line, so a
 /// view of a million lines costs its bytes and 16 bytes a line, and filling it from a file is one pass
@@ -21,7 +24,7 @@ class LineList {
     std::size_t size() const { return spans_.size(); }
     bool empty() const { return spans_.empty(); }
     std::string_view operator[](std::size_t i) const {
-        return {text_.data() + spans_[i].start, static_cast<std::size_t>(spans_[i].size)};
+        return {bytes() + spans_[i].start, static_cast<std::size_t>(spans_[i].size)};
     }
     /// The length of the longest line, in columns.
     std::size_t longest() const { return longest_; }
@@ -40,6 +43,10 @@ class LineList {
     /// Replaces the lines by those of `text`, which the list keeps (its line ends stay between the lines).
     void assign_text(std::string text, Ends ends);
     void assign(const std::vector<std::string>& lines);
+    /// Replaces the lines by those of the file at `path` taken whole (Ends::whole_text), at most
+    /// `max_lines` of them. The file is mapped, not copied: the list holds 16 bytes a line and the
+    /// pages of the file being shown. Returns whether every line was taken. Throws FileError.
+    bool assign_file(const std::string& path, std::size_t max_lines);
 
     /// Puts the lines of `block` before each line whose index is in `at` (indices of the list as it is).
     void insert_before(const std::vector<std::size_t>& at, const std::vector<std::string>& block);
@@ -65,8 +72,15 @@ class LineList {
     void changed();
     std::size_t columns_of(std::string_view line) const;
     const std::vector<std::uint64_t>& positions() const;
+    const char* bytes() const { return mapped_bytes_ ? mapped_bytes_ : text_.data(); }
+    /// A list of a mapped file copies its text before it changes it.
+    void own_text();
+    /// After a pass over every line of a mapped file, its pages go back to the system.
+    void release_pages() const;
 
     std::string text_;
+    std::shared_ptr<const MappedFile> mapped_;
+    const char* mapped_bytes_ = nullptr;  // mapped_'s bytes, when the text is a mapped file
     std::vector<Span> spans_;
     std::size_t longest_ = 0;
     bool chars_ = false;

@@ -13,7 +13,7 @@
 #include "desktop/busy_cursor.h"
 #include "desktop/path_text.h"
 #include "engine/u_gen.h"
-#include "engine/u_run_stop.h"
+#include "desktop/qt_run_stop.h"
 #include "fields/u_dlm.h"
 
 namespace qvr {
@@ -66,7 +66,7 @@ void DbaseCommands::write_table(DbfExportJob job) {
         DbfExport table(std::move(job));
         gen_.set_gauge_colour(QColor(Qt::blue));
         gen_.show_gauge(true);
-        RunStopGuard guard(gen_, stop);
+        RunStopGuard guard(gen_.stop_button(), stop);
         table.run([this, expected, &guard, &stop](std::uint64_t lines) {
             gen_.set_gauge(dbf_gauge_position(lines, expected));
             guard.poll();

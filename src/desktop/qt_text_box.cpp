@@ -150,9 +150,10 @@ void set_lines(LineView* box, const std::vector<std::string>& lines) {
     box->edit_lines([&lines](LineList& list) { list.assign(lines); });
 }
 
-void set_text_lines(LineView* box, std::string text) {
-    box->edit_lines(
-        [&text](LineList& lines) { lines.assign_text(std::move(text), LineList::Ends::whole_text); });
+bool set_file_lines(LineView* box, const std::string& path, std::size_t max_lines) {
+    bool whole = false;
+    box->edit_lines([&](LineList& lines) { whole = lines.assign_file(path, max_lines); });
+    return whole;
 }
 
 void clear_box(LineView* box) {

@@ -13,7 +13,7 @@
 #include "common/output_file.h"
 #include "engine/collation.h"
 #include "engine/result_list.h"
-#include "engine/stop_request.h"
+#include "common/stop_request.h"
 
 namespace qvr {
 

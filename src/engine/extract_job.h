@@ -9,7 +9,7 @@
 #include "common/available_memory.h"
 #include "engine/job_settings.h"
 #include "engine/line_cutter.h"
-#include "engine/stop_request.h"
+#include "common/stop_request.h"
 #include "fields/field_table.h"
 
 namespace qvr {

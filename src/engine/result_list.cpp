@@ -11,7 +11,7 @@
 
 #include "common/byte_order.h"
 #include "engine/collation.h"
-#include "engine/stop_request.h"
+#include "common/stop_request.h"
 
 namespace qvr {
 

@@ -1,9 +1,9 @@
 #include "engine/u_extract_commands.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <new>
 
-#include "common/whole_text.h"
 #include "desktop/busy_cursor.h"
 #include "desktop/path_text.h"
 #include "desktop/qt_line_view.h"
@@ -13,7 +13,7 @@
 #include "engine/run_files.h"
 #include "engine/standard_extract.h"
 #include "engine/u_gen.h"
-#include "engine/u_run_stop.h"
+#include "desktop/qt_run_stop.h"
 #include "fields/u_dlm.h"
 
 namespace qvr {
@@ -102,21 +102,20 @@ bool ExtractCommands::run_standard(const ExtractJob& job, const ExtractHooks& ho
     return true;
 }
 
-// The result view gets the result file as far as memory allows: the run is done and the file written
-// whatever the view can hold, so a result too big for it is shown in part, and the user is told.
+// The result view maps the result file the run has just written, so the window's run needs no more memory
+// than the front end's: the view holds a line table, and of the file the pages it shows. The line table
+// may take a quarter of the memory available; a result of more lines is shown in part, and the user is
+// told, as the run is done and the file written whatever the view can hold.
 void ExtractCommands::show_result(const std::string& path) {
     // A device or a pipe cannot be read back; the result view then stays empty.
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) return;
-    const std::uint64_t size = std::filesystem::file_size(path, error);
-    // The view holds the text and 16 bytes a line; lines of the result are seldom under 8 bytes.
-    const std::uint64_t room = memory_.available() / 4;
+    constexpr std::uint64_t kBytesPerViewLine = 24;  // its start and length, and its place once scrolled to
+    const auto room = static_cast<std::size_t>(
+        std::max<std::uint64_t>(memory_.available() / 4 / kBytesPerViewLine, 1));
     bool whole = false;
     try {
-        std::string text = load_whole_file(path, std::min(size, room));
-        whole = text.size() >= size;
-        if (!whole) text.resize(text.find_last_of("\r\n") + 1);
-        set_text_lines(&result_view_, std::move(text));
+        whole = set_file_lines(&result_view_, path, room);
     } catch (const std::bad_alloc&) {
         clear_box(&result_view_);
     }
@@ -155,7 +154,7 @@ void ExtractCommands::go() {
     gen_.set_gauge(5);
     BusyCursor busy;
     ExtractHooks hooks(memory_);
-    RunStopGuard stop_guard(gen_, stop_);
+    RunStopGuard stop_guard(gen_.stop_button(), stop_);
     hooks.gauge = [gen = &gen_, guard = &stop_guard](int position) {
         gen->set_gauge(position);
         guard->poll();

@@ -6,7 +6,7 @@
 #include "common/available_memory.h"
 #include "desktop/desktop.h"
 #include "engine/extract_job.h"
-#include "engine/stop_request.h"
+#include "common/stop_request.h"
 
 namespace qvr {
 

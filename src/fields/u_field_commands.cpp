@@ -6,6 +6,7 @@
 #include "common/file_error.h"
 #include "desktop/busy_cursor.h"
 #include "desktop/path_text.h"
+#include "desktop/qt_run_stop.h"
 #include "desktop/widget_text.h"
 #include "fields/definition_file.h"
 #include "fields/field_detection.h"
@@ -107,8 +108,19 @@ void FieldCommands::detect_from_input() {
     try {
         const BusyCursor busy;
         steps_.gauge(0);
-        found = detect_fields(path, 0, gauge_for(size_of(path)));
+        StopRequest stop;
+        RunStopGuard guard(steps_.stop_button, stop);
+        const auto gauge = gauge_for(size_of(path));
+        found = detect_fields(path, 0, [&](std::uint64_t bytes) {
+            gauge(bytes);
+            guard.poll();
+            check_stop(&stop);
+        });
         steps_.gauge(-1);
+    } catch (const RunStopped&) {
+        // The user asked: the table stays as it was, and nothing is told.
+        steps_.gauge(-1);
+        return;
     } catch (const FileError& e) {
         steps_.gauge(-1);
         show_general_error(desktop_, e.what());

@@ -7,6 +7,8 @@
 #include "common/available_memory.h"
 #include "desktop/desktop.h"
 
+class QObject;
+
 namespace qvr {
 
 class Tfrm_dlm;
@@ -22,6 +24,8 @@ struct FieldSteps {
     std::function<std::string()> input_path;
     /// The progress gauge: its position 0 to 100, or hidden for a negative one.
     std::function<void(int position)> gauge;
+    /// The button beside the gauge that stops a long search (Esc does too).
+    const QObject* stop_button = nullptr;
 };
 
 /// The Fields definition menu: a new table, recalling one from a definition file, saving it to one,

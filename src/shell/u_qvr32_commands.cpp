@@ -41,7 +41,8 @@ void Tmdi_qvr::create_commands() {
                                                          [this](int position) {
                                                              frm_gen->show_gauge(position >= 0);
                                                              if (position >= 0) frm_gen->set_gauge(position);
-                                                         }});
+                                                         },
+                                                         frm_gen->stop_button()});
     input_ = std::make_unique<InputCommands>(
         desktop_, *frm_gen, *frm_view, *frm_inp, *frm_dlm, tally, opdlg_file,
         InputSteps{

@@ -7,7 +7,7 @@
 #include "engine/fast_extract.h"
 #include "engine/memory_check.h"
 #include "engine/standard_extract.h"
-#include "engine/stop_request.h"
+#include "common/stop_request.h"
 #include "support/file_faults.h"
 #include "support/memory_limit.h"
 #include "support/temp_dir.h"

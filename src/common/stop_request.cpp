@@ -1,4 +1,4 @@
-#include "engine/stop_request.h"
+#include "common/stop_request.h"
 
 #include <signal.h>
 

@@ -1,24 +1,25 @@
-#include "engine/u_run_stop.h"
+#include "desktop/qt_run_stop.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
 
-#include "engine/u_gen.h"
-
 namespace qvr {
 
-RunStopGuard::RunStopGuard(Tfrm_gen& gen, StopRequest& stop) : gen_(gen), stop_(stop) {
+RunStopGuard::RunStopGuard(const QObject* stop_button, StopRequest& stop) : stop_button_(stop_button), stop_(stop) {
     stop_.clear();
     qApp->installEventFilter(this);
-    since_.start();
+    stop_.poll_while_running([this] { poll(); });
 }
 
-RunStopGuard::~RunStopGuard() { qApp->removeEventFilter(this); }
+RunStopGuard::~RunStopGuard() {
+    stop_.poll_while_running({});
+    qApp->removeEventFilter(this);
+}
 
 void RunStopGuard::poll() {
-    if (since_.elapsed() < 40) return;
-    since_.restart();
+    // The first look takes what waits at once: a key pressed as the run began is not lost.
+    if (since_.isValid() && since_.elapsed() < 40) return;
+    since_.start();
     QCoreApplication::processEvents();
 }
 
@@ -29,7 +30,7 @@ bool RunStopGuard::eventFilter(QObject* watched, QEvent* event) {
             return true;
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonRelease:
-            if (watched == gen_.stop_button()) {
+            if (watched == stop_button_) {
                 if (event->type() == QEvent::MouseButtonRelease) stop_.request();
                 return true;
             }

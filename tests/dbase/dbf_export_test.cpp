@@ -35,7 +35,6 @@ TEST(DbfLayout, SevenRowsNamesLengthsAndCount) {
                                     {dbf_field_name("customer_name", 3), 30}};
     for (int row = 4; row <= 7; ++row) fields.push_back({dbf_field_name("", row), 60});
     const std::string header = dbf_header(fields, 16'700'000);
-    EXPECT_EQ(257u, header.size());
     EXPECT_EQ("\x60\xD2\xFE\x00\x01\x01\x28\x01"s, header.substr(4, 8));
     std::string descriptors;  // each one's name, type and length
     for (std::size_t at = 32; at + 1 < header.size(); at += 32)
@@ -44,7 +43,7 @@ TEST(DbfLayout, SevenRowsNamesLengthsAndCount) {
         "CODE\0\0\0\0\0\0\0C\x05|FIELD 2\0\0\0\0C\x14|CUSTOMER_N\0C\x1E|FIELD 4\0\0\0\0C\x3C|"
         "FIELD 5\0\0\0\0C\x3C|FIELD 6\0\0\0\0C\x3C|FIELD 7\0\0\0\0C\x3C|"s,
         descriptors);
-    EXPECT_EQ('\x0D', header.back());
+    EXPECT_EQ("\r", header.substr(256));  // the header's end, and its size
 }
 
 TEST(DbfLayout, FieldNames) {
@@ -87,6 +86,17 @@ TEST(DbfLimits, LengthThatIsNoWholeNumberIsAnError) {
         EXPECT_THAT([&] { check_dbf_limits(0, lengths); },
                     testing::ThrowsMessage<NotAWholeNumber>("'" + text + "' is not a valid integer value"));
     }
+}
+
+// What the run is set to do reaches the table: input, filter, trim, encoding and the last run's count.
+TEST(DbfJob, TakesTheSettingsOfTheRun) {
+    JobSettings s;
+    std::tie(s.input_path, s.trim, s.encoding, s.contains, s.lower_bound, s.upper_bound) =
+        std::tuple("in.txt", true, TextEncoding::utf8, "c", "l", "u");
+    const DbfExportJob j = dbf_export_job(FieldTable(), s, {4}, 7, "t.dbf");
+    EXPECT_EQ(std::tuple("in.txt", "t.dbf", true, "c", "l", "u", TextEncoding::utf8, 7u),
+              std::tuple(j.input_path, j.target, j.trim, j.filter.contains, j.filter.lower, j.filter.upper,
+                         j.encoding, j.record_count));
 }
 
 class DbfExportTest : public ::testing::Test {

@@ -81,11 +81,8 @@ TEST_F(DbfCommandTest, RefusalsOfTheTableComeBeforeAnythingIsAsked) {
 
 TEST_F(DbfCommandTest, NameQuestionWhenTheTableExists) {
     std::filesystem::create_symlink(input, data.file("link.txt"));
-    const struct {
-        std::optional<QString> answer;
-        QString info;
-        std::string table;  // where the table went; none: nothing was done
-    } cases[] = {
+    // The answer, the box it brings and where the table went (none: nothing was done).
+    const std::tuple<std::optional<QString>, QString, std::string> cases[] = {
         {QString(), {}, ""},  // an emptied name stops the export, and Cancel as well
         {QStringLiteral(" \t "), {}, ""},
         {std::nullopt, {}, ""},
@@ -94,16 +91,16 @@ TEST_F(DbfCommandTest, NameQuestionWhenTheTableExists) {
         {q(data.file("other.dbf")), q(data.file("other.dbf") + " generated"), "other.dbf"},
         {q(data.file("in.dbf")), q(data.file("in.dbf") + " generated"), "in.dbf"},  // OK keeps the name
     };
-    for (const auto& c : cases) {
-        expect_name_question(c.answer);
-        if (!c.info.isEmpty()) desktop.expect_info(c.info);
+    for (const auto& [answer, info, table] : cases) {
+        expect_name_question(answer);
+        if (!info.isEmpty()) desktop.expect_info(info);
         pick("mnu_dbf");
         desktop.verify();
-        if (c.table.empty())
+        if (table.empty())
             EXPECT_EQ("in.dbf in.txt link.txt | former table | 00", traces())
-                << c.answer.value_or("Cancel").toStdString();
+                << answer.value_or("Cancel").toStdString();
         else
-            EXPECT_EQ(kTable, read_back_dbf(data.file(c.table)));
+            EXPECT_EQ(kTable, read_back_dbf(data.file(table)));
     }
     EXPECT_EQ(kInput, read_file(input));
 }

@@ -35,9 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         QVR_FUZZ_CHECK(i < expected.size() && std::min(expected[i].size(), prefix) > max_line);
         return 0;
     }
-    QVR_FUZZ_CHECK(i == expected.size());
-    QVR_FUZZ_CHECK(reader.bytes_read() == std::min(text.find('\x1a'), text.size()));
-    QVR_FUZZ_CHECK(count_input_lines(file.path(), block) == static_cast<std::int64_t>(expected.size()));
-    QVR_FUZZ_CHECK(input_file_size(file.path()) == static_cast<std::int64_t>(text.size()));
+    QVR_FUZZ_CHECK(i == expected.size() && reader.bytes_read() == std::min(text.find('\x1a'), text.size()));
+    QVR_FUZZ_CHECK(count_input_lines(file.path(), block) == std::ssize(expected) &&
+                   input_file_size(file.path()) == std::ssize(text));
     return 0;
 }

@@ -3,8 +3,17 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <functional>
+
 #include "common/file_error.h"
+#include "common/line_list.h"
 #include "common/whole_text.h"
+#include "fields/definition_file.h"
+#include "input/input_analysis.h"
+#include "shell/config_file.h"
+#include "shell/job_log_file.h"
+#include "support/file_faults.h"
 #include "support/temp_dir.h"
 
 namespace qvr {
@@ -12,30 +21,25 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-Lines lines_by_line(const std::string& path, std::size_t block) {
-    LineReader reader(path, block);
+/// What a LineReader or WholeTextReader hands out.
+template <class Reader>
+Lines lines_of(Reader&& reader) {
     Lines out;
-    std::string_view line;
-    while (reader.next(line)) out.emplace_back(line);
+    for (std::string_view line; reader.next(line);) out.emplace_back(line);
     return out;
 }
 
 Lines lines_whole(std::string_view text) {
-    WholeTextLines lines(text);
     Lines out;
-    std::string_view line;
-    while (lines.next(line)) out.emplace_back(line);
+    WholeTextLines lines(text);
+    for (std::string_view line; lines.next(line);) out.emplace_back(line);
     EXPECT_EQ(out.size(), WholeTextLines(text).count()) << "count disagrees for '" << text << "'";
     return out;
 }
 
-struct LineEndCase {
-    std::string text;
-    Lines by_line;  // CR LF, lone CR, lone LF end a line; Ctrl+Z ends the file
-    Lines whole;    // CR LF, lone CR, lone LF end a line; NUL ends the text
-};
-
-const LineEndCase kCases[] = {
+// A text, its lines read line by line and its lines loaded whole: CR LF, a lone CR and a lone LF end a line;
+// Ctrl+Z ends the file read line by line, NUL the text loaded whole.
+const std::tuple<std::string, Lines, Lines> kCases[] = {
     {"", {}, {}},
     {"abc\r\ndef", {"abc", "def"}, {"abc", "def"}},
     {"abc\rdef\r", {"abc", "def"}, {"abc", "def"}},
@@ -44,11 +48,7 @@ const LineEndCase kCases[] = {
     {"\n\r\n\r", {"", "", ""}, {"", "", ""}},
     {"\r\n", {""}, {""}},
     {"\r\r\n", {"", ""}, {"", ""}},
-    {"ab\x1a"
-     "cd\r\n",
-     {"ab"},
-     {"ab\x1a"
-      "cd"}},
+    {"ab\032cd\r\n", {"ab"}, {"ab\032cd"}},
     {"ab\r\n\x1a", {"ab"}, {"ab", "\x1a"}},
     {"\x1a", {}, {"\x1a"}},
     {std::string("ab\0cd\r\nef", 9), {std::string("ab\0cd", 5), "ef"}, {"ab"}},
@@ -57,13 +57,14 @@ const LineEndCase kCases[] = {
 
 TEST(LineReaders, EveryLineEndCase) {
     test::TempDir dir;
-    for (const LineEndCase& c : kCases) {
-        std::string path = dir.write("in.txt", c.text);
-        // Block sizes of 1 and 2 put every line end across a block boundary.
-        for (std::size_t block : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{1} << 20})
-            EXPECT_EQ(c.by_line, lines_by_line(path, block))
-                << "block " << block << " text '" << c.text << "'";
-        EXPECT_EQ(c.whole, lines_whole(c.text)) << "text '" << c.text << "'";
+    for (const auto& [text, by_line, whole] : kCases) {
+        const std::string path = dir.write("in.txt", text);
+        // Blocks of 1 to 3 bytes put every line end across a block boundary.
+        for (std::size_t block : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{1} << 20}) {
+            EXPECT_EQ(by_line, lines_of(LineReader(path, block))) << block << " '" << text << "'";
+            EXPECT_EQ(whole, lines_of(WholeTextReader(path, block))) << block << " '" << text << "'";
+        }
+        EXPECT_EQ(whole, lines_whole(text)) << "'" << text << "'";
     }
 }
 
@@ -71,65 +72,172 @@ TEST(LineReaders, EveryLineEndCase) {
 TEST(LineReaders, LineEndsAtEveryPositionOfAScanBlock) {
     test::TempDir dir;
     for (std::size_t k = 0; k <= 40; ++k) {
-        const std::string x(k, 'x');
-        const std::string y(40 - k, 'y');
-        const Lines both = {x, y};
-        const std::pair<std::string, std::pair<Lines, Lines>> cases[] = {
-            {x + "\r\n" + y, {both, both}},
-            {x + "\r" + y, {both, both}},
-            {x + "\n" + y, {both, both}},
-        };
-        for (const auto& [text, lines] : cases) {
-            EXPECT_EQ(lines.first, lines_by_line(dir.write("in.txt", text + "\r"), 1 << 17)) << k;
-            EXPECT_EQ(lines.second, lines_whole(text + "\r")) << k;
+        const std::string x(k, 'x'), y(40 - k, 'y');
+        for (const char* end : {"\r\n", "\r", "\n"}) {
+            const std::string text = x + end + y + "\r";
+            EXPECT_EQ((Lines{x, y}), lines_of(LineReader(dir.write("in.txt", text)))) << k;
+            EXPECT_EQ((Lines{x, y}), lines_whole(text)) << k;
         }
-        EXPECT_EQ(Lines(1, x + "\x1a" + y), lines_whole(x + "\x1a" + y)) << k;
-        EXPECT_EQ(Lines(1, x + "!"), lines_by_line(dir.write("in.txt", x + "!\x1a" + y), 1 << 17)) << k;
+        EXPECT_EQ(Lines{x + "\x1a" + y}, lines_whole(x + "\x1a" + y)) << k;
+        EXPECT_EQ(Lines{x + "!"}, lines_of(LineReader(dir.write("in.txt", x + "!\x1a" + y)))) << k;
     }
 }
 
-TEST(LineReaders, LongLinesAndByteCount) {
+// A line that spans blocks is held whole, up to the longest allowed, or only as far as the kept prefix.
+TEST(LineReaders, LongLinesKeptPrefixesAndTheLongestLine) {
     test::TempDir dir;
-    std::string big(3'000'000, 'x');
-    LineReader reader(dir.write("big.txt", big + "\r\nshort\r\n" + big), 4096);
-    std::string_view line;
-    ASSERT_TRUE(reader.next(line));
-    EXPECT_EQ(big.size(), line.size());
-    ASSERT_TRUE(reader.next(line));
-    EXPECT_EQ("short", line);
-    EXPECT_EQ(big.size() + 9, reader.bytes_read());
-    ASSERT_TRUE(reader.next(line));
-    EXPECT_EQ(big, line);
-    EXPECT_FALSE(reader.next(line));
-    EXPECT_EQ(2 * big.size() + 9, reader.bytes_read());
+    const std::string big(3'000'000, 'x'), x(5000, 'x');
+    const std::size_t all = SIZE_MAX;
+    const std::string refused = "Cannot read file " + dir.file("in.txt") + ". Cannot allocate memory";
+    using Read = std::vector<std::pair<std::string, std::uint64_t>>;  // each line, the bytes read after it
+    const std::tuple<std::string, std::size_t, std::size_t, Read> cases[] = {
+        // text, prefix, longest
+        {big + "\r\nshort\r\n" + big, all, all, {{big, 3'000'002}, {"short", 3'000'009}, {big, 6'000'009}}},
+        {"short\r\n" + x + "\r\nnext\r\n", all, 50, {{"short", 7}, {refused, 0}}},
+        {"012345\r\nab\r\n" + x + "\r\nend", 4, 4, {{"0123", 8}, {"ab", 12}, {"xxxx", 5014}, {"end", 5017}}},
+    };
+    for (const auto& [text, prefix, longest, expected] : cases)
+        for (std::size_t block : {16, 4096}) {
+            LineReader reader(dir.write("in.txt", text), block);
+            reader.keep_line_prefix(prefix);
+            reader.set_max_line_length(longest);
+            Read read;
+            try {
+                for (std::string_view line; reader.next(line);) read.emplace_back(line, reader.bytes_read());
+            } catch (const FileError& e) {
+                read.emplace_back(e.what(), 0);
+            }
+            EXPECT_EQ(expected, read) << block << " " << text.substr(0, 10);
+        }
 }
 
-TEST(LineReaders, ALineLongerThanTheLimitIsRefusedInsteadOfHeld) {
+// A file that grows while it is read is read as far as it went when opened, and says it grew; one that
+// tells no size grows as it is read.
+TEST(WholeTextReader, AndTheLoaderStopAtTheSizeOfTheOpening) {
     test::TempDir dir;
-    const std::string path = dir.write("long.txt", "short\r\n" + std::string(100, 'x') + "\r\nnext\r\n");
-    LineReader reader(path, 16);
-    reader.set_max_line_length(50);  // lines span the small blocks, so they are held while they are read
-    std::string_view line;
-    ASSERT_TRUE(reader.next(line));
-    EXPECT_EQ("short", line);
-    EXPECT_THAT([&] { reader.next(line); },
-                testing::ThrowsMessage<FileError>("Cannot read file " + path + ". Cannot allocate memory"));
+    const std::string big = test::bytes(0, 255) + std::string(3 * 1024 * 1024 + 17, 'x') + '\r';
+    for (const std::string& bytes : {std::string(), std::string("a"), big})
+        EXPECT_EQ(bytes, load_whole_file(dir.write("f.txt", bytes)));
+    EXPECT_EQ("Name:", load_whole_file("/proc/self/status").substr(0, 5));
+    const std::string path = dir.write("f.txt", "a\r\nb\r\n");
+    WholeTextReader reader(path, 2);
+    std::ofstream(path, std::ios::app) << "c\r\n";
+    bool grew = true;
+    EXPECT_EQ("a\r\nb\r\nc\r\n", load_whole_file(path, UINT64_MAX, &grew));
+    EXPECT_FALSE(grew);
+    EXPECT_EQ("a\r\nb", load_whole_file(path, 4, &grew));
+    EXPECT_TRUE(grew);
+    EXPECT_EQ((Lines{"a", "b"}), lines_of(reader));
+    EXPECT_TRUE(reader.grew());
 }
 
-TEST(LineReaders, AKeptPrefixCutsLinesWithoutHoldingTheRest) {
-    test::TempDir dir;
-    const std::string path =
-        dir.write("long.txt", "0123456789\r\nab\r\n" + std::string(100, 'x') + "\r\nend");
-    for (std::size_t block : {std::size_t{3}, std::size_t{16}, std::size_t{1} << 20}) {
-        LineReader reader(path, block);
-        reader.keep_line_prefix(4);
-        reader.set_max_line_length(4);  // a held line longer than the prefix would be refused
-        Lines lines;
-        std::string_view line;
-        while (reader.next(line)) lines.emplace_back(line);
-        EXPECT_EQ((Lines{"0123", "ab", "xxxx", "end"}), lines) << "block " << block;
-        EXPECT_EQ(121u, reader.bytes_read());
+Lines list_lines(const LineList& list) {
+    Lines out;
+    for (std::size_t i = 0; i < list.size(); ++i) out.emplace_back(list[i]);
+    return out;
+}
+
+Lines taken_whole(const std::string& text, LineList& list, LineList::Ends ends = LineList::Ends::whole_text) {
+    list.assign_text(text, ends);
+    return list_lines(list);
+}
+
+// Taken whole, a text has the lines of WholeTextLines; taken at any break, a byte 0 is kept.
+TEST(LineList, TakesATextWholeAtEveryKindOfLineEnd) {
+    const std::pair<std::string, Lines> cases[] = {
+        {"", {}},
+        {"a\r\n\r\n", {"a", ""}},
+        {"a\rb\nc\r\nd", {"a", "b", "c", "d"}},
+        {"\n\r", {"", ""}},
+        {std::string("a\0b\r\nc", 6), {std::string("a\0b", 3), "c"}},
+        {std::string(40, 'x') + "\r\n" + std::string(17, 'y'), {std::string(40, 'x'), std::string(17, 'y')}},
+    };
+    LineList list;
+    for (const auto& [text, any_break] : cases) {
+        EXPECT_EQ(lines_whole(text), taken_whole(text, list));
+        EXPECT_EQ(any_break, taken_whole(text, list, LineList::Ends::any_break));
     }
+}
+
+TEST(LineList, BlocksGoInBeforeLinesAndComeOutAgain) {
+    LineList list;
+    list.assign({"l0", "l1", "l2", "l3", "l4"});
+    list.insert_before({4, 0, 2}, {"--", "12"});
+    EXPECT_EQ((Lines{"--", "12", "l0", "l1", "--", "12", "l2", "l3", "--", "12", "l4"}), list_lines(list));
+    list.erase_runs({8, 0, 4}, 2);
+    EXPECT_EQ((Lines{"l0", "l1", "l2", "l3", "l4"}), list_lines(list));
+    list.append("longest line");
+    list.erase_runs({5}, 4);  // a run past the end takes what there is
+    EXPECT_EQ((Lines{"l0", "l1", "l2", "l3", "l4"}), list_lines(list));
+    EXPECT_EQ(2u, list.longest());
+}
+
+TEST(LineList, PlacesCountALineBreakAsOneCharacter) {
+    LineList list;
+    list.assign({"line 1", "", "line 3"});
+    EXPECT_EQ(14u, list.length());
+    // line, column, position; a place past a line's end or past the last line is clamped
+    const std::tuple<std::size_t, std::size_t, std::uint64_t> cases[] = {
+        {0, 0, 0}, {0, 6, 6}, {0, 99, 6}, {1, 0, 7}, {2, 0, 8}, {2, 6, 14}, {9, 0, 8}};
+    for (const auto& [line, column, position] : cases) EXPECT_EQ(position, list.position_of(line, column));
+    const std::tuple<std::uint64_t, std::size_t, std::size_t> places[] = {{0, 0, 0}, {6, 0, 6},  {7, 1, 0},
+                                                                          {8, 2, 0}, {14, 2, 6}, {99, 2, 6}};
+    for (const auto& [position, line, column] : places) {
+        std::size_t l = 7, c = 7;
+        list.place_of(position, l, c);
+        EXPECT_EQ(std::pair(line, column), std::pair(l, c)) << position;
+    }
+}
+
+// A big text is split on two cores from a line start past its middle; wherever the middle falls (inside a
+// CR LF too), and wherever a byte 0 ends it, the lines are those the standard extract's reader finds.
+TEST(LineList, ABigTextSplitsOnTwoCoresAsOnOne) {
+    const char* const ends[] = {"\r\n", "\r", "\n", "\r\n\r\n"};
+    std::string body;
+    for (std::size_t i = 0; body.size() < (std::size_t{5} << 20); ++i)
+        body += std::string(i % 61, static_cast<char>('a' + i % 26)) + ends[i % 4];
+    LineList list;
+    for (std::size_t shift = 0; shift < 4; ++shift) {
+        const std::string text = std::string(shift, 'p') + body + "tail";
+        EXPECT_EQ(lines_whole(text), taken_whole(text, list)) << shift;
+        EXPECT_EQ(60u, list.longest());
+    }
+    for (std::size_t at : {body.size() / 4, body.size() * 3 / 4}) {
+        std::string text = body;
+        text[at] = '\0';
+        EXPECT_EQ(lines_whole(text), taken_whole(text, list)) << at;
+    }
+}
+
+TEST(ReaderFaults, EveryReaderRefusesWhatIsNotAFileOnDiskWithoutWaiting) {
+    test::TempDir dir;
+    const std::string unreadable = dir.write("unreadable.txt", "a\r\n");
+    ::chmod(unreadable.c_str(), 0);
+    const std::pair<std::string, std::string> cases[] = {
+        {test::make_fifo(dir.file("pipe.txt")), "It is not a regular file"},
+        {test::make_link(dir.file("zero.txt"), "/dev/zero"), "It is not a regular file"},
+        {test::make_link(dir.file("null.txt"), "/dev/null"), "It is not a regular file"},
+        {test::make_folder(dir.file("folder.txt")), "Is a directory"},
+        {unreadable, "Permission denied"},
+    };
+    LinkTexts links;
+    const std::pair<const char*, std::function<void(const std::string&)>> readers[] = {
+        {"line by line", [](const std::string& path) { LineReader{path}; }},
+        {"whole file", [](const std::string& path) { load_whole_file(path); }},
+        {"analysis size", [](const std::string& path) { input_file_size(path); }},
+        {"analysis lines", [](const std::string& path) { count_input_lines(path); }},
+        // With little memory to spare, so its size check must not speak first for what is no file.
+        {"definition file", [](const std::string& path) { read_definition_file(path, 16); }},
+        {"configuration", [&links](const std::string& path) { apply_config_file(path, links); }},
+        {"job log", [](const std::string& path) { JobLogFile(path).load([](std::string_view) {}); }},
+    };
+    const test::HangGuard guard(30);
+    const test::PermissionsHold permissions;
+    for (const auto& [name, read] : readers)
+        for (const auto& [path, reason] : cases)
+            EXPECT_THAT([&] { read(path); },
+                        testing::ThrowsMessage<FileError>("Cannot open file " + path + ". " + reason))
+                << name;
 }
 
 }  // namespace

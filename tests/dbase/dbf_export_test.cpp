@@ -10,125 +10,178 @@
 #include "common/file_error.h"
 #include "common/whole_number.h"
 #include "dbase/dbf_job.h"
+#include "dbase/dbf_limits.h"
 #include "dbase/dbf_read_back.h"
+#include "support/file_faults.h"
 #include "support/temp_dir.h"
 
 namespace qvr {
 namespace {
 
 using namespace std::string_literals;
-using test::DbfReadBack;
-using test::read_back_dbf;
-using test::read_file;
-using testing::ThrowsMessage;
+using namespace test;
 
-struct Column {
-    std::string name;
-    std::string start;
-    std::int32_t length;
-};
+TEST(DbfLayout, DefaultTableHeaderBytes) {
+    const std::string expected = "\x03\x02\x02\x0E\0\0\0\0\x41\0\x0B\0"s + std::string(20, '\0') +
+                                 "1ST FIELD\0\0C\x09\0\xD1\x4E\x0A\0\0\0\x01"s + std::string(11, '\0') +
+                                 "\x0D";
+    EXPECT_EQ(expected, dbf_header({{dbf_field_name("1st field", 1), 10}}, 0));
+}
+
+// Seven fields put the header past 255 bytes, and these the record too: both high bytes count.
+TEST(DbfLayout, SevenRowsNamesLengthsAndCount) {
+    std::vector<DbfField> fields = {{dbf_field_name("Code", 1), 5},
+                                    {dbf_field_name("", 2), 20},
+                                    {dbf_field_name("customer_name", 3), 30}};
+    for (int row = 4; row <= 7; ++row) fields.push_back({dbf_field_name("", row), 60});
+    const std::string header = dbf_header(fields, 16'700'000);
+    EXPECT_EQ("\x60\xD2\xFE\x00\x01\x01\x28\x01"s, header.substr(4, 8));
+    std::string descriptors;  // each one's name, type and length
+    for (std::size_t at = 32; at + 1 < header.size(); at += 32)
+        descriptors += header.substr(at, 12) + header[at + 16] + "|";
+    EXPECT_EQ(
+        "CODE\0\0\0\0\0\0\0C\x05|FIELD 2\0\0\0\0C\x14|CUSTOMER_N\0C\x1E|FIELD 4\0\0\0\0C\x3C|"
+        "FIELD 5\0\0\0\0C\x3C|FIELD 6\0\0\0\0C\x3C|FIELD 7\0\0\0\0C\x3C|"s,
+        descriptors);
+    EXPECT_EQ("\r", header.substr(256));  // the header's end, and its size
+}
+
+TEST(DbfLayout, FieldNames) {
+    const std::tuple<std::string, int, std::string> cases[] = {
+        {"  name \t", 1, "NAME"},
+        {"abcdefghijkl", 1, "ABCDEFGHIJ"},
+        {"", 2, "FIELD 2"},
+        {" \x01\x1f ", 12345, "FIELD 1234"},  // the generated name is cut at 10 too
+        {"\xe9t\xe9", 1, "\xe9T\xe9"},        // only a to z change
+        {"Nom;du_x", 1, "NOM;DU_X"},
+    };
+    for (const auto& [cell, row, name] : cases)
+        EXPECT_EQ(name, dbf_field_name(cell, row)) << "'" << cell << "'";
+}
+
+TEST(DbfLimits, RecordCountLengthsAndTheirSum) {
+    // records, lengths, refusal, the row refused, the lengths checked
+    const std::tuple<std::int64_t, std::vector<std::string>, DbfRefusal, int, std::vector<std::int32_t>>
+        cases[] = {
+            {16'700'000, {"10"}, DbfRefusal::none, 0, {10}},
+            {16'700'001, {"10"}, DbfRefusal::too_many_records, 0, {}},
+            {16'700'001, {"x"}, DbfRefusal::too_many_records, 0, {}},  // the count is checked first
+            {0, {"200", "54"}, DbfRefusal::none, 0, {200, 54}},
+            {0, {"200", "55"}, DbfRefusal::fields_too_long, 0, {}},
+            {0, {"5", "0", "5"}, DbfRefusal::length_below_one, 2, {}},
+            {0, {"300", "-100"}, DbfRefusal::length_below_one, 2, {}},  // a negative one cannot make room
+            {0, {"-1", "x"}, DbfRefusal::length_below_one, 1, {}},
+            {0, {"2147483647", "2147483647"}, DbfRefusal::fields_too_long, 0, {}},
+        };
+    for (const auto& [records, lengths, refusal, row, checked] : cases) {
+        const DbfLimits limits = check_dbf_limits(records, lengths);
+        EXPECT_EQ(std::tuple(refusal, row, checked), std::tuple(limits.refusal, limits.row, limits.lengths))
+            << records << " " << lengths[0];
+    }
+}
+
+TEST(DbfLimits, LengthThatIsNoWholeNumberIsAnError) {
+    for (const std::string text : {"abc", " 5", "+5", "2147483648"}) {
+        const std::vector<std::string> lengths = {"5", text};
+        EXPECT_THAT([&] { check_dbf_limits(0, lengths); },
+                    testing::ThrowsMessage<NotAWholeNumber>("'" + text + "' is not a valid integer value"));
+    }
+}
+
+// What the run is set to do reaches the table: input, filter, trim, encoding and the last run's count.
+TEST(DbfJob, TakesTheSettingsOfTheRun) {
+    JobSettings s;
+    std::tie(s.input_path, s.trim, s.encoding, s.contains, s.lower_bound, s.upper_bound) =
+        std::tuple("in.txt", true, TextEncoding::utf8, "c", "l", "u");
+    const DbfExportJob j = dbf_export_job(FieldTable(), s, {4}, 7, "t.dbf");
+    EXPECT_EQ(std::tuple("in.txt", "t.dbf", true, "c", "l", "u", TextEncoding::utf8, 7u),
+              std::tuple(j.input_path, j.target, j.trim, j.filter.contains, j.filter.lower, j.filter.upper,
+                         j.encoding, j.record_count));
+}
 
 class DbfExportTest : public ::testing::Test {
   protected:
-    DbfExportJob job(const std::vector<Column>& columns, std::uint32_t record_count = 0) const {
-        DbfExportJob j;
-        j.input_path = dir.file("in.txt");
-        j.target = dir.file("in.dbf");
-        for (std::size_t i = 0; i < columns.size(); ++i)
-            j.columns.push_back(
-                {{dbf_field_name(columns[i].name, static_cast<int>(i) + 1), columns[i].length},
-                 columns[i].start});
-        j.record_count = record_count;
-        return j;
+    /// A table of in.txt into in.dbf; each column is a name and length, and a start position text.
+    DbfExportJob job(std::vector<DbfColumn> columns, std::uint32_t record_count = 0) const {
+        return {dir.file("in.txt"), dir.file("in.dbf"), std::move(columns), false, {}, record_count};
     }
 
     /// Writes the table of `input` and returns the records written.
-    std::uint64_t export_lines(DbfExportJob j, const std::string& input) {
+    std::uint64_t export_lines(const DbfExportJob& j, const std::string& input) {
         dir.write("in.txt", input);
-        DbfExport table(std::move(j));
-        return table.run([this](std::uint64_t lines) { progress.push_back(lines); });
+        progress.clear();
+        return DbfExport(j).run([this](std::uint64_t lines) { progress.push_back(lines); });
     }
 
-    std::string header(const DbfExportJob& j, std::uint32_t count) const {
-        std::vector<DbfField> fields;
-        for (const DbfColumn& c : j.columns) fields.push_back(c.field);
-        return dbf_header(fields, count);
+    /// The table's bytes after its header: the records and the end-of-file marker.
+    std::string records(const DbfExportJob& j) const {
+        return read_file(j.target).substr(32 * (j.columns.size() + 1) + 1);
     }
 
     test::TempDir dir;
     std::vector<std::uint64_t> progress;
 };
 
-TEST_F(DbfExportTest, ShortLinesArePaddedAndTheCountIsWhatWasWritten) {
-    DbfExportJob j = job({{"Code", "1", 3}, {"", "4", 2}, {"Rest", "6", 4}}, 1000);
+// Starts past the line or past 32 bits with their length give blank fields; one below 1 is column 1.
+TEST_F(DbfExportTest, ShortLinesArePaddedAndAbsurdStartPositionsGiveBlankFields) {
+    DbfExportJob j = job({{{"CODE", 3}, "1"}, {{"FIELD 2", 2}, "4"}, {{"REST", 4}, "6"}}, 1000);
     EXPECT_EQ(4u, export_lines(j, "ABCDEFGHIJK\r\nAB\r\n\r\nXYZ12"));
-    EXPECT_EQ(header(j, 4) +
-                  " ABCDEFGHI"
-                  " AB       "
-                  "          "
-                  " XYZ12    "
-                  "\x1A"s,
-              read_file(j.target));
+    EXPECT_EQ(" ABCDEFGHI AB                  XYZ12    \x1A", records(j));
     const DbfReadBack expected{4,
                                {"CODE", "FIELD 2", "REST"},
                                {3, 2, 4},
                                {{"ABC", "DE", "FGHI"}, {"AB", "", ""}, {"", "", ""}, {"XYZ", "12", ""}}};
     EXPECT_EQ(expected, read_back_dbf(j.target));
     EXPECT_EQ((std::vector<std::uint64_t>{1, 2, 3, 4}), progress);
+
+    j = job({{{"A", 2}, "2147483647"}, {{"B", 3}, "-2147483648"}, {{"C", 1}, "0"}, {{"D", 6}, "2147483644"}});
+    EXPECT_EQ(2u, export_lines(j, "ABCDEFGHIJK\r\nAB\r\n"));
+    EXPECT_EQ("   ABCA         AB A      \x1A", records(j));
 }
 
 // UTF-8 columns go into the table as Windows-1252: "é" and "€" have a byte there, "Ω" and "😀" become
 // "?" and are counted; a stray byte stays as it is. The filter reads the UTF-8 text.
 TEST_F(DbfExportTest, Utf8CharactersAreWrittenAsWindows1252) {
-    DbfExportJob j = job({{"A", "1", 3}, {"B", "4", 2}});
+    DbfExportJob j = job({{{"A", 3}, "1"}, {{"B", 2}, "4"}});
     j.encoding = TextEncoding::utf8;
     j.filter.contains = "\xc3\xa9";
-    DbfExport table(j);
     dir.write("in.txt", "\xc3\xa9\xe2\x82\xac\xce\xa9\xf0\x9f\x98\x80x\r\nno\r\n\xff\xc3\xa9\r\n");
+    DbfExport table(j);
     EXPECT_EQ(2u, table.run({}));
-    EXPECT_EQ(header(j, 2) + " \xe9\x80??x" + " \xff\xe9   " + "\x1A"s, read_file(j.target));
+    EXPECT_EQ(" \xe9\x80??x \xff\xe9   \x1A", records(j));
     EXPECT_EQ(2u, table.replaced_chars());
     EXPECT_EQ("in.dbf generated (2 characters replaced by \"?\")", dbf_done_text("in.dbf", 2));
 }
 
-TEST_F(DbfExportTest, TrimComparesWithoutBlanksAndWritesWithThem) {
-    DbfExportJob j = job({{"v", "1", 5}});
-    j.trim = true;
-    j.filter.lower = "A";
-    EXPECT_EQ(1u, export_lines(j, "  AB \r\n  0  \r\n"));
-    EXPECT_EQ(header(j, 1) + "   AB \x1A", read_file(j.target));
-    EXPECT_EQ((DbfReadBack{1, {"V"}, {5}, {{"AB"}}}), read_back_dbf(j.target));
-
-    j.trim = false;
-    EXPECT_EQ(0u, export_lines(j, "  AB \r\n  0  \r\n"));
-}
-
-TEST_F(DbfExportTest, FilterLineHasNoSeparatorsAndRefusedLinesMoveTheGauge) {
-    struct Case {
+// The filter reads the fields joined without separator, trimmed as asked; the records are never trimmed.
+// Refused lines move the gauge too.
+TEST_F(DbfExportTest, FilterLineHasNoSeparatorsAndTrimComparesWithoutBlanks) {
+    const struct {
         LineFilter filter;
-        std::uint64_t records;
+        bool trim;
+        std::string records;
+    } cases[] = {
+        {{"BC", "", ""}, false, " ABCD \x1A"},        {{"B;C", "", ""}, false, "\x1A"},
+        {{"", "", "ABC"}, false, "   AB    0  \x1A"},  // "AB;CD" would be below it
+        {{"", "ABCE", ""}, false, " xyzw \x1A"},      {{"", "A", ""}, true, " ABCD  xyzw    AB \x1A"},
+        {{"", "A", ""}, false, " ABCD  xyzw \x1A"},
     };
-    const Case cases[] = {
-        {{"BC", "", ""}, 1},
-        {{"B;C", "", ""}, 0},
-        {{"", "", "ABC"}, 0},  // "AB;CD" would be below it
-        {{"", "ABCE", ""}, 1},
-    };
-    for (const Case& c : cases) {
-        DbfExportJob j = job({{"a", "1", 2}, {"b", "3", 2}});
+    for (const auto& c : cases) {
+        DbfExportJob j = job({{{"A", 2}, "1"}, {{"B", 3}, "3"}});
         j.filter = c.filter;
-        progress.clear();
-        EXPECT_EQ(c.records, export_lines(j, "ABCD\r\nxyzw\r\n")) << c.filter.contains << c.filter.lower;
-        EXPECT_EQ((std::vector<std::uint64_t>{1, 2}), progress);
-        EXPECT_EQ(static_cast<int>(c.records), read_back_dbf(j.target).records);
+        j.trim = c.trim;
+        EXPECT_EQ(c.records.size() / 6, export_lines(j, "ABCD\r\nxyzw\r\n  AB \r\n  0  \r\n"));
+        EXPECT_EQ(c.records, records(j)) << c.filter.contains << c.filter.lower << c.trim;
+        EXPECT_EQ((std::vector<std::uint64_t>{1, 2, 3, 4}), progress);
+        EXPECT_EQ(static_cast<int>(c.records.size() / 6), read_back_dbf(j.target).records);
     }
 }
 
 TEST_F(DbfExportTest, BadStartPositionStopsAtTheFirstLineAndLeavesTheFormerFile) {
     dir.write("in.dbf", "former");
-    DbfExportJob j = job({{"a", "1", 2}, {"b", "x1", 2}});
+    DbfExportJob j = job({{{"A", 2}, "1"}, {{"B", 2}, "x1"}});
     EXPECT_THAT([&] { export_lines(j, "ABCD\r\n"); },
-                ThrowsMessage<NotAWholeNumber>("'x1' is not a valid integer value"));
+                testing::ThrowsMessage<NotAWholeNumber>("'x1' is not a valid integer value"));
     EXPECT_EQ("former", read_file(j.target));
     EXPECT_EQ("in.dbf in.txt", test::list_folder(dir.path()));
     // Without a line no start position is read.
@@ -136,46 +189,67 @@ TEST_F(DbfExportTest, BadStartPositionStopsAtTheFirstLineAndLeavesTheFormerFile)
 }
 
 TEST(DbfGauge, PositionFollowsTheLinesRead) {
-    struct Case {
-        std::uint64_t lines, expected;
-        int position;
-    };
-    const Case cases[] = {{0, 4, 15}, {1, 4, 36}, {2, 3, 71}, {5, 4, 99}, {1000000, 0, 15}, {1, 1000, 15}};
-    for (const Case& c : cases) EXPECT_EQ(c.position, dbf_gauge_position(c.lines, c.expected)) << c.lines;
+    // lines read, lines expected, position
+    const std::tuple<std::uint64_t, std::uint64_t, int> cases[] = {
+        {0, 4, 15}, {1, 4, 36}, {2, 3, 71}, {5, 4, 99}, {1000000, 0, 15}, {1, 1000, 15}};
+    for (const auto& [lines, expected, position] : cases)
+        EXPECT_EQ(position, dbf_gauge_position(lines, expected)) << lines;
 }
 
 TEST_F(DbfExportTest, IntoAPipeTheHeaderCountComesFirstOrNothingIsSent) {
     int pipe_ends[2];
     ASSERT_EQ(0, ::pipe2(pipe_ends, O_NONBLOCK));
-    const std::string target = dir.file("pipe.dbf");
-    ASSERT_EQ(0, ::symlink(("/proc/self/fd/" + std::to_string(pipe_ends[1])).c_str(), target.c_str()));
-    const std::string records = " ab\x1A";
-    const struct {
-        std::uint32_t announced;
-        std::string error, sent;
-    } cases[] = {
-        {1, "", header(job({{"A", "1", 2}}), 1) + records},
+    const std::string target =
+        make_link(dir.file("pipe.dbf"), ("/proc/self/fd/" + std::to_string(pipe_ends[1])).c_str());
+    const std::tuple<std::uint32_t, std::string, std::string> cases[] = {
+        // announced, error, sent
+        {1, "", dbf_header({{"A", 2}}, 1) + " ab\x1A"},
         {0, "Cannot write file " + target + ". " + std::string(kUncountedIntoAPipe), ""},
-        {3, "Cannot write file " + target + ". Its header announced 3 records, not the 1 written",
-         ""},  // what is still in the buffer is not sent
+        // What is still in the buffer is not sent.
+        {3, "Cannot write file " + target + ". Its header announced 3 records, not the 1 written", ""},
     };
-    for (const auto& c : cases) {
-        DbfExportJob j = job({{"A", "1", 2}}, c.announced);
+    for (const auto& [announced, error, sent] : cases) {
+        DbfExportJob j = job({{{"A", 2}, "1"}}, announced);
         j.target = target;
-        std::string error;
+        std::string got;
         try {
             export_lines(j, "ab\r\n");
         } catch (const FileError& e) {
-            error = e.what();
+            got = e.what();
         }
         char buffer[4096];
         const ssize_t n = ::read(pipe_ends[0], buffer, sizeof buffer);
-        EXPECT_EQ(c.error, error) << c.announced;
-        EXPECT_EQ(c.sent, std::string(buffer, static_cast<std::size_t>(std::max<ssize_t>(n, 0))))
-            << c.announced;
+        EXPECT_EQ(error, got) << announced;
+        EXPECT_EQ(sent, std::string(buffer, static_cast<std::size_t>(std::max<ssize_t>(n, 0)))) << announced;
     }
     ::close(pipe_ends[0]);
     ::close(pipe_ends[1]);
+}
+
+// CR, LF and CR LF end a line, Ctrl+Z (26) the input; NUL is a byte of a line.
+TEST_F(DbfExportTest, BinaryAndLineEndOnlyInputsGiveExactRecords) {
+    const std::pair<std::string, std::string> cases[] = {
+        // input, records
+        {"x\r\n" + bytes(1, 255) + std::string(1000, '\0'),
+         " x                   " + (" " + bytes(1, 9) + std::string(11, ' ')) +
+             (" " + bytes(11, 12) + std::string(18, ' ')) + (" " + bytes(14, 25) + "        ") + "\x1a"},
+        {std::string(30, '\0') + "\r\n", " " + std::string(20, '\0') + "\x1a"},
+        {std::string(100000, '\n'), test::repeated(std::string(21, ' '), 100000) + "\x1a"},
+    };
+    const DbfExportJob j = job({{{"F", 20}, "1"}});
+    for (const auto& [input, expected] : cases) {
+        export_lines(j, input);
+        EXPECT_EQ(expected, records(j)) << input.substr(0, 5);
+    }
+}
+
+TEST_F(DbfExportTest, ALongLineIsReadPastAsFarAsTheColumnsGo) {
+    test::make_sparse_file(dir.file("in.txt"), 100'000'000, "0001Alice", "tail\r\nnext\r\n");
+    const DbfExportJob j = job({{{"F", 9}, "1"}});
+    const std::int64_t memory_before = test::peak_memory();
+    DbfExport(j).run({});
+    EXPECT_EQ(" 0001Alice next     \x1a", records(j));
+    EXPECT_GT(32 << 20, test::peak_memory() - memory_before);
 }
 
 }  // namespace

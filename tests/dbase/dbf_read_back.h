@@ -1,15 +1,16 @@
 #pragma once
 
+#include <gtest/gtest.h>
 #include <shapefil.h>
 
 #include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace qvr::test {
 
-/// A dBase table as an independent reader (shapelib) sees it. Values come back as shapelib gives them,
-/// without leading and trailing spaces.
+/// A dBase table as an independent reader (shapelib) sees it: values without leading and trailing spaces.
 struct DbfReadBack {
     int records = -1;
     std::vector<std::string> names;
@@ -29,31 +30,20 @@ inline DbfReadBack read_back_dbf(const std::string& path) {
     for (int f = 0; f < fields; ++f) {
         char name[XBASE_FLDNAME_LEN_READ + 1] = {};
         int width = 0;
-        int decimals = 0;
-        DBFGetFieldInfo(dbf, f, name, &width, &decimals);
+        DBFGetFieldInfo(dbf, f, name, &width, nullptr);
         table.names.emplace_back(name);
         table.widths.push_back(width);
     }
-    for (int r = 0; r < table.records; ++r) {
-        std::vector<std::string> row;
-        for (int f = 0; f < fields; ++f) row.emplace_back(DBFReadStringAttribute(dbf, r, f));
-        table.values.push_back(std::move(row));
-    }
+    table.values.resize(static_cast<std::size_t>(table.records));
+    for (int r = 0; r < table.records; ++r)
+        for (int f = 0; f < fields; ++f) table.values[r].emplace_back(DBFReadStringAttribute(dbf, r, f));
     DBFClose(dbf);
     return table;
 }
 
 /// Prints a read-back table readably when a comparison fails.
 inline void PrintTo(const DbfReadBack& t, std::ostream* os) {
-    *os << "{records " << t.records << ", fields";
-    for (std::size_t i = 0; i < t.names.size(); ++i) *os << " '" << t.names[i] << "'/" << t.widths[i];
-    *os << ", values";
-    for (const auto& row : t.values) {
-        *os << " [";
-        for (const auto& v : row) *os << "'" << v << "'";
-        *os << "]";
-    }
-    *os << "}";
+    *os << testing::PrintToString(std::tie(t.records, t.names, t.widths, t.values));
 }
 
 }  // namespace qvr::test

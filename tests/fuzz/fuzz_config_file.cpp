@@ -16,15 +16,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     apply_config_file(file.path(), links);
 
     LinkTexts expected;
-    for (const std::string& line : lines_by_line(text)) {
+    for (const std::string& line : plain_lines(text, '\x1a')) {
         const std::string key = line.substr(0, 4);
         const std::string value = line.size() > 4 ? line.substr(4, 80) : std::string();
         if (key == "AUTH") expected.author = value;
         if (key == "QVRH") expected.home = value;
         if (key == "MAIL") expected.mail = value;
     }
-    QVR_FUZZ_CHECK(links.author == expected.author);
-    QVR_FUZZ_CHECK(links.home == expected.home);
-    QVR_FUZZ_CHECK(links.mail == expected.mail);
+    QVR_FUZZ_CHECK(links.author == expected.author && links.home == expected.home &&
+                   links.mail == expected.mail);
     return 0;
 }

@@ -17,16 +17,11 @@ using namespace qvr::fuzz;
 namespace {
 
 std::string cell_text(FuzzedDataProvider& in) {
-    switch (in.ConsumeIntegralInRange(0, 3)) {
-        case 0:
-            return decimal_text(in.ConsumeIntegral<std::int64_t>());
-        case 1:
-            return decimal_text(in.ConsumeIntegral<std::int32_t>());
-        case 2:
-            return decimal_text(in.ConsumeIntegralInRange(-3, 70));
-        default:
-            return in.ConsumeRandomLengthString(12);
-    }
+    const int kind = in.ConsumeIntegralInRange(0, 3);
+    if (kind == 3) return in.ConsumeRandomLengthString(12);
+    return decimal_text(kind == 0   ? in.ConsumeIntegral<std::int64_t>()
+                        : kind == 1 ? in.ConsumeIntegral<std::int32_t>()
+                                    : in.ConsumeIntegralInRange(-3, 70));
 }
 
 /// Enter in a cell leaves a row whose three numbers read back and agree: end = start + length - 1.
@@ -41,8 +36,7 @@ void check_commit(FieldTable& table, int row, int column) {
     const auto start = plain_number(table.cell(FieldTable::kStart, row));
     const auto length = plain_number(table.cell(FieldTable::kLength, row));
     const auto end = plain_number(table.cell(FieldTable::kEnd, row));
-    QVR_FUZZ_CHECK(start && length && end);
-    QVR_FUZZ_CHECK(*end == *start + *length - 1);
+    QVR_FUZZ_CHECK(start && length && end && *end == *start + *length - 1);
     const std::int64_t typed_start = plain_number(before[FieldTable::kStart]).value_or(0);
     QVR_FUZZ_CHECK(*start == (typed_start == 0 ? 1 : typed_start));
 }
@@ -62,21 +56,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::vector<FieldSlice> slices = table.slices();
     for (int row = 1; row <= rows; ++row) {
-        const FieldSlice& slice = slices[static_cast<std::size_t>(row - 1)];
-        QVR_FUZZ_CHECK(slice.start == plain_number(table.cell(FieldTable::kStart, row)).value_or(0));
-        QVR_FUZZ_CHECK(slice.length == plain_number(table.cell(FieldTable::kLength, row)).value_or(0));
+        QVR_FUZZ_CHECK(slices[row - 1].start ==
+                       plain_number(table.cell(FieldTable::kStart, row)).value_or(0));
+        QVR_FUZZ_CHECK(slices[row - 1].length ==
+                       plain_number(table.cell(FieldTable::kLength, row)).value_or(0));
     }
 
     const std::string separator = in.ConsumeRandomLengthString(3);
     const bool trim = in.ConsumeBool();
-    LineFilter filter;
-    filter.contains = in.ConsumeRandomLengthString(4);
-    filter.lower = in.ConsumeRandomLengthString(6);
-    filter.upper = in.ConsumeRandomLengthString(6);
+    const LineFilter filter{in.ConsumeRandomLengthString(4), in.ConsumeRandomLengthString(6),
+                            in.ConsumeRandomLengthString(6)};
     const LineCutter cutter(slices, separator, trim);
     const std::uint64_t used = columns_used(slices);
-    std::string cut_line;
-    std::string again;
+    std::string cut_line, again;
     while (in.remaining_bytes() > 0) {
         const std::string line = in.ConsumeRandomLengthString(80);
         cutter.cut(line, cut_line);

@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <fstream>
-#include <sstream>
 
 #include "common/whole_number.h"
 #include "fields/definition_file.h"
@@ -18,8 +17,8 @@ namespace {
 constexpr std::string_view kNotANumber = "' is not a valid integer value";
 
 void check_refusal(std::string_view message) {
-    QVR_FUZZ_CHECK(message.size() > kNotANumber.size() + 1);
-    QVR_FUZZ_CHECK(message.front() == '\'' && message.ends_with(kNotANumber));
+    QVR_FUZZ_CHECK(message.size() > kNotANumber.size() + 1 && message.front() == '\'' &&
+                   message.ends_with(kNotANumber));
     const std::string_view text = message.substr(1, message.size() - 1 - kNotANumber.size());
     QVR_FUZZ_CHECK(text.size() <= 32 && !read_whole_number(text));
     for (char c : text) QVR_FUZZ_CHECK(static_cast<unsigned char>(c) > 32 && c != '\x1a');
@@ -28,20 +27,12 @@ void check_refusal(std::string_view message) {
 void check_rows(const std::vector<FieldTable::Row>& rows) {
     for (const FieldTable::Row& row : rows) {
         const std::string& name = row[FieldTable::kName];
-        QVR_FUZZ_CHECK(name.size() <= 10);
-        QVR_FUZZ_CHECK(name.find_first_of("\r\n\x1a") == std::string::npos);
+        QVR_FUZZ_CHECK(name.size() <= 10 && name.find_first_of("\r\n\x1a") == std::string::npos);
         for (int column : {FieldTable::kStart, FieldTable::kLength, FieldTable::kEnd}) {
             const auto value = read_whole_number(row[column]);
             QVR_FUZZ_CHECK(value && decimal_text(*value) == row[column]);
         }
     }
-}
-
-std::string file_bytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
 }
 
 }  // namespace
@@ -76,6 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const ScratchFolder scratch;
     const std::string path = scratch.path() + "fuzz.tab";
     write_definition_file(path, table);
-    QVR_FUZZ_CHECK(file_bytes(path) == saved);
+    std::ifstream written(path, std::ios::binary);
+    QVR_FUZZ_CHECK(std::string(std::istreambuf_iterator<char>(written), {}) == saved);
     return 0;
 }

@@ -1,9 +1,8 @@
 #pragma once
 
 // What the fuzz targets share: files made from the fuzzer's bytes without touching the disk, and the
-// line rules written out plainly, as the independent account the readers are compared with.
+// line and field rules written out plainly, as the independent account the code is compared with.
 
-#include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -34,32 +33,23 @@ namespace qvr::fuzz {
 class MemoryFile {
   public:
     explicit MemoryFile(std::string_view bytes) : fd_(::memfd_create("fuzz", MFD_CLOEXEC)) {
-        QVR_FUZZ_CHECK(fd_ >= 0);
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
-            QVR_FUZZ_CHECK(n > 0);
-            done += static_cast<std::size_t>(n);
-        }
-        path_ = "/proc/self/fd/" + std::to_string(fd_);
+        QVR_FUZZ_CHECK(fd_ >= 0 && ::write(fd_, bytes.data(), bytes.size()) == std::ssize(bytes));
     }
     ~MemoryFile() { ::close(fd_); }
     MemoryFile(const MemoryFile&) = delete;
     MemoryFile& operator=(const MemoryFile&) = delete;
-
-    const std::string& path() const { return path_; }
+    std::string path() const { return "/proc/self/fd/" + std::to_string(fd_); }
 
   private:
     int fd_;
-    std::string path_;
 };
 
-/// A folder for files that must have a real place (written beside, renamed), in memory where the system
-/// offers it; made for one run and removed after it (libFuzzer ends without running exit handlers).
+/// A folder (its path ends in "/") for files that must have a real place (written beside, renamed), in
+/// memory where the system offers it; made for one run and removed after it (libFuzzer ends without
+/// running exit handlers).
 class ScratchFolder {
   public:
-    ScratchFolder() {
-        path_ = (::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") + std::string("/qvr-fuzz-XXXXXX");
+    ScratchFolder() : path_(::access("/dev/shm", W_OK) == 0 ? "/dev/shm/qvr-XXXXXX" : "/tmp/qvr-XXXXXX") {
         QVR_FUZZ_CHECK(::mkdtemp(path_.data()) != nullptr);
         path_ += '/';
     }
@@ -69,71 +59,35 @@ class ScratchFolder {
     }
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    /// The folder, ending in "/".
     const std::string& path() const { return path_; }
 
   private:
     std::string path_;
 };
 
-/// The lines of `text` read line by line: a line ends at CR LF, a lone CR or a lone LF; Ctrl+Z ends the
-/// file; a last line without line end is still a line.
-inline std::vector<std::string> lines_by_line(std::string_view text) {
-    text = text.substr(0, text.find('\x1a'));
+/// The lines of `text` up to its first `stop` byte (Ctrl+Z read line by line, NUL loaded whole): a line
+/// ends at CR LF, a lone CR or a lone LF; a last line without line end is still a line.
+inline std::vector<std::string> plain_lines(std::string_view text, char stop) {
+    text = text.substr(0, text.find(stop));
     std::vector<std::string> lines;
-    std::string line;
-    bool open = false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' || text[i] == '\n') {
-            lines.push_back(line);
-            line.clear();
-            open = false;
-            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        } else {
-            line += text[i];
-            open = true;
-        }
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = std::min(text.find_first_of("\r\n", at), text.size());
+        lines.emplace_back(text.substr(at, end - at));
+        at = end + (text.substr(end, 2) == "\r\n" ? 2 : 1);
     }
-    if (open) lines.push_back(line);
-    return lines;
-}
-
-/// The lines of `text` loaded whole: a line ends at CR LF, a lone CR or a lone LF; a byte 0 ends the text;
-/// the last line needs no line end.
-inline std::vector<std::string> lines_whole(std::string_view text) {
-    text = text.substr(0, text.find('\0'));
-    std::vector<std::string> lines;
-    std::string line;
-    bool open = false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' || text[i] == '\n') {
-            lines.push_back(line);
-            line.clear();
-            open = false;
-            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        } else {
-            line += text[i];
-            open = true;
-        }
-    }
-    if (open) lines.push_back(line);
     return lines;
 }
 
 /// A signed 32-bit decimal number: an optional minus sign and digits, nothing else.
 inline std::optional<std::int64_t> plain_number(std::string_view text) {
-    const bool negative = !text.empty() && text[0] == '-';
+    const bool negative = text.starts_with('-');
     const std::string_view digits = text.substr(negative ? 1 : 0);
-    if (digits.empty()) return std::nullopt;
+    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos)
+        return std::nullopt;
     std::int64_t value = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9') return std::nullopt;
-        value = std::min<std::int64_t>(value * 10 + (c - '0'), std::int64_t{1} << 40);
-    }
-    if (negative) value = -value;
-    if (value < INT32_MIN || value > INT32_MAX) return std::nullopt;
-    return value;
+    for (char c : digits) value = std::min<std::int64_t>(value * 10 + (c - '0'), std::int64_t{1} << 40);
+    value = negative ? -value : value;
+    return value < INT32_MIN || value > INT32_MAX ? std::nullopt : std::optional(value);
 }
 
 /// `text` without its leading and trailing bytes of code 32 or less.
@@ -149,27 +103,24 @@ inline std::string plain_cut(std::string_view line, const std::vector<FieldSlice
                              const std::string& separator, bool trim) {
     std::string out;
     for (std::size_t i = 0; i < slices.size(); ++i) {
-        if (i > 0) out += separator;
         const std::int64_t first = std::max<std::int64_t>(slices[i].start, 1) - 1;
         const std::int64_t end = std::min<std::int64_t>(first + slices[i].length, std::ssize(line));
-        std::string_view field = first < end ? line.substr(first, end - first) : std::string_view();
-        out += trim ? plain_trim(field) : field;
+        const std::string_view field = first < end ? line.substr(first, end - first) : std::string_view();
+        out += (i > 0 ? separator : "") + std::string(trim ? plain_trim(field) : field);
     }
     return out;
 }
 
-/// Whether `a` comes before `b` byte by byte, bytes as unsigned values, the shorter first on a tie.
-inline bool bytes_below(std::string_view a, std::string_view b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
-    });
-}
-
-/// The line filter: contains the contains text, is not below the lower bound nor above a given upper one.
+/// The line filter: contains the contains text, is not below the lower bound nor above a given upper one,
+/// comparing bytes as unsigned values, the shorter first on a tie.
 inline bool plain_passes(std::string_view line, const LineFilter& filter) {
-    if (!filter.contains.empty() && line.find(filter.contains) == std::string_view::npos) return false;
-    if (bytes_below(line, filter.lower)) return false;
-    return filter.upper.empty() || !bytes_below(filter.upper, line);
+    const auto below = [](std::string_view a, std::string_view b) {
+        return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+            return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+        });
+    };
+    return line.find(filter.contains) != std::string_view::npos && !below(line, filter.lower) &&
+           (filter.upper.empty() || !below(filter.upper, line));
 }
 
 }  // namespace qvr::fuzz

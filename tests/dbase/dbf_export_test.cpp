@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/file_error.h"
+#include "common/stop_request.h"
 #include "common/whole_number.h"
 #include "dbase/dbf_job.h"
 #include "dbase/dbf_limits.h"
@@ -186,6 +187,23 @@ TEST_F(DbfExportTest, BadStartPositionStopsAtTheFirstLineAndLeavesTheFormerFile)
     EXPECT_EQ("in.dbf in.txt", test::list_folder(dir.path()));
     // Without a line no start position is read.
     EXPECT_EQ(0u, export_lines(j, ""));
+}
+
+// A stop asked at the first, a middle or the last line (the window checks after each) leaves the former table.
+TEST_F(DbfExportTest, AStopAtAnyLineLeavesTheFormerTableAndNoTemporary) {
+    const DbfExportJob j = job({{{"A", 2}, "1"}});
+    dir.write("in.txt", "AB\r\nCD\r\nEF\r\n");
+    for (std::uint64_t at : {1, 2, 3}) {
+        dir.write("in.dbf", "former");
+        StopRequest stop;
+        EXPECT_THROW(DbfExport(j).run([&](std::uint64_t lines) {
+            if (lines == at) stop.request();
+            check_stop(&stop);
+        }),
+                     RunStopped);
+        EXPECT_EQ("former", read_file(j.target)) << at;
+        EXPECT_EQ("in.dbf in.txt", test::list_folder(dir.path())) << at;
+    }
 }
 
 TEST(DbfGauge, PositionFollowsTheLinesRead) {

@@ -1,20 +1,29 @@
 #include "fields/field_table.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-namespace qvr {
+#include <functional>
+
+#include "fields/definition_file.h"
+#include "fields/field_detection.h"
+#include "fields/layout_check.h"
+#include "support/temp_dir.h"
+
+namespace qvr::test {
 namespace {
 
-using Cells = std::array<std::string, 3>;  // start, length, end
+using Rows = std::vector<FieldTable::Row>;
 
-struct CommitCase {
-    int edited_column;
-    Cells before;
-    Cells after;
-};
+FieldTable table_of(Rows rows) {
+    FieldTable table;
+    table.assign_rows(std::move(rows));
+    return table;
+}
 
 TEST(FieldTable, CommitDerivesTheRow) {
-    const CommitCase cases[] = {
+    using Cells = std::array<std::string, 3>;  // start, length, end
+    const std::tuple<int, Cells, Cells> cases[] = {
         {FieldTable::kStart, {"5", "", ""}, {"5", "1", "5"}},
         {FieldTable::kLength, {"0012", "3", "99"}, {"12", "3", "14"}},
         {FieldTable::kEnd, {"5", "2", "20"}, {"5", "16", "20"}},
@@ -30,39 +39,181 @@ TEST(FieldTable, CommitDerivesTheRow) {
         {FieldTable::kEnd, {"-2147483648", "", "2147483647"}, {"-2147483648", "2147483647", "-2"}},
         {FieldTable::kLength, {"2147483648", "3", ""}, {"1", "3", "3"}},  // out of range reads as 0
     };
-    for (const CommitCase& c : cases) {
-        FieldTable table;
-        table.set_cell(FieldTable::kName, 1, "name");
-        for (int col = 1; col <= 3; ++col)
-            table.set_cell(col, 1, c.before[static_cast<std::size_t>(col - 1)]);
-        table.commit_row(1, c.edited_column);
-        Cells got = {table.cell(1, 1), table.cell(2, 1), table.cell(3, 1)};
-        EXPECT_EQ(c.after, got) << "column " << c.edited_column << " before " << c.before[0] << ","
-                                << c.before[1] << "," << c.before[2];
-        EXPECT_EQ("name", table.cell(FieldTable::kName, 1));
+    for (const auto& [column, before, after] : cases) {
+        FieldTable table = table_of({{"name", before[0], before[1], before[2]}});
+        table.commit_row(1, column);
+        EXPECT_EQ((FieldTable::Row{"name", after[0], after[1], after[2]}),
+                  (FieldTable::Row{table.cell(0, 1), table.cell(1, 1), table.cell(2, 1), table.cell(3, 1)}))
+            << column << " " << before[0] << "," << before[1] << "," << before[2];
     }
 }
 
 TEST(FieldTable, CheckFindsTheFirstRowWithoutStartOrLength) {
-    struct Case {
-        std::vector<Cells> rows;
-        int failing;
+    const std::pair<Rows, int> cases[] = {
+        {{{"", "1", "10", "10"}}, 0},
+        {{{"", "1", "10", ""}}, 0},  // the end position is not checked
+        {{{"", "", "10", "10"}}, 1},
+        {{{"", "1", "0", "10"}}, 1},
+        {{{"", "1", "2", ""}, {"", "3", "", ""}, {"", "", "", ""}}, 2},
+        {{{"", "-1", "-2", ""}}, 0},  // negative numbers pass; cutting gives empty fields
     };
-    const Case cases[] = {
-        {{{"1", "10", "10"}}, 0}, {{{"1", "10", ""}}, 0},  // the end position is not checked
-        {{{"", "10", "10"}}, 1},  {{{"1", "0", "10"}}, 1}, {{{"1", "2", ""}, {"3", "", ""}, {"", "", ""}}, 2},
-        {{{"-1", "-2", ""}}, 0},  // negative numbers pass; cutting gives empty fields
+    for (const auto& [rows, failing] : cases) EXPECT_EQ(failing, table_of(rows).first_unusable_row());
+}
+
+TEST(DefinitionFile, SavesAndRecallsTheSameTable) {
+    const std::tuple<const char*, Rows, std::string, Rows> cases[] = {
+        {"names cut at 10 and padded to 10; a carriage return or Ctrl+Z in a name does not break the file",
+         {{"Customer code", "1", "6", "6"}, {"a\rb\032c", "1", "2", "2"}, {"tab\tin", "3", "1", "3"}},
+         "Customer c1    6    6    \r\na b c     1    2    2    \r\ntab\tin    3    1    3    \r\n",
+         {{"Customer c", "1", "6", "6"}, {"a b c     ", "1", "2", "2"}, {"tab\tin    ", "3", "1", "3"}}},
+        {"numbers of 5 and more digits are written whole with one blank after",
+         {{"big", "12345", "123456", "135800"}, {"x", "-2147483648", "2147483647", "-2"}},
+         "big       12345 123456 135800 \r\nx         -2147483648 2147483647 -2   \r\n",
+         {{"big       ", "12345", "123456", "135800"}, {"x         ", "-2147483648", "2147483647", "-2"}}},
+        {"cells without a whole number are saved as 0; uncommitted digits stand as typed",
+         {{"", "", "3", ""}, {"n", "abc", "1 2", "99999999999"}, {"z", "007", "0012", "-5"}},
+         "          0    3    0    \r\nn         0    0    0    \r\nz         007  0012 -5   \r\n",
+         {{"          ", "0", "3", "0"}, {"n         ", "0", "0", "0"}, {"z         ", "7", "12", "-5"}}},
     };
-    for (const Case& c : cases) {
-        FieldTable table;
-        table.set_row_count(static_cast<int>(c.rows.size()));
-        for (int r = 1; r <= table.row_count(); ++r)
-            for (int col = 1; col <= 3; ++col)
-                table.set_cell(col, r,
-                               c.rows[static_cast<std::size_t>(r - 1)][static_cast<std::size_t>(col - 1)]);
-        EXPECT_EQ(c.failing, table.first_unusable_row());
+    for (const auto& [what, rows, bytes, recalled] : cases) {
+        EXPECT_EQ(bytes, definition_file_text(table_of(rows))) << what;
+        EXPECT_EQ(recalled, parse_definition_text(bytes)) << what;
+    }
+}
+
+TEST(DefinitionFile, ReadsHandWrittenFiles) {
+    const std::tuple<const char*, std::string, Rows> cases[] = {
+        {"tabs", "Code      1\t6\t\t6\r\n", {{"Code      ", "1", "6", "6"}}},
+        {"numbers right after the name", "0123456789 1 2 3\r\n", {{"0123456789", "1", "2", "3"}}},
+        {"text after the third number",
+         "City      27 15 41 a note 12\r\nX 1 1 1\r\n",
+         {{"City      ", "27", "15", "41"}, {"X 1 1 1", "0", "0", "0"}}},
+        {"Ctrl+Z ends the file",
+         "A         1 2 3\r\n\032B         4 5 8\r\n",
+         {{"A         ", "1", "2", "3"}}},
+        {"a lone line feed and a lone carriage return end a line",
+         "A         1 2 3\nB\n4 5 6\rC         7 8 9\n",
+         {{"A         ", "1", "2", "3"}, {"B", "4", "5", "6"}, {"C         ", "7", "8", "9"}}},
+        {"numbers missing at the end read 0", "short", {{"short", "0", "0", "0"}}},
+        {"numbers are looked for past a line end", "A         1\r\n2 3\r\n", {{"A         ", "1", "2", "3"}}},
+        {"an empty line is a row",
+         "A         1 2 3\r\n\r\n",
+         {{"A         ", "1", "2", "3"}, {"", "0", "0", "0"}}},
+    };
+    for (const auto& [what, bytes, rows] : cases) EXPECT_EQ(rows, parse_definition_text(bytes)) << what;
+}
+
+TEST(DefinitionFile, NumbersThatAreNotWholeNumbersAreRefused) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"A         1 2 3\r\nB         1.5 2 3\r\n", "1.5"},
+        {"A         1 2 2147483648\r\n", "2147483648"},
+        {"A         +1 2 3\r\n", "+1"},
+        {"A         " + std::string(40, '7') + "\r\n", std::string(32, '7')},
+    };
+    for (const auto& [bytes, number] : cases)
+        EXPECT_THAT([&] { parse_definition_text(bytes); },
+                    testing::ThrowsMessage<NotAWholeNumber>("'" + number + "' is not a valid integer value"));
+}
+
+TEST(LayoutCheck, ReportsEveryKindOfMisfit) {
+    TempDir dir;
+    const std::string input = dir.write("in.txt", "AB 12  X\r\nAB 12  X\r\nAB 12\r\nABC12 YX  Z\r\n");
+    const std::string lines =
+        "Lines: 4\nLine length: shortest 5 (1 line), longest 11 (1 line), most common 8 (2 lines)\n";
+    const std::pair<Rows, std::string> cases[] = {
+        {{{"CODE", "1", "3", "3"}, {"NUM", "4", "4", "7"}, {"FLAG", "8", "4", "11"}},
+         "Lines shorter than the end of the last field (column 11): 3, the first at line 1\n"},
+        {{{"CODE", "1", "2", "2"},
+          {"NUM", "4", "3", "6"},
+          {"B", "6", "1", "6"},
+          {"FLAG", "8", "1", "8"},
+          {"", "0", "3", "2"}},
+         "Field 5 has no usable start position and length\n"
+         "Lines shorter than the end of the last field (column 8): 1, the first at line 3\n"
+         "Lines with text past the last field: 1, the first at line 4\n"
+         "Field 2 (NUM) and Field 3 (B) overlap in column 6\n"
+         "Text in column 3, which no field covers, the first at line 4\n"
+         "Text in column 7, which no field covers, the first at line 4\n"
+         "Field 3 (B) is blank on every line\n"},
+        {{{"ALL", "1", "5", "5"}}, "Lines with text past the last field: 3, the first at line 1\n"},
+    };
+    for (const auto& [rows, misfits] : cases) {
+        const LayoutCheck check = check_layout(input, table_of(rows));
+        EXPECT_EQ(lines + misfits, check.report);
+        EXPECT_TRUE(check.problems) << misfits;
+    }
+}
+
+// `count` lines made by `line` from their index, each ending in CR LF.
+std::string lines(int count, const std::function<std::string(int)>& line) {
+    std::string out;
+    for (int i = 0; i < count; ++i) out += line(i) + "\r\n";
+    return out;
+}
+template <class... Texts>
+std::string pick(int i, Texts... texts) {
+    const char* all[] = {texts...};
+    return all[i % sizeof...(texts)];
+}
+// Names and streets whose blanks fall in different columns, as in real data.
+std::string name(int i) {
+    return pick(i, "Van der Berg", "Martin", "de la Fontaine", "Le Goff Yann", "O'Brien", "Da Silva Joao",
+                "Li Wei");
+}
+std::string street(int i) {
+    return pick(i, "rue de la Paix", "quai Voltaire", "Main Street", "avenue Victor Hugo", "impasse Verte");
+}
+std::string left(const std::string& s, std::size_t width) { return s + std::string(width - s.size(), ' '); }
+std::string right(const std::string& s, std::size_t width) { return std::string(width - s.size(), ' ') + s; }
+std::string amount(int i) { return std::to_string(i * 3701 % 90000 + 5) + "." + std::to_string(10 + i % 90); }
+
+TEST(FieldDetection, FindsTheFieldsOfEachTrap) {
+    const std::tuple<const char*, std::string, std::string> cases[] = {
+        {"a code touching a date, digits both",
+         lines(
+             40,
+             [](int i) { return std::to_string(i * 7 % 9000 + 1000) + pick(i, "15/01/2023", "03/11/1999"); }),
+         "FIELD1 1-4 | FIELD2 5-14"},
+        {"letters touching a right-aligned amount, then letters",
+         lines(40, [](int i) { return name(i) + right(amount(i), 22 - name(i).size()) + pick(i, "N", "Y"); }),
+         "FIELD1 1-14 | FIELD2 15-22 | FIELD3 23-23"},
+        {"addresses and names with blanks inside stay whole",
+         lines(60,
+               [](int i) { return left(std::to_string(i * 13 % 250 + 1) + " " + street(i), 24) + name(i); }),
+         "FIELD1 1-24 | FIELD2 25-38"},
+        {"a field blank in the first 500 lines still found",
+         lines(800,
+               [](int i) {
+                   return std::string("ABCD ") + (i < 500 ? "   " : pick(i, "XY ", "ZZZ")) + "  1234";
+               }),
+         "FIELD1 1-5 | FIELD2 6-10 | FIELD3 11-14"},
+        {"a trailer and cut-off lines move nothing",
+         lines(50,
+               [](int i) {
+                   return i == 7 ? "ABCD  12"
+                                 : "ABCD  " + std::to_string(1000 + i) + "  " + left(name(i), 16) +
+                                       std::to_string(i * 7919 % 100000 + 100000);
+               }) +
+             "TOTAL 50 LINES\r\n",
+         "FIELD1 1-6 | FIELD2 7-12 | FIELD3 13-28 | FIELD4 29-34"},
+        {"a heading names the fields and is no data",
+         "NAME                AMOUNT\r\n" +
+             lines(30, [](int i) { return left(name(i), 18) + right(amount(i), 8); }),
+         "NAME 1-18 | AMOUNT 19-26"},
+        {"one field", lines(10, [](int i) { return pick(i, "abc", "defgh"); }), "FIELD1 1-5"},
+        {"an empty file", "", ""},
+        {"binary bytes", std::string("\177ELF\2\1\1\0\0\0\r\n\0\0\0\0\3\0>\0\1\0\0\0", 24), "binary"},
+    };
+    TempDir dir;
+    for (const auto& [trap, bytes, fields] : cases) {
+        const FieldDetection d = detect_fields(dir.write("in.txt", bytes));
+        std::string shown = d.binary ? "binary" : "";
+        for (int row = 1; row <= d.table.row_count(); ++row)
+            shown += (row > 1 ? " | " : "") + d.table.cell(FieldTable::kName, row) + " " +
+                     d.table.cell(FieldTable::kStart, row) + "-" + d.table.cell(FieldTable::kEnd, row);
+        EXPECT_EQ(fields, shown) << trap;
     }
 }
 
 }  // namespace
-}  // namespace qvr
+}  // namespace qvr::test

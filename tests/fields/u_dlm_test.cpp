@@ -1,47 +1,32 @@
+#include "support/file_faults.h"
 #include "support/main_window_fixture.h"
+#include "support/unwritable_places.h"
 
 namespace qvr::test {
 namespace {
 
-TEST_F(FieldsWindowTest, TypingBuildsTheCurrentCell) {
-    struct Case {
-        const char* what;
-        FieldTable::Row before;
-        int column;
-        std::string keys;
-        FieldTable::Row after;
-    };
-    const Case cases[] = {
-        {"letters, blanks and signs in a number", {"x", "5", "3", "7"}, 2, "a -+", {"x", "5", "3", "7"}},
-        {"a letter in the name column", {"x", "5", "3", "7"}, 0, "a", {"xa", "5", "3", "7"}},
-        {"digits without Enter derive nothing", {"x", "5", "3", "7"}, 1, "12", {"x", "512", "3", "7"}},
-        {"digits then Enter", {"x", "5", "3", "7"}, 1, "12\r", {"x", "512", "3", "514"}},
-        {"Backspace on an empty cell", {"", "", "", ""}, 1, "\b", {"", "", "", ""}},
-        {"Backspace removes the last character only", {"ab", "12", "", ""}, 0, "\b", {"a", "12", "", ""}},
-        {"Escape, Ctrl+A and Alt+Q are no characters",
-         {"ab", "1", "", ""},
-         0,
-         "\x1b\x01\x11z",
-         {"abz", "1", "", ""}},
-        {"arrows move the cell typed into", {"n", "", "", ""}, 0, "}5}}9\r", {"n", "5", "5", "9"}},
-    };
-    for (const Case& c : cases) {
-        set_rows({{"above", "1", "1", "1"}, c.before});
-        click_cell(c.column, 2);
-        type(c.keys);
-        EXPECT_EQ((Rows{{"above", "1", "1", "1"}, c.after}), shown()) << c.what;
-    }
-}
+const QString kNoFile = QStringLiteral("<No file recalled or saved>");
+const QString kSaved = QStringLiteral("Is the former fields definition saved?");
+const QString kDelimiterFilter = QStringLiteral("Delimiter file|*.tab");
 
-TEST_F(FieldsWindowTest, ArrowsAndClicksMoveTheCurrentCell) {
-    set_rows({{"a", "1", "1", "1"}, {"b", "2", "1", "2"}, {"c", "3", "1", "3"}});
-    click_cell(2, 3);
-    type("^{");
-    EXPECT_EQ(std::make_pair(1, 2), current());
-    type("^^^");  // the title row never becomes current
-    EXPECT_EQ(std::make_pair(1, 1), current());
-    type("~}}}}");
-    EXPECT_EQ(std::make_pair(3, 2), current());
+TEST_F(FieldsWindowTest, TypingBuildsTheCurrentCell) {
+    // Letters, blanks and signs are no digits; Escape, Ctrl+A and Alt+Q no characters; Enter derives the row,
+    // nothing before it.
+    const std::tuple<FieldTable::Row, int, std::string, FieldTable::Row> cases[] = {
+        {{"x", "5", "3", "7"}, 2, "a -+", {"x", "5", "3", "7"}},
+        {{"x", "5", "3", "7"}, 0, "a", {"xa", "5", "3", "7"}},
+        {{"x", "5", "3", "7"}, 1, "12\r", {"x", "512", "3", "514"}},
+        {{"", "", "", ""}, 1, "\b", {"", "", "", ""}},
+        {{"ab", "12", "", ""}, 0, "\b", {"a", "12", "", ""}},
+        {{"ab", "1", "", ""}, 0, "\x1b\x01\x11z", {"abz", "1", "", ""}},
+        {{"n", "", "", ""}, 0, "}5}}9\r", {"n", "5", "5", "9"}},  // arrows move the cell typed into
+    };
+    for (const auto& [before, column, keys, after] : cases) {
+        set_rows({{"above", "1", "1", "1"}, before});
+        click_cell(column, 2);
+        type(keys);
+        EXPECT_EQ((Rows{{"above", "1", "1", "1"}, after}), shown()) << keys;
+    }
 }
 
 TEST_F(FieldsWindowTest, EnterOnTheWindowAsksForTheCurrentCell) {
@@ -65,24 +50,18 @@ TEST_F(FieldsWindowTest, EnterOnTheWindowAsksForTheCurrentCell) {
 TEST_F(FieldsWindowTest, AddInsertAndDeleteRows) {
     const Rows three = {{"a", "1", "1", "1"}, {"b", "2", "1", "2"}, {"c", "3", "1", "3"}};
     const FieldTable::Row empty = {"", "", "", ""};
-    struct Case {
-        const char* button;
-        int row;
-        Rows after;
-        int current_row;
+    const std::tuple<const char*, int, Rows> cases[] = {
+        {"cmd_ins", 2, {three[0], empty, three[1], three[2]}},
+        {"cmd_del", 2, {three[0], three[2]}},
+        {"cmd_del", 3, {three[0], three[1]}},  // the current row stays within the table
+        {"cmd_add", 2, {three[0], three[1], three[2], empty}},
     };
-    const Case cases[] = {
-        {"cmd_ins", 2, {three[0], empty, three[1], three[2]}, 2},
-        {"cmd_del", 2, {three[0], three[2]}, 2},
-        {"cmd_del", 3, {three[0], three[1]}, 2},  // the current row stays within the table
-        {"cmd_add", 2, {three[0], three[1], three[2], empty}, 2},
-    };
-    for (const Case& c : cases) {
+    for (const auto& [name, row, after] : cases) {
         set_rows(three);
-        click_cell(1, c.row);
-        press(c.button);
-        EXPECT_EQ(c.after, shown()) << c.button << c.row;
-        EXPECT_EQ(std::make_pair(1, c.current_row), current()) << c.button << c.row;
+        click_cell(1, row);
+        press(name);
+        EXPECT_EQ(after, shown()) << name << row;
+        EXPECT_EQ(std::make_pair(1, 2), current()) << name << row;
     }
     // The last row is never deleted; a row added after a Delete is empty.
     set_rows({three[0], three[1]});
@@ -97,11 +76,163 @@ TEST_F(FieldsWindowTest, AddInsertAndDeleteRows) {
 
 TEST_F(FieldsWindowTest, DoubleClickTurnsTheHintOffForGood) {
     QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
-    EXPECT_EQ(false, mdi->frm_dlm->hint_shown());
+    EXPECT_FALSE(mdi->frm_dlm->hint_shown());
     press("cmd_gen");
     pick("mnu_vde");
     EXPECT_EQ(QString(), grid()->toolTip());
     EXPECT_EQ(QStringLiteral("Add a line at the end of the table"), button("cmd_add")->toolTip());
+}
+
+// Fields definition > "Detect from input" and "Check against input" on the file named in General data.
+TEST_F(FieldsWindowTest, DetectFillsTheTableAsksFirstWhenItWasChangedAndCheckShowsTheReport) {
+    EXPECT_FALSE(enabled("mnu_fdt"));
+    open_input(data.write("input.txt",
+                          "101 SMITH        0012.50\r\n202 JONESY ANN   0100.00\r\n"
+                          "303 LEE          0003.75\r\n404 BROWN BOBBY  1234.00\r\n"));
+    pick("mnu_fdt");  // the table as start-up left it: no question
+    EXPECT_TRUE(mdi->frame_of(mdi->frm_dlm)->isMaximized());
+    const Rows found = {{"FIELD1", "1", "4", "4"}, {"FIELD2", "5", "13", "17"}, {"FIELD3", "18", "7", "24"}};
+    EXPECT_EQ(found, shown());
+    EXPECT_EQ(kNoFile + " | " + kNoFile, labels());
+    EXPECT_TRUE(mdi->frm_dlm->table_changed());  // found, not saved
+    EXPECT_FALSE(find<QWidget>("gge_run")->isVisible());
+    desktop.expect_text(
+        QStringLiteral("Check against input"),
+        q("Input file: " + data.file("input.txt") +
+          "\nLines: 4\nLine length: shortest 24 (4 lines), longest 24 (4 lines), most common 24 "
+          "(4 lines)\nNo problem found.\n"));
+    pick("mnu_fck");
+
+    set_rows({{"x", "1", "1", "1"}});
+    desktop.expect_confirm(kSaved, kNo);
+    pick("mnu_fdt");
+    EXPECT_EQ((Rows{{"x", "1", "1", "1"}}), shown());
+    desktop.expect_confirm(kSaved, kYes);
+    pick("mnu_fdt");
+    EXPECT_EQ(found, shown());
+
+    set_text("txt_inp", data.write("binary.txt", std::string(4000, '\0')));
+    desktop.expect_confirm(kSaved, kYes);
+    desktop.expect_info(
+        q("The file " + data.file("binary.txt") +
+          " holds binary data, not fixed-column text. The fields definition is left as it was."));
+    pick("mnu_fdt");
+    set_text("txt_inp", data.file("gone.txt"));
+    desktop.expect_confirm(kSaved, kYes);
+    desktop.expect_general_error(
+        q("Cannot open file " + data.file("gone.txt") + ". No such file or directory."));
+    pick("mnu_fdt");
+    EXPECT_EQ(found, shown());
+    EXPECT_FALSE(find<QWidget>("gge_run")->isVisible());
+}
+
+class DefinitionFileCommandsTest : public FieldsWindowTest {
+  protected:
+    QString path(const std::string& name) { return q(data.file(name)); }
+    QString both(const std::string& name) { return path(name) + " | " + path(name); }
+};
+
+TEST_F(DefinitionFileCommandsTest, SaveAsWritesTheTableAndNamesTheFile) {
+    desktop.expect_save(std::nullopt);  // Cancel changes nothing
+    pick("SaveAs1");
+    EXPECT_EQ(kNoFile + " | <none>", labels());
+    EXPECT_EQ("", list_folder(data.path()));
+    desktop.expect_save(path("result.qvo"));
+    pick("mnu_out");
+    pick("mnu_vde");
+    desktop.expect_save(path("default.tab"));
+    pick("SaveAs1");
+    EXPECT_EQ("1st field 1    10   10   \r\n", read_file(data.file("default.tab")));
+    EXPECT_EQ(both("default.tab"), labels());
+    EXPECT_TRUE(mdi->frame_of(mdi->frm_dlm)->isMaximized());  // the windows stay as they are
+    EXPECT_EQ(kDelimiterFilter, desktop.dialog_states().back().filter);
+    EXPECT_EQ(QStringLiteral("tab"), desktop.dialog_states().back().default_ext);
+    EXPECT_EQ(path("result.qvo"), desktop.dialog_states().back().file_name);  // the name last chosen
+    // Onto an existing file: replaced without a question.
+    set_rows({{"x", "", "3", ""}});
+    desktop.expect_save(path("default.tab"));
+    pick("SaveAs1");
+    EXPECT_EQ("x         0    3    0    \r\n", read_file(data.file("default.tab")));
+    EXPECT_EQ("default.tab", list_folder(data.path()));
+}
+
+TEST_F(DefinitionFileCommandsTest, RecallReplacesTheWholeTableAndNewResetsItOnYesOnly) {
+    set_rows({{"a", "1", "1", "1"}, {"b", "2", "1", "2"}, {"c", "3", "1", "3"}, {"d", "4", "1", "4"}});
+    click_cell(2, 4);
+    pick("mnu_sge");
+    desktop.expect_open(
+        q(data.write("three.tab", "One       1 5 5\r\nTwo\t      6\t2\t9 note\r\nThree     8 1 8")));
+    pick("Recall1");
+    const Rows three = {
+        {"One       ", "1", "5", "5"}, {"Two\t      ", "6", "2", "9"}, {"Three     ", "8", "1", "8"}};
+    EXPECT_EQ(three, shown());
+    EXPECT_EQ(std::make_pair(2, 3), current());  // the current row stays within the table
+    EXPECT_EQ(both("three.tab"), labels());
+    EXPECT_EQ(QString(), desktop.dialog_states().back().file_name);  // cleared before the dialog
+    EXPECT_EQ(kDelimiterFilter, desktop.dialog_states().back().filter);
+    pick("mnu_sge");
+    desktop.expect_confirm(kSaved, kNo);
+    pick("mnu_fdn");
+    EXPECT_TRUE(mdi->frame_of(mdi->frm_dlm)->isMaximized());
+    EXPECT_EQ(three, shown());
+    EXPECT_EQ(both("three.tab"), labels());
+    desktop.expect_confirm(kSaved, kYes);
+    pick("mnu_fdn");
+    EXPECT_EQ((Rows{{"1st field", "1", "10", "10"}}), shown());
+    EXPECT_EQ(kNoFile + " | " + kNoFile, labels());
+}
+
+/// After a recall and a click on a cell: a failure must leave the table, cell and labels as they were.
+class DefinitionFaultsTest : public DefinitionFileCommandsTest {
+  protected:
+    void SetUp() override {
+        DefinitionFileCommandsTest::SetUp();
+        desktop.expect_open(q(data.write("kept.tab", "kept      3 4 6\r\nalso      7 1 7\r\n")));
+        pick("Recall1");
+        click_cell(1, 2);
+    }
+    void expect_as_before(const std::string& what) {
+        EXPECT_EQ((Rows{{"kept      ", "3", "4", "6"}, {"also      ", "7", "1", "7"}}), shown()) << what;
+        EXPECT_EQ(std::make_pair(1, 2), current()) << what;
+        EXPECT_EQ(both("kept.tab"), labels()) << what;
+    }
+};
+
+TEST_F(DefinitionFaultsTest, ASaveThatFailsLeavesTheFormerFileTheTableAndTheLabels) {
+    expect_unwritable_places_kept(
+        "tab", "former    1 2 2\r\n", {{"none/d.tab", "create", "No such file or directory"}},
+        [&](const std::string& path, const std::string& error) {
+            desktop.expect_save(q(path));
+            desktop.expect_general_error(q(error));
+            pick("SaveAs1");
+            desktop.verify();
+        },
+        [&](const std::string& path) { expect_as_before(path); });
+    // The program goes on: the next save works.
+    desktop.expect_save(path("saved.tab"));
+    pick("SaveAs1");
+    EXPECT_EQ("kept      3    4    6    \r\nalso      7    1    7    \r\n",
+              read_file(data.file("saved.tab")));
+}
+
+TEST_F(DefinitionFaultsTest, ARecallThatFailsLeavesTheTableAndTheLabels) {
+    const std::string big = data.write("big.tab", std::string(60000, ' '));  // chosen by mistake: no room
+    const std::string empty = data.write("empty.tab", "");
+    const std::tuple<std::string, BoxKind, std::string> cases[] = {
+        {data.write("letters.tab", "A         1 2 3\r\nB         4 five 6\r\n"), BoxKind::general_error,
+         "'five' is not a valid integer value."},
+        {big, BoxKind::general_error, "Cannot read file " + big + ". Cannot allocate memory."},
+        {empty, BoxKind::information,
+         "The file " + empty + " holds no field definition. The fields definition is left as it was."},
+    };
+    memory.bytes = 50000;
+    for (const auto& [file, kind, message] : cases) {
+        desktop.expect_open(q(file));
+        desktop.expect_box(kind, q(message), kOk, kOk);
+        pick("Recall1");
+        desktop.verify();
+        expect_as_before(file);
+    }
 }
 
 }  // namespace

@@ -2,33 +2,33 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <string>
+#include <set>
 
+#include "common/char_map.h"
+#include "input/column_ruler.h"
+#include "input/cut_preview.h"
+#include "input/view_chars.h"
 #include "support/file_faults.h"
 #include "support/temp_dir.h"
 
-namespace qvr {
+namespace qvr::test {
 namespace {
 
-using test::repeated;
-using test::TempDir;
+using namespace std::string_literals;
 
 TEST(InputAnalysis, CountsLinesAsTheLineByLineReaderReadsThem) {
+    // A line feed alone ends a line; only the first line feed after a CR belongs to it.
     const std::pair<std::string, std::int64_t> cases[] = {
         {"", 0},
-        {"abc\r", 1},
-        {"\r\n", 1},
+
         {"a\r\n\r\n", 2},
         {"a\r\r", 2},
-        {"a\nb\nc\n", 3},  // a line feed alone ends a line
-        {"a\r\n\nb", 3},   // only the first line feed belongs to the CR
+        {"a\nb\nc\n", 3},
+        {"a\r\n\nb", 3},
         {"a\r\nb\x1a\r\nc\r\n", 2},
-        {"\x1a"
-         "abc\r\n",
-         0},
+        {"\032abc\r\n", 0},
         {"a\r\n\x1a", 1},
-        {std::string("a\0b\r\n", 5), 1},
+        {"a\0b\r\n"s, 1},
     };
     TempDir dir;
     for (const auto& [bytes, lines] : cases) {
@@ -42,10 +42,8 @@ TEST(InputAnalysis, MeasuresLineLengthsInTheSamePassAcrossBlocks) {
     const std::pair<std::string, std::string> cases[] = {
         {"", ""},
         {"abc\r\nde\r\nfg\r\nhijkl", "shortest 2 (2 lines), longest 5 (1 line), most common 2 (2 lines)"},
-        {"a\nb\r\n\r\n", "shortest 0 (1 line), longest 1 (2 lines), most common 1 (2 lines)"},  // LF ends a line
-        {"abcd\x1a"
-         "efgh\r\n",
-         "shortest 4 (1 line), longest 4 (1 line), most common 4 (1 line)"},
+        {"a\nb\r\n\r\n", "shortest 0 (1 line), longest 1 (2 lines), most common 1 (2 lines)"},
+        {"abcd\032efgh\r\n", "shortest 4 (1 line), longest 4 (1 line), most common 4 (1 line)"},
     };
     TempDir dir;
     for (const auto& [bytes, text] : cases) {
@@ -59,44 +57,89 @@ TEST(InputAnalysis, MeasuresLineLengthsInTheSamePassAcrossBlocks) {
 }
 
 TEST(InputAnalysis, RecommendsTheFastExtractAboveTheThresholds) {
-    TempDir dir;
-    struct Case {
-        std::string path;
-        std::int64_t size;
-        std::int64_t lines;
-        std::string message;
+    const std::tuple<std::int64_t, std::int64_t, bool> cases[] = {
+        {820, 10, false},       {450'000, 150'000, false}, {450'003, 150'001, true},
+        {30'000'000, 1, false}, {30'000'001, 1, true},
     };
-    const std::string recommended = "\n\rFor time saving, checking \"Fast extract\" recommended";
-    const Case cases[] = {
-        {dir.write("ten.txt", repeated(std::string(80, 'x') + "\r\n", 10)), 820, 10,
-         "Input file...\n\rSize (bytes): 820\n\rLines: 10"},
-        {dir.write("150000.txt", repeated("x\r\n", 150'000)), 450'000, 150'000,
-         "Input file...\n\rSize (bytes): 450000\n\rLines: 150000"},
-        {dir.write("150001.txt", repeated("x\r\n", 150'001)), 450'003, 150'001,
-         "Input file...\n\rSize (bytes): 450003\n\rLines: 150001" + recommended},
-        {test::make_sparse_file(dir.file("30000000.txt"), 30'000'000, "", ""), 30'000'000, 1,
-         "Input file...\n\rSize (bytes): 30000000\n\rLines: 1"},
-        {test::make_sparse_file(dir.file("30000001.txt"), 30'000'001, "", ""), 30'000'001, 1,
-         "Input file...\n\rSize (bytes): 30000001\n\rLines: 1" + recommended},
-    };
-    for (const Case& c : cases) {
-        const std::int64_t size = input_file_size(c.path);
-        const std::int64_t lines = count_input_lines(c.path);
-        EXPECT_EQ(c.size, size) << c.path;
-        EXPECT_EQ(c.lines, lines) << c.path;
-        EXPECT_EQ(c.message, analysis_message(size, lines)) << c.path;
-    }
+    for (const auto& [size, lines, big] : cases)
+        EXPECT_EQ("Input file...\n\rSize (bytes): " + std::to_string(size) +
+                      "\n\rLines: " + std::to_string(lines) +
+                      (big ? "\n\rFor time saving, checking \"Fast extract\" recommended" : ""),
+                  analysis_message(size, lines));
 }
 
 TEST(InputAnalysis, FiguresBeyondTwoGibibytesStayExact) {
     TempDir dir;
-    EXPECT_EQ(5'368'709'123,
-              input_file_size(test::make_sparse_file(dir.file("huge.txt"), 5'368'709'123, "", "")));
+    EXPECT_EQ(5'368'709'123, input_file_size(make_sparse_file(dir.file("huge.txt"), 5'368'709'123, "", "")));
+    EXPECT_TRUE(is_big_input(5'368'709'123, 3'000'000'000));
     EXPECT_EQ(
         "Input file...\n\rSize (bytes): 5368709123\n\rLines: 3000000000\n\r"
-        "For time saving, checking \"Fast extract\" recommended",
-        analysis_message(5'368'709'123, 3'000'000'000));
+        "For time saving, checking \"Fast extract\" recommended\n\rLine length: x",
+        analysis_message(5'368'709'123, 3'000'000'000, "Line length: x"));
+}
+
+// The window's tests show the cut itself; here, that the preview reads no more than its lines.
+TEST(CutPreview, ReadsOnlyTheFirstLinesAndOnlyTheColumnsCut) {
+    TempDir dir;
+    FieldTable table;
+    table.assign_rows({{"code", "1", "3", ""}, {"far", "30", "2", ""}});
+    using Cells = std::vector<std::vector<std::string>>;
+    EXPECT_EQ((Cells{{"x", ""}, {"y", ""}}),
+              cut_preview(dir.write("in.txt", "x\r\ny\r\nz\r\n"), table, false, 2).rows);
+    // A line without end is passed over past the columns cut, not held whole.
+    EXPECT_EQ((Cells{{"xxx", "xx"}}),
+              cut_preview(dir.write("one.txt", std::string(5'000'000, 'x')), table, false).rows);
+}
+
+TEST(ColumnRuler, BlockLinesFollowTheLongestLine) {
+    const std::tuple<std::size_t, std::string, std::string> cases[] = {
+        {0, "", ""},
+        {10, "(rule)   1", "1234567890"},
+        {11, "(rule)   1         2", repeated("1234567890", 2)},
+        {105,
+         "(rule)   1         2         3         4         5         6         7         8         9        "
+         "10"
+         "        11",
+         repeated("1234567890", 11)},
+    };
+    for (const auto& [longest, tens, units] : cases) {
+        const std::string dashes(longest, '-');
+        EXPECT_EQ((RulerBlock{dashes, tens, units, dashes}), ruler_block(longest)) << longest;
+    }
+}
+
+TEST(ColumnRuler, BlocksFollowTheLineCountAndComeOutAgain) {
+    const std::pair<std::size_t, std::vector<std::size_t>> cases[] = {
+        {0, {}}, {1, {0}}, {20, {0}}, {21, {0, 24}}, {45, {0, 24, 48}},
+    };
+    for (const auto& [count, block_starts] : cases) {
+        std::vector<std::string> input;
+        for (std::size_t i = 1; i <= count; ++i) input.push_back("line " + std::to_string(i));
+        std::vector<std::string> lines = input;
+        insert_column_ruler(lines);
+        EXPECT_EQ(count + 4 * block_starts.size(), lines.size()) << count;
+        std::vector<std::size_t> starts;
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            if (lines[i].starts_with("(rule)")) starts.push_back(i - 1);
+        EXPECT_EQ(block_starts, starts) << count;
+        remove_column_ruler(lines);
+        EXPECT_EQ(input, lines) << count;
+    }
+}
+
+// Each byte keeps a character of its own; only the control bytes (0 to 31, 127 and the five bytes
+// Windows-1252 leaves undefined) differ from the common mapping. The stand-ins themselves: the window's test.
+TEST(ViewChars, ControlBytesShowAsVisibleStandInsEachItsOwn) {
+    std::set<char16_t> all;
+    int as_common_mapping = 0;
+    for (int b = 0; b < 256; ++b) {
+        const auto byte = static_cast<unsigned char>(b);
+        all.insert(view_char(byte));
+        as_common_mapping += view_char(byte) == byte_to_char(byte);
+    }
+    EXPECT_EQ(256u, all.size());
+    EXPECT_EQ(256 - 32 - 1 - 5, as_common_mapping);
 }
 
 }  // namespace
-}  // namespace qvr
+}  // namespace qvr::test

@@ -5,10 +5,12 @@
 namespace qvr::test {
 namespace {
 
+using FileNamesTest = StartedTest;
+
 // Each way a name reaches the program: typed into the boxes, or picked in File > Input (the dialog hands
 // names as Qt spells them, bytes that are not UTF-8 as replacement marks), then File > Go, Result > View
 // and the job log.
-TEST_F(StartedTest, NamesShowAndOpenAsTheSystemSpellsThem) {
+TEST_F(FileNamesTest, NamesShowAndOpenAsTheSystemSpellsThem) {
     set_rows({{"Name", "1", "3", ""}});
     tick("chk_head", false);
     const struct {

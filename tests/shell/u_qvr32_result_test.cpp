@@ -55,14 +55,14 @@ TEST_F(ResultViewTest, ViewNamesTheOutputCopyTakesTheSelectionAndPrintWrapsTabsA
     // A standard run whose result lines are the input lines.
     const std::string long_line = repeated("0123456789", 15);
     set_text("txt_inp",
-             data.write("in.txt", long_line + "\r\na\tb\r\n" + numbered_text(100, "result line ")));
+             data.write("in.txt", long_line + "\r\na\tb\tc\r\n" + numbered_text(100, "result line ")));
     set_text("txt_out", data.file("out.txt"));
     mdi->frm_gen->set_header(false);
     set_rows({{"Line", "1", "200", "200"}});
     desktop.expect_confirm(QStringLiteral("Keep imput view."), kNo);
     desktop.expect_info(QStringLiteral("Extract file generated"));
     pick("mnu_go");
-    std::string all = long_line + "\na\tb";
+    std::string all = long_line + "\na\tb\tc";
     for (int i = 1; i <= 100; ++i) all += "\nresult line " + std::to_string(i);
     // The view names the output file as the General data window names it now.
     set_text("txt_out", "/elsewhere/new.txt");
@@ -87,7 +87,7 @@ TEST_F(ResultViewTest, ViewNamesTheOutputCopyTakesTheSelectionAndPrintWrapsTabsA
     ASSERT_LE(6u, pages[0].size());
     EXPECT_EQ("", pages[0][0] + pages[0][1]);
     EXPECT_EQ("   " + long_line, pages[0][2] + pages[0][3]);
-    EXPECT_EQ("   a    b", pages[0][4]);  // the tab goes on to the next stop of eight columns
+    EXPECT_EQ("   a    b       c", pages[0][4]);  // a tab goes on to the next stop of eight columns
     EXPECT_EQ("   result line 1", pages[0][5]);
     EXPECT_EQ("   result line 100", pages[1].back());
     // Cancelling the font dialog prints every line in the printer's font; cancelling the printer, nothing.

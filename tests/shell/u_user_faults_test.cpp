@@ -242,15 +242,12 @@ TEST_F(UserFaultsTest, ExitWithAChangedFieldTableOffersToSaveIt) {
         QStringLiteral("The fields definition has been modified. Save it before leaving?");
     const struct {
         BoxButton answer;
-        std::optional<QString> saved_as;
+        std::optional<QString> saved_as;  // nothing: the save dialog cancelled, and the program stays
         int exit_status;
-        const char* folder;
-    } cases[] = {
-        {kCancel, std::nullopt, -1, ""},
-        {kYes, std::nullopt, -1, ""},  // the save dialog cancelled: stays
-        {kYes, q(data.file("t.tab")), 1, "t.tab"},
-        {kNo, std::nullopt, 1, ""},
-    };
+    } cases[] = {{kCancel, std::nullopt, -1},
+                 {kYes, std::nullopt, -1},
+                 {kYes, q(data.file("t.tab")), 1},
+                 {kNo, std::nullopt, 1}};
     for (const auto& c : cases) {
         mdi.reset();
         start();
@@ -260,7 +257,7 @@ TEST_F(UserFaultsTest, ExitWithAChangedFieldTableOffersToSaveIt) {
         EXPECT_EQ(c.exit_status == 1, mdi->close());
         desktop.verify();
         EXPECT_EQ(c.exit_status, exit_status);
-        EXPECT_EQ(c.folder, list_folder(data.path()));
+        EXPECT_EQ(c.saved_as ? "t.tab" : "", list_folder(data.path()));
         ::unlink(data.file("t.tab").c_str());
         exit_status = -1;
     }

@@ -7,15 +7,10 @@
 namespace qvr {
 namespace {
 
-struct ConfigCase {
-    std::string file;
-    LinkTexts expected;
-};
-
 TEST(ConfigFile, KeysValuesAndLines) {
     const LinkTexts d;
     const std::string a100(100, 'a');
-    const ConfigCase cases[] = {
+    const std::pair<std::string, LinkTexts> cases[] = {
         {"QVRH", {d.author, "", d.mail}},  // a key alone empties its link
         {"qvrhhttp://x\r\n", d},           // keys are case-sensitive
         {"AUTH" + a100 + "\r\n", {a100.substr(0, 80), d.home, d.mail}},
@@ -26,13 +21,12 @@ TEST(ConfigFile, KeysValuesAndLines) {
         {"QVRHa\nb\rAUTHc", {"c", "a", d.mail}},  // the line reader's line ends
     };
     test::TempDir dir;
-    for (const ConfigCase& c : cases) {
-        std::string path = dir.write("QVR32.CFG", c.file);
+    for (const auto& [file, expected] : cases) {
         LinkTexts links;
-        apply_config_file(path, links);
-        EXPECT_EQ(c.expected.author, links.author) << c.file;
-        EXPECT_EQ(c.expected.home, links.home) << c.file;
-        EXPECT_EQ(c.expected.mail, links.mail) << c.file;
+        apply_config_file(dir.write("QVR32.CFG", file), links);
+        EXPECT_EQ(expected.author + " | " + expected.home + " | " + expected.mail,
+                  links.author + " | " + links.home + " | " + links.mail)
+            << file;
     }
 }
 

@@ -25,15 +25,13 @@ TEST(JobLogLine, ExampleJob) {
         job_log_line(example_job(), kClock));
 }
 
-struct ItemCase {
-    const char* what;
-    std::function<void(JobSettings&)> change;
-    std::size_t item;  // 0-based
-    std::string expected;
-};
-
 TEST(JobLogLine, EachItemAndAlwaysTwelve) {
-    const ItemCase cases[] = {
+    const struct {
+        const char* what;
+        std::function<void(JobSettings&)> change;
+        std::size_t item;  // 0-based
+        std::string expected;
+    } cases[] = {
         {"tab separator", [](JobSettings& s) { s.tab_separator = true; }, 3, "<Tab>"},
         {"empty separator", [](JobSettings& s) { s.separator_text = ""; }, 3, ""},
         {"lower bound A", [](JobSettings& s) { s.lower_bound = "A"; }, 8, "A"},
@@ -47,7 +45,7 @@ TEST(JobLogLine, EachItemAndAlwaysTwelve) {
         {"tab inside a bound", [](JobSettings& s) { s.lower_bound = "A\tB"; }, 8, "A B"},
         {"line break in a file name", [](JobSettings& s) { s.output_path = "/d/a\r\nb"; }, 2, "a  b"},
     };
-    for (const ItemCase& c : cases) {
+    for (const auto& c : cases) {
         JobSettings s = example_job();
         c.change(s);
         const std::vector<std::string> items = job_log_items(s, kClock);
@@ -61,10 +59,10 @@ TEST(JobLogLine, EachItemAndAlwaysTwelve) {
 
 TEST(JobLogLine, TimeFormatLosesItsZone) {
     const std::pair<const char*, const char*> cases[] = {
-        {"HH:mm:ss t", "HH:mm:ss"},           {"h:mm:ss AP t", "h:mm:ss AP"}, {"t HH:mm:ss", "HH:mm:ss"},
-        {"H:mm:ss (t)", "H:mm:ss"},           {"HH:mm:ss tttt", "HH:mm:ss"},  {"HH:mm:ss", "HH:mm:ss"},
-        {"HH 'at' mm:ss t", "HH 'at' mm:ss"}, {"h:mm t AP", "h:mm AP"},
-    };
+        // clang-format off
+        {"HH:mm:ss t", "HH:mm:ss"}, {"h:mm:ss AP t", "h:mm:ss AP"}, {"t HH:mm:ss", "HH:mm:ss"},
+        {"H:mm:ss (t)", "H:mm:ss"}, {"HH:mm:ss tttt", "HH:mm:ss"}, {"HH:mm:ss", "HH:mm:ss"},
+        {"HH 'at' mm:ss t", "HH 'at' mm:ss"}, {"h:mm t AP", "h:mm AP"}};  // clang-format on
     for (const auto& [format, expected] : cases)
         EXPECT_EQ(expected, time_format_without_zone(format)) << format;
 }

@@ -10,65 +10,40 @@
 namespace qvr {
 namespace {
 
-struct PlacesCase {
-    const char* name;
-    bool help_beside;                        // a portable copy: the help beside the program
-    std::map<std::string, std::string> env;  // "@" stands for the test's folder
-    bool user_config;                        // a QVR32.CFG in the user's configuration folder
-    ProgramPlaces expected;                  // "@" stands for the test's folder
-};
-
-std::string in(const std::string& dir, std::string text) {
-    if (!text.empty() && text[0] == '@') text = dir + text.substr(1);
-    return text;
-}
-
+// "@" stands for the test's folder; the expected places are the configuration, the log, the help and the
+// dialogs' folder, joined by " | ".
 TEST(ProgramPlaces, PortableAndInstalledCopies) {
-    const PlacesCase cases[] = {
-        {"portable",
-         true,
-         {{"HOME", "@home"}},
-         true,
-         {"@bin/QVR32.CFG", "@bin/QVR32.LOG", "@bin/QVR32.HLP", "@bin/"}},
-        {"installed, defaults",
-         false,
-         {{"HOME", "@home"}},
-         false,
-         {"@bin/QVR32.CFG", "@home/.local/state/quarvel/QVR32.LOG", "@bin/../share/quarvel/QVR32.HLP",
-          "@home/"}},
-        {"installed, XDG folders",
-         false,
-         {{"HOME", "@home"}, {"XDG_STATE_HOME", "@state"}, {"XDG_CONFIG_HOME", "@home/.config"}},
-         true,
-         {"@home/.config/quarvel/QVR32.CFG", "@state/quarvel/QVR32.LOG", "@bin/../share/quarvel/QVR32.HLP",
-          "@home/"}},
-        {"installed, relative XDG ignored",
-         false,
-         {{"HOME", "@home"}, {"XDG_STATE_HOME", "state"}, {"XDG_CONFIG_HOME", "cfg"}},
-         true,
-         {"@home/.config/quarvel/QVR32.CFG", "@home/.local/state/quarvel/QVR32.LOG",
-          "@bin/../share/quarvel/QVR32.HLP", "@home/"}},
-    };
-    for (const PlacesCase& c : cases) {
+    const struct {
+        bool help_beside, user_config;  // a portable copy has its help beside the program
+        std::map<std::string, std::string> env;
+        const char* expected;
+    } cases[] = {
+        // clang-format off
+        {true, true, {{"HOME", "@home"}}, "@bin/QVR32.CFG | @bin/QVR32.LOG | @bin/QVR32.HLP | @bin/"},
+        {false, false, {{"HOME", "@home"}},
+         "@bin/QVR32.CFG | @home/.local/state/quarvel/QVR32.LOG | @bin/../share/quarvel/QVR32.HLP | @home/"},
+        {false, true, {{"HOME", "@home"}, {"XDG_STATE_HOME", "@state"}, {"XDG_CONFIG_HOME", "@home/.config"}},
+         "@home/.config/quarvel/QVR32.CFG | @state/quarvel/QVR32.LOG | @bin/../share/quarvel/QVR32.HLP | @home/"},
+        {false, true, {{"HOME", "@home"}, {"XDG_STATE_HOME", "state"}, {"XDG_CONFIG_HOME", "cfg"}},  // ignored
+         "@home/.config/quarvel/QVR32.CFG | @home/.local/state/quarvel/QVR32.LOG | "
+         "@bin/../share/quarvel/QVR32.HLP | @home/"}};  // clang-format on
+    for (const auto& c : cases) {
         test::TempDir dir;
         const std::string& root = dir.path();
         for (const char* folder :
-             {"bin", "share", "share/quarvel", "home", "home/.config", "home/.config/quarvel"}) {
+             {"bin", "share", "share/quarvel", "home", "home/.config", "home/.config/quarvel"})
             ::mkdir((root + folder).c_str(), 0755);
-        }
         dir.write("share/quarvel/QVR32.HLP", "help");
         if (c.help_beside) dir.write("bin/QVR32.HLP", "help");
         if (c.user_config) dir.write("home/.config/quarvel/QVR32.CFG", "QVRH");
         std::map<std::string, std::string> env;
-        for (const auto& [key, value] : c.env) env[key] = in(root, value);
-        ProgramPlaces got = program_places(root + "bin/", [&](const char* name) {
-            auto it = env.find(name);
-            return it == env.end() ? nullptr : it->second.c_str();
-        });
-        EXPECT_EQ(in(root, c.expected.config_path), got.config_path) << c.name;
-        EXPECT_EQ(in(root, c.expected.log_path), got.log_path) << c.name;
-        EXPECT_EQ(in(root, c.expected.help_path), got.help_path) << c.name;
-        EXPECT_EQ(in(root, c.expected.dialog_dir), got.dialog_dir) << c.name;
+        for (const auto& [key, value] : c.env) env[key] = value[0] == '@' ? root + value.substr(1) : value;
+        const ProgramPlaces got = program_places(
+            root + "bin/", [&](const char* name) { return env.count(name) ? env[name].c_str() : nullptr; });
+        std::string expected = c.expected;
+        for (std::size_t at; (at = expected.find('@')) != std::string::npos;) expected.replace(at, 1, root);
+        EXPECT_EQ(expected,
+                  got.config_path + " | " + got.log_path + " | " + got.help_path + " | " + got.dialog_dir);
     }
 }
 

@@ -5,7 +5,9 @@ namespace {
 
 using HelpMenuTest = MainWindowTest;
 
-TEST_F(HelpMenuTest, IndexAndF1OpenTheHelpFileAtItsContents) {
+TEST_F(HelpMenuTest, IndexAndF1OpenTheHelpAndEachLinkComesAfterTheNoticeAndOnlyWebAndMailLinksOpen) {
+    // The home link overridden, the author's a local program, the mail link the built-in one.
+    program.write("QVR32.CFG", "QVRHhttps://elsewhere.example/quarvel\r\nAUTH/usr/bin/xterm\r\n");
     start();
     const QString help = q(program.file("QVR32.HLP"));
     desktop.expect_help(help, QStringLiteral("Sommaire"));
@@ -13,16 +15,9 @@ TEST_F(HelpMenuTest, IndexAndF1OpenTheHelpFileAtItsContents) {
     // F1 from inside a child window works the same.
     mdi->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(mdi.get()));
-    QPlainTextEdit* log = mdi->frm_log->job_log_view();
-    log->setFocus();
+    mdi->frm_log->job_log_view()->setFocus();
     desktop.expect_help(help, QStringLiteral("Sommaire"));
-    QTest::keyClick(log, Qt::Key_F1);
-}
-
-TEST_F(HelpMenuTest, EachLinkComesAfterTheNoticeAndOnlyWebAndMailLinksOpen) {
-    // The home link overridden, the author's a local program, the mail link the built-in one.
-    program.write("QVR32.CFG", "QVRHhttps://elsewhere.example/quarvel\r\nAUTH/usr/bin/xterm\r\n");
-    start();
+    QTest::keyClick(mdi->frm_log->job_log_view(), Qt::Key_F1);
     const QString notice =
         QStringLiteral("If any connection problem, see the help file or the program web site.");
     desktop.expect_info(notice);

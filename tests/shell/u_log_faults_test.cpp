@@ -1,5 +1,3 @@
-#include <functional>
-
 #include "desktop/text_box.h"
 #include "support/file_faults.h"
 #include "support/main_window_fixture.h"
@@ -9,37 +7,31 @@ namespace {
 
 TEST(LogStartFaults, AnUnreadableLogIsSetAsideAndTheProgramGoesOnWithAnEmptyLog) {
     // Which files the reader refuses, and why, is the readers' own test; here, what start-up does then.
-    const std::pair<std::function<void(const TempDir&)>, std::string> cases[] = {
-        {[](const TempDir& d) { make_folder(d.file("QVR32.LOG")), d.write("QVR32.LOG/notes", "precious"); },
-         "Is a directory"},
-    };
-    for (const auto& [make, reason] : cases) {
-        const TempDir program;
-        make(program);
-        const std::string log = program.file("QVR32.LOG");
-        struct stat before {};
-        ::stat(log.c_str(), &before);
-        ScriptedDesktop desktop;
-        desktop.expect_general_error_starting(q("Cannot open file " + log + ". " + reason +
-                                                ". The job log starts empty; the file was kept as " + log +
-                                                ".unreadable-"));
-        std::optional<Tmdi_qvr> mdi;
-        {
-            const PermissionsHold permissions;
-            mdi.emplace(desktop, program.path());
-        }
-        desktop.verify();
-        EXPECT_EQ(0, line_count(mdi->frm_log->job_log_view())) << reason;
-        // Later saves write a new log and leave what was set aside as it was.
-        mdi->frm_log->add_job_line();
-        mdi->frm_log->save_job_log();
-        EXPECT_EQ(line_at(mdi->frm_log->job_log_view(), 0) + "\r\n", read_file(log)) << reason;
-        const std::string names = list_folder(program.path());
-        EXPECT_EQ("QVR32.LOG QVR32.LOG.unreadable-", names.substr(0, 31)) << reason;
-        struct stat kept {};
-        ::stat(program.file(names.substr(10)).c_str(), &kept);
-        EXPECT_EQ(before.st_ino, kept.st_ino) << reason;
+    const TempDir program;
+    const std::string log = make_folder(program.file("QVR32.LOG"));
+    program.write("QVR32.LOG/notes", "precious");
+    struct stat before {};
+    ::stat(log.c_str(), &before);
+    ScriptedDesktop desktop;
+    desktop.expect_general_error_starting(
+        q("Cannot open file " + log + ". Is a directory. The job log starts empty; the file was kept as " +
+          log + ".unreadable-"));
+    std::optional<Tmdi_qvr> mdi;
+    {
+        const PermissionsHold permissions;
+        mdi.emplace(desktop, program.path());
     }
+    desktop.verify();
+    EXPECT_EQ(0, line_count(mdi->frm_log->job_log_view()));
+    // Later saves write a new log and leave what was set aside as it was.
+    mdi->frm_log->add_job_line();
+    mdi->frm_log->save_job_log();
+    EXPECT_EQ(line_at(mdi->frm_log->job_log_view(), 0) + "\r\n", read_file(log));
+    const std::string names = list_folder(program.path());
+    EXPECT_EQ("QVR32.LOG QVR32.LOG.unreadable-", names.substr(0, 31));
+    struct stat kept {};
+    ::stat(program.file(names.substr(10)).c_str(), &kept);
+    EXPECT_EQ(before.st_ino, kept.st_ino);
 }
 
 // A big log goes into the window and back to its file without copies of itself beside the window's own
@@ -58,13 +50,13 @@ TEST(LogStartFaults, ABigLogIsLoadedAndSavedWithoutCopiesOfItself) {
     const std::string log = program.write("QVR32.LOG", stored);
     ScriptedDesktop desktop;
     reset_peak_memory();
-    const std::int64_t before = peak_memory_since_reset();
+    const std::int64_t before = peak_memory();
     Tmdi_qvr mdi(desktop, program.path());
-    EXPECT_GT(4 * size, peak_memory_since_reset() - before);
+    EXPECT_GT(4 * size, peak_memory() - before);
     reset_peak_memory();
-    const std::int64_t held = peak_memory_since_reset();
+    const std::int64_t held = peak_memory();
     mdi.frm_log->save_job_log();
-    EXPECT_GT(size / 8, peak_memory_since_reset() - held);
+    EXPECT_GT(size / 8, peak_memory() - held);
     EXPECT_EQ(stored, read_file(log));
 }
 

@@ -15,7 +15,6 @@ namespace {
 class JobLogTest : public MainWindowTest {
   protected:
     QPlainTextEdit* mem_log() { return mdi->frm_log->job_log_view(); }
-
     std::string log_file() { return read_file(program.file("QVR32.LOG")); }
 };
 
@@ -57,11 +56,11 @@ TEST_F(JobLogTest, StoredLogComesBackByteForByte) {
     EXPECT_EQ(stored, log_file());
 }
 
-TEST_F(JobLogTest, AllowEditingThenSaveAndEndOfProgramWriteTheText) {
-    program.write("QVR32.LOG", "job one\r\n");
+TEST_F(JobLogTest, AllowEditingThenSaveAndEndOfProgramWriteTheTextAndCopyTakesItFromAnyWindow) {
+    program.write("QVR32.LOG", "job one\r\nc\td\r\n");
     start();
     QPlainTextEdit* log = mem_log();
-    QCheckBox* edit = find<QCheckBox>("chk_edit");
+    auto* edit = find<QCheckBox>("chk_edit");
     log->moveCursor(QTextCursor::Start);
     QTest::keyClicks(log, "nope ");
     EXPECT_EQ("job one", line_at(log, 0));  // read-only until editing is allowed
@@ -71,7 +70,11 @@ TEST_F(JobLogTest, AllowEditingThenSaveAndEndOfProgramWriteTheText) {
     edit->click();  // cleared again: read-only, and Save stays shown
     EXPECT_TRUE(log->isReadOnly());
     pick("mnu_lsv");
-    EXPECT_EQ("edited job one\r\n", log_file());
+    EXPECT_EQ("edited job one\r\nc\td\r\n", log_file());
+    pick("mnu_sge");
+    pick("mnu_lsa");
+    pick("mnu_lcp");  // no message
+    EXPECT_EQ(QStringLiteral("edited job one\nc\td"), QGuiApplication::clipboard()->text());
     log->setPlainText(QStringLiteral("kept"));
     pick("mnu_end");
     EXPECT_EQ("kept\r\n", log_file());
@@ -93,22 +96,6 @@ TEST_F(JobLogTest, FailedSaveKeepsTheFileAndTheText) {
     EXPECT_EQ(2, line_count(mem_log()));
     EXPECT_EQ("old job", line_at(mem_log(), 1));
     EXPECT_EQ("QVR32.LOG", list_folder(deep));
-}
-
-TEST_F(JobLogTest, SelectAllCopyAndPrintTakeTheLog) {
-    program.write("QVR32.LOG", "a\tb\r\nc d\r\n");
-    start();
-    pick("mnu_sge");  // whichever window is in front
-    pick("mnu_lsa");
-    pick("mnu_lcp");  // no message
-    EXPECT_EQ(QStringLiteral("a\tb\nc d"), QGuiApplication::clipboard()->text());
-    const std::string pdf = data.file("log.pdf");
-    desktop.expect_print(q(pdf));
-    desktop.expect_font(FontChoice{QStringLiteral("Liberation Mono"), 10});
-    desktop.expect_info(QStringLiteral("Print completed"));
-    pick("mnu_lpt");
-    // Every line, the tab going to the next stop of eight columns.
-    EXPECT_EQ("a     b\nc d\n\f", command_output("pdftotext -layout '" + pdf + "' -"));
 }
 
 }  // namespace

@@ -33,8 +33,6 @@ class FileSizeLimit {
         ::setrlimit(RLIMIT_FSIZE, &old_limit_);
         ::signal(SIGXFSZ, old_handler_);
     }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
 
   private:
     struct rlimit old_limit_ {};
@@ -54,8 +52,6 @@ class PermissionsHold {
         ::syscall(SYS_capset, &header_, reduced);
     }
     ~PermissionsHold() { ::syscall(SYS_capset, &header_, saved_); }
-    PermissionsHold(const PermissionsHold&) = delete;
-    PermissionsHold& operator=(const PermissionsHold&) = delete;
 
   private:
     __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
@@ -64,12 +60,9 @@ class PermissionsHold {
 
 /// Ends the test process if the test is still running after `seconds`: a read that waits for a writer
 /// that never comes then fails the test instead of stopping the suite.
-class HangGuard {
-  public:
+struct HangGuard {
     explicit HangGuard(unsigned seconds) { ::alarm(seconds); }
     ~HangGuard() { ::alarm(0); }
-    HangGuard(const HangGuard&) = delete;
-    HangGuard& operator=(const HangGuard&) = delete;
 };
 
 /// Fails the test's preparation loudly rather than letting it test something else.
@@ -123,18 +116,11 @@ inline std::string bytes(int from, int to) {
     return out;
 }
 
-/// The most memory this process has held at once so far, in bytes.
-inline std::int64_t peak_memory() {
-    struct rusage usage {};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return static_cast<std::int64_t>(usage.ru_maxrss) * 1024;
-}
-
-/// Starts a new peak for peak_memory_since_reset(), at the memory held now.
+/// Starts a new peak for peak_memory(), at the memory held now.
 inline void reset_peak_memory() { std::ofstream("/proc/self/clear_refs") << "5"; }
 
-/// The most memory this process has held since reset_peak_memory(), in bytes.
-inline std::int64_t peak_memory_since_reset() {
+/// The most memory this process has held at once since it started or since reset_peak_memory(), in bytes.
+inline std::int64_t peak_memory() {
     std::ifstream in("/proc/self/status");
     std::string line;
     while (std::getline(in, line) && line.rfind("VmHWM:", 0) != 0) {

@@ -7,7 +7,7 @@
 namespace qvr::test {
 
 namespace {
-const char* what_name(int what) {
+std::string what_name(int what) {
     static const char* names[] = {"message box",  "input box", "open dialog", "save dialog", "font dialog",
                                   "print dialog", "link",      "help",        "text window"};
     return names[what];
@@ -18,18 +18,16 @@ ScriptedDesktop::~ScriptedDesktop() { verify(); }
 
 void ScriptedDesktop::verify() {
     for (const Expectation& e : queue_)
-        ADD_FAILURE() << "expected " << what_name(static_cast<int>(e.what))
+        ADD_FAILURE() << "expected " << what_name(int(e.what))
                       << " was never shown: " << e.shown.toStdString();
     queue_.clear();
 }
 
 std::optional<ScriptedDesktop::Expectation> ScriptedDesktop::take(What what, const QString& shown) {
     if (queue_.empty() || queue_.front().what != what) {
-        ADD_FAILURE() << "unexpected " << what_name(static_cast<int>(what)) << " " << shown.toStdString()
-                      << (queue_.empty() ? ""
-                                         : ", expected " +
-                                               std::string(what_name(static_cast<int>(queue_.front().what))) +
-                                               " " + queue_.front().shown.toStdString());
+        ADD_FAILURE() << "unexpected " << what_name(int(what)) << " " << shown.toStdString()
+                      << (queue_.empty() ? "" : ", expected " + what_name(int(queue_.front().what)) + " ")
+                      << (queue_.empty() ? "" : queue_.front().shown.toStdString());
         return std::nullopt;
     }
     Expectation e = queue_.front();
@@ -57,9 +55,8 @@ std::optional<QString> ScriptedDesktop::input_box(const QString& caption, const 
 bool ScriptedDesktop::choose_file(What what, FileDialogState& state) {
     dialog_states_.push_back(state);
     auto e = take(what);
-    if (!e || !e->path) return false;
-    state.file_name = *e->path;
-    return true;
+    if (e && e->path) state.file_name = *e->path;
+    return e && e->path;
 }
 
 bool ScriptedDesktop::open_file(FileDialogState& state) { return choose_file(What::open, state); }
@@ -68,9 +65,8 @@ bool ScriptedDesktop::save_file(FileDialogState& state) { return choose_file(Wha
 bool ScriptedDesktop::choose_font(FontChoice& font) {
     fonts_offered_.push_back(font);
     auto e = take(What::font);
-    if (!e || !e->font) return false;
-    font = *e->font;
-    return true;
+    if (e && e->font) font = *e->font;
+    return e && e->font;
 }
 
 bool ScriptedDesktop::choose_printer(QPrinter& printer) {
@@ -82,11 +78,9 @@ bool ScriptedDesktop::choose_printer(QPrinter& printer) {
 }
 
 void ScriptedDesktop::open_link(const QString& link) { take(What::link, link); }
-
 void ScriptedDesktop::show_help(const QString& file, const QString& anchor) {
     take(What::help, file + "#" + anchor);
 }
-
 void ScriptedDesktop::show_text(const QString& caption, const QString& text) {
     take(What::text, caption + "\n" + text);
 }

@@ -25,13 +25,10 @@ class ScriptedDesktop : public Desktop {
     void expect_box(BoxKind kind, const QString& text, int buttons, BoxButton answer) {
         queue_.push_back({.what = What::box, .shown = box_shown(kind, text, buttons), .answer = answer});
     }
-    /// An information box with one OK button.
     void expect_info(const QString& text) { expect_box(BoxKind::information, text, kOk, kOk); }
-    /// A confirmation box with Yes and No, answered with `answer`.
     void expect_confirm(const QString& text, BoxButton answer) {
         expect_box(BoxKind::confirmation, text, kYes | kNo, answer);
     }
-    /// The general error box with exactly `text`.
     void expect_general_error(const QString& text) { expect_box(BoxKind::general_error, text, kOk, kOk); }
     /// The general error box whose text starts with `prefix` (the system's reason follows).
     void expect_general_error_starting(const QString& prefix) {
@@ -46,22 +43,16 @@ class ScriptedDesktop : public Desktop {
         queue_.push_back(
             {.what = What::input, .shown = caption + " | " + prompt + " | " + initial, .path = answer});
     }
-    /// The open or save dialog; `path` is the chosen file, nothing means Cancel.
+    /// The open or save dialog; `path` is the chosen file, nothing means Cancel (so for the others).
     void expect_open(std::optional<QString> path) { queue_.push_back({.what = What::open, .path = path}); }
     void expect_save(std::optional<QString> path) { queue_.push_back({.what = What::save, .path = path}); }
-    /// The font dialog; nothing means Cancel.
     void expect_font(std::optional<FontChoice> font) { queue_.push_back({.what = What::font, .font = font}); }
-    /// The print dialog; confirmed, it prints to a PDF file at `pdf_path`; nothing means Cancel.
-    void expect_print(std::optional<QString> pdf_path) {
-        queue_.push_back({.what = What::print, .path = pdf_path});
-    }
-    /// A link handed to the desktop.
+    /// The print dialog; confirmed, it prints to a PDF file at `pdf`.
+    void expect_print(std::optional<QString> pdf) { queue_.push_back({.what = What::print, .path = pdf}); }
     void expect_link(const QString& link) { queue_.push_back({.what = What::link, .shown = link}); }
-    /// The help viewer opened on `file` at `anchor`.
     void expect_help(const QString& file, const QString& anchor) {
         queue_.push_back({.what = What::help, .shown = file + "#" + anchor});
     }
-
     /// The read-only text window with `caption` and exactly `text`.
     void expect_text(const QString& caption, const QString& text) {
         queue_.push_back({.what = What::text, .shown = caption + "\n" + text});
@@ -70,9 +61,8 @@ class ScriptedDesktop : public Desktop {
     /// Fails the test for every expectation not met yet, and forgets them.
     void verify();
 
-    /// The state of each file dialog when it was shown, in order.
+    /// The state of each file dialog and the font of each font dialog when shown, in order.
     const std::vector<FileDialogState>& dialog_states() const { return dialog_states_; }
-    /// The font each font dialog started from, in order.
     const std::vector<FontChoice>& fonts_offered() const { return fonts_offered_; }
 
     BoxButton message_box(BoxKind kind, const QString& text, int buttons) override;

@@ -27,6 +27,14 @@ struct Machine {
     std::optional<std::uint64_t> memory;  ///< bytes of memory available; unset: what the machine has
 };
 
+/// What is left to read from `stream`.
+inline std::string read_stream(std::FILE* stream) {
+    std::string text;
+    char block[4096];
+    for (std::size_t n; (n = std::fread(block, 1, sizeof block, stream)) > 0;) text.append(block, n);
+    return text;
+}
+
 /// Runs the front end in-process on `args`, standard output into a file of its own and the error stream
 /// into a string.
 inline BatchOutcome run_batch_in_process(const std::vector<std::string>& args, const Machine& machine = {}) {
@@ -39,8 +47,7 @@ inline BatchOutcome run_batch_in_process(const std::vector<std::string>& args, c
     outcome.status = run_batch(args, console);
     outcome.err = err.str();
     std::rewind(sink);
-    char block[4096];
-    for (std::size_t n; (n = std::fread(block, 1, sizeof block, sink)) > 0;) outcome.out.append(block, n);
+    outcome.out = read_stream(sink);
     std::fclose(sink);
     return outcome;
 }

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include "batch_harness.h"
 #include "dbase/dbf_layout.h"
@@ -12,8 +11,9 @@ using Args = std::vector<std::string>;
 
 class BatchDbfTest : public ::testing::Test {
   protected:
-    Args dbf(const Args& more) const {
-        Args args = {"dbf", "--input", input, "--field", "id:1:4", "--field", ":5:6"};
+    /// A table of in.txt, with an id and an unnamed field unless told otherwise.
+    Args dbf(const Args& more, Args args = {"--field", "id:1:4", "--field", ":5:6"}) const {
+        args.insert(args.begin(), {"dbf", "--input", input});
         args.insert(args.end(), more.begin(), more.end());
         return args;
     }
@@ -31,52 +31,40 @@ class BatchDbfTest : public ::testing::Test {
 };
 
 TEST_F(BatchDbfTest, TableBesideTheInputOrWhereToldWithTheFilter) {
-    const std::string beside = dir.file("in.dbf");
-    const std::string elsewhere = dir.file("other.table");
-    struct Case {
-        Args args;
-        std::string name;
-        std::string bytes;
-    };
-    const Case cases[] = {
+    const std::string beside = dir.file("in.dbf"), elsewhere = dir.file("other.table");
+    const std::tuple<Args, std::string, std::string> cases[] = {
         {dbf({}), beside, every_line},
         {dbf({"--output", elsewhere}), elsewhere, every_line},
         {dbf({"--contains", "1A", "--trim"}), beside, table({" 0001 Alice"})},
         {dbf({"--lower", "0002", "--upper", "0003 "}), beside, table({" 0002Bob   "})},
     };
-    for (const Case& c : cases) {
-        BatchOutcome r = run_batch_in_process(c.args);
-        EXPECT_EQ(0, r.status) << c.name;
-        EXPECT_EQ(c.name + " generated\n", r.err);
-        EXPECT_EQ(c.bytes, read_file(c.name));
-        ::unlink(c.name.c_str());
+    for (const auto& [args, name, bytes] : cases) {
+        BatchOutcome r = run_batch_in_process(args);
+        EXPECT_EQ(0, r.status) << name;
+        EXPECT_EQ(name + " generated\n", r.err);
+        EXPECT_EQ(bytes, read_file(name));
+        ::unlink(name.c_str());
     }
 }
 
 TEST_F(BatchDbfTest, RefusalsWithTheirTextsWriteNothing) {
-    const std::string old_table = dir.write("in.dbf", "old");
-    struct Case {
-        Args args;
-        std::string err;
+    const std::string old_table = dir.write("in.dbf", "old"), none = dir.file("none.txt");
+    const std::pair<Args, std::string> cases[] = {
+        {dbf({}, {"--field", "a:1:200", "--field", "b:1:55"}), "Total fields length: not more than 254"},
+        {dbf({}, {"--field", "a:1:5", "--field", "b:1:0"}),
+         "DBF file: the length of row 2 must be at least 1."},
+        {dbf({}, {"--field", "a:1:x"}), "'x' is not a valid integer value."},
+        {dbf({"--output", input}), "Input and DBF files must be different."},
+        {dbf({}), "DBF file already exists: " + old_table + " (--overwrite replaces it)."},
+        {dbf({"--output", " "}), "No DBF file name: nothing written."},
+        {dbf({}, {"--field", "a:x:5", "--output", dir.file("new.dbf")}), "'x' is not a valid integer value."},
+        {Args{"dbf", "--input", none, "--field", "a:1:5"},
+         "Cannot open file " + none + ". No such file or directory."},
     };
-    const Case cases[] = {
-        {{"dbf", "--input", input, "--field", "a:1:200", "--field", "b:1:55"},
-         "Total fields length: not more than 254\n"},
-        {{"dbf", "--input", input, "--field", "a:1:5", "--field", "b:1:0"},
-         "DBF file: the length of row 2 must be at least 1.\n"},
-        {{"dbf", "--input", input, "--field", "a:1:x"}, "'x' is not a valid integer value.\n"},
-        {dbf({"--output", input}), "Input and DBF files must be different.\n"},
-        {dbf({}), "DBF file already exists: " + old_table + " (--overwrite replaces it).\n"},
-        {dbf({"--output", " "}), "No DBF file name: nothing written.\n"},
-        {{"dbf", "--input", input, "--field", "a:x:5", "--output", dir.file("new.dbf")},
-         "'x' is not a valid integer value.\n"},
-        {{"dbf", "--input", dir.file("none.txt"), "--field", "a:1:5"},
-         "Cannot open file " + dir.file("none.txt") + ". No such file or directory.\n"},
-    };
-    for (const Case& c : cases) {
-        BatchOutcome r = run_batch_in_process(c.args);
-        EXPECT_EQ(1, r.status) << c.err;
-        EXPECT_EQ(c.err, r.err);
+    for (const auto& [args, err] : cases) {
+        BatchOutcome r = run_batch_in_process(args);
+        EXPECT_EQ(1, r.status) << err;
+        EXPECT_EQ(err + "\n", r.err);
     }
     EXPECT_EQ("in.dbf in.txt", list_folder(dir.path()));
     EXPECT_EQ("old", read_file(old_table));

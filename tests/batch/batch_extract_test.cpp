@@ -78,20 +78,20 @@ TEST_F(BatchExtractTest, RefusalsInTheWindowsOrderWithTheirTexts) {
     const std::string empty_layout = dir.write("empty.tab", "");
     const Args key = {"--field", "K:0:4"};
     const std::pair<Args, std::string> cases[] = {
-        {{"extract", "--input", none, "--output", output, "--field", "K:0:4"},
+        {Args{"extract", "--input", none, "--output", output, "--field", "K:0:4"},
          "File does not exist or 'Input file' area empty."},
-        {{"extract", "--input", input, "--output", input, "--field", "K:0:4"},
+        {Args{"extract", "--input", input, "--output", input, "--field", "K:0:4"},
          "Input and output files must be different."},
-        {{"extract", "--input", input, "--output", old_result, "--field", "K:0:4"},
+        {Args{"extract", "--input", input, "--output", old_result, "--field", "K:0:4"},
          "Result file already exists: " + old_result + " (--overwrite replaces it)."},
         {extract({}, key), "Please check the delimiter."},
-        {{"extract", "--input", none, "--output", output, "--layout", dir.file("none.tab")},
+        {Args{"extract", "--input", none, "--output", output, "--layout", dir.file("none.tab")},
          "Cannot open file " + dir.file("none.tab") + ". No such file or directory."},
         {extract({"--layout", layout}, {}), "'x' is not a valid integer value."},
         {extract({"--layout", empty_layout}, {}), "The file " + empty_layout + " holds no field definition."},
-        {{"extract", "--input", input, "--output", dir.file("no/out.txt"), "--field", "K:1:4"},
+        {Args{"extract", "--input", input, "--output", dir.file("no/out.txt"), "--field", "K:1:4"},
          "Cannot create file " + dir.file("no/out.txt") + ". No such file or directory."},
-        {{"analyse", "--input", none}, "Cannot open file " + none + ". No such file or directory."},
+        {Args{"analyse", "--input", none}, "Cannot open file " + none + ". No such file or directory."},
     };
     for (const auto& [args, err] : cases) {
         BatchOutcome r = run_batch_in_process(args);

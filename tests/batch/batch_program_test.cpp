@@ -9,6 +9,8 @@
 namespace qvr::test {
 namespace {
 
+using Args = std::vector<std::string>;
+
 std::string quoted(const std::string& s) {
     std::string q = "'";
     for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
@@ -34,31 +36,19 @@ TEST(BatchProgram, ResultThroughAPipeOrOntoTheInputAndTheUsageStatus) {
     TempDir dir;
     const std::string in = dir.write("in.txt", "caf\xE9 1\r\ncafe 2\r\n");
     const struct {
-        std::vector<std::string> args;
+        Args args;
         std::string after;
         int status;
         std::string out, err;
     } cases[] = {
         // Names, separators and filters are bytes as given.
-        {{"--field", "\xC9t\xE9:1:4", "--field", ":5:2", "--separator", "\xA7", "--contains", "\xE9"},
-         "",
-         0,
-         "\xC9t\xE9\xA7\r\ncaf\xE9\xA7 1\r\n",
-         "Number of lines generated: 1\n"},
-        {{"--field", "N:1:4", "--fast", "--separator", ""},
-         "",
-         0,
-         "caf\xE9\r\ncafe\r\n",
+        {Args{"--field", "\xC9t\xE9:1:4", "--field", ":5:2", "--separator", "\xA7", "--contains", "\xE9"}, "",
+         0, "\xC9t\xE9\xA7\r\ncaf\xE9\xA7 1\r\n", "Number of lines generated: 1\n"},
+        {Args{"--field", "N:1:4", "--fast", "--separator", ""}, "", 0, "caf\xE9\r\ncafe\r\n",
          "Number of lines generated: 2\n"},
-        {{"--field", "N:1:3", "--fast"},
-         " >>" + quoted(in),
-         1,
-         "",
+        {Args{"--field", "N:1:3", "--fast"}, " >>" + quoted(in), 1, "",
          "Input and output files must be different.\n"},
-        {{},
-         "",
-         2,
-         "",
+        {Args{}, "", 2, "",
          "quarvel-batch: the layout (--layout FILE.tab or --field NAME:START:LENGTH) is missing\n"
          "Usage: quarvel-batch extract --input FILE --output FILE|- LAYOUT [options]\n"
          "Try 'quarvel-batch --help' for more.\n"},
@@ -78,11 +68,11 @@ TEST(BatchProgram, StandardInputThroughAPipeInEveryMode) {
     TempDir dir;
     const std::string in = dir.write("in.txt", "bb 2\r\naa 1\r\n");
     const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{"extract", "--output", "-", "--sorted"}, "K;V\r\naa;1\r\nbb;2\r\n"},
-        {{"extract", "--output", "-", "--sorted", "--memory", "30"}, "K;V\r\naa;1\r\nbb;2\r\n"},
-        {{"extract", "--output", "-", "--memory", "20", "--trim"}, "K;V\r\nbb;2\r\naa;1\r\n"},
-        {{"extract", "--output", "-", "--fast"}, "bb;2\r\naa;1\r\n"},
-        {{"dbf", "--output", dir.file("piped.dbf")}, ""},
+        {Args{"extract", "--output", "-", "--sorted"}, "K;V\r\naa;1\r\nbb;2\r\n"},
+        {Args{"extract", "--output", "-", "--sorted", "--memory", "30"}, "K;V\r\naa;1\r\nbb;2\r\n"},
+        {Args{"extract", "--output", "-", "--memory", "20", "--trim"}, "K;V\r\nbb;2\r\naa;1\r\n"},
+        {Args{"extract", "--output", "-", "--fast"}, "bb;2\r\naa;1\r\n"},
+        {Args{"dbf", "--output", dir.file("piped.dbf")}, ""},
     };
     for (auto [args, out] : cases) {
         args.insert(args.end(), {"--input", "-", "--field", "K:1:2", "--field", "V:4:1"});

@@ -8,77 +8,59 @@ namespace {
 
 using Args = std::vector<std::string>;
 
-/// One control of the General data window and what it is set to: "1" or "0" for a tick box, the bytes of
-/// the text for a text box.
-struct Control {
-    const char* name;
-    std::string value;
-};
-
-/// One job, once as options of quarvel-batch and once as the windows hold it. No rows: the example's
-/// field definition file, recalled in the window and given as --layout to the batch.
+/// One job, once as options of quarvel-batch and once as the windows hold it: the General data window's
+/// controls, by name, set to "1" or "0" (tick boxes) or the text's bytes; the field table's rows, or none
+/// for the example's field definition file, recalled in the window and given as --layout to the batch.
 struct Case {
     Args options;
-    std::vector<Control> controls;
+    std::vector<std::pair<const char*, std::string>> controls;
     std::vector<FieldTable::Row> rows;
 };
 
-const Args kExampleLayout = {"--layout", examples_dir() + "customers.tab"};
 const std::vector<FieldTable::Row> kThreeFields = {
     {"Code", "1", "6", "6"}, {"", "27", "15", "41"}, {" Amount ", "50", "10", "59"}};
-const Args kThreeFieldOptions = {"--field", "Code:1:6", "--field", ":27:15", "--field", " Amount :50:10"};
 
 class EquivalenceTest : public MainWindowTest {
   protected:
-    void SetUp() override {
-        input = data.write("customers.txt", read_file(examples_dir() + "customers.txt"));
-    }
-
-    /// A fresh program with the case's field table and General data settings.
-    void start_with(const Case& c) {
+    /// A fresh program with the case's field table and General data settings, then File > "&Go" or
+    /// "&Extract .DBF file"; the bytes of the file written.
+    std::string in_window(const Case& c, bool dbf) {
         mdi.reset();
         start();
-        desktop.expect_open(QString::fromStdString(examples_dir() + "customers.tab"));
+        desktop.expect_open(q(examples_dir() + "customers.tab"));
         pick("Recall1");
         if (!c.rows.empty()) set_rows(c.rows);
         find<QLineEdit>("txt_inp")->setText(to_widget_text(input));
-        for (const Control& control : c.controls) {
-            if (control.name[0] == 'c') find<QCheckBox>(control.name)->setChecked(control.value == "1");
-            if (control.name[0] == 't') find<QLineEdit>(control.name)->setText(to_widget_text(control.value));
+        for (const auto& [name, value] : c.controls) {
+            if (name[0] == 'c') find<QCheckBox>(name)->setChecked(value == "1");
+            if (name[0] == 't') find<QLineEdit>(name)->setText(to_widget_text(value));
         }
-    }
-
-    /// File > "&Go" in the windows; the result file's bytes.
-    std::string window_extract(const Case& c) {
-        start_with(c);
-        const std::string output = data.file("window.txt");
+        const std::string output = data.file(dbf ? "customers.dbf" : "window.txt");
         std::remove(output.c_str());
-        find<QLineEdit>("txt_out")->setText(to_widget_text(output));
-        const bool fast = find<QCheckBox>("chk_qck")->isChecked();
-        desktop.expect_confirm(QStringLiteral("Keep imput view."), kYes);
-        if (fast) desktop.expect_info(QStringLiteral("First 100 lines sent to \"view results\" window."));
-        desktop.expect_info(QStringLiteral("Extract file generated"));
-        pick("mnu_go");
+        if (dbf) {
+            find<QAction>("mnu_dbf")->setEnabled(true);
+            desktop.expect_info(to_widget_text(output + " generated"));
+        } else {
+            find<QLineEdit>("txt_out")->setText(to_widget_text(output));
+            desktop.expect_confirm(QStringLiteral("Keep imput view."), kYes);
+            if (find<QCheckBox>("chk_qck")->isChecked())
+                desktop.expect_info(QStringLiteral("First 100 lines sent to \"view results\" window."));
+            desktop.expect_info(QStringLiteral("Extract file generated"));
+        }
+        pick(dbf ? "mnu_dbf" : "mnu_go");
         desktop.verify();
         return read_file(output);
     }
 
-    /// File > "&Extract .DBF file" in the windows; the table's bytes.
-    std::string window_dbf(const Case& c) {
-        start_with(c);
-        const std::string table = data.file("customers.dbf");
-        std::remove(table.c_str());
-        find<QAction>("mnu_dbf")->setEnabled(true);
-        desktop.expect_info(to_widget_text(table + " generated"));
-        pick("mnu_dbf");
-        desktop.verify();
-        return read_file(table);
-    }
-
-    /// The same job through quarvel-batch: what it wrote to `output`.
-    std::string batch(Args args, const Case& c, const std::string& output) {
-        const Args& layout = c.rows.empty() ? kExampleLayout : kThreeFieldOptions;
-        args.insert(args.end(), layout.begin(), layout.end());
+    /// The same job through quarvel-batch `command`: the bytes it wrote.
+    std::string in_batch(const char* command, const Case& c) {
+        const std::string output = data.file(std::string("batch.") + command);
+        Args args = {command, "--input", input, "--output", output};
+        if (c.rows.empty())
+            args.insert(args.end(), {"--layout", examples_dir() + "customers.tab"});
+        else
+            args.insert(args.end(),
+                        {"--field", "Code:1:6", "--field", ":27:15", "--field", " Amount :50:10"});
         args.insert(args.end(), c.options.begin(), c.options.end());
         std::remove(output.c_str());
         BatchOutcome r = run_batch_in_process(args);
@@ -86,7 +68,7 @@ class EquivalenceTest : public MainWindowTest {
         return read_file(output);
     }
 
-    std::string input;
+    std::string input = data.write("customers.txt", read_file(examples_dir() + "customers.txt"));
 };
 
 TEST_F(EquivalenceTest, ExtractWritesTheBytesOfFileGo) {
@@ -107,9 +89,8 @@ TEST_F(EquivalenceTest, ExtractWritesTheBytesOfFileGo) {
          kThreeFields},
     };
     for (const Case& c : cases) {
-        const std::string window = window_extract(c);
-        EXPECT_EQ(window, batch({"extract", "--input", input, "--output", data.file("batch.txt")}, c,
-                                data.file("batch.txt")));
+        const std::string window = in_window(c, false);
+        EXPECT_EQ(window, in_batch("extract", c));
         EXPECT_LT(0u, window.size());
     }
 }
@@ -124,9 +105,8 @@ TEST_F(EquivalenceTest, DbfWritesTheBytesOfExtractDbfFile) {
          kThreeFields},
     };
     for (const Case& c : cases) {
-        const std::string window = window_dbf(c);
-        EXPECT_EQ(window, batch({"dbf", "--input", input, "--output", data.file("batch.dbf")}, c,
-                                data.file("batch.dbf")));
+        const std::string window = in_window(c, true);
+        EXPECT_EQ(window, in_batch("dbf", c));
         EXPECT_LT(0u, window.size());
     }
 }

@@ -169,10 +169,9 @@ TEST(Extract, FastGaugeScalesByTheLineCountAndTheViewGetsTheFirstHundred) {
     EXPECT_EQ(std::vector<int>{15}, run(dir, "a\r\nb\r\n", line_job(), true).gauge);
     // It measures the input only when nothing is known; the next run keeps that, whatever its file.
     const RunTally measured = run(dir, std::string(99998, 'x') + "\r\n", line_job(), true, {}).tally;
-    const RunTally kept = run(dir, "a\r\n", line_job(), true, measured).tally;
-    EXPECT_EQ("100000 500 100000 500",
-              std::to_string(measured.input_size) + " " + std::to_string(measured.input_line_count) + " " +
-                  std::to_string(kept.input_size) + " " + std::to_string(kept.input_line_count));
+    for (const RunTally& t : {measured, run(dir, "a\r\n", line_job(), true, measured).tally})
+        EXPECT_EQ((std::pair<std::int64_t, std::int64_t>(100000, 500)),
+                  std::pair(t.input_size, t.input_line_count));
 }
 
 // Random lines with many equal keys (letter case, repeats): a memory cap forcing runs on disk, up to more
@@ -214,6 +213,7 @@ TEST(Extract, AStopEndsEveryKindOfRunAndKeepsTheFormerResult) {
                  {"sorted on disk", true, false, 4000},
                  {"fast", false, true, {}}};
     TempDir dir;
+    const std::string incomplete = ".\n\rThe result file " + dir.file("out.txt") + " is incomplete";
     for (const auto& k : kinds) {
         ExtractJob job = line_job();
         job.sorted = k.sorted;
@@ -222,10 +222,7 @@ TEST(Extract, AStopEndsEveryKindOfRunAndKeepsTheFormerResult) {
         for (std::size_t at : {std::size_t{1}, steps / 2, steps - 1}) {
             dir.write("out.txt", "former\r\n");
             const Ran r = run(dir, numbered_lines(5000), job, k.fast, {0, 1, 5000}, k.memory, at);
-            EXPECT_EQ(k.fast ? kStopped + ".\n\rThe result file " + dir.file("out.txt") + " is incomplete"
-                             : kStopped,
-                      r.error)
-                << k.what << " " << at;
+            EXPECT_EQ(k.fast ? kStopped + incomplete : kStopped, r.error) << k.what << " " << at;
             // The fast extract emptied the file it writes into; the standard one never touched it.
             EXPECT_EQ(!k.fast, r.file == "former\r\n") << k.what << " " << at;
             EXPECT_EQ("in.txt out.txt", list_folder(dir.path())) << k.what << " " << at;
@@ -243,11 +240,10 @@ TEST(Extract, OldResultSurvivesAFailedStandardWrite) {
         job.sorted = sorted;
         job.input_path = dir.write("in.txt", std::string(20000, 'x') + "\r\n" + std::string(200000, 'y'));
         dir.write("out.txt", "old result\r\n");
-        Ran r;
-        {
+        const Ran r = [&, sorted = sorted] {
             const FileSizeLimit limit(4096);
-            r = run(dir, "", job, false, {}, sorted ? std::optional<std::uint64_t>(1) : std::nullopt);
-        }
+            return run(dir, "", job, false, {}, sorted ? std::optional<std::uint64_t>(1) : std::nullopt);
+        }();
         EXPECT_EQ("Cannot write file " + dir.file(name) + ". File too large", r.error);
         EXPECT_EQ("old result\r\n", r.file);
         EXPECT_EQ("in.txt out.txt", list_folder(dir.path()));

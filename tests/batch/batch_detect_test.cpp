@@ -15,11 +15,7 @@ TEST(BatchDetect, WritesTheFoundFieldsAsADefinitionFile) {
     const std::string layout = "CODE      1    4    4    \r\nDATE      5    8    12   \r\n";
     const std::string found = "Fields found: 2 (named by the heading line)\n";
     const std::string twelve = "longest 12 (3 lines), most common 12 (3 lines)\n";
-    const struct {
-        Args args;
-        int status;
-        std::string out, err, written;
-    } cases[] = {
+    const std::tuple<Args, int, std::string, std::string, std::string> cases[] = {
         {Args{"detect", "--input", in, "--output", "-"}, 0, layout, found, "<missing>"},
         {Args{"detect", "--input", in, "--output", written}, 0, "", found, layout},
         {Args{"detect", "--input", in, "--output", written}, 1, "",
@@ -37,12 +33,12 @@ TEST(BatchDetect, WritesTheFoundFieldsAsADefinitionFile) {
               "B:5:8"},
          0, "Lines: 3\nLine length: shortest 12 (3 lines), " + twelve + "No problem found.\n", "", layout},
     };
-    for (const auto& c : cases) {
-        const BatchOutcome r = run_batch_in_process(c.args);
-        EXPECT_EQ(c.status, r.status) << c.err;
-        EXPECT_EQ(c.out, r.out);
-        EXPECT_EQ(c.err, r.err);
-        EXPECT_EQ(c.written, read_file(written));
+    for (const auto& [args, status, out, err, file] : cases) {
+        const BatchOutcome r = run_batch_in_process(args);
+        EXPECT_EQ(status, r.status) << err;
+        EXPECT_EQ(out, r.out);
+        EXPECT_EQ(err, r.err);
+        EXPECT_EQ(file, read_file(written));
     }
 }
 

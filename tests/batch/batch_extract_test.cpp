@@ -33,11 +33,7 @@ class BatchExtractTest : public ::testing::Test {
 TEST_F(BatchExtractTest, EveryOptionAsTheGeneralDataWindowHasIt) {
     const std::string layout =
         dir.write("layout.tab", "Key       1    4    4   \r\nVal       5    2    6   \r\n");
-    const struct {
-        Args args;
-        std::string file;
-        std::int64_t generated;
-    } cases[] = {
+    const std::tuple<Args, std::string, int> cases[] = {
         {extract({}), untrimmed, 5},
         {extract({"--layout", layout}, {}), untrimmed, 5},
         {extract({"--field", "a:b:1:2", "--field", ":5:1"}, {}),
@@ -50,13 +46,13 @@ TEST_F(BatchExtractTest, EveryOptionAsTheGeneralDataWindowHasIt) {
         {extract({"--lower", "A", "--upper", "C;8", "--contains", "3"}), "Key;Val\r\nA   ;34\r\n", 1},
         {extract({"--fast", "--trim", "--contains", "12", "--sample", "1"}), "bb;12\r\n", 1},
     };
-    for (const auto& c : cases) {
+    for (const auto& [args, file, generated] : cases) {
         ::unlink(output.c_str());
-        BatchOutcome r = run_batch_in_process(c.args);
-        EXPECT_EQ(0, r.status) << c.file;
-        EXPECT_EQ(c.file, read_file(output));
-        EXPECT_EQ("Number of lines generated: " + std::to_string(c.generated) + "\n", r.err) << c.file;
-        EXPECT_EQ("", r.out) << c.file;
+        BatchOutcome r = run_batch_in_process(args);
+        EXPECT_EQ(0, r.status) << file;
+        EXPECT_EQ(file, read_file(output));
+        EXPECT_EQ("Number of lines generated: " + std::to_string(generated) + "\n", r.err) << file;
+        EXPECT_EQ("", r.out) << file;
     }
 }
 

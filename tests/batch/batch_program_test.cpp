@@ -35,12 +35,7 @@ BatchOutcome run_program(const TempDir& dir, const std::vector<std::string>& arg
 TEST(BatchProgram, ResultThroughAPipeOrOntoTheInputAndTheUsageStatus) {
     TempDir dir;
     const std::string in = dir.write("in.txt", "caf\xE9 1\r\ncafe 2\r\n");
-    const struct {
-        Args args;
-        std::string after;
-        int status;
-        std::string out, err;
-    } cases[] = {
+    const std::tuple<Args, std::string, int, std::string, std::string> cases[] = {
         // Names, separators and filters are bytes as given.
         {Args{"--field", "\xC9t\xE9:1:4", "--field", ":5:2", "--separator", "\xA7", "--contains", "\xE9"}, "",
          0, "\xC9t\xE9\xA7\r\ncaf\xE9\xA7 1\r\n", "Number of lines generated: 1\n"},
@@ -53,12 +48,12 @@ TEST(BatchProgram, ResultThroughAPipeOrOntoTheInputAndTheUsageStatus) {
          "Usage: quarvel-batch extract --input FILE --output FILE|- LAYOUT [options]\n"
          "Try 'quarvel-batch --help' for more.\n"},
     };
-    for (auto c : cases) {
-        c.args.insert(c.args.begin(), {"extract", "--input", in, "--output", "-"});
-        const BatchOutcome r = run_program(dir, c.args, "", c.after);
-        EXPECT_EQ(c.status, r.status) << c.err;
-        EXPECT_EQ(c.out, r.out);
-        EXPECT_EQ(c.err, r.err);
+    for (auto [args, after, status, out, err] : cases) {
+        args.insert(args.begin(), {"extract", "--input", in, "--output", "-"});
+        const BatchOutcome r = run_program(dir, args, "", after);
+        EXPECT_EQ(status, r.status) << err;
+        EXPECT_EQ(out, r.out);
+        EXPECT_EQ(err, r.err);
     }
     EXPECT_EQ("caf\xE9 1\r\ncafe 2\r\n", read_file(in));
 }

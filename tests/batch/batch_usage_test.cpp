@@ -34,10 +34,7 @@ TEST(BatchUsage, UsageErrorsNameTheProblemAndShowTheUsageLine) {
         return args;
     };
     const std::string layout = "the layout (--layout FILE.tab or --field NAME:START:LENGTH) is missing";
-    const struct {
-        Args args;
-        std::string problem, usage;
-    } cases[] = {
+    const std::tuple<Args, std::string, std::string> cases[] = {
         {{}, "no command given", kAll},
         {Args{"extrakt"}, "unknown command 'extrakt'", kAll},
         {x({"--fast", "--sorted"}), "--fast cannot be used with --sorted", kExtract},
@@ -71,12 +68,11 @@ TEST(BatchUsage, UsageErrorsNameTheProblemAndShowTheUsageLine) {
         {Args{"check", "--input", in, "--lines", "5"}, "--lines is not an option of check", kCheck},
         {Args{"check", "--input", in}, layout, kCheck},
     };
-    for (const auto& c : cases) {
-        BatchOutcome r = run_batch_in_process(c.args);
-        EXPECT_EQ(2, r.status) << c.problem;
-        EXPECT_EQ(
-            "quarvel-batch: " + c.problem + "\nUsage: " + c.usage + "Try 'quarvel-batch --help' for more.\n",
-            r.err);
+    const std::string try_help = "Try 'quarvel-batch --help' for more.\n";
+    for (const auto& [args, problem, usage] : cases) {
+        BatchOutcome r = run_batch_in_process(args);
+        EXPECT_EQ(2, r.status) << problem;
+        EXPECT_EQ("quarvel-batch: " + problem + "\nUsage: " + usage + try_help, r.err);
         EXPECT_EQ("", r.out);
     }
     EXPECT_EQ("in.txt", list_folder(dir.path()));

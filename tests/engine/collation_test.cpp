@@ -12,13 +12,7 @@ namespace qvr {
 namespace {
 
 TEST(CollationLocale, FollowsThePosixPrecedence) {
-    struct Case {
-        const char* lc_all;
-        const char* lc_collate;
-        const char* lang;
-        std::string expected;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, const char*, const char*, std::string> cases[] = {
         {nullptr, nullptr, nullptr, ""},
         {"", "", "", ""},
         {"C", "fr_FR.UTF-8", "de_DE", ""},
@@ -26,11 +20,9 @@ TEST(CollationLocale, FollowsThePosixPrecedence) {
         {nullptr, "fr_FR.UTF-8", "de_DE", "fr_FR"},
         {"", "", "sv_SE.ISO-8859-1", "sv_SE"},
         {"de_DE@euro", "fr_FR", nullptr, "de_DE"},
-        {nullptr, nullptr, "en_US", "en_US"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(c.expected, collation_locale(c.lc_all, c.lc_collate, c.lang))
-            << (c.lc_all ? c.lc_all : "-") << " " << (c.lc_collate ? c.lc_collate : "-");
+        {nullptr, nullptr, "en_US", "en_US"}};
+    for (const auto& [lc_all, lc_collate, lang, expected] : cases)
+        EXPECT_EQ(expected, collation_locale(lc_all, lc_collate, lang)) << expected;
 }
 
 // The texts sorted by their keys, ties kept in input order.

@@ -39,7 +39,7 @@ Ran run(const TempDir& dir, std::string_view input, ExtractJob job, bool fast, R
         std::optional<std::uint64_t> memory = {}, std::size_t stop_at = 0) {
     if (job.input_path.empty()) job.input_path = dir.write("in.txt", input);
     if (job.output_path.empty()) job.output_path = dir.file("out.txt");
-    Ran r;
+    Ran r{"", "", tally, {}, {}};
     MemoryLimit limit;
     limit.bytes = memory;
     ExtractHooks hooks(limit);
@@ -52,14 +52,13 @@ Ran run(const TempDir& dir, std::string_view input, ExtractJob job, bool fast, R
     hooks.view_line = [&](std::string_view line) { r.view.emplace_back(line); };
     try {
         if (fast)
-            fast_extract(job, hooks, tally);
-        else if (standard_extract(job, hooks, tally) != ExtractOutcome::generated)
+            fast_extract(job, hooks, r.tally);
+        else if (standard_extract(job, hooks, r.tally) != ExtractOutcome::generated)
             r.error = "out of memory";
     } catch (const UserError& e) {
         r.error = e.what();
     }
     r.file = read_file(job.output_path);
-    r.tally = tally;
     return r;
 }
 
@@ -81,12 +80,7 @@ const std::string kStopped = "Stopped at the user's request";
 const std::string kE = "\xc3\xa9", kSmile = "\xf0\x9f\x98\x80";
 
 TEST(Extract, HeaderNumbersSampleAndFilterTogether) {
-    const struct {
-        bool fast;
-        std::function<void(ExtractJob&)> set;
-        std::string input, file;
-        std::int64_t generated;
-    } cases[] = {
+    const std::tuple<bool, void (*)(ExtractJob&), std::string, std::string, std::int64_t> cases[] = {
         {false, [](ExtractJob& j) { j.header = true, j.filter.contains = "zz"; }, "a\r\n", "Line\r\n", 0},
         {false, [](ExtractJob& j) { j.sorted = j.numbers = true; },
          "c\r\na\r\nb\r\nd\r\ne\r\nf\r\ng\r\nh\r\ni\r\nj\r\nk\r\n",
@@ -114,14 +108,14 @@ TEST(Extract, HeaderNumbersSampleAndFilterTogether) {
          "z" + kE + "b;x\r\n" + kE + "t\xff" + kSmile + "\nab\"cd\r",
          "\"N;1\";N2\n" + kE + "t;\xff" + kSmile + "\nz" + kE + ";\"b;x\"\n", 2},
     };
-    for (const auto& c : cases) {
+    for (const auto& [fast, set, input, file, generated] : cases) {
         TempDir dir;
         ExtractJob job = line_job();
-        c.set(job);
-        const Ran r = run(dir, c.input, job, c.fast);
-        EXPECT_EQ("", r.error) << c.file;
-        EXPECT_EQ(c.file, r.file);
-        EXPECT_EQ(c.generated, r.tally.generated_line_count) << c.file;
+        set(job);
+        const Ran r = run(dir, input, job, fast);
+        EXPECT_EQ("", r.error) << file;
+        EXPECT_EQ(file, r.file);
+        EXPECT_EQ(generated, r.tally.generated_line_count) << file;
     }
 }
 
@@ -148,13 +142,11 @@ TEST(Extract, GaugeMovesPerLineThroughTheSortAndStopsWithTheSample) {
 }
 
 TEST(Extract, FastGaugeScalesByTheLineCountAndTheViewGetsTheFirstHundred) {
-    const struct {
-        std::int64_t read, count;
-        int position;
-    } cases[] = {{5, 0, 15},      {1, 1000, 15},    {500, 1000, 57},
-                 {999, 1000, 98}, {2000, 1000, 99}, {INT64_MAX - 1, INT64_MAX, 98}};
-    for (const auto& c : cases)
-        EXPECT_EQ(c.position, fast_gauge_position(c.read, c.count)) << c.read << " of " << c.count;
+    const std::tuple<std::int64_t, std::int64_t, int> cases[] = {
+        {5, 0, 15},      {1, 1000, 15},    {500, 1000, 57},
+        {999, 1000, 98}, {2000, 1000, 99}, {INT64_MAX - 1, INT64_MAX, 98}};
+    for (const auto& [read, count, position] : cases)
+        EXPECT_EQ(position, fast_gauge_position(read, count)) << read << " of " << count;
     TempDir dir;
     // Counted as 1000 lines, a file of 2000 reaches 99 halfway and waits there, each position once.
     const Ran r = run(dir, numbered_lines(2000), line_job(), true, RunTally{0, 1, 1000});
@@ -204,28 +196,25 @@ TEST(ExternalSort, RunsOnDiskGiveTheBytesOfTheRunInMemory) {
 // A stop at the first, a middle or the next to last gauge step ends every kind of run: the standard extract
 // leaves the former result and no temporary file, the fast one says its result is incomplete.
 TEST(Extract, AStopEndsEveryKindOfRunAndKeepsTheFormerResult) {
-    const struct {
-        const char* what;
-        bool sorted, fast;
-        std::optional<std::uint64_t> memory;
-    } kinds[] = {{"input order", false, false, {}},
-                 {"sorted", true, false, {}},
-                 {"sorted on disk", true, false, 4000},
-                 {"fast", false, true, {}}};
+    const std::tuple<const char*, bool, bool, std::optional<std::uint64_t>> kinds[] = {
+        {"input order", false, false, {}},
+        {"sorted", true, false, {}},
+        {"sorted on disk", true, false, 4000},
+        {"fast", false, true, {}}};
     TempDir dir;
     const std::string incomplete = ".\n\rThe result file " + dir.file("out.txt") + " is incomplete";
-    for (const auto& k : kinds) {
+    for (const auto& [what, sorted, fast, memory] : kinds) {
         ExtractJob job = line_job();
-        job.sorted = k.sorted;
+        job.sorted = sorted;
         const std::size_t steps =
-            run(dir, numbered_lines(5000), job, k.fast, {0, 1, 5000}, k.memory).gauge.size();
+            run(dir, numbered_lines(5000), job, fast, {0, 1, 5000}, memory).gauge.size();
         for (std::size_t at : {std::size_t{1}, steps / 2, steps - 1}) {
             dir.write("out.txt", "former\r\n");
-            const Ran r = run(dir, numbered_lines(5000), job, k.fast, {0, 1, 5000}, k.memory, at);
-            EXPECT_EQ(k.fast ? kStopped + incomplete : kStopped, r.error) << k.what << " " << at;
+            const Ran r = run(dir, numbered_lines(5000), job, fast, {0, 1, 5000}, memory, at);
+            EXPECT_EQ(fast ? kStopped + incomplete : kStopped, r.error) << what << " " << at;
             // The fast extract emptied the file it writes into; the standard one never touched it.
-            EXPECT_EQ(!k.fast, r.file == "former\r\n") << k.what << " " << at;
-            EXPECT_EQ("in.txt out.txt", list_folder(dir.path())) << k.what << " " << at;
+            EXPECT_EQ(!fast, r.file == "former\r\n") << what << " " << at;
+            EXPECT_EQ("in.txt out.txt", list_folder(dir.path())) << what << " " << at;
         }
     }
 }
@@ -282,30 +271,22 @@ TEST(Extract, BothWaysWriteToAnOpenDescriptorAndLeaveItOpen) {
 // The standard extract reads whole-file lines (CR LF, CR, LF; NUL ends the text), the fast one line by
 // line (CR ends a line; Ctrl+Z ends the file).
 TEST(ExtractFaults, BinaryLineFeedOnlyAndHugeInputsGiveExactResults) {
-    const struct {
-        std::string input;
-        std::vector<FieldSlice> slices;
-        std::string standard, fast;
-        std::int64_t lines;
-    } cases[] = {
-        {"x\r\n" + bytes(1, 255) + std::string(1000, '\0') + "after\r\n",
-         {{1, 300}},
-         "x\r\n" + bytes(1, 9) + "\r\n" + bytes(11, 12) + "\r\n" + bytes(14, 255) + "\r\n",
-         "x\r\n" + bytes(1, 9) + "\r\n" + bytes(11, 12) + "\r\n" + bytes(14, 25) + "\r\n",
-         4},
-        {std::string(100000, '\n'), {{1, 300}}, repeated("\r\n", 100000), repeated("\r\n", 100000), 100000},
-        {std::string(99'999'996, 'x') + "tail\r\nnext\r\n",
-         {{1, 5}, {99'999'997, 10}},
-         "xxxxx;tail\r\nnext;\r\n",
-         "xxxxx;tail\r\nnext;\r\n",
-         2},
+    using Slices = std::vector<FieldSlice>;
+    const std::string x = "x\r\n" + bytes(1, 9) + "\r\n" + bytes(11, 12) + "\r\n";  // LF and CR end lines
+    const std::tuple<std::string, Slices, std::string, std::string, std::int64_t> cases[] = {
+        {"x\r\n" + bytes(1, 255) + std::string(1000, '\0') + "after\r\n", Slices{{1, 300}},
+         x + bytes(14, 255) + "\r\n", x + bytes(14, 25) + "\r\n", 4},
+        {std::string(100000, '\n'), Slices{{1, 300}}, repeated("\r\n", 100000), repeated("\r\n", 100000),
+         100000},
+        {std::string(99'999'996, 'x') + "tail\r\nnext\r\n", Slices{{1, 5}, {99'999'997, 10}},
+         "xxxxx;tail\r\nnext;\r\n", "xxxxx;tail\r\nnext;\r\n", 2},
     };
-    for (const auto& c : cases) {
+    for (const auto& [input, slices, standard, fast, lines] : cases) {
         TempDir dir;
-        for (bool fast : {false, true}) {
-            const Ran r = run(dir, c.input, line_job(c.slices), fast);
-            EXPECT_EQ(fast ? c.fast : c.standard, r.file) << c.lines << fast;
-            EXPECT_EQ(c.lines, r.tally.generated_line_count) << fast;
+        for (bool in_fast : {false, true}) {
+            const Ran r = run(dir, input, line_job(slices), in_fast);
+            EXPECT_EQ(in_fast ? fast : standard, r.file) << lines << in_fast;
+            EXPECT_EQ(lines, r.tally.generated_line_count) << in_fast;
         }
     }
 }

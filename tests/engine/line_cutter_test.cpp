@@ -11,8 +11,7 @@ struct CutCase {
     std::vector<FieldSlice> slices;
     std::string separator;
     bool trim;
-    std::string line;
-    std::string expected;
+    std::string line, expected;
 };
 
 TEST(LineCutter, CutsJoinsAndTrims) {
@@ -87,19 +86,15 @@ TEST(LineCutter, Utf8ColumnsAreCharactersAndQuotedFieldsAreRfc4180) {
 }
 
 TEST(LineFilter, ContainsAndBoundsCompareBytes) {
-    struct Case {
-        LineFilter filter;
-        std::string cut_line;
-        bool passes;
-    };
-    const Case cases[] = {
+    const std::tuple<LineFilter, std::string, bool> cases[] = {
         {{"", "", ""}, "", true},          {{"AB", "", ""}, "ab", false},    {{"AB", "", ""}, "xABx", true},
         {{"", "M", ""}, "M", true},        {{"", "M", ""}, "m", true},       {{"", "M", ""}, "L", false},
         {{"", "", "C"}, "C;x", false},  // the separator is part of what is compared
         {{"", "", "C"}, "C", true},        {{"", "\x7f", ""}, "\xe9", true},  // bytes compare unsigned
         {{"", "", "\x7f"}, "\xe9", false},
     };
-    for (const Case& c : cases) EXPECT_EQ(c.passes, c.filter.passes(c.cut_line)) << "'" << c.cut_line << "'";
+    for (const auto& [filter, cut_line, passes] : cases)
+        EXPECT_EQ(passes, filter.passes(cut_line)) << cut_line;
 }
 
 }  // namespace

@@ -22,12 +22,7 @@ TEST(RunFiles, RefusesInOrderAndKnowsOneFileUnderTwoSpellings) {
     ::mkdir(dir.file("sub").c_str(), 0777);
     ASSERT_EQ(0, ::symlink(input.c_str(), dir.file("link.txt").c_str()));
     std::string relative = std::filesystem::relative(input).string();
-    struct Case {
-        std::string input;
-        std::string output;
-        RunFiles expected;
-    };
-    const Case cases[] = {
+    const std::tuple<std::string, std::string, RunFiles> cases[] = {
         {dir.file("none.txt"), dir.file("new.txt"), RunFiles::input_missing},
         {input, input, RunFiles::same_file},
         {input, relative, RunFiles::same_file},
@@ -37,9 +32,9 @@ TEST(RunFiles, RefusesInOrderAndKnowsOneFileUnderTwoSpellings) {
         {input, dir.file("new.txt"), RunFiles::ready},
         {input, "", RunFiles::ready},  // the empty output fails when the result is written
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(static_cast<int>(c.expected), static_cast<int>(check_run_files(c.input, c.output)))
-            << c.input << " -> " << c.output;
+    for (const auto& [in, out, expected] : cases)
+        EXPECT_EQ(static_cast<int>(expected), static_cast<int>(check_run_files(in, out)))
+            << in << " -> " << out;
     // Standard output opened on the input itself (appended to it) is the same file as well.
     const int on_input = ::open(input.c_str(), O_WRONLY | O_APPEND);
     const int on_other = ::open(old_result.c_str(), O_WRONLY);

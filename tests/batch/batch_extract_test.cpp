@@ -9,8 +9,6 @@
 
 namespace qvr::test {
 namespace {
-
-using Args = std::vector<std::string>;
 using std::chrono::milliseconds;
 
 class BatchExtractTest : public ::testing::Test {
@@ -72,20 +70,22 @@ TEST_F(BatchExtractTest, RefusalsInTheWindowsOrderWithTheirTexts) {
     const std::string old_result = dir.write("old.txt", "old\r\n"), none = dir.file("none.txt");
     const std::string layout = dir.write("bad.tab", "Key       x    4    4   \r\n");
     const std::string empty_layout = dir.write("empty.tab", "");
-    const Args key = {"--field", "K:0:4"};
+    auto on = [](const std::string& in, const std::string& out, const Args& layout = {"--field", "K:0:4"}) {
+        Args args = {"extract", "--input", in, "--output", out};
+        args.insert(args.end(), layout.begin(), layout.end());
+        return args;
+    };
     const std::pair<Args, std::string> cases[] = {
-        {Args{"extract", "--input", none, "--output", output, "--field", "K:0:4"},
-         "File does not exist or 'Input file' area empty."},
-        {Args{"extract", "--input", input, "--output", input, "--field", "K:0:4"},
-         "Input and output files must be different."},
-        {Args{"extract", "--input", input, "--output", old_result, "--field", "K:0:4"},
-         "Result file already exists: " + old_result + " (--overwrite replaces it)."},
-        {extract({}, key), "Please check the delimiter."},
-        {Args{"extract", "--input", none, "--output", output, "--layout", dir.file("none.tab")},
+        {on(none, output), "File does not exist or 'Input file' area empty."},
+        {on(input, input), "Input and output files must be different."},
+        {on(input, old_result), "Result file already exists: " + old_result + " (--overwrite replaces it)."},
+        {on(input, output), "Please check the delimiter."},
+        {on(none, output, {"--layout", dir.file("none.tab")}),
          "Cannot open file " + dir.file("none.tab") + ". No such file or directory."},
-        {extract({"--layout", layout}, {}), "'x' is not a valid integer value."},
-        {extract({"--layout", empty_layout}, {}), "The file " + empty_layout + " holds no field definition."},
-        {Args{"extract", "--input", input, "--output", dir.file("no/out.txt"), "--field", "K:1:4"},
+        {on(input, output, {"--layout", layout}), "'x' is not a valid integer value."},
+        {on(input, output, {"--layout", empty_layout}),
+         "The file " + empty_layout + " holds no field definition."},
+        {on(input, dir.file("no/out.txt"), {"--field", "K:1:4"}),
          "Cannot create file " + dir.file("no/out.txt") + ". No such file or directory."},
         {Args{"analyse", "--input", none}, "Cannot open file " + none + ". No such file or directory."},
     };
@@ -97,17 +97,15 @@ TEST_F(BatchExtractTest, RefusalsInTheWindowsOrderWithTheirTexts) {
     }
     EXPECT_EQ("bad.tab empty.tab in.txt old.txt", list_folder(dir.path()));
     EXPECT_EQ("old\r\n", read_file(old_result));
-    output = old_result;
-    EXPECT_EQ(0, run_batch_in_process(extract({"--field", "K:1:2", "--overwrite", "--fast"}, {})).status);
+    EXPECT_EQ(
+        0, run_batch_in_process(on(input, old_result, {"--field", "K:1:2", "--overwrite", "--fast"})).status);
     EXPECT_EQ("bb\r\nA \r\na \r\nbb\r\nC \r\n", read_file(old_result));
 }
 
-// Too little memory, or a --memory cap, sorts on disk: the same bytes as with all the memory, no
-// temporary file left.
 TEST_F(BatchExtractTest, LittleMemoryOrAMemoryCapSortsOnDiskToTheSameBytes) {
-    EXPECT_EQ(
-        0, run_batch_in_process(extract({"--sorted", "--trim"}), {false, std::chrono::steady_clock::now, 10})
-               .status);
+    Machine little;
+    little.memory = 10;
+    EXPECT_EQ(0, run_batch_in_process(extract({"--sorted", "--trim"}), little).status);
     EXPECT_EQ(sorted, read_file(output));
     EXPECT_EQ(0,
               run_batch_in_process(extract({"--sorted", "--trim", "--overwrite", "--memory", "1K"})).status);

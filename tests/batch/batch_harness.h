@@ -13,11 +13,12 @@
 
 namespace qvr::test {
 
+using Args = std::vector<std::string>;
+
 /// What one run of the front end left: its exit status and what it said on each stream.
 struct BatchOutcome {
     int status = -1;
-    std::string out;
-    std::string err;
+    std::string out, err;
 };
 
 /// How the machine looks to one in-process run.
@@ -37,7 +38,7 @@ inline std::string read_stream(std::FILE* stream) {
 
 /// Runs the front end in-process on `args`, standard output into a file of its own and the error stream
 /// into a string.
-inline BatchOutcome run_batch_in_process(const std::vector<std::string>& args, const Machine& machine = {}) {
+inline BatchOutcome run_batch_in_process(const Args& args, const Machine& machine = {}) {
     BatchOutcome outcome;
     std::FILE* sink = std::tmpfile();
     std::ostringstream err;

@@ -1,15 +1,11 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
-#include <cstdlib>
-
 #include "batch_harness.h"
 #include "support/temp_dir.h"
 
 namespace qvr::test {
 namespace {
-
-using Args = std::vector<std::string>;
 
 std::string quoted(const std::string& s) {
     std::string q = "'";
@@ -19,8 +15,8 @@ std::string quoted(const std::string& s) {
 
 /// Runs the built program with `args` in a shell, each quoted as it is, between `before` and `after`
 /// (pipes, redirections); standard output into a pipe and standard error into a file, neither a terminal.
-BatchOutcome run_program(const TempDir& dir, const std::vector<std::string>& args,
-                         const std::string& before = "", const std::string& after = "") {
+BatchOutcome run_program(const TempDir& dir, const Args& args, const std::string& before = "",
+                         const std::string& after = "") {
     std::string command = before + quoted(QVR_BATCH_PROGRAM);
     for (const std::string& a : args) command += " " + quoted(a);
     std::FILE* pipe = ::popen((command + after + " 2>" + quoted(dir.file(".err"))).c_str(), "r");
@@ -39,8 +35,6 @@ TEST(BatchProgram, ResultThroughAPipeOrOntoTheInputAndTheUsageStatus) {
         // Names, separators and filters are bytes as given.
         {Args{"--field", "\xC9t\xE9:1:4", "--field", ":5:2", "--separator", "\xA7", "--contains", "\xE9"}, "",
          0, "\xC9t\xE9\xA7\r\ncaf\xE9\xA7 1\r\n", "Number of lines generated: 1\n"},
-        {Args{"--field", "N:1:4", "--fast", "--separator", ""}, "", 0, "caf\xE9\r\ncafe\r\n",
-         "Number of lines generated: 2\n"},
         {Args{"--field", "N:1:3", "--fast"}, " >>" + quoted(in), 1, "",
          "Input and output files must be different.\n"},
         {Args{}, "", 2, "",
@@ -78,24 +72,6 @@ TEST(BatchProgram, StandardInputThroughAPipeInEveryMode) {
     // The table read from the pipe is the table read from the file, byte for byte.
     EXPECT_EQ(0, run_program(dir, {"dbf", "--input", in, "--field", "K:1:2", "--field", "V:4:1"}).status);
     EXPECT_EQ(read_file(dir.file("in.dbf")), read_file(dir.file("piped.dbf")));
-}
-
-// The README's pipeline: the fast extract over every core, records cut at CR LF, the parts in order.
-TEST(BatchProgram, FastExtractSplitByParallelGivesTheWholeResult) {
-    if (std::system("command -v parallel >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "GNU parallel is not installed (scripts/lib.sh installs it)";
-    TempDir dir;
-    std::string text;
-    for (int i = 0; i < 3000; ++i) text += std::to_string(100000 + i) + (i % 2 ? " odd \r\n" : " even\r\n");
-    const std::string in = dir.write("big.txt", text);
-    std::vector<std::string> job = {"extract", "--fast", "--input", "-",     "--output",   "-",
-                                    "--field", "N:1:6",  "--field", "W:8:4", "--contains", "ev"};
-    const BatchOutcome split =
-        run_program(dir, job, "parallel --pipepart -a " + quoted(in) + " --recend '\\r\\n' --block 4k -k ");
-    job[3] = in;
-    EXPECT_EQ(0, split.status) << split.err;
-    EXPECT_EQ(run_program(dir, job).out, split.out);
-    EXPECT_EQ(1500u * 13, split.out.size());
 }
 
 }  // namespace

@@ -11,8 +11,6 @@
 namespace qvr::test {
 namespace {
 
-using Args = std::vector<std::string>;
-
 const std::string kExtract = "quarvel-batch extract --input FILE --output FILE|- LAYOUT [options]\n";
 const std::string kDbf =
     "quarvel-batch dbf     --input FILE [--output FILE.dbf] LAYOUT [--trim] [--lower TEXT] [--upper TEXT] "

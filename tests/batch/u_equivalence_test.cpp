@@ -6,15 +6,15 @@
 namespace qvr::test {
 namespace {
 
-using Args = std::vector<std::string>;
-
 /// One job, once as options of quarvel-batch and once as the windows hold it: the General data window's
-/// controls, by name, set to "1" or "0" (tick boxes) or the text's bytes; the field table's rows, or none
-/// for the example's field definition file, recalled in the window and given as --layout to the batch.
+/// controls, by name, set to "1" or "0" (tick boxes) or the text's bytes; three fields, or the example's
+/// field definition file, recalled in the window and given as --layout to the batch.
+using Controls = std::vector<std::pair<const char*, std::string>>;
 struct Case {
+    std::string command;  // "extract" (File > Go) or "dbf" (File > Extract .DBF file)
     Args options;
-    std::vector<std::pair<const char*, std::string>> controls;
-    std::vector<FieldTable::Row> rows;
+    Controls controls;
+    bool three_fields;
 };
 
 const std::vector<FieldTable::Row> kThreeFields = {
@@ -24,12 +24,13 @@ class EquivalenceTest : public MainWindowTest {
   protected:
     /// A fresh program with the case's field table and General data settings, then File > "&Go" or
     /// "&Extract .DBF file"; the bytes of the file written.
-    std::string in_window(const Case& c, bool dbf) {
+    std::string in_window(const Case& c) {
+        const bool dbf = c.command == "dbf";
         mdi.reset();
         start();
         desktop.expect_open(q(examples_dir() + "customers.tab"));
         pick("Recall1");
-        if (!c.rows.empty()) set_rows(c.rows);
+        if (c.three_fields) set_rows(kThreeFields);
         find<QLineEdit>("txt_inp")->setText(to_widget_text(input));
         for (const auto& [name, value] : c.controls) {
             if (name[0] == 'c') find<QCheckBox>(name)->setChecked(value == "1");
@@ -52,11 +53,11 @@ class EquivalenceTest : public MainWindowTest {
         return read_file(output);
     }
 
-    /// The same job through quarvel-batch `command`: the bytes it wrote.
-    std::string in_batch(const char* command, const Case& c) {
-        const std::string output = data.file(std::string("batch.") + command);
-        Args args = {command, "--input", input, "--output", output};
-        if (c.rows.empty())
+    /// The same job through quarvel-batch: the bytes it wrote.
+    std::string in_batch(const Case& c) {
+        const std::string output = data.file("batch." + c.command);
+        Args args = {c.command, "--input", input, "--output", output};
+        if (!c.three_fields)
             args.insert(args.end(), {"--layout", examples_dir() + "customers.tab"});
         else
             args.insert(args.end(),
@@ -71,42 +72,30 @@ class EquivalenceTest : public MainWindowTest {
     std::string input = data.write("customers.txt", read_file(examples_dir() + "customers.txt"));
 };
 
-TEST_F(EquivalenceTest, ExtractWritesTheBytesOfFileGo) {
+TEST_F(EquivalenceTest, ExtractAndDbfWriteTheBytesOfTheWindows) {
+    using C = Controls;
     const Case cases[] = {
-        {{}, {}, {}},
-        {{"--no-header", "--separator", "|", "--numbers", "--sorted", "--trim"},
-         {{"chk_head", "0"}, {"txt_dlm", "|"}, {"chk_nbr", "1"}, {"chk_sort", "1"}, {"chk_trim", "1"}},
-         {}},
-        {{"--tab", "--lower", "C00010", "--upper", "C00020", "--sample", "7"},
-         {{"chk_dlm", "1"}, {"txt_ptit", "C00010"}, {"txt_gran", "C00020"}, {"txt_spl", "7"}},
-         {}},
-        {{"--contains", "\xE9", "--trim"}, {{"txt_ctn", "\xE9"}, {"chk_trim", "1"}}, {}},
-        {{"--fast", "--trim", "--contains", "Lyon", "--sample", "3"},
-         {{"chk_qck", "1"}, {"chk_trim", "1"}, {"txt_ctn", "Lyon"}, {"txt_spl", "3"}},
-         {}},
-        {{"--unique", "--trim", "--separator", ", "},
-         {{"chk_unik", "1"}, {"chk_trim", "1"}, {"txt_dlm", ", "}},
-         kThreeFields},
+        {"extract", Args{}, C{}, false},
+        {"extract", Args{"--no-header", "--separator", "|", "--numbers", "--sorted", "--trim"},
+         C{{"chk_head", "0"}, {"txt_dlm", "|"}, {"chk_nbr", "1"}, {"chk_sort", "1"}, {"chk_trim", "1"}},
+         false},
+        {"extract", Args{"--tab", "--lower", "C00010", "--upper", "C00020", "--sample", "7"},
+         C{{"chk_dlm", "1"}, {"txt_ptit", "C00010"}, {"txt_gran", "C00020"}, {"txt_spl", "7"}}, false},
+        {"extract", Args{"--contains", "\xE9", "--trim"}, C{{"txt_ctn", "\xE9"}, {"chk_trim", "1"}}, false},
+        {"extract", Args{"--fast", "--trim", "--contains", "Lyon", "--sample", "3"},
+         C{{"chk_qck", "1"}, {"chk_trim", "1"}, {"txt_ctn", "Lyon"}, {"txt_spl", "3"}}, false},
+        {"extract", Args{"--unique", "--trim", "--separator", ", "},
+         C{{"chk_unik", "1"}, {"chk_trim", "1"}, {"txt_dlm", ", "}}, true},
+        {"dbf", Args{}, C{}, false},
+        {"dbf", Args{"--trim", "--contains", "Lyon"}, C{{"chk_trim", "1"}, {"txt_ctn", "Lyon"}}, false},
+        {"dbf", Args{"--lower", "C00030", "--upper", "C00040"},
+         C{{"txt_ptit", "C00030"}, {"txt_gran", "C00040"}}, false},
+        {"dbf", Args{"--trim", "--lower", "C00005Bernard"},
+         C{{"chk_trim", "1"}, {"txt_ptit", "C00005Bernard"}}, true},
     };
     for (const Case& c : cases) {
-        const std::string window = in_window(c, false);
-        EXPECT_EQ(window, in_batch("extract", c));
-        EXPECT_LT(0u, window.size());
-    }
-}
-
-TEST_F(EquivalenceTest, DbfWritesTheBytesOfExtractDbfFile) {
-    const Case cases[] = {
-        {{}, {}, {}},
-        {{"--trim", "--contains", "Lyon"}, {{"chk_trim", "1"}, {"txt_ctn", "Lyon"}}, {}},
-        {{"--lower", "C00030", "--upper", "C00040"}, {{"txt_ptit", "C00030"}, {"txt_gran", "C00040"}}, {}},
-        {{"--trim", "--lower", "C00005Bernard"},
-         {{"chk_trim", "1"}, {"txt_ptit", "C00005Bernard"}},
-         kThreeFields},
-    };
-    for (const Case& c : cases) {
-        const std::string window = in_window(c, true);
-        EXPECT_EQ(window, in_batch("dbf", c));
+        const std::string window = in_window(c);
+        EXPECT_EQ(window, in_batch(c));
         EXPECT_LT(0u, window.size());
     }
 }

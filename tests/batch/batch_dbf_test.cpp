@@ -10,10 +10,8 @@ namespace {
 class BatchDbfTest : public ::testing::Test {
   protected:
     /// A table of in.txt, with an id and an unnamed field unless told otherwise.
-    Args dbf(const Args& more, Args args = {"--field", "id:1:4", "--field", ":5:6"}) const {
-        args.insert(args.begin(), {"dbf", "--input", input});
-        args.insert(args.end(), more.begin(), more.end());
-        return args;
+    Args dbf(const Args& more, const Args& fields = {"--field", "id:1:4", "--field", ":5:6"}) const {
+        return join({{"dbf", "--input", input}, fields, more});
     }
     /// The table of `records`, each already laid out with its deletion flag.
     static std::string table(const std::vector<std::string>& records) {

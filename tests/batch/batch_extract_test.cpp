@@ -15,10 +15,9 @@ class BatchExtractTest : public ::testing::Test {
   protected:
     /// An extract of in.txt into `output` with `more`, and the key (columns 1 to 4) and value fields
     /// unless told otherwise.
-    Args extract(const Args& more, Args args = {"--field", " Key :1:4", "--field", "Val:5:2"}) const {
-        args.insert(args.begin(), {"extract", "--input", input, "--output", output});
-        args.insert(args.end(), more.begin(), more.end());
-        return args;
+    Args extract(const Args& more,
+                 const Args& fields = {"--field", " Key :1:4", "--field", "Val:5:2"}) const {
+        return join({{"extract", "--input", input, "--output", output}, fields, more});
     }
 
     TempDir dir;
@@ -71,9 +70,7 @@ TEST_F(BatchExtractTest, RefusalsInTheWindowsOrderWithTheirTexts) {
     const std::string layout = dir.write("bad.tab", "Key       x    4    4   \r\n");
     const std::string empty_layout = dir.write("empty.tab", "");
     auto on = [](const std::string& in, const std::string& out, const Args& layout = {"--field", "K:0:4"}) {
-        Args args = {"extract", "--input", in, "--output", out};
-        args.insert(args.end(), layout.begin(), layout.end());
-        return args;
+        return join({{"extract", "--input", in, "--output", out}, layout});
     };
     const std::pair<Args, std::string> cases[] = {
         {on(none, output), "File does not exist or 'Input file' area empty."},

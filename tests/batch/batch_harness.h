@@ -15,6 +15,13 @@ namespace qvr::test {
 
 using Args = std::vector<std::string>;
 
+/// The arguments of `parts`, one after the other.
+inline Args join(std::initializer_list<Args> parts) {
+    Args args;
+    for (const Args& part : parts) args.insert(args.end(), part.begin(), part.end());
+    return args;
+}
+
 /// What one run of the front end left: its exit status and what it said on each stream.
 struct BatchOutcome {
     int status = -1;

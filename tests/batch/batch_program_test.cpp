@@ -42,9 +42,9 @@ TEST(BatchProgram, ResultThroughAPipeOrOntoTheInputAndTheUsageStatus) {
          "Usage: quarvel-batch extract --input FILE --output FILE|- LAYOUT [options]\n"
          "Try 'quarvel-batch --help' for more.\n"},
     };
-    for (auto [args, after, status, out, err] : cases) {
-        args.insert(args.begin(), {"extract", "--input", in, "--output", "-"});
-        const BatchOutcome r = run_program(dir, args, "", after);
+    for (const auto& [args, after, status, out, err] : cases) {
+        const BatchOutcome r =
+            run_program(dir, join({{"extract", "--input", in, "--output", "-"}, args}), "", after);
         EXPECT_EQ(status, r.status) << err;
         EXPECT_EQ(out, r.out);
         EXPECT_EQ(err, r.err);
@@ -56,16 +56,16 @@ TEST(BatchProgram, ResultThroughAPipeOrOntoTheInputAndTheUsageStatus) {
 TEST(BatchProgram, StandardInputThroughAPipeInEveryMode) {
     TempDir dir;
     const std::string in = dir.write("in.txt", "bb 2\r\naa 1\r\n");
-    const std::pair<std::vector<std::string>, std::string> cases[] = {
+    const std::pair<Args, std::string> cases[] = {
         {Args{"extract", "--output", "-", "--sorted"}, "K;V\r\naa;1\r\nbb;2\r\n"},
         {Args{"extract", "--output", "-", "--sorted", "--memory", "30"}, "K;V\r\naa;1\r\nbb;2\r\n"},
         {Args{"extract", "--output", "-", "--memory", "20", "--trim"}, "K;V\r\nbb;2\r\naa;1\r\n"},
         {Args{"extract", "--output", "-", "--fast"}, "bb;2\r\naa;1\r\n"},
         {Args{"dbf", "--output", dir.file("piped.dbf")}, ""},
     };
-    for (auto [args, out] : cases) {
-        args.insert(args.end(), {"--input", "-", "--field", "K:1:2", "--field", "V:4:1"});
-        const BatchOutcome r = run_program(dir, args, "cat " + quoted(in) + " | ");
+    for (const auto& [args, out] : cases) {
+        const Args fields = {"--input", "-", "--field", "K:1:2", "--field", "V:4:1"};
+        const BatchOutcome r = run_program(dir, join({args, fields}), "cat " + quoted(in) + " | ");
         EXPECT_EQ(0, r.status) << r.err;
         EXPECT_EQ(out, r.out);
     }

@@ -26,10 +26,8 @@ TEST(BatchUsage, UsageErrorsNameTheProblemAndShowTheUsageLine) {
     TempDir dir;
     const std::string in = dir.write("in.txt", "abc\r\n");
     // An extract with its files and, unless told otherwise, a field.
-    auto x = [&](const Args& more, Args args = {"--field", "A:1:3"}) {
-        args.insert(args.begin(), {"extract", "--input", in, "--output", dir.file("out.txt")});
-        args.insert(args.end(), more.begin(), more.end());
-        return args;
+    auto x = [&](const Args& more, const Args& field = {"--field", "A:1:3"}) {
+        return join({{"extract", "--input", in, "--output", dir.file("out.txt")}, field, more});
     };
     const std::string layout = "the layout (--layout FILE.tab or --field NAME:START:LENGTH) is missing";
     const std::tuple<Args, std::string, std::string> cases[] = {

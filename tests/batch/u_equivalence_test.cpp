@@ -56,15 +56,12 @@ class EquivalenceTest : public MainWindowTest {
     /// The same job through quarvel-batch: the bytes it wrote.
     std::string in_batch(const Case& c) {
         const std::string output = data.file("batch." + c.command);
-        Args args = {c.command, "--input", input, "--output", output};
-        if (!c.three_fields)
-            args.insert(args.end(), {"--layout", examples_dir() + "customers.tab"});
-        else
-            args.insert(args.end(),
-                        {"--field", "Code:1:6", "--field", ":27:15", "--field", " Amount :50:10"});
-        args.insert(args.end(), c.options.begin(), c.options.end());
+        const Args layout =
+            c.three_fields ? Args{"--field", "Code:1:6", "--field", ":27:15", "--field", " Amount :50:10"}
+                           : Args{"--layout", examples_dir() + "customers.tab"};
         std::remove(output.c_str());
-        BatchOutcome r = run_batch_in_process(args);
+        BatchOutcome r = run_batch_in_process(
+            join({{c.command, "--input", input, "--output", output}, layout, c.options}));
         EXPECT_EQ(0, r.status) << r.err;
         return read_file(output);
     }

@@ -13,36 +13,51 @@
 namespace qvr {
 namespace {
 
+// Columns are bytes ('b') or UTF-8 characters ('u': "é" 2 bytes, "€" 3, "😀" 4; a stray or cut-short byte
+// one column each), quoted as RFC 4180 says ('q', UTF-8).
 struct CutCase {
+    char how;
     std::vector<FieldSlice> slices;
     std::string separator;
     bool trim;
     std::string line, expected;
 };
+const std::string e = "\xc3\xa9", euro = "\xe2\x82\xac", smile = "\xf0\x9f\x98\x80";
 
 TEST(LineCutter, CutsJoinsAndTrims) {
     const CutCase cases[] = {
-        {{{1, 3}, {4, 2}}, ";", false, "ABCDEFGH", "ABC;DE"},
-        {{{1, 3}, {4, 2}}, ";", false, "AB", "AB;"},
-        {{{5, 4}}, ";", false, "1234567", "567"},
-        {{{-2, 3}}, ";", false, "ABCDEF", "ABC"},                  // a start below 1 counts as column 1
-        {{{2, 0}, {2, -1}, {2, 1}}, ";", false, "ABCDEF", ";;B"},  // no length, no field
-        {{{9, 2}}, ";", false, "ABCDEFGH", ""},                    // start one past the end
-        {{{1, 5}}, ";", true, "  x\t ", "x"},
-        {{{1, 5}}, ";", true, "\x01\x1f \x7f", "\x7f"},  // 127 is no blank
-        {{{1, 1}, {2, 1}, {3, 1}, {4, 1}}, ";", false, "", ";;;"},
-        {{{1, 1}, {2, 1}}, "<->", false, "AB", "A<->B"},
-        {{{1, 1}, {2, 1}, {9, 1}}, "", false, "AB", "AB"},
-        {{{1, 2147483647}}, ";", false, "AB", "AB"},
-        {{{2147483647, 2147483647}}, ";", false, "AB", ""},
-        {{{-2147483647 - 1, 1}}, ";", false, "AB", "A"},
+        {'b', {{1, 3}, {4, 2}}, ";", false, "ABCDEFGH", "ABC;DE"},
+        {'b', {{1, 3}, {4, 2}}, ";", false, "AB", "AB;"},
+        {'b', {{5, 4}}, ";", false, "1234567", "567"},
+        {'b', {{-2, 3}}, ";", false, "ABCDEF", "ABC"},                  // a start below 1 counts as column 1
+        {'b', {{2, 0}, {2, -1}, {2, 1}}, ";", false, "ABCDEF", ";;B"},  // no length, no field
+        {'b', {{9, 2}}, ";", false, "ABCDEFGH", ""},                    // start one past the end
+        {'b', {{1, 5}}, ";", true, "  x\t ", "x"},
+        {'b', {{1, 5}}, ";", true, "\x01\x1f \x7f", "\x7f"},  // 127 is no blank
+        {'b', {{1, 1}, {2, 1}, {3, 1}, {4, 1}}, ";", false, "", ";;;"},
+        {'b', {{1, 1}, {2, 1}}, "<->", false, "AB", "A<->B"},
+        {'b', {{1, 1}, {2, 1}, {9, 1}}, "", false, "AB", "AB"},
+        {'b', {{1, 2147483647}}, ";", false, "AB", "AB"},
+        {'b', {{2147483647, 2147483647}}, ";", false, "AB", ""},
+        {'b', {{-2147483647 - 1, 1}}, ";", false, "AB", "A"},
+        {'u', {{1, 2}, {3, 2}}, ";", false, e + "a" + euro + smile + "z", e + "a;" + euro + smile},
+        {'u', {{2, 3}}, ";", false, "\xff" + e + "\xff" + smile, e + "\xff" + smile},
+        {'u', {{1, 1}, {2, 1}, {3, 1}}, ";", false, "\xe2\x82" + e, "\xe2;\x82;" + e},
+        {'u', {{4, 9}}, ";", true, "ab" + e + "  " + euro + " ", euro},
+        {'u', {{3, 1}, {1, 1}}, ";", false, e + "a" + euro, euro + ";" + e},  // a field before the last
+        {'u', {{10, 2}, {20, 1}}, ";", false, "abcdefghi" + e + "x" + smile, e + "x;"},
+        {'q', {{1, 3}, {4, 3}}, ";", false, "a;" + e + "\"d", "\"a;" + e + "\";\"\"\"d\""},
+        {'q', {{1, 2}, {3, 2}}, "<>", false, "<>x>", "\"<>\"<>x>"},
+        {'q', {{1, 9}}, "\t", true, " a\rb\nc ", "\"a\rb\nc\""},
+        {'q', {{1, 9}}, "", false, "a;b", "a;b"},
     };
     std::string out = "stale";
     for (const CutCase& c : cases) {
-        LineCutter cutter(c.slices, c.separator, c.trim);
-        cutter.cut(c.line, out);
+        const TextEncoding encoding = c.how == 'b' ? TextEncoding::cp1252 : TextEncoding::utf8;
+        LineCutter(c.slices, c.separator, c.trim, encoding, c.how == 'q').cut(c.line, out);
         EXPECT_EQ(c.expected, out) << "line '" << c.line << "'";
     }
+    EXPECT_EQ("Nb;\"a;b\";\"q\"\"\";plain", header_line({" a;b ", "q\"", "plain"}, ";", true, true));
 }
 
 // Trimming looks at eight bytes at a time: runs of padding across word edges, bytes above 127 beside blanks
@@ -66,29 +81,6 @@ TEST(LineCutter, TrimsLongPaddingAndHighBytes) {
         EXPECT_EQ(expected + "|" + expected, out) << "field '" << field << "'";
         EXPECT_EQ(expected, std::string(trim_blanks(field)));
     }
-}
-
-// UTF-8 columns ("é" 2 bytes, "€" 3, "😀" 4; a stray or cut-short byte one column each), then quoting.
-TEST(LineCutter, Utf8ColumnsAreCharactersAndQuotedFieldsAreRfc4180) {
-    const std::string e = "\xc3\xa9", euro = "\xe2\x82\xac", smile = "\xf0\x9f\x98\x80";
-    const std::pair<CutCase, bool> cases[] = {
-        {{{{1, 2}, {3, 2}}, ";", false, e + "a" + euro + smile + "z", e + "a;" + euro + smile}, false},
-        {{{{2, 3}}, ";", false, "\xff" + e + "\xff" + smile, e + "\xff" + smile}, false},
-        {{{{1, 1}, {2, 1}, {3, 1}}, ";", false, "\xe2\x82" + e, "\xe2;\x82;" + e}, false},
-        {{{{4, 9}}, ";", true, "ab" + e + "  " + euro + " ", euro}, false},
-        {{{{3, 1}, {1, 1}}, ";", false, e + "a" + euro, euro + ";" + e}, false},  // a field before the last
-        {{{{10, 2}, {20, 1}}, ";", false, "abcdefghi" + e + "x" + smile, e + "x;"}, false},
-        {{{{1, 3}, {4, 3}}, ";", false, "a;" + e + "\"d", "\"a;" + e + "\";\"\"\"d\""}, true},
-        {{{{1, 2}, {3, 2}}, "<>", false, "<>x>", "\"<>\"<>x>"}, true},
-        {{{{1, 9}}, "\t", true, " a\rb\nc ", "\"a\rb\nc\""}, true},
-        {{{{1, 9}}, "", false, "a;b", "a;b"}, true},
-    };
-    std::string out;
-    for (const auto& [c, quote] : cases) {
-        LineCutter(c.slices, c.separator, c.trim, TextEncoding::utf8, quote).cut(c.line, out);
-        EXPECT_EQ(c.expected, out) << "line '" << c.line << "'";
-    }
-    EXPECT_EQ("Nb;\"a;b\";\"q\"\"\";plain", header_line({" a;b ", "q\"", "plain"}, ";", true, true));
 }
 
 TEST(LineFilter, ContainsAndBoundsCompareBytes) {

@@ -38,7 +38,6 @@ TEST_F(BatchExtractTest, EveryOptionAsTheGeneralDataWindowHasIt) {
         {extract({"--separator", " | ", "--trim"}),
          "Key | Val\r\nbb | 12\r\nA | 34\r\na | 34\r\nbb | 12\r\nC | 78\r\n", 5},
         {extract({"--separator", "|", "--tab", "--trim", "--sample", "1"}), "Key\tVal\r\nbb\t12\r\n", 1},
-        {extract({"--sorted", "--trim"}), sorted, 5},
         {extract({"--unique", "--no-header", "--numbers", "--trim"}), "1;A;34\r\n2;bb;12\r\n3;C;78\r\n", 5},
         {extract({"--lower", "A", "--upper", "C;8", "--contains", "3"}), "Key;Val\r\nA   ;34\r\n", 1},
         {extract({"--fast", "--trim", "--contains", "12", "--sample", "1"}), "bb;12\r\n", 1},

@@ -86,9 +86,8 @@ TEST(BatchUsage, ValuesAreTakenAsGivenEvenWhenTheyLookLikeOptions) {
         // The GNU forms: a value after "=", a unique abbreviation, "--" ending the options.
         {{"--inp=" + in, "--out", out, "--overw", "--field=N:1:2", "--sample=1", "--"}, "N\r\n--\r\n"},
     };
-    for (auto [args, file] : cases) {
-        args.insert(args.begin(), "extract");
-        EXPECT_EQ(0, run_batch_in_process(args).status) << file;
+    for (const auto& [args, file] : cases) {
+        EXPECT_EQ(0, run_batch_in_process(join({{"extract"}, args})).status) << file;
         EXPECT_EQ(file, read_file(out));
     }
 }

@@ -127,9 +127,7 @@ TEST(Extract, GaugeMovesPerLineThroughTheSortAndStopsWithTheSample) {
     ExtractJob job = line_job();
     EXPECT_EQ((std::vector<int>{15, 36, 57, 78}), run(dir, "a\r\nb\r\nc\r\nd\r\n", job, false).gauge);
     job.sample_size = 10;
-    const Ran sample = run(dir, repeated("line\r\n", 1000), job, false);
-    EXPECT_EQ(std::vector<int>{15}, sample.gauge);
-    EXPECT_EQ(10, sample.tally.generated_line_count);
+    EXPECT_EQ(std::vector<int>{15}, run(dir, repeated("line\r\n", 1000), job, false).gauge);
     job.sample_size = 600;
     EXPECT_EQ(15 + 85 * 599 / 1000, run(dir, repeated("line\r\n", 1000), job, false).gauge.back());
     // A sorted run moves on through its sort: 39 steps after the line loop left the gauge at 54.
@@ -294,15 +292,13 @@ TEST(ExtractFaults, BinaryLineFeedOnlyAndHugeInputsGiveExactResults) {
 
 TEST(RunFiles, RefusesInOrderAndKnowsOneFileUnderTwoSpellings) {
     TempDir dir;
-    std::string input = dir.write("in.txt", "x\r\n");
-    std::string old_result = dir.write("old.txt", "y\r\n");
+    const std::string input = dir.write("in.txt", "x\r\n"), old_result = dir.write("old.txt", "y\r\n");
     ::mkdir(dir.file("sub").c_str(), 0777);
     ASSERT_EQ(0, ::symlink(input.c_str(), dir.file("link.txt").c_str()));
-    std::string relative = std::filesystem::relative(input).string();
     const std::tuple<std::string, std::string, RunFiles> cases[] = {
         {dir.file("none.txt"), dir.file("new.txt"), RunFiles::input_missing},
         {input, input, RunFiles::same_file},
-        {input, relative, RunFiles::same_file},
+        {input, std::filesystem::relative(input).string(), RunFiles::same_file},
         {input, dir.file("link.txt"), RunFiles::same_file},
         {input, dir.file("sub/../in.txt"), RunFiles::same_file},
         {input, old_result, RunFiles::output_exists},

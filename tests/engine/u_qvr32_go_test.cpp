@@ -69,8 +69,7 @@ TEST_F(GoTest, RefusalsComeInOrderAndNoLeavesTheFormerResult) {
     const std::tuple<std::string, std::string, const char*, const char*> cases[] = {
         {data.file("none.txt"), input, "2", "File does not exist or 'Input file' area empty."},
         {input, input, "2", "Input and output files must be different."},
-        {input, data.file("new.txt"), "99999999999",
-         "Please check the delimiter."},  // past 32 bits reads as 0
+        {input, data.file("new.txt"), "99999999999", "Please check the delimiter."},  // past 32 bits: 0
     };
     for (const auto& [in, out, length, message] : cases) {
         set_text("txt_inp", in);

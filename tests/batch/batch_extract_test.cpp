@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -107,6 +108,13 @@ TEST_F(BatchExtractTest, LittleMemoryOrAMemoryCapSortsOnDiskToTheSameBytes) {
               run_batch_in_process(extract({"--sorted", "--trim", "--overwrite", "--memory", "1K"})).status);
     EXPECT_EQ(sorted, read_file(output));
     EXPECT_EQ("in.txt out.txt", list_folder(dir.path()));
+    // Runs for standard output go to the temporary folder: a cap of a byte needs them.
+    const std::string tmpdir = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
+    ::setenv("TMPDIR", dir.file("none").c_str(), 1);
+    output = "-";
+    const BatchOutcome r = run_batch_in_process(extract({"--sorted", "--memory", "1"}));
+    tmpdir.empty() ? ::unsetenv("TMPDIR") : ::setenv("TMPDIR", tmpdir.c_str(), 1);
+    EXPECT_THAT(r.err, testing::StartsWith("Cannot create file " + dir.file("none/")));
 }
 
 TEST_F(BatchExtractTest, ProgressBarOnlyOnATerminalAndOnlyAfterAMoment) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <cstdlib>
+
 #include "batch_harness.h"
 #include "support/temp_dir.h"
 
@@ -72,6 +74,24 @@ TEST(BatchProgram, StandardInputThroughAPipeInEveryMode) {
     // The table read from the pipe is the table read from the file, byte for byte.
     EXPECT_EQ(0, run_program(dir, {"dbf", "--input", in, "--field", "K:1:2", "--field", "V:4:1"}).status);
     EXPECT_EQ(read_file(dir.file("in.dbf")), read_file(dir.file("piped.dbf")));
+}
+
+// The README's pipeline: the fast extract over every core, records cut at CR LF, the parts in order.
+TEST(BatchProgram, FastExtractSplitByParallelGivesTheWholeResult) {
+    if (std::system("command -v parallel >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "GNU parallel is not installed";
+    TempDir dir;
+    std::string text;
+    for (int i = 0; i < 3000; ++i) text += std::to_string(100000 + i) + (i % 2 ? " odd \r\n" : " even\r\n");
+    const std::string in = dir.write("big.txt", text);
+    Args job = {"extract", "--fast", "--input", "-",     "--output",   "-",
+                "--field", "N:1:6",  "--field", "W:8:4", "--contains", "ev"};
+    const BatchOutcome split =
+        run_program(dir, job, "parallel --pipepart -a " + quoted(in) + " --recend '\\r\\n' --block 4k -k ");
+    EXPECT_EQ(0, split.status) << split.err;
+    EXPECT_EQ(1500u * 13, split.out.size());
+    job[3] = in;
+    EXPECT_EQ(run_program(dir, job).out, split.out);
 }
 
 }  // namespace

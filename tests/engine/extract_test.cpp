@@ -128,8 +128,6 @@ TEST(Extract, GaugeMovesPerLineThroughTheSortAndStopsWithTheSample) {
     EXPECT_EQ((std::vector<int>{15, 36, 57, 78}), run(dir, "a\r\nb\r\nc\r\nd\r\n", job, false).gauge);
     job.sample_size = 10;
     EXPECT_EQ(std::vector<int>{15}, run(dir, repeated("line\r\n", 1000), job, false).gauge);
-    job.sample_size = 600;
-    EXPECT_EQ(15 + 85 * 599 / 1000, run(dir, repeated("line\r\n", 1000), job, false).gauge.back());
     // A sorted run moves on through its sort: 39 steps after the line loop left the gauge at 54.
     std::string input;
     for (int i = 0; i < 200'000; ++i) input += std::to_string((i * 7919) % 200'000) + "\r\n";

@@ -76,8 +76,7 @@ TEST(LineCutter, TrimsLongPaddingAndHighBytes) {
     };
     std::string out;
     for (const auto& [field, expected] : cases) {
-        LineCutter cutter({{1, 100}, {1, 100}}, "|", true);
-        cutter.cut(field, out);
+        LineCutter({{1, 100}, {1, 100}}, "|", true).cut(field, out);
         EXPECT_EQ(expected + "|" + expected, out) << "field '" << field << "'";
         EXPECT_EQ(expected, std::string(trim_blanks(field)));
     }

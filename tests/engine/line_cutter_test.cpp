@@ -143,13 +143,12 @@ TEST(Collation, IgnoresCaseButNotAccentsAndFallsBackToRoot) {
         EXPECT_EQ((Lines{x + "a", x + "B"}), sorted_by_key("", texts));
 }
 
-std::vector<std::string> ordered(const std::vector<std::string>& passed, bool unique,
-                                 std::size_t lines_per_worker) {
+Lines ordered(const Lines& passed, bool unique, std::size_t lines_per_worker) {
     Collation collation("en_US");
     ResultList list(true, unique, &collation, lines_per_worker);
     for (const std::string& line : passed) list.add(line);
     list.finish();
-    std::vector<std::string> out;
+    Lines out;
     for (std::size_t i = 0; i < list.size(); ++i) out.emplace_back(list.line(i));
     return out;
 }
@@ -167,8 +166,7 @@ TEST(ResultList, SharingTheKeysAmongCoresKeepsTheOrder) {
             EXPECT_EQ(alone, ordered(passed, unique, share)) << share;
         EXPECT_EQ(unique ? 6u * 7u : passed.size(), alone.size());  // a and A, ete and ETE are one
     }
-    EXPECT_EQ((std::vector<std::string>{"a0", "A0", "b0", "C0"}),
-              ordered({"b0", "A0", "a0", "C0"}, false, 1));
+    EXPECT_EQ((Lines{"a0", "A0", "b0", "C0"}), ordered({"b0", "A0", "a0", "C0"}, false, 1));
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include "batch_harness.h"
 #include "dbase/dbf_layout.h"
@@ -8,14 +7,11 @@
 namespace qvr::test {
 namespace {
 
-using Args = std::vector<std::string>;
-
 class BatchDbfTest : public ::testing::Test {
   protected:
-    Args dbf(const Args& more) const {
-        Args args = {"dbf", "--input", input, "--field", "id:1:4", "--field", ":5:6"};
-        args.insert(args.end(), more.begin(), more.end());
-        return args;
+    /// A table of in.txt, with an id and an unnamed field unless told otherwise.
+    Args dbf(const Args& more, const Args& fields = {"--field", "id:1:4", "--field", ":5:6"}) const {
+        return join({{"dbf", "--input", input}, fields, more});
     }
     /// The table of `records`, each already laid out with its deletion flag.
     static std::string table(const std::vector<std::string>& records) {
@@ -31,58 +27,80 @@ class BatchDbfTest : public ::testing::Test {
 };
 
 TEST_F(BatchDbfTest, TableBesideTheInputOrWhereToldWithTheFilter) {
-    const std::string beside = dir.file("in.dbf");
-    const std::string elsewhere = dir.file("other.table");
-    struct Case {
-        Args args;
-        std::string name;
-        std::string bytes;
-    };
-    const Case cases[] = {
+    const std::string beside = dir.file("in.dbf"), elsewhere = dir.file("other.table");
+    const std::tuple<Args, std::string, std::string> cases[] = {
         {dbf({}), beside, every_line},
         {dbf({"--output", elsewhere}), elsewhere, every_line},
         {dbf({"--contains", "1A", "--trim"}), beside, table({" 0001 Alice"})},
         {dbf({"--lower", "0002", "--upper", "0003 "}), beside, table({" 0002Bob   "})},
     };
-    for (const Case& c : cases) {
-        BatchOutcome r = run_batch_in_process(c.args);
-        EXPECT_EQ(0, r.status) << c.name;
-        EXPECT_EQ(c.name + " generated\n", r.err);
-        EXPECT_EQ(c.bytes, read_file(c.name));
-        ::unlink(c.name.c_str());
+    for (const auto& [args, name, bytes] : cases) {
+        BatchOutcome r = run_batch_in_process(args);
+        EXPECT_EQ(0, r.status) << name;
+        EXPECT_EQ(name + " generated\n", r.err);
+        EXPECT_EQ(bytes, read_file(name));
+        ::unlink(name.c_str());
     }
 }
 
 TEST_F(BatchDbfTest, RefusalsWithTheirTextsWriteNothing) {
-    const std::string old_table = dir.write("in.dbf", "old");
-    struct Case {
-        Args args;
-        std::string err;
+    const std::string old_table = dir.write("in.dbf", "old"), none = dir.file("none.txt");
+    const std::pair<Args, std::string> cases[] = {
+        {dbf({}, {"--field", "a:1:200", "--field", "b:1:55"}), "Total fields length: not more than 254"},
+        {dbf({}, {"--field", "a:1:5", "--field", "b:1:0"}),
+         "DBF file: the length of row 2 must be at least 1."},
+        {dbf({}, {"--field", "a:1:x"}), "'x' is not a valid integer value."},
+        {dbf({"--output", input}), "Input and DBF files must be different."},
+        {dbf({}), "DBF file already exists: " + old_table + " (--overwrite replaces it)."},
+        {dbf({"--output", " "}), "No DBF file name: nothing written."},
+        {dbf({}, {"--field", "a:x:5", "--output", dir.file("new.dbf")}), "'x' is not a valid integer value."},
+        {Args{"dbf", "--input", none, "--field", "a:1:5"},
+         "Cannot open file " + none + ". No such file or directory."},
     };
-    const Case cases[] = {
-        {{"dbf", "--input", input, "--field", "a:1:200", "--field", "b:1:55"},
-         "Total fields length: not more than 254\n"},
-        {{"dbf", "--input", input, "--field", "a:1:5", "--field", "b:1:0"},
-         "DBF file: the length of row 2 must be at least 1.\n"},
-        {{"dbf", "--input", input, "--field", "a:1:x"}, "'x' is not a valid integer value.\n"},
-        {dbf({"--output", input}), "Input and DBF files must be different.\n"},
-        {dbf({}), "DBF file already exists: " + old_table + " (--overwrite replaces it).\n"},
-        {dbf({"--output", " "}), "No DBF file name: nothing written.\n"},
-        {{"dbf", "--input", input, "--field", "a:x:5", "--output", dir.file("new.dbf")},
-         "'x' is not a valid integer value.\n"},
-        {{"dbf", "--input", dir.file("none.txt"), "--field", "a:1:5"},
-         "Cannot open file " + dir.file("none.txt") + ". No such file or directory.\n"},
-    };
-    for (const Case& c : cases) {
-        BatchOutcome r = run_batch_in_process(c.args);
-        EXPECT_EQ(1, r.status) << c.err;
-        EXPECT_EQ(c.err, r.err);
+    for (const auto& [args, err] : cases) {
+        BatchOutcome r = run_batch_in_process(args);
+        EXPECT_EQ(1, r.status) << err;
+        EXPECT_EQ(err + "\n", r.err);
     }
     EXPECT_EQ("in.dbf in.txt", list_folder(dir.path()));
     EXPECT_EQ("old", read_file(old_table));
 
     EXPECT_EQ(0, run_batch_in_process(dbf({"--overwrite"})).status);
     EXPECT_EQ(every_line, read_file(old_table));
+}
+
+TEST(BatchDetect, WritesTheFoundFieldsAsADefinitionFile) {
+    TempDir dir;
+    const std::string input = "CODE DATE\r\nX7K 20240131\r\n4QZ 19991205\r\nB2P 20000101\r\n";
+    const std::string in = dir.write("in.txt", input), written = dir.file("l.tab");
+    const std::string layout = "CODE      1    4    4    \r\nDATE      5    8    12   \r\n";
+    const std::string found = "Fields found: 2 (named by the heading line)\n";
+    const std::string twelve = "longest 12 (3 lines), most common 12 (3 lines)\n";
+    const std::tuple<Args, int, std::string, std::string, std::string> cases[] = {
+        {Args{"detect", "--input", in, "--output", "-"}, 0, layout, found, "<missing>"},
+        {Args{"detect", "--input", in, "--output", written}, 0, "", found, layout},
+        {Args{"detect", "--input", in, "--output", written}, 1, "",
+         "Field definition file already exists: " + written + " (--overwrite replaces it).\n", layout},
+        {Args{"detect", "--input", dir.write("bin.txt", std::string("\0\1\2\3\r\n\4\5", 8)), "--output", "-"},
+         1, "", "The file " + dir.file("bin.txt") + " holds binary data, not fixed-column text.\n", layout},
+        {Args{"detect", "--input", dir.write("empty.txt", ""), "--output", "-"}, 1, "",
+         "The file " + dir.file("empty.txt") + " holds no text to find fields in.\n", layout},
+        // The heading line is no data to the check: it ends before the last field.
+        {Args{"check", "--input", in, "--layout", written}, 1,
+         "Lines: 4\nLine length: shortest 9 (1 line), " + twelve +
+             "Lines shorter than the end of the last field (column 12): 1, the first at line 1\n",
+         "", layout},
+        {Args{"check", "--input", dir.write("data.txt", input.substr(11)), "--field", "A:1:3", "--field",
+              "B:5:8"},
+         0, "Lines: 3\nLine length: shortest 12 (3 lines), " + twelve + "No problem found.\n", "", layout},
+    };
+    for (const auto& [args, status, out, err, file] : cases) {
+        const BatchOutcome r = run_batch_in_process(args);
+        EXPECT_EQ(status, r.status) << err;
+        EXPECT_EQ(out, r.out);
+        EXPECT_EQ(err, r.err);
+        EXPECT_EQ(file, read_file(written));
+    }
 }
 
 }  // namespace

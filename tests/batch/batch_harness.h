@@ -13,11 +13,19 @@
 
 namespace qvr::test {
 
+using Args = std::vector<std::string>;
+
+/// The arguments of `parts`, one after the other.
+inline Args join(std::initializer_list<Args> parts) {
+    Args args;
+    for (const Args& part : parts) args.insert(args.end(), part.begin(), part.end());
+    return args;
+}
+
 /// What one run of the front end left: its exit status and what it said on each stream.
 struct BatchOutcome {
     int status = -1;
-    std::string out;
-    std::string err;
+    std::string out, err;
 };
 
 /// How the machine looks to one in-process run.
@@ -27,9 +35,17 @@ struct Machine {
     std::optional<std::uint64_t> memory;  ///< bytes of memory available; unset: what the machine has
 };
 
+/// What is left to read from `stream`.
+inline std::string read_stream(std::FILE* stream) {
+    std::string text;
+    char block[4096];
+    for (std::size_t n; (n = std::fread(block, 1, sizeof block, stream)) > 0;) text.append(block, n);
+    return text;
+}
+
 /// Runs the front end in-process on `args`, standard output into a file of its own and the error stream
 /// into a string.
-inline BatchOutcome run_batch_in_process(const std::vector<std::string>& args, const Machine& machine = {}) {
+inline BatchOutcome run_batch_in_process(const Args& args, const Machine& machine = {}) {
     BatchOutcome outcome;
     std::FILE* sink = std::tmpfile();
     std::ostringstream err;
@@ -39,8 +55,7 @@ inline BatchOutcome run_batch_in_process(const std::vector<std::string>& args, c
     outcome.status = run_batch(args, console);
     outcome.err = err.str();
     std::rewind(sink);
-    char block[4096];
-    for (std::size_t n; (n = std::fread(block, 1, sizeof block, sink)) > 0;) outcome.out.append(block, n);
+    outcome.out = read_stream(sink);
     std::fclose(sink);
     return outcome;
 }

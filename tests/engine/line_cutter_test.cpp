@@ -2,42 +2,62 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
+#include "common/byte_order.h"
+#include "engine/collation.h"
 #include "engine/extract_job.h"
+#include "engine/result_list.h"
 
 namespace qvr {
 namespace {
 
+// Columns are bytes ('b') or UTF-8 characters ('u': "é" 2 bytes, "€" 3, "😀" 4; a stray or cut-short byte
+// one column each), quoted as RFC 4180 says ('q', UTF-8).
 struct CutCase {
+    char how;
     std::vector<FieldSlice> slices;
     std::string separator;
     bool trim;
-    std::string line;
-    std::string expected;
+    std::string line, expected;
 };
+const std::string e = "\xc3\xa9", euro = "\xe2\x82\xac", smile = "\xf0\x9f\x98\x80";
 
 TEST(LineCutter, CutsJoinsAndTrims) {
     const CutCase cases[] = {
-        {{{1, 3}, {4, 2}}, ";", false, "ABCDEFGH", "ABC;DE"},
-        {{{1, 3}, {4, 2}}, ";", false, "AB", "AB;"},
-        {{{5, 4}}, ";", false, "1234567", "567"},
-        {{{-2, 3}}, ";", false, "ABCDEF", "ABC"},                  // a start below 1 counts as column 1
-        {{{2, 0}, {2, -1}, {2, 1}}, ";", false, "ABCDEF", ";;B"},  // no length, no field
-        {{{9, 2}}, ";", false, "ABCDEFGH", ""},                    // start one past the end
-        {{{1, 5}}, ";", true, "  x\t ", "x"},
-        {{{1, 5}}, ";", true, "\x01\x1f \x7f", "\x7f"},  // 127 is no blank
-        {{{1, 1}, {2, 1}, {3, 1}, {4, 1}}, ";", false, "", ";;;"},
-        {{{1, 1}, {2, 1}}, "<->", false, "AB", "A<->B"},
-        {{{1, 1}, {2, 1}, {9, 1}}, "", false, "AB", "AB"},
-        {{{1, 2147483647}}, ";", false, "AB", "AB"},
-        {{{2147483647, 2147483647}}, ";", false, "AB", ""},
-        {{{-2147483647 - 1, 1}}, ";", false, "AB", "A"},
+        {'b', {{1, 3}, {4, 2}}, ";", false, "ABCDEFGH", "ABC;DE"},
+        {'b', {{1, 3}, {4, 2}}, ";", false, "AB", "AB;"},
+        {'b', {{5, 4}}, ";", false, "1234567", "567"},
+        {'b', {{-2, 3}}, ";", false, "ABCDEF", "ABC"},                  // a start below 1 counts as column 1
+        {'b', {{2, 0}, {2, -1}, {2, 1}}, ";", false, "ABCDEF", ";;B"},  // no length, no field
+        {'b', {{9, 2}}, ";", false, "ABCDEFGH", ""},                    // start one past the end
+        {'b', {{1, 5}}, ";", true, "  x\t ", "x"},
+        {'b', {{1, 5}}, ";", true, "\x01\x1f \x7f", "\x7f"},  // 127 is no blank
+        {'b', {{1, 1}, {2, 1}, {3, 1}, {4, 1}}, ";", false, "", ";;;"},
+        {'b', {{1, 1}, {2, 1}}, "<->", false, "AB", "A<->B"},
+        {'b', {{1, 1}, {2, 1}, {9, 1}}, "", false, "AB", "AB"},
+        {'b', {{1, 2147483647}}, ";", false, "AB", "AB"},
+        {'b', {{2147483647, 2147483647}}, ";", false, "AB", ""},
+        {'b', {{-2147483647 - 1, 1}}, ";", false, "AB", "A"},
+        {'u', {{1, 2}, {3, 2}}, ";", false, e + "a" + euro + smile + "z", e + "a;" + euro + smile},
+        {'u', {{2, 3}}, ";", false, "\xff" + e + "\xff" + smile, e + "\xff" + smile},
+        {'u', {{1, 1}, {2, 1}, {3, 1}}, ";", false, "\xe2\x82" + e, "\xe2;\x82;" + e},
+        {'u', {{4, 9}}, ";", true, "ab" + e + "  " + euro + " ", euro},
+        {'u', {{3, 1}, {1, 1}}, ";", false, e + "a" + euro, euro + ";" + e},  // a field before the last
+        {'u', {{10, 2}, {20, 1}}, ";", false, "abcdefghi" + e + "x" + smile, e + "x;"},
+        {'q', {{1, 3}, {4, 3}}, ";", false, "a;" + e + "\"d", "\"a;" + e + "\";\"\"\"d\""},
+        {'q', {{1, 2}, {3, 2}}, "<>", false, "<>x>", "\"<>\"<>x>"},
+        {'q', {{1, 9}}, "\t", true, " a\rb\nc ", "\"a\rb\nc\""},
+        {'q', {{1, 9}}, "", false, "a;b", "a;b"},
     };
     std::string out = "stale";
     for (const CutCase& c : cases) {
-        LineCutter cutter(c.slices, c.separator, c.trim);
-        cutter.cut(c.line, out);
+        const TextEncoding encoding = c.how == 'b' ? TextEncoding::cp1252 : TextEncoding::utf8;
+        LineCutter(c.slices, c.separator, c.trim, encoding, c.how == 'q').cut(c.line, out);
         EXPECT_EQ(c.expected, out) << "line '" << c.line << "'";
     }
+    EXPECT_EQ("Nb;\"a;b\";\"q\"\"\";plain", header_line({" a;b ", "q\"", "plain"}, ";", true, true));
 }
 
 // Trimming looks at eight bytes at a time: runs of padding across word edges, bytes above 127 beside blanks
@@ -56,50 +76,97 @@ TEST(LineCutter, TrimsLongPaddingAndHighBytes) {
     };
     std::string out;
     for (const auto& [field, expected] : cases) {
-        LineCutter cutter({{1, 100}, {1, 100}}, "|", true);
-        cutter.cut(field, out);
+        LineCutter({{1, 100}, {1, 100}}, "|", true).cut(field, out);
         EXPECT_EQ(expected + "|" + expected, out) << "field '" << field << "'";
         EXPECT_EQ(expected, std::string(trim_blanks(field)));
     }
 }
 
-// UTF-8 columns ("é" 2 bytes, "€" 3, "😀" 4; a stray or cut-short byte one column each), then quoting.
-TEST(LineCutter, Utf8ColumnsAreCharactersAndQuotedFieldsAreRfc4180) {
-    const std::string e = "\xc3\xa9", euro = "\xe2\x82\xac", smile = "\xf0\x9f\x98\x80";
-    const std::pair<CutCase, bool> cases[] = {
-        {{{{1, 2}, {3, 2}}, ";", false, e + "a" + euro + smile + "z", e + "a;" + euro + smile}, false},
-        {{{{2, 3}}, ";", false, "\xff" + e + "\xff" + smile, e + "\xff" + smile}, false},
-        {{{{1, 1}, {2, 1}, {3, 1}}, ";", false, "\xe2\x82" + e, "\xe2;\x82;" + e}, false},
-        {{{{4, 9}}, ";", true, "ab" + e + "  " + euro + " ", euro}, false},
-        {{{{3, 1}, {1, 1}}, ";", false, e + "a" + euro, euro + ";" + e}, false},  // a field before the last
-        {{{{10, 2}, {20, 1}}, ";", false, "abcdefghi" + e + "x" + smile, e + "x;"}, false},
-        {{{{1, 3}, {4, 3}}, ";", false, "a;" + e + "\"d", "\"a;" + e + "\";\"\"\"d\""}, true},
-        {{{{1, 2}, {3, 2}}, "<>", false, "<>x>", "\"<>\"<>x>"}, true},
-        {{{{1, 9}}, "\t", true, " a\rb\nc ", "\"a\rb\nc\""}, true},
-        {{{{1, 9}}, "", false, "a;b", "a;b"}, true},
-    };
-    std::string out;
-    for (const auto& [c, quote] : cases) {
-        LineCutter(c.slices, c.separator, c.trim, TextEncoding::utf8, quote).cut(c.line, out);
-        EXPECT_EQ(c.expected, out) << "line '" << c.line << "'";
-    }
-    EXPECT_EQ("Nb;\"a;b\";\"q\"\"\";plain", header_line({" a;b ", "q\"", "plain"}, ";", true, true));
-}
-
 TEST(LineFilter, ContainsAndBoundsCompareBytes) {
-    struct Case {
-        LineFilter filter;
-        std::string cut_line;
-        bool passes;
-    };
-    const Case cases[] = {
+    const std::tuple<LineFilter, std::string, bool> cases[] = {
         {{"", "", ""}, "", true},          {{"AB", "", ""}, "ab", false},    {{"AB", "", ""}, "xABx", true},
         {{"", "M", ""}, "M", true},        {{"", "M", ""}, "m", true},       {{"", "M", ""}, "L", false},
         {{"", "", "C"}, "C;x", false},  // the separator is part of what is compared
         {{"", "", "C"}, "C", true},        {{"", "\x7f", ""}, "\xe9", true},  // bytes compare unsigned
         {{"", "", "\x7f"}, "\xe9", false},
     };
-    for (const Case& c : cases) EXPECT_EQ(c.passes, c.filter.passes(c.cut_line)) << "'" << c.cut_line << "'";
+    for (const auto& [filter, cut_line, passes] : cases)
+        EXPECT_EQ(passes, filter.passes(cut_line)) << cut_line;
+}
+
+TEST(CollationLocale, FollowsThePosixPrecedence) {
+    const std::tuple<const char*, const char*, const char*, std::string> cases[] = {
+        {nullptr, nullptr, nullptr, ""},
+        {"", "", "", ""},
+        {"C", "fr_FR.UTF-8", "de_DE", ""},
+        {"C.UTF-8", nullptr, nullptr, ""},
+        {nullptr, "fr_FR.UTF-8", "de_DE", "fr_FR"},
+        {"", "", "sv_SE.ISO-8859-1", "sv_SE"},
+        {"de_DE@euro", "fr_FR", nullptr, "de_DE"},
+        {nullptr, nullptr, "en_US", "en_US"}};
+    for (const auto& [lc_all, lc_collate, lang, expected] : cases)
+        EXPECT_EQ(expected, collation_locale(lc_all, lc_collate, lang)) << expected;
+}
+
+using Lines = std::vector<std::string>;
+
+// The texts sorted by their keys, ties kept in input order.
+Lines sorted_by_key(const std::string& locale, Lines texts, TextEncoding encoding = TextEncoding::cp1252) {
+    Collation collation(locale, encoding);
+    std::stable_sort(texts.begin(), texts.end(), [&](const std::string& a, const std::string& b) {
+        std::string ka, kb;
+        collation.append_key(a, ka);
+        collation.append_key(b, kb);
+        return compare_bytes(ka, kb) < 0;
+    });
+    return texts;
+}
+
+TEST(Collation, IgnoresCaseButNotAccentsAndFallsBackToRoot) {
+    // 0xE9 is e acute, 0xC9 E acute, 0xE4 a diaeresis in the program's 8-bit characters.
+    EXPECT_EQ((Lines{"a", "A", "b", "C"}), sorted_by_key("", {"b", "a", "C", "A"}));
+    EXPECT_EQ((Lines{"e", "E", "\xe9", "\xc9", "f"}), sorted_by_key("", {"\xe9", "f", "e", "\xc9", "E"}));
+    EXPECT_EQ((Lines{"a;2", "ab;1", "B;0"}), sorted_by_key("", {"B;0", "ab;1", "a;2"}));
+    // Swedish puts a diaeresis after z; the root order puts it beside a.
+    EXPECT_EQ((Lines{"a", "\xe4", "z"}), sorted_by_key("", {"z", "\xe4", "a"}));
+    EXPECT_EQ((Lines{"a", "z", "\xe4"}), sorted_by_key("sv_SE", {"z", "\xe4", "a"}));
+    EXPECT_EQ((Lines{"a", "B"}), sorted_by_key("xx_NOWHERE", {"B", "a"}));
+    // In UTF-8 "é" sorts beside e and Omega after the Latin letters; a stray byte 0xE9 sorts as the
+    // Windows-1252 e acute. In Windows-1252 the same two bytes are "Ã©", beside A.
+    const auto utf8 = TextEncoding::utf8;
+    EXPECT_EQ((Lines{"e", "\xc3\xa9", "\xe9", "f", "\xce\xa9"}),
+              sorted_by_key("", {"\xce\xa9", "f", "\xc3\xa9", "e", "\xe9"}, utf8));
+    EXPECT_EQ((Lines{"A", "\xc3\xa9"}), sorted_by_key("", {"\xc3\xa9", "A"}));
+    // Keys longer than the first room for a key, in both orders (the first key made grows the room).
+    const std::string x(100, 'x');
+    for (const auto& texts : {Lines{x + "B", x + "a"}, {x + "a", x + "B"}})
+        EXPECT_EQ((Lines{x + "a", x + "B"}), sorted_by_key("", texts));
+}
+
+Lines ordered(const Lines& passed, bool unique, std::size_t lines_per_worker) {
+    Collation collation("en_US");
+    ResultList list(true, unique, &collation, lines_per_worker);
+    for (const std::string& line : passed) list.add(line);
+    list.finish();
+    Lines out;
+    for (std::size_t i = 0; i < list.size(); ++i) out.emplace_back(list.line(i));
+    return out;
+}
+
+// Sort keys are made on several cores when there are enough lines; a worker's share must not change the
+// order, the ties or the duplicates kept, wherever the shares meet.
+TEST(ResultList, SharingTheKeysAmongCoresKeepsTheOrder) {
+    std::vector<std::string> passed;
+    for (int i = 0; i < 40; ++i)
+        for (const char* line : {"b", "A", "a", "C", "\xe9t\xe9", "ete", "ETE", "x;1"})
+            passed.push_back(line + std::to_string(i % 7));
+    for (bool unique : {false, true}) {
+        const std::vector<std::string> alone = ordered(passed, unique, 1'000'000);
+        for (std::size_t share : {1, 3, 7, 100, 319})
+            EXPECT_EQ(alone, ordered(passed, unique, share)) << share;
+        EXPECT_EQ(unique ? 6u * 7u : passed.size(), alone.size());  // a and A, ete and ETE are one
+    }
+    EXPECT_EQ((Lines{"a0", "A0", "b0", "C0"}), ordered({"b0", "A0", "a0", "C0"}, false, 1));
 }
 
 }  // namespace

@@ -20,8 +20,7 @@ namespace qvr::test {
 namespace {
 
 TEST(HelpViewer, ShowsTheHelpFileAtItsContentsInOneViewer) {
-    const char* file = std::getenv("QVR_HELP_FILE");
-    const QString help = QString::fromLocal8Bit(file ? file : "src/shell/QVR32.HLP");
+    const QString help = QString::fromLocal8Bit(std::getenv("QVR_HELP_FILE"));  // set by the test run
     auto shown = [] {
         std::vector<HelpViewer*> viewers;
         for (QWidget* w : QApplication::topLevelWidgets())

@@ -59,10 +59,13 @@ TEST_F(InputView, InputModeShowsTheInputWithItsLineCountAndRuler) {
     for (const char* name : {"mem_out", "lbl_vgener"})
         EXPECT_FALSE(find<QWidget>(name, mdi->frm_view)->isVisible());
     EXPECT_EQ(q(path), label("lbl_vname"));
-    // The ruler's three blocks come and go with the box, and the count with them; where the blocks stand is
-    // the ruler's own test.
+    // Where the blocks stand, and the count that follows them (the view places them by its own lines, not
+    // as the ruler's test does); the blocks themselves are the ruler's test.
     tick("chk_rule", true);
-    EXPECT_EQ(57u, view().size());
+    const std::vector<std::string> ruled = view();
+    ASSERT_EQ(57u, ruled.size());
+    EXPECT_EQ("line 1|line 20|line 21|line 45",
+              ruled[4] + "|" + ruled[23] + "|" + ruled[28] + "|" + ruled[56]);
     EXPECT_EQ(QStringLiteral("Number of lines: 57"), label("lbl_vcount"));
     tick("chk_rule", false);
     EXPECT_EQ(numbered(45), view());

@@ -169,8 +169,7 @@ TEST_F(DbfExportTest, BadStartPositionStopsAtTheFirstLineAndLeavesTheFormerFile)
     DbfExportJob j = job({{{"A", 2}, "1"}, {{"B", 2}, "x1"}});
     EXPECT_THAT([&] { export_lines(j, "ABCD\r\n"); },
                 testing::ThrowsMessage<NotAWholeNumber>("'x1' is not a valid integer value"));
-    EXPECT_EQ("former", read_file(j.target));
-    EXPECT_EQ("in.dbf in.txt", test::list_folder(dir.path()));
+    EXPECT_EQ("in.dbf in.txt | former", test::list_folder(dir.path()) + " | " + read_file(j.target));
     // Without a line no start position is read.
     EXPECT_EQ(0u, export_lines(j, ""));
 }
@@ -179,16 +178,14 @@ TEST_F(DbfExportTest, BadStartPositionStopsAtTheFirstLineAndLeavesTheFormerFile)
 TEST_F(DbfExportTest, AStopAtAnyLineLeavesTheFormerTableAndNoTemporary) {
     const DbfExportJob j = job({{{"A", 2}, "1"}});
     dir.write("in.txt", "AB\r\nCD\r\nEF\r\n");
+    StopRequest stopped;
+    stopped.request();
     for (std::uint64_t at : {1, 2, 3}) {
         dir.write("in.dbf", "former");
-        StopRequest stop;
-        EXPECT_THROW(DbfExport(j).run([&](std::uint64_t lines) {
-            if (lines == at) stop.request();
-            check_stop(&stop);
-        }),
-                     RunStopped);
-        EXPECT_EQ("former", read_file(j.target)) << at;
-        EXPECT_EQ("in.dbf in.txt", test::list_folder(dir.path())) << at;
+        const auto stop_at = [&](std::uint64_t lines) { check_stop(lines == at ? &stopped : nullptr); };
+        EXPECT_THROW(DbfExport(j).run(stop_at), RunStopped);
+        EXPECT_EQ("in.dbf in.txt | former", test::list_folder(dir.path()) + " | " + read_file(j.target))
+            << at;
     }
 }
 

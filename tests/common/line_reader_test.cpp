@@ -2,6 +2,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <functional>
@@ -19,6 +20,7 @@
 namespace qvr {
 namespace {
 
+using namespace std::string_literals;
 using Lines = std::vector<std::string>;
 
 /// What a LineReader or WholeTextReader hands out.
@@ -142,21 +144,39 @@ Lines taken_whole(const std::string& text, LineList& list, LineList::Ends ends =
     return list_lines(list);
 }
 
-// Taken whole, a text has the lines of WholeTextLines; taken at any break, a byte 0 is kept.
+// Taken whole, a text has the lines of WholeTextLines, and so has its file mapped, up to the lines asked for;
+// taken at any break, a byte 0 is kept.
 TEST(LineList, TakesATextWholeAtEveryKindOfLineEnd) {
-    const std::pair<std::string, Lines> cases[] = {
-        {"", {}},
-        {"a\r\n\r\n", {"a", ""}},
-        {"a\rb\nc\r\nd", {"a", "b", "c", "d"}},
-        {"\n\r", {"", ""}},
-        {std::string("a\0b\r\nc", 6), {std::string("a\0b", 3), "c"}},
-        {std::string(40, 'x') + "\r\n" + std::string(17, 'y'), {std::string(40, 'x'), std::string(17, 'y')}},
+    const std::string x(40, 'x'), y(17, 'y'), page(3 * 4096, 'p');  // a line across pages when mapped
+    const std::tuple<std::string, Lines, std::size_t> cases[] = {
+        // text, its lines at any break, the most lines mapped
+        {"", {}, 9},
+        {"a\r\n\r\n", {"a", ""}, 9},
+        {"a\rb\nc\r\nd", {"a", "b", "c", "d"}, 9},
+        {"a\rb\nc\r\nd", {"a", "b", "c", "d"}, 2},
+        {"\n\r", {"", ""}, 9},
+        {"a\0b\r\nc"s, {"a\0b"s, "c"}, 9},
+        {x + "\r\n" + y, {x, y}, 9},
+        {page + "\r\n" + page, {page, page}, 9},
     };
-    LineList list;
-    for (const auto& [text, any_break] : cases) {
-        EXPECT_EQ(lines_whole(text), taken_whole(text, list));
+    test::TempDir dir;
+    LineList list, mapped;
+    for (const auto& [text, any_break, max_lines] : cases) {
+        const Lines whole = lines_whole(text);
+        EXPECT_EQ(whole, taken_whole(text, list));
+        const bool all = mapped.assign_file(dir.write("f", text), max_lines);
+        EXPECT_EQ(Lines(whole.begin(), whole.begin() + std::min(whole.size(), max_lines)),
+                  list_lines(mapped));
+        EXPECT_EQ(whole.size() <= max_lines, all) << text.size();
+        if (all) {
+            EXPECT_EQ(list.longest(), mapped.longest());
+        }
         EXPECT_EQ(any_break, taken_whole(text, list, LineList::Ends::any_break));
     }
+    mapped.assign_file(dir.write("f", "a\r\nb"), 9);  // and changes as a copy
+    mapped.append("c");
+    mapped.insert_before({0}, {"0"});
+    EXPECT_EQ((Lines{"0", "a", "b", "c"}), list_lines(mapped));
 }
 
 TEST(LineList, BlocksGoInBeforeLinesAndComeOutAgain) {
@@ -207,6 +227,17 @@ TEST(LineList, ABigTextSplitsOnTwoCoresAsOnOne) {
         text[at] = '\0';
         EXPECT_EQ(lines_whole(text), taken_whole(text, list)) << at;
     }
+}
+
+// Another program shrinking the file under the view: the lost part reads as zeros, the program lives.
+TEST(MappedLines, AFileShrunkWhileMappedReadsAsZeros) {
+    test::TempDir dir;
+    const std::string path = dir.write("f", std::string(4 * 4096, 'a') + "\r\n" + std::string(4 * 4096, 'b'));
+    LineList mapped;
+    mapped.assign_file(path, 9);
+    ASSERT_EQ(0, ::truncate(path.c_str(), 4096));
+    EXPECT_EQ(std::string(4096, 'a') + std::string(3 * 4096, '\0'), std::string(mapped[0]));
+    EXPECT_EQ(std::string(4 * 4096, '\0'), std::string(mapped[1]));
 }
 
 TEST(ReaderFaults, EveryReaderRefusesWhatIsNotAFileOnDiskWithoutWaiting) {

@@ -11,7 +11,7 @@ namespace {
 
 const std::string kInput = "0001Alice \r\n0002Bob\r\n";
 const std::string kFormer = "former table";
-const DbfReadBack kTable{2, {"ID", "NAME"}, {4, 6}, {{"0001", "Alice"}, {"0002", "Bob"}}};
+const std::vector<std::string> kTable = {"2 ID/4 NAME/6", "0001|Alice", "0002|Bob"};
 
 /// File > "Extract .DBF file" beside an input whose table already exists, so that the name question lets
 /// the user aim the table anywhere.

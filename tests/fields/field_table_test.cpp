@@ -88,15 +88,13 @@ TEST(DefinitionFile, ReadsHandWrittenFiles) {
         {"text after the third number",
          "City      27 15 41 a note 12\r\nX 1 1 1\r\n",
          {{"City      ", "27", "15", "41"}, {"X 1 1 1", "0", "0", "0"}}},
-        {"Ctrl+Z ends the file",
-         "A         1 2 3\r\n\032B         4 5 8\r\n",
-         {{"A         ", "1", "2", "3"}}},
+        {"Ctrl+Z ends it", "A         1 2 3\r\n\032B         4 5 8\r\n", {{"A         ", "1", "2", "3"}}},
         {"a lone line feed and a lone carriage return end a line",
          "A         1 2 3\nB\n4 5 6\rC         7 8 9\n",
          {{"A         ", "1", "2", "3"}, {"B", "4", "5", "6"}, {"C         ", "7", "8", "9"}}},
         {"numbers missing at the end read 0", "short", {{"short", "0", "0", "0"}}},
-        {"numbers are looked for past a line end", "A         1\r\n2 3\r\n", {{"A         ", "1", "2", "3"}}},
-        {"an empty line is a row",
+        {"numbers past a line end", "A         1\r\n2 3\r\n", {{"A         ", "1", "2", "3"}}},
+        {"empty line: a row",
          "A         1 2 3\r\n\r\n",
          {{"A         ", "1", "2", "3"}, {"", "0", "0", "0"}}},
     };
@@ -165,34 +163,29 @@ std::string street(int i) {
 }
 std::string left(const std::string& s, std::size_t width) { return s + std::string(width - s.size(), ' '); }
 std::string right(const std::string& s, std::size_t width) { return std::string(width - s.size(), ' ') + s; }
-std::string amount(int i) { return std::to_string(i * 3701 % 90000 + 5) + "." + std::to_string(10 + i % 90); }
+std::string num(int n) { return std::to_string(n); }
+std::string amount(int i) { return num(i * 3701 % 90000 + 5) + "." + num(10 + i % 90); }
 
 TEST(FieldDetection, FindsTheFieldsOfEachTrap) {
     const std::tuple<const char*, std::string, std::string> cases[] = {
         {"a code touching a date, digits both",
-         lines(
-             40,
-             [](int i) { return std::to_string(i * 7 % 9000 + 1000) + pick(i, "15/01/2023", "03/11/1999"); }),
+         lines(40, [](int i) { return num(i * 7 % 9000 + 1000) + pick(i, "15/01/2023", "03/11/1999"); }),
          "FIELD1 1-4 | FIELD2 5-14"},
         {"letters touching a right-aligned amount, then letters",
          lines(40, [](int i) { return name(i) + right(amount(i), 22 - name(i).size()) + pick(i, "N", "Y"); }),
          "FIELD1 1-14 | FIELD2 15-22 | FIELD3 23-23"},
         {"addresses and names with blanks inside stay whole",
-         lines(60,
-               [](int i) { return left(std::to_string(i * 13 % 250 + 1) + " " + street(i), 24) + name(i); }),
+         lines(60, [](int i) { return left(num(i * 13 % 250 + 1) + " " + street(i), 24) + name(i); }),
          "FIELD1 1-24 | FIELD2 25-38"},
         {"a field blank in the first 500 lines still found",
-         lines(800,
-               [](int i) {
-                   return std::string("ABCD ") + (i < 500 ? "   " : pick(i, "XY ", "ZZZ")) + "  1234";
-               }),
+         lines(800, [](int i) { return "ABCD " + (i < 500 ? "   " : pick(i, "XY ", "ZZZ")) + "  1234"; }),
          "FIELD1 1-5 | FIELD2 6-10 | FIELD3 11-14"},
         {"a trailer and cut-off lines move nothing",
          lines(50,
                [](int i) {
                    return i == 7 ? "ABCD  12"
-                                 : "ABCD  " + std::to_string(1000 + i) + "  " + left(name(i), 16) +
-                                       std::to_string(i * 7919 % 100000 + 100000);
+                                 : "ABCD  " + num(1000 + i) + "  " + left(name(i), 16) +
+                                       num(i * 7919 % 100000 + 100000);
                }) +
              "TOTAL 50 LINES\r\n",
          "FIELD1 1-6 | FIELD2 7-12 | FIELD3 13-28 | FIELD4 29-34"},

@@ -16,66 +16,47 @@ namespace {
 
 using namespace std::string_literals;
 
+// A line feed alone ends a line; only the first line feed after a CR belongs to it. The lengths are
+// measured in the same pass, across blocks too.
 TEST(InputAnalysis, CountsLinesAsTheLineByLineReaderReadsThem) {
-    // A line feed alone ends a line; only the first line feed after a CR belongs to it.
-    const std::pair<std::string, std::int64_t> cases[] = {
-        {"", 0},
-
-        {"a\r\n\r\n", 2},
-        {"a\r\r", 2},
-        {"a\nb\nc\n", 3},
-        {"a\r\n\nb", 3},
-        {"a\r\nb\x1a\r\nc\r\n", 2},
-        {"\032abc\r\n", 0},
-        {"a\r\n\x1a", 1},
-        {"a\0b\r\n"s, 1},
+    const std::tuple<std::string, std::int64_t, std::string> cases[] = {
+        {"", 0, ""},
+        {"a\r\n\r\n", 2, "shortest 0 (1 line), longest 1 (1 line), most common 0 (1 line)"},
+        {"a\r\r", 2, "shortest 0 (1 line), longest 1 (1 line), most common 0 (1 line)"},
+        {"a\nb\nc\n", 3, "shortest 1 (3 lines), longest 1 (3 lines), most common 1 (3 lines)"},
+        {"a\r\n\nb", 3, "shortest 0 (1 line), longest 1 (2 lines), most common 1 (2 lines)"},
+        {"a\r\nb\x1a\r\nc\r\n", 2, "shortest 1 (2 lines), longest 1 (2 lines), most common 1 (2 lines)"},
+        {"\032abc\r\n", 0, ""},
+        {"a\r\n\x1a", 1, "shortest 1 (1 line), longest 1 (1 line), most common 1 (1 line)"},
+        {"a\0b\r\n"s, 1, "shortest 3 (1 line), longest 3 (1 line), most common 3 (1 line)"},
+        {"abc\r\nde\r\nfg\r\nhijkl", 4, "shortest 2 (2 lines), longest 5 (1 line), most common 2 (2 lines)"},
+        {"a\nb\r\n\r\n", 3, "shortest 0 (1 line), longest 1 (2 lines), most common 1 (2 lines)"},
     };
     TempDir dir;
-    for (const auto& [bytes, lines] : cases) {
+    for (const auto& [bytes, count, lengths] : cases) {
         const std::string path = dir.write("in.txt", bytes);
-        for (std::size_t block : {1u, 2u, 3u, 1u << 20})
-            EXPECT_EQ(lines, count_input_lines(path, block)) << "'" << bytes << "' in blocks of " << block;
-    }
-}
-
-TEST(InputAnalysis, MeasuresLineLengthsInTheSamePassAcrossBlocks) {
-    const std::pair<std::string, std::string> cases[] = {
-        {"", ""},
-        {"abc\r\nde\r\nfg\r\nhijkl", "shortest 2 (2 lines), longest 5 (1 line), most common 2 (2 lines)"},
-        {"a\nb\r\n\r\n", "shortest 0 (1 line), longest 1 (2 lines), most common 1 (2 lines)"},
-        {"abcd\032efgh\r\n", "shortest 4 (1 line), longest 4 (1 line), most common 4 (1 line)"},
-    };
-    TempDir dir;
-    for (const auto& [bytes, text] : cases) {
-        const std::string path = dir.write("in.txt", bytes);
-        for (std::size_t block : {1u, 3u, 1u << 20}) {
+        for (std::size_t block : {1u, 2u, 3u, 1u << 20}) {
+            EXPECT_EQ(count, count_input_lines(path, block)) << "'" << bytes << "' in blocks of " << block;
             const InputLines lines = measure_input_lines(path, block);
-            EXPECT_EQ(count_input_lines(path, block), lines.count);
-            EXPECT_EQ(text.empty() ? "" : "Line length: " + text, lines.lengths.text()) << block;
+            EXPECT_EQ(count, lines.count);
+            EXPECT_EQ(lengths.empty() ? "" : "Line length: " + lengths, lines.lengths.text()) << block;
         }
     }
 }
 
-TEST(InputAnalysis, RecommendsTheFastExtractAboveTheThresholds) {
+// The fast extract is recommended above the thresholds; figures past 32 bits stay exact.
+TEST(InputAnalysis, FiguresBeyondTwoGibibytesStayExact) {
     const std::tuple<std::int64_t, std::int64_t, bool> cases[] = {
         {820, 10, false},       {450'000, 150'000, false}, {450'003, 150'001, true},
-        {30'000'000, 1, false}, {30'000'001, 1, true},
+        {30'000'000, 1, false}, {30'000'001, 1, true},     {5'368'709'123, 3'000'000'000, true},
     };
-    for (const auto& [size, lines, big] : cases)
-        EXPECT_EQ("Input file...\n\rSize (bytes): " + std::to_string(size) +
-                      "\n\rLines: " + std::to_string(lines) +
-                      (big ? "\n\rFor time saving, checking \"Fast extract\" recommended" : ""),
-                  analysis_message(size, lines));
-}
-
-TEST(InputAnalysis, FiguresBeyondTwoGibibytesStayExact) {
+    for (const auto& [size, lines, big] : cases)  // a big one with line lengths, the others without
+        EXPECT_EQ(
+            "Input file...\n\rSize (bytes): " + std::to_string(size) + "\n\rLines: " + std::to_string(lines) +
+                (big ? "\n\rFor time saving, checking \"Fast extract\" recommended\n\rLine length: x" : ""),
+            analysis_message(size, lines, big ? "Line length: x" : ""));
     TempDir dir;
     EXPECT_EQ(5'368'709'123, input_file_size(make_sparse_file(dir.file("huge.txt"), 5'368'709'123, "", "")));
-    EXPECT_TRUE(is_big_input(5'368'709'123, 3'000'000'000));
-    EXPECT_EQ(
-        "Input file...\n\rSize (bytes): 5368709123\n\rLines: 3000000000\n\r"
-        "For time saving, checking \"Fast extract\" recommended\n\rLine length: x",
-        analysis_message(5'368'709'123, 3'000'000'000, "Line length: x"));
 }
 
 // The window's tests show the cut itself; here, that the preview reads no more than its lines.

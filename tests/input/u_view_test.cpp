@@ -59,7 +59,8 @@ TEST_F(InputView, InputModeShowsTheInputWithItsLineCountAndRuler) {
     for (const char* name : {"mem_out", "lbl_vgener"})
         EXPECT_FALSE(find<QWidget>(name, mdi->frm_view)->isVisible());
     EXPECT_EQ(q(path), label("lbl_vname"));
-    // Where the blocks stand, and the count that follows them; the blocks themselves are the ruler's test.
+    // Where the blocks stand, and the count that follows them (the view places them by its own lines, not
+    // as the ruler's test does); the blocks themselves are the ruler's test.
     tick("chk_rule", true);
     const std::vector<std::string> ruled = view();
     ASSERT_EQ(57u, ruled.size());
@@ -104,33 +105,30 @@ TEST_F(InputView, SideBySideLaysTheInputAboveTheFieldTable) {
 }
 
 TEST_F(ViewFieldsTest, ASelectionByKeysOrMouseBecomesTheNextField) {
-    const struct {
-        bool ruler, mouse;
-        int line, from, count;  // of the input, from 0
-        FieldTable::Row row;
-    } cases[] = {
+    // ruler, mouse, the line, its first column and the columns selected (of the input, from 0), the field
+    const std::tuple<bool, bool, int, int, int, FieldTable::Row> cases[] = {
         {false, false, 2, 12, 5, {"FIELD2", "13", "5", "17"}},
         {true, false, 1, 7, 1, {"FIELD3", "8", "1", "8"}},
         {true, true, 2, 10, 10, {"FIELD4", "11", "10", "20"}},
     };
-    for (const auto& c : cases) {
-        tick("chk_rule", c.ruler);
-        const int line = c.line + (c.ruler ? 4 : 0);  // below the ruler block
-        if (c.mouse) {
-            QTest::mousePress(box()->viewport(), Qt::LeftButton, {}, at(line, c.from));
-            QTest::mouseMove(box()->viewport(), at(line, c.from + c.count));
-            QTest::mouseRelease(box()->viewport(), Qt::LeftButton, {}, at(line, c.from + c.count));
+    for (const auto& [ruler, mouse, input_line, from, count, row] : cases) {
+        tick("chk_rule", ruler);
+        const int line = input_line + (ruler ? 4 : 0);  // below the ruler block
+        if (mouse) {
+            QTest::mousePress(box()->viewport(), Qt::LeftButton, {}, at(line, from));
+            QTest::mouseMove(box()->viewport(), at(line, from + count));
+            QTest::mouseRelease(box()->viewport(), Qt::LeftButton, {}, at(line, from + count));
         } else {
             key(Qt::Key_Home, Qt::ControlModifier);
             key(Qt::Key_Down, Qt::NoModifier, line);
-            key(Qt::Key_Right, Qt::NoModifier, c.from);
-            key(Qt::Key_Right, Qt::ShiftModifier, c.count);
+            key(Qt::Key_Right, Qt::NoModifier, from);
+            key(Qt::Key_Right, Qt::ShiftModifier, count);
         }
         key(Qt::Key_Insert);
         const int n = table().row_count();
-        EXPECT_EQ(c.row, (FieldTable::Row{table().cell(0, n), table().cell(1, n), table().cell(2, n),
-                                          table().cell(3, n)}));
-        EXPECT_EQ(c.row[0], from_widget_text(find<QTableView>("grd_dlm")->currentIndex().data().toString()));
+        EXPECT_EQ(row, (FieldTable::Row{table().cell(0, n), table().cell(1, n), table().cell(2, n),
+                                        table().cell(3, n)}));
+        EXPECT_EQ(row[0], from_widget_text(find<QTableView>("grd_dlm")->currentIndex().data().toString()));
     }
     // Over two lines there is no field to take.
     box()->set_selection(5, 30);
@@ -140,10 +138,8 @@ TEST_F(ViewFieldsTest, ASelectionByKeysOrMouseBecomesTheNextField) {
 }
 
 TEST_F(ViewFieldsTest, TheStatusLineAndEnterTellTheCursorAndTheSelection) {
-    const struct {
-        std::uint64_t anchor, position;
-        std::string text;
-    } cases[] = {
+    const std::tuple<std::uint64_t, std::uint64_t, std::string> cases[] = {
+        // anchor, position, status
         {7, 7, "Column 8"},
         {2, 5, "Column 6 | Selection: columns 3 to 5, length 3"},
         {9, 4, "Column 5 | Selection: columns 5 to 9, length 5"},
@@ -151,10 +147,10 @@ TEST_F(ViewFieldsTest, TheStatusLineAndEnterTellTheCursorAndTheSelection) {
         {3, 25, "Column 5 | Selection over 2 lines: 22 characters"},
     };
     Qt::Key enter = Qt::Key_Return;
-    for (const auto& c : cases) {
-        box()->set_selection(c.anchor, c.position);
-        EXPECT_EQ(c.text, from_widget_text(label("lbl_vpos")));
-        const auto length = c.anchor > c.position ? c.anchor - c.position : c.position - c.anchor;
+    for (const auto& [anchor, position, text] : cases) {
+        box()->set_selection(anchor, position);
+        EXPECT_EQ(text, from_widget_text(label("lbl_vpos")));
+        const std::uint64_t length = std::max(anchor, position) - std::min(anchor, position);
         desktop.expect_info(QStringLiteral("Length of selection: ") + QString::number(length));
         key(enter = enter == Qt::Key_Return ? Qt::Key_Enter : Qt::Key_Return);
     }
@@ -191,22 +187,20 @@ TEST_F(ViewFieldsTest, ThePreviewFollowsTheTableAndTrimming) {
     tick("chk_prev", true);
     Tfrm_preview* preview = mdi->frm_view->preview();
     ASSERT_TRUE(preview->isVisible());
-    auto shown = [&] {
+    auto shown = [&] {  // each column's heading and its cell on line 200, then the row count
         QAbstractItemModel* m = preview->grid()->model();
         std::string out;
         for (int c = 0; c < m->columnCount(); ++c)
-            out += from_widget_text(m->headerData(c, Qt::Horizontal).toString()) + "|";
-        out += " " + std::to_string(m->rowCount()) + " rows: ";
-        for (int c = 0; c < m->columnCount(); ++c)
-            out += "[" + from_widget_text(m->index(199, c).data().toString()) + "]";
-        return out;
+            out += from_widget_text(m->headerData(c, Qt::Horizontal).toString()) + "[" +
+                   from_widget_text(m->index(199, c).data().toString()) + "] ";
+        return out + std::to_string(m->rowCount()) + " rows";
     };
-    EXPECT_EQ("Code|Num| 200 rows: [ab  ][12 ]", shown());
+    EXPECT_EQ("Code[ab  ] Num[12 ] 200 rows", shown());
     EXPECT_EQ(q("First 200 lines of " + path + ", cut into 2 fields"), preview->message());
     table().assign_rows({{"Code", "1", "2", ""}, {"Num", "5", "3", ""}, {"All", "1", "9", ""}});
-    EXPECT_EQ("Code|Num|All| 200 rows: [ab][12 ][ab  12 ]", shown());
+    EXPECT_EQ("Code[ab] Num[12 ] All[ab  12 ] 200 rows", shown());
     tick("chk_trim", true);
-    EXPECT_EQ("Code|Num|All| 200 rows: [ab][12][ab  12]", shown());
+    EXPECT_EQ("Code[ab] Num[12] All[ab  12] 200 rows", shown());
     EXPECT_EQ(q("First 200 lines of " + path + ", cut into 3 fields, trimmed"), preview->message());
     set_text("txt_inp", data.file("gone.txt"));
     EXPECT_EQ(q("Cannot open file " + data.file("gone.txt") + ". No such file or directory."),

@@ -33,7 +33,7 @@ TEST(ConfigFile, KeysValuesAndLines) {
 TEST(LinkCheck, OnlyWebAndMailLinksGoOut) {
     const std::pair<const char*, bool> cases[] = {
         // clang-format off
-        {"http://quarvel.example.org/", true}, {"HTTPS://Quarvel.example.org/", true}, {"MailTo:a@b", true},
+        {"http://quarvel.example.org/", true}, {"HTTPS://Quarvel.example.org/", true}, {"MAilto:a@b", true},
         {"mailto:author@quarvel.example.org?subject=About Quarvel 32 bits", true}, {"", false}, {"http", false},
         {"file:///etc/passwd", false}, {"/usr/bin/xterm", false}, {"ftp://quarvel.example.org/", false},
         {"httpx://quarvel.example.org/", false},

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "shell/link_check.h"
 #include "support/temp_dir.h"
 
 namespace qvr {
@@ -18,8 +19,7 @@ TEST(ConfigFile, KeysValuesAndLines) {
         {"QVRH=http://x\r\n",
          {d.author, "=http://x", d.mail}},  // nothing between key and value, nothing trimmed
         {"AUT\r\nXXXXhttp://x\r\n", d},
-        {"QVRHa\nb\rAUTHc", {"c", "a", d.mail}},  // the line reader's line ends
-    };
+        {"QVRHa\nb\rAUTHc", {"c", "a", d.mail}}};  // the line reader's line ends
     test::TempDir dir;
     for (const auto& [file, expected] : cases) {
         LinkTexts links;
@@ -28,6 +28,17 @@ TEST(ConfigFile, KeysValuesAndLines) {
                   links.author + " | " + links.home + " | " + links.mail)
             << file;
     }
+}
+
+TEST(LinkCheck, OnlyWebAndMailLinksGoOut) {
+    const std::pair<const char*, bool> cases[] = {
+        // clang-format off
+        {"http://quarvel.example.org/", true}, {"HTTPS://Quarvel.example.org/", true}, {"MAilto:a@b", true},
+        {"mailto:author@quarvel.example.org?subject=About Quarvel 32 bits", true}, {"", false}, {"http", false},
+        {"file:///etc/passwd", false}, {"/usr/bin/xterm", false}, {"ftp://quarvel.example.org/", false},
+        {"httpx://quarvel.example.org/", false},
+        {" https://quarvel.example.org/", false}};  // the value is taken as written, blank first; clang-format on
+    for (const auto& [link, allowed] : cases) EXPECT_EQ(allowed, may_open_link(link)) << link;
 }
 
 }  // namespace

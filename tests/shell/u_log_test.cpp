@@ -7,6 +7,7 @@
 #include <QTextBlock>
 
 #include "desktop/text_box.h"
+#include "support/file_faults.h"
 #include "support/main_window_fixture.h"
 
 namespace qvr::test {
@@ -60,20 +61,22 @@ TEST_F(JobLogTest, AllowEditingThenSaveAndEndOfProgramWriteTheTextAndCopyTakesIt
     program.write("QVR32.LOG", "job one\r\nc\td\r\n");
     start();
     QPlainTextEdit* log = mem_log();
-    auto* edit = find<QCheckBox>("chk_edit");
     log->moveCursor(QTextCursor::Start);
     QTest::keyClicks(log, "nope ");
     EXPECT_EQ("job one", line_at(log, 0));  // read-only until editing is allowed
-    edit->click();
+    find<QCheckBox>("chk_edit")->click();
     log->moveCursor(QTextCursor::Start);
     QTest::keyClicks(log, "edited ");
-    edit->click();  // cleared again: read-only, and Save stays shown
+    find<QCheckBox>("chk_edit")->click();  // cleared again: read-only, and Save stays shown
     EXPECT_TRUE(log->isReadOnly());
     pick("mnu_lsv");
     EXPECT_EQ("edited job one\r\nc\td\r\n", log_file());
     pick("mnu_sge");
+    QGuiApplication::clipboard()->setText(QStringLiteral("kept"));
+    pick("mnu_lcp");  // no message, and with nothing selected, the clipboard stays
+    EXPECT_EQ(QStringLiteral("kept"), QGuiApplication::clipboard()->text());
     pick("mnu_lsa");
-    pick("mnu_lcp");  // no message
+    pick("mnu_lcp");
     EXPECT_EQ(QStringLiteral("edited job one\nc\td"), QGuiApplication::clipboard()->text());
     log->setPlainText(QStringLiteral("kept"));
     pick("mnu_end");
@@ -96,6 +99,58 @@ TEST_F(JobLogTest, FailedSaveKeepsTheFileAndTheText) {
     EXPECT_EQ(2, line_count(mem_log()));
     EXPECT_EQ("old job", line_at(mem_log(), 1));
     EXPECT_EQ("QVR32.LOG", list_folder(deep));
+}
+
+using LogStartFaults = JobLogTest;
+
+TEST_F(LogStartFaults, AnUnreadableLogIsSetAsideAndTheProgramGoesOnWithAnEmptyLog) {
+    // Which files the reader refuses, and why, is the readers' own test; here, what start-up does then.
+    const std::string log = make_folder(program.file("QVR32.LOG"));
+    program.write("QVR32.LOG/notes", "precious");
+    struct stat before {};
+    ::stat(log.c_str(), &before);
+    desktop.expect_general_error_starting(
+        q("Cannot open file " + log + ". Is a directory. The job log starts empty; the file was kept as " +
+          log + ".unreadable-"));
+    {
+        const PermissionsHold permissions;
+        start();
+    }
+    desktop.verify();
+    EXPECT_EQ(0, line_count(mem_log()));
+    // Later saves write a new log and leave what was set aside as it was.
+    mdi->frm_log->add_job_line();
+    mdi->frm_log->save_job_log();
+    EXPECT_EQ(line_at(mem_log(), 0) + "\r\n", log_file());
+    const std::string names = list_folder(program.path());
+    EXPECT_EQ("QVR32.LOG QVR32.LOG.unreadable-", names.substr(0, 31));
+    struct stat kept {};
+    ::stat(program.file(names.substr(10)).c_str(), &kept);
+    EXPECT_EQ(before.st_ino, kept.st_ino);
+}
+
+// A big log goes into the window and back to its file without copies of itself beside the window's own
+// document (two bytes a character and its lines' blocks): under four times its size at start-up (it was
+// eight), and a few megabytes while it is saved (it was twice its size).
+TEST_F(LogStartFaults, ABigLogIsLoadedAndSavedWithoutCopiesOfItself) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer keeps freed memory in quarantine, so resident memory says nothing here";
+#endif
+    const std::string line =
+        "in.txt\t<none>\tout.qvo\t;\tHeader\tNot sorted\tNot U.\tNo nbr.\tNo lower\tNo upper\t"
+        "06/12/2026\t10:15:00 and a note that makes the line as long as most\r\n";
+    const std::int64_t size = 64 << 20;
+    const std::string stored = repeated(line, static_cast<int>(size / line.size()));
+    program.write("QVR32.LOG", stored);
+    reset_peak_memory();
+    const std::int64_t before = peak_memory();
+    mdi = std::make_unique<Tmdi_qvr>(desktop, program.path());  // not shown: the document alone
+    EXPECT_GT(4 * size, peak_memory() - before);
+    reset_peak_memory();
+    const std::int64_t held = peak_memory();
+    mdi->frm_log->save_job_log();
+    EXPECT_GT(size / 8, peak_memory() - held);
+    EXPECT_EQ(stored, log_file());
 }
 
 }  // namespace

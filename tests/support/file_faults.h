@@ -65,27 +65,22 @@ struct HangGuard {
     ~HangGuard() { ::alarm(0); }
 };
 
-/// Fails the test's preparation loudly rather than letting it test something else.
-inline void prepared(bool done, const std::string& what) {
-    if (!done) throw std::runtime_error("cannot prepare " + what);
+/// Fails the test's preparation loudly rather than letting it test something else; else returns `path`.
+inline std::string prepared(bool done, const std::string& path) {
+    if (!done) throw std::runtime_error("cannot prepare " + path);
+    return path;
 }
 
-/// Makes a named pipe at `path` that nobody writes to or reads from; returns `path`.
+/// Make at `path` a named pipe that nobody writes to or reads from, a link to `target` (a device such as
+/// /dev/zero), a folder with `mode`; each returns `path`.
 inline std::string make_fifo(const std::string& path) {
-    prepared(::mkfifo(path.c_str(), 0644) == 0, path);
-    return path;
+    return prepared(::mkfifo(path.c_str(), 0644) == 0, path);
 }
-
-/// Makes `path` a link to `target` (a device such as /dev/zero); returns `path`.
 inline std::string make_link(const std::string& path, const char* target) {
-    prepared(::symlink(target, path.c_str()) == 0, path);
-    return path;
+    return prepared(::symlink(target, path.c_str()) == 0, path);
 }
-
-/// Makes a folder at `path` with `mode`; returns `path`.
 inline std::string make_folder(const std::string& path, mode_t mode = 0755) {
-    prepared(::mkdir(path.c_str(), mode) == 0 && ::chmod(path.c_str(), mode) == 0, path);
-    return path;
+    return prepared(::mkdir(path.c_str(), mode) == 0 && ::chmod(path.c_str(), mode) == 0, path);
 }
 
 /// Makes `path` a file of `size` bytes that takes no room on disk: `head` at its start, `tail` at its end
@@ -98,8 +93,7 @@ inline std::string make_sparse_file(const std::string& path, std::int64_t size, 
                       ::pwrite(fd, tail.data(), tail.size(), size - static_cast<std::int64_t>(tail.size())) ==
                           static_cast<ssize_t>(tail.size());
     ::close(fd);
-    prepared(done, path);
-    return path;
+    return prepared(done, path);
 }
 
 /// `text` written `times` times in a row.
@@ -122,10 +116,9 @@ inline void reset_peak_memory() { std::ofstream("/proc/self/clear_refs") << "5";
 /// The most memory this process has held at once since it started or since reset_peak_memory(), in bytes.
 inline std::int64_t peak_memory() {
     std::ifstream in("/proc/self/status");
-    std::string line;
-    while (std::getline(in, line) && line.rfind("VmHWM:", 0) != 0) {
-    }
-    return line.empty() ? 0 : std::stoll(line.substr(6)) * 1024;
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind("VmHWM:", 0) == 0) return std::stoll(line.substr(6)) * 1024;
+    return 0;
 }
 
 }  // namespace qvr::test

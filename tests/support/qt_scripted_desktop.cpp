@@ -6,15 +6,11 @@
 
 namespace qvr::test {
 
-namespace {
-std::string what_name(int what) {
+static std::string what_name(int what) {
     static const char* names[] = {"message box",  "input box", "open dialog", "save dialog", "font dialog",
                                   "print dialog", "link",      "help",        "text window"};
     return names[what];
 }
-}  // namespace
-
-ScriptedDesktop::~ScriptedDesktop() { verify(); }
 
 void ScriptedDesktop::verify() {
     for (const Expectation& e : queue_)
@@ -40,49 +36,12 @@ std::optional<ScriptedDesktop::Expectation> ScriptedDesktop::take(What what, con
     return e;
 }
 
-BoxButton ScriptedDesktop::message_box(BoxKind kind, const QString& text, int buttons) {
-    auto e = take(What::box, box_shown(kind, text, buttons, false));
-    if (!e) return (buttons & kNo) ? kNo : ((buttons & kCancel) ? kCancel : kOk);
-    return e->answer;
-}
-
-std::optional<QString> ScriptedDesktop::input_box(const QString& caption, const QString& prompt,
-                                                  const QString& initial) {
-    auto e = take(What::input, caption + " | " + prompt + " | " + initial);
-    return e ? e->path : std::nullopt;
-}
-
-bool ScriptedDesktop::choose_file(What what, FileDialogState& state) {
-    dialog_states_.push_back(state);
-    auto e = take(what);
-    if (e && e->path) state.file_name = *e->path;
-    return e && e->path;
-}
-
-bool ScriptedDesktop::open_file(FileDialogState& state) { return choose_file(What::open, state); }
-bool ScriptedDesktop::save_file(FileDialogState& state) { return choose_file(What::save, state); }
-
-bool ScriptedDesktop::choose_font(FontChoice& font) {
-    fonts_offered_.push_back(font);
-    auto e = take(What::font);
-    if (e && e->font) font = *e->font;
-    return e && e->font;
-}
-
 bool ScriptedDesktop::choose_printer(QPrinter& printer) {
     auto e = take(What::print);
     if (!e || !e->path) return false;
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(*e->path);
     return true;
-}
-
-void ScriptedDesktop::open_link(const QString& link) { take(What::link, link); }
-void ScriptedDesktop::show_help(const QString& file, const QString& anchor) {
-    take(What::help, file + "#" + anchor);
-}
-void ScriptedDesktop::show_text(const QString& caption, const QString& text) {
-    take(What::text, caption + "\n" + text);
 }
 
 }  // namespace qvr::test

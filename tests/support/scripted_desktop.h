@@ -19,7 +19,7 @@ namespace qvr::test {
 /// expectation that was never met (checked when it is destroyed, or by verify()).
 class ScriptedDesktop : public Desktop {
   public:
-    ~ScriptedDesktop() override;
+    ~ScriptedDesktop() override { verify(); }
 
     /// The next box is of `kind` with `text` and `buttons`; it is answered with `answer`.
     void expect_box(BoxKind kind, const QString& text, int buttons, BoxButton answer) {
@@ -65,16 +65,32 @@ class ScriptedDesktop : public Desktop {
     const std::vector<FileDialogState>& dialog_states() const { return dialog_states_; }
     const std::vector<FontChoice>& fonts_offered() const { return fonts_offered_; }
 
-    BoxButton message_box(BoxKind kind, const QString& text, int buttons) override;
+    BoxButton message_box(BoxKind kind, const QString& text, int buttons) override {
+        auto e = take(What::box, box_shown(kind, text, buttons, false));
+        if (!e) return (buttons & kNo) ? kNo : ((buttons & kCancel) ? kCancel : kOk);
+        return e->answer;
+    }
     std::optional<QString> input_box(const QString& caption, const QString& prompt,
-                                     const QString& initial) override;
-    bool open_file(FileDialogState& state) override;
-    bool save_file(FileDialogState& state) override;
-    bool choose_font(FontChoice& font) override;
+                                     const QString& initial) override {
+        auto e = take(What::input, caption + " | " + prompt + " | " + initial);
+        return e ? e->path : std::nullopt;
+    }
+    bool open_file(FileDialogState& state) override { return choose_file(What::open, state); }
+    bool save_file(FileDialogState& state) override { return choose_file(What::save, state); }
+    bool choose_font(FontChoice& font) override {
+        fonts_offered_.push_back(font);
+        auto e = take(What::font);
+        if (e && e->font) font = *e->font;
+        return e && e->font;
+    }
     bool choose_printer(QPrinter& printer) override;
-    void open_link(const QString& link) override;
-    void show_help(const QString& file, const QString& anchor) override;
-    void show_text(const QString& caption, const QString& text) override;
+    void open_link(const QString& link) override { take(What::link, link); }
+    void show_help(const QString& file, const QString& anchor) override {
+        take(What::help, file + "#" + anchor);
+    }
+    void show_text(const QString& caption, const QString& text) override {
+        take(What::text, caption + "\n" + text);
+    }
 
   private:
     enum class What { box, input, open, save, font, print, link, help, text };
@@ -97,7 +113,12 @@ class ScriptedDesktop : public Desktop {
     }
     /// The next expectation, which must be of kind `what` and show `shown`; else a failure.
     std::optional<Expectation> take(What what, const QString& shown = {});
-    bool choose_file(What what, FileDialogState& state);
+    bool choose_file(What what, FileDialogState& state) {
+        dialog_states_.push_back(state);
+        auto e = take(what);
+        if (e && e->path) state.file_name = *e->path;
+        return e && e->path;
+    }
 
     std::deque<Expectation> queue_;
     std::vector<FileDialogState> dialog_states_;

@@ -15,17 +15,11 @@ namespace {
 
 // Columns are bytes ('b') or UTF-8 characters ('u': "é" 2 bytes, "€" 3, "😀" 4; a stray or cut-short byte
 // one column each), quoted as RFC 4180 says ('q', UTF-8).
-struct CutCase {
-    char how;
-    std::vector<FieldSlice> slices;
-    std::string separator;
-    bool trim;
-    std::string line, expected;
-};
 const std::string e = "\xc3\xa9", euro = "\xe2\x82\xac", smile = "\xf0\x9f\x98\x80";
 
 TEST(LineCutter, CutsJoinsAndTrims) {
-    const CutCase cases[] = {
+    const std::vector<FieldSlice> twice = {{1, 100}, {1, 100}};
+    const std::tuple<char, std::vector<FieldSlice>, std::string, bool, std::string, std::string> cases[] = {
         {'b', {{1, 3}, {4, 2}}, ";", false, "ABCDEFGH", "ABC;DE"},
         {'b', {{1, 3}, {4, 2}}, ";", false, "AB", "AB;"},
         {'b', {{5, 4}}, ";", false, "1234567", "567"},
@@ -40,6 +34,18 @@ TEST(LineCutter, CutsJoinsAndTrims) {
         {'b', {{1, 2147483647}}, ";", false, "AB", "AB"},
         {'b', {{2147483647, 2147483647}}, ";", false, "AB", ""},
         {'b', {{-2147483647 - 1, 1}}, ";", false, "AB", "A"},
+        // Trimming looks at eight bytes at a time: runs of padding across word edges, bytes above 127 beside
+        // blanks (which must not carry into their neighbours), and fields of exactly one or two words.
+        {'b', twice, "|", true, "Dupont              ", "Dupont|Dupont"},
+        {'b', twice, "|", true, "                 ", "|"},
+        {'b', twice, "|", true, "ABCDEFGHIJKLMNOP", "ABCDEFGHIJKLMNOP|ABCDEFGHIJKLMNOP"},
+        {'b', twice, "|", true, "        \xe9", "\xe9|\xe9"},
+        {'b', twice, "|", true, "\xff\xff\xff\xff\xff\xff\xff \x20\x20",
+         "\xff\xff\xff\xff\xff\xff\xff|\xff\xff\xff\xff\xff\xff\xff"},
+        {'b', twice, "|", true, "\xa0 x \xa0", "\xa0 x \xa0|\xa0 x \xa0"},  // a no-break space is no blank
+        {'b', twice, "|", true, "\t\r\n\x01\x1f \x02\x03 x \x04\x05\x06\x07\x08\x10\x11\x12", "x|x"},
+        {'b', twice, "|", true, "  a       b       c  ", "a       b       c|a       b       c"},
+        {'b', twice, "|", true, std::string("\0\0\0\0\0\0\0\0\0z", 10), "z|z"},
         {'u', {{1, 2}, {3, 2}}, ";", false, e + "a" + euro + smile + "z", e + "a;" + euro + smile},
         {'u', {{2, 3}}, ";", false, "\xff" + e + "\xff" + smile, e + "\xff" + smile},
         {'u', {{1, 1}, {2, 1}, {3, 1}}, ";", false, "\xe2\x82" + e, "\xe2;\x82;" + e},
@@ -52,34 +58,12 @@ TEST(LineCutter, CutsJoinsAndTrims) {
         {'q', {{1, 9}}, "", false, "a;b", "a;b"},
     };
     std::string out = "stale";
-    for (const CutCase& c : cases) {
-        const TextEncoding encoding = c.how == 'b' ? TextEncoding::cp1252 : TextEncoding::utf8;
-        LineCutter(c.slices, c.separator, c.trim, encoding, c.how == 'q').cut(c.line, out);
-        EXPECT_EQ(c.expected, out) << "line '" << c.line << "'";
+    for (const auto& [how, slices, separator, trim, line, expected] : cases) {
+        const TextEncoding encoding = how == 'b' ? TextEncoding::cp1252 : TextEncoding::utf8;
+        LineCutter(slices, separator, trim, encoding, how == 'q').cut(line, out);
+        EXPECT_EQ(expected, out) << "line '" << line << "'";
     }
     EXPECT_EQ("Nb;\"a;b\";\"q\"\"\";plain", header_line({" a;b ", "q\"", "plain"}, ";", true, true));
-}
-
-// Trimming looks at eight bytes at a time: runs of padding across word edges, bytes above 127 beside blanks
-// (which must not carry into their neighbours), and fields of exactly one or two words.
-TEST(LineCutter, TrimsLongPaddingAndHighBytes) {
-    const std::pair<std::string, std::string> cases[] = {
-        {"Dupont              ", "Dupont"},
-        {"                 ", ""},
-        {"ABCDEFGHIJKLMNOP", "ABCDEFGHIJKLMNOP"},
-        {"        \xe9", "\xe9"},
-        {"\xff\xff\xff\xff\xff\xff\xff \x20\x20", "\xff\xff\xff\xff\xff\xff\xff"},
-        {"\xa0 x \xa0", "\xa0 x \xa0"},  // a no-break space is no blank
-        {"\t\r\n\x01\x1f \x02\x03 x \x04\x05\x06\x07\x08\x10\x11\x12", "x"},
-        {"  a       b       c  ", "a       b       c"},
-        {std::string("\0\0\0\0\0\0\0\0\0z", 10), "z"},
-    };
-    std::string out;
-    for (const auto& [field, expected] : cases) {
-        LineCutter({{1, 100}, {1, 100}}, "|", true).cut(field, out);
-        EXPECT_EQ(expected + "|" + expected, out) << "field '" << field << "'";
-        EXPECT_EQ(expected, std::string(trim_blanks(field)));
-    }
 }
 
 TEST(LineFilter, ContainsAndBoundsCompareBytes) {

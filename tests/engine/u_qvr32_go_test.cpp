@@ -202,7 +202,7 @@ class GeneralDataTest : public StartedTest {
     }
 };
 
-TEST_F(GeneralDataTest, TickBoxesKeepTheOptionsConsistent) {
+TEST_F(GeneralDataTest, TickBoxesKeepTheOptionsConsistentAndTabShowsTab) {
     const std::pair<const char*, const char*> clicks[] = {
         {"chk_unik", "11 11 11 01 "},  // unique brings sorted
         {"chk_sort", "11 01 01 01 "},  // unsorting drops unique
@@ -217,9 +217,7 @@ TEST_F(GeneralDataTest, TickBoxesKeepTheOptionsConsistent) {
     }
     mdi->frm_gen->set_fast(true);  // as the input analysis switches it
     EXPECT_EQ("00 00 00 00 ", options());
-}
-
-TEST_F(GeneralDataTest, TabSeparatorShowsTabAndGivesBackSemicolon) {
+    // The tab separator shows "<Tab>" and gives back ";".
     QLineEdit* separator = find<QLineEdit>("txt_dlm", mdi->frm_gen);
     separator->clear();
     QTest::keyClicks(separator, "|");

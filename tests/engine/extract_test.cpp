@@ -123,8 +123,7 @@ TEST(Extract, HeaderNumbersSampleAndFilterTogether) {
     }
 }
 
-// The standard gauge moves per line, through the sort, and stops with the sample; the fast one scales by the
-// line count; the view gets the first hundred lines.
+// Standard: per line, through the sort, stopped by the sample; fast: scaled by the line count.
 TEST(Extract, GaugeOfBothWaysAndTheViewsFirstHundred) {
     TempDir dir;
     ExtractJob job = line_job();

@@ -102,8 +102,7 @@ TEST_F(GoTest, AUniqueRunLeavesTheDbaseExportOffAndASampleOfNo32BitNumberHasNoLi
     EXPECT_EQ("110 00", traces());
 }
 
-// Little memory: the input view goes when the user says so, the run still writes the whole result, and the
-// result view shows what fits of it; the run is done and logged.
+// The run still writes the whole result, and is done and logged.
 TEST_F(GoTest, LittleMemoryEmptiesTheInputViewAndShowsWhatFitsOfTheResult) {
     set_lines(mdi->frm_view->input_view(), {"kept"});
     find<QAction>("mnu_vwi")->setEnabled(true);

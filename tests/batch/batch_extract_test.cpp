@@ -100,9 +100,7 @@ TEST_F(BatchExtractTest, RefusalsInTheWindowsOrderWithTheirTexts) {
 }
 
 TEST_F(BatchExtractTest, LittleMemoryOrAMemoryCapSortsOnDiskToTheSameBytes) {
-    Machine little;
-    little.memory = 10;
-    EXPECT_EQ(0, run_batch_in_process(extract({"--sorted", "--trim"}), little).status);
+    EXPECT_EQ(0, run_batch_in_process(extract({"--sorted", "--trim"}), {.memory = 10}).status);
     EXPECT_EQ(sorted, read_file(output));
     EXPECT_EQ(0,
               run_batch_in_process(extract({"--sorted", "--trim", "--overwrite", "--memory", "1K"})).status);
@@ -138,7 +136,7 @@ TEST_F(BatchExtractTest, ControlBytesOfNamesReachATerminalEscaped) {
     output = dir.write("out\x1b]0;title\x07\nError: forged\t.txt", "old");
     const std::string exists = "Result file already exists: ", overwrite = " (--overwrite replaces it).\n";
     EXPECT_EQ(exists + dir.file("out") + "\\x1b]0;title\\x07\\nError: forged\\t.txt" + overwrite,
-              run_batch_in_process(extract({}), {true, std::chrono::steady_clock::now, {}}).err);
+              run_batch_in_process(extract({}), {.terminal = true}).err);
     EXPECT_EQ(exists + output + overwrite, run_batch_in_process(extract({})).err);
 }
 

@@ -10,6 +10,7 @@
 
 #include "batch/batch_main.h"
 #include "support/memory_limit.h"
+#include "support/temp_dir.h"
 
 namespace qvr::test {
 
@@ -32,15 +33,12 @@ struct BatchOutcome {
 struct Machine {
     bool terminal = false;  ///< whether the error stream is a terminal
     std::function<std::chrono::steady_clock::time_point()> clock = std::chrono::steady_clock::now;
-    std::optional<std::uint64_t> memory;  ///< bytes of memory available; unset: what the machine has
+    std::optional<std::uint64_t> memory = {};  ///< bytes of memory available; unset: what the machine has
 };
 
-/// What is left to read from `stream`.
+/// What is left to read from `stream` (a pipe or a file not yet read).
 inline std::string read_stream(std::FILE* stream) {
-    std::string text;
-    char block[4096];
-    for (std::size_t n; (n = std::fread(block, 1, sizeof block, stream)) > 0;) text.append(block, n);
-    return text;
+    return read_file("/proc/self/fd/" + std::to_string(::fileno(stream)));
 }
 
 /// Runs the front end in-process on `args`, standard output into a file of its own and the error stream
@@ -54,7 +52,6 @@ inline BatchOutcome run_batch_in_process(const Args& args, const Machine& machin
     const Console console{::fileno(sink), err, machine.terminal, machine.clock, limit};
     outcome.status = run_batch(args, console);
     outcome.err = err.str();
-    std::rewind(sink);
     outcome.out = read_stream(sink);
     std::fclose(sink);
     return outcome;

@@ -22,12 +22,12 @@ const std::string kCheck = "quarvel-batch check   --input FILE LAYOUT\n";
 const std::string kAll = kExtract + "       " + kDbf + "       " + kAnalyse + "       " + kDetect +
                          "       " + kCheck + "       quarvel-batch --help | --version\n";
 
-TEST(BatchUsage, UsageErrorsNameTheProblemAndShowTheUsageLine) {
+TEST(BatchUsage, UsageErrorsAndValuesThatLookLikeOptions) {
     TempDir dir;
-    const std::string in = dir.write("in.txt", "abc\r\n");
+    const std::string in = dir.write("in.txt", "--x\r\nab\r\n"), out = dir.file("out.txt");
     // An extract with its files and, unless told otherwise, a field.
     auto x = [&](const Args& more, const Args& field = {"--field", "A:1:3"}) {
-        return join({{"extract", "--input", in, "--output", dir.file("out.txt")}, field, more});
+        return join({{"extract", "--input", in, "--output", out}, field, more});
     };
     const std::string layout = "the layout (--layout FILE.tab or --field NAME:START:LENGTH) is missing";
     const std::tuple<Args, std::string, std::string> cases[] = {
@@ -72,12 +72,9 @@ TEST(BatchUsage, UsageErrorsNameTheProblemAndShowTheUsageLine) {
         EXPECT_EQ("", r.out);
     }
     EXPECT_EQ("in.txt", list_folder(dir.path()));
-}
 
-TEST(BatchUsage, ValuesAreTakenAsGivenEvenWhenTheyLookLikeOptions) {
-    TempDir dir;
-    const std::string in = dir.write("in.txt", "--x\r\nab\r\n"), out = dir.file("out.txt");
-    const std::pair<Args, std::string> cases[] = {
+    // Values are taken as given even when they look like options.
+    const std::pair<Args, std::string> values[] = {
         {{"--input", in, "--output", out, "--contains", "--", "--field", "--sorted:1:3"},
          "--sorted\r\n--x\r\n"},
         {{"--input", in, "--output", out, "--overwrite", "--lower", "--help", "--field", "--version:1:3",
@@ -86,7 +83,7 @@ TEST(BatchUsage, ValuesAreTakenAsGivenEvenWhenTheyLookLikeOptions) {
         // The GNU forms: a value after "=", a unique abbreviation, "--" ending the options.
         {{"--inp=" + in, "--out", out, "--overw", "--field=N:1:2", "--sample=1", "--"}, "N\r\n--\r\n"},
     };
-    for (const auto& [args, file] : cases) {
+    for (const auto& [args, file] : values) {
         EXPECT_EQ(0, run_batch_in_process(join({{"extract"}, args})).status) << file;
         EXPECT_EQ(file, read_file(out));
     }

@@ -99,13 +99,12 @@ TEST_F(EquivalenceTest, ExtractAndDbfWriteTheBytesOfTheWindows) {
 
 TEST_F(EquivalenceTest, AnalyseTellsWhatAnalyseInputShows) {
     const std::string big = data.write("big.txt", std::string(150'001, '\r'));
+    start();
     for (const std::string& path : {input, big}) {
         BatchOutcome r = run_batch_in_process({"analyse", "--input", path});
         // The box's lines are parted by LF CR, the terminal's by LF.
         QString shown =
             to_widget_text(r.out).chopped(1).replace(QStringLiteral("\n"), QStringLiteral("\n\r"));
-        mdi.reset();
-        start();
         find<QLineEdit>("txt_inp")->setText(to_widget_text(path));
         find<QAction>("mnu_ana")->setEnabled(true);
         desktop.expect_info(shown);

@@ -123,7 +123,8 @@ TEST(Extract, HeaderNumbersSampleAndFilterTogether) {
     }
 }
 
-TEST(Extract, GaugeMovesPerLineThroughTheSortAndStopsWithTheSample) {
+// Standard: per line, through the sort, stopped by the sample; fast: scaled by the line count.
+TEST(Extract, GaugeOfBothWaysAndTheViewsFirstHundred) {
     TempDir dir;
     ExtractJob job = line_job();
     EXPECT_EQ((std::vector<int>{15, 36, 57, 78}), run(dir, "a\r\nb\r\nc\r\nd\r\n", job, false).gauge);
@@ -139,15 +140,11 @@ TEST(Extract, GaugeMovesPerLineThroughTheSortAndStopsWithTheSample) {
         EXPECT_TRUE(std::is_sorted(gauge.begin(), gauge.end())) << sorted;
         EXPECT_EQ(sorted ? 39 : 0, gauge.end() - std::find(gauge.begin(), gauge.end(), sorted ? 54 : 99) - 1);
     }
-}
-
-TEST(Extract, FastGaugeScalesByTheLineCountAndTheViewGetsTheFirstHundred) {
     const std::tuple<std::int64_t, std::int64_t, int> cases[] = {
         {5, 0, 15},      {1, 1000, 15},    {500, 1000, 57},
         {999, 1000, 98}, {2000, 1000, 99}, {INT64_MAX - 1, INT64_MAX, 98}};
     for (const auto& [read, count, position] : cases)
         EXPECT_EQ(position, fast_gauge_position(read, count)) << read << " of " << count;
-    TempDir dir;
     // Counted as 1000 lines, a file of 2000 reaches 99 halfway and waits there, each position once.
     const Ran r = run(dir, numbered_lines(2000), line_job(), true, RunTally{0, 1, 1000});
     EXPECT_EQ(99, r.gauge.back());
@@ -239,14 +236,6 @@ TEST(Extract, OldResultSurvivesAFailedStandardWrite) {
     }
 }
 
-TEST(Extract, MemorySizesAsTheFrontEndTakesThem) {
-    const std::pair<const char*, std::uint64_t> sizes[] = {
-        {"512M", 512ull << 20}, {"2g", 2ull << 30}, {"64K", 65536}, {"1000", 1000}, {"1T", 1ull << 40}};
-    for (const auto& [text, size] : sizes) EXPECT_EQ(size, read_memory_size(text)) << text;
-    for (const char* text : {"", "M", "5MB", "-1G", "99999999999999999999", "16777216T"})
-        EXPECT_EQ(std::nullopt, read_memory_size(text)) << text;
-}
-
 // A descriptor opened elsewhere (standard output) is written after what its owner wrote; no file is made.
 TEST(Extract, BothWaysWriteToAnOpenDescriptorAndLeaveItOpen) {
     for (bool fast : {false, true}) {
@@ -309,7 +298,12 @@ TEST(RunFiles, RefusesInOrderAndKnowsOneFileUnderTwoSpellings) {
             << in << " -> " << out;
 }
 
-TEST(MemoryCheck, ReadsMemAvailableInBytes) {
+TEST(MemoryCheck, ReadsMemAvailableAndMemorySizes) {
+    const std::pair<const char*, std::uint64_t> sizes[] = {
+        {"512M", 512ull << 20}, {"2g", 2ull << 30}, {"64K", 65536}, {"1000", 1000}, {"1T", 1ull << 40}};
+    for (const auto& [text, size] : sizes) EXPECT_EQ(size, read_memory_size(text)) << text;
+    for (const char* text : {"", "M", "5MB", "-1G", "99999999999999999999", "16777216T"})
+        EXPECT_EQ(std::nullopt, read_memory_size(text)) << text;
     EXPECT_EQ(2048u * 1024u,
               mem_available_of("MemTotal:  9999 kB\nMemFree: 1 kB\nMemAvailable:    2048 kB\n"));
     EXPECT_EQ(UINT64_MAX, mem_available_of("MemTotal: 9999 kB\n"));

@@ -15,17 +15,11 @@ namespace {
 
 // Columns are bytes ('b') or UTF-8 characters ('u': "é" 2 bytes, "€" 3, "😀" 4; a stray or cut-short byte
 // one column each), quoted as RFC 4180 says ('q', UTF-8).
-struct CutCase {
-    char how;
-    std::vector<FieldSlice> slices;
-    std::string separator;
-    bool trim;
-    std::string line, expected;
-};
 const std::string e = "\xc3\xa9", euro = "\xe2\x82\xac", smile = "\xf0\x9f\x98\x80";
 
 TEST(LineCutter, CutsJoinsAndTrims) {
-    const CutCase cases[] = {
+    const std::vector<FieldSlice> twice = {{1, 100}, {1, 100}};
+    const std::tuple<char, std::vector<FieldSlice>, std::string, bool, std::string, std::string> cases[] = {
         {'b', {{1, 3}, {4, 2}}, ";", false, "ABCDEFGH", "ABC;DE"},
         {'b', {{1, 3}, {4, 2}}, ";", false, "AB", "AB;"},
         {'b', {{5, 4}}, ";", false, "1234567", "567"},
@@ -40,6 +34,18 @@ TEST(LineCutter, CutsJoinsAndTrims) {
         {'b', {{1, 2147483647}}, ";", false, "AB", "AB"},
         {'b', {{2147483647, 2147483647}}, ";", false, "AB", ""},
         {'b', {{-2147483647 - 1, 1}}, ";", false, "AB", "A"},
+        // Trimming looks at eight bytes at a time: runs of padding across word edges, bytes above 127 beside
+        // blanks (which must not carry into their neighbours), and fields of exactly one or two words.
+        {'b', twice, "|", true, "Dupont              ", "Dupont|Dupont"},
+        {'b', twice, "|", true, "                 ", "|"},
+        {'b', twice, "|", true, "ABCDEFGHIJKLMNOP", "ABCDEFGHIJKLMNOP|ABCDEFGHIJKLMNOP"},
+        {'b', twice, "|", true, "        \xe9", "\xe9|\xe9"},
+        {'b', twice, "|", true, "\xff\xff\xff\xff\xff\xff\xff \x20\x20",
+         "\xff\xff\xff\xff\xff\xff\xff|\xff\xff\xff\xff\xff\xff\xff"},
+        {'b', twice, "|", true, "\xa0 x \xa0", "\xa0 x \xa0|\xa0 x \xa0"},  // a no-break space is no blank
+        {'b', twice, "|", true, "\t\r\n\x01\x1f \x02\x03 x \x04\x05\x06\x07\x08\x10\x11\x12", "x|x"},
+        {'b', twice, "|", true, "  a       b       c  ", "a       b       c|a       b       c"},
+        {'b', twice, "|", true, std::string("\0\0\0\0\0\0\0\0\0z", 10), "z|z"},
         {'u', {{1, 2}, {3, 2}}, ";", false, e + "a" + euro + smile + "z", e + "a;" + euro + smile},
         {'u', {{2, 3}}, ";", false, "\xff" + e + "\xff" + smile, e + "\xff" + smile},
         {'u', {{1, 1}, {2, 1}, {3, 1}}, ";", false, "\xe2\x82" + e, "\xe2;\x82;" + e},
@@ -52,34 +58,12 @@ TEST(LineCutter, CutsJoinsAndTrims) {
         {'q', {{1, 9}}, "", false, "a;b", "a;b"},
     };
     std::string out = "stale";
-    for (const CutCase& c : cases) {
-        const TextEncoding encoding = c.how == 'b' ? TextEncoding::cp1252 : TextEncoding::utf8;
-        LineCutter(c.slices, c.separator, c.trim, encoding, c.how == 'q').cut(c.line, out);
-        EXPECT_EQ(c.expected, out) << "line '" << c.line << "'";
+    for (const auto& [how, slices, separator, trim, line, expected] : cases) {
+        const TextEncoding encoding = how == 'b' ? TextEncoding::cp1252 : TextEncoding::utf8;
+        LineCutter(slices, separator, trim, encoding, how == 'q').cut(line, out);
+        EXPECT_EQ(expected, out) << "line '" << line << "'";
     }
     EXPECT_EQ("Nb;\"a;b\";\"q\"\"\";plain", header_line({" a;b ", "q\"", "plain"}, ";", true, true));
-}
-
-// Trimming looks at eight bytes at a time: runs of padding across word edges, bytes above 127 beside blanks
-// (which must not carry into their neighbours), and fields of exactly one or two words.
-TEST(LineCutter, TrimsLongPaddingAndHighBytes) {
-    const std::pair<std::string, std::string> cases[] = {
-        {"Dupont              ", "Dupont"},
-        {"                 ", ""},
-        {"ABCDEFGHIJKLMNOP", "ABCDEFGHIJKLMNOP"},
-        {"        \xe9", "\xe9"},
-        {"\xff\xff\xff\xff\xff\xff\xff \x20\x20", "\xff\xff\xff\xff\xff\xff\xff"},
-        {"\xa0 x \xa0", "\xa0 x \xa0"},  // a no-break space is no blank
-        {"\t\r\n\x01\x1f \x02\x03 x \x04\x05\x06\x07\x08\x10\x11\x12", "x"},
-        {"  a       b       c  ", "a       b       c"},
-        {std::string("\0\0\0\0\0\0\0\0\0z", 10), "z"},
-    };
-    std::string out;
-    for (const auto& [field, expected] : cases) {
-        LineCutter({{1, 100}, {1, 100}}, "|", true).cut(field, out);
-        EXPECT_EQ(expected + "|" + expected, out) << "field '" << field << "'";
-        EXPECT_EQ(expected, std::string(trim_blanks(field)));
-    }
 }
 
 TEST(LineFilter, ContainsAndBoundsCompareBytes) {
@@ -92,20 +76,6 @@ TEST(LineFilter, ContainsAndBoundsCompareBytes) {
     };
     for (const auto& [filter, cut_line, passes] : cases)
         EXPECT_EQ(passes, filter.passes(cut_line)) << cut_line;
-}
-
-TEST(CollationLocale, FollowsThePosixPrecedence) {
-    const std::tuple<const char*, const char*, const char*, std::string> cases[] = {
-        {nullptr, nullptr, nullptr, ""},
-        {"", "", "", ""},
-        {"C", "fr_FR.UTF-8", "de_DE", ""},
-        {"C.UTF-8", nullptr, nullptr, ""},
-        {nullptr, "fr_FR.UTF-8", "de_DE", "fr_FR"},
-        {"", "", "sv_SE.ISO-8859-1", "sv_SE"},
-        {"de_DE@euro", "fr_FR", nullptr, "de_DE"},
-        {nullptr, nullptr, "en_US", "en_US"}};
-    for (const auto& [lc_all, lc_collate, lang, expected] : cases)
-        EXPECT_EQ(expected, collation_locale(lc_all, lc_collate, lang)) << expected;
 }
 
 using Lines = std::vector<std::string>;
@@ -122,7 +92,7 @@ Lines sorted_by_key(const std::string& locale, Lines texts, TextEncoding encodin
     return texts;
 }
 
-TEST(Collation, IgnoresCaseButNotAccentsAndFallsBackToRoot) {
+TEST(Collation, FollowsThePosixLocaleIgnoresCaseButNotAccentsAndFallsBackToRoot) {
     // 0xE9 is e acute, 0xC9 E acute, 0xE4 a diaeresis in the program's 8-bit characters.
     EXPECT_EQ((Lines{"a", "A", "b", "C"}), sorted_by_key("", {"b", "a", "C", "A"}));
     EXPECT_EQ((Lines{"e", "E", "\xe9", "\xc9", "f"}), sorted_by_key("", {"\xe9", "f", "e", "\xc9", "E"}));
@@ -141,6 +111,17 @@ TEST(Collation, IgnoresCaseButNotAccentsAndFallsBackToRoot) {
     const std::string x(100, 'x');
     for (const auto& texts : {Lines{x + "B", x + "a"}, {x + "a", x + "B"}})
         EXPECT_EQ((Lines{x + "a", x + "B"}), sorted_by_key("", texts));
+    const std::tuple<const char*, const char*, const char*, std::string> cases[] = {
+        {nullptr, nullptr, nullptr, ""},
+        {"", "", "", ""},
+        {"C", "fr_FR.UTF-8", "de_DE", ""},
+        {"C.UTF-8", nullptr, nullptr, ""},
+        {nullptr, "fr_FR.UTF-8", "de_DE", "fr_FR"},
+        {"", "", "sv_SE.ISO-8859-1", "sv_SE"},
+        {"de_DE@euro", "fr_FR", nullptr, "de_DE"},
+        {nullptr, nullptr, "en_US", "en_US"}};
+    for (const auto& [lc_all, lc_collate, lang, expected] : cases)
+        EXPECT_EQ(expected, collation_locale(lc_all, lc_collate, lang)) << expected;
 }
 
 Lines ordered(const Lines& passed, bool unique, std::size_t lines_per_worker) {

@@ -102,8 +102,7 @@ TEST_F(GoTest, AUniqueRunLeavesTheDbaseExportOffAndASampleOfNo32BitNumberHasNoLi
     EXPECT_EQ("110 00", traces());
 }
 
-// Little memory: the input view goes when the user says so, the run still writes the whole result, and the
-// result view shows what fits of it; the run is done and logged.
+// The run still writes the whole result, and is done and logged.
 TEST_F(GoTest, LittleMemoryEmptiesTheInputViewAndShowsWhatFitsOfTheResult) {
     set_lines(mdi->frm_view->input_view(), {"kept"});
     find<QAction>("mnu_vwi")->setEnabled(true);
@@ -202,7 +201,7 @@ class GeneralDataTest : public StartedTest {
     }
 };
 
-TEST_F(GeneralDataTest, TickBoxesKeepTheOptionsConsistent) {
+TEST_F(GeneralDataTest, TickBoxesKeepTheOptionsConsistentAndTabShowsTab) {
     const std::pair<const char*, const char*> clicks[] = {
         {"chk_unik", "11 11 11 01 "},  // unique brings sorted
         {"chk_sort", "11 01 01 01 "},  // unsorting drops unique
@@ -217,9 +216,7 @@ TEST_F(GeneralDataTest, TickBoxesKeepTheOptionsConsistent) {
     }
     mdi->frm_gen->set_fast(true);  // as the input analysis switches it
     EXPECT_EQ("00 00 00 00 ", options());
-}
-
-TEST_F(GeneralDataTest, TabSeparatorShowsTabAndGivesBackSemicolon) {
+    // The tab separator shows "<Tab>" and gives back ";".
     QLineEdit* separator = find<QLineEdit>("txt_dlm", mdi->frm_gen);
     separator->clear();
     QTest::keyClicks(separator, "|");

@@ -26,45 +26,38 @@ class RunStopTest : public MainWindowTest {
         set_text("txt_out", output);
         set_rows({{"Name", "1", "3", ""}, {"Code", "4", "5", ""}});
     }
-    void expect_overwrite() {
-        desktop.expect_confirm(QStringLiteral("Result file already exists, overwrite ?"), kYes);
-    }
     void press_escape() {
         QCoreApplication::postEvent(QApplication::focusWidget() ? QApplication::focusWidget() : mdi.get(),
                                     new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
     }
-    void click_stop() {
-        QWidget* stop = find<QWidget>("btn_stop");
-        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
-            QCoreApplication::postEvent(stop, new QMouseEvent(type, QPointF(4, 4), QPointF(4, 4), Qt::LeftButton,
-                                                              Qt::LeftButton, Qt::NoModifier));
-    }
-    void expect_ended() {
-        EXPECT_FALSE(find<QProgressBar>("gge_run")->isVisible());
-        EXPECT_EQ(nullptr, QApplication::overrideCursor());
-        EXPECT_EQ("in.txt out.txt", list_folder(data.path()));
-    }
     std::string input, output;
 };
 
-TEST_F(RunStopTest, EscEndsASortedRunAndKeepsTheFormerResult) {
-    tick("chk_sort", true);
-    expect_overwrite();
-    press_escape();
-    pick("mnu_go");
-    expect_ended();
-    EXPECT_EQ("former\r\n", read_file(output));
-    EXPECT_FALSE(enabled("mnu_dbf"));
-}
-
-TEST_F(RunStopTest, StopEndsAFastRunWhichSaysItsFileIsIncomplete) {
-    tick("chk_qck", true);
-    expect_overwrite();
-    desktop.expect_general_error(QStringLiteral("Stopped at the user's request.\n\rThe result file %1 is incomplete.")
-                                     .arg(q(output)));
-    click_stop();
-    pick("mnu_go");
-    expect_ended();
+// Esc during a sorted run, a click on Stop during a fast one (which says its file is incomplete).
+TEST_F(RunStopTest, EscOrStopEndsASortedOrAFastRunAndKeepsTheFormerResult) {
+    for (bool fast : {false, true}) {
+        tick(fast ? "chk_qck" : "chk_sort", true);
+        desktop.expect_confirm(QStringLiteral("Result file already exists, overwrite ?"), kYes);
+        if (fast) {
+            desktop.expect_general_error(
+                QStringLiteral("Stopped at the user's request.\n\rThe result file %1 is incomplete.")
+                    .arg(q(output)));
+            QWidget* stop = find<QWidget>("btn_stop");
+            for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+                QCoreApplication::postEvent(
+                    stop, new QMouseEvent(type, QPointF(4, 4), QPointF(4, 4), Qt::LeftButton, Qt::LeftButton,
+                                          Qt::NoModifier));
+        } else {
+            press_escape();
+        }
+        pick("mnu_go");
+        desktop.verify();
+        EXPECT_FALSE(find<QProgressBar>("gge_run")->isVisible()) << fast;
+        EXPECT_EQ(nullptr, QApplication::overrideCursor());
+        EXPECT_EQ("in.txt out.txt", list_folder(data.path()));
+        EXPECT_EQ(!fast, read_file(output) == "former\r\n");  // the fast run emptied the file it writes into
+        EXPECT_FALSE(enabled("mnu_dbf"));
+    }
 }
 
 TEST_F(RunStopTest, EscEndsTheSearchForFieldsAndKeepsTheTable) {

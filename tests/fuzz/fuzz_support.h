@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -21,48 +22,36 @@
 namespace qvr::fuzz {
 
 /// Stops the run as a finding, saying what did not hold.
-#define QVR_FUZZ_CHECK(condition)                                                              \
-    do {                                                                                       \
-        if (!(condition)) {                                                                    \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
-            std::abort();                                                                      \
-        }                                                                                      \
-    } while (0)
+#define QVR_FUZZ_CHECK(condition)                                                                      \
+    ((condition) ? void()                                                                              \
+                 : (std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition), \
+                    std::abort()))
 
 /// A file that holds `bytes`, kept in memory and opened by its path like any file.
-class MemoryFile {
-  public:
-    explicit MemoryFile(std::string_view bytes) : fd_(::memfd_create("fuzz", MFD_CLOEXEC)) {
-        QVR_FUZZ_CHECK(fd_ >= 0 && ::write(fd_, bytes.data(), bytes.size()) == std::ssize(bytes));
+struct MemoryFile {
+    explicit MemoryFile(std::string_view bytes) : fd(::memfd_create("fuzz", MFD_CLOEXEC)) {
+        QVR_FUZZ_CHECK(fd >= 0 && ::write(fd, bytes.data(), bytes.size()) == std::ssize(bytes));
     }
-    ~MemoryFile() { ::close(fd_); }
+    ~MemoryFile() { ::close(fd); }
     MemoryFile(const MemoryFile&) = delete;
-    MemoryFile& operator=(const MemoryFile&) = delete;
-    std::string path() const { return "/proc/self/fd/" + std::to_string(fd_); }
-
-  private:
-    int fd_;
+    std::string path() const { return "/proc/self/fd/" + std::to_string(fd); }
+    const int fd;
 };
 
 /// A folder (its path ends in "/") for files that must have a real place (written beside, renamed), in
 /// memory where the system offers it; made for one run and removed after it (libFuzzer ends without
 /// running exit handlers).
-class ScratchFolder {
-  public:
-    ScratchFolder() : path_(::access("/dev/shm", W_OK) == 0 ? "/dev/shm/qvr-XXXXXX" : "/tmp/qvr-XXXXXX") {
-        QVR_FUZZ_CHECK(::mkdtemp(path_.data()) != nullptr);
-        path_ += '/';
+struct ScratchFolder {
+    ScratchFolder() : path(::access("/dev/shm", W_OK) == 0 ? "/dev/shm/qvr-XXXXXX" : "/tmp/qvr-XXXXXX") {
+        QVR_FUZZ_CHECK(::mkdtemp(path.data()) != nullptr);
+        path += '/';
     }
     ~ScratchFolder() {
         std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
+        std::filesystem::remove_all(path, ignored);
     }
     ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const std::string& path() const { return path_; }
-
-  private:
-    std::string path_;
+    std::string path;
 };
 
 /// The lines of `text` up to its first `stop` byte (Ctrl+Z read line by line, NUL loaded whole): a line
@@ -78,16 +67,12 @@ inline std::vector<std::string> plain_lines(std::string_view text, char stop) {
     return lines;
 }
 
-/// A signed 32-bit decimal number: an optional minus sign and digits, nothing else.
+/// A signed 32-bit decimal number: an optional minus sign and digits, nothing else (the standard library's
+/// reading, not the program's).
 inline std::optional<std::int64_t> plain_number(std::string_view text) {
-    const bool negative = text.starts_with('-');
-    const std::string_view digits = text.substr(negative ? 1 : 0);
-    if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos)
-        return std::nullopt;
-    std::int64_t value = 0;
-    for (char c : digits) value = std::min<std::int64_t>(value * 10 + (c - '0'), std::int64_t{1} << 40);
-    value = negative ? -value : value;
-    return value < INT32_MIN || value > INT32_MAX ? std::nullopt : std::optional(value);
+    std::int32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size() ? std::optional(value) : std::nullopt;
 }
 
 /// `text` without its leading and trailing bytes of code 32 or less.
@@ -112,15 +97,10 @@ inline std::string plain_cut(std::string_view line, const std::vector<FieldSlice
 }
 
 /// The line filter: contains the contains text, is not below the lower bound nor above a given upper one,
-/// comparing bytes as unsigned values, the shorter first on a tie.
+/// comparing bytes as unsigned values (as string_view compares), the shorter first on a tie.
 inline bool plain_passes(std::string_view line, const LineFilter& filter) {
-    const auto below = [](std::string_view a, std::string_view b) {
-        return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-            return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
-        });
-    };
-    return line.find(filter.contains) != std::string_view::npos && !below(line, filter.lower) &&
-           (filter.upper.empty() || !below(filter.upper, line));
+    return line.find(filter.contains) != std::string_view::npos && line >= std::string_view(filter.lower) &&
+           (filter.upper.empty() || line <= std::string_view(filter.upper));
 }
 
 }  // namespace qvr::fuzz

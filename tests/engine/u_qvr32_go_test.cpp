@@ -1,5 +1,7 @@
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QProgressBar>
 
 #include "desktop/text_box.h"
@@ -187,6 +189,47 @@ TEST_F(GoTest, AnInputOver4GiBIsAnalysedAndExtractedWithExactFigures) {
     EXPECT_EQ(4'294'967'306, mdi->values().tally.input_size);
     EXPECT_EQ(3, mdi->values().tally.input_line_count);
     EXPECT_GT(64 << 20, peak_memory() - memory_before);  // the line of 4 GiB was read past, not held
+}
+
+// Esc during a sorted run, a click on Stop during a fast one, both waiting as the run starts, end it at its
+// first look at the window's events: the former result stays (the fast run says its file is incomplete),
+// no temporary is left, nothing is enabled. Esc ends a search for fields too, and the table stays.
+TEST_F(GoTest, EscOrStopEndsARunOrASearchForFields) {
+    std::string lines;  // enough that every run outlasts the window's first look at its events
+    for (int i = 0; i < 1'500'000; ++i) lines += "ABCDEFGH" + std::to_string(i % 977) + "\r\n";
+    data.write("in.txt", lines);
+    auto post = [](QObject* to, QEvent::Type type) {
+        QCoreApplication::postEvent(
+            to, type == QEvent::KeyPress ? static_cast<QEvent*>(new QKeyEvent(type, Qt::Key_Escape, {}))
+                                         : new QMouseEvent(type, QPointF(4, 4), QPointF(4, 4), Qt::LeftButton,
+                                                           Qt::LeftButton, Qt::NoModifier));
+    };
+    QObject* focus =
+        QApplication::focusWidget() ? static_cast<QObject*>(QApplication::focusWidget()) : mdi.get();
+    for (bool fast : {false, true}) {
+        data.write("out.txt", "former\r\n");
+        tick(fast ? "chk_qck" : "chk_sort", true);
+        desktop.expect_confirm(kOverwrite, kYes);
+        if (fast) {
+            desktop.expect_general_error(
+                q("Stopped at the user's request.\n\rThe result file " + output + " is incomplete."));
+            post(find<QWidget>("btn_stop"), QEvent::MouseButtonPress);
+            post(find<QWidget>("btn_stop"), QEvent::MouseButtonRelease);
+        } else {
+            post(focus, QEvent::KeyPress);
+        }
+        pick("mnu_go");
+        EXPECT_EQ("000 00", traces()) << fast;
+        EXPECT_EQ("in.txt out.txt", list_folder(data.path()));
+        EXPECT_EQ(!fast, read_file(output) == "former\r\n");  // the fast run empties the file it writes into
+    }
+    const std::vector<std::string> before = mdi->frm_dlm->field_table().names();
+    find<QAction>("mnu_fdt")->setEnabled(true);
+    desktop.expect_confirm(QStringLiteral("Is the former fields definition saved?"), kYes);
+    post(focus, QEvent::KeyPress);
+    pick("mnu_fdt");
+    EXPECT_EQ(before, mdi->frm_dlm->field_table().names());
+    EXPECT_FALSE(find<QProgressBar>("gge_run")->isVisible());
 }
 
 class GeneralDataTest : public StartedTest {

@@ -9,7 +9,6 @@ namespace {
 
 const QString kNoFile = QStringLiteral("<No file recalled or saved>");
 const QString kSaved = QStringLiteral("Is the former fields definition saved?");
-const QString kDelimiterFilter = QStringLiteral("Delimiter file|*.tab");
 
 TEST_F(FieldsWindowTest, TypingBuildsTheCurrentCell) {
     // Letters, blanks and signs are no digits; Escape, Ctrl+A and Alt+Q no characters; Enter derives the row,
@@ -147,7 +146,7 @@ TEST_F(DefinitionFileCommandsTest, SaveAsWritesTheTableAndNamesTheFile) {
     EXPECT_EQ("1st field 1    10   10   \r\n", read_file(data.file("default.tab")));
     EXPECT_EQ(both("default.tab"), labels());
     EXPECT_TRUE(mdi->frame_of(mdi->frm_dlm)->isMaximized());  // the windows stay as they are
-    EXPECT_EQ(kDelimiterFilter, desktop.dialog_states().back().filter);
+    EXPECT_EQ(QStringLiteral("Delimiter file|*.tab"), desktop.dialog_states().back().filter);
     EXPECT_EQ(QStringLiteral("tab"), desktop.dialog_states().back().default_ext);
     EXPECT_EQ(path("result.qvo"), desktop.dialog_states().back().file_name);  // the name last chosen
     // Onto an existing file: replaced without a question.
@@ -170,7 +169,7 @@ TEST_F(DefinitionFileCommandsTest, RecallReplacesTheWholeTableAndNewResetsItOnYe
     EXPECT_EQ(three, shown());
     EXPECT_EQ(std::make_pair(2, 3), current());  // the current row stays within the table
     EXPECT_EQ(both("three.tab"), labels());
-    EXPECT_EQ(kDelimiterFilter, desktop.dialog_states().back().filter);
+    EXPECT_EQ(QStringLiteral("Delimiter file|*.tab"), desktop.dialog_states().back().filter);
     pick("mnu_sge");
     desktop.expect_confirm(kSaved, kNo);
     pick("mnu_fdn");

@@ -127,8 +127,10 @@ TEST_F(UserFaultsTest, EveryMenuShortcutWorksWhateverControlHasTheKeyboard) {
             press(s.key);
             desktop.verify();
             EXPECT_EQ(QString::fromLatin1(*s.front ? s.front : c.window), front());
-            if (s.key == kCtrl(Qt::Key_Z)) EXPECT_EQ(QSize(729, 519), mdi->size());
-            if (auto* box = qobject_cast<QLineEdit*>(control)) EXPECT_EQ(QString(c.typed), box->text());
+            EXPECT_TRUE(s.key != kCtrl(Qt::Key_Z) || mdi->size() == QSize(729, 519));
+            if (auto* box = qobject_cast<QLineEdit*>(control)) {
+                EXPECT_EQ(QString(c.typed), box->text());
+            }
         }
     // Typed letters reached the grid's name cell, and no Ctrl key added to it.
     EXPECT_EQ("1st fieldabababababababababab", mdi->frm_dlm->field_table().cell(0, 1));

@@ -49,8 +49,7 @@ TEST(HelpViewer, ReportsAHelpFileItCannotReadItself) {
         {[] {}, "No such file or directory"},
         {[&] { make_fifo(help); }, "It is not a regular file"},
         {[&] { make_link(help, "/dev/zero"); }, "It is not a regular file"},
-        {[&] { make_sparse_file(help, (16 << 20) + 1, "<html>", "</html>"); }, "It is larger than 16 MB"},
-    };
+        {[&] { make_sparse_file(help, (16 << 20) + 1, "<html>", "</html>"); }, "It is larger than 16 MB"}};
     for (const auto& [make, reason] : cases) {
         HangGuard guard(20);
         make();
@@ -62,24 +61,18 @@ TEST(HelpViewer, ReportsAHelpFileItCannotReadItself) {
     }
 }
 
-class LineViewTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        view.resize(300, 200);
-        set_lines(&view, {"abcdef", "gh", "ijklmn"});
-        view.show();
-        view.setFocus();
-    }
-    // The middle of a character cell in the view.
-    QPoint cell(int line, int column) const {
-        const QFontMetrics metrics = view.fontMetrics();
-        return {4 + column * metrics.horizontalAdvance(QLatin1Char('M')),
-                4 + line * metrics.lineSpacing() + metrics.lineSpacing() / 2};
-    }
+TEST(LineView, SelectsByShiftArrowsOrMouseCopiesAndShowsBytesThroughItsTable) {
     LineView view;
-};
-
-TEST_F(LineViewTest, ShiftWithTheArrowKeysSelectsAndCtrlACCopiesEveryLine) {
+    view.resize(300, 200);
+    set_lines(&view, {"abcdef", "gh", "ijklmn"});
+    view.show();
+    view.setFocus();
+    // The middle of a character cell in the view.
+    const auto cell = [&view](int line, int column) {
+        const QFontMetrics metrics = view.fontMetrics();
+        return QPoint(4 + column * metrics.horizontalAdvance(QLatin1Char('M')),
+                      4 + line * metrics.lineSpacing() + metrics.lineSpacing() / 2);
+    };
     const auto shift = Qt::ShiftModifier;
     const std::pair<std::vector<std::pair<Qt::Key, Qt::KeyboardModifiers>>, std::string> cases[] = {
         {{{Qt::Key_Right, shift}, {Qt::Key_Right, shift}}, "ab"},
@@ -101,9 +94,6 @@ TEST_F(LineViewTest, ShiftWithTheArrowKeysSelectsAndCtrlACCopiesEveryLine) {
     QTest::keyClick(&view, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QStringLiteral("abcdef\ngh\nijklmn"), QApplication::clipboard()->text());
-}
-
-TEST_F(LineViewTest, TheMouseSelectsFromWhereItIsPressedToWhereItIsLet) {
     QTest::mousePress(view.viewport(), Qt::LeftButton, {}, cell(0, 2));
     QTest::mouseMove(view.viewport(), cell(2, 1));
     QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, cell(2, 1));
@@ -112,9 +102,6 @@ TEST_F(LineViewTest, TheMouseSelectsFromWhereItIsPressedToWhereItIsLet) {
     EXPECT_EQ(QStringLiteral("cdef\ng"), view.selected_text());
     QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, cell(1, 1));
     EXPECT_EQ(QString(), view.selected_text());
-}
-
-TEST_F(LineViewTest, BytesShowThroughTheViewsTableAndComeBack) {
     static LineView::CharTable stars = common_char_table();  // the view keeps a pointer to it
     stars[0] = u'*';
     set_lines(&view, {std::string("a\0\xe9", 3), ""});

@@ -73,8 +73,7 @@ TEST(DefinitionFile, SavesAndRecallsTheSameTable) {
         {"cells without a whole number are saved as 0; uncommitted digits stand as typed",
          {{"", "", "3", ""}, {"n", "abc", "1 2", "99999999999"}, {"z", "007", "0012", "-5"}},
          "          0    3    0    \r\nn         0    0    0    \r\nz         007  0012 -5   \r\n",
-         {{"          ", "0", "3", "0"}, {"n         ", "0", "0", "0"}, {"z         ", "7", "12", "-5"}}},
-    };
+         {{"          ", "0", "3", "0"}, {"n         ", "0", "0", "0"}, {"z         ", "7", "12", "-5"}}}};
     for (const auto& [what, rows, bytes, recalled] : cases) {
         EXPECT_EQ(bytes, definition_file_text(table_of(rows))) << what;
         EXPECT_EQ(recalled, parse_definition_text(bytes)) << what;
@@ -96,8 +95,7 @@ TEST(DefinitionFile, ReadsHandWrittenFiles) {
         {"numbers past a line end", "A         1\r\n2 3\r\n", {{"A         ", "1", "2", "3"}}},
         {"empty line: a row",
          "A         1 2 3\r\n\r\n",
-         {{"A         ", "1", "2", "3"}, {"", "0", "0", "0"}}},
-    };
+         {{"A         ", "1", "2", "3"}, {"", "0", "0", "0"}}}};
     for (const auto& [what, bytes, rows] : cases) EXPECT_EQ(rows, parse_definition_text(bytes)) << what;
 }
 
@@ -106,8 +104,7 @@ TEST(DefinitionFile, NumbersThatAreNotWholeNumbersAreRefused) {
         {"A         1 2 3\r\nB         1.5 2 3\r\n", "1.5"},
         {"A         1 2 2147483648\r\n", "2147483648"},
         {"A         +1 2 3\r\n", "+1"},
-        {"A         " + std::string(40, '7') + "\r\n", std::string(32, '7')},
-    };
+        {"A         " + std::string(40, '7') + "\r\n", std::string(32, '7')}};
     for (const auto& [bytes, number] : cases)
         EXPECT_THAT([&] { parse_definition_text(bytes); },
                     testing::ThrowsMessage<NotAWholeNumber>("'" + number + "' is not a valid integer value"));
@@ -133,8 +130,7 @@ TEST(LayoutCheck, ReportsEveryKindOfMisfit) {
          "Text in column 3, which no field covers, the first at line 4\n"
          "Text in column 7, which no field covers, the first at line 4\n"
          "Field 3 (B) is blank on every line\n"},
-        {{{"ALL", "1", "5", "5"}}, "Lines with text past the last field: 3, the first at line 1\n"},
-    };
+        {{{"ALL", "1", "5", "5"}}, "Lines with text past the last field: 3, the first at line 1\n"}};
     for (const auto& [rows, misfits] : cases) {
         const LayoutCheck check = check_layout(input, table_of(rows));
         EXPECT_EQ(lines + misfits, check.report);
@@ -195,8 +191,7 @@ TEST(FieldDetection, FindsTheFieldsOfEachTrap) {
          "NAME 1-18 | AMOUNT 19-26"},
         {"one field", lines(10, [](int i) { return pick(i, "abc", "defgh"); }), "FIELD1 1-5"},
         {"an empty file", "", ""},
-        {"binary bytes", std::string("\177ELF\2\1\1\0\0\0\r\n\0\0\0\0\3\0>\0\1\0\0\0", 24), "binary"},
-    };
+        {"binary bytes", std::string("\177ELF\2\1\1\0\0\0\r\n\0\0\0\0\3\0>\0\1\0\0\0", 24), "binary"}};
     TempDir dir;
     for (const auto& [trap, bytes, fields] : cases) {
         const FieldDetection d = detect_fields(dir.write("in.txt", bytes));

@@ -9,7 +9,6 @@ namespace {
 
 const QString kNoFile = QStringLiteral("<No file recalled or saved>");
 const QString kSaved = QStringLiteral("Is the former fields definition saved?");
-const QString kDelimiterFilter = QStringLiteral("Delimiter file|*.tab");
 
 TEST_F(FieldsWindowTest, TypingBuildsTheCurrentCell) {
     // Letters, blanks and signs are no digits; Escape, Ctrl+A and Alt+Q no characters; Enter derives the row,
@@ -35,7 +34,7 @@ TEST_F(FieldsWindowTest, TypingBuildsTheCurrentCell) {
     EXPECT_EQ("n", shown()[1][0]);
 }
 
-TEST_F(FieldsWindowTest, EnterOnTheWindowAsksForTheCurrentCell) {
+TEST_F(FieldsWindowTest, EnterOnTheWindowAsksForTheCurrentCellAndADoubleClickEndsTheHint) {
     set_rows({{"x", "5", "3", "7"}});
     click_cell(2, 1);
     mdi->frm_dlm->setFocus();
@@ -51,6 +50,12 @@ TEST_F(FieldsWindowTest, EnterOnTheWindowAsksForTheCurrentCell) {
     button("cmd_add")->setFocus();                      // Enter on a focused button is not the window's
     QTest::keyClick(button("cmd_add"), Qt::Key_Return);
     EXPECT_EQ((Rows{{"", "5", "12a", "7"}}), shown());
+    QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_FALSE(mdi->frm_dlm->hint_shown());
+    press("cmd_gen");
+    pick("mnu_vde");
+    EXPECT_EQ(QString(), grid()->toolTip());
+    EXPECT_EQ(QStringLiteral("Add a line at the end of the table"), button("cmd_add")->toolTip());
 }
 
 TEST_F(FieldsWindowTest, AddInsertAndDeleteRows) {
@@ -60,8 +65,7 @@ TEST_F(FieldsWindowTest, AddInsertAndDeleteRows) {
         {"cmd_ins", 2, {three[0], empty, three[1], three[2]}},
         {"cmd_del", 2, {three[0], three[2]}},
         {"cmd_del", 3, {three[0], three[1]}},  // the current row stays within the table
-        {"cmd_add", 2, {three[0], three[1], three[2], empty}},
-    };
+        {"cmd_add", 2, {three[0], three[1], three[2], empty}}};
     for (const auto& [name, row, after] : cases) {
         set_rows(three);
         click_cell(1, row);
@@ -78,15 +82,6 @@ TEST_F(FieldsWindowTest, AddInsertAndDeleteRows) {
     press("cmd_add");
     type("z");
     EXPECT_EQ((Rows{{"az", "1", "1", "1"}, empty}), shown());
-}
-
-TEST_F(FieldsWindowTest, DoubleClickTurnsTheHintOffForGood) {
-    QTest::mouseDClick(grid()->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
-    EXPECT_FALSE(mdi->frm_dlm->hint_shown());
-    press("cmd_gen");
-    pick("mnu_vde");
-    EXPECT_EQ(QString(), grid()->toolTip());
-    EXPECT_EQ(QStringLiteral("Add a line at the end of the table"), button("cmd_add")->toolTip());
 }
 
 // Fields definition > "Detect from input" and "Check against input" on the file named in General data.
@@ -151,7 +146,7 @@ TEST_F(DefinitionFileCommandsTest, SaveAsWritesTheTableAndNamesTheFile) {
     EXPECT_EQ("1st field 1    10   10   \r\n", read_file(data.file("default.tab")));
     EXPECT_EQ(both("default.tab"), labels());
     EXPECT_TRUE(mdi->frame_of(mdi->frm_dlm)->isMaximized());  // the windows stay as they are
-    EXPECT_EQ(kDelimiterFilter, desktop.dialog_states().back().filter);
+    EXPECT_EQ(QStringLiteral("Delimiter file|*.tab"), desktop.dialog_states().back().filter);
     EXPECT_EQ(QStringLiteral("tab"), desktop.dialog_states().back().default_ext);
     EXPECT_EQ(path("result.qvo"), desktop.dialog_states().back().file_name);  // the name last chosen
     // Onto an existing file: replaced without a question.
@@ -174,7 +169,7 @@ TEST_F(DefinitionFileCommandsTest, RecallReplacesTheWholeTableAndNewResetsItOnYe
     EXPECT_EQ(three, shown());
     EXPECT_EQ(std::make_pair(2, 3), current());  // the current row stays within the table
     EXPECT_EQ(both("three.tab"), labels());
-    EXPECT_EQ(kDelimiterFilter, desktop.dialog_states().back().filter);
+    EXPECT_EQ(QStringLiteral("Delimiter file|*.tab"), desktop.dialog_states().back().filter);
     pick("mnu_sge");
     desktop.expect_confirm(kSaved, kNo);
     pick("mnu_fdn");
@@ -228,8 +223,7 @@ TEST_F(DefinitionFaultsTest, ARecallThatFailsLeavesTheTableAndTheLabels) {
          "'five' is not a valid integer value."},
         {big, BoxKind::general_error, "Cannot read file " + big + ". Cannot allocate memory."},
         {empty, BoxKind::information,
-         "The file " + empty + " holds no field definition. The fields definition is left as it was."},
-    };
+         "The file " + empty + " holds no field definition. The fields definition is left as it was."}};
     memory.bytes = 50000;
     for (const auto& [file, kind, message] : cases) {
         desktop.expect_open(q(file));

@@ -30,8 +30,7 @@ TEST(InputAnalysis, CountsLinesAsTheLineByLineReaderReadsThem) {
         {"a\r\n\x1a", 1, "shortest 1 (1 line), longest 1 (1 line), most common 1 (1 line)"},
         {"a\0b\r\n"s, 1, "shortest 3 (1 line), longest 3 (1 line), most common 3 (1 line)"},
         {"abc\r\nde\r\nfg\r\nhijkl", 4, "shortest 2 (2 lines), longest 5 (1 line), most common 2 (2 lines)"},
-        {"a\nb\r\n\r\n", 3, "shortest 0 (1 line), longest 1 (2 lines), most common 1 (2 lines)"},
-    };
+        {"a\nb\r\n\r\n", 3, "shortest 0 (1 line), longest 1 (2 lines), most common 1 (2 lines)"}};
     TempDir dir;
     for (const auto& [bytes, count, lengths] : cases) {
         const std::string path = dir.write("in.txt", bytes);
@@ -48,8 +47,7 @@ TEST(InputAnalysis, CountsLinesAsTheLineByLineReaderReadsThem) {
 TEST(InputAnalysis, FiguresBeyondTwoGibibytesStayExact) {
     const std::tuple<std::int64_t, std::int64_t, bool> cases[] = {
         {820, 10, false},       {450'000, 150'000, false}, {450'003, 150'001, true},
-        {30'000'000, 1, false}, {30'000'001, 1, true},     {5'368'709'123, 3'000'000'000, true},
-    };
+        {30'000'000, 1, false}, {30'000'001, 1, true},     {5'368'709'123, 3'000'000'000, true}};
     for (const auto& [size, lines, big] : cases)  // a big one with line lengths, the others without
         EXPECT_EQ(
             "Input file...\n\rSize (bytes): " + std::to_string(size) + "\n\rLines: " + std::to_string(lines) +
@@ -72,28 +70,22 @@ TEST(CutPreview, ReadsOnlyTheFirstLinesAndOnlyTheColumnsCut) {
               cut_preview(dir.write("one.txt", std::string(5'000'000, 'x')), table, false).rows);
 }
 
-TEST(ColumnRuler, BlockLinesFollowTheLongestLine) {
+TEST(ColumnRuler, BlocksFollowTheLongestLineAndTheLineCountAndComeOutAgain) {
     const std::tuple<std::size_t, std::string, std::string> cases[] = {
         {0, "", ""},
         {10, "(rule)   1", "1234567890"},
         {11, "(rule)   1         2", repeated("1234567890", 2)},
         {105,
-         "(rule)   1         2         3         4         5         6         7         8         9        "
-         "10"
-         "        11",
-         repeated("1234567890", 11)},
-    };
+         "(rule)   1         2         3         4         5         6         7         8" +
+             std::string("         9        10        11"),
+         repeated("1234567890", 11)}};
     for (const auto& [longest, tens, units] : cases) {
         const std::string dashes(longest, '-');
         EXPECT_EQ((RulerBlock{dashes, tens, units, dashes}), ruler_block(longest)) << longest;
     }
-}
-
-TEST(ColumnRuler, BlocksFollowTheLineCountAndComeOutAgain) {
-    const std::pair<std::size_t, std::vector<std::size_t>> cases[] = {
-        {0, {}}, {1, {0}}, {20, {0}}, {21, {0, 24}}, {45, {0, 24, 48}},
-    };
-    for (const auto& [count, block_starts] : cases) {
+    const std::pair<std::size_t, std::vector<std::size_t>> counts[] = {
+        {0, {}}, {1, {0}}, {20, {0}}, {21, {0, 24}}, {45, {0, 24, 48}}};
+    for (const auto& [count, block_starts] : counts) {
         std::vector<std::string> input;
         for (std::size_t i = 1; i <= count; ++i) input.push_back("line " + std::to_string(i));
         std::vector<std::string> lines = input;

@@ -47,7 +47,7 @@ class ViewFieldsTest : public InputView {
     }
 };
 
-TEST_F(InputView, InputModeShowsTheInputWithItsLineCountAndRuler) {
+TEST_F(InputView, InputModeShowsTheInputWithItsLineCountAndRulerAndSideBySideAboveTheTable) {
     const std::string path = numbered_file("input.txt", 45);
     open_input(path);
     pick("mnu_rvw");  // the result mode hides what the input mode shows
@@ -75,6 +75,12 @@ TEST_F(InputView, InputModeShowsTheInputWithItsLineCountAndRuler) {
     open_input(numbered_file("second.txt", 2));
     EXPECT_FALSE(find<QCheckBox>("chk_rule")->isChecked());
     EXPECT_EQ(numbered(2), view());
+    pick("mnu_wid");
+    EXPECT_EQ(QRect(0, 0, 740, 265), mdi->frame_of(mdi->frm_view)->geometry());
+    EXPECT_EQ(QRect(25, 260, 740, 240), mdi->frame_of(mdi->frm_dlm)->geometry());
+    EXPECT_EQ(QRect(16, 32, 665, 200), box()->geometry());  // within its shorter window
+    pick("mnu_vwi");
+    EXPECT_EQ(QRect(16, 32, 665, 345), box()->geometry());
 }
 
 // File > Input proposes UTF-8 for a UTF-8 file; the ruler and the selection then count characters ("é" 2
@@ -94,23 +100,12 @@ TEST_F(InputView, AUtf8InputCountsCharactersInTheRulerAndTheSelection) {
     }
 }
 
-TEST_F(InputView, SideBySideLaysTheInputAboveTheFieldTable) {
-    open_input(numbered_file("input.txt", 30));
-    pick("mnu_wid");
-    EXPECT_EQ(QRect(0, 0, 740, 265), mdi->frame_of(mdi->frm_view)->geometry());
-    EXPECT_EQ(QRect(25, 260, 740, 240), mdi->frame_of(mdi->frm_dlm)->geometry());
-    EXPECT_EQ(QRect(16, 32, 665, 200), box()->geometry());  // within its shorter window
-    pick("mnu_vwi");
-    EXPECT_EQ(QRect(16, 32, 665, 345), box()->geometry());
-}
-
 TEST_F(ViewFieldsTest, ASelectionByKeysOrMouseBecomesTheNextField) {
     // ruler, mouse, the line, its first column and the columns selected (of the input, from 0), the field
     const std::tuple<bool, bool, int, int, int, FieldTable::Row> cases[] = {
         {false, false, 2, 12, 5, {"FIELD2", "13", "5", "17"}},
         {true, false, 1, 7, 1, {"FIELD3", "8", "1", "8"}},
-        {true, true, 2, 10, 10, {"FIELD4", "11", "10", "20"}},
-    };
+        {true, true, 2, 10, 10, {"FIELD4", "11", "10", "20"}}};
     for (const auto& [ruler, mouse, input_line, from, count, row] : cases) {
         tick("chk_rule", ruler);
         const int line = input_line + (ruler ? 4 : 0);  // below the ruler block
@@ -144,8 +139,7 @@ TEST_F(ViewFieldsTest, TheStatusLineAndEnterTellTheCursorAndTheSelection) {
         {2, 5, "Column 6 | Selection: columns 3 to 5, length 3"},
         {9, 4, "Column 5 | Selection: columns 5 to 9, length 5"},
         {21, 41, "Column 21 | Selection: columns 1 to 20, length 20"},  // the whole second line
-        {3, 25, "Column 5 | Selection over 2 lines: 22 characters"},
-    };
+        {3, 25, "Column 5 | Selection over 2 lines: 22 characters"}};
     Qt::Key enter = Qt::Key_Return;
     for (const auto& [anchor, position, text] : cases) {
         box()->set_selection(anchor, position);
@@ -217,8 +211,7 @@ TEST_F(OpeningInput, FillsTheViewAsTheChosenModeSays) {
     const std::tuple<const char*, QString, int> cases[] = {
         {"opt_part", "7", 7},           {"opt_part", "2147483647", 150},
         {"opt_part", "-2147483648", 0}, {"opt_part", "99999999999", 100},  // not a 32-bit number: the default
-        {"opt_full", "7", 150},         {"opt_void", "7", 0},
-    };
+        {"opt_full", "7", 150},         {"opt_void", "7", 0}};
     const std::string path = numbered_file("input.txt", 150);
     for (const auto& [mode, number, shown] : cases) {
         open_input(path, mode, number);
@@ -229,6 +222,12 @@ TEST_F(OpeningInput, FillsTheViewAsTheChosenModeSays) {
     }
     EXPECT_EQ(QStringLiteral("Text file|*.txt"), desktop.dialog_states()[1].filter);
     EXPECT_EQ(QString(), desktop.dialog_states()[1].file_name);  // a fresh name each time
+    // Control bytes show as one character each; a line feed alone ends a line.
+    const std::string line("A\0B\tC\033D\177\201E", 10);
+    open_input(data.write("controls.txt", line + "\nF\r\n"));
+    EXPECT_EQ(QStringLiteral(u"A\u2591B\u25CBC\u2190D\u2302\u2580E\nF"),
+              mdi->frm_view->input_view()->toPlainText());
+    EXPECT_EQ((std::vector<std::string>{line, "F"}), view());
 }
 
 TEST_F(OpeningInput, CancelOnlyDisablesTheDbaseExport) {
@@ -268,14 +267,6 @@ TEST_F(OpeningInput, AFileTooBigForMemoryIsRefusedBeforeItIsRead) {
         desktop.expect_general_error(q("Cannot read file " + path + ". Cannot allocate memory."));
     pick("mnu_inp");
     EXPECT_EQ((std::vector<std::string>{"ten chars 1", "ten chars 2", "ten chars 3"}), view());
-}
-
-TEST_F(OpeningInput, ControlBytesShowAsOneCharacterEachAndALineFeedEndsTheLine) {
-    const std::string line("A\0B\tC\033D\177\201E", 10);
-    open_input(data.write("controls.txt", line + "\nF\r\n"));
-    EXPECT_EQ(QStringLiteral(u"A\u2591B\u25CBC\u2190D\u2302\u2580E\nF"),
-              mdi->frm_view->input_view()->toPlainText());
-    EXPECT_EQ((std::vector<std::string>{line, "F"}), view());
 }
 
 }  // namespace

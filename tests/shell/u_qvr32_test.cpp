@@ -13,7 +13,7 @@
 namespace qvr::test {
 namespace {
 
-TEST_F(MainWindowTest, StartsWithItsVersionGeneralDataInFrontAndTheResultMenuOff) {
+TEST_F(MainWindowTest, StartsWithItsVersionGeneralDataInFrontAndTheResultMenuOffThenSwitchesWindows) {
     start();
     // As in every multiple-document frame, the maximized child's caption follows the frame's own.
     EXPECT_EQ(QStringLiteral("Quarvel 3.44 - [General data]"), mdi->windowTitle());
@@ -24,10 +24,7 @@ TEST_F(MainWindowTest, StartsWithItsVersionGeneralDataInFrontAndTheResultMenuOff
     EXPECT_FALSE(mdi->frame_of(mdi->frm_log)->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized));
     EXPECT_EQ(q(program.path()), mdi->opdlg_file.initial_dir);
     EXPECT_EQ(q(program.path()), mdi->SVDLG_FILE.initial_dir);
-}
-
-TEST_F(MainWindowTest, WindowSwitchingMaximizesOneAndMinimizesTheOthersAndGivesItTheKeyboard) {
-    start();
+    // Switching maximizes one window, minimizes the others and gives the one in front the keyboard.
     QApplication::setActiveWindow(mdi.get());
     const std::pair<const char*, QWidget*> switches[] = {
         {"mnu_vde", mdi->frm_dlm}, {"mnu_log", mdi->frm_log}, {"mnu_sge", mdi->frm_gen},

@@ -6,7 +6,6 @@
 #include <set>
 
 #include "batch_harness.h"
-#include "support/temp_dir.h"
 
 namespace qvr::test {
 namespace {

@@ -37,9 +37,6 @@ TEST(DbfLayout, SevenRowsNamesLengthsAndCount) {
                            descriptor("CODE", 5) + descriptor("FIELD 2", 20) + descriptor("CUSTOMER_N", 30);
     for (const char* name : {"FIELD 4", "FIELD 5", "FIELD 6", "FIELD 7"}) expected += descriptor(name, 60);
     EXPECT_EQ(expected + "\r", dbf_header(fields, 16'700'000));
-}
-
-TEST(DbfLayout, FieldNames) {
     const std::tuple<std::string, int, std::string> cases[] = {
         {"  name \t", 1, "NAME"},
         {"abcdefghijkl", 1, "ABCDEFGHIJ"},
@@ -71,9 +68,6 @@ TEST(DbfLimits, RecordCountLengthsAndTheirSum) {
         EXPECT_EQ(std::tuple(refusal, row, checked), std::tuple(limits.refusal, limits.row, limits.lengths))
             << records << " " << lengths[0];
     }
-}
-
-TEST(DbfLimits, LengthThatIsNoWholeNumberIsAnError) {
     for (const std::string text : {"abc", " 5", "+5", "2147483648"}) {
         const std::vector<std::string> lengths = {"5", text};
         EXPECT_THAT([&] { check_dbf_limits(0, lengths); },
@@ -82,7 +76,7 @@ TEST(DbfLimits, LengthThatIsNoWholeNumberIsAnError) {
 }
 
 // What the run is set to do reaches the table: input, filter, trim, encoding and the last run's count.
-TEST(DbfJob, TakesTheSettingsOfTheRun) {
+TEST(DbfJob, TakesTheSettingsOfTheRunAndItsGaugeFollowsTheLinesRead) {
     JobSettings s;
     std::tie(s.input_path, s.trim, s.encoding, s.contains, s.lower_bound, s.upper_bound) =
         std::tuple("in.txt", true, TextEncoding::utf8, "c", "l", "u");
@@ -90,6 +84,11 @@ TEST(DbfJob, TakesTheSettingsOfTheRun) {
     EXPECT_EQ(std::tuple("in.txt", "t.dbf", true, "c", "l", "u", TextEncoding::utf8, 7u),
               std::tuple(j.input_path, j.target, j.trim, j.filter.contains, j.filter.lower, j.filter.upper,
                          j.encoding, j.record_count));
+    // lines read, lines expected, position
+    const std::tuple<std::uint64_t, std::uint64_t, int> cases[] = {
+        {0, 4, 15}, {1, 4, 36}, {2, 3, 71}, {5, 4, 99}, {1000000, 0, 15}, {1, 1000, 15}};
+    for (const auto& [lines, expected, position] : cases)
+        EXPECT_EQ(position, dbf_gauge_position(lines, expected)) << lines;
 }
 
 class DbfExportTest : public ::testing::Test {
@@ -164,7 +163,9 @@ TEST_F(DbfExportTest, FilterLineHasNoSeparatorsAndTrimComparesWithoutBlanks) {
     }
 }
 
-TEST_F(DbfExportTest, BadStartPositionStopsAtTheFirstLineAndLeavesTheFormerFile) {
+// A bad start position stops at the first line; a stop at the first, a middle or the last line (the window
+// checks after each) stops there too. Either leaves the former table and no temporary.
+TEST_F(DbfExportTest, BadStartPositionOrAStopAtAnyLineLeavesTheFormerFile) {
     dir.write("in.dbf", "former");
     DbfExportJob j = job({{{"A", 2}, "1"}, {{"B", 2}, "x1"}});
     EXPECT_THAT([&] { export_lines(j, "ABCD\r\n"); },
@@ -172,11 +173,7 @@ TEST_F(DbfExportTest, BadStartPositionStopsAtTheFirstLineAndLeavesTheFormerFile)
     EXPECT_EQ("in.dbf in.txt | former", test::list_folder(dir.path()) + " | " + read_file(j.target));
     // Without a line no start position is read.
     EXPECT_EQ(0u, export_lines(j, ""));
-}
-
-// A stop at the first, a middle or the last line (the window checks after each) leaves the former table.
-TEST_F(DbfExportTest, AStopAtAnyLineLeavesTheFormerTableAndNoTemporary) {
-    const DbfExportJob j = job({{{"A", 2}, "1"}});
+    j = job({{{"A", 2}, "1"}});
     dir.write("in.txt", "AB\r\nCD\r\nEF\r\n");
     StopRequest stopped;
     stopped.request();
@@ -187,14 +184,6 @@ TEST_F(DbfExportTest, AStopAtAnyLineLeavesTheFormerTableAndNoTemporary) {
         EXPECT_EQ("in.dbf in.txt | former", test::list_folder(dir.path()) + " | " + read_file(j.target))
             << at;
     }
-}
-
-TEST(DbfGauge, PositionFollowsTheLinesRead) {
-    // lines read, lines expected, position
-    const std::tuple<std::uint64_t, std::uint64_t, int> cases[] = {
-        {0, 4, 15}, {1, 4, 36}, {2, 3, 71}, {5, 4, 99}, {1000000, 0, 15}, {1, 1000, 15}};
-    for (const auto& [lines, expected, position] : cases)
-        EXPECT_EQ(position, dbf_gauge_position(lines, expected)) << lines;
 }
 
 TEST_F(DbfExportTest, IntoAPipeTheHeaderCountComesFirstOrNothingIsSent) {

@@ -103,9 +103,8 @@ TEST(Collation, FollowsThePosixLocaleIgnoresCaseButNotAccentsAndFallsBackToRoot)
     EXPECT_EQ((Lines{"a", "B"}), sorted_by_key("xx_NOWHERE", {"B", "a"}));
     // In UTF-8 "é" sorts beside e and Omega after the Latin letters; a stray byte 0xE9 sorts as the
     // Windows-1252 e acute. In Windows-1252 the same two bytes are "Ã©", beside A.
-    const auto utf8 = TextEncoding::utf8;
     EXPECT_EQ((Lines{"e", "\xc3\xa9", "\xe9", "f", "\xce\xa9"}),
-              sorted_by_key("", {"\xce\xa9", "f", "\xc3\xa9", "e", "\xe9"}, utf8));
+              sorted_by_key("", {"\xce\xa9", "f", "\xc3\xa9", "e", "\xe9"}, TextEncoding::utf8));
     EXPECT_EQ((Lines{"A", "\xc3\xa9"}), sorted_by_key("", {"\xc3\xa9", "A"}));
     // Keys longer than the first room for a key, in both orders (the first key made grows the room).
     const std::string x(100, 'x');

@@ -93,8 +93,7 @@ std::string replaced(const std::string& target, const std::string& file) {
 
 TEST(SafeReplacement, LinksAreWrittenThroughAndDescriptorsAndSharedFilesInPlace) {
     TempDir dir;
-    const std::string log = dir.write("shared.log", "old");
-    const std::string result = dir.write("result.txt", "old");
+    const std::string log = dir.write("shared.log", "old"), result = dir.write("result.txt", "old");
     const std::string joined = dir.write("joined.txt", "old");
     test::prepared(::link(joined.c_str(), dir.file("joined2.txt").c_str()) == 0, "hard link");
     test::prepared(::symlink("shared.log", dir.file("QVR32.LOG").c_str()) == 0, "link");

@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <string>
-
 #include "common/file_error.h"
 #include "common/stop_request.h"
 #include "common/whole_number.h"
@@ -128,23 +126,9 @@ TEST_F(DbfExportTest, ShortLinesArePaddedAndAbsurdStartPositionsGiveBlankFields)
     EXPECT_EQ("   ABCA         AB A      \x1A", records(j));
 }
 
-// UTF-8 columns go into the table as Windows-1252: "é" and "€" have a byte there, "Ω" and "😀" become
-// "?" and are counted; a stray byte stays as it is. The filter reads the UTF-8 text.
-TEST_F(DbfExportTest, Utf8CharactersAreWrittenAsWindows1252) {
-    DbfExportJob j = job({{{"A", 3}, "1"}, {{"B", 2}, "4"}});
-    j.encoding = TextEncoding::utf8;
-    j.filter.contains = "\xc3\xa9";
-    dir.write("in.txt", "\xc3\xa9\xe2\x82\xac\xce\xa9\xf0\x9f\x98\x80x\r\nno\r\n\xff\xc3\xa9\r\n");
-    DbfExport table(j);
-    EXPECT_EQ(2u, table.run({}));
-    EXPECT_EQ(" \xe9\x80??x \xff\xe9   \x1A", records(j));
-    EXPECT_EQ(2u, table.replaced_chars());
-    EXPECT_EQ("in.dbf generated (2 characters replaced by \"?\")", dbf_done_text("in.dbf", 2));
-}
-
 // The filter reads the fields joined without separator, trimmed as asked; the records are never trimmed.
 // Refused lines move the gauge too.
-TEST_F(DbfExportTest, FilterLineHasNoSeparatorsAndTrimComparesWithoutBlanks) {
+TEST_F(DbfExportTest, FilterLineHasNoSeparatorsTrimComparesWithoutBlanksAndUtf8BecomesWindows1252) {
     const std::tuple<LineFilter, bool, std::string> cases[] = {
         // filter, trim, records
         {{"BC", "", ""}, false, " ABCD \x1A"},        {{"B;C", "", ""}, false, "\x1A"},
@@ -161,6 +145,17 @@ TEST_F(DbfExportTest, FilterLineHasNoSeparatorsAndTrimComparesWithoutBlanks) {
         EXPECT_EQ((std::vector<std::uint64_t>{1, 2, 3, 4}), progress);
         EXPECT_EQ(expected.size() / 6 + 1, read_back_dbf(j.target).size());  // the header, then each record
     }
+    // UTF-8 columns go into the table as Windows-1252: "é" and "€" have a byte there, "Ω" and "😀" become
+    // "?" and are counted; a stray byte stays as it is. The filter reads the UTF-8 text.
+    DbfExportJob j = job({{{"A", 3}, "1"}, {{"B", 2}, "4"}});
+    j.encoding = TextEncoding::utf8;
+    j.filter.contains = "\xc3\xa9";
+    dir.write("in.txt", "\xc3\xa9\xe2\x82\xac\xce\xa9\xf0\x9f\x98\x80x\r\nno\r\n\xff\xc3\xa9\r\n");
+    DbfExport table(j);
+    EXPECT_EQ(2u, table.run({}));
+    EXPECT_EQ(" \xe9\x80??x \xff\xe9   \x1A", records(j));
+    EXPECT_EQ(2u, table.replaced_chars());
+    EXPECT_EQ("in.dbf generated (2 characters replaced by \"?\")", dbf_done_text("in.dbf", 2));
 }
 
 // A bad start position stops at the first line; a stop at the first, a middle or the last line (the window
@@ -217,7 +212,7 @@ TEST_F(DbfExportTest, IntoAPipeTheHeaderCountComesFirstOrNothingIsSent) {
 }
 
 // CR, LF and CR LF end a line, Ctrl+Z (26) the input; NUL is a byte of a line.
-TEST_F(DbfExportTest, BinaryAndLineEndOnlyInputsGiveExactRecords) {
+TEST_F(DbfExportTest, BinaryLineEndOnlyAndHugeInputsGiveExactRecords) {
     const std::pair<std::string, std::string> cases[] = {
         // input, records
         {"x\r\n" + bytes(1, 255) + std::string(1000, '\0'),
@@ -231,14 +226,12 @@ TEST_F(DbfExportTest, BinaryAndLineEndOnlyInputsGiveExactRecords) {
         export_lines(j, input);
         EXPECT_EQ(expected, records(j)) << input.substr(0, 5);
     }
-}
-
-TEST_F(DbfExportTest, ALongLineIsReadPastAsFarAsTheColumnsGo) {
+    // One line of 100 MB is held only as far as the table's columns.
     test::make_sparse_file(dir.file("in.txt"), 100'000'000, "0001Alice", "tail\r\nnext\r\n");
-    const DbfExportJob j = job({{{"F", 9}, "1"}});
+    const DbfExportJob nine = job({{{"F", 9}, "1"}});
     const std::int64_t memory_before = test::peak_memory();
-    DbfExport(j).run({});
-    EXPECT_EQ(" 0001Alice next     \x1a", records(j));
+    DbfExport(nine).run({});
+    EXPECT_EQ(" 0001Alice next     \x1a", records(nine));
     EXPECT_GT(32 << 20, test::peak_memory() - memory_before);
 }
 

@@ -2,7 +2,6 @@
 
 #include "batch_harness.h"
 #include "dbase/dbf_layout.h"
-#include "support/temp_dir.h"
 
 namespace qvr::test {
 namespace {
@@ -26,7 +25,7 @@ class BatchDbfTest : public ::testing::Test {
     const std::string every_line = table({" 0001 Alice", " 0002Bob   ", " 0003  Eve "});
 };
 
-TEST_F(BatchDbfTest, TableBesideTheInputOrWhereToldWithTheFilter) {
+TEST_F(BatchDbfTest, TableBesideTheInputOrWhereToldWithTheFilterAndRefusalsWriteNothing) {
     const std::string beside = dir.file("in.dbf"), elsewhere = dir.file("other.table");
     const std::tuple<Args, std::string, std::string> cases[] = {
         {dbf({}), beside, every_line},
@@ -41,11 +40,8 @@ TEST_F(BatchDbfTest, TableBesideTheInputOrWhereToldWithTheFilter) {
         EXPECT_EQ(bytes, read_file(name));
         ::unlink(name.c_str());
     }
-}
-
-TEST_F(BatchDbfTest, RefusalsWithTheirTextsWriteNothing) {
     const std::string old_table = dir.write("in.dbf", "old"), none = dir.file("none.txt");
-    const std::pair<Args, std::string> cases[] = {
+    const std::pair<Args, std::string> refusals[] = {
         {dbf({}, {"--field", "a:1:200", "--field", "b:1:55"}), "Total fields length: not more than 254"},
         {dbf({}, {"--field", "a:1:5", "--field", "b:1:0"}),
          "DBF file: the length of row 2 must be at least 1."},
@@ -57,7 +53,7 @@ TEST_F(BatchDbfTest, RefusalsWithTheirTextsWriteNothing) {
         {Args{"dbf", "--input", none, "--field", "a:1:5"},
          "Cannot open file " + none + ". No such file or directory."},
     };
-    for (const auto& [args, err] : cases) {
+    for (const auto& [args, err] : refusals) {
         BatchOutcome r = run_batch_in_process(args);
         EXPECT_EQ(1, r.status) << err;
         EXPECT_EQ(err + "\n", r.err);

@@ -6,7 +6,6 @@
 #include <memory>
 
 #include "batch_harness.h"
-#include "support/temp_dir.h"
 
 namespace qvr::test {
 namespace {
@@ -51,18 +50,6 @@ TEST_F(BatchExtractTest, EveryOptionAsTheGeneralDataWindowHasIt) {
         EXPECT_EQ("Number of lines generated: " + std::to_string(generated) + "\n", r.err) << file;
         EXPECT_EQ("", r.out) << file;
     }
-}
-
-// A file named "-" is neither written nor counted as an existing result: "-" is standard output.
-TEST_F(BatchExtractTest, DashIsStandardOutputNeverAFile) {
-    output = "-";
-    dir.write("-", "mine");
-    const std::string here = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path());
-    EXPECT_EQ(0, run_batch_in_process(extract({"--fast"})).status);
-    std::filesystem::current_path(here);
-    EXPECT_EQ("mine", read_file(dir.file("-")));
-    EXPECT_EQ("- in.txt", list_folder(dir.path()));
 }
 
 TEST_F(BatchExtractTest, RefusalsInTheWindowsOrderWithTheirTexts) {
@@ -132,12 +119,22 @@ TEST_F(BatchExtractTest, ProgressBarOnlyOnATerminalAndOnlyAfterAMoment) {
     }
 }
 
-TEST_F(BatchExtractTest, ControlBytesOfNamesReachATerminalEscaped) {
+// A file named "-" is neither written nor counted as an existing result: "-" is standard output.
+TEST_F(BatchExtractTest, ControlBytesOfNamesReachATerminalEscapedAndDashIsNoFile) {
     output = dir.write("out\x1b]0;title\x07\nError: forged\t.txt", "old");
     const std::string exists = "Result file already exists: ", overwrite = " (--overwrite replaces it).\n";
     EXPECT_EQ(exists + dir.file("out") + "\\x1b]0;title\\x07\\nError: forged\\t.txt" + overwrite,
               run_batch_in_process(extract({}), {.terminal = true}).err);
     EXPECT_EQ(exists + output + overwrite, run_batch_in_process(extract({})).err);
+    ::unlink(output.c_str());
+    output = "-";
+    dir.write("-", "mine");
+    const std::string here = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    EXPECT_EQ(0, run_batch_in_process(extract({"--fast"})).status);
+    std::filesystem::current_path(here);
+    EXPECT_EQ("mine", read_file(dir.file("-")));
+    EXPECT_EQ("- in.txt", list_folder(dir.path()));
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <cstdlib>
 
 #include "batch_harness.h"
-#include "support/temp_dir.h"
 
 namespace qvr::test {
 namespace {
@@ -26,7 +25,6 @@ BatchOutcome run_program(const TempDir& dir, const Args& args, const std::string
     const int status = ::pclose(pipe);
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.err = read_file(dir.file(".err"));
-    ::unlink(dir.file(".err").c_str());
     return run;
 }
 

@@ -6,7 +6,6 @@
 #include <set>
 
 #include "batch_harness.h"
-#include "support/temp_dir.h"
 
 namespace qvr::test {
 namespace {
@@ -97,7 +96,6 @@ TEST(ManualPage, NamesTheOptionsOfTheHelp) {
                                      std::sregex_token_iterator());
     };
     const std::string page = read_file(examples_dir() + "/../data/man/quarvel-batch.1");
-    ASSERT_NE("<missing>", page);
     EXPECT_EQ(options_in(help_text()), options_in(std::regex_replace(page, std::regex(R"(\\-)"), "-")));
 }
 

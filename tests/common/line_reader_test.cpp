@@ -68,11 +68,7 @@ TEST(LineReaders, EveryLineEndCase) {
         }
         EXPECT_EQ(whole, lines_whole(text)) << "'" << text << "'";
     }
-}
-
-// Line ends are found sixteen bytes at a time: put each kind at every position of the first few blocks.
-TEST(LineReaders, LineEndsAtEveryPositionOfAScanBlock) {
-    test::TempDir dir;
+    // Line ends are found sixteen bytes at a time: put each kind at every position of the first few blocks.
     for (std::size_t k = 0; k <= 40; ++k) {
         const std::string x(k, 'x'), y(40 - k, 'y');
         for (const char* end : {"\r\n", "\r", "\n"}) {
@@ -177,9 +173,15 @@ TEST(LineList, TakesATextWholeAtEveryKindOfLineEnd) {
     mapped.append("c");
     mapped.insert_before({0}, {"0"});
     EXPECT_EQ((Lines{"0", "a", "b", "c"}), list_lines(mapped));
+    // Another program shrinking the file under the view: the lost part reads as zeros, the program lives.
+    const std::string path = dir.write("f", std::string(4 * 4096, 'a') + "\r\n" + std::string(4 * 4096, 'b'));
+    mapped.assign_file(path, 9);
+    ASSERT_EQ(0, ::truncate(path.c_str(), 4096));
+    EXPECT_EQ(std::string(4096, 'a') + std::string(3 * 4096, '\0'), std::string(mapped[0]));
+    EXPECT_EQ(std::string(4 * 4096, '\0'), std::string(mapped[1]));
 }
 
-TEST(LineList, BlocksGoInBeforeLinesAndComeOutAgain) {
+TEST(LineList, BlocksGoInAndComeOutAndPlacesCountALineBreakAsOneCharacter) {
     LineList list;
     list.assign({"l0", "l1", "l2", "l3", "l4"});
     list.insert_before({4, 0, 2}, {"--", "12"});
@@ -190,10 +192,6 @@ TEST(LineList, BlocksGoInBeforeLinesAndComeOutAgain) {
     list.erase_runs({5}, 4);  // a run past the end takes what there is
     EXPECT_EQ((Lines{"l0", "l1", "l2", "l3", "l4"}), list_lines(list));
     EXPECT_EQ(2u, list.longest());
-}
-
-TEST(LineList, PlacesCountALineBreakAsOneCharacter) {
-    LineList list;
     list.assign({"line 1", "", "line 3"});
     EXPECT_EQ(14u, list.length());
     // line, column, position; a place past a line's end or past the last line is clamped
@@ -227,17 +225,6 @@ TEST(LineList, ABigTextSplitsOnTwoCoresAsOnOne) {
         text[at] = '\0';
         EXPECT_EQ(lines_whole(text), taken_whole(text, list)) << at;
     }
-}
-
-// Another program shrinking the file under the view: the lost part reads as zeros, the program lives.
-TEST(MappedLines, AFileShrunkWhileMappedReadsAsZeros) {
-    test::TempDir dir;
-    const std::string path = dir.write("f", std::string(4 * 4096, 'a') + "\r\n" + std::string(4 * 4096, 'b'));
-    LineList mapped;
-    mapped.assign_file(path, 9);
-    ASSERT_EQ(0, ::truncate(path.c_str(), 4096));
-    EXPECT_EQ(std::string(4096, 'a') + std::string(3 * 4096, '\0'), std::string(mapped[0]));
-    EXPECT_EQ(std::string(4 * 4096, '\0'), std::string(mapped[1]));
 }
 
 TEST(ReaderFaults, EveryReaderRefusesWhatIsNotAFileOnDiskWithoutWaiting) {

@@ -51,9 +51,7 @@ TEST(SafeFileWriter, ReplacesOnlyWhenCommittedAndLeavesNoTemporary) {
         EXPECT_EQ(name, test::list_folder(dir.path()));
         ::unlink(target.c_str());
     }
-}
-
-TEST(SafeFileWriter, FullDeviceIsWrittenInPlaceAndFails) {
+    // A device is written in place.
     EXPECT_THAT([] { replace_file_safely("/dev/full", std::string(2 << 20, 'x')); },
                 ThrowsMessage<FileError>("Cannot write file /dev/full. No space left on device"));
     EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
@@ -95,8 +93,7 @@ std::string replaced(const std::string& target, const std::string& file) {
 
 TEST(SafeReplacement, LinksAreWrittenThroughAndDescriptorsAndSharedFilesInPlace) {
     TempDir dir;
-    const std::string log = dir.write("shared.log", "old");
-    const std::string result = dir.write("result.txt", "old");
+    const std::string log = dir.write("shared.log", "old"), result = dir.write("result.txt", "old");
     const std::string joined = dir.write("joined.txt", "old");
     test::prepared(::link(joined.c_str(), dir.file("joined2.txt").c_str()) == 0, "hard link");
     test::prepared(::symlink("shared.log", dir.file("QVR32.LOG").c_str()) == 0, "link");
@@ -143,38 +140,33 @@ TEST(SafeReplacement, OwnerGroupAndModeAreKeptOrTheFileIsLeftAlone) {
 
 constexpr int kSkipped = 77;
 
-// A child that writes 3 MB of a replacement of `target` and is ended by `sig` before it commits; `named`
-// hides /proc from it, so that it cannot use a temporary file without a name. Returns its wait status.
-int interrupted_writer(const std::string& target, int sig, bool named) {
-    int ready[2];
-    test::prepared(::pipe(ready) == 0, "pipe");
-    const pid_t child = ::fork();
-    if (child == 0) {
-        if (named && (::unshare(CLONE_NEWNS) != 0 ||
-                      ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-                      ::mount("none", "/proc", "tmpfs", 0, nullptr) != 0))
-            ::_exit(kSkipped);
-        SafeFileWriter out(target);
-        out.write(std::string(3 << 20, 'x'));
-        (void)!::write(ready[1], "r", 1);
-        for (;;) ::pause();
-    }
-    ::close(ready[1]);
-    char c;
-    if (::read(ready[0], &c, 1) == 1) ::kill(child, sig);
-    ::close(ready[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return status;
-}
-
+// A child writes 3 MB of a replacement of out.txt and is ended by the signal before it commits; `named`
+// hides /proc from it, so that it cannot use a temporary file without a name.
 TEST(SafeReplacement, AnInterruptedWriterLeavesTheFormerFileAndNoTemporary) {
     const std::pair<int, bool> cases[] = {
         {SIGTERM, false}, {SIGKILL, false}, {SIGINT, true}, {SIGTERM, true}, {SIGHUP, true}};
     for (const auto& [sig, named] : cases) {
         TempDir dir;
         const std::string target = dir.write("out.txt", "old");
-        const int status = interrupted_writer(target, sig, named);
+        int ready[2];
+        test::prepared(::pipe(ready) == 0, "pipe");
+        const pid_t child = ::fork();
+        if (child == 0) {
+            if (named && (::unshare(CLONE_NEWNS) != 0 ||
+                          ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                          ::mount("none", "/proc", "tmpfs", 0, nullptr) != 0))
+                ::_exit(kSkipped);
+            SafeFileWriter out(target);
+            out.write(std::string(3 << 20, 'x'));
+            (void)!::write(ready[1], "r", 1);
+            for (;;) ::pause();
+        }
+        ::close(ready[1]);
+        char c;
+        if (::read(ready[0], &c, 1) == 1) ::kill(child, sig);
+        ::close(ready[0]);
+        int status = 0;
+        ::waitpid(child, &status, 0);
         if (WIFEXITED(status) && WEXITSTATUS(status) == kSkipped) {
             std::printf("skipped: /proc cannot be hidden from a child here (needs root)\n");
             continue;
@@ -184,7 +176,8 @@ TEST(SafeReplacement, AnInterruptedWriterLeavesTheFormerFileAndNoTemporary) {
     }
 }
 
-TEST(WriterFaults, APipeNobodyReadsIsRefusedAtOnceAndOneBeingReadIsWritten) {
+// A pipe nobody reads is refused at once, one being read is written through.
+TEST(WriterFaults, PlacesThatCannotBeWrittenKeepWhatTheyHold) {
     TempDir dir;
     const std::string pipe = test::make_fifo(dir.file("pipe.txt"));
     const auto refused =
@@ -199,11 +192,6 @@ TEST(WriterFaults, APipeNobodyReadsIsRefusedAtOnceAndOneBeingReadIsWritten) {
     EXPECT_EQ(18, ::read(reader, got, sizeof got));
     EXPECT_EQ("through the pipe\r\n", std::string(got));
     ::close(reader);
-    EXPECT_EQ("pipe.txt", test::list_folder(dir.path()));
-}
-
-TEST(WriterFaults, PlacesThatCannotBeWrittenKeepWhatTheyHold) {
-    TempDir dir;
     const std::string locked = test::make_folder(dir.file("locked"), 0555);
     const std::string plain = dir.write("plain.txt", "plain\r\n");
     const std::string read_only = dir.write("read-only.txt", "kept\r\n");
@@ -223,7 +211,7 @@ TEST(WriterFaults, PlacesThatCannotBeWrittenKeepWhatTheyHold) {
                 ThrowsMessage<FileError>("Cannot create file " + locked + "/out.txt. Permission denied"));
     EXPECT_EQ("kept\r\n", test::read_file(read_only));
     EXPECT_EQ("plain\r\n", test::read_file(plain));
-    EXPECT_EQ("folder locked plain.txt read-only.txt", test::list_folder(dir.path()));
+    EXPECT_EQ("folder locked pipe.txt plain.txt read-only.txt", test::list_folder(dir.path()));
     EXPECT_EQ("", test::list_folder(locked));
 }
 

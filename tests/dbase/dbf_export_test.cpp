@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <string>
-
 #include "common/file_error.h"
 #include "common/stop_request.h"
 #include "common/whole_number.h"
@@ -37,9 +35,6 @@ TEST(DbfLayout, SevenRowsNamesLengthsAndCount) {
                            descriptor("CODE", 5) + descriptor("FIELD 2", 20) + descriptor("CUSTOMER_N", 30);
     for (const char* name : {"FIELD 4", "FIELD 5", "FIELD 6", "FIELD 7"}) expected += descriptor(name, 60);
     EXPECT_EQ(expected + "\r", dbf_header(fields, 16'700'000));
-}
-
-TEST(DbfLayout, FieldNames) {
     const std::tuple<std::string, int, std::string> cases[] = {
         {"  name \t", 1, "NAME"},
         {"abcdefghijkl", 1, "ABCDEFGHIJ"},
@@ -71,9 +66,6 @@ TEST(DbfLimits, RecordCountLengthsAndTheirSum) {
         EXPECT_EQ(std::tuple(refusal, row, checked), std::tuple(limits.refusal, limits.row, limits.lengths))
             << records << " " << lengths[0];
     }
-}
-
-TEST(DbfLimits, LengthThatIsNoWholeNumberIsAnError) {
     for (const std::string text : {"abc", " 5", "+5", "2147483648"}) {
         const std::vector<std::string> lengths = {"5", text};
         EXPECT_THAT([&] { check_dbf_limits(0, lengths); },
@@ -82,7 +74,7 @@ TEST(DbfLimits, LengthThatIsNoWholeNumberIsAnError) {
 }
 
 // What the run is set to do reaches the table: input, filter, trim, encoding and the last run's count.
-TEST(DbfJob, TakesTheSettingsOfTheRun) {
+TEST(DbfJob, TakesTheSettingsOfTheRunAndItsGaugeFollowsTheLinesRead) {
     JobSettings s;
     std::tie(s.input_path, s.trim, s.encoding, s.contains, s.lower_bound, s.upper_bound) =
         std::tuple("in.txt", true, TextEncoding::utf8, "c", "l", "u");
@@ -90,6 +82,11 @@ TEST(DbfJob, TakesTheSettingsOfTheRun) {
     EXPECT_EQ(std::tuple("in.txt", "t.dbf", true, "c", "l", "u", TextEncoding::utf8, 7u),
               std::tuple(j.input_path, j.target, j.trim, j.filter.contains, j.filter.lower, j.filter.upper,
                          j.encoding, j.record_count));
+    // lines read, lines expected, position
+    const std::tuple<std::uint64_t, std::uint64_t, int> cases[] = {
+        {0, 4, 15}, {1, 4, 36}, {2, 3, 71}, {5, 4, 99}, {1000000, 0, 15}, {1, 1000, 15}};
+    for (const auto& [lines, expected, position] : cases)
+        EXPECT_EQ(position, dbf_gauge_position(lines, expected)) << lines;
 }
 
 class DbfExportTest : public ::testing::Test {
@@ -129,23 +126,9 @@ TEST_F(DbfExportTest, ShortLinesArePaddedAndAbsurdStartPositionsGiveBlankFields)
     EXPECT_EQ("   ABCA         AB A      \x1A", records(j));
 }
 
-// UTF-8 columns go into the table as Windows-1252: "é" and "€" have a byte there, "Ω" and "😀" become
-// "?" and are counted; a stray byte stays as it is. The filter reads the UTF-8 text.
-TEST_F(DbfExportTest, Utf8CharactersAreWrittenAsWindows1252) {
-    DbfExportJob j = job({{{"A", 3}, "1"}, {{"B", 2}, "4"}});
-    j.encoding = TextEncoding::utf8;
-    j.filter.contains = "\xc3\xa9";
-    dir.write("in.txt", "\xc3\xa9\xe2\x82\xac\xce\xa9\xf0\x9f\x98\x80x\r\nno\r\n\xff\xc3\xa9\r\n");
-    DbfExport table(j);
-    EXPECT_EQ(2u, table.run({}));
-    EXPECT_EQ(" \xe9\x80??x \xff\xe9   \x1A", records(j));
-    EXPECT_EQ(2u, table.replaced_chars());
-    EXPECT_EQ("in.dbf generated (2 characters replaced by \"?\")", dbf_done_text("in.dbf", 2));
-}
-
 // The filter reads the fields joined without separator, trimmed as asked; the records are never trimmed.
 // Refused lines move the gauge too.
-TEST_F(DbfExportTest, FilterLineHasNoSeparatorsAndTrimComparesWithoutBlanks) {
+TEST_F(DbfExportTest, FilterLineHasNoSeparatorsTrimComparesWithoutBlanksAndUtf8BecomesWindows1252) {
     const std::tuple<LineFilter, bool, std::string> cases[] = {
         // filter, trim, records
         {{"BC", "", ""}, false, " ABCD \x1A"},        {{"B;C", "", ""}, false, "\x1A"},
@@ -162,9 +145,22 @@ TEST_F(DbfExportTest, FilterLineHasNoSeparatorsAndTrimComparesWithoutBlanks) {
         EXPECT_EQ((std::vector<std::uint64_t>{1, 2, 3, 4}), progress);
         EXPECT_EQ(expected.size() / 6 + 1, read_back_dbf(j.target).size());  // the header, then each record
     }
+    // UTF-8 columns go into the table as Windows-1252: "é" and "€" have a byte there, "Ω" and "😀" become
+    // "?" and are counted; a stray byte stays as it is. The filter reads the UTF-8 text.
+    DbfExportJob j = job({{{"A", 3}, "1"}, {{"B", 2}, "4"}});
+    j.encoding = TextEncoding::utf8;
+    j.filter.contains = "\xc3\xa9";
+    dir.write("in.txt", "\xc3\xa9\xe2\x82\xac\xce\xa9\xf0\x9f\x98\x80x\r\nno\r\n\xff\xc3\xa9\r\n");
+    DbfExport table(j);
+    EXPECT_EQ(2u, table.run({}));
+    EXPECT_EQ(" \xe9\x80??x \xff\xe9   \x1A", records(j));
+    EXPECT_EQ(2u, table.replaced_chars());
+    EXPECT_EQ("in.dbf generated (2 characters replaced by \"?\")", dbf_done_text("in.dbf", 2));
 }
 
-TEST_F(DbfExportTest, BadStartPositionStopsAtTheFirstLineAndLeavesTheFormerFile) {
+// A bad start position stops at the first line; a stop at the first, a middle or the last line (the window
+// checks after each) stops there too. Either leaves the former table and no temporary.
+TEST_F(DbfExportTest, BadStartPositionOrAStopAtAnyLineLeavesTheFormerFile) {
     dir.write("in.dbf", "former");
     DbfExportJob j = job({{{"A", 2}, "1"}, {{"B", 2}, "x1"}});
     EXPECT_THAT([&] { export_lines(j, "ABCD\r\n"); },
@@ -172,11 +168,7 @@ TEST_F(DbfExportTest, BadStartPositionStopsAtTheFirstLineAndLeavesTheFormerFile)
     EXPECT_EQ("in.dbf in.txt | former", test::list_folder(dir.path()) + " | " + read_file(j.target));
     // Without a line no start position is read.
     EXPECT_EQ(0u, export_lines(j, ""));
-}
-
-// A stop at the first, a middle or the last line (the window checks after each) leaves the former table.
-TEST_F(DbfExportTest, AStopAtAnyLineLeavesTheFormerTableAndNoTemporary) {
-    const DbfExportJob j = job({{{"A", 2}, "1"}});
+    j = job({{{"A", 2}, "1"}});
     dir.write("in.txt", "AB\r\nCD\r\nEF\r\n");
     StopRequest stopped;
     stopped.request();
@@ -187,14 +179,6 @@ TEST_F(DbfExportTest, AStopAtAnyLineLeavesTheFormerTableAndNoTemporary) {
         EXPECT_EQ("in.dbf in.txt | former", test::list_folder(dir.path()) + " | " + read_file(j.target))
             << at;
     }
-}
-
-TEST(DbfGauge, PositionFollowsTheLinesRead) {
-    // lines read, lines expected, position
-    const std::tuple<std::uint64_t, std::uint64_t, int> cases[] = {
-        {0, 4, 15}, {1, 4, 36}, {2, 3, 71}, {5, 4, 99}, {1000000, 0, 15}, {1, 1000, 15}};
-    for (const auto& [lines, expected, position] : cases)
-        EXPECT_EQ(position, dbf_gauge_position(lines, expected)) << lines;
 }
 
 TEST_F(DbfExportTest, IntoAPipeTheHeaderCountComesFirstOrNothingIsSent) {
@@ -228,7 +212,7 @@ TEST_F(DbfExportTest, IntoAPipeTheHeaderCountComesFirstOrNothingIsSent) {
 }
 
 // CR, LF and CR LF end a line, Ctrl+Z (26) the input; NUL is a byte of a line.
-TEST_F(DbfExportTest, BinaryAndLineEndOnlyInputsGiveExactRecords) {
+TEST_F(DbfExportTest, BinaryLineEndOnlyAndHugeInputsGiveExactRecords) {
     const std::pair<std::string, std::string> cases[] = {
         // input, records
         {"x\r\n" + bytes(1, 255) + std::string(1000, '\0'),
@@ -242,14 +226,12 @@ TEST_F(DbfExportTest, BinaryAndLineEndOnlyInputsGiveExactRecords) {
         export_lines(j, input);
         EXPECT_EQ(expected, records(j)) << input.substr(0, 5);
     }
-}
-
-TEST_F(DbfExportTest, ALongLineIsReadPastAsFarAsTheColumnsGo) {
+    // One line of 100 MB is held only as far as the table's columns.
     test::make_sparse_file(dir.file("in.txt"), 100'000'000, "0001Alice", "tail\r\nnext\r\n");
-    const DbfExportJob j = job({{{"F", 9}, "1"}});
+    const DbfExportJob nine = job({{{"F", 9}, "1"}});
     const std::int64_t memory_before = test::peak_memory();
-    DbfExport(j).run({});
-    EXPECT_EQ(" 0001Alice next     \x1a", records(j));
+    DbfExport(nine).run({});
+    EXPECT_EQ(" 0001Alice next     \x1a", records(nine));
     EXPECT_GT(32 << 20, test::peak_memory() - memory_before);
 }
 

@@ -192,7 +192,7 @@ TEST(ExternalSort, RunsOnDiskGiveTheBytesOfTheRunInMemory) {
 
 // A stop at the first, a middle or the next to last gauge step ends every kind of run: the standard extract
 // leaves the former result and no temporary file, the fast one says its result is incomplete.
-TEST(Extract, AStopEndsEveryKindOfRunAndKeepsTheFormerResult) {
+TEST(Extract, AStopOrAFullDiskEndsARunAndTheFormerResultStays) {
     const std::tuple<const char*, bool, bool, std::optional<std::uint64_t>> kinds[] = {
         {"input order", false, false, {}},
         {"sorted", true, false, {}},
@@ -214,13 +214,10 @@ TEST(Extract, AStopEndsEveryKindOfRunAndKeepsTheFormerResult) {
             EXPECT_EQ("in.txt out.txt", list_folder(dir.path())) << what << " " << at;
         }
     }
-}
-
-// Sorted in a byte of memory, the run fails writing its runs on disk, after the first line; none stays.
-TEST(Extract, OldResultSurvivesAFailedStandardWrite) {
+    // A disk that fills up: sorted in a byte of memory, the run fails writing its runs on disk, after the
+    // first line; none stays.
     for (const auto& [sorted, name, lines] :
          {std::tuple(false, "out.txt", 2), std::tuple(true, "(sort run)", 1)}) {
-        TempDir dir;
         ExtractJob job = line_job({{1, 300000}});
         job.sorted = sorted;
         job.input_path = dir.write("in.txt", std::string(20000, 'x') + "\r\n" + std::string(200000, 'y'));

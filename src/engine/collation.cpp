@@ -2,7 +2,10 @@
 
 #include <unicode/coll.h>
 #include <unicode/locid.h>
+#include <unicode/ucol.h>
+#include <unicode/uiter.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdlib>
@@ -57,12 +60,20 @@ std::unique_ptr<Collation> Collation::copy() const {
     return std::unique_ptr<Collation>(new Collation(collator_->clone(), encoding_));
 }
 
-void Collation::decode(std::string_view bytes) {
-    static const std::array<char16_t, 256> kChars = [] {
-        std::array<char16_t, 256> table{};
-        for (int b = 0; b < 256; ++b) table[b] = byte_to_char(static_cast<unsigned char>(b));
-        return table;
+namespace {
+/// Each byte's character in Windows-1252.
+const std::array<char16_t, 256>& char_table() {
+    static const std::array<char16_t, 256> table = [] {
+        std::array<char16_t, 256> t{};
+        for (int b = 0; b < 256; ++b) t[b] = byte_to_char(static_cast<unsigned char>(b));
+        return t;
     }();
+    return table;
+}
+}  // namespace
+
+void Collation::decode(std::string_view bytes) {
+    const std::array<char16_t, 256>& kChars = char_table();
     if (encoding_ == TextEncoding::cp1252 || !has_high_byte(bytes)) {
         chars_.resize(bytes.size());
         for (std::size_t i = 0; i < bytes.size(); ++i)
@@ -98,6 +109,92 @@ void Collation::append_key(std::string_view bytes, std::string& out) {
     // The key ends in one 0 byte, its only one; without it, byte order with the shorter first still holds.
     if (needed > 0)
         out.append(reinterpret_cast<const char*>(key_.data()), static_cast<std::size_t>(needed) - 1);
+}
+
+namespace {
+
+/// The characters of Windows-1252 bytes (or of ASCII read as UTF-8), handed to ICU one at a time as it asks
+/// for them: the first characters of a line usually make the bytes of a key wanted, so the rest of the
+/// line is never decoded.
+struct ByteChars {
+    static const unsigned char* bytes(UCharIterator* it) {
+        return static_cast<const unsigned char*>(it->context);
+    }
+    static int32_t get_index(UCharIterator* it, UCharIteratorOrigin origin) {
+        switch (origin) {
+            case UITER_START:
+            case UITER_ZERO:
+                return 0;
+            case UITER_CURRENT:
+                return it->index;
+            default:
+                return it->length;
+        }
+    }
+    static int32_t move(UCharIterator* it, int32_t delta, UCharIteratorOrigin origin) {
+        const std::int64_t to = std::int64_t{get_index(it, origin)} + delta;
+        it->index = static_cast<int32_t>(std::clamp<std::int64_t>(to, 0, it->length));
+        return it->index;
+    }
+    static UBool has_next(UCharIterator* it) { return it->index < it->length; }
+    static UBool has_previous(UCharIterator* it) { return it->index > 0; }
+    static UChar32 current(UCharIterator* it) {
+        return it->index < it->length ? char_table()[bytes(it)[it->index]] : U_SENTINEL;
+    }
+    static UChar32 next(UCharIterator* it) {
+        return it->index < it->length ? char_table()[bytes(it)[it->index++]] : U_SENTINEL;
+    }
+    static UChar32 previous(UCharIterator* it) {
+        return it->index > 0 ? char_table()[bytes(it)[--it->index]] : U_SENTINEL;
+    }
+    static uint32_t get_state(const UCharIterator* it) { return static_cast<uint32_t>(it->index); }
+    static void set_state(UCharIterator* it, uint32_t state, UErrorCode* status) {
+        if (U_FAILURE(*status)) return;
+        if (state > static_cast<uint32_t>(it->length))
+            *status = U_INDEX_OUTOFBOUNDS_ERROR;
+        else
+            it->index = static_cast<int32_t>(state);
+    }
+    static void set(UCharIterator& it, std::string_view text) {
+        it = UCharIterator{};
+        it.context = text.data();
+        it.length = it.limit = static_cast<int32_t>(text.size());
+        it.getIndex = get_index;
+        it.move = move;
+        it.hasNext = has_next;
+        it.hasPrevious = has_previous;
+        it.current = current;
+        it.next = next;
+        it.previous = previous;
+        it.getState = get_state;
+        it.setState = set_state;
+    }
+};
+}  // namespace
+
+bool Collation::append_key_prefix(std::string_view bytes, std::size_t n, std::string& out) {
+    bytes = bytes.substr(0, static_cast<std::size_t>(INT32_MAX));
+    // ICU writes a sort key part by part, each part the next bytes of the whole key; making only the first
+    // ones spares most of the work for a line whose first characters already tell it from the others.
+    UCharIterator text;
+    if (encoding_ == TextEncoding::cp1252 || !has_high_byte(bytes)) {
+        ByteChars::set(text, bytes);
+    } else {
+        decode(bytes);
+        uiter_setString(&text, reinterpret_cast<const UChar*>(chars_.data()),
+                        static_cast<int32_t>(chars_.size()));
+    }
+    std::uint32_t state[2] = {0, 0};
+    UErrorCode status = U_ZERO_ERROR;
+    if (key_.size() < n + 1) key_.resize(n + 1);
+    std::int32_t got = ucol_nextSortKeyPart(collator_->toUCollator(), &text, state, key_.data(),
+                                            static_cast<std::int32_t>(n + 1), &status);
+    if (U_FAILURE(status)) throw std::runtime_error("ICU cannot collate a line");
+    // The whole key's closing 0 byte, its only one, is no part of what append_key() gives.
+    if (got > 0 && key_[static_cast<std::size_t>(got) - 1] == 0) --got;
+    const auto size = static_cast<std::size_t>(got);
+    out.append(reinterpret_cast<const char*>(key_.data()), std::min(size, n));
+    return size > n;
 }
 
 }  // namespace qvr

@@ -42,6 +42,8 @@ class Collation {
     /// Appends the sort key of the text `bytes` to `out`, without ICU's closing 0 byte. Two texts
     /// compare under this collation as their keys compare byte by byte, the shorter first on a tie.
     void append_key(std::string_view bytes, std::string& out);
+    /// Appends the first `n` bytes of that key (all of it when it is shorter); returns whether it goes on.
+    bool append_key_prefix(std::string_view bytes, std::size_t n, std::string& out);
 
   private:
     Collation(icu::Collator* collator, TextEncoding encoding);

@@ -141,12 +141,12 @@ void ResultList::compute_chunk(std::size_t first, std::size_t last, Collation& c
             (*progress)(static_cast<int>(50 * (pass - first + 1) / (last - first)));
         if ((pass & 0xFFF) == 0) check_stop(stop_);
         key.clear();
-        collation.append_key(pass_line(pass), key);
+        const bool longer = collation.append_key_prefix(pass_line(pass), kPrefixBytes, key);
         SortEntry& e = order_[pass];
         e.high = key_bytes(key, 0);
         e.low = key_bytes(key, 8);
         e.pass = pass;
-        e.truncated = key.size() > kPrefixBytes;
+        e.truncated = longer;
     }
 }
 

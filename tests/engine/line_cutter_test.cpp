@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <vector>
 
 #include "common/byte_order.h"
@@ -118,6 +119,30 @@ TEST(Collation, FollowsThePosixLocaleIgnoresCaseButNotAccentsAndFallsBackToRoot)
         {nullptr, nullptr, "en_US", "en_US"}};
     for (const auto& [lc_all, lc_collate, lang, expected] : cases)
         EXPECT_EQ(expected, collation_locale(lc_all, lc_collate, lang)) << expected;
+}
+
+// The first bytes of a key, made alone, are those of the whole key: over random texts of letters in both
+// cases, accents, blanks, digits, punctuation, ignorable control bytes, contractions and stray bytes.
+TEST(Collation, AKeysFirstBytesAreThoseOfTheWholeKey) {
+    const char* const pieces[] = {"a", "B",    "ch",   "C",        "\xe9",     "\xc9", " ",  "9",  ";",
+                                  "-", "\x01", "\x7f", "\xc3\xa9", "\xce\xa9", "\xff", "ll", "aa", "\xe4"};
+    std::mt19937 random(7);
+    for (const char* locale : {"", "en_US", "sk_SK", "da_DK"})
+        for (TextEncoding encoding : {TextEncoding::cp1252, TextEncoding::utf8}) {
+            Collation collation(locale, encoding);
+            for (int i = 0; i < 400; ++i) {
+                std::string text;
+                for (int k = random() % 40; k > 0; --k) text += pieces[random() % std::size(pieces)];
+                std::string whole, first;
+                collation.append_key(text, whole);
+                for (std::size_t n : {1, 16, 40}) {
+                    first.clear();
+                    const bool longer = collation.append_key_prefix(text, n, first);
+                    ASSERT_EQ(whole.substr(0, n), first) << locale << " " << text;
+                    ASSERT_EQ(whole.size() > n, longer) << locale << " " << text;
+                }
+            }
+        }
 }
 
 Lines ordered(const Lines& passed, bool unique, std::size_t lines_per_worker) {

@@ -61,15 +61,14 @@ std::unique_ptr<Collation> Collation::copy() const {
 }
 
 namespace {
-/// Each byte's character in Windows-1252.
-const std::array<char16_t, 256>& char_table() {
-    static const std::array<char16_t, 256> table = [] {
-        std::array<char16_t, 256> t{};
-        for (int b = 0; b < 256; ++b) t[b] = byte_to_char(static_cast<unsigned char>(b));
-        return t;
-    }();
-    return table;
-}
+/// Each byte's character in Windows-1252 (the table it comes from is constant, so this one is made before
+/// any collation runs, and read without a guard for every character ICU asks for).
+const std::array<char16_t, 256> kByteChars = [] {
+    std::array<char16_t, 256> t{};
+    for (int b = 0; b < 256; ++b) t[b] = byte_to_char(static_cast<unsigned char>(b));
+    return t;
+}();
+const std::array<char16_t, 256>& char_table() { return kByteChars; }
 }  // namespace
 
 void Collation::decode(std::string_view bytes) {

@@ -61,8 +61,9 @@ struct Gauge {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr,
-                     "usage: window_bench <input file> [runs] [--standard-only] [--sorted] [--shot file.png]\n");
+        std::fprintf(
+            stderr,
+            "usage: window_bench <input file> [runs] [--standard-only] [--sorted] [--shot file.png]\n");
         return 2;
     }
     if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
@@ -165,8 +166,11 @@ int main(int argc, char** argv) {
         std::printf(
             "%-8s core %.3f s (+%.0f MiB)  window Go %.3f s (+%.0f MiB), ratio %.2f  |  result view %zu "
             "lines, filled from the file alone %.3f s, two paints %.4f s\n",
-            fast ? "fast" : sorted ? "sorted" : "standard", median(core), core_peak, median(window), window_peak, ratio,
-            view_lines, median(fill), median(paint));
+            fast     ? "fast"
+            : sorted ? "sorted"
+                     : "standard",
+            median(core), core_peak, median(window), window_peak, ratio, view_lines, median(fill),
+            median(paint));
         std::printf(
             "         gauge: %zu moves, first %d last %d, hourglass up while it moved: %s; result view "
             "shown: %s\n",

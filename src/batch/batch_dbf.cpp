@@ -6,8 +6,8 @@
 #include "batch/batch_layout.h"
 #include "batch/progress_bar.h"
 #include "common/file_names.h"
-#include "dbase/dbf_job.h"
 #include "common/stop_request.h"
+#include "dbase/dbf_job.h"
 
 namespace qvr {
 

@@ -178,13 +178,14 @@ bool LineList::assign_file(const std::string& path, std::size_t max_lines) {
     const char* const end = begin + all.size();
     const char* p = begin;
     while (p < end && spans_.size() < max_lines) {
+        const char* const piece = p;
         const char* const piece_end = end - p > static_cast<std::ptrdiff_t>(kPiece) ? p + kPiece : end;
         while (p < piece_end && spans_.size() < max_lines) {
             const LineBounds line = line_at(p, end);
             add_span(static_cast<std::uint64_t>(p - begin), static_cast<std::uint64_t>(line.stop - p));
             p = line.next;
         }
-        mapped_->release(0, static_cast<std::size_t>(p - begin));
+        mapped_->release(static_cast<std::size_t>(piece - begin), static_cast<std::size_t>(p - begin));
     }
     changed();
     return p >= end;

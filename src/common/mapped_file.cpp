@@ -26,15 +26,16 @@ struct Slot {
 constexpr int kSlots = 16;
 Slot g_slots[kSlots];
 struct sigaction g_former_bus {};
+std::uintptr_t g_page = 4096;  // the system's page size, read once before the guard is installed
 
 void on_bus_error(int signal, siginfo_t* info, void* context) {
     const auto at = reinterpret_cast<std::uintptr_t>(info->si_addr);
     for (Slot& s : g_slots) {
         if (at >= s.begin.load() && at < s.end.load()) {
             // The file shrank under its mapping: the page becomes zeros and the read is done again.
-            const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
-            void* wanted = reinterpret_cast<void*>(at & ~(page - 1));
-            if (::mmap(wanted, page, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) == wanted) return;
+            void* wanted = reinterpret_cast<void*>(at & ~(g_page - 1));
+            if (::mmap(wanted, g_page, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1, 0) == wanted)
+                return;
         }
     }
     // Not ours: what would have happened without the guard.
@@ -49,6 +50,7 @@ void on_bus_error(int signal, siginfo_t* info, void* context) {
 
 void guard_bus_errors() {
     static const bool installed = [] {
+        g_page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
         struct sigaction act {};
         act.sa_sigaction = on_bus_error;
         act.sa_flags = SA_SIGINFO | SA_NODEFER;
@@ -64,7 +66,8 @@ void guard_bus_errors() {
 void watch(const char* data, std::size_t size) {
     for (Slot& s : g_slots) {
         std::uintptr_t free = 0;
-        if (s.end.load() == 0 && s.begin.compare_exchange_strong(free, reinterpret_cast<std::uintptr_t>(data))) {
+        if (s.end.load() == 0 &&
+            s.begin.compare_exchange_strong(free, reinterpret_cast<std::uintptr_t>(data))) {
             s.end.store(reinterpret_cast<std::uintptr_t>(data) + size);
             return;
         }
@@ -109,9 +112,10 @@ MappedFile::~MappedFile() {
 }
 
 void MappedFile::release(std::size_t from, std::size_t to) const {
-    const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
-    const std::size_t first = (from + page - 1) / page * page;
-    const std::size_t last = std::min(to, size_) / page * page;
+    // The pages are the file's and are read again when used, so a page only partly in the range goes too.
+    const auto page = static_cast<std::size_t>(g_page);
+    const std::size_t first = from / page * page;
+    const std::size_t last = (std::min(to, size_) + page - 1) / page * page;
     if (data_ && last > first) ::madvise(const_cast<char*>(data_) + first, last - first, MADV_DONTNEED);
 }
 

@@ -21,8 +21,8 @@ class MappedFile {
 
     std::string_view bytes() const { return {data_, size_}; }
 
-    /// Gives the pages wholly inside bytes [from, to) back to the system; they are read again from the
-    /// file (or the page cache) when next used. A pass over the whole file so keeps no more of it in
+    /// Gives the pages holding bytes [from, to) back to the system; they are read again from the file (or
+    /// the page cache) when next used. A pass over the whole file so keeps no more of it in
     /// the process than the piece it is at.
     void release(std::size_t from, std::size_t to) const;
 

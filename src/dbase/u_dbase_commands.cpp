@@ -12,8 +12,8 @@
 #include "dbase/dbf_job.h"
 #include "desktop/busy_cursor.h"
 #include "desktop/path_text.h"
-#include "engine/u_gen.h"
 #include "desktop/qt_run_stop.h"
+#include "engine/u_gen.h"
 #include "fields/u_dlm.h"
 
 namespace qvr {

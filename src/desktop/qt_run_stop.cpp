@@ -5,7 +5,8 @@
 
 namespace qvr {
 
-RunStopGuard::RunStopGuard(const QObject* stop_button, StopRequest& stop) : stop_button_(stop_button), stop_(stop) {
+RunStopGuard::RunStopGuard(const QObject* stop_button, StopRequest& stop)
+    : stop_button_(stop_button), stop_(stop) {
     stop_.clear();
     qApp->installEventFilter(this);
     stop_.poll_while_running([this] { poll(); });

@@ -68,15 +68,17 @@ const std::array<char16_t, 256> kByteChars = [] {
     for (int b = 0; b < 256; ++b) t[b] = byte_to_char(static_cast<unsigned char>(b));
     return t;
 }();
-const std::array<char16_t, 256>& char_table() { return kByteChars; }
 }  // namespace
 
+bool Collation::one_char_a_byte(std::string_view bytes) const {
+    return encoding_ == TextEncoding::cp1252 || !has_high_byte(bytes);
+}
+
 void Collation::decode(std::string_view bytes) {
-    const std::array<char16_t, 256>& kChars = char_table();
-    if (encoding_ == TextEncoding::cp1252 || !has_high_byte(bytes)) {
+    if (one_char_a_byte(bytes)) {
         chars_.resize(bytes.size());
         for (std::size_t i = 0; i < bytes.size(); ++i)
-            chars_[i] = kChars[static_cast<unsigned char>(bytes[i])];
+            chars_[i] = kByteChars[static_cast<unsigned char>(bytes[i])];
         return;
     }
     chars_.clear();
@@ -86,7 +88,7 @@ void Collation::decode(std::string_view bytes) {
         const long cp = utf8_code_point(p, size);
         // A stray byte collates as the Windows-1252 character it would be.
         if (cp < 0)
-            chars_ += kChars[static_cast<unsigned char>(*p)];
+            chars_ += kByteChars[static_cast<unsigned char>(*p)];
         else
             append_utf16(static_cast<char32_t>(cp), chars_);
         p += size;
@@ -138,13 +140,13 @@ struct ByteChars {
     static UBool has_next(UCharIterator* it) { return it->index < it->length; }
     static UBool has_previous(UCharIterator* it) { return it->index > 0; }
     static UChar32 current(UCharIterator* it) {
-        return it->index < it->length ? char_table()[bytes(it)[it->index]] : U_SENTINEL;
+        return it->index < it->length ? kByteChars[bytes(it)[it->index]] : U_SENTINEL;
     }
     static UChar32 next(UCharIterator* it) {
-        return it->index < it->length ? char_table()[bytes(it)[it->index++]] : U_SENTINEL;
+        return it->index < it->length ? kByteChars[bytes(it)[it->index++]] : U_SENTINEL;
     }
     static UChar32 previous(UCharIterator* it) {
-        return it->index > 0 ? char_table()[bytes(it)[--it->index]] : U_SENTINEL;
+        return it->index > 0 ? kByteChars[bytes(it)[--it->index]] : U_SENTINEL;
     }
     static uint32_t get_state(const UCharIterator* it) { return static_cast<uint32_t>(it->index); }
     static void set_state(UCharIterator* it, uint32_t state, UErrorCode* status) {
@@ -176,7 +178,7 @@ bool Collation::append_key_prefix(std::string_view bytes, std::size_t n, std::st
     // ICU writes a sort key part by part, each part the next bytes of the whole key; making only the first
     // ones spares most of the work for a line whose first characters already tell it from the others.
     UCharIterator text;
-    if (encoding_ == TextEncoding::cp1252 || !has_high_byte(bytes)) {
+    if (one_char_a_byte(bytes)) {
         ByteChars::set(text, bytes);
     } else {
         decode(bytes);

@@ -47,6 +47,8 @@ class Collation {
 
   private:
     Collation(icu::Collator* collator, TextEncoding encoding);
+    /// Whether each byte of `bytes` is one character (Windows-1252, or UTF-8 without a high byte).
+    bool one_char_a_byte(std::string_view bytes) const;
     /// `bytes` as UTF-16 in chars_.
     void decode(std::string_view bytes);
 

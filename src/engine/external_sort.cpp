@@ -11,9 +11,9 @@
 #include "common/byte_order.h"
 #include "common/file_error.h"
 #include "common/output_file.h"
+#include "common/stop_request.h"
 #include "engine/collation.h"
 #include "engine/result_list.h"
-#include "common/stop_request.h"
 
 namespace qvr {
 

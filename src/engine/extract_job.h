@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "common/available_memory.h"
+#include "common/stop_request.h"
 #include "engine/job_settings.h"
 #include "engine/line_cutter.h"
-#include "common/stop_request.h"
 #include "fields/field_table.h"
 
 namespace qvr {

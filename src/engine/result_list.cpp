@@ -10,8 +10,8 @@
 #include <thread>
 
 #include "common/byte_order.h"
-#include "engine/collation.h"
 #include "common/stop_request.h"
+#include "engine/collation.h"
 
 namespace qvr {
 

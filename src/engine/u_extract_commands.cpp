@@ -7,13 +7,13 @@
 #include "desktop/busy_cursor.h"
 #include "desktop/path_text.h"
 #include "desktop/qt_line_view.h"
+#include "desktop/qt_run_stop.h"
 #include "desktop/text_box.h"
 #include "engine/extract_messages.h"
 #include "engine/fast_extract.h"
 #include "engine/run_files.h"
 #include "engine/standard_extract.h"
 #include "engine/u_gen.h"
-#include "desktop/qt_run_stop.h"
 #include "fields/u_dlm.h"
 
 namespace qvr {
@@ -111,8 +111,8 @@ void ExtractCommands::show_result(const std::string& path) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) return;
     constexpr std::uint64_t kBytesPerViewLine = 24;  // its start and length, and its place once scrolled to
-    const auto room = static_cast<std::size_t>(
-        std::max<std::uint64_t>(memory_.available() / 4 / kBytesPerViewLine, 1));
+    const auto room =
+        static_cast<std::size_t>(std::max<std::uint64_t>(memory_.available() / 4 / kBytesPerViewLine, 1));
     bool whole = false;
     try {
         whole = set_file_lines(&result_view_, path, room);

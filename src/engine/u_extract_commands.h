@@ -4,9 +4,9 @@
 #include <functional>
 
 #include "common/available_memory.h"
+#include "common/stop_request.h"
 #include "desktop/desktop.h"
 #include "engine/extract_job.h"
-#include "common/stop_request.h"
 
 namespace qvr {
 

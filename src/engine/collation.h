@@ -44,6 +44,9 @@ class Collation {
     void append_key(std::string_view bytes, std::string& out);
     /// Appends the first `n` bytes of that key (all of it when it is shorter); returns whether it goes on.
     bool append_key_prefix(std::string_view bytes, std::size_t n, std::string& out);
+    /// How `a` compares with `b` under this collation (below, at or above 0), as their keys would; it
+    /// stops at the first difference, so two lines cost less than their two whole keys.
+    int compare(std::string_view a, std::string_view b);
 
   private:
     Collation(icu::Collator* collator, TextEncoding encoding);
@@ -55,6 +58,7 @@ class Collation {
     std::unique_ptr<icu::Collator> collator_;
     TextEncoding encoding_;
     std::u16string chars_;                  // reused for every line
+    std::u16string other_chars_;            // the second line of compare()
     std::basic_string<unsigned char> key_;  // reused for every line
 };
 

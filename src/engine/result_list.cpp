@@ -27,6 +27,8 @@ std::uint64_t key_bytes(std::string_view key, std::size_t from) {
 }
 
 constexpr std::size_t kPrefixBytes = 16;
+/// Lines of a group up to which settle_group() compares lines, not their whole keys.
+constexpr std::size_t kLinesComparedInPairs = 8;
 
 }  // namespace
 
@@ -174,26 +176,36 @@ void ResultList::settle_groups() {
 
 std::size_t ResultList::settle_group(std::size_t begin, std::size_t end) {
     const std::size_t n = end - begin;
-    std::string keys;
-    std::vector<std::size_t> key_ends(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        collation_->append_key(pass_line(order_[begin + i].pass), keys);
-        key_ends[i] = keys.size();
-    }
-    auto key = [&](std::size_t i) {
-        const std::size_t from = i == 0 ? 0 : key_ends[i - 1];
-        return std::string_view(keys).substr(from, key_ends[i] - from);
-    };
+    // The output below overwrites the group in order_, so the lines are read from a copy.
+    const std::vector<SortEntry> group(order_.begin() + static_cast<std::ptrdiff_t>(begin),
+                                       order_.begin() + static_cast<std::ptrdiff_t>(end));
     std::vector<std::size_t> at(n);
     for (std::size_t i = 0; i < n; ++i) at[i] = i;
+    // A few lines are compared two at a time, which stops at their first difference (most groups are a
+    // pair that differ soon after their first 16 key bytes). Many lines would need n log n such walks
+    // over their common start: they are collated once each, and their whole keys compared.
+    std::string keys;
+    std::vector<std::size_t> key_ends;
+    if (n > kLinesComparedInPairs) {
+        key_ends.resize(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            collation_->append_key(pass_line(group[i].pass), keys);
+            key_ends[i] = keys.size();
+        }
+    }
+    auto compare = [&](std::size_t a, std::size_t b) {
+        if (key_ends.empty()) return collation_->compare(pass_line(group[a].pass), pass_line(group[b].pass));
+        auto key = [&](std::size_t i) {
+            const std::size_t from = i == 0 ? 0 : key_ends[i - 1];
+            return std::string_view(keys).substr(from, key_ends[i] - from);
+        };
+        return compare_bytes(key(a), key(b));
+    };
     // Stable: the group is in reverse pass order already, which equal keys keep.
-    std::stable_sort(at.begin(), at.end(),
-                     [&](std::size_t a, std::size_t b) { return compare_bytes(key(a), key(b)) < 0; });
-    std::vector<SortEntry> group(order_.begin() + static_cast<std::ptrdiff_t>(begin),
-                                 order_.begin() + static_cast<std::ptrdiff_t>(end));
+    std::stable_sort(at.begin(), at.end(), [&](std::size_t a, std::size_t b) { return compare(a, b) < 0; });
     std::size_t out = begin;
     for (std::size_t i = 0; i < n; ++i) {
-        if (unique_ && i + 1 < n && compare_bytes(key(at[i]), key(at[i + 1])) == 0) continue;
+        if (unique_ && i + 1 < n && compare(at[i], at[i + 1]) == 0) continue;
         order_[out++] = group[at[i]];
     }
     return out;

@@ -85,7 +85,7 @@ class ResultList {
     /// Orders each group of lines whose first 16 key bytes agree by their whole keys, dropping
     /// duplicates when asked.
     void settle_groups();
-    /// Orders order_[begin, end), whose key prefixes agree and go on, by whole keys; returns where the
+    /// Orders order_[begin, end), whose key prefixes agree and go on, by the whole lines; returns where the
     /// lines it keeps end (duplicates dropped when unique).
     std::size_t settle_group(std::size_t begin, std::size_t end);
 

@@ -145,8 +145,9 @@ TEST(Collation, AKeysFirstBytesAreThoseOfTheWholeKey) {
         }
 }
 
-Lines ordered(const Lines& passed, bool unique, std::size_t lines_per_worker) {
-    Collation collation("en_US");
+Lines ordered(const Lines& passed, bool unique, std::size_t lines_per_worker,
+              TextEncoding encoding = TextEncoding::cp1252) {
+    Collation collation("en_US", encoding);
     ResultList list(true, unique, &collation, lines_per_worker);
     for (const std::string& line : passed) list.add(line);
     list.finish();
@@ -169,6 +170,34 @@ TEST(ResultList, SharingTheKeysAmongCoresKeepsTheOrder) {
         EXPECT_EQ(unique ? 6u * 7u : passed.size(), alone.size());  // a and A, ete and ETE are one
     }
     EXPECT_EQ((Lines{"a0", "A0", "b0", "C0"}), ordered({"b0", "A0", "a0", "C0"}, false, 1));
+}
+
+// Lines whose keys agree beyond the bytes kept beside them are ordered by their whole keys, in groups of a
+// few lines and of many: equal keys in reverse pass order, and unique keeps the first line to pass.
+TEST(ResultList, LinesAlikeInTheirFirstKeyBytesGoByTheirWholeKeys) {
+    const char* const tails[] = {"x", "X", "\xe9", "\xc3\xa9", "e", "E", " ", "y"};
+    std::mt19937 random(11);
+    Lines passed;
+    for (int group = 0; group < 15; ++group)
+        for (int i = 0; i <= group * group / 4; ++i) {
+            std::string line(24, static_cast<char>('a' + group));
+            for (int k = random() % 3; k > 0; --k) line += tails[random() % std::size(tails)];
+            passed.push_back(line);
+        }
+    std::shuffle(passed.begin(), passed.end(), random);
+    for (TextEncoding encoding : {TextEncoding::cp1252, TextEncoding::utf8}) {
+        const Lines by_key = sorted_by_key("en_US", Lines(passed.rbegin(), passed.rend()), encoding);
+        Collation collation("en_US", encoding);
+        Lines first_of_each;
+        for (std::size_t i = 0; i < by_key.size(); ++i) {
+            std::string key, next;
+            collation.append_key(by_key[i], key);
+            if (i + 1 < by_key.size()) collation.append_key(by_key[i + 1], next);
+            if (i + 1 == by_key.size() || key != next) first_of_each.push_back(by_key[i]);
+        }
+        EXPECT_EQ(by_key, ordered(passed, false, 1'000'000, encoding));
+        EXPECT_EQ(first_of_each, ordered(passed, true, 1'000'000, encoding));
+    }
 }
 
 }  // namespace

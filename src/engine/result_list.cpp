@@ -78,60 +78,92 @@ void ResultList::clear() {
     ordered_ = false;
 }
 
+bool ResultList::SortEntry::operator<(const SortEntry& b) const {
+    if (high != b.high) return high < b.high;
+    if (low != b.low) return low < b.low;
+    if (truncated != b.truncated) return truncated < b.truncated;
+    // Equal lines end up in reverse pass order: the later line goes in front of the earlier ones.
+    return pass > b.pass;
+}
+
 void ResultList::finish(const Progress& progress) {
     if (!sorted_ || ordered_) return;
-    // Making the keys takes about as long as sorting them.
-    compute_keys(progress);
-    check_stop(stop_);
-    // A sort makes about n log2 n comparisons; counting them tells how far it has come.
-    const double n = static_cast<double>(std::max<std::size_t>(order_.size(), 2));
-    const double expected = n * std::log2(n);
-    std::uint64_t comparisons = 0;
-    // Equal lines end up in reverse pass order: the later line goes in front of the earlier ones.
-    std::sort(order_.begin(), order_.end(), [&](const SortEntry& a, const SortEntry& b) {
-        if (progress && ++comparisons % 65536 == 0)
-            progress(50 +
-                     static_cast<int>(std::min(44.0, 45.0 * static_cast<double>(comparisons) / expected)));
-        if (a.high != b.high) return a.high < b.high;
-        if (a.low != b.low) return a.low < b.low;
-        if (a.truncated != b.truncated) return a.truncated < b.truncated;
-        return a.pass > b.pass;
+    const std::size_t lines = ends_.size();
+    const std::size_t cores = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4);
+    const std::size_t parts = std::clamp<std::size_t>(lines / lines_per_worker_, 1, cores);
+    // Making the keys takes about as long as sorting them. Each line's key depends on that line alone:
+    // the lines are shared out among the cores. The other cores go at the same pace, so the first share
+    // tells how far all are.
+    order_.resize(lines);
+    const std::size_t share = std::max<std::size_t>((lines + parts - 1) / parts, 1);
+    on_cores(parts, [&](std::size_t part, Collation& collation) {
+        compute_chunk(std::min(lines, part * share), std::min(lines, (part + 1) * share), collation,
+                      part == 0 && progress ? &progress : nullptr);
     });
     check_stop(stop_);
-    settle_groups();
+    sort_entries(parts, progress);
+    check_stop(stop_);
+    settle_groups(parts);
     if (progress) progress(100);
     ordered_ = true;
 }
 
-void ResultList::compute_keys(const Progress& progress) {
-    // Collating takes most of a sorted run, and each line's key depends on that line alone: the lines are
-    // shared out among the cores, each core with its own copy of the collation.
-    const std::size_t lines = ends_.size();
-    const std::size_t cores = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4);
-    const std::size_t workers = std::clamp<std::size_t>(lines / lines_per_worker_, 1, cores);
-    const std::size_t share = std::max<std::size_t>((lines + workers - 1) / workers, 1);
-    order_.resize(lines);
+void ResultList::on_cores(std::size_t parts, const std::function<void(std::size_t, Collation&)>& work) {
     std::vector<std::unique_ptr<Collation>> copies;
-    for (std::size_t w = 1; w < workers; ++w) copies.push_back(collation_->copy());
-    std::vector<std::exception_ptr> failures(workers);
+    for (std::size_t part = 1; part < parts; ++part) copies.push_back(collation_->copy());
+    std::vector<std::exception_ptr> failures(parts);
     std::vector<std::thread> threads;
-    for (std::size_t w = 1; w < workers; ++w)
-        threads.emplace_back([this, w, share, lines, &copies, &failures] {
+    for (std::size_t part = 1; part < parts; ++part)
+        threads.emplace_back([&, part] {
             try {
-                compute_chunk(w * share, std::min(lines, (w + 1) * share), *copies[w - 1]);
+                work(part, *copies[part - 1]);
             } catch (...) {
-                failures[w] = std::current_exception();
+                failures[part] = std::current_exception();
             }
         });
     try {
-        // The other cores go at the same pace, so the first share tells how far all are.
-        compute_chunk(0, std::min(lines, share), *collation_, progress ? &progress : nullptr);
+        work(0, *collation_);
     } catch (...) {
         failures[0] = std::current_exception();
     }
     for (std::thread& t : threads) t.join();
     for (const std::exception_ptr& failure : failures)
         if (failure) std::rethrow_exception(failure);
+}
+
+void ResultList::sort_entries(std::size_t parts, const Progress& progress) {
+    // The entries are split around pivots taken from a sample, each part holding only entries below those
+    // of the next; then the parts are sorted on their own cores. No two entries are equal (the pass
+    // tells them apart), so the order is the same however the parts fall.
+    std::vector<std::size_t> bounds{0};
+    if (parts > 1) {
+        std::vector<SortEntry> sample;
+        const std::size_t step = std::max<std::size_t>(order_.size() / 1024, 1);
+        for (std::size_t i = 0; i < order_.size(); i += step) sample.push_back(order_[i]);
+        std::sort(sample.begin(), sample.end());
+        for (std::size_t part = 1; part < parts; ++part) {
+            const SortEntry pivot = sample[sample.size() * part / parts];
+            const auto from = order_.begin() + static_cast<std::ptrdiff_t>(bounds.back());
+            const auto to = std::partition(from, order_.end(), [&](const SortEntry& e) { return e < pivot; });
+            bounds.push_back(static_cast<std::size_t>(to - order_.begin()));
+        }
+    }
+    bounds.push_back(order_.size());
+    // A sort makes about n log2 n comparisons; counting those of the first part tells how far it has come.
+    const double n = static_cast<double>(std::max<std::size_t>(bounds[1], 2));
+    const double expected = n * std::log2(n);
+    on_cores(bounds.size() - 1, [&](std::size_t part, Collation&) {
+        const auto from = order_.begin() + static_cast<std::ptrdiff_t>(bounds[part]);
+        const auto to = order_.begin() + static_cast<std::ptrdiff_t>(bounds[part + 1]);
+        if (part != 0 || !progress) return std::sort(from, to);
+        std::uint64_t comparisons = 0;
+        std::sort(from, to, [&](const SortEntry& a, const SortEntry& b) {
+            if (++comparisons % 65536 == 0)
+                progress(50 + static_cast<int>(
+                                  std::min(44.0, 45.0 * static_cast<double>(comparisons) / expected)));
+            return a < b;
+        });
+    });
 }
 
 void ResultList::compute_chunk(std::size_t first, std::size_t last, Collation& collation,
@@ -152,29 +184,43 @@ void ResultList::compute_chunk(std::size_t first, std::size_t last, Collation& c
     }
 }
 
-void ResultList::settle_groups() {
-    std::size_t kept = 0;
-    for (std::size_t begin = 0; begin < order_.size();) {
-        const SortEntry& first = order_[begin];
-        std::size_t end = begin + 1;
-        while (end < order_.size() && order_[end].high == first.high && order_[end].low == first.low &&
-               order_[end].truncated == first.truncated)
-            ++end;
-        if (first.truncated && end - begin > 1) {
-            const std::size_t group_end = settle_group(begin, end);
-            for (std::size_t i = begin; i < group_end; ++i) order_[kept++] = order_[i];
-        } else if (unique_) {
-            // Whole keys that agree: the first to pass stands last and is the one kept.
-            order_[kept++] = order_[end - 1];
-        } else {
-            for (std::size_t i = begin; i < end; ++i) order_[kept++] = order_[i];
-        }
-        begin = end;
+void ResultList::settle_groups(std::size_t parts) {
+    // Groups are settled each on its own, so the entries are shared out among the cores, each share
+    // beginning where a group does; each core moves the entries it keeps to the front of its share, and
+    // the shares are joined after.
+    std::vector<std::size_t> bounds{0};
+    for (std::size_t part = 1; part < parts; ++part) {
+        std::size_t at = std::max(bounds.back(), order_.size() * part / parts);
+        while (at > 0 && at < order_.size() && order_[at - 1].same_prefix(order_[at])) ++at;
+        bounds.push_back(at);
     }
+    bounds.push_back(order_.size());
+    std::vector<std::size_t> kept_ends(bounds.size() - 1);
+    on_cores(bounds.size() - 1, [&](std::size_t part, Collation& collation) {
+        std::size_t kept = bounds[part];
+        for (std::size_t begin = bounds[part]; begin < bounds[part + 1];) {
+            std::size_t end = begin + 1;
+            while (end < bounds[part + 1] && order_[begin].same_prefix(order_[end])) ++end;
+            if (order_[begin].truncated && end - begin > 1) {
+                const std::size_t group_end = settle_group(begin, end, collation);
+                for (std::size_t i = begin; i < group_end; ++i) order_[kept++] = order_[i];
+            } else if (unique_) {
+                // Whole keys that agree: the first to pass stands last and is the one kept.
+                order_[kept++] = order_[end - 1];
+            } else {
+                for (std::size_t i = begin; i < end; ++i) order_[kept++] = order_[i];
+            }
+            begin = end;
+        }
+        kept_ends[part] = kept;
+    });
+    std::size_t kept = kept_ends[0];
+    for (std::size_t part = 1; part < kept_ends.size(); ++part)
+        for (std::size_t i = bounds[part]; i < kept_ends[part]; ++i) order_[kept++] = order_[i];
     order_.resize(kept);
 }
 
-std::size_t ResultList::settle_group(std::size_t begin, std::size_t end) {
+std::size_t ResultList::settle_group(std::size_t begin, std::size_t end, Collation& collation) {
     const std::size_t n = end - begin;
     // The output below overwrites the group in order_, so the lines are read from a copy.
     const std::vector<SortEntry> group(order_.begin() + static_cast<std::ptrdiff_t>(begin),
@@ -189,12 +235,12 @@ std::size_t ResultList::settle_group(std::size_t begin, std::size_t end) {
     if (n > kLinesComparedInPairs) {
         key_ends.resize(n);
         for (std::size_t i = 0; i < n; ++i) {
-            collation_->append_key(pass_line(group[i].pass), keys);
+            collation.append_key(pass_line(group[i].pass), keys);
             key_ends[i] = keys.size();
         }
     }
     auto compare = [&](std::size_t a, std::size_t b) {
-        if (key_ends.empty()) return collation_->compare(pass_line(group[a].pass), pass_line(group[b].pass));
+        if (key_ends.empty()) return collation.compare(pass_line(group[a].pass), pass_line(group[b].pass));
         auto key = [&](std::size_t i) {
             const std::size_t from = i == 0 ? 0 : key_ends[i - 1];
             return std::string_view(keys).substr(from, key_ends[i] - from);

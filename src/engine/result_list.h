@@ -67,11 +67,18 @@ class ResultList {
     std::string_view line(std::size_t i) const { return pass_line(ordered_ ? order_[i].pass : i); }
 
   private:
+    /// A line's place in the order: the first bytes of its key and its pass.
     struct SortEntry {
         std::uint64_t high;  // the key's first 16 bytes, big-endian, 0 after its end
         std::uint64_t low;
         std::uint64_t pass : 63;      // the line's index in pass order
         std::uint64_t truncated : 1;  // the key is longer than 16 bytes
+        /// By the known key bytes, then equal lines in reverse pass order.
+        bool operator<(const SortEntry& b) const;
+        /// Whether the known key bytes agree.
+        bool same_prefix(const SortEntry& b) const {
+            return high == b.high && low == b.low && truncated == b.truncated;
+        }
     };
 
     std::string_view pass_line(std::uint64_t pass) const {
@@ -79,15 +86,19 @@ class ResultList {
         return {text_ + begin, static_cast<std::size_t>(ends_[pass] - begin)};
     }
     void grow(std::size_t at_least);
-    void compute_keys(const Progress& progress);
+    /// Runs work(part, collation) for each part, part 0 on this thread and each other on a thread of its
+    /// own with a copy of the collation (one collator serves one thread); rethrows what a part threw.
+    void on_cores(std::size_t parts, const std::function<void(std::size_t, Collation&)>& work);
     void compute_chunk(std::size_t first, std::size_t last, Collation& collation,
                        const Progress* progress = nullptr);
-    /// Orders each group of lines whose first 16 key bytes agree by their whole keys, dropping
-    /// duplicates when asked.
-    void settle_groups();
+    /// Sorts the entries by operator<, on up to `parts` cores.
+    void sort_entries(std::size_t parts, const Progress& progress);
+    /// Orders each group of lines whose first 16 key bytes agree by the whole lines, dropping
+    /// duplicates when asked, on up to `parts` cores.
+    void settle_groups(std::size_t parts);
     /// Orders order_[begin, end), whose key prefixes agree and go on, by the whole lines; returns where the
     /// lines it keeps end (duplicates dropped when unique).
-    std::size_t settle_group(std::size_t begin, std::size_t end);
+    std::size_t settle_group(std::size_t begin, std::size_t end, Collation& collation);
 
     bool sorted_;
     bool unique_;

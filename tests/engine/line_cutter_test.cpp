@@ -195,8 +195,10 @@ TEST(ResultList, LinesAlikeInTheirFirstKeyBytesGoByTheirWholeKeys) {
             if (i + 1 < by_key.size()) collation.append_key(by_key[i + 1], next);
             if (i + 1 == by_key.size() || key != next) first_of_each.push_back(by_key[i]);
         }
-        EXPECT_EQ(by_key, ordered(passed, false, 1'000'000, encoding));
-        EXPECT_EQ(first_of_each, ordered(passed, true, 1'000'000, encoding));
+        for (std::size_t share : {1'000'000, 40}) {
+            EXPECT_EQ(by_key, ordered(passed, false, share, encoding));
+            EXPECT_EQ(first_of_each, ordered(passed, true, share, encoding));
+        }
     }
 }
 

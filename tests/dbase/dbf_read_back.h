@@ -13,20 +13,15 @@ namespace qvr::test {
 inline std::vector<std::string> read_back_dbf(const std::string& path) {
     DBFHandle dbf = DBFOpen(path.c_str(), "rb");
     if (!dbf) return {};
-    const int records = DBFGetRecordCount(dbf);
-    const int fields = DBFGetFieldCount(dbf);
-    std::vector<std::string> table = {std::to_string(records)};
-    for (int f = 0; f < fields; ++f) {
+    std::vector<std::string> table(1 + static_cast<std::size_t>(DBFGetRecordCount(dbf)));
+    table[0] = std::to_string(table.size() - 1);
+    for (int f = 0; f < DBFGetFieldCount(dbf); ++f) {
         char name[XBASE_FLDNAME_LEN_READ + 1] = {};
         int width = 0;
         DBFGetFieldInfo(dbf, f, name, &width, nullptr);
         table[0] += " " + std::string(name) + "/" + std::to_string(width);
-    }
-    for (int r = 0; r < records; ++r) {
-        std::string values;
-        for (int f = 0; f < fields; ++f)
-            values += (f > 0 ? "|" : "") + std::string(DBFReadStringAttribute(dbf, r, f));
-        table.push_back(values);
+        for (int r = 1; r < static_cast<int>(table.size()); ++r)
+            table[r] += (f > 0 ? "|" : "") + std::string(DBFReadStringAttribute(dbf, r - 1, f));
     }
     DBFClose(dbf);
     return table;

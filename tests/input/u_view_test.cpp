@@ -212,30 +212,26 @@ TEST_F(OpeningInput, FillsTheViewAsTheChosenModeSays) {
         {"opt_part", "7", 7},           {"opt_part", "2147483647", 150},
         {"opt_part", "-2147483648", 0}, {"opt_part", "99999999999", 100},  // not a 32-bit number: the default
         {"opt_full", "7", 150},         {"opt_void", "7", 0}};
+    desktop.expect_open(std::nullopt);  // nothing chosen yet: nothing to view
+    pick("mnu_inp");
+    EXPECT_FALSE(enabled("mnu_vwi") || enabled("mnu_wid") || enabled("mnu_ana") || enabled("mnu_dbf"));
     const std::string path = numbered_file("input.txt", 150);
     for (const auto& [mode, number, shown] : cases) {
         open_input(path, mode, number);
         EXPECT_EQ(numbered(shown), view()) << mode << " " << number.toStdString();
         EXPECT_EQ(q(path), box_text("txt_inp"));
         EXPECT_EQ(q(data.file("input.qvo.txt")), box_text("txt_out"));
-        EXPECT_TRUE(enabled("mnu_vwi") && enabled("mnu_wid") && enabled("mnu_ana")) << mode;
     }
-    EXPECT_EQ(QStringLiteral("Text file|*.txt"), desktop.dialog_states()[1].filter);
-    EXPECT_EQ(QString(), desktop.dialog_states()[1].file_name);  // a fresh name each time
+    EXPECT_EQ(QStringLiteral("Text file|*.txt"), desktop.dialog_states()[2].filter);
+    EXPECT_EQ(QString(), desktop.dialog_states()[2].file_name);  // a fresh name each time
     // Control bytes show as one character each; a line feed alone ends a line.
     const std::string line("A\0B\tC\033D\177\201E", 10);
     open_input(data.write("controls.txt", line + "\nF\r\n"));
     EXPECT_EQ(QStringLiteral(u"A\u2591B\u25CBC\u2190D\u2302\u2580E\nF"),
               mdi->frm_view->input_view()->toPlainText());
     EXPECT_EQ((std::vector<std::string>{line, "F"}), view());
-}
-
-TEST_F(OpeningInput, CancelOnlyDisablesTheDbaseExport) {
-    desktop.expect_open(std::nullopt);
-    pick("mnu_inp");
-    EXPECT_FALSE(enabled("mnu_vwi") || enabled("mnu_wid") || enabled("mnu_ana") || enabled("mnu_dbf"));
-    const std::string path = numbered_file("input.txt", 3);
-    open_input(path);
+    // Cancel only disables the dBase export.
+    open_input(path, "opt_part", "3");
     find<QAction>("mnu_dbf")->setEnabled(true);  // as a finished run leaves it
     set_text("txt_out", "chosen.qvo");
     pick("mnu_vwi");

@@ -6,23 +6,21 @@
 
 namespace qvr::test {
 
-static std::string what_name(int what) {
-    static const char* names[] = {"message box",  "input box", "open dialog", "save dialog", "font dialog",
-                                  "print dialog", "link",      "help",        "text window"};
-    return names[what];
-}
+static const std::string kWhatNames[] = {"message box", "input box",   "open dialog",
+                                         "save dialog", "font dialog", "print dialog",
+                                         "link",        "help",        "text window"};
 
 void ScriptedDesktop::verify() {
     for (const Expectation& e : queue_)
-        ADD_FAILURE() << "expected " << what_name(int(e.what))
+        ADD_FAILURE() << "expected " << kWhatNames[int(e.what)]
                       << " was never shown: " << e.shown.toStdString();
     queue_.clear();
 }
 
 std::optional<ScriptedDesktop::Expectation> ScriptedDesktop::take(What what, const QString& shown) {
     if (queue_.empty() || queue_.front().what != what) {
-        ADD_FAILURE() << "unexpected " << what_name(int(what)) << " " << shown.toStdString()
-                      << (queue_.empty() ? "" : ", expected " + what_name(int(queue_.front().what)) + " ")
+        ADD_FAILURE() << "unexpected " << kWhatNames[int(what)] << " " << shown.toStdString()
+                      << (queue_.empty() ? "" : ", expected " + kWhatNames[int(queue_.front().what)] + " ")
                       << (queue_.empty() ? "" : queue_.front().shown.toStdString());
         return std::nullopt;
     }

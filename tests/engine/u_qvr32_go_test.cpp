@@ -198,14 +198,9 @@ TEST_F(GoTest, EscOrStopEndsARunOrASearchForFields) {
     std::string lines;  // enough that every run outlasts the window's first look at its events
     for (int i = 0; i < 1'500'000; ++i) lines += "ABCDEFGH" + std::to_string(i % 977) + "\r\n";
     data.write("in.txt", lines);
-    auto post = [](QObject* to, QEvent::Type type) {
-        QCoreApplication::postEvent(
-            to, type == QEvent::KeyPress ? static_cast<QEvent*>(new QKeyEvent(type, Qt::Key_Escape, {}))
-                                         : new QMouseEvent(type, QPointF(4, 4), QPointF(4, 4), Qt::LeftButton,
-                                                           Qt::LeftButton, Qt::NoModifier));
+    auto escape = [this] {
+        QCoreApplication::postEvent(mdi.get(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, {}));
     };
-    QObject* focus =
-        QApplication::focusWidget() ? static_cast<QObject*>(QApplication::focusWidget()) : mdi.get();
     for (bool fast : {false, true}) {
         data.write("out.txt", "former\r\n");
         tick(fast ? "chk_qck" : "chk_sort", true);
@@ -213,10 +208,12 @@ TEST_F(GoTest, EscOrStopEndsARunOrASearchForFields) {
         if (fast) {
             desktop.expect_general_error(
                 q("Stopped at the user's request.\n\rThe result file " + output + " is incomplete."));
-            post(find<QWidget>("btn_stop"), QEvent::MouseButtonPress);
-            post(find<QWidget>("btn_stop"), QEvent::MouseButtonRelease);
+            for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+                QCoreApplication::postEvent(find<QWidget>("btn_stop"),
+                                            new QMouseEvent(type, QPointF(4, 4), QPointF(4, 4),
+                                                            Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
         } else {
-            post(focus, QEvent::KeyPress);
+            escape();
         }
         pick("mnu_go");
         EXPECT_EQ("000 00", traces()) << fast;
@@ -226,25 +223,22 @@ TEST_F(GoTest, EscOrStopEndsARunOrASearchForFields) {
     const std::vector<std::string> before = mdi->frm_dlm->field_table().names();
     find<QAction>("mnu_fdt")->setEnabled(true);
     desktop.expect_confirm(QStringLiteral("Is the former fields definition saved?"), kYes);
-    post(focus, QEvent::KeyPress);
+    escape();
     pick("mnu_fdt");
     EXPECT_EQ(before, mdi->frm_dlm->field_table().names());
     EXPECT_FALSE(find<QProgressBar>("gge_run")->isVisible());
 }
 
-class GeneralDataTest : public StartedTest {
-  protected:
-    QCheckBox* box(const char* name) { return find<QCheckBox>(name, mdi->frm_gen); }
-    /// Checked and enabled state of header, sorted, unique and line numbers, as "10 01 ..." pairs.
-    std::string options() {
+TEST_F(GoTest, TickBoxesKeepTheOptionsConsistentAndTabShowsTab) {
+    tick("chk_head", true);  // as the program starts
+    auto box = [this](const char* name) { return find<QCheckBox>(name, mdi->frm_gen); };
+    // Checked and enabled state of header, sorted, unique and line numbers, as "10 01 ..." pairs.
+    auto options = [&] {
         std::string s;
         for (const char* n : {"chk_head", "chk_sort", "chk_unik", "chk_nbr"})
             s += std::string{box(n)->isChecked() ? '1' : '0', box(n)->isEnabled() ? '1' : '0', ' '};
         return s;
-    }
-};
-
-TEST_F(GeneralDataTest, TickBoxesKeepTheOptionsConsistentAndTabShowsTab) {
+    };
     const std::pair<const char*, const char*> clicks[] = {
         {"chk_unik", "11 11 11 01 "},  // unique brings sorted
         {"chk_sort", "11 01 01 01 "},  // unsorting drops unique

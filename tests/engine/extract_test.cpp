@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <random>
 
 #include "common/stop_request.h"
 #include "engine/fast_extract.h"
@@ -168,12 +169,9 @@ TEST(Extract, GaugeOfBothWaysAndTheViewsFirstHundred) {
 TEST(ExternalSort, RunsOnDiskGiveTheBytesOfTheRunInMemory) {
     TempDir dir;
     std::string input;
-    std::uint64_t seed = 12345;
+    std::mt19937 random(12345);
     const char* const words[] = {"abc", "ABC", "Abc", "\xe9t\xe9", "ete", "ETE", "b", "", "x;1", "a b"};
-    for (int i = 0; i < 3000; ++i) {
-        seed = seed * 6364136223846793005u + 1442695040888963407u;
-        input += std::string(words[(seed >> 33) % 10]) + words[(seed >> 45) % 10] + "\r\n";
-    }
+    for (int i = 0; i < 3000; ++i) input += std::string(words[random() % 10]) + words[random() % 10] + "\r\n";
     for (int mode = 0; mode < 4; ++mode) {
         ExtractJob job = line_job();
         job.sorted = true;

@@ -1,4 +1,3 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -228,25 +227,6 @@ TEST(Extract, AStopOrAFullDiskEndsARunAndTheFormerResultStays) {
         EXPECT_EQ("old result\r\n", r.file);
         EXPECT_EQ("in.txt out.txt", list_folder(dir.path()));
         EXPECT_EQ(lines, r.tally.generated_line_count);
-    }
-}
-
-// A descriptor opened elsewhere (standard output) is written after what its owner wrote; no file is made.
-TEST(Extract, BothWaysWriteToAnOpenDescriptorAndLeaveItOpen) {
-    for (bool fast : {false, true}) {
-        TempDir dir;
-        ExtractJob job = line_job();
-        job.output_path = "standard output";
-        job.header = true;
-        job.output_fd = ::open(dir.file("sink.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        EXPECT_EQ(8, ::write(job.output_fd, "before\r\n", 8));
-        const Ran r = run(dir, "b\r\na\r\n", job, fast);
-        EXPECT_EQ(5, ::write(job.output_fd, "after", 5));
-        ::close(job.output_fd);
-        EXPECT_EQ(fast ? "before\r\nb\r\na\r\nafter" : "before\r\nLine\r\nb\r\na\r\nafter",
-                  read_file(dir.file("sink.txt")));
-        EXPECT_EQ(2, r.tally.generated_line_count);
-        EXPECT_EQ("in.txt sink.txt", list_folder(dir.path()));
     }
 }
 

@@ -55,7 +55,6 @@ TEST_F(GoTest, StandardRunWritesShowsAndEnables) {
     desktop.expect_confirm(kKeep, kYes);
     desktop.expect_info(kGenerated);
     pick("mnu_go");
-    EXPECT_EQ("Nb;Name;Code\r\n1;ABC;DE\r\n2;AB;\r\n3;XYZ;12\r\n", read_file(output));
     EXPECT_EQ((std::vector<std::string>{"Nb;Name;Code", "1;ABC;DE", "2;AB;", "3;XYZ;12"}), result_lines());
     EXPECT_EQ(QStringLiteral("0"), box_text("txt_spl"));
     EXPECT_EQ(QStringLiteral("Number of lines displayed: 4"), label("lbl_vcount"));

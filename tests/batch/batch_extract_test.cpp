@@ -88,8 +88,7 @@ TEST_F(BatchExtractTest, ProgressBarOnlyOnATerminalAndOnlyAfterAMoment) {
     for (const auto& [terminal, step, err] : cases) {
         auto time = std::make_shared<std::chrono::steady_clock::time_point>();
         const Machine machine{terminal, [time, step = step] { return *time += step; }, {}};
-        EXPECT_EQ(err, run_batch_in_process(extract({"--fast"}), machine).err);
-        ::unlink(output.c_str());
+        EXPECT_EQ(err, run_batch_in_process(extract({"--fast", "--overwrite"}), machine).err);
     }
 }
 

@@ -149,8 +149,6 @@ TEST(Extract, GaugeOfBothWaysAndTheViewsFirstHundred) {
     const Ran r = run(dir, numbered_lines(2000), line_job(), true, RunTally{0, 1, 1000});
     EXPECT_EQ(99, r.gauge.back());
     EXPECT_EQ(85u, r.gauge.size());
-    EXPECT_EQ(numbered_lines(2000), r.file);
-    EXPECT_EQ(2000, r.tally.generated_line_count);
     ASSERT_EQ(100u, r.view.size());
     EXPECT_EQ("line 1 line 100", r.view.front() + " " + r.view.back());
     // An empty file never moves the gauge; a file of under 200 bytes holds it at 15.

@@ -194,9 +194,8 @@ TEST_F(GoTest, AnInputOver4GiBIsAnalysedAndExtractedWithExactFigures) {
 // first look at the window's events: the former result stays (the fast run says its file is incomplete),
 // no temporary is left, nothing is enabled. Esc ends a search for fields too, and the table stays.
 TEST_F(GoTest, EscOrStopEndsARunOrASearchForFields) {
-    std::string lines;  // enough that every run outlasts the window's first look at its events
-    for (int i = 0; i < 1'500'000; ++i) lines += "ABCDEFGH" + std::to_string(i % 977) + "\r\n";
-    data.write("in.txt", lines);
+    // Enough that every run outlasts the window's first look at its events.
+    data.write("in.txt", repeated("ABCDEFGH123\r\n", 1'500'000));
     auto escape = [this] {
         QCoreApplication::postEvent(mdi.get(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, {}));
     };

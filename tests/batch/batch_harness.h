@@ -1,5 +1,6 @@
 #pragma once
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -42,17 +43,21 @@ inline std::string read_stream(std::FILE* stream) {
 }
 
 /// Runs the front end in-process on `args`, standard output into a file of its own and the error stream
-/// into a string.
+/// into a string. The file starts with what the shell wrote there: a run adds to it and leaves it open.
 inline BatchOutcome run_batch_in_process(const Args& args, const Machine& machine = {}) {
     BatchOutcome outcome;
     std::FILE* sink = std::tmpfile();
+    EXPECT_EQ(7, ::write(::fileno(sink), "before\n", 7));
     std::ostringstream err;
     MemoryLimit limit;
     limit.bytes = machine.memory;
     const Console console{::fileno(sink), err, machine.terminal, machine.clock, limit};
     outcome.status = run_batch(args, console);
     outcome.err = err.str();
-    outcome.out = read_stream(sink);
+    EXPECT_EQ(5, ::write(::fileno(sink), "after", 5));
+    const std::string out = read_stream(sink);
+    EXPECT_TRUE(out.starts_with("before\n") && out.ends_with("after")) << out;
+    outcome.out = out.size() >= 12 ? out.substr(7, out.size() - 12) : out;
     std::fclose(sink);
     return outcome;
 }

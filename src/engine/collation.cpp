@@ -75,24 +75,33 @@ bool Collation::one_char_a_byte(std::string_view bytes) const {
 }
 
 void Collation::decode(std::string_view bytes) {
-    if (one_char_a_byte(bytes)) {
-        chars_.resize(bytes.size());
-        for (std::size_t i = 0; i < bytes.size(); ++i)
-            chars_[i] = kByteChars[static_cast<unsigned char>(bytes[i])];
-        return;
-    }
-    chars_.clear();
+    // A text never takes more UTF-16 units than it has bytes, so they are written straight into room made
+    // once; appending unit by unit took a third of a sorted run of UTF-8 lines.
+    chars_.resize(bytes.size());
+    char16_t* out = chars_.data();
     const char* const end = bytes.data() + bytes.size();
+    const bool by_byte = one_char_a_byte(bytes);
     for (const char* p = bytes.data(); p < end;) {
+        const auto b = static_cast<unsigned char>(*p);
+        if (by_byte || b < 0x80) {
+            *out++ = kByteChars[b];
+            ++p;
+            continue;
+        }
         const std::size_t size = utf8_char_size(p, end);
         const long cp = utf8_code_point(p, size);
         // A stray byte collates as the Windows-1252 character it would be.
-        if (cp < 0)
-            chars_ += kByteChars[static_cast<unsigned char>(*p)];
-        else
-            append_utf16(static_cast<char32_t>(cp), chars_);
+        if (cp < 0) {
+            *out++ = kByteChars[b];
+        } else if (cp < 0x10000) {
+            *out++ = static_cast<char16_t>(cp);
+        } else {
+            *out++ = static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+            *out++ = static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        }
         p += size;
     }
+    chars_.resize(static_cast<std::size_t>(out - chars_.data()));
 }
 
 void Collation::append_key(std::string_view bytes, std::string& out) {

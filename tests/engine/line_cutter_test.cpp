@@ -103,6 +103,9 @@ TEST(Collation, FollowsThePosixLocaleIgnoresCaseButNotAccentsAndFallsBackToRoot)
     // Windows-1252 e acute. In Windows-1252 the same two bytes are "Ã©", beside A.
     EXPECT_EQ((Lines{"e", "\xc3\xa9", "\xe9", "f", "\xce\xa9"}),
               sorted_by_key("", {"\xce\xa9", "f", "\xc3\xa9", "e", "\xe9"}, TextEncoding::utf8));
+    // A character beyond 16 bits (a symbol, before letters) takes two UTF-16 units.
+    EXPECT_EQ((Lines{"\xf0\x9f\x98\x80", "a\xf0\x9f\x98\x80", "ab"}),
+              sorted_by_key("", {"ab", "a\xf0\x9f\x98\x80", "\xf0\x9f\x98\x80"}, TextEncoding::utf8));
     EXPECT_EQ((Lines{"A", "\xc3\xa9"}), sorted_by_key("", {"\xc3\xa9", "A"}));
     // Keys longer than the first room for a key, in both orders (the first key made grows the room).
     const std::string x(100, 'x');

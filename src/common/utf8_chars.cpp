@@ -20,13 +20,8 @@ std::string_view utf8_column_slice(std::string_view text, std::size_t first, std
 }
 
 void append_utf16(char32_t cp, std::u16string& out) {
-    if (cp < 0x10000) {
-        out += static_cast<char16_t>(cp);
-        return;
-    }
-    cp -= 0x10000;
-    out += static_cast<char16_t>(0xD800 + (cp >> 10));
-    out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+    char16_t units[2];
+    out.append(units, put_utf16(cp, units));
 }
 
 }  // namespace qvr

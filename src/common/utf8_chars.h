@@ -70,6 +70,18 @@ std::size_t utf8_columns(std::string_view text);
 /// ends earlier.
 std::string_view utf8_column_slice(std::string_view text, std::size_t first, std::size_t count);
 
+/// Writes the code point `cp` at `out` in UTF-16 (one unit, or two beyond 16 bits); returns the end.
+inline char16_t* put_utf16(char32_t cp, char16_t* out) {
+    if (cp < 0x10000) {
+        *out++ = static_cast<char16_t>(cp);
+        return out;
+    }
+    cp -= 0x10000;
+    *out++ = static_cast<char16_t>(0xD800 + (cp >> 10));
+    *out++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+    return out;
+}
+
 /// Appends the code point `cp` to `out` in UTF-16.
 void append_utf16(char32_t cp, std::u16string& out);
 

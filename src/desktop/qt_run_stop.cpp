@@ -31,10 +31,8 @@ bool RunStopGuard::eventFilter(QObject* watched, QEvent* event) {
             return true;
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonRelease:
-            if (watched == stop_button_) {
-                if (event->type() == QEvent::MouseButtonRelease) stop_.request();
-                return true;
-            }
+            // Only a click on Stop does something; it stops when released, as a button does.
+            if (watched == stop_button_ && event->type() == QEvent::MouseButtonRelease) stop_.request();
             return true;
         case QEvent::KeyRelease:
         case QEvent::MouseButtonDblClick:

@@ -91,14 +91,10 @@ void Collation::decode(std::string_view bytes) {
         const std::size_t size = utf8_char_size(p, end);
         const long cp = utf8_code_point(p, size);
         // A stray byte collates as the Windows-1252 character it would be.
-        if (cp < 0) {
+        if (cp < 0)
             *out++ = kByteChars[b];
-        } else if (cp < 0x10000) {
-            *out++ = static_cast<char16_t>(cp);
-        } else {
-            *out++ = static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
-            *out++ = static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
-        }
+        else
+            out = put_utf16(static_cast<char32_t>(cp), out);
         p += size;
     }
     chars_.resize(static_cast<std::size_t>(out - chars_.data()));

@@ -21,6 +21,7 @@
 #include "common/file_error.h"
 #include "desktop/path_text.h"
 #include "desktop/qt_help_viewer.h"
+#include "desktop/qt_run_stop.h"
 
 namespace qvr {
 
@@ -58,6 +59,7 @@ QString qt_name_filter(const QString& filter) {
 }
 
 BoxButton QtDesktop::message_box(BoxKind kind, const QString& text, int buttons) {
+    const auto lifted = RunStopGuard::box_may_show("message box");
     QMessageBox::Icon icon = QMessageBox::Information;
     if (kind == BoxKind::confirmation) icon = QMessageBox::Question;
     if (kind == BoxKind::warning) icon = QMessageBox::Warning;
@@ -86,6 +88,7 @@ BoxButton QtDesktop::message_box(BoxKind kind, const QString& text, int buttons)
 
 std::optional<QString> QtDesktop::input_box(const QString& caption, const QString& prompt,
                                             const QString& initial) {
+    const auto lifted = RunStopGuard::box_may_show("input box");
     bool ok = false;
     QString answer = QInputDialog::getText(parent_, caption, prompt, QLineEdit::Normal, initial, &ok);
     if (!ok) return std::nullopt;
@@ -94,6 +97,7 @@ std::optional<QString> QtDesktop::input_box(const QString& caption, const QStrin
 
 namespace {
 bool run_file_dialog(QWidget* parent, FileDialogState& state, QFileDialog::AcceptMode mode) {
+    const auto lifted = RunStopGuard::box_may_show("file dialog");
     QFileDialog dialog(parent);
     dialog.setAcceptMode(mode);
     // The commands replace a chosen file safely (the former one stays until the new one is complete).
@@ -123,6 +127,7 @@ bool QtDesktop::save_file(FileDialogState& state) {
 }
 
 bool QtDesktop::choose_font(FontChoice& font) {
+    const auto lifted = RunStopGuard::box_may_show("font dialog");
     bool ok = false;
     QFont chosen = QFontDialog::getFont(&ok, QFont(font.family, font.point_size), parent_, QString(),
                                         QFontDialog::MonospacedFonts);
@@ -133,6 +138,7 @@ bool QtDesktop::choose_font(FontChoice& font) {
 }
 
 bool QtDesktop::choose_printer(QPrinter& printer) {
+    const auto lifted = RunStopGuard::box_may_show("print dialog");
     QPrintDialog dialog(&printer, parent_);
     return dialog.exec() == QDialog::Accepted;
 }
@@ -140,6 +146,7 @@ bool QtDesktop::choose_printer(QPrinter& printer) {
 void QtDesktop::open_link(const QString& link) { QDesktopServices::openUrl(QUrl(link)); }
 
 void QtDesktop::show_help(const QString& file, const QString& anchor) {
+    const auto lifted = RunStopGuard::box_may_show("help window");
     // One viewer, brought back to the front on the next request rather than a new window each time.
     if (!help_viewer_) help_viewer_ = new HelpViewer(parent_);
     help_viewer_->open(file, anchor);
@@ -149,6 +156,7 @@ void QtDesktop::show_help(const QString& file, const QString& anchor) {
 }
 
 void QtDesktop::show_text(const QString& caption, const QString& text) {
+    const auto lifted = RunStopGuard::box_may_show("text window");
     // One window, refilled by the next report, so that reports do not pile up.
     if (!text_window_) {
         text_window_ = new QDialog(parent_);

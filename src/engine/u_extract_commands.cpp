@@ -73,33 +73,33 @@ void ExtractCommands::offer_input_view() {
     steps_.input_view_emptied();
 }
 
-void ExtractCommands::stop_gauge() {
-    gen_.set_gauge(0);
-    gen_.show_gauge(false);
-}
-
-// The fast extract; its first lines go to the result view as they pass.
-bool ExtractCommands::run_fast(const ExtractJob& job, ExtractHooks& hooks) {
-    gen_.set_unique(false);
-    gen_.set_sorted(false);
-    gen_.set_header(false);
-    hooks.view_line = [view = &result_view_](std::string_view line) { append_line(view, line); };
-    fast_extract(job, hooks, tally_);
-    tell(kFirstLinesSentText);
-    return true;
-}
-
-// The standard extract; false when it stopped for lack of memory.
-bool ExtractCommands::run_standard(const ExtractJob& job, const ExtractHooks& hooks, BusyCursor& busy) {
-    if (standard_extract(job, hooks, tally_) == ExtractOutcome::out_of_memory) {
-        tell(kOutOfMemoryText);
-        stop_gauge();
-        busy.restore();
-        return false;
+// The run itself, the only part of File > Go under the run's guard: what it has to tell comes back, and is
+// told once the guard is gone, since a box shown under it could take no key and no click.
+ExtractCommands::RunEnd ExtractCommands::run(const ExtractJob& job, bool fast) {
+    ExtractHooks hooks(memory_);
+    RunStopGuard stop_guard(gen_.stop_button(), stop_);
+    hooks.gauge = [gen = &gen_, guard = &stop_guard](int position) {
+        gen->set_gauge(position);
+        guard->poll();
+    };
+    hooks.stop = &stop_;
+    try {
+        if (!fast)
+            return standard_extract(job, hooks, tally_) == ExtractOutcome::out_of_memory
+                       ? RunEnd{Ended::out_of_memory}
+                       : RunEnd{Ended::done};
+        // The fast extract's first lines go to the result view as they pass.
+        hooks.view_line = [view = &result_view_](std::string_view line) { append_line(view, line); };
+        fast_extract(job, hooks, tally_);
+        return {Ended::done};
+    } catch (const std::bad_alloc&) {
+        return {Ended::out_of_memory};
+    } catch (const RunStopped&) {
+        // The standard extract left the former result as it was: nothing to tell, nothing to log.
+        return {Ended::stopped};
+    } catch (const std::exception& e) {
+        return {Ended::failed, e.what()};
     }
-    if (tally_.input_grew) tell(input_grew_text(job.input_path).c_str());
-    show_result(job.output_path);
-    return true;
 }
 
 // The result view maps the result file the run has just written, so the window's run needs no more memory
@@ -127,15 +127,6 @@ void ExtractCommands::show_result(const std::string& path) {
             kOk);
 }
 
-void ExtractCommands::finish_run(BusyCursor& busy) {
-    gen_.set_gauge(100);
-    tell(kGeneratedText);
-    gen_.show_gauge(false);
-    busy.restore();
-    // The dBase export cannot drop duplicates, so it is offered only after a run that kept them all.
-    steps_.run_finished(!gen_.settings().unique);
-}
-
 void ExtractCommands::go() {
     steps_.show_general_data();
     JobSettings settings = gen_.settings();
@@ -143,6 +134,11 @@ void ExtractCommands::go() {
     if (settings.sample_text.empty()) {
         settings.sample_text.push_back('0');  // not = "0": GCC 12 warns wrongly of overlap there
         gen_.set_sample_text(settings.sample_text);
+    }
+    if (settings.fast) {
+        gen_.set_unique(false);
+        gen_.set_sorted(false);
+        gen_.set_header(false);
     }
     const FieldTable& table = dlm_.field_table();
     const ExtractJob job = ExtractJob::from(settings, table.slices(), table.names());
@@ -153,27 +149,27 @@ void ExtractCommands::go() {
     gen_.show_gauge(true);
     gen_.set_gauge(5);
     BusyCursor busy;
-    ExtractHooks hooks(memory_);
-    RunStopGuard stop_guard(gen_.stop_button(), stop_);
-    hooks.gauge = [gen = &gen_, guard = &stop_guard](int position) {
-        gen->set_gauge(position);
-        guard->poll();
-    };
-    hooks.stop = &stop_;
-    try {
-        if (settings.fast ? run_fast(job, hooks) : run_standard(job, hooks, busy)) finish_run(busy);
-    } catch (const std::bad_alloc&) {
-        tell(kOutOfMemoryText);
-        stop_gauge();
-    } catch (const RunStopped&) {
-        // The standard extract left the former result as it was: nothing to tell, nothing to log.
-        stop_gauge();
+    const RunEnd end = run(job, settings.fast);
+    if (end.ended != Ended::done) {
+        gen_.set_gauge(0);
+        gen_.show_gauge(false);
         busy.restore();
-    } catch (const std::exception& e) {
-        stop_gauge();
-        busy.restore();
-        show_general_error(desktop_, e.what());
+        if (end.ended == Ended::out_of_memory) tell(kOutOfMemoryText);
+        if (end.ended == Ended::failed) show_general_error(desktop_, end.failure);
+        return;
     }
+    gen_.set_gauge(100);
+    busy.restore();
+    if (settings.fast) {
+        tell(kFirstLinesSentText);
+    } else {
+        if (tally_.input_grew) tell(input_grew_text(job.input_path).c_str());
+        show_result(job.output_path);
+    }
+    tell(kGeneratedText);
+    gen_.show_gauge(false);
+    // The dBase export cannot drop duplicates, so it is offered only after a run that kept them all.
+    steps_.run_finished(!gen_.settings().unique);
 }
 
 }  // namespace qvr

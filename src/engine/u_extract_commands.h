@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "common/available_memory.h"
 #include "common/stop_request.h"
@@ -10,7 +11,6 @@
 
 namespace qvr {
 
-class BusyCursor;
 class LineView;
 class Tfrm_dlm;
 class Tfrm_gen;
@@ -38,11 +38,13 @@ class ExtractCommands {
   private:
     bool files_ready(const std::string& input_path, const std::string& output_path);
     void offer_input_view();
-    bool run_fast(const ExtractJob& job, ExtractHooks& hooks);
-    bool run_standard(const ExtractJob& job, const ExtractHooks& hooks, BusyCursor& busy);
+    enum class Ended { done, out_of_memory, stopped, failed };
+    struct RunEnd {
+        Ended ended;
+        std::string failure{};  ///< the system's message of a failed run
+    };
+    RunEnd run(const ExtractJob& job, bool fast);
     void show_result(const std::string& path);
-    void finish_run(BusyCursor& busy);
-    void stop_gauge();
     void tell(const char* text);
     bool ask(const char* text);
 

@@ -7,7 +7,7 @@
 #include "common/available_memory.h"
 #include "desktop/desktop.h"
 
-class QObject;
+class QWidget;
 
 namespace qvr {
 
@@ -25,7 +25,7 @@ struct FieldSteps {
     /// The progress gauge: its position 0 to 100, or hidden for a negative one.
     std::function<void(int position)> gauge;
     /// The button beside the gauge that stops a long search (Esc does too).
-    const QObject* stop_button = nullptr;
+    const QWidget* stop_button = nullptr;
 };
 
 /// The Fields definition menu: a new table, recalling one from a definition file, saving it to one,

@@ -53,8 +53,10 @@ using Rows = std::vector<FieldTable::Row>;
 class MainWindowTest : public ::testing::Test {
   protected:
     /// Starts the program; files put into `program` before (QVR32.CFG, QVR32.LOG) are read as at a start.
-    void start() {
-        mdi = std::make_unique<Tmdi_qvr>(desktop, program.path(), memory);
+    void start() { start_on(desktop); }
+    /// The same on another desktop layer: the real one, whose boxes a test answers with keys.
+    void start_on(Desktop& boxes) {
+        mdi = std::make_unique<Tmdi_qvr>(boxes, program.path(), memory);
         QObject::connect(mdi.get(), &Tmdi_qvr::program_ended, [this](int status) { exit_status = status; });
         mdi->show();
     }

@@ -2,6 +2,7 @@
 
 #include <QPrinter>
 
+#include "desktop/qt_run_stop.h"
 #include "support/scripted_desktop.h"
 
 namespace qvr::test {
@@ -18,6 +19,10 @@ void ScriptedDesktop::verify() {
 }
 
 std::optional<ScriptedDesktop::Expectation> ScriptedDesktop::take(What what, const QString& shown) {
+    // Under a run's guard the real box would take no key and no click: the program would freeze.
+    if (RunStopGuard::active())
+        ADD_FAILURE() << kWhatNames[int(what)] << " " << shown.toStdString()
+                      << " shown while a run held the window";
     if (queue_.empty() || queue_.front().what != what) {
         ADD_FAILURE() << "unexpected " << kWhatNames[int(what)] << " " << shown.toStdString()
                       << (queue_.empty() ? "" : ", expected " + kWhatNames[int(queue_.front().what)] + " ")

@@ -79,5 +79,73 @@ sleep 1
 keys_to "$main" F2
 answer_boxes 4
 [ -n "$shots" ] && import -display "$DISPLAY" -window root "$shots/e2e-result.png"
-grep -q "Extract file generated\|Information" "$work/boxes" 2>/dev/null || fail "no box after the run"
-ls "$work/data"
+grep -qx "Information" "$work/boxes" 2>/dev/null || fail "no box after the run"
+[ -s customers.qvo.txt ] || fail "no result file"
+# The main window's title names the child window in front: the result view, with the run's result.
+[[ "$(xdotool getwindowname "$main")" == *"[The result]"* ]] || fail "the result view is not in front"
+
+# File > Extract .DBF file: offered only once the result view shows the run's result.
+keys_to "$main" alt+f
+sleep 0.3
+xdotool key e
+answer_boxes 4
+[ -n "$shots" ] && import -display "$DISPLAY" -window root "$shots/e2e-dbf.png"
+[ -s customers.dbf ] || fail "no dBase table"
+
+# Log > View, then File > Exit.
+keys_to "$main" alt+f Right Right Right
+sleep 0.3
+xdotool key Return
+sleep 0.5
+[ -n "$shots" ] && import -display "$DISPLAY" -window root "$shots/e2e-log.png"
+[[ "$(xdotool getwindowname "$main")" == *"[Previous jobs]"* ]] || fail "Log > View shows no previous jobs"
+keys_to "$main" alt+f
+sleep 0.3
+xdotool key x
+answer_boxes 2
+status=0
+for _ in $(seq 100); do kill -0 "$prog" 2>/dev/null || break; sleep 0.1; done
+wait "$prog" || status=$?
+[ "$status" -eq 1 ] || fail "File > Exit ended with status $status"
+grep -q "customers.txt" "$work/prog/QVR32.LOG" || fail "no job log line: $(cat "$work/prog/QVR32.LOG" 2>/dev/null)"
+
+cp "$work/boxes" "$work/boxes.first"
+
+# A click on Stop during a long sorted run: the run ends at once and the former result stays. The run's
+# end is when the program stops using the processor.
+awk 'BEGIN { for (i = 0; i < 6000000; i++) printf "C%07d Name%d City%d 2020-01-01 %d.%02d\r\n",
+  (i * 7919) % 6000000, i % 977, i % 113, i % 9999, i % 100 }' >big.txt
+echo former >big.qvo.txt
+"$work/prog/quarvel" big.txt >>"$work/stdout" 2>>"$work/stderr" &
+prog=$!
+pids+=($prog)
+main=$(window_named "Quarvel.*" 15) || fail "no main window for the long run"
+dialog=$(window_named "Opening input lile - Filling the input view" 10) || fail "no filling dialog"
+keys_to "$dialog" Return
+sleep 1
+keys_to "$main" alt+t F2
+: >"$work/boxes"
+for question in overwrite keep_view; do
+  id=$(window_named Confirm 5) || fail "no question before the long run ($question)"
+  keys_to "$id" Return
+  [ $question = overwrite ] && sleep 0.3
+done
+cpu() { awk '{ print $14 + $15 }' "/proc/$prog/stat"; }
+sleep 0.2
+# Stop stands at this place of the General data window, which fills the main window.
+xdotool mousemove --window "$main" 658 482 click 1
+clicked=$(date +%s%N)
+last=$(cpu) ended=$clicked still=0
+while [ $still -lt 10 ]; do
+  sleep 0.05
+  now=$(cpu)
+  if [ "$now" != "$last" ]; then last=$now ended=$(date +%s%N) still=0; else still=$((still + 1)); fi
+done
+took=$(((ended - clicked) / 1000000))
+[ "$(cat big.qvo.txt)" = former ] || fail "the stopped run replaced the former result"
+box=$(window_named "(Information|Confirm|Warning|Error|Quarvel - Multi-colums text file extraction)" 1) &&
+  fail "a box after Stop: $(xdotool getwindowname "$box")"
+[ "$took" -lt 1000 ] || fail "the run went on for $took ms after the click on Stop"
+kill -TERM "$prog"
+wait "$prog" || true
+echo "window run passed: boxes answered $(tr '\n' ' ' <"$work/boxes.first"); the long run ended $took ms after the click on Stop"

@@ -4,10 +4,10 @@
 # What building and running the program need.
 QVR_PACKAGES="g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libicu-dev fonts-liberation"
 # What the tests add: GoogleTest, an independent dBase reader, reading printed PDF back, a virtual display,
-# clang for the fuzz targets, dpkg-dev for the package's dependencies, and GNU parallel for the README's
-# pipeline.
+# clang for the fuzz targets, dpkg-dev for the package's dependencies, GNU parallel for the README's
+# pipeline, and Dask (with pandas for its data frames) for the helper in contrib/dask.
 QVR_TEST_PACKAGES="libgtest-dev libgmock-dev libshp-dev poppler-utils xvfb xauth clang libclang-rt-14-dev
-  dpkg-dev file parallel"
+  dpkg-dev file parallel python3-dask python3-distributed python3-pandas"
 
 qvr_install_packages() {
   local missing=()

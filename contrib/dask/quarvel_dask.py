@@ -89,7 +89,7 @@ def write_joined(blocks, output, client=None, overwrite=False):
     with `overwrite`). With a distributed client each block is written and let go as soon as it and those
     before it are done."""
     if os.path.exists(output) and not overwrite:
-        raise FileExistsError("%s exists already (overwrite=True replaces it)" % output)
+        raise FileExistsError("%s exists already (--overwrite or overwrite=True replaces it)" % output)
     output = os.path.abspath(output)
     temporary = os.path.join(os.path.dirname(output), ".%s.%d.part" % (os.path.basename(output), os.getpid()))
     handle = os.open(temporary, os.O_WRONLY | os.O_CREAT | os.O_EXCL, 0o666)

@@ -55,21 +55,25 @@ def _c1_controls(error):
 codecs.register_error("quarvel-c1", _c1_controls)
 
 
-def cut_block(data, program, options):
-    """One block's cut: the bytes quarvel-batch's fast extract writes for `data`."""
-    done = subprocess.run([program, "extract", "--fast", "--input", "-", "--output", "-"] + list(options),
-                          input=data, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+def _extract(program, arguments, data):
+    done = subprocess.run([program, "extract"] + arguments, input=data, stdout=subprocess.PIPE,
+                          stderr=subprocess.PIPE)
     if done.returncode != 0:
         message = done.stderr.decode("utf-8", "replace").strip()
         raise QuarvelError("%s exited with status %d: %s" % (program, done.returncode, message))
     return done.stdout
 
 
+def cut_block(data, program, options):
+    """One block's cut: the bytes quarvel-batch's fast extract writes for `data`."""
+    return _extract(program, ["--fast", "--input", "-", "--output", "-"] + list(options), data)
+
+
 def _extract_options(options, encoding):
     for option in options:
         name = option.split("=", 1)[0]
         if len(name) > 3 and "--sample".startswith(name):
-            raise ValueError("--sample would keep its number of lines in each block: take a sample of the result")
+            raise ValueError("--sample would keep its lines in each block: take a sample of the result")
     if encoding not in ("cp1252", "utf-8"):
         raise ValueError("encoding is cp1252 or utf-8, not %r" % (encoding,))
     return list(options) + ["--encoding", encoding]
@@ -115,21 +119,23 @@ def _python_codec(encoding):
 
 def field_names(options, encoding, program="quarvel-batch"):
     """The names of the fields, as the header of quarvel-batch's standard extract gives them."""
-    done = subprocess.run([program, "extract", "--input", "-", "--output", "-", "--tab", "--quote",
-                           "--line-end", "lf"] + _extract_options(options, encoding),
-                          input=b"", stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-    if done.returncode != 0:
-        raise QuarvelError("%s exited with status %d: %s" %
-                           (program, done.returncode, done.stderr.decode("utf-8", "replace").strip()))
-    header = done.stdout.decode(*_python_codec(encoding)).rstrip("\n")
+    header = _extract(program, ["--input", "-", "--output", "-", "--tab", "--quote", "--line-end", "lf"] +
+                      _extract_options(options, encoding), b"")
+    header = header.decode(*_python_codec(encoding)).rstrip("\n")
     return next(csv.reader([header], delimiter="\t"))
+
+
+def _empty_frame(names):
+    import pandas
+
+    return pandas.DataFrame({name: pandas.Series(dtype=object) for name in names})
 
 
 def _frame(data, names, encoding):
     import pandas
 
     if not data:
-        return pandas.DataFrame({name: pandas.Series(dtype=object) for name in names})
+        return _empty_frame(names)
     text = data.decode(*_python_codec(encoding))
     return pandas.read_csv(io.StringIO(text), sep="\t", header=None, names=names, dtype=str, quotechar='"',
                            keep_default_na=False, na_filter=False, skip_blank_lines=False, engine="c")
@@ -139,14 +145,13 @@ def to_dataframe(paths, options, *, encoding, blocksize="64 MiB", record_end=b"\
     """A dask.dataframe of the cut lines, one partition a block, a text column a field named after it.
     The options take no separator, --quote or --line-end: the helper sets them for reading back."""
     import dask.dataframe
-    import pandas
 
     names = dask.delayed(field_names)(options, encoding, program).compute()
-    blocks = cut_blocks(paths, options + ["--tab", "--quote", "--line-end", "lf"], encoding=encoding,
+    blocks = cut_blocks(paths, list(options) + ["--tab", "--quote", "--line-end", "lf"], encoding=encoding,
                         blocksize=blocksize, record_end=record_end, program=program)
-    meta = pandas.DataFrame({name: pandas.Series(dtype=object) for name in names})
     frame = dask.delayed(_frame, pure=True)
-    return dask.dataframe.from_delayed([frame(block, names, encoding) for block in blocks], meta=meta)
+    return dask.dataframe.from_delayed([frame(block, names, encoding) for block in blocks],
+                                       meta=_empty_frame(names))
 
 
 def main(argv):

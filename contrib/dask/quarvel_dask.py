@@ -27,8 +27,8 @@ the filters, --quote, --line-end); the helper sets --fast, --input and --output.
 it would keep N lines per block. Standard input has no name to guess an encoding from, so it is given
 here: cp1252 (a column is a byte) or utf-8 (a column is a character), as the file is.
 
-The blocks end after ``record_end``, b"\\n" by default, which ends both CR LF and LF lines; a file whose
-lines end in a lone CR needs b"\\r".
+A block ends after a LF, so never between the CR and the LF of a CR LF; lines that end in a lone CR stay
+inside blocks, and a file whose lines all end so is cut as one block.
 """
 
 import codecs
@@ -79,11 +79,11 @@ def _extract_options(options, encoding):
     return list(options) + ["--encoding", encoding]
 
 
-def cut_blocks(paths, options, *, encoding, blocksize="64 MiB", record_end=b"\n", program="quarvel-batch"):
+def cut_blocks(paths, options, *, encoding, blocksize="64 MiB", program="quarvel-batch"):
     """One dask.delayed per block, in the order of `paths` and of each file, each giving the block's cut
     lines as bytes."""
     options = _extract_options(options, encoding)
-    _, per_file = dask.bytes.read_bytes(paths, delimiter=record_end, blocksize=blocksize, sample=False)
+    _, per_file = dask.bytes.read_bytes(paths, delimiter=b"\n", blocksize=blocksize, sample=False)
     cut = dask.delayed(cut_block, pure=True)
     return [cut(block, program, options) for blocks in per_file for block in blocks]
 
@@ -141,14 +141,14 @@ def _frame(data, names, encoding):
                            keep_default_na=False, na_filter=False, skip_blank_lines=False, engine="c")
 
 
-def to_dataframe(paths, options, *, encoding, blocksize="64 MiB", record_end=b"\n", program="quarvel-batch"):
+def to_dataframe(paths, options, *, encoding, blocksize="64 MiB", program="quarvel-batch"):
     """A dask.dataframe of the cut lines, one partition a block, a text column a field named after it.
     The options take no separator, --quote or --line-end: the helper sets them for reading back."""
     import dask.dataframe
 
     names = dask.delayed(field_names)(options, encoding, program).compute()
     blocks = cut_blocks(paths, list(options) + ["--tab", "--quote", "--line-end", "lf"], encoding=encoding,
-                        blocksize=blocksize, record_end=record_end, program=program)
+                        blocksize=blocksize, program=program)
     frame = dask.delayed(_frame, pure=True)
     return dask.dataframe.from_delayed([frame(block, names, encoding) for block in blocks],
                                        meta=_empty_frame(names))

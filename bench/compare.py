@@ -217,8 +217,8 @@ def make_jobs(batch, data, out, fields, window_bench):
     helper = os.path.join(ROOT, "contrib", "dask", "quarvel_dask.py")
 
     def dask(workers):
-        # Cluster start-up included, as a user who runs the helper once pays it; 16 MiB blocks make eight
-        # blocks of the default file.
+        # Cluster start-up included, as a user who runs the helper once pays it; 16 MiB make seven blocks of
+        # the default file, enough for two workers.
         output = o("dask%d.txt" % workers)
         return peer("Dask helper, %d worker process%s" % (workers, "es" if workers > 1 else ""),
                     "%s %s --workers %d --blocksize 16MiB --encoding cp1252 --overwrite --program %s "

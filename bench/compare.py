@@ -213,6 +213,19 @@ def make_jobs(batch, data, out, fields, window_bench):
     sort_env = locale_env if have_locale() else None
     sort_name = "cut | LC_ALL=%s sort -f" % LOCALE if sort_env else "cut | sort -f (C locale: %s missing)" % LOCALE
 
+    dask_python = python_with("distributed")
+    helper = os.path.join(ROOT, "contrib", "dask", "quarvel_dask.py")
+
+    def dask(workers):
+        # Cluster start-up included, as a user who runs the helper once pays it; 16 MiB make seven blocks of
+        # the default file, enough for two workers.
+        output = o("dask%d.txt" % workers)
+        return peer("Dask helper, %d worker process%s" % (workers, "es" if workers > 1 else ""),
+                    "%s %s --workers %d --blocksize 16MiB --encoding cp1252 --overwrite --program %s "
+                    "--output %s %s -- %s" % (q(dask_python or ""), q(helper), workers, q(batch), q(output),
+                                              q(data), layout),
+                    output, fast_file, needs=lambda: dask_python is not None)
+
     def awks(name, output, same_as):
         return [peer("mawk substr", "mawk %s %s > %s" % (awk, q(data), q(o(output + "_mawk.txt"))),
                      o(output + "_mawk.txt"), same_as, needs=lambda: have("mawk")),
@@ -227,7 +240,8 @@ def make_jobs(batch, data, out, fields, window_bench):
                                      peer("gawk substr", "gawk %s %s > /dev/null" % (awk, q(data)),
                                           needs=lambda: have("gawk"))]),
         Job("extract to a file, fast", [fast_file, peer("GNU cut", "cut %s > %s" % (cut_args, q(o("cut_f.txt"))),
-                                                        o("cut_f.txt"), fast_file)] + awks("x", "fx", fast_file)),
+                                                        o("cut_f.txt"), fast_file)] + awks("x", "fx", fast_file) +
+                                       [dask(1), dask(2)]),
         Job("extract to a file, standard",
             [standard, peer("GNU cut", "cut %s > %s" % (cut_args, q(o("cut_s.txt"))), o("cut_s.txt"), standard)] +
             awks("x", "sx", standard) +

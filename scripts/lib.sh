@@ -5,9 +5,10 @@
 QVR_PACKAGES="g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libicu-dev fonts-liberation"
 # What the tests add: GoogleTest, an independent dBase reader, reading printed PDF back, a virtual display,
 # clang for the fuzz targets, dpkg-dev for the package's dependencies, GNU parallel for the README's
-# pipeline, and a window manager and xdotool to drive the window program through the display.
+# pipeline, a window manager and xdotool to drive the window program through the display, and Dask (with
+# pandas for its data frames) for the helper in contrib/dask.
 QVR_TEST_PACKAGES="libgtest-dev libgmock-dev libshp-dev poppler-utils xvfb xauth clang libclang-rt-14-dev
-  dpkg-dev file parallel openbox xdotool"
+  dpkg-dev file parallel openbox xdotool python3-dask python3-distributed python3-pandas"
 
 qvr_install_packages() {
   local missing=()

@@ -179,6 +179,7 @@ TEST_F(GoTest, AnInputOver4GiBIsAnalysedAndExtractedWithExactFigures) {
     pick("mnu_ana");
     EXPECT_EQ(true, find<QCheckBox>("chk_qck")->isChecked());
 
+    reset_peak_memory();
     const std::int64_t memory_before = peak_memory();
     desktop.expect_info(kFirstLines);
     desktop.expect_info(kGenerated);

@@ -145,6 +145,7 @@ constexpr int kSkipped = 77;
 TEST(SafeReplacement, AnInterruptedWriterLeavesTheFormerFileAndNoTemporary) {
     const std::pair<int, bool> cases[] = {
         {SIGTERM, false}, {SIGKILL, false}, {SIGINT, true}, {SIGTERM, true}, {SIGHUP, true}};
+    bool unchecked = false;
     for (const auto& [sig, named] : cases) {
         TempDir dir;
         const std::string target = dir.write("out.txt", "old");
@@ -168,12 +169,13 @@ TEST(SafeReplacement, AnInterruptedWriterLeavesTheFormerFileAndNoTemporary) {
         int status = 0;
         ::waitpid(child, &status, 0);
         if (WIFEXITED(status) && WEXITSTATUS(status) == kSkipped) {
-            std::printf("skipped: /proc cannot be hidden from a child here (needs root)\n");
+            unchecked = true;
             continue;
         }
         EXPECT_EQ(sig, WIFSIGNALED(status) ? WTERMSIG(status) : -1) << sig;
         EXPECT_EQ("out.txt old", test::list_folder(dir.path()) + " " + test::read_file(target)) << named;
     }
+    if (unchecked) GTEST_SKIP() << "a writer without /proc was not checked: hiding it needs root";
 }
 
 // A pipe nobody reads is refused at once, one being read is written through.

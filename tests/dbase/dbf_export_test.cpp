@@ -73,22 +73,6 @@ TEST(DbfLimits, RecordCountLengthsAndTheirSum) {
     }
 }
 
-// What the run is set to do reaches the table: input, filter, trim, encoding and the last run's count.
-TEST(DbfJob, TakesTheSettingsOfTheRunAndItsGaugeFollowsTheLinesRead) {
-    JobSettings s;
-    std::tie(s.input_path, s.trim, s.encoding, s.contains, s.lower_bound, s.upper_bound) =
-        std::tuple("in.txt", true, TextEncoding::utf8, "c", "l", "u");
-    const DbfExportJob j = dbf_export_job(FieldTable(), s, {4}, 7, "t.dbf");
-    EXPECT_EQ(std::tuple("in.txt", "t.dbf", true, "c", "l", "u", TextEncoding::utf8, 7u),
-              std::tuple(j.input_path, j.target, j.trim, j.filter.contains, j.filter.lower, j.filter.upper,
-                         j.encoding, j.record_count));
-    // lines read, lines expected, position
-    const std::tuple<std::uint64_t, std::uint64_t, int> cases[] = {
-        {0, 4, 15}, {1, 4, 36}, {2, 3, 71}, {5, 4, 99}, {1000000, 0, 15}, {1, 1000, 15}};
-    for (const auto& [lines, expected, position] : cases)
-        EXPECT_EQ(position, dbf_gauge_position(lines, expected)) << lines;
-}
-
 class DbfExportTest : public ::testing::Test {
   protected:
     /// A table of in.txt into in.dbf; each column is a name and length, and a start position text.

@@ -228,14 +228,14 @@ TEST(Extract, AStopOrAFullDiskEndsARunAndTheFormerResultStays) {
     }
 }
 
-// The standard extract reads whole-file lines (CR LF, CR, LF; NUL ends the text), the fast one line by
-// line (CR ends a line; Ctrl+Z ends the file).
+// The standard extract reads whole-file lines (CR LF, CR, LF), the fast one line by line (CR ends a line;
+// Ctrl+Z ends the file); NUL is a byte of its line for both.
 TEST(ExtractFaults, BinaryLineFeedOnlyAndHugeInputsGiveExactResults) {
     using Slices = std::vector<FieldSlice>;
     const std::string x = "x\r\n" + bytes(1, 9) + "\r\n" + bytes(11, 12) + "\r\n";  // LF and CR end lines
     const std::tuple<std::string, Slices, std::string, std::string, std::int64_t> cases[] = {
         {"x\r\n" + bytes(1, 255) + std::string(1000, '\0') + "after\r\n", Slices{{1, 300}},
-         x + bytes(14, 255) + "\r\n", x + bytes(14, 25) + "\r\n", 4},
+         x + bytes(14, 255) + std::string(58, '\0') + "\r\n", x + bytes(14, 25) + "\r\n", 4},
         {std::string(100000, '\n'), Slices{{1, 300}}, repeated("\r\n", 100000), repeated("\r\n", 100000),
          100000},
         {std::string(99'999'996, 'x') + "tail\r\nnext\r\n", Slices{{1, 5}, {99'999'997, 10}},
@@ -248,6 +248,27 @@ TEST(ExtractFaults, BinaryLineFeedOnlyAndHugeInputsGiveExactResults) {
             EXPECT_EQ(in_fast ? fast : standard, r.file) << lines << in_fast;
             EXPECT_EQ(lines, r.tally.generated_line_count) << in_fast;
         }
+    }
+}
+
+// A byte 0 in a line is one of its bytes in every kind of run (the dBase export's: DbfExportTest), never
+// the end of the input.
+TEST(ExtractFaults, AByteZeroIsAnOrdinaryByteInEveryKindOfRun) {
+    const std::string input("one\r\nt\0wo\r\nthree\r\nfour\r\nfive\r\n", 30);
+    const std::string sorted("five\r\nfour\r\none\r\nthree\r\nt\0wo\r\n", 30);
+    const std::tuple<bool, void (*)(ExtractJob&), std::string> cases[] = {
+        {false, [](ExtractJob&) {}, input},
+        {false, [](ExtractJob& j) { j.sorted = true; }, sorted},
+        {false, [](ExtractJob& j) { j.unique = true; }, sorted},
+        {true, [](ExtractJob&) {}, input},
+    };
+    for (const auto& [fast, set, file] : cases) {
+        TempDir dir;
+        ExtractJob job = line_job();
+        set(job);
+        const Ran r = run(dir, input, job, fast);
+        EXPECT_EQ(file, r.file) << job.sorted << job.unique << fast;
+        EXPECT_EQ(5, r.tally.generated_line_count);
     }
 }
 

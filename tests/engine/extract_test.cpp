@@ -162,7 +162,8 @@ TEST(Extract, GaugeOfBothWaysAndTheViewsFirstHundred) {
 }
 
 // Random lines with many equal keys (letter case, repeats): a memory cap forcing runs on disk, up to more
-// than can be merged at once, gives the bytes of the run held in memory, and no temporary file stays.
+// than can be merged at once, or than descriptors are left (hundreds of runs), gives the bytes of the run
+// held in memory, and no temporary file stays. With no descriptor to spare, the folder is named.
 TEST(ExternalSort, RunsOnDiskGiveTheBytesOfTheRunInMemory) {
     TempDir dir;
     std::string input;
@@ -180,6 +181,18 @@ TEST(ExternalSort, RunsOnDiskGiveTheBytesOfTheRunInMemory) {
             EXPECT_EQ(whole.file, runs.file) << mode << " " << cap;
             EXPECT_EQ(whole.tally.generated_line_count, runs.tally.generated_line_count);
             EXPECT_EQ(99, runs.gauge.back()) << cap;  // through the merge
+            EXPECT_EQ("in.txt out.txt", list_folder(dir.path()));
+        }
+        const std::pair<rlim_t, std::string> descriptors[] = {
+            {24, whole.file},  // a few beyond what a run leaves to the rest of the job
+            {2, "Cannot create file " + dir.path() + " (a sorted run's temporary file). Too many open files"},
+        };
+        for (const auto& [more, outcome] : descriptors) {
+            const Ran runs = [&, more = more] {
+                const DescriptorLimit limit(more);
+                return run(dir, input, job, false, {}, 300);
+            }();
+            EXPECT_EQ(outcome, runs.error.empty() ? runs.file : runs.error) << mode << " " << more;
             EXPECT_EQ("in.txt out.txt", list_folder(dir.path()));
         }
     }
@@ -212,7 +225,7 @@ TEST(Extract, AStopOrAFullDiskEndsARunAndTheFormerResultStays) {
     // A disk that fills up: sorted in a byte of memory, the run fails writing its runs on disk, after the
     // first line; none stays.
     for (const auto& [sorted, name, lines] :
-         {std::tuple(false, "out.txt", 2), std::tuple(true, "(sort run)", 1)}) {
+         {std::tuple(false, "out.txt", 2), std::tuple(true, " (a sorted run's temporary file)", 1)}) {
         ExtractJob job = line_job({{1, 300000}});
         job.sorted = sorted;
         job.input_path = dir.write("in.txt", std::string(20000, 'x') + "\r\n" + std::string(200000, 'y'));

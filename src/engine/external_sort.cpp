@@ -22,6 +22,8 @@ namespace qvr {
 
 namespace {
 
+/// The bounds of a run's read block in a merge.
+constexpr std::size_t kSmallestReadBlock = std::size_t{1} << 12;
 constexpr std::size_t kReadBlock = std::size_t{1} << 18;
 
 /// A file without a name in `folder`: O_TMPFILE, or a named file removed at once. `name` stands for it in
@@ -117,12 +119,13 @@ struct SortedRuns::Run {
 };
 
 SortedRuns::SortedRuns(std::string folder, bool unique, Collation& collation, const StopRequest* stop,
-                       std::size_t descriptors)
+                       std::size_t merge_memory, std::size_t descriptors)
     : folder_(std::move(folder)),
       unique_(unique),
       collation_(collation),
       stop_(stop),
-      max_runs_(std::max<std::size_t>(descriptors, 2)) {}
+      max_runs_(std::max<std::size_t>(descriptors, 2)),
+      read_block_(std::clamp(merge_memory / merge_width(), kSmallestReadBlock, kReadBlock)) {}
 
 SortedRuns::~SortedRuns() = default;
 
@@ -222,7 +225,7 @@ void SortedRuns::merge_runs(std::vector<std::unique_ptr<Run>>& runs,
                             const std::function<void(std::uint64_t, std::uint64_t)>& progress) {
     std::uint64_t total = 0;
     for (auto& run : runs) {
-        run->start_reading(kReadBlock);
+        run->start_reading(read_block_);
         total += run->lines;
     }
     auto advance = [&](std::size_t r) {

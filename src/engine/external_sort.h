@@ -20,11 +20,12 @@ class StopRequest;
 /// as they are open, so neither a failure nor an interruption (SIGKILL included) leaves one behind.
 class SortedRuns {
   public:
-    /// Runs are kept in `folder` ("" for the current one). `unique` as in ResultList. Each run held takes a
-    /// descriptor: no more are held at once than `descriptors` (by default what this process may still
-    /// open, less a margin for the rest of the job).
+    /// Runs are kept in `folder` ("" for the current one). `unique` as in ResultList. A merge reads its runs
+    /// through blocks of `merge_memory` bytes in all (within bounds). Each run held takes a descriptor: no
+    /// more are held at once than `descriptors` (by default what this process may still open, less a
+    /// margin for the rest of the job).
     SortedRuns(std::string folder, bool unique, Collation& collation, const StopRequest* stop,
-               std::size_t descriptors = descriptors_left());
+               std::size_t merge_memory = SIZE_MAX, std::size_t descriptors = descriptors_left());
     ~SortedRuns();
     SortedRuns(const SortedRuns&) = delete;
     SortedRuns& operator=(const SortedRuns&) = delete;
@@ -66,6 +67,7 @@ class SortedRuns {
     Collation& collation_;
     const StopRequest* stop_;
     std::size_t max_runs_;
+    std::size_t read_block_;
     std::vector<std::unique_ptr<Run>> runs_;
 };
 

@@ -198,6 +198,35 @@ TEST(ExternalSort, RunsOnDiskGiveTheBytesOfTheRunInMemory) {
     }
 }
 
+// Lines sharing a long start are told apart by their whole keys: those keys, and the buffers of the runs
+// on disk (a dozen of them in 4 MB), stay within the memory a sorted run is given.
+TEST(ExternalSort, LinesSharingALongStartKeepTheRunInItsMemory) {
+    TempDir dir;
+    std::string input;
+    std::mt19937 random(5);
+    const std::string start = repeated("EVERY LINE STARTS SO ", 11);
+    for (int i = 0; i < 100'000; ++i) {
+        input += start;
+        for (int k = 0; k < 20; ++k) input += static_cast<char>('a' + random() % 26);
+        input += "\r\n";
+    }
+    ExtractJob job = line_job({{1, 300}});
+    job.sorted = true;
+    job.input_path = dir.write("in.txt", input);
+    job.output_path = dir.file("out.txt");
+    std::string().swap(input);
+    for (const std::int64_t memory : {16 << 20, 4 << 20}) {
+        MemoryLimit limit;
+        limit.bytes = memory;
+        RunTally tally;
+        reset_peak_memory();
+        const std::int64_t before = peak_memory();
+        EXPECT_EQ(ExtractOutcome::generated, standard_extract(job, ExtractHooks(limit), tally));
+        EXPECT_GT(memory, peak_memory() - before);
+        EXPECT_EQ(100'000, tally.generated_line_count);
+    }
+}
+
 // A stop at the first, a middle or the next to last gauge step ends every kind of run: the standard extract
 // leaves the former result and no temporary file, the fast one says its result is incomplete.
 TEST(Extract, AStopOrAFullDiskEndsARunAndTheFormerResultStays) {

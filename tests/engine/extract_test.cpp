@@ -81,6 +81,9 @@ void utf8_quoted(ExtractJob& j) {
     j.line_end = "\n";
 }
 const std::string kStopped = "Stopped at the user's request";
+// A byte 0 is a byte of its line in every kind of run, never the end of the input.
+const std::string kNul("one\r\nt\0wo\r\nthree\r\nfour\r\nfive\r\n", 30);
+const std::string kNulSorted("five\r\nfour\r\none\r\nthree\r\nt\0wo\r\n", 30);
 const std::string kE = "\xc3\xa9", kSmile = "\xf0\x9f\x98\x80";
 
 TEST(Extract, HeaderNumbersSampleAndFilterTogether) {
@@ -111,6 +114,10 @@ TEST(Extract, HeaderNumbersSampleAndFilterTogether) {
         {false, [](ExtractJob& j) { utf8_quoted(j), j.header = j.sorted = true, j.filter.contains = kE; },
          "z" + kE + "b;x\r\n" + kE + "t\xff" + kSmile + "\nab\"cd\r",
          "\"N;1\";N2\n" + kE + "t;\xff" + kSmile + "\nz" + kE + ";\"b;x\"\n", 2},
+        {false, [](ExtractJob&) {}, kNul, kNul, 5},
+        {false, [](ExtractJob& j) { j.sorted = true; }, kNul, kNulSorted, 5},
+        {false, [](ExtractJob& j) { j.unique = true; }, kNul, kNulSorted, 5},
+        {true, [](ExtractJob&) {}, kNul, kNul, 5},
     };
     for (const auto& [fast, set, input, file, generated] : cases) {
         TempDir dir;
@@ -290,27 +297,6 @@ TEST(ExtractFaults, BinaryLineFeedOnlyAndHugeInputsGiveExactResults) {
             EXPECT_EQ(in_fast ? fast : standard, r.file) << lines << in_fast;
             EXPECT_EQ(lines, r.tally.generated_line_count) << in_fast;
         }
-    }
-}
-
-// A byte 0 in a line is one of its bytes in every kind of run (the dBase export's: DbfExportTest), never
-// the end of the input.
-TEST(ExtractFaults, AByteZeroIsAnOrdinaryByteInEveryKindOfRun) {
-    const std::string input("one\r\nt\0wo\r\nthree\r\nfour\r\nfive\r\n", 30);
-    const std::string sorted("five\r\nfour\r\none\r\nthree\r\nt\0wo\r\n", 30);
-    const std::tuple<bool, void (*)(ExtractJob&), std::string> cases[] = {
-        {false, [](ExtractJob&) {}, input},
-        {false, [](ExtractJob& j) { j.sorted = true; }, sorted},
-        {false, [](ExtractJob& j) { j.unique = true; }, sorted},
-        {true, [](ExtractJob&) {}, input},
-    };
-    for (const auto& [fast, set, file] : cases) {
-        TempDir dir;
-        ExtractJob job = line_job();
-        set(job);
-        const Ran r = run(dir, input, job, fast);
-        EXPECT_EQ(file, r.file) << job.sorted << job.unique << fast;
-        EXPECT_EQ(5, r.tally.generated_line_count);
     }
 }
 

@@ -115,10 +115,10 @@ void LineList::split_lines(std::string_view text, std::size_t from, std::size_t 
     }
 }
 
-void LineList::assign_text(std::string text, Ends ends) {
+void LineList::assign_text(std::string text) {
     clear();
     text_ = std::move(text);
-    const std::string_view all = ends == Ends::whole_text ? up_to_nul(text_) : std::string_view(text_);
+    const std::string_view all = text_;
     const std::size_t half = all.size() >= kSplitOnTwoCores ? line_start_past_middle(all) : 0;
     // Room for the lines guessed from the first few, so the line table is not copied while it grows.
     spans_.reserve(guessed_lines(all));
@@ -169,7 +169,7 @@ bool LineList::assign_file(const std::string& path, std::size_t max_lines) {
     clear();
     mapped_ = std::make_shared<const MappedFile>(path);
     mapped_bytes_ = mapped_->bytes().data();
-    const std::string_view all = up_to_nul(mapped_->bytes());
+    const std::string_view all = mapped_->bytes();
     spans_.reserve(std::min(guessed_lines(all), max_lines));
     // Piece by piece, each piece's pages given back once split: a result of gigabytes is never in the
     // process whole, only its line table is.

@@ -15,12 +15,6 @@ class MappedFile;
 /// over the loaded text instead of a document built character by character.
 class LineList {
   public:
-    /// Where a text's lines end when it is taken whole.
-    enum class Ends {
-        whole_text,  ///< at CR LF, a lone CR or a lone LF; a byte 0 ends the text (the result file)
-        any_break,   ///< at CR LF, a lone CR or a lone LF; a byte 0 is an ordinary byte (the input view)
-    };
-
     std::size_t size() const { return spans_.size(); }
     bool empty() const { return spans_.empty(); }
     std::string_view operator[](std::size_t i) const {
@@ -40,10 +34,11 @@ class LineList {
 
     void clear();
     void append(std::string_view line);
-    /// Replaces the lines by those of `text`, which the list keeps (its line ends stay between the lines).
-    void assign_text(std::string text, Ends ends);
+    /// Replaces the lines by those of `text`, which the list keeps (its line ends stay between the lines):
+    /// they end at CR LF, a lone CR or a lone LF, and a byte 0 is a byte of its line.
+    void assign_text(std::string text);
     void assign(const std::vector<std::string>& lines);
-    /// Replaces the lines by those of the file at `path` taken whole (Ends::whole_text), at most
+    /// Replaces the lines by those of the file at `path` taken whole (as assign_text()), at most
     /// `max_lines` of them. The file is mapped, not copied: the list holds 16 bytes a line and the
     /// pages of the file being shown. Returns whether every line was taken. Throws FileError.
     bool assign_file(const std::string& path, std::size_t max_lines);

@@ -51,14 +51,6 @@ inline const char* find_line_stop(const char* p, const char* end) {
 
 }  // namespace
 
-std::string_view up_to_nul(std::string_view text) {
-    // An empty text may have no bytes at all (an empty file is not mapped), and memchr wants some.
-    if (text.empty()) return text;
-    const void* nul = std::memchr(text.data(), 0, text.size());
-    if (nul) return text.substr(0, static_cast<std::size_t>(static_cast<const char*>(nul) - text.data()));
-    return text;
-}
-
 bool TextLines::next(std::string_view& line) {
     const char* const end = text_.data() + text_.size();
     if (pos_ >= end) return false;

@@ -28,9 +28,6 @@ inline LineBounds line_at(const char* p, const char* end) {
     return {stop, next};
 }
 
-/// The text before its first byte 0: where a byte 0 ends a text.
-std::string_view up_to_nul(std::string_view text);
-
 /// The lines of a text under the rule of line_at().
 class TextLines {
   public:

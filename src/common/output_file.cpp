@@ -1,9 +1,12 @@
 #include "common/output_file.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -161,6 +164,31 @@ void give_identity(int fd, const OutputTarget& file, const std::string& target) 
     if (::fchmod(fd, file.st.st_mode & 07777) != 0) throw_file_error("Cannot create file", target, errno);
 }
 
+/// Whether `size` bytes can be written into the file `fd` from its start without the disk filling up on
+/// the way: the room is taken now, past the file's end, which does not move (a file system that cannot
+/// do so has its free room counted instead). 0, or the reason the bytes would not fit.
+int reserve_room(int fd, off_t size) {
+    struct rlimit limit {};
+    if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+        static_cast<rlim_t>(size) > limit.rlim_cur)
+        return EFBIG;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return errno;
+    if (size == 0) return 0;
+    int err = 0;
+    while ((err = ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, size) == 0 ? 0 : errno) == EINTR) {
+    }
+    if (err == 0) return 0;
+    // What part of the room a failure took is given back: the file keeps its size, and its blocks.
+    ::ftruncate(fd, st.st_size);
+    if (err != EOPNOTSUPP && err != ENOSYS) return err;
+    struct statvfs fs {};
+    if (::fstatvfs(fd, &fs) != 0) return errno;
+    const auto held = static_cast<std::uint64_t>(st.st_blocks) * 512;
+    const auto free = static_cast<std::uint64_t>(fs.f_bavail) * fs.f_frsize;
+    return static_cast<std::uint64_t>(size) <= held + free ? 0 : ENOSPC;
+}
+
 /// O_TMPFILE needs /proc to give the file a name at the end.
 int open_unnamed_beside(const std::string& folder) {
     if (::access("/proc/self/fd", X_OK) != 0) return -1;
@@ -248,22 +276,35 @@ void SafeFileWriter::name_unnamed() {
 }
 
 void SafeFileWriter::copy_into_file() {
-    const int to = open_for_writing(temp_.file.path, 0, target_);
+    struct stat made {};
+    if (::fstat(fd_, &made) != 0) throw_file_error("Cannot write file", target_, errno);
+    // Opened as it is, not emptied: nothing of the former file goes before the result is known to fit.
+    const int to = ::open(temp_.file.path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (to < 0) throw_file_error("Cannot create file", target_, errno);
+    if (const int err = reserve_room(to, made.st_size); err != 0) {
+        ::close(to);
+        throw_file_error("Cannot write file", target_,
+                         std::string(std::strerror(err)) + ". The file " + target_ + " is kept as it was");
+    }
     char block[1 << 16];
     ssize_t n = 0;
     off_t from = 0;
-    while ((n = ::pread(fd_, block, sizeof block, from)) > 0) {
-        try {
-            write_fully(to, block, static_cast<std::size_t>(n), target_);
-        } catch (...) {
-            ::close(to);
-            throw;
+    int err = 0;
+    while (err == 0 && (n = ::pread(fd_, block, sizeof block, from)) > 0) {
+        for (ssize_t done = 0; err == 0 && done < n;) {
+            const ssize_t put = ::pwrite(to, block + done, static_cast<std::size_t>(n - done), from + done);
+            if (put < 0 && errno != EINTR) err = errno;
+            done += std::max<ssize_t>(put, 0);
         }
         from += n;
     }
-    const int err = n < 0 ? errno : (::close(to) != 0 ? errno : 0);
-    if (n < 0) ::close(to);
-    if (err != 0) throw_file_error("Cannot write file", target_, err);
+    if (err == 0 && n < 0) err = errno;
+    if (err == 0 && (::ftruncate(to, made.st_size) != 0 || ::fsync(to) != 0)) err = errno;
+    if (::close(to) != 0 && err == 0) err = errno;
+    // The room was there: only a fault of the device itself stops the copy midway.
+    if (err != 0)
+        throw_file_error("Cannot write file", target_,
+                         std::string(std::strerror(err)) + ". The file " + target_ + " is incomplete");
 }
 
 void SafeFileWriter::commit() {

@@ -116,12 +116,8 @@ bool WholeTextReader::fill() {
             at_end_ = true;
             return false;
         }
-        // A byte 0 ends the text.
-        const char* nul =
-            static_cast<const char*>(std::memchr(block_.data() + end_, 0, static_cast<std::size_t>(got)));
         limit_ -= static_cast<std::uint64_t>(got);
-        end_ += nul ? static_cast<std::size_t>(nul - (block_.data() + end_)) : static_cast<std::size_t>(got);
-        if (nul) at_end_ = true;
+        end_ += static_cast<std::size_t>(got);
         return true;
     }
 }

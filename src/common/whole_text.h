@@ -17,10 +17,11 @@ std::string load_whole_file(const std::string& path, std::uint64_t max_bytes = U
                             bool* grew = nullptr);
 
 /// The lines of a text loaded whole, as the standard extract reads its input: a line ends at CR LF, at a
-/// lone CR or at a lone LF; a byte 0 ends the text; the last line needs no line end.
+/// lone CR or at a lone LF; a byte 0 is a byte of its line, as every reader takes it; the last line needs
+/// no line end.
 class WholeTextLines : public TextLines {
   public:
-    explicit WholeTextLines(std::string_view text) : TextLines(up_to_nul(text)) {}
+    explicit WholeTextLines(std::string_view text) : TextLines(text) {}
 };
 
 /// The lines of a file read block by block under the rule of WholeTextLines, so that a reader of the

@@ -68,8 +68,8 @@ std::vector<std::string> all_lines(const LineView* box);
 void append_line(LineView* box, std::string_view line);
 void set_lines(LineView* box, const std::vector<std::string>& lines);
 /// Replaces the content by at most `max_lines` lines of the file at `path` (CR LF, CR or LF between lines;
-/// a byte 0 ends it), which the view maps instead of copying; returns whether it shows every line.
-/// Throws FileError.
+/// a byte 0 is a byte of its line), which the view maps instead of copying; returns whether it shows every
+/// line. Throws FileError.
 bool set_file_lines(LineView* box, const std::string& path, std::size_t max_lines);
 void clear_box(LineView* box);
 

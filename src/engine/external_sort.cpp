@@ -1,10 +1,13 @@
 #include "engine/external_sort.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <queue>
 
@@ -19,17 +22,23 @@ namespace qvr {
 
 namespace {
 
+/// The bounds of a run's read block in a merge.
+constexpr std::size_t kSmallestReadBlock = std::size_t{1} << 12;
 constexpr std::size_t kReadBlock = std::size_t{1} << 18;
 
-/// A file without a name in `folder`: O_TMPFILE, or a named file removed at once.
-int open_nameless(const std::string& folder) {
+/// A file without a name in `folder`: O_TMPFILE, or a named file removed at once. `name` stands for it in
+/// messages (the named file lives too briefly to be worth naming).
+int open_nameless(const std::string& folder, const std::string& name) {
     const std::string dir = folder.empty() ? "." : folder;
     int fd = ::open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
     if (fd >= 0) return fd;
-    std::string name = (folder.empty() ? std::string() : folder) + ".quarvel-sort-XXXXXX";
-    fd = ::mkostemp(name.data(), O_CLOEXEC);
+    // Only a system or file system without such files is worth a second way; else the reason is the answer.
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+        throw_file_error("Cannot create file", name, errno);
+    std::string temp = folder + ".quarvel-sort-XXXXXX";
+    fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) throw_file_error("Cannot create file", name, errno);
-    ::unlink(name.c_str());
+    ::unlink(temp.c_str());
     return fd;
 }
 
@@ -50,6 +59,7 @@ struct SortedRuns::Run {
     int fd = -1;
     std::string name;  // for messages
     std::uint64_t lines = 0;
+    unsigned level = 0;  // merges its lines went through
     std::unique_ptr<OutputFile> out;
     // Reading back.
     std::unique_ptr<char[]> block;
@@ -108,20 +118,43 @@ struct SortedRuns::Run {
     }
 };
 
-SortedRuns::SortedRuns(std::string folder, bool unique, Collation& collation, const StopRequest* stop)
-    : folder_(std::move(folder)), unique_(unique), collation_(collation), stop_(stop) {}
+SortedRuns::SortedRuns(std::string folder, bool unique, Collation& collation, const StopRequest* stop,
+                       std::size_t merge_memory, std::size_t descriptors)
+    : folder_(std::move(folder)),
+      unique_(unique),
+      collation_(collation),
+      stop_(stop),
+      max_runs_(std::max<std::size_t>(descriptors, 2)),
+      read_block_(std::clamp(merge_memory / merge_width(), kSmallestReadBlock, kReadBlock)) {}
 
 SortedRuns::~SortedRuns() = default;
 
+std::size_t SortedRuns::descriptors_left() {
+    struct rlimit limit {};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return SIZE_MAX;
+    // Those open below the limit take the numbers a new descriptor could have.
+    std::size_t open = 0;
+    if (DIR* fds = ::opendir("/proc/self/fd")) {
+        while (const dirent* entry = ::readdir(fds))
+            if (entry->d_name[0] != '.' && std::strtoull(entry->d_name, nullptr, 10) < limit.rlim_cur) ++open;
+        ::closedir(fds);
+        open -= std::min<std::size_t>(open, 1);  // the listing's own
+    }
+    const auto left = static_cast<std::size_t>(limit.rlim_cur - std::min<rlim_t>(limit.rlim_cur, open));
+    return left - std::min(left, kDescriptorMargin);
+}
+
 std::unique_ptr<SortedRuns::Run> SortedRuns::open_run() {
     auto run = std::make_unique<Run>();
-    run->name = folder_ + "(sort run)";
-    run->fd = open_nameless(folder_);
+    // The folder exists; the run's file has no name of its own.
+    run->name = (folder_.empty() ? std::string("./") : folder_) + " (a sorted run's temporary file)";
+    run->fd = open_nameless(folder_, run->name);
     run->out = OutputFile::borrow(run->fd, run->name);
     return run;
 }
 
 void SortedRuns::add(const ResultList& list) {
+    if (runs_.size() >= max_runs_) make_room();
     std::unique_ptr<Run> run = open_run();
     for (std::size_t i = 0; i < list.size(); ++i) {
         if ((i & 0xFFF) == 0) check_stop(stop_);
@@ -130,37 +163,59 @@ void SortedRuns::add(const ResultList& list) {
         run->out->write(line);
     }
     run->out->close();
+    run->out.reset();  // its buffer is not held through the runs that follow
     run->lines = list.size();
     runs_.push_back(std::move(run));
 }
 
+void SortedRuns::merge_groups(std::size_t from) {
+    // Neighbours hold neighbouring passes, so their merge is the run their lines would have made.
+    const std::size_t width = merge_width();
+    std::vector<std::unique_ptr<Run>> merged;
+    for (std::size_t i = 0; i < from; ++i) merged.push_back(std::move(runs_[i]));
+    for (std::size_t at = from; at < runs_.size(); at += width) {
+        std::vector<std::unique_ptr<Run>> group;
+        unsigned level = 0;
+        for (std::size_t i = at; i < std::min(runs_.size(), at + width); ++i) {
+            level = std::max(level, runs_[i]->level + 1);
+            group.push_back(std::move(runs_[i]));
+        }
+        if (group.size() == 1) {
+            merged.push_back(std::move(group[0]));
+            continue;
+        }
+        std::unique_ptr<Run> run = open_run();
+        merge_runs(group,
+                   [&](std::string_view line) {
+                       put_size(*run->out, line.size());
+                       run->out->write(line);
+                       ++run->lines;
+                   },
+                   {});
+        run->out->close();
+        run->out.reset();
+        run->level = level;
+        merged.push_back(std::move(run));
+    }
+    runs_ = std::move(merged);
+}
+
+void SortedRuns::make_room() {
+    // Runs stand oldest first, the newest merged least: the newest block of one level is merged, widened a
+    // level at a time until it fills a group.
+    std::size_t from = runs_.size();
+    while (from > 0 && runs_.size() - from < merge_width()) {
+        const unsigned level = runs_[from - 1]->level;
+        while (from > 0 && runs_[from - 1]->level == level) --from;
+    }
+    merge_groups(from);
+}
+
 void SortedRuns::merge(const std::function<void(std::string_view)>& emit,
                        const std::function<void(std::uint64_t, std::uint64_t)>& progress) {
-    // Too many runs to read at once (each takes a descriptor and a block): neighbours are merged into one
-    // run first. Neighbours hold neighbouring passes, so their merge is the run their lines would have made.
-    while (runs_.size() > kMergeWidth) {
-        std::vector<std::unique_ptr<Run>> merged;
-        for (std::size_t from = 0; from < runs_.size(); from += kMergeWidth) {
-            std::vector<std::unique_ptr<Run>> group;
-            for (std::size_t i = from; i < std::min(runs_.size(), from + kMergeWidth); ++i)
-                group.push_back(std::move(runs_[i]));
-            if (group.size() == 1) {
-                merged.push_back(std::move(group[0]));
-                continue;
-            }
-            std::unique_ptr<Run> run = open_run();
-            merge_runs(group,
-                       [&](std::string_view line) {
-                           put_size(*run->out, line.size());
-                           run->out->write(line);
-                           ++run->lines;
-                       },
-                       {});
-            run->out->close();
-            merged.push_back(std::move(run));
-        }
-        runs_ = std::move(merged);
-    }
+    // Too many runs to read at once (each takes a block, and a descriptor while it is held): neighbours are
+    // merged into one run first.
+    while (runs_.size() > merge_width()) merge_groups(0);
     merge_runs(runs_, emit, progress);
     runs_.clear();
 }
@@ -170,7 +225,7 @@ void SortedRuns::merge_runs(std::vector<std::unique_ptr<Run>>& runs,
                             const std::function<void(std::uint64_t, std::uint64_t)>& progress) {
     std::uint64_t total = 0;
     for (auto& run : runs) {
-        run->start_reading(kReadBlock);
+        run->start_reading(read_block_);
         total += run->lines;
     }
     auto advance = [&](std::size_t r) {

@@ -7,7 +7,10 @@ namespace qvr {
 
 std::uint64_t sort_memory_budget(std::uint64_t available) {
     constexpr std::uint64_t kFixed = std::uint64_t{32} << 20;
-    return available - std::min(available / 8, kFixed);
+    // The input's block, a run's write buffer and the result's, held beside the lines.
+    constexpr std::uint64_t kBuffers = std::uint64_t{3} << 20;
+    const std::uint64_t left = available - std::min(available / 8, kFixed);
+    return std::max(left - std::min(left, kBuffers), available / 4);
 }
 
 std::optional<std::uint64_t> read_memory_size(std::string_view text) {

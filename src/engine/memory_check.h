@@ -8,9 +8,10 @@
 
 namespace qvr {
 
-/// The bytes a sorted run may hold in its list of lines (their text and ResultList::kBytesPerLine each)
-/// when `available` bytes are free: what is left after the reading and writing blocks, the collation and
-/// what the system adds. Lines beyond it go to sorted runs on disk, so the run never asks for more.
+/// The bytes a sorted run may hold in its lines, their keys and its merges when `available` bytes are free:
+/// what is left after the reading and writing buffers, the collation and what the system adds (at least a
+/// quarter of it, for tiny amounts). Lines beyond it go to sorted runs on disk, so the run never asks for
+/// more.
 std::uint64_t sort_memory_budget(std::uint64_t available);
 
 /// A size as "512M", "2G", "64K" or plain bytes (upper or lower case letter, powers of 1024); nothing
@@ -27,6 +28,5 @@ class CappedMemory : public MemoryProbe {
     const MemoryProbe& inner_;
     std::uint64_t cap_;
 };
-
 
 }  // namespace qvr

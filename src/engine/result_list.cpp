@@ -30,6 +30,17 @@ constexpr std::size_t kPrefixBytes = 16;
 /// Lines of a group up to which settle_group() compares lines, not their whole keys.
 constexpr std::size_t kLinesComparedInPairs = 8;
 
+/// How two keys compare, each held as the first `shared` bytes of `base` and then its `rest`, which never
+/// starts with the byte of `base` that follows: in byte order, the shorter first on a tie, as whole keys.
+int compare_on_base(std::string_view base, std::size_t shared_a, std::string_view rest_a,
+                    std::size_t shared_b, std::string_view rest_b) {
+    if (shared_a == shared_b) return compare_bytes(rest_a, rest_b);
+    if (shared_a > shared_b) return -compare_on_base(base, shared_b, rest_b, shared_a, rest_a);
+    // Key b goes on with base's byte where key a ends or differs from it.
+    if (rest_a.empty()) return -1;
+    return static_cast<unsigned char>(rest_a[0]) < static_cast<unsigned char>(base[shared_a]) ? -1 : 1;
+}
+
 }  // namespace
 
 ResultList::ResultList(bool sorted, bool unique, Collation* collation, std::size_t lines_per_worker,
@@ -76,6 +87,15 @@ void ResultList::clear() {
     ends_.clear();
     order_.clear();
     ordered_ = false;
+}
+
+void ResultList::release() {
+    clear();
+    std::free(text_);
+    text_ = nullptr;
+    capacity_ = 0;
+    std::vector<std::uint64_t>().swap(ends_);
+    std::vector<SortEntry>().swap(order_);
 }
 
 bool ResultList::SortEntry::operator<(const SortEntry& b) const {
@@ -196,13 +216,14 @@ void ResultList::settle_groups(std::size_t parts) {
     }
     bounds.push_back(order_.size());
     std::vector<std::size_t> kept_ends(bounds.size() - 1);
+    const std::size_t room = key_room_ / (bounds.size() - 1);
     on_cores(bounds.size() - 1, [&](std::size_t part, Collation& collation) {
         std::size_t kept = bounds[part];
         for (std::size_t begin = bounds[part]; begin < bounds[part + 1];) {
             std::size_t end = begin + 1;
             while (end < bounds[part + 1] && order_[begin].same_prefix(order_[end])) ++end;
             if (order_[begin].truncated && end - begin > 1) {
-                const std::size_t group_end = settle_group(begin, end, collation);
+                const std::size_t group_end = settle_group(begin, end, collation, room);
                 for (std::size_t i = begin; i < group_end; ++i) order_[kept++] = order_[i];
             } else if (unique_) {
                 // Whole keys that agree: the first to pass stands last and is the one kept.
@@ -220,39 +241,53 @@ void ResultList::settle_groups(std::size_t parts) {
     order_.resize(kept);
 }
 
-std::size_t ResultList::settle_group(std::size_t begin, std::size_t end, Collation& collation) {
-    const std::size_t n = end - begin;
-    // The output below overwrites the group in order_, so the lines are read from a copy.
-    const std::vector<SortEntry> group(order_.begin() + static_cast<std::ptrdiff_t>(begin),
-                                       order_.begin() + static_cast<std::ptrdiff_t>(end));
-    std::vector<std::size_t> at(n);
-    for (std::size_t i = 0; i < n; ++i) at[i] = i;
+std::size_t ResultList::settle_group(std::size_t begin, std::size_t end, Collation& collation,
+                                     std::size_t room) {
+    const auto first = order_.begin() + static_cast<std::ptrdiff_t>(begin);
+    const auto last = order_.begin() + static_cast<std::ptrdiff_t>(end);
+    const SortEntry like = *first;  // the key bytes the whole group shares
     // A few lines (most groups are two) are compared two at a time, which takes ICU's quick way for Latin
     // letters and stops at their first difference. Many lines would need n log n such walks over their
-    // common start: they are collated once each, and their whole keys compared.
-    std::string keys;
-    std::vector<std::size_t> key_ends;
-    if (n > kLinesComparedInPairs) {
-        key_ends.resize(n);
-        for (std::size_t i = 0; i < n; ++i) {
-            collation.append_key(pass_line(group[i].pass), keys);
-            key_ends[i] = keys.size();
-        }
+    // common start: they are collated once each, and each key is kept as what follows the part it shares
+    // with the first line's key, so lines sharing a long start take little room. Meanwhile an entry's key
+    // bytes, the same for the whole group, hold where its key is.
+    std::string base, key, rests;
+    bool keyed = end - begin > kLinesComparedInPairs;
+    if (keyed) collation.append_key(pass_line(like.pass), base);
+    for (auto e = first; keyed && e != last; ++e) {
+        key.clear();
+        collation.append_key(pass_line(e->pass), key);
+        const auto shared = static_cast<std::size_t>(
+            std::mismatch(key.begin(), key.end(), base.begin(), base.end()).first - key.begin());
+        const std::size_t need = rests.size() + key.size() - shared;
+        keyed = key.size() < (std::uint64_t{1} << 32) && base.size() + need <= room;
+        // Grown by doubling, but never past the room.
+        if (keyed && need > rests.capacity())
+            rests.reserve(std::min(room - base.size(), std::max(need, 2 * rests.capacity())));
+        e->high = rests.size();
+        e->low = (std::uint64_t{shared} << 32) | (key.size() - shared);
+        rests.append(key, shared);
     }
-    auto compare = [&](std::size_t a, std::size_t b) {
-        if (key_ends.empty()) return collation.compare(pass_line(group[a].pass), pass_line(group[b].pass));
-        auto key = [&](std::size_t i) {
-            const std::size_t from = i == 0 ? 0 : key_ends[i - 1];
-            return std::string_view(keys).substr(from, key_ends[i] - from);
-        };
-        return compare_bytes(key(a), key(b));
+    if (!keyed) std::string().swap(rests);
+    auto compare = [&](const SortEntry& a, const SortEntry& b) {
+        if (!keyed) return collation.compare(pass_line(a.pass), pass_line(b.pass));
+        const std::string_view all(rests);
+        return compare_on_base(base, a.low >> 32, all.substr(a.high, a.low & 0xFFFFFFFF), b.low >> 32,
+                               all.substr(b.high, b.low & 0xFFFFFFFF));
     };
-    // Stable: the group is in reverse pass order already, which equal keys keep.
-    std::stable_sort(at.begin(), at.end(), [&](std::size_t a, std::size_t b) { return compare(a, b) < 0; });
+    // Equal lines in reverse pass order, as everywhere in the list.
+    std::sort(first, last, [&](const SortEntry& a, const SortEntry& b) {
+        const int c = compare(a, b);
+        return c != 0 ? c < 0 : a.pass > b.pass;
+    });
     std::size_t out = begin;
-    for (std::size_t i = 0; i < n; ++i) {
-        if (unique_ && i + 1 < n && compare(at[i], at[i + 1]) == 0) continue;
-        order_[out++] = group[at[i]];
+    for (std::size_t i = begin; i < end; ++i) {
+        if (unique_ && i + 1 < end && compare(order_[i], order_[i + 1]) == 0) continue;
+        order_[out++] = order_[i];
+    }
+    for (std::size_t i = begin; i < out; ++i) {
+        order_[i].high = like.high;
+        order_[i].low = like.low;
     }
     return out;
 }

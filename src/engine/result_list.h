@@ -59,6 +59,13 @@ class ResultList {
 
     /// Empties the list for the next lines, keeping the memory it has.
     void clear();
+    /// Empties the list and gives its memory back.
+    void release();
+
+    /// Bounds the memory the whole sort keys of lines alike in their first key bytes take while those lines
+    /// are put in order, all cores together: a group whose keys would not fit is ordered by comparing its
+    /// lines two at a time instead (slower where they share a long start, in the same order).
+    void set_key_room(std::size_t bytes) { key_room_ = bytes; }
 
     /// Number of lines in the result (after finish(): duplicates dropped).
     std::size_t size() const { return ordered_ ? order_.size() : ends_.size(); }
@@ -96,9 +103,9 @@ class ResultList {
     /// Orders each group of lines whose first 16 key bytes agree by the whole lines, dropping
     /// duplicates when asked, on up to `parts` cores.
     void settle_groups(std::size_t parts);
-    /// Orders order_[begin, end), whose key prefixes agree and go on, by the whole lines; returns where the
-    /// lines it keeps end (duplicates dropped when unique).
-    std::size_t settle_group(std::size_t begin, std::size_t end, Collation& collation);
+    /// Orders order_[begin, end), whose key prefixes agree and go on, by the whole lines, holding at most
+    /// `room` bytes of keys; returns where the lines it keeps end (duplicates dropped when unique).
+    std::size_t settle_group(std::size_t begin, std::size_t end, Collation& collation, std::size_t room);
 
     bool sorted_;
     bool unique_;
@@ -111,6 +118,7 @@ class ResultList {
     std::size_t lines_per_worker_;
     std::vector<SortEntry> order_;
     bool ordered_ = false;
+    std::size_t key_room_ = SIZE_MAX;
 };
 
 }  // namespace qvr

@@ -155,19 +155,25 @@ std::string runs_folder(const ExtractJob& job) {
 
 void sorted_run(const ExtractJob& job, const ExtractHooks& hooks, WholeTextReader& input, GaugeSteps& gauge,
                 RunTally& tally) {
+    // A quarter of the budget for the whole keys that order lines alike in their first key bytes, an eighth
+    // for the blocks of a merge of runs on disk (one may come while the lines are held), the rest for the
+    // lines themselves.
     const std::uint64_t budget = sort_memory_budget(hooks.memory.available());
+    const auto share = static_cast<std::size_t>(std::min<std::uint64_t>(budget / 8, SIZE_MAX));
+    const std::uint64_t lines_budget = budget - 3 * std::uint64_t{share};
     Collation collation(user_collation_locale(), job.encoding);
     ResultList result(job.sorted, job.unique, &collation, ResultList::kLinesPerKeyWorker, hooks.stop);
+    result.set_key_room(2 * share);
     // Room for the cut lines, taken only as it is used.
-    result.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(input.size(), budget)), 0);
+    result.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(input.size(), lines_budget)), 0);
     std::optional<SortedRuns> runs;
     const std::function<SortedRuns&()> make_runs = [&]() -> SortedRuns& {
-        if (!runs) runs.emplace(runs_folder(job), job.unique, collation, hooks.stop);
+        if (!runs) runs.emplace(runs_folder(job), job.unique, collation, hooks.stop, share);
         return *runs;
     };
     // The loop takes the gauge about half way; ordering in memory or merging the runs on disk the rest.
-    const int span = input.size() + input.size() / 4 > budget ? 42 : 40;
-    ListSink sink(result, budget, make_runs);
+    const int span = input.size() + input.size() / 4 > lines_budget ? 42 : 40;
+    ListSink sink(result, lines_budget, make_runs);
     cut_and_filter(job, input, hooks.stop, span, gauge, tally, sink);
     if (runs) {
         result.finish();
@@ -176,7 +182,7 @@ void sorted_run(const ExtractJob& job, const ExtractHooks& hooks, WholeTextReade
             [&gauge, span](int percent) { gauge.set(15 + span + (95 - 15 - span) * percent / 100); });
     }
     if (runs && result.size() > 0) runs->add(result);
-    if (runs) result.clear();
+    if (runs) result.release();  // the merge reads the runs alone
     ResultFile file(job);
     OutputFile& out = file.out();
     if (job.header)

@@ -61,7 +61,7 @@ void fill_whole_file(LineList& lines, const std::string& path, std::uint64_t mem
         check_room(path, static_cast<std::uint64_t>(st.st_size), 0, memory_available);
     std::string text = load_whole_file(path);
     check_room(path, text.size(), 0, memory_available);
-    lines.assign_text(std::move(text), LineList::Ends::any_break);
+    lines.assign_text(std::move(text));
     if (view_memory_need(lines.length(), lines.size()) > memory_available) {
         lines.clear();
         out_of_memory(path);

@@ -36,7 +36,7 @@ Lines lines_whole(std::string_view text) {
 }
 
 // A text, its lines read line by line and its lines loaded whole: CR LF, a lone CR and a lone LF end a line;
-// Ctrl+Z ends the file read line by line, NUL the text loaded whole.
+// Ctrl+Z ends the file read line by line; NUL is a byte of its line for both.
 const std::tuple<std::string, Lines, Lines> kCases[] = {
     {"", {}, {}},
     {"abc\r\ndef", {"abc", "def"}, {"abc", "def"}},
@@ -49,8 +49,8 @@ const std::tuple<std::string, Lines, Lines> kCases[] = {
     {"ab\032cd\r\n", {"ab"}, {"ab\032cd"}},
     {"ab\r\n\x1a", {"ab"}, {"ab", "\x1a"}},
     {"\x1a", {}, {"\x1a"}},
-    {std::string("ab\0cd\r\nef", 9), {std::string("ab\0cd", 5), "ef"}, {"ab"}},
-    {std::string("\0", 1), {std::string("\0", 1)}, {}},
+    {"ab\0cd\r\nef"s, {"ab\0cd"s, "ef"}, {"ab\0cd"s, "ef"}},
+    {"\0"s, {"\0"s}, {"\0"s}},
 };
 
 TEST(LineReaders, EveryLineEndCase) {
@@ -131,17 +131,17 @@ Lines list_lines(const LineList& list) {
     return out;
 }
 
-Lines taken_whole(const std::string& text, LineList& list, LineList::Ends ends = LineList::Ends::whole_text) {
-    list.assign_text(text, ends);
+Lines taken_whole(const std::string& text, LineList& list) {
+    list.assign_text(text);
     return list_lines(list);
 }
 
 // Taken whole, a text has the lines of WholeTextLines, and so has its file mapped, up to the lines asked for;
-// taken at any break, a byte 0 is kept.
+// a byte 0 is kept in its line.
 TEST(LineList, TakesATextWholeAtEveryKindOfLineEnd) {
     const std::string x(40, 'x'), y(17, 'y'), page(3 * 4096, 'p');  // a line across pages when mapped
     const std::tuple<std::string, Lines, std::size_t> cases[] = {
-        // text, its lines at any break, the most lines mapped
+        // text, its lines, the most lines mapped
         {"", {}, 9},
         {"a\r\n\r\n", {"a", ""}, 9},
         {"a\rb\nc\r\nd", {"a", "b", "c", "d"}, 9},
@@ -153,8 +153,9 @@ TEST(LineList, TakesATextWholeAtEveryKindOfLineEnd) {
     };
     test::TempDir dir;
     LineList list, mapped;
-    for (const auto& [text, any_break, max_lines] : cases) {
+    for (const auto& [text, lines, max_lines] : cases) {
         const Lines whole = lines_whole(text);
+        EXPECT_EQ(lines, whole);
         EXPECT_EQ(whole, taken_whole(text, list));
         const bool all = mapped.assign_file(dir.write("f", text), max_lines);
         EXPECT_EQ(Lines(whole.begin(), whole.begin() + std::min(whole.size(), max_lines)),
@@ -164,7 +165,6 @@ TEST(LineList, TakesATextWholeAtEveryKindOfLineEnd) {
         for (std::size_t i = 0; i < std::min(whole.size(), max_lines); ++i)
             longest_kept = std::max(longest_kept, whole[i].size());
         EXPECT_EQ(longest_kept, mapped.longest()) << text.size();
-        EXPECT_EQ(any_break, taken_whole(text, list, LineList::Ends::any_break));
     }
     mapped.assign_file(dir.write("f", "a\r\nb"), 9);  // and changes as a copy
     mapped.append("c");
@@ -202,7 +202,7 @@ TEST(LineList, BlocksGoInAndComeOutAndPlacesCountALineBreakAsOneCharacter) {
 }
 
 // A big text is split on two cores from a line start past its middle; wherever the middle falls (inside a
-// CR LF too), and wherever a byte 0 ends it, the lines are those the standard extract's reader finds.
+// CR LF too), and wherever a byte 0 stands, the lines are those the standard extract's reader finds.
 TEST(LineList, ABigTextSplitsOnTwoCoresAsOnOne) {
     const char* const ends[] = {"\r\n", "\r", "\n", "\r\n\r\n"};
     std::string body;

@@ -178,6 +178,48 @@ TEST(SafeReplacement, AnInterruptedWriterLeavesTheFormerFileAndNoTemporary) {
     if (unchecked) GTEST_SKIP() << "a writer without /proc was not checked: hiding it needs root";
 }
 
+// A file with a second name is written into once its result is complete, on a file system of 64 pages
+// (a tmpfs of its own, in a child with its own mounts) of which the filler and the former file take 26:
+// a result of 30 pages fits beside it, not a second time in it, which leaves it untouched.
+TEST(SafeReplacement, ASharedFileIsWrittenIntoOnlyWhenTheResultFits) {
+    if (::geteuid() != 0) GTEST_SKIP() << "a small file system of its own needs root (mount -t tmpfs)";
+    TempDir dir;
+    const std::string file = dir.file("joined.txt");
+    int results[2];
+    test::prepared(::pipe(results) == 0, "pipe");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::unshare(CLONE_NEWNS) != 0 ||
+            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount("none", dir.path().c_str(), "tmpfs", 0, "size=256k") != 0)
+            ::_exit(kSkipped);
+        dir.write("joined.txt", "old");
+        ::link(file.c_str(), dir.file("joined2.txt").c_str());
+        dir.write("filler", std::string(100 << 10, 'f'));
+        std::string told;
+        try {
+            replace_file_safely(file, std::string(120 << 10, 'n'));
+        } catch (const FileError& e) {
+            told = e.what();
+        }
+        told += " | " + test::read_file(dir.file("joined2.txt")) + " | " + test::list_folder(dir.path());
+        (void)!::write(results[1], told.data(), told.size());
+        ::_exit(0);
+    }
+    ::close(results[1]);
+    std::string told;
+    char block[4096];
+    for (ssize_t n; (n = ::read(results[0], block, sizeof block)) > 0;) told.append(block, std::size_t(n));
+    ::close(results[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == kSkipped)
+        GTEST_SKIP() << "no file system of its own can be mounted here";
+    EXPECT_EQ("Cannot write file " + file + ". No space left on device. The file " + file +
+                  " is kept as it was | old | filler joined.txt joined2.txt",
+              told);
+}
+
 // A pipe nobody reads is refused at once, one being read is written through.
 TEST(WriterFaults, PlacesThatCannotBeWrittenKeepWhatTheyHold) {
     TempDir dir;

@@ -204,6 +204,9 @@ TEST_F(DbfExportTest, BinaryLineEndOnlyAndHugeInputsGiveExactRecords) {
          " x                   " + (" " + bytes(1, 9) + std::string(11, ' ')) +
              (" " + bytes(11, 12) + std::string(18, ' ')) + (" " + bytes(14, 25) + "        ") + "\x1a"},
         {std::string(30, '\0') + "\r\n", " " + std::string(20, '\0') + "\x1a"},
+        {std::string("one\r\nt\0wo\r\nthree\r\nfour\r\nfive\r\n", 30),
+         " one                  t" + std::string(1, '\0') + "wo                 three               " +
+             " four                 five                \x1a"},
         {std::string(100000, '\n'), test::repeated(std::string(21, ' '), 100000) + "\x1a"},
     };
     const DbfExportJob j = job({{{"F", 20}, "1"}});

@@ -81,6 +81,9 @@ void utf8_quoted(ExtractJob& j) {
     j.line_end = "\n";
 }
 const std::string kStopped = "Stopped at the user's request";
+// A byte 0 is a byte of its line in every kind of run, never the end of the input.
+const std::string kNul("one\r\nt\0wo\r\nthree\r\nfour\r\nfive\r\n", 30);
+const std::string kNulSorted("five\r\nfour\r\none\r\nthree\r\nt\0wo\r\n", 30);
 const std::string kE = "\xc3\xa9", kSmile = "\xf0\x9f\x98\x80";
 
 TEST(Extract, HeaderNumbersSampleAndFilterTogether) {
@@ -111,6 +114,10 @@ TEST(Extract, HeaderNumbersSampleAndFilterTogether) {
         {false, [](ExtractJob& j) { utf8_quoted(j), j.header = j.sorted = true, j.filter.contains = kE; },
          "z" + kE + "b;x\r\n" + kE + "t\xff" + kSmile + "\nab\"cd\r",
          "\"N;1\";N2\n" + kE + "t;\xff" + kSmile + "\nz" + kE + ";\"b;x\"\n", 2},
+        {false, [](ExtractJob&) {}, kNul, kNul, 5},
+        {false, [](ExtractJob& j) { j.sorted = true; }, kNul, kNulSorted, 5},
+        {false, [](ExtractJob& j) { j.unique = true; }, kNul, kNulSorted, 5},
+        {true, [](ExtractJob&) {}, kNul, kNul, 5},
     };
     for (const auto& [fast, set, input, file, generated] : cases) {
         TempDir dir;
@@ -162,7 +169,8 @@ TEST(Extract, GaugeOfBothWaysAndTheViewsFirstHundred) {
 }
 
 // Random lines with many equal keys (letter case, repeats): a memory cap forcing runs on disk, up to more
-// than can be merged at once, gives the bytes of the run held in memory, and no temporary file stays.
+// than can be merged at once, or than descriptors are left (hundreds of runs), gives the bytes of the run
+// held in memory, and no temporary file stays. With no descriptor to spare, the folder is named.
 TEST(ExternalSort, RunsOnDiskGiveTheBytesOfTheRunInMemory) {
     TempDir dir;
     std::string input;
@@ -182,6 +190,47 @@ TEST(ExternalSort, RunsOnDiskGiveTheBytesOfTheRunInMemory) {
             EXPECT_EQ(99, runs.gauge.back()) << cap;  // through the merge
             EXPECT_EQ("in.txt out.txt", list_folder(dir.path()));
         }
+        const std::pair<rlim_t, std::string> descriptors[] = {
+            {24, whole.file},  // a few beyond what a run leaves to the rest of the job
+            {2, "Cannot create file " + dir.path() + " (a sorted run's temporary file). Too many open files"},
+        };
+        for (const auto& [more, outcome] : descriptors) {
+            const Ran runs = [&, more = more] {
+                const DescriptorLimit limit(more);
+                return run(dir, input, job, false, {}, 300);
+            }();
+            EXPECT_EQ(outcome, runs.error.empty() ? runs.file : runs.error) << mode << " " << more;
+            EXPECT_EQ("in.txt out.txt", list_folder(dir.path()));
+        }
+    }
+}
+
+// Lines sharing a long start are told apart by their whole keys: those keys, and the buffers of the runs
+// on disk (a dozen of them in 4 MB), stay within the memory a sorted run is given.
+TEST(ExternalSort, LinesSharingALongStartKeepTheRunInItsMemory) {
+    TempDir dir;
+    std::string input;
+    std::mt19937 random(5);
+    const std::string start = repeated("EVERY LINE STARTS SO ", 11);
+    for (int i = 0; i < 100'000; ++i) {
+        input += start;
+        for (int k = 0; k < 20; ++k) input += static_cast<char>('a' + random() % 26);
+        input += "\r\n";
+    }
+    ExtractJob job = line_job({{1, 300}});
+    job.sorted = true;
+    job.input_path = dir.write("in.txt", input);
+    job.output_path = dir.file("out.txt");
+    std::string().swap(input);
+    for (const std::int64_t memory : {16 << 20, 4 << 20}) {
+        MemoryLimit limit;
+        limit.bytes = memory;
+        RunTally tally;
+        reset_peak_memory();
+        const std::int64_t before = peak_memory();
+        EXPECT_EQ(ExtractOutcome::generated, standard_extract(job, ExtractHooks(limit), tally));
+        EXPECT_GT(memory, peak_memory() - before);
+        EXPECT_EQ(100'000, tally.generated_line_count);
     }
 }
 
@@ -212,7 +261,7 @@ TEST(Extract, AStopOrAFullDiskEndsARunAndTheFormerResultStays) {
     // A disk that fills up: sorted in a byte of memory, the run fails writing its runs on disk, after the
     // first line; none stays.
     for (const auto& [sorted, name, lines] :
-         {std::tuple(false, "out.txt", 2), std::tuple(true, "(sort run)", 1)}) {
+         {std::tuple(false, "out.txt", 2), std::tuple(true, " (a sorted run's temporary file)", 1)}) {
         ExtractJob job = line_job({{1, 300000}});
         job.sorted = sorted;
         job.input_path = dir.write("in.txt", std::string(20000, 'x') + "\r\n" + std::string(200000, 'y'));
@@ -228,14 +277,14 @@ TEST(Extract, AStopOrAFullDiskEndsARunAndTheFormerResultStays) {
     }
 }
 
-// The standard extract reads whole-file lines (CR LF, CR, LF; NUL ends the text), the fast one line by
-// line (CR ends a line; Ctrl+Z ends the file).
+// The standard extract reads whole-file lines (CR LF, CR, LF), the fast one line by line (CR ends a line;
+// Ctrl+Z ends the file); NUL is a byte of its line for both.
 TEST(ExtractFaults, BinaryLineFeedOnlyAndHugeInputsGiveExactResults) {
     using Slices = std::vector<FieldSlice>;
     const std::string x = "x\r\n" + bytes(1, 9) + "\r\n" + bytes(11, 12) + "\r\n";  // LF and CR end lines
     const std::tuple<std::string, Slices, std::string, std::string, std::int64_t> cases[] = {
         {"x\r\n" + bytes(1, 255) + std::string(1000, '\0') + "after\r\n", Slices{{1, 300}},
-         x + bytes(14, 255) + "\r\n", x + bytes(14, 25) + "\r\n", 4},
+         x + bytes(14, 255) + std::string(58, '\0') + "\r\n", x + bytes(14, 25) + "\r\n", 4},
         {std::string(100000, '\n'), Slices{{1, 300}}, repeated("\r\n", 100000), repeated("\r\n", 100000),
          100000},
         {std::string(99'999'996, 'x') + "tail\r\nnext\r\n", Slices{{1, 5}, {99'999'997, 10}},

@@ -149,9 +149,10 @@ TEST(Collation, AKeysFirstBytesAreThoseOfTheWholeKey) {
 }
 
 Lines ordered(const Lines& passed, bool unique, std::size_t lines_per_worker,
-              TextEncoding encoding = TextEncoding::cp1252) {
+              TextEncoding encoding = TextEncoding::cp1252, std::size_t key_room = SIZE_MAX) {
     Collation collation("en_US", encoding);
     ResultList list(true, unique, &collation, lines_per_worker);
+    list.set_key_room(key_room);
     for (const std::string& line : passed) list.add(line);
     list.finish();
     Lines out;
@@ -176,7 +177,8 @@ TEST(ResultList, SharingTheKeysAmongCoresKeepsTheOrder) {
 }
 
 // Lines whose keys agree beyond the bytes kept beside them are ordered by their whole keys, in groups of a
-// few lines and of many: equal keys in reverse pass order, and unique keeps the first line to pass.
+// few lines and of many: equal keys in reverse pass order, and unique keeps the first line to pass. So they
+// are when their keys find no room, or room for some groups only, and are compared two at a time.
 TEST(ResultList, LinesAlikeInTheirFirstKeyBytesGoByTheirWholeKeys) {
     const char* const tails[] = {"x", "X", "\xe9", "\xc3\xa9", "e", "E", " ", "y"};
     std::mt19937 random(11);
@@ -198,10 +200,11 @@ TEST(ResultList, LinesAlikeInTheirFirstKeyBytesGoByTheirWholeKeys) {
             if (i + 1 < by_key.size()) collation.append_key(by_key[i + 1], next);
             if (i + 1 == by_key.size() || key != next) first_of_each.push_back(by_key[i]);
         }
-        for (std::size_t share : {1'000'000, 40}) {
-            EXPECT_EQ(by_key, ordered(passed, false, share, encoding));
-            EXPECT_EQ(first_of_each, ordered(passed, true, share, encoding));
-        }
+        for (std::size_t share : {1'000'000, 40})
+            for (std::size_t room : {SIZE_MAX, std::size_t{300}, std::size_t{0}}) {
+                EXPECT_EQ(by_key, ordered(passed, false, share, encoding, room)) << room;
+                EXPECT_EQ(first_of_each, ordered(passed, true, share, encoding, room)) << room;
+            }
     }
 }
 

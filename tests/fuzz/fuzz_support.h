@@ -54,10 +54,10 @@ struct ScratchFolder {
     std::string path;
 };
 
-/// The lines of `text` up to its first `stop` byte (Ctrl+Z read line by line, NUL loaded whole): a line
+/// The lines of `text` up to its first `stop` byte (Ctrl+Z read line by line; none loaded whole): a line
 /// ends at CR LF, a lone CR or a lone LF; a last line without line end is still a line.
-inline std::vector<std::string> plain_lines(std::string_view text, char stop) {
-    text = text.substr(0, text.find(stop));
+inline std::vector<std::string> plain_lines(std::string_view text, std::optional<char> stop = std::nullopt) {
+    if (stop) text = text.substr(0, text.find(*stop));
     std::vector<std::string> lines;
     for (std::size_t at = 0; at < text.size();) {
         const std::size_t end = std::min(text.find_first_of("\r\n", at), text.size());

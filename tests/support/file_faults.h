@@ -39,6 +39,25 @@ class FileSizeLimit {
     sighandler_t old_handler_ = SIG_DFL;
 };
 
+/// While it lives, this process may open only `more` descriptors beside those open now: the limit leaves
+/// that many unused numbers below it.
+class DescriptorLimit {
+  public:
+    explicit DescriptorLimit(rlim_t more) {
+        ::getrlimit(RLIMIT_NOFILE, &old_limit_);
+        rlim_t limit = 0;
+        for (rlim_t free = 0; free < more; ++limit)
+            free += ::fcntl(static_cast<int>(limit), F_GETFD) < 0 ? 1 : 0;
+        struct rlimit small = old_limit_;
+        small.rlim_cur = limit;
+        ::setrlimit(RLIMIT_NOFILE, &small);
+    }
+    ~DescriptorLimit() { ::setrlimit(RLIMIT_NOFILE, &old_limit_); }
+
+  private:
+    struct rlimit old_limit_ {};
+};
+
 /// While it lives, the permissions of files and folders hold for this thread even when the tests run as
 /// root: the capabilities that override them are taken out of its effective set, and put back after.
 class PermissionsHold {

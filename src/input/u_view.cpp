@@ -241,8 +241,7 @@ void Tfrm_view::show_field_colours() {
 void Tfrm_view::chk_prevClick() {
     if (ui_->chk_prev->isChecked()) {
         refresh_preview();
-        preview_->show();
-        preview_->raise();
+        preview_->show_beside(window());
     } else {
         preview_->hide();
     }

@@ -1,5 +1,6 @@
 #include <QComboBox>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QScreen>
 
 #include "input/column_ruler.h"
@@ -61,6 +62,9 @@ TEST_F(InputView, InputModeShowsTheInputWithItsLineCountAndRulerAndSideBySideAbo
     for (const char* name : {"mem_out", "lbl_vgener"})
         EXPECT_FALSE(find<QWidget>(name, mdi->frm_view)->isVisible());
     EXPECT_EQ(q(path), label("lbl_vname"));
+    // The explanation fits its box: no scroll bar (shown or hidden once the events are through).
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(find<QPlainTextEdit>("mem_expl", mdi->frm_view)->verticalScrollBar()->isVisible());
     // Where the blocks stand, and the count that follows them (the view places them by its own lines, not
     // as the ruler's test does); the blocks themselves are the ruler's test.
     tick("chk_rule", true);

@@ -16,6 +16,12 @@
 
 namespace qvr {
 
+namespace {
+/// Smaller than this, the preview would show too little to be of use beside the main window.
+constexpr int kLeastWidth = 320;
+constexpr int kLeastHeight = 160;
+}  // namespace
+
 /// The preview's lines as a grid: the field names as titles, the line numbers down the side.
 class PreviewModel : public QAbstractTableModel {
   public:
@@ -100,7 +106,7 @@ void Tfrm_preview::show_beside(QWidget* owner) {
         const ScreenRect place =
             place_beside({frame.x(), frame.y(), frame.width(), frame.height()}, clear_above,
                          {0, 0, width() + frame_width, height() + frame_height},
-                         {0, 0, 320 + frame_width, 160 + frame_height},
+                         {0, 0, kLeastWidth + frame_width, kLeastHeight + frame_height},
                          {screen.x(), screen.y(), screen.width(), screen.height()});
         move(place.x, place.y);
         resize(place.width - frame_width, place.height - frame_height);

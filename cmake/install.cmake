@@ -24,11 +24,24 @@ endforeach()
 add_custom_target(manual_pages ALL DEPENDS ${qvr_manual_pages})
 install(FILES ${qvr_manual_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
+# What Debian asks of every package: the copyright and the changelog in its documentation folder, the
+# changelog compressed reproducibly.
+set(qvr_changelog ${CMAKE_CURRENT_BINARY_DIR}/debian/changelog.Debian.gz)
+add_custom_command(OUTPUT ${qvr_changelog} DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/data/debian/changelog
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/debian
+  COMMAND sh -c "gzip -9n -c '${CMAKE_CURRENT_SOURCE_DIR}/data/debian/changelog' > '${qvr_changelog}'" VERBATIM)
+add_custom_target(package_documents ALL DEPENDS ${qvr_changelog})
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/data/debian/copyright ${qvr_changelog}
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quarvel)
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quarvel)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Quarvel maintainers <maintainers@quarvel.example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Cuts fixed-column text files into separated text or dBase tables")
+# The extended description, its lines as they stand in the package's control file.
+file(READ ${CMAKE_CURRENT_SOURCE_DIR}/data/debian/description CPACK_PACKAGE_DESCRIPTION)
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 # The run-time libraries are found from the programs themselves; nothing of the build or the tests.

@@ -5,10 +5,11 @@
 QVR_PACKAGES="g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libicu-dev fonts-liberation"
 # What the tests add: GoogleTest, an independent dBase reader, reading printed PDF back, a virtual display,
 # clang for the fuzz targets, dpkg-dev for the package's dependencies, GNU parallel for the README's
-# pipeline, a window manager and xdotool to drive the window program through the display, and Dask (with
-# pandas for its data frames) for the helper in contrib/dask.
+# pipeline, a window manager and xdotool to drive the window program through the display, Dask (with
+# pandas for its data frames) for the helper in contrib/dask, lintian to check the package and xdg-utils to
+# see that installing it changes no default.
 QVR_TEST_PACKAGES="libgtest-dev libgmock-dev libshp-dev poppler-utils xvfb xauth clang libclang-rt-14-dev
-  dpkg-dev file parallel openbox xdotool python3-dask python3-distributed python3-pandas"
+  dpkg-dev file parallel openbox xdotool python3-dask python3-distributed python3-pandas lintian xdg-utils"
 
 qvr_install_packages() {
   local missing=()

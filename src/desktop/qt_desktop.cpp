@@ -9,12 +9,15 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QFontDialog>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPushButton>
+#include <QSpacerItem>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -58,6 +61,24 @@ QString qt_name_filter(const QString& filter) {
     return filters.join(QStringLiteral(";;"));
 }
 
+int caption_room(const QString& caption) {
+    QFont title = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    title.setBold(true);
+    const QFontMetrics metrics(title);
+    // The window manager's title bar also holds an icon and up to three buttons, each about a line high.
+    return metrics.horizontalAdvance(caption) + 4 * (metrics.height() + 12);
+}
+
+namespace {
+/// A box as narrow as a short text would have its caption elided by the window manager ("Inf…on").
+void fit_caption(QMessageBox& box) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid) return;
+    grid->addItem(new QSpacerItem(caption_room(box.windowTitle()), 0), grid->rowCount(), 0, 1,
+                  grid->columnCount());
+}
+}  // namespace
+
 BoxButton QtDesktop::message_box(BoxKind kind, const QString& text, int buttons) {
     const auto lifted = RunStopGuard::box_may_show("message box");
     QMessageBox::Icon icon = QMessageBox::Information;
@@ -74,6 +95,7 @@ BoxButton QtDesktop::message_box(BoxKind kind, const QString& text, int buttons)
     if (buttons & kOk || buttons == kNoButton)
         ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     if (buttons & kCancel) cancel = box.addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    fit_caption(box);
     box.exec();
     QAbstractButton* clicked = box.clickedButton();
     if (clicked && clicked == yes) return kYes;

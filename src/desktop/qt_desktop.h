@@ -35,6 +35,9 @@ class QtDesktop : public Desktop {
     QPointer<QDialog> text_window_;
 };
 
+/// The width a window needs so that the window manager shows `caption` whole in its title bar.
+int caption_room(const QString& caption);
+
 /// "Text file|*.txt" (description, bar, pattern, possibly repeated) as a Qt name filter list.
 QString qt_name_filter(const QString& filter);
 

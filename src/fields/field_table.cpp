@@ -26,6 +26,7 @@ const std::string& FieldTable::cell(int column, int row) const {
 
 void FieldTable::set_cell(int column, int row, std::string text) {
     rows_.at(static_cast<std::size_t>(row - 1)).at(static_cast<std::size_t>(column)) = std::move(text);
+    untouched_default_ = false;
     if (listener_) listener_->cell_changed(column, row);
 }
 
@@ -34,6 +35,7 @@ void FieldTable::about_to_reset() {
 }
 
 void FieldTable::reset() {
+    untouched_default_ = false;
     if (listener_) listener_->table_reset();
 }
 
@@ -56,8 +58,10 @@ void FieldTable::delete_row(int row) {
 }
 
 int FieldTable::add_field(std::int32_t start, std::int32_t length) {
-    const int row = row_count() + 1;
     about_to_reset();
+    // The default row only stands in for the fields to come: the first one pointed at takes its place.
+    if (untouched_default_) rows_.clear();
+    const int row = row_count() + 1;
     rows_.push_back({"FIELD" + std::to_string(row), decimal_text(start), decimal_text(length),
                      decimal_text(clamp32(std::int64_t{start} + length - 1))});
     reset();
@@ -68,6 +72,7 @@ void FieldTable::reset_to_default() {
     about_to_reset();
     rows_.assign(1, kDefaultRow);
     reset();
+    untouched_default_ = true;
 }
 
 void FieldTable::assign_rows(std::vector<Row> rows) {

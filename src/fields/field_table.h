@@ -57,7 +57,8 @@ class FieldTable {
     void delete_row(int row);
 
     /// Appends the field of `length` columns from column `start`, named "FIELD" and its row number, with
-    /// its end derived; returns its row.
+    /// its end derived; returns its row. It replaces the default row when no change was made since
+    /// start-up or the last reset to default.
     int add_field(std::int32_t start, std::int32_t length);
 
     /// Back to the default table.
@@ -84,6 +85,7 @@ class FieldTable {
   private:
     std::vector<Row> rows_;
     FieldTableListener* listener_ = nullptr;
+    bool untouched_default_ = true;
     void about_to_reset();
     void reset();
 };

@@ -21,6 +21,7 @@ constexpr char kBackspace = 8;
 constexpr char kEnter = 13;
 constexpr int kColumnWidths[FieldTable::kColumns] = {151, 74, 73, 71};
 constexpr int kRowHeight = 24;
+constexpr qsizetype kHintLineLength = 30;
 
 bool is_control(char key) {
     const auto byte = static_cast<unsigned char>(key);
@@ -129,14 +130,35 @@ bool Tfrm_dlm::eventFilter(QObject* watched, QEvent* event) {
     } else if (event->type() == QEvent::ToolTip) {
         // The hint belongs to the whole grid, cells and title row alike.
         if (hint_shown_) {
-            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), ui_->grd_dlm->toolTip(),
-                               ui_->grd_dlm);
+            show_hint(watched, static_cast<QHelpEvent*>(event)->pos());
         } else {
             QToolTip::hideText();
         }
         return true;
     }
     return false;
+}
+
+void Tfrm_dlm::show_hint(QObject* watched, QPoint pos) {
+    QTableView* grid = ui_->grd_dlm;
+    auto* area = static_cast<QWidget*>(watched);
+    // Under the cell pointed at, in lines short enough to stand beside it: in one long line the tip had
+    // no room on the right and landed at the screen's left edge.
+    QRect cell_place;  // the tip goes when the mouse leaves the cell, to come back at the next one
+    if (area == grid->viewport()) {
+        if (const QModelIndex cell = grid->indexAt(pos); cell.isValid()) {
+            const QRect cell_rect = grid->visualRect(cell);
+            pos = cell_rect.topLeft();
+            cell_place = cell_rect.translated(area->mapTo(grid, QPoint(0, 0)));
+        }
+    }
+    QStringList lines{QString()};
+    for (const QString& word : grid->toolTip().split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (!lines.last().isEmpty() && lines.last().size() + 1 + word.size() > kHintLineLength)
+            lines.append(QString());
+        lines.last() += (lines.last().isEmpty() ? QString() : QStringLiteral(" ")) + word;
+    }
+    QToolTip::showText(area->mapToGlobal(pos), lines.join(QLatin1Char('\n')), grid, cell_place);
 }
 
 bool Tfrm_dlm::grid_key(QKeyEvent* event) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPoint>
 #include <QWidget>
 #include <memory>
 #include <string>
@@ -74,6 +75,8 @@ class Tfrm_dlm : public QWidget {
     void set_look();
     void set_up_grid();
     bool grid_key(QKeyEvent* event);
+    /// The grid's hint, for the mouse at `pos` of `area` (a part of the grid).
+    void show_hint(QObject* area, QPoint pos);
     void keep_current_cell();
     std::vector<FieldTable::Row> rows() const;
 

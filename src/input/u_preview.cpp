@@ -4,14 +4,23 @@
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
 #include <QTableView>
 #include <QVBoxLayout>
 
 #include "common/file_error.h"
 #include "desktop/widget_text.h"
 #include "input/cut_preview.h"
+#include "input/window_place.h"
 
 namespace qvr {
+
+namespace {
+/// Smaller than this, the preview would show too little to be of use beside the main window.
+constexpr int kLeastWidth = 320;
+constexpr int kLeastHeight = 160;
+}  // namespace
 
 /// The preview's lines as a grid: the field names as titles, the line numbers down the side.
 class PreviewModel : public QAbstractTableModel {
@@ -81,6 +90,29 @@ void Tfrm_preview::refresh(const FieldTable& table, const JobSettings& settings)
         model_->set({table.names(), {}});
     }
     grid_->resizeColumnsToContents();
+}
+
+void Tfrm_preview::show_beside(QWidget* owner) {
+    if (!placed_) {
+        placed_ = true;
+        // This window's frame is not known before it is shown; the owner's is the best guess.
+        const QRect frame = owner->frameGeometry(), inside = owner->geometry();
+        const int frame_width = frame.width() - inside.width(),
+                  frame_height = frame.height() - inside.height();
+        int clear_above = inside.top();
+        if (const QMenuBar* bar = owner->findChild<QMenuBar*>(); bar && bar->isVisible())
+            clear_above = bar->mapToGlobal(QPoint(0, bar->height())).y();
+        const QRect screen = owner->screen()->availableGeometry();
+        const ScreenRect place =
+            place_beside({frame.x(), frame.y(), frame.width(), frame.height()}, clear_above,
+                         {0, 0, width() + frame_width, height() + frame_height},
+                         {0, 0, kLeastWidth + frame_width, kLeastHeight + frame_height},
+                         {screen.x(), screen.y(), screen.width(), screen.height()});
+        move(place.x, place.y);
+        resize(place.width - frame_width, place.height - frame_height);
+    }
+    show();
+    raise();
 }
 
 QString Tfrm_preview::message() const { return lbl_prev_->text(); }

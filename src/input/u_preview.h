@@ -27,6 +27,10 @@ class Tfrm_preview : public QWidget {
     /// the window instead of the lines.
     void refresh(const FieldTable& table, const JobSettings& settings);
 
+    /// Shows the window; the first time beside `owner` (the main window), clear of its menu bar. Later it
+    /// opens where the user left it.
+    void show_beside(QWidget* owner);
+
     /// What the window says above the table: the input and how many lines it shows, or why none.
     QString message() const;
     QTableView* grid() const { return grid_; }
@@ -42,6 +46,7 @@ class Tfrm_preview : public QWidget {
     QLabel* lbl_prev_;
     QTableView* grid_;
     std::unique_ptr<PreviewModel> model_;
+    bool placed_ = false;
 };
 
 }  // namespace qvr

@@ -26,21 +26,26 @@ namespace {
 
 constexpr int kSmallestExplanationPixels = 8;
 
-/// The explanation is laid out line for line for MS Sans Serif. Where the platform's stand-in runs wider,
-/// its size steps down until every line fits the box again, instead of each line breaking in two.
+/// The explanation is laid out line for line for MS Sans Serif. Where the platform's stand-in runs wider or
+/// taller, its size steps down until every line fits the box again, instead of each line breaking in two
+/// or a scroll bar showing for the last line.
 void fit_explanation(QPlainTextEdit* box) {
+    constexpr int kMargin = 2;
+    box->document()->setDocumentMargin(kMargin);
+    box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     const QStringList lines = box->toPlainText().split(QLatin1Char('\n'));
-    const int room = box->width() - 2 * box->frameWidth() - 2 * qRound(box->document()->documentMargin()) -
-                     box->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, box);
+    const int room_width = box->width() - 2 * box->frameWidth() - 2 * kMargin;
+    // The box shows a scroll bar unless its lines and one pixel fit below the upper margin.
+    const int room_height = box->height() - 2 * box->frameWidth() - kMargin - 1;
     QFont font = box->font();
     int pixels = QFontInfo(font).pixelSize();
-    auto widest = [&] {
+    auto fits = [&] {
         const QFontMetrics metrics(font);
         int width = 0;
         for (const QString& line : lines) width = std::max(width, metrics.horizontalAdvance(line.trimmed()));
-        return width;
+        return width <= room_width && static_cast<int>(lines.size()) * metrics.lineSpacing() <= room_height;
     };
-    while (widest() > room && pixels > kSmallestExplanationPixels) font.setPixelSize(--pixels);
+    while (!fits() && pixels > kSmallestExplanationPixels) font.setPixelSize(--pixels);
     box->setFont(font);
 }
 
@@ -241,8 +246,7 @@ void Tfrm_view::show_field_colours() {
 void Tfrm_view::chk_prevClick() {
     if (ui_->chk_prev->isChecked()) {
         refresh_preview();
-        preview_->show();
-        preview_->raise();
+        preview_->show_beside(window());
     } else {
         preview_->hide();
     }

@@ -7,9 +7,13 @@
 #include <QSocketNotifier>
 #include <QTimer>
 #include <csignal>
+#include <cstdio>
+#include <string>
+#include <vector>
 
 #include "desktop/path_text.h"
 #include "desktop/qt_desktop.h"
+#include "shell/program_options.h"
 #include "shell/program_values.h"
 #include "shell/u_qvr32.h"
 
@@ -42,6 +46,24 @@ void end_on_signals(qvr::Tmdi_qvr& main_window) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // Read before the application object exists: --help and --version need no display, and a wrong
+    // option is told as such instead of being opened as a file.
+    const qvr::ProgramOptions options =
+        qvr::read_program_options(std::vector<std::string>(argv + 1, argv + argc));
+    switch (options.action) {
+        case qvr::ProgramOptions::help:
+            std::fputs(qvr::program_help_text().c_str(), stdout);
+            return std::fflush(stdout) == 0 ? 0 : 1;
+        case qvr::ProgramOptions::version:
+            std::fputs(qvr::program_version_text().c_str(), stdout);
+            return std::fflush(stdout) == 0 ? 0 : 1;
+        case qvr::ProgramOptions::usage_error:
+            std::fputs(qvr::program_usage_error_text(options.problem).c_str(), stderr);
+            return 2;
+        case qvr::ProgramOptions::run:
+            break;
+    }
+
     QApplication app(argc, argv);
     qvr::name_application();
     QIcon icon;
@@ -62,8 +84,8 @@ int main(int argc, char* argv[]) {
     end_on_signals(main_window);
     main_window.show();
     // A file handed over by a file manager or the desktop entry opens as File > "Input" would open it.
-    if (argc > 1) {
-        const std::string path = argv[1];
+    if (!options.input_path.empty()) {
+        const std::string path = options.input_path;
         QTimer::singleShot(0, &main_window, [&main_window, path] { main_window.open_input_file(path); });
     }
     return QApplication::exec();

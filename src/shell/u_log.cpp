@@ -7,6 +7,8 @@
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
+#include <QTextOption>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -81,6 +83,7 @@ Tfrm_log::Tfrm_log(Desktop& desktop, std::string log_path, const Tfrm_gen& gen)
     QPalette red = ui_->mem_expl->palette();
     red.setColor(QPalette::Text, Qt::red);
     ui_->mem_expl->setPalette(red);
+    connect(ui_->mem_log->document(), &QTextDocument::contentsChange, this, &Tfrm_log::line_up_columns);
     connect(ui_->chk_edit, &QCheckBox::toggled, this, &Tfrm_log::chk_editClick);
     connect(ui_->cmd_gen, &QPushButton::clicked, this, &Tfrm_log::cmd_genClick);
     load_job_log_file();
@@ -148,6 +151,42 @@ void Tfrm_log::save_job_log() {
     } catch (const std::bad_alloc&) {
         show_general_error(desktop_, file_error_text("Cannot create file", path, ENOMEM));
     }
+}
+
+void Tfrm_log::line_up_columns(int position, int /*removed*/, int added) {
+    QTextDocument* document = ui_->mem_log->document();
+    const QFontMetrics metrics(ui_->mem_log->font());
+    const int widest_char = std::max(1, metrics.maxWidth());
+    bool wider = false;
+    const QTextBlock last = document->findBlock(position + added);
+    for (QTextBlock block = document->findBlock(position); block.isValid(); block = block.next()) {
+        for (const QString& line : block.text().split(QChar::LineSeparator)) {
+            const QStringList items = line.split(QLatin1Char('\t'));
+            if (column_widths_.size() < static_cast<std::size_t>(items.size()))
+                column_widths_.resize(static_cast<std::size_t>(items.size()), 0);
+            for (qsizetype i = 0; i < items.size(); ++i) {
+                int& column = column_widths_[static_cast<std::size_t>(i)];
+                // Measuring is slow on a long log; an item too short to be wider is not measured.
+                if (items[i].size() * widest_char <= column) continue;
+                const int width = metrics.horizontalAdvance(items[i]);
+                if (width <= column) continue;
+                column = width;
+                wider = true;
+            }
+        }
+        if (block == last) break;
+    }
+    if (!wider) return;
+    // Columns only grow: a shorter item gone leaves its column as wide, so the text does not jump about
+    // while it is edited.
+    const int gap = 3 * metrics.horizontalAdvance(QLatin1Char(' '));
+    QList<QTextOption::Tab> stops;
+    qreal x = 0;
+    for (std::size_t i = 0; i + 1 < column_widths_.size(); ++i)
+        stops.append(QTextOption::Tab(x += column_widths_[i] + gap, QTextOption::LeftTab));
+    QTextOption option = document->defaultTextOption();
+    option.setTabs(stops);
+    document->setDefaultTextOption(option);
 }
 
 void Tfrm_log::chk_editClick() {

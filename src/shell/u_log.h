@@ -51,6 +51,9 @@ class Tfrm_log : public QWidget {
 
   private:
     void load_job_log_file();
+    /// Sets the tab stops so that the tab-separated items of every line stand in columns, each as wide
+    /// as its widest item; called for each change of the text.
+    void line_up_columns(int position, int removed, int added);
     /// Keeps a log that exists but cannot be read out of the way of the next save, and says where.
     void keep_unreadable_log(const std::string& reason);
 
@@ -63,6 +66,8 @@ class Tfrm_log : public QWidget {
     std::unique_ptr<Ui::Tfrm_log> ui_;
     /// Set when an unreadable log could not be moved aside: it must then never be replaced.
     bool stored_log_kept_in_place_ = false;
+    /// The widest item of each column so far, in pixels.
+    std::vector<int> column_widths_;
 };
 
 }  // namespace qvr

@@ -11,6 +11,7 @@
 #include <QStyleOptionTitleBar>
 
 #include "common/file_error.h"
+#include "desktop/focus_marks.h"
 #include "desktop/fonts.h"
 #include "desktop/path_text.h"
 #include "engine/u_gen.h"
@@ -31,6 +32,7 @@ Tmdi_qvr::Tmdi_qvr(Desktop& desktop, const std::string& program_dir, const Memor
                    QWidget* parent)
     : QMainWindow(parent), desktop_(desktop), memory_(memory), ui_(std::make_unique<Ui::Tmdi_qvr>()) {
     install_font_stand_ins();
+    install_focus_marks();
     ui_->setupUi(this);
     values_.program_dir = program_dir;
     values_.places = program_places(program_dir);

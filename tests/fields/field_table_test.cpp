@@ -48,6 +48,32 @@ TEST(FieldTable, CommitDerivesTheRow) {
     }
 }
 
+// The default row stands in for the fields to come until the user changes the table.
+TEST(FieldTable, APointedFieldReplacesTheUntouchedDefaultRow) {
+    const FieldTable::Row dflt = {"1st field", "1", "10", "10"}, pointed = {"FIELD1", "3", "4", "6"};
+    const std::pair<std::function<void(FieldTable&)>, Rows> cases[] = {
+        {[](FieldTable&) {}, {pointed}},
+        {[](FieldTable& t) { t.set_cell(FieldTable::kName, 1, "Name"); },
+         {{"Name", "1", "10", "10"}, {"FIELD2", "3", "4", "6"}}},
+        {[](FieldTable& t) {
+             t.set_cell(FieldTable::kName, 1, "Name");
+             t.reset_to_default();
+         },
+         {pointed}},
+        {[](FieldTable& t) { t.set_row_count(2); }, {dflt, {}, {"FIELD3", "3", "4", "6"}}},
+        {[&](FieldTable& t) { t.assign_rows({dflt}); }, {dflt, {"FIELD2", "3", "4", "6"}}},
+    };
+    for (const auto& [change, expected] : cases) {
+        FieldTable table;
+        change(table);
+        table.add_field(3, 4);
+        Rows rows;
+        for (int row = 1; row <= table.row_count(); ++row)
+            rows.push_back({table.cell(0, row), table.cell(1, row), table.cell(2, row), table.cell(3, row)});
+        EXPECT_EQ(expected, rows);
+    }
+}
+
 TEST(FieldTable, CheckFindsTheFirstRowWithoutStartOrLength) {
     const std::pair<Rows, int> cases[] = {
         {{{"", "1", "10", "10"}}, 0},

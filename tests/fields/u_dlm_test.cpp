@@ -1,4 +1,6 @@
 #include <QApplication>
+#include <QHelpEvent>
+#include <QScreen>
 
 #include "support/file_faults.h"
 #include "support/main_window_fixture.h"
@@ -9,6 +11,22 @@ namespace {
 
 const QString kNoFile = QStringLiteral("<No file recalled or saved>");
 const QString kSaved = QStringLiteral("Is the former fields definition saved?");
+
+// The grid's hint stands at the cell pointed at, whole on the screen, not pushed to the screen's edge.
+TEST_F(FieldsWindowTest, TheHintShowsAtTheCell) {
+    const QRect cell = grid()->visualRect(grid()->model()->index(0, 3));  // the right-most column
+    const QPoint corner = grid()->viewport()->mapToGlobal(cell.topLeft());
+    QHelpEvent help(QEvent::ToolTip, cell.center(), grid()->viewport()->mapToGlobal(cell.center()));
+    QApplication::sendEvent(grid()->viewport(), &help);
+    QWidget* tip = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QStringLiteral("qtooltip_label") && w->isVisible()) tip = w;
+    ASSERT_TRUE(tip);
+    EXPECT_TRUE(tip->screen()->geometry().contains(tip->geometry()));
+    EXPECT_TRUE(tip->x() >= corner.x() && tip->x() < corner.x() + cell.width())
+        << tip->x() << " " << corner.x();
+    EXPECT_TRUE(tip->y() >= corner.y() && tip->y() < corner.y() + 2 * cell.height()) << tip->y();
+}
 
 TEST_F(FieldsWindowTest, TypingBuildsTheCurrentCell) {
     // Letters, blanks and signs are no digits; Escape, Ctrl+A and Alt+Q no characters; Enter derives the row,

@@ -1,4 +1,7 @@
 #include <QComboBox>
+#include <QMenuBar>
+#include <QScrollBar>
+#include <QScreen>
 
 #include "input/column_ruler.h"
 #include "input/u_preview.h"
@@ -59,6 +62,9 @@ TEST_F(InputView, InputModeShowsTheInputWithItsLineCountAndRulerAndSideBySideAbo
     for (const char* name : {"mem_out", "lbl_vgener"})
         EXPECT_FALSE(find<QWidget>(name, mdi->frm_view)->isVisible());
     EXPECT_EQ(q(path), label("lbl_vname"));
+    // The explanation fits its box: no scroll bar (shown or hidden once the events are through).
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(find<QPlainTextEdit>("mem_expl", mdi->frm_view)->verticalScrollBar()->isVisible());
     // Where the blocks stand, and the count that follows them (the view places them by its own lines, not
     // as the ruler's test does); the blocks themselves are the ruler's test.
     tick("chk_rule", true);
@@ -101,11 +107,12 @@ TEST_F(InputView, AUtf8InputCountsCharactersInTheRulerAndTheSelection) {
 }
 
 TEST_F(ViewFieldsTest, ASelectionByKeysOrMouseBecomesTheNextField) {
-    // ruler, mouse, the line, its first column and the columns selected (of the input, from 0), the field
+    // ruler, mouse, the line, its first column and the columns selected (of the input, from 0), the field;
+    // the first one takes the place of the default row
     const std::tuple<bool, bool, int, int, int, FieldTable::Row> cases[] = {
-        {false, false, 2, 12, 5, {"FIELD2", "13", "5", "17"}},
-        {true, false, 1, 7, 1, {"FIELD3", "8", "1", "8"}},
-        {true, true, 2, 10, 10, {"FIELD4", "11", "10", "20"}}};
+        {false, false, 2, 12, 5, {"FIELD1", "13", "5", "17"}},
+        {true, false, 1, 7, 1, {"FIELD2", "8", "1", "8"}},
+        {true, true, 2, 10, 10, {"FIELD3", "11", "10", "20"}}};
     for (const auto& [ruler, mouse, input_line, from, count, row] : cases) {
         tick("chk_rule", ruler);
         const int line = input_line + (ruler ? 4 : 0);  // below the ruler block
@@ -129,7 +136,7 @@ TEST_F(ViewFieldsTest, ASelectionByKeysOrMouseBecomesTheNextField) {
     box()->set_selection(5, 30);
     desktop.expect_info(QStringLiteral("Select the columns of the field within one line first."));
     key(Qt::Key_Insert);
-    EXPECT_EQ(4, table().row_count());
+    EXPECT_EQ(3, table().row_count());
 }
 
 TEST_F(ViewFieldsTest, TheStatusLineAndEnterTellTheCursorAndTheSelection) {
@@ -203,6 +210,20 @@ TEST_F(ViewFieldsTest, ThePreviewFollowsTheTableAndTrimming) {
     preview->close();
     EXPECT_FALSE(find<QCheckBox>("chk_prev")->isChecked());
     EXPECT_TRUE(mdi->frame_of(mdi->frm_view)->isMaximized());
+}
+
+TEST_F(ViewFieldsTest, ThePreviewOpensClearOfTheMenuBarAndWhereTheUserLeftIt) {
+    tick("chk_prev", true);
+    Tfrm_preview* preview = mdi->frm_view->preview();
+    const QMenuBar* bar = mdi->menuBar();
+    const QRect menus(bar->mapToGlobal(QPoint(0, 0)), bar->size());
+    EXPECT_FALSE(preview->frameGeometry().intersects(menus))
+        << preview->frameGeometry().y() << " " << menus.y();
+    EXPECT_TRUE(preview->screen()->availableGeometry().contains(preview->frameGeometry()));
+    preview->move(40, 300);
+    tick("chk_prev", false);
+    tick("chk_prev", true);
+    EXPECT_EQ(QPoint(40, 300), preview->pos());
 }
 
 using OpeningInput = StartedTest;

@@ -1,10 +1,12 @@
 #include <gmock/gmock.h>
 
+#include <QAbstractTextDocumentLayout>
 #include <QClipboard>
 #include <QDate>
 #include <QGuiApplication>
 #include <QLocale>
 #include <QTextBlock>
+#include <QTextLayout>
 
 #include "desktop/text_box.h"
 #include "support/file_faults.h"
@@ -43,6 +45,26 @@ TEST_F(JobLogTest, EachRunPutsItsLineFirstInWindowAndFile) {
                            "No nbr.", "A", "No upper",
                            QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat)}),
               items);
+}
+
+TEST_F(JobLogTest, TheItemsStandInColumnsHoweverLong) {
+    program.write("QVR32.LOG",
+                  "/home/someone/a/rather/long/folder/input.txt\tb.tab\tc\r\nx\ty\tz\r\nx\t/tmp/long/"
+                  "result.txt\tz\r\n");
+    start();
+    QTextDocument* document = mem_log()->document();
+    auto item_places = [&](int line) {  // where the second and the third item start, in pixels
+        const QTextBlock block = document->findBlockByNumber(line);
+        document->documentLayout()->blockBoundingRect(block);  // lays the block out
+        const QString text = block.text();
+        const qsizetype second = text.indexOf(QLatin1Char('\t')) + 1;
+        const QTextLine shown = block.layout()->lineAt(0);
+        return std::pair(qRound(shown.cursorToX(second)),
+                         qRound(shown.cursorToX(text.indexOf(QLatin1Char('\t'), second) + 1)));
+    };
+    EXPECT_EQ(item_places(0), item_places(1));
+    EXPECT_EQ(item_places(0), item_places(2));
+    EXPECT_LT(item_places(0).first, item_places(0).second);
 }
 
 TEST_F(JobLogTest, StoredLogComesBackByteForByte) {

@@ -1,5 +1,8 @@
 // Scores field detection on generated exports whose layout is known.
-//   detect_score make FOLDER COUNT   writes COUNT files (export_NN.txt) and their true boundaries (.cuts)
+//   detect_score make FOLDER COUNT [FIRST_SEED]
+//                                    writes COUNT files (export_NN.txt) and their true boundaries (.cuts),
+//                                    from seeds FIRST_SEED (1) on. Tune on seeds 1 to 40 only; the
+//                                    held-out seeds 100001 on tell how files never seen fare.
 //   detect_score score FOLDER        detects the fields of every export there and scores the cuts found
 //   detect_score time FILE           the speed and peak memory of detecting the fields of one file
 // A cut is the start column of every field but the first. It is right when it falls anywhere in the
@@ -46,14 +49,32 @@ class Random {
     std::uint64_t state_;
 };
 
-enum class Type { id, letters, alnum, date, amount, quantity, name, address, city, flag, postcode };
-constexpr int kTypes = 11;
+enum class Type {
+    id,
+    letters,
+    alnum,
+    date,
+    amount,
+    quantity,
+    name,
+    address,
+    city,
+    flag,
+    postcode,
+    code,       // a fixed letter or two letters from a wide set, then digits: C0000123, AB1234
+    time,       // hh:mm:ss, hh:mm or hhmmss
+    zeros,      // a zero-padded number of fixed width
+    cents,      // an amount without its point (implied decimals), right-aligned, signed
+    long_name,  // several words, many beginning with the same particle
+};
+constexpr int kTypes = 16;
 
 struct Field {
     Type type;
     int width;
     bool right;
     int date_form = 0;
+    std::string prefix;    // a code's fixed letter, or none: two letters from the alphabet
     int filled_after = 0;  // an optional field stays blank in the lines before
     int first = 1 << 30, last = -1;
     std::string heading;
@@ -69,8 +90,12 @@ const std::vector<std::string> kStreets = {
 const std::vector<std::string> kCities = {"Paris",       "Saint Denis",     "Le Mans",
                                           "Lyon",        "Aix en Provence", "Nantes",
                                           "La Rochelle", "Brest",           "Fort de France"};
-const char* const kHeadings[kTypes] = {"ID",   "CODE",    "REF",  "DATE", "AMOUNT", "QTY",
-                                       "NAME", "ADDRESS", "CITY", "FLAG", "ZIP"};
+const std::vector<std::string> kLongNames = {"Le Gall Ana Maria",  "Le Goff Yann",   "Le Bris Jean Paul",
+                                             "de la Tour Anne",    "de Souza Maria", "Le Roux Marie Anne",
+                                             "Van Dijk Pieter",    "Le Pen Loic",    "de Oliveira Joao",
+                                             "Le Meur Erwan Yves", "Dos Santos Ana", "Bernard"};
+const char* const kHeadings[kTypes] = {"ID",   "CODE", "REF", "DATE", "AMOUNT", "QTY", "NAME", "ADDRESS",
+                                       "CITY", "FLAG", "ZIP", "CUST", "TIME",   "SEQ", "AMT",  "HOLDER"};
 
 std::string digits(Random& r, int n) {
     std::string s;
@@ -120,6 +145,29 @@ std::string value(Random& r, const Field& f) {
             return std::string(1, "YNAB"[r.in(0, 3)]);
         case Type::postcode:
             return digits(r, 5);
+        case Type::code: {
+            std::string s = f.prefix.empty() ? std::string{static_cast<char>('A' + r.in(0, 25)),
+                                                           static_cast<char>('A' + r.in(0, 25))}
+                                             : f.prefix;
+            std::snprintf(buf, sizeof buf, "%0*d", f.width - static_cast<int>(s.size()),
+                          r.in(0, f.date_form == 0 ? 999 : 99999));
+            return s + buf;
+        }
+        case Type::time: {
+            const int h = r.in(0, 23), m = r.in(0, 59), sec = r.in(0, 59);
+            const char* forms[] = {"%02d:%02d:%02d", "%02d:%02d", "%02d%02d%02d"};
+            std::snprintf(buf, sizeof buf, forms[f.date_form % 3], h, m, sec);
+            return buf;
+        }
+        case Type::zeros:
+            std::snprintf(buf, sizeof buf, "%0*ld", f.width,
+                          static_cast<long>(std::pow(10.0, r.in(0, (f.width - 2) * 1000) / 1000.0)));
+            return buf;
+        case Type::cents:
+            return (r.chance(0.1) ? "-" : "") +
+                   std::to_string(static_cast<long>(std::pow(10.0, r.in(0, (f.width - 2) * 1000) / 1000.0)));
+        case Type::long_name:
+            return r.pick(kLongNames);
     }
     return {};
 }
@@ -148,34 +196,51 @@ int width_of(Random& r, Type t) {
             return 1;
         case Type::postcode:
             return 5;
+        case Type::code:
+            return r.in(5, 9);
+        case Type::time:
+            return 0;
+        case Type::zeros:
+            return r.in(4, 9);
+        case Type::cents:
+            return r.in(6, 11);
+        case Type::long_name:
+            return r.in(18, 26);
     }
     return 1;
 }
 
-// Fields touch only where something other than blanks can tell them apart: a date after a code, digits
-// after letters and letters after digits.
+// Fields touch only where something other than blanks can tell them apart: a date or a time after a
+// code, digits after letters of varied length and letters after digits. Letters of fixed width that
+// touch digits read as one code, and are left apart.
 bool may_touch(const Field& a, const Field& b) {
     auto digits_first = [](Type t) {
         return t == Type::id || t == Type::postcode || t == Type::quantity || t == Type::amount ||
-               t == Type::address;
+               t == Type::address || t == Type::zeros || t == Type::cents;
     };
     auto letters_last = [](Type t) {
-        return t == Type::letters || t == Type::name || t == Type::city || t == Type::flag;
+        return t == Type::name || t == Type::city || t == Type::flag || t == Type::long_name;
     };
     auto letters_first = [](Type t) {
-        return t == Type::letters || t == Type::name || t == Type::city || t == Type::flag;
+        return t == Type::letters || t == Type::name || t == Type::city || t == Type::flag ||
+               t == Type::code || t == Type::long_name;
     };
-    if (b.type == Type::date)
-        return a.type != Type::date && a.type != Type::quantity && a.type != Type::amount;
-    if (a.type == Type::amount || a.type == Type::quantity || a.type == Type::id ||
-        a.type == Type::postcode || a.type == Type::date)
-        return letters_first(b.type);
+    auto digits_last = [](Type t) {
+        return t == Type::amount || t == Type::quantity || t == Type::id || t == Type::postcode ||
+               t == Type::date || t == Type::time || t == Type::zeros || t == Type::cents || t == Type::code;
+    };
+    if (b.type == Type::date || b.type == Type::time)
+        return a.type != Type::date && a.type != Type::quantity && a.type != Type::amount &&
+               a.type != Type::cents && a.type != b.type;
+    if (digits_last(a.type)) return letters_first(b.type) && b.type != Type::code;
     return letters_last(a.type) && digits_first(b.type);
 }
 
 void make_one(const std::string& base, std::uint64_t seed) {
     Random r(seed);
-    const int count = r.in(4, 14), lines = r.in(1500, 12000);
+    const int count = r.in(4, 16), lines = r.in(1500, 12000);
+    // damaged records: up to one in a hundred, cut off, with a character lost or one too many, overlong
+    const double damage = r.in(0, 10) / 1000.0;
     std::vector<Field> fields;
     std::vector<int> gaps;
     for (int i = 0; i < count; ++i) {
@@ -184,13 +249,17 @@ void make_one(const std::string& base, std::uint64_t seed) {
         f.width = width_of(r, f.type);
         f.date_form = r.in(0, 3);
         if (f.type == Type::date) f.width = f.date_form == 0 ? 8 : 10;
-        f.right = f.type == Type::amount || f.type == Type::quantity;
+        if (f.type == Type::time) f.width = f.date_form % 3 == 1 ? 5 : 6 + (f.date_form % 3 == 0) * 2;
+        if (f.type == Type::code && r.chance(0.5))
+            f.prefix = std::string(1, static_cast<char>('A' + r.in(0, 25)));
+        f.right = f.type == Type::amount || f.type == Type::quantity || f.type == Type::cents;
         if (i > 0 && r.chance(0.3)) f.filled_after = r.in(200, 900);
         f.heading = kHeadings[static_cast<int>(f.type)];
         fields.push_back(f);
     }
     for (int i = 0; i + 1 < count; ++i)
-        gaps.push_back(may_touch(fields[i], fields[i + 1]) && r.chance(0.8) ? 0 : r.in(1, 2));
+        gaps.push_back(may_touch(fields[i], fields[i + 1]) && r.chance(0.7) ? 0
+                                                                            : r.in(1, r.chance(0.2) ? 5 : 2));
     const bool pad = r.chance(0.5), heading = r.chance(0.3);
     std::ofstream out(base + ".txt", std::ios::binary);
     auto record = [&](bool track) {
@@ -231,10 +300,20 @@ void make_one(const std::string& base, std::uint64_t seed) {
             if (f.filled_after > 0 && n == f.filled_after) f.filled_after = -1;  // filled from here on
         (void)optional_on;
         std::string line = record(true);
-        if (r.chance(0.004)) {  // a record cut off
-            line.resize(r.in(1, static_cast<int>(line.size())));
-        } else if (r.chance(0.002)) {  // a record with a character lost
-            line.erase(r.in(0, static_cast<int>(line.size()) - 1), 1);
+        if (r.chance(damage)) {
+            switch (r.in(0, 3)) {
+                case 0:  // cut off
+                    line.resize(r.in(0, static_cast<int>(line.size())));
+                    break;
+                case 1:  // a character lost
+                    line.erase(r.in(0, static_cast<int>(line.size()) - 1), 1);
+                    break;
+                case 2:  // a character too many
+                    line.insert(r.in(0, static_cast<int>(line.size()) - 1), 1, 'X');
+                    break;
+                default:  // text past the record
+                    line += std::string(r.in(0, 4), ' ') + "EXTRA " + digits(r, r.in(1, 20));
+            }
         }
         out << line << "\r\n";
     }
@@ -304,13 +383,14 @@ int score_folder(const std::string& folder) {
 
 int main(int argc, char** argv) {
     const std::string verb = argc > 1 ? argv[1] : "";
-    if (verb == "make" && argc == 4) {
+    if (verb == "make" && (argc == 4 || argc == 5)) {
         std::filesystem::create_directories(argv[2]);
         const int count = std::atoi(argv[3]);
+        const std::uint64_t first = argc == 5 ? std::strtoull(argv[4], nullptr, 10) : 1;
         for (int i = 0; i < count; ++i) {
             char name[32];
             std::snprintf(name, sizeof name, "/export_%02d", i);
-            make_one(argv[2] + std::string(name), static_cast<std::uint64_t>(i) + 1);
+            make_one(argv[2] + std::string(name), first + static_cast<std::uint64_t>(i));
         }
         return 0;
     }
@@ -325,6 +405,6 @@ int main(int argc, char** argv) {
                     std::filesystem::file_size(argv[2]) / 1e6 / s, usage.ru_maxrss / 1024.0);
         return 0;
     }
-    std::fprintf(stderr, "usage: detect_score make FOLDER COUNT | score FOLDER | time FILE\n");
+    std::fprintf(stderr, "usage: detect_score make FOLDER COUNT [FIRST_SEED] | score FOLDER | time FILE\n");
     return 2;
 }

@@ -135,6 +135,12 @@ ColumnFigures ColumnStatistics::figures(std::size_t column) const {
             f.top_count = all;
         }
     }
+    for (unsigned b = 0; b < 256; ++b) {
+        const std::uint64_t all = at(b) + at(b | 256);
+        if (b == ' ' || all == 0 || all * 100 < f.text) continue;
+        ++f.distinct;
+        f.distinct_letters += is_letter(b);
+    }
     f.ends = last_text_[column];
     const std::size_t blank_after_text = (column + 1) * kRow + ' ';
     if (column + 1 < columns_) f.ends += folded_[blank_after_text] + histogram_[blank_after_text];

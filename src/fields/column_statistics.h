@@ -18,6 +18,10 @@ struct ColumnFigures {
     std::uint64_t ends = 0;          ///< lines where a text ends here: a blank or the line's end after it
     unsigned char top = ' ';         ///< the most frequent character other than a blank
     std::uint64_t top_count = 0;
+    /// Characters other than a blank seen here in one text in a hundred or more: a flag holds few,
+    /// a code's letters many.
+    unsigned distinct = 0;
+    unsigned distinct_letters = 0;
     std::uint64_t digit_counts[10] = {};
 };
 

@@ -1,6 +1,8 @@
 #include "fields/field_detection.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string_view>
 #include <vector>
@@ -13,6 +15,14 @@ namespace {
 
 /// Text in fewer lines than this share of a column is taken for damaged lines, not for a field.
 constexpr double kNoiseShare = 0.003;
+/// Text past the fields in fewer lines than this share comes from overlong lines.
+constexpr double kOddShare = 0.01;
+/// In a small file, this many damaged lines still move nothing (one line in twenty at most).
+constexpr std::uint64_t kOddLines = 2;
+/// A column of letters drawn from this many or fewer is a flag, from more a code's letters.
+constexpr unsigned kFlagLetters = 4;
+/// A field begins where this share of the texts in a column begin; words inside a name begin in fewer.
+constexpr double kWordStartShare = 0.9;
 /// A column whose texts are this share of one kind is of that kind.
 constexpr double kKindShare = 0.95;
 /// A file with more control bytes than this share is no text.
@@ -41,13 +51,16 @@ bool near(std::uint64_t a, std::uint64_t b) {
 class Layout {
   public:
     explicit Layout(const ColumnStatistics& stats) : lines_(stats.counted_lines()) {
-        noise_ = static_cast<std::uint64_t>(kNoiseShare * static_cast<double>(lines_));
+        const std::uint64_t few = std::min(kOddLines, lines_ / 20);
+        noise_ = std::max(few, static_cast<std::uint64_t>(kNoiseShare * static_cast<double>(lines_)));
+        odd_ = std::max(noise_, static_cast<std::uint64_t>(kOddShare * static_cast<double>(lines_)));
         for (std::size_t c = 0; c < stats.width(); ++c) columns_.push_back(describe(stats.figures(c)));
-        while (!columns_.empty() && columns_.back().gap) columns_.pop_back();
+        drop_overlong_text();
         join_leading_digits();
         mark_dates();
         mark_decimals();
         mark_cuts();
+        give_blanks_to_numbers();
     }
 
     std::size_t width() const { return columns_.size(); }
@@ -76,6 +89,23 @@ class Layout {
         if (col.uniform && share_at_least(f.text, lines_, 0.9) && (f.top == '|' || f.top == ';'))
             col.gap = true;
         return col;
+    }
+
+    // Text in a few lines past the last column most lines fill, after a blank, is overlong lines' and
+    // makes no field; going on from the last field without a blank, it is that field's longest values.
+    void drop_overlong_text() {
+        while (!columns_.empty() && columns_.back().gap) columns_.pop_back();
+        std::size_t last = columns_.size();
+        while (last > 0 && columns_[last - 1].f.text <= odd_) --last;
+        if (last == 0 || last == columns_.size()) return;
+        if (columns_[last].gap) {
+            columns_.resize(last);
+            return;
+        }
+        for (std::size_t c = last; c < columns_.size(); ++c) {
+            columns_[c].joined = true;
+            columns_[c].gap = false;
+        }
     }
 
     // The first digits of a right-aligned number may be rare enough to pass for damaged lines; they are
@@ -167,16 +197,38 @@ class Layout {
             while (decimals < 4 && digit_at(c + 1 + decimals, fill)) ++decimals;
             if (decimals == 0 || decimals > 3) continue;
             for (std::size_t i = c; i <= c + decimals; ++i) columns_[i].joined = true;
-            if (c + decimals + 1 < columns_.size()) columns_[c + decimals + 1].cut = true;
+            std::size_t after = c + decimals + 1;
+            // a damaged line's character in the column after the number is no field's first
+            if (after + 1 < columns_.size() && columns_[after].f.text <= odd_ && !columns_[after + 1].gap &&
+                !columns_[after].joined)
+                columns_[after].gap = true;
+            else if (after < columns_.size())
+                columns_[after].cut = true;
         }
+    }
+
+    bool flag(const Column& col) const {
+        return col.kind == Kind::letter && col.f.distinct_letters > 1 &&
+               col.f.distinct_letters <= kFlagLetters && share_at_least(col.f.text, lines_, 0.5);
+    }
+
+    // Letters that go on into digits in nearly every line, with no text beginning at the digits, are
+    // one code ("C0000123", "AB1234"): a fixed letter or letters from a wide set. Letters from a few
+    // are a flag before a number.
+    bool code_goes_on(std::size_t c) const {
+        const Column &left = columns_[c - 1], &right = columns_[c];
+        if (!near(left.f.text, right.f.text) || share_at_least(right.f.starts, right.f.text, 0.1))
+            return false;
+        return !flag(left);
     }
 
     bool kind_changes(std::size_t c) const {
         const Column &left = columns_[c - 1], &right = columns_[c];
-        const bool letters_digits = left.kind == Kind::letter && right.kind == Kind::digit;
-        const bool digits_letters = left.kind == Kind::digit && right.kind == Kind::letter;
-        // A fixed letter before digits is a code's prefix ("C0042"), not a field of its own.
-        return digits_letters || (letters_digits && !(left.uniform && near(left.f.text, right.f.text)));
+        if (left.kind == Kind::digit && right.kind == Kind::letter) return true;
+        if (left.kind == Kind::letter && right.kind == Kind::digit) return !code_goes_on(c);
+        // the minus signs of the longest amounts, touching the field before
+        if (left.kind == Kind::letter && share_at_least(right.f.signs, right.f.text, 0.9)) return true;
+        return false;
     }
 
     // A left-aligned field begins where texts begin in most lines that have one, and no column to its
@@ -184,7 +236,8 @@ class Layout {
     // Texts that begin just before too are words inside one field ("12 rue de la Paix").
     bool texts_begin(std::size_t c) const {
         const ColumnFigures& f = columns_[c].f;
-        if (!share_at_least(f.starts, f.text, 0.5) || !share_at_least(f.text, lines_, 0.02)) return false;
+        if (!share_at_least(f.starts, f.text, kWordStartShare) || !share_at_least(f.text, lines_, 0.02))
+            return false;
         if (share_at_least(columns_[c - 1].f.starts, columns_[c - 1].f.text, 0.1)) return false;
         for (std::size_t i = c + 1; i < std::min(c + 3, columns_.size()); ++i)
             if (!columns_[i].gap && !share_at_least(f.text, columns_[i].f.text, 0.95)) return false;
@@ -217,8 +270,27 @@ class Layout {
         }
     }
 
+    // The blanks in front of a right-aligned number belong to it: it begins after the last text of the
+    // field on its left.
+    void give_blanks_to_numbers() {
+        for (std::size_t c = 1; c < columns_.size(); ++c) {
+            if (!columns_[c].cut || !columns_[c - 1].gap) continue;
+            std::size_t end = c + 1;
+            while (end < columns_.size() && !columns_[end].cut && !columns_[end].gap) ++end;
+            const ColumnFigures &first = columns_[c].f, &last = columns_[end - 1].f;
+            if (columns_[end - 1].kind != Kind::digit || !share_at_least(last.ends, last.text, 0.9) ||
+                (share_at_least(first.starts, first.text, 0.9) && near(first.text, last.text)))
+                continue;
+            std::size_t blank = c;
+            while (blank > 0 && columns_[blank - 1].gap) --blank;
+            if (blank == 0) continue;
+            columns_[c].cut = false;
+            columns_[blank].cut = true;
+        }
+    }
+
     std::uint64_t lines_;
-    std::uint64_t noise_ = 0;
+    std::uint64_t noise_ = 0, odd_ = 0;
     std::vector<Column> columns_;
 };
 

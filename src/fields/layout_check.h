@@ -18,7 +18,8 @@ struct LayoutCheck {
 /// Reads the file at `path` once and tells how `table` fits its lines: the line length histogram
 /// (shortest, longest, most common), lines ending before the last field does, lines with text past it,
 /// fields that overlap, columns no field covers that hold text (with the first line where they do),
-/// and fields blank on every line. `progress` hears the bytes read now and then. Throws FileError when
+/// and fields blank on every line. Short and overlong lines, when one line in ten or fewer, are told
+/// as damaged records and are no problem. `progress` hears the bytes read now and then. Throws FileError when
 /// the file cannot be read.
 LayoutCheck check_layout(const std::string& path, const FieldTable& table,
                          const std::function<void(std::uint64_t)>& progress = {});

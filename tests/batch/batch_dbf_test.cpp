@@ -77,5 +77,20 @@ TEST(BatchDetect, WritesTheFoundFieldsAsADefinitionFile) {
     EXPECT_EQ(layout, read_file(written));
 }
 
+// The example's five fields, found past its short and overlong lines, which the check then tells apart.
+TEST(BatchDetect, TheExampleGivesItsOwnFieldsAndTheCheckAcceptsThem) {
+    TempDir dir;
+    const std::string in = examples_dir() + "customers.txt", written = dir.file("found.tab");
+    EXPECT_EQ(0, run_batch_in_process({"detect", "--input", in, "--output", written}).status);
+    const std::string own = read_file(examples_dir() + "customers.tab");
+    std::string found = read_file(written);
+    for (const char* name : {"Code    ", "Name    ", "City    ", "Date    ", "Amount  "})
+        found.replace(found.find("FIELD"), 8, name);
+    EXPECT_EQ(own, found);
+    const BatchOutcome r = run_batch_in_process({"check", "--input", in, "--layout", written});
+    EXPECT_EQ(0, r.status);
+    EXPECT_EQ("The layout fits every other line.\n", r.out.substr(r.out.rfind('\n', r.out.size() - 2) + 1));
+}
+
 }  // namespace
 }  // namespace qvr::test

@@ -164,6 +164,22 @@ TEST(LayoutCheck, ReportsEveryKindOfMisfit) {
     }
 }
 
+TEST(LayoutCheck, AFewDamagedLinesAreToldButFitTheLayout) {
+    TempDir dir;
+    std::string text;
+    for (int i = 0; i < 18; ++i) text += "AB 12\r\n";
+    const std::string input = dir.write("in.txt", text + "AB\r\nAB 12 EXTRA\r\n");
+    const LayoutCheck check =
+        check_layout(input, table_of({{"CODE", "1", "3", "3"}, {"NUM", "4", "2", "5"}}));
+    EXPECT_EQ(
+        "Lines: 20\nLine length: shortest 2 (1 line), longest 11 (1 line), most common 5 (18 lines)\n"
+        "Lines shorter than the end of the last field (column 5): 1, the first at line 19\n"
+        "Lines with text past the last field: 1, the first at line 20\n"
+        "The layout fits every other line.\n",
+        check.report);
+    EXPECT_FALSE(check.problems);
+}
+
 // `count` lines made by `line` from their index, each ending in CR LF.
 std::string lines(int count, const std::function<std::string(int)>& line) {
     std::string out;
@@ -214,7 +230,36 @@ TEST(FieldDetection, FindsTheFieldsOfEachTrap) {
         {"a heading names the fields and is no data",
          "NAME                AMOUNT\r\n" +
              lines(30, [](int i) { return left(name(i), 18) + right(amount(i), 8); }),
-         "NAME 1-18 | AMOUNT 19-26"},
+         "NAME 1-14 | AMOUNT 15-26"},
+        {"a code of letters then digits is one field, a flag before digits is not",
+         lines(60,
+               [](int i) {
+                   return std::string{static_cast<char>('A' + i * 7 % 26),
+                                      static_cast<char>('A' + i * 11 % 26)} +
+                          num(1000 + i * 37 % 9000) + " " + pick(i, "Y", "N", "N") +
+                          num(10000 + i * 7919 % 90000);
+               }),
+         "FIELD1 1-7 | FIELD2 8-8 | FIELD3 9-13"},
+        {"the blanks in front of a right-aligned number are its own",
+         lines(40, [](int i) { return left(name(i), 16) + right(amount(i), 10); }),
+         "FIELD1 1-14 | FIELD2 15-26"},
+        {"names of several words that often share a blank stay whole",
+         lines(60,
+               [](int i) {
+                   return left(pick(i, "Le Gall Ana Maria", "Le Goff Yann", "Bernard Louis",
+                                    "Le Bris Jean Paul", "Dos Santos Ana", "Martin"),
+                               20) +
+                          num(10000 + i);
+               }),
+         "FIELD1 1-20 | FIELD2 21-25"},
+        {"an overlong line and one with a character lost add no field and move nothing",
+         lines(60,
+               [](int i) {
+                   const std::string record =
+                       "ABCD  " + num(1000 + i) + "  " + left(name(i), 16) + num(i * 7919 % 100000 + 100000);
+                   return i == 20 ? record + "   EXTRA TEXT 42" : i == 30 ? record.substr(1) : record;
+               }),
+         "FIELD1 1-6 | FIELD2 7-12 | FIELD3 13-28 | FIELD4 29-34"},
         {"one field", lines(10, [](int i) { return pick(i, "abc", "defgh"); }), "FIELD1 1-5"},
         {"an empty file", "", ""},
         {"binary bytes", std::string("\177ELF\2\1\1\0\0\0\r\n\0\0\0\0\3\0>\0\1\0\0\0", 24), "binary"}};

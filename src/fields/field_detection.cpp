@@ -1,8 +1,6 @@
 #include "fields/field_detection.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string_view>
 #include <vector>

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cstdio>
+#include <cstdlib>
 #include <string_view>
 #include <vector>
 
@@ -59,6 +61,9 @@ class Layout {
         mark_decimals();
         mark_cuts();
         give_blanks_to_numbers();
+        if (std::getenv("QVR_DEBUG"))
+            for (std::size_t c = 0; c < columns_.size(); ++c)
+                std::fprintf(stderr, "%zu gap%d kind%d uni%d cut%d join%d text%lu starts%lu dstarts%lu ends%lu dl%u top%c dig%lu let%lu\n", c+1, columns_[c].gap, (int)columns_[c].kind, columns_[c].uniform, columns_[c].cut, columns_[c].joined, columns_[c].f.text, columns_[c].f.starts, columns_[c].f.digit_starts, columns_[c].f.ends, columns_[c].f.distinct_letters, columns_[c].f.top, columns_[c].f.digits, columns_[c].f.letters);
     }
 
     std::size_t width() const { return columns_.size(); }
@@ -236,7 +241,8 @@ class Layout {
         const ColumnFigures& f = columns_[c].f;
         if (!share_at_least(f.starts, f.text, kWordStartShare) || !share_at_least(f.text, lines_, 0.02))
             return false;
-        if (share_at_least(columns_[c - 1].f.starts, columns_[c - 1].f.text, 0.1)) return false;
+        // (a few damaged lines' texts there do not count)
+        if (share_at_least(columns_[c - 1].f.starts, f.text, 0.05)) return false;
         for (std::size_t i = c + 1; i < std::min(c + 3, columns_.size()); ++i)
             if (!columns_[i].gap && !share_at_least(f.text, columns_[i].f.text, 0.95)) return false;
         return true;

@@ -227,7 +227,9 @@ class Layout {
 
     bool kind_changes(std::size_t c) const {
         const Column &left = columns_[c - 1], &right = columns_[c];
-        if (left.kind == Kind::digit && right.kind == Kind::letter) return true;
+        // Digits then letters after a blank in most lines are words of one text ("12 rue de la Paix").
+        if (left.kind == Kind::digit && right.kind == Kind::letter)
+            return !share_at_least(right.f.starts, right.f.text, 0.5);
         if (left.kind == Kind::letter && right.kind == Kind::digit) return !code_goes_on(c);
         // the minus signs of the longest amounts, touching the field before
         if (left.kind == Kind::letter && share_at_least(right.f.signs, right.f.text, 0.9)) return true;

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "common/whole_number.h"
+#include "engine/propose_encoding.h"
 #include "fields/field_detection.h"
 
 namespace {
@@ -96,6 +97,33 @@ const std::vector<std::string> kLongNames = {"Le Gall Ana Maria",  "Le Goff Yann
                                              "Le Meur Erwan Yves", "Dos Santos Ana", "Bernard"};
 const char* const kHeadings[kTypes] = {"ID",   "CODE", "REF", "DATE", "AMOUNT", "QTY", "NAME", "ADDRESS",
                                        "CITY", "FLAG", "ZIP", "CUST", "TIME",   "SEQ", "AMT",  "HOLDER"};
+
+// Columns are characters: a UTF-8 file's accents take one column each.
+std::size_t columns(const std::string& s) {
+    return static_cast<std::size_t>(std::count_if(
+        s.begin(), s.end(), [](char b) { return (static_cast<unsigned char>(b) & 0xC0) != 0x80; }));
+}
+
+// Names and places as a French export in UTF-8 spells them.
+std::string accented(std::string s) {
+    static const std::pair<const char*, const char*> kAccents[] = {
+        {"e", "\xC3\xA9"}, {"a", "\xC3\xA0"}, {"o", "\xC3\xB4"}, {"c", "\xC3\xA7"}, {"E", "\xC3\x89"}};
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const char* with = nullptr;
+        // about one letter in four of those that can carry an accent
+        for (const auto& [plain, accent] : kAccents)
+            if (s[i] == *plain && (i * 7 + s.size()) % 4 == 0) with = accent;
+        out += with ? std::string(with) : std::string(1, s[i]);
+    }
+    return out;
+}
+
+// The first byte of the character at byte `at` (damage takes whole characters of a UTF-8 file).
+std::size_t char_start(const std::string& line, std::size_t at) {
+    while (at > 0 && at < line.size() && (static_cast<unsigned char>(line[at]) & 0xC0) == 0x80) --at;
+    return at;
+}
 
 std::string digits(Random& r, int n) {
     std::string s;
@@ -260,23 +288,28 @@ void make_one(const std::string& base, std::uint64_t seed) {
     for (int i = 0; i + 1 < count; ++i)
         gaps.push_back(may_touch(fields[i], fields[i + 1]) && r.chance(0.7) ? 0
                                                                             : r.in(1, r.chance(0.2) ? 5 : 2));
-    const bool pad = r.chance(0.5), heading = r.chance(0.3);
+    const bool pad = r.chance(0.5), heading = r.chance(0.3), utf8 = r.chance(0.25);
     std::ofstream out(base + ".txt", std::ios::binary);
     auto record = [&](bool track) {
         std::string line;
         for (int i = 0; i < count; ++i) {
             Field& f = fields[i];
             std::string v = f.filled_after > 0 && (!track || r.chance(0.4)) ? "" : value(r, f);
-            if (static_cast<int>(v.size()) > f.width) v.resize(f.width);
-            const std::string padding(f.width - v.size(), ' ');
-            const std::size_t at = line.size() + (f.right ? padding.size() : 0);
+            if (utf8) v = accented(v);
+            while (columns(v) > static_cast<std::size_t>(f.width)) v.pop_back();
+            while (!v.empty() && (static_cast<unsigned char>(v.back()) & 0xC0) == 0xC0) v.pop_back();
+            const std::string padding(f.width - columns(v), ' ');
+            const std::size_t at = columns(line) + (f.right ? padding.size() : 0);
             line += f.right ? padding + v : v + padding;
-            if (track)
-                for (std::size_t c = at; c < at + v.size(); ++c)
-                    if (line[c] != ' ') {
-                        f.first = std::min(f.first, static_cast<int>(c));
-                        f.last = std::max(f.last, static_cast<int>(c));
-                    }
+            std::size_t c = at;
+            for (std::size_t b = 0; track && b < v.size(); ++b) {
+                if ((static_cast<unsigned char>(v[b]) & 0xC0) == 0x80) continue;
+                if (v[b] != ' ') {
+                    f.first = std::min(f.first, static_cast<int>(c));
+                    f.last = std::max(f.last, static_cast<int>(c));
+                }
+                ++c;
+            }
             if (i + 1 < count) line += std::string(gaps[i], ' ');
         }
         if (!pad) line.erase(line.find_last_not_of(' ') + 1);
@@ -303,13 +336,18 @@ void make_one(const std::string& base, std::uint64_t seed) {
         if (r.chance(damage)) {
             switch (r.in(0, 3)) {
                 case 0:  // cut off
-                    line.resize(r.in(0, static_cast<int>(line.size())));
+                    line.resize(char_start(line, r.in(0, static_cast<int>(line.size()))));
                     break;
-                case 1:  // a character lost
-                    line.erase(r.in(0, static_cast<int>(line.size()) - 1), 1);
+                case 1: {  // a character lost
+                    const std::size_t at = char_start(line, r.in(0, static_cast<int>(line.size()) - 1));
+                    line.erase(
+                        at,
+                        char_start(line, at + 1 + (line.size() > at + 1 && (line[at + 1] & 0xC0) == 0x80)) -
+                            at);
                     break;
+                }
                 case 2:  // a character too many
-                    line.insert(r.in(0, static_cast<int>(line.size()) - 1), 1, 'X');
+                    line.insert(char_start(line, r.in(0, static_cast<int>(line.size()) - 1)), 1, 'X');
                     break;
                 default:  // text past the record
                     line += std::string(r.in(0, 4), ' ') + "EXTRA " + digits(r, r.in(1, 20));
@@ -360,7 +398,8 @@ int score_folder(const std::string& folder) {
         std::ifstream in(std::filesystem::path(path).replace_extension(".cuts"));
         for (int lo, hi; in >> lo >> hi;) truth.emplace_back(lo, hi);
         const auto t0 = std::chrono::steady_clock::now();
-        const qvr::FieldDetection d = qvr::detect_fields(path.string());
+        const qvr::FieldDetection d = qvr::detect_fields(
+            path.string(), 0, {}, qvr::propose_encoding(path.string()) == qvr::TextEncoding::utf8);
         seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
         bytes += std::filesystem::file_size(path);
         std::vector<int> cuts;

@@ -26,7 +26,12 @@ def main(folder):
     for path in sorted(glob.glob(os.path.join(folder, "*.txt"))):
         with open(path[:-4] + ".cuts") as f:
             truth = [tuple(map(int, line.split())) for line in f]
-        with open(path, encoding="latin-1") as f:
+        try:  # columns are characters: a UTF-8 file is read as UTF-8
+            open(path, encoding="utf-8").read()
+            encoding = "utf-8"
+        except UnicodeDecodeError:
+            encoding = "latin-1"
+        with open(path, encoding=encoding) as f:
             reader = FixedWidthReader(f, "infer", " \t", None, None, 100)
         # The reader keeps the column extents it inferred from the first 100 lines as (start, end) pairs.
         extents = next(v for k, v in vars(reader).items() if k.startswith("col"))

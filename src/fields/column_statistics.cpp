@@ -4,6 +4,8 @@
 #include <limits>
 #include <utility>
 
+#include "common/utf8_chars.h"
+
 namespace qvr {
 
 namespace {
@@ -20,7 +22,8 @@ bool is_letter(unsigned c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 
 
 }  // namespace
 
-ColumnStatistics::ColumnStatistics() : lengths_(kMaxColumns + 1), last_text_(kMaxColumns) {}
+ColumnStatistics::ColumnStatistics(bool utf8_columns)
+    : lengths_(kMaxColumns + 1), last_text_(kMaxColumns), utf8_(utf8_columns) {}
 
 void ColumnStatistics::grow(std::size_t columns) {
     histogram_.resize(columns * kRow);
@@ -69,9 +72,19 @@ void ColumnStatistics::add_line(std::string_view line) {
     line = line.substr(0, std::min(line.size(), kMaxColumns));
     ++all_;
     bytes_ += line.size();
+    const std::string_view read = line;
+    // A character of several bytes stands in one column as its first byte, which counts as a letter.
+    if (utf8_ &&
+        std::any_of(line.begin(), line.end(), [](char b) { return static_cast<unsigned char>(b) >= 0x80; })) {
+        one_byte_a_column_.clear();
+        for (const char *p = line.data(), *end = p + line.size(); p < end; p += utf8_char_size(p, end))
+            one_byte_a_column_ += *p;
+        line = one_byte_a_column_;
+    }
     ++lengths_[line.size()];
     if (all_ == 1) {
         first_line_ = line;
+        first_line_text_ = read;
         return;
     }
     if (!settled_ && waiting_ends_.size() < kWaitingLines && waiting_.size() + line.size() <= kWaitingBytes) {

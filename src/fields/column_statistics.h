@@ -35,9 +35,11 @@ class ColumnStatistics {
     /// ends would otherwise take memory in proportion to its size.
     static constexpr std::size_t kMaxColumns = 4096;
 
-    ColumnStatistics();
+    /// With `utf8_columns`, a column is a UTF-8 character (a byte that starts none, one column), summed
+    /// as its first byte; else a column is a byte.
+    explicit ColumnStatistics(bool utf8_columns = false);
 
-    /// Counts one line (without its line end); only its first kMaxColumns bytes are looked at.
+    /// Counts one line (without its line end); only its first kMaxColumns columns are looked at.
     void add_line(std::string_view line);
     /// Counts the lines still held back; call once after the last line, before reading the figures.
     void finish();
@@ -53,8 +55,11 @@ class ColumnStatistics {
     /// Bytes below 32 other than a tab in the lines counted: many of them say the file is no text.
     std::uint64_t control_bytes() const;
     std::uint64_t bytes() const { return bytes_; }
-    /// The first line, cut to kMaxColumns bytes.
+    /// The first line, cut to kMaxColumns columns, a byte a column (a character's first byte).
     const std::string& first_line() const { return first_line_; }
+    /// The first line as read, cut to kMaxColumns bytes.
+    const std::string& first_line_text() const { return first_line_text_; }
+    bool utf8_columns() const { return utf8_; }
 
     ColumnFigures figures(std::size_t column) const;
 
@@ -77,7 +82,9 @@ class ColumnStatistics {
     std::vector<std::uint64_t> last_text_;  // counted lines by their last column, when it holds text
     std::uint64_t counted_ = 0, short_ = 0, all_ = 0, bytes_ = 0;
     std::size_t short_below_ = 0;
-    std::string first_line_;
+    std::string first_line_, first_line_text_;
+    bool utf8_;
+    std::string one_byte_a_column_;
     bool settled_ = false;
     // The first lines wait until enough lengths are known to tell a short one.
     std::string waiting_;

@@ -2,12 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
-#include <cstdio>
-#include <cstdlib>
 #include <string_view>
 #include <vector>
 
 #include "common/line_reader.h"
+#include "common/utf8_chars.h"
 
 namespace qvr {
 
@@ -61,9 +60,6 @@ class Layout {
         mark_decimals();
         mark_cuts();
         give_blanks_to_numbers();
-        if (std::getenv("QVR_DEBUG"))
-            for (std::size_t c = 0; c < columns_.size(); ++c)
-                std::fprintf(stderr, "%zu gap%d kind%d uni%d cut%d join%d text%lu starts%lu dstarts%lu ends%lu dl%u top%c dig%lu let%lu\n", c+1, columns_[c].gap, (int)columns_[c].kind, columns_[c].uniform, columns_[c].cut, columns_[c].joined, columns_[c].f.text, columns_[c].f.starts, columns_[c].f.digit_starts, columns_[c].f.ends, columns_[c].f.distinct_letters, columns_[c].f.top, columns_[c].f.digits, columns_[c].f.letters);
     }
 
     std::size_t width() const { return columns_.size(); }
@@ -355,7 +351,7 @@ bool reads_as_heading(std::string_view line, const Layout& layout) {
     return false;
 }
 
-FieldTable make_table(const Layout& layout, std::string_view heading) {
+FieldTable make_table(const Layout& layout, std::string_view heading, const ColumnStatistics& stats) {
     const std::vector<std::size_t> starts = layout.starts();
     const std::vector<Words> words = heading_words(heading, layout);
     std::vector<std::string> names(starts.size());
@@ -372,7 +368,11 @@ FieldTable make_table(const Layout& layout, std::string_view heading) {
             }
         }
         if (best_overlap == 0) continue;
-        names[best] += (names[best].empty() ? "" : " ") + w.text;
+        const std::string text =
+            stats.utf8_columns()
+                ? std::string(utf8_column_slice(stats.first_line_text(), w.first, w.last - w.first + 1))
+                : w.text;
+        names[best] += (names[best].empty() ? "" : " ") + text;
     }
     std::vector<FieldTable::Row> rows;
     for (std::size_t i = 0; i < starts.size(); ++i) {
@@ -399,12 +399,12 @@ FieldDetection infer_fields(ColumnStatistics& stats) {
         if (stats.counted_lines() > 0 && without_first.width() > 0 &&
             reads_as_heading(first, without_first)) {
             out.heading = true;
-            out.table = make_table(without_first, first);
+            out.table = make_table(without_first, first, stats);
         }
     }
     if (!out.heading) {
         if (stats.all_lines() > 0) stats.count_first_line();
-        out.table = make_table(Layout(stats), {});
+        out.table = make_table(Layout(stats), {}, stats);
     }
     if (share_at_least(stats.control_bytes(), std::max<std::uint64_t>(stats.bytes(), 1), kControlShare) &&
         stats.control_bytes() > 0) {
@@ -415,10 +415,10 @@ FieldDetection infer_fields(ColumnStatistics& stats) {
 }
 
 FieldDetection detect_fields(const std::string& path, std::uint64_t max_lines,
-                             const std::function<void(std::uint64_t)>& progress) {
+                             const std::function<void(std::uint64_t)>& progress, bool utf8_columns) {
     LineReader reader(path);
     reader.keep_line_prefix(ColumnStatistics::kMaxColumns);
-    ColumnStatistics stats;
+    ColumnStatistics stats(utf8_columns);
     std::string_view line;
     std::uint64_t n = 0;
     while ((max_lines == 0 || n < max_lines) && reader.next(line)) {

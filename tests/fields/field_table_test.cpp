@@ -274,5 +274,27 @@ TEST(FieldDetection, FindsTheFieldsOfEachTrap) {
     }
 }
 
+// In UTF-8 a column is a character: an accent of two bytes moves no field, nor cuts a heading's word.
+TEST(FieldDetection, CountsTheColumnsOfAUtf8FileInCharacters) {
+    TempDir dir;
+    const std::string path =
+        dir.write("in.txt",
+                  "Pr\xC3\xA9nom       R\xC3\xA9"
+                  "f\r\n" +
+                      lines(30, [](int i) {
+                          return pick(i, "\xC3\x89lodie       ", "H\xC3\xA9l\xC3\xA8ne       ",
+                                      "Luc          ", "Zo\xC3\xA9          ") +
+                                 num(1000 + i * 7);
+                      }));
+    const FieldDetection d = detect_fields(path, 0, {}, true);
+    ASSERT_EQ(2, d.table.row_count());
+    EXPECT_EQ(
+        "Pr\xC3\xA9nom 1-13 | R\xC3\xA9"
+        "f 14-17",
+        d.table.cell(FieldTable::kName, 1) + " " + d.table.cell(FieldTable::kStart, 1) + "-" +
+            d.table.cell(FieldTable::kEnd, 1) + " | " + d.table.cell(FieldTable::kName, 2) + " " +
+            d.table.cell(FieldTable::kStart, 2) + "-" + d.table.cell(FieldTable::kEnd, 2));
+}
+
 }  // namespace
 }  // namespace qvr::test

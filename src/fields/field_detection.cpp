@@ -59,6 +59,7 @@ class Layout {
         mark_dates();
         mark_decimals();
         mark_cuts();
+        drop_shifted_text();
         give_blanks_to_numbers();
     }
 
@@ -90,14 +91,16 @@ class Layout {
         return col;
     }
 
-    // Text in a few lines past the last column most lines fill, after a blank, is overlong lines' and
-    // makes no field; going on from the last field without a blank, it is that field's longest values.
+    // Text in a few lines past the last column most lines fill is overlong lines' and makes no field when
+    // a blank or the common end of the last field's values (a right-aligned number, a code) comes
+    // before it; else it is the longest values of a text, kept in its field.
     void drop_overlong_text() {
         while (!columns_.empty() && columns_.back().gap) columns_.pop_back();
         std::size_t last = columns_.size();
         while (last > 0 && columns_[last - 1].f.text <= odd_) --last;
         if (last == 0 || last == columns_.size()) return;
-        if (columns_[last].gap) {
+        const ColumnFigures& end = columns_[last - 1].f;
+        if (columns_[last].gap || share_at_least(end.ends, end.text, 0.9)) {
             columns_.resize(last);
             return;
         }
@@ -201,7 +204,7 @@ class Layout {
             if (after + 1 < columns_.size() && columns_[after].f.text <= odd_ && !columns_[after + 1].gap &&
                 !columns_[after].joined)
                 columns_[after].gap = true;
-            else if (after < columns_.size())
+            else if (after < columns_.size() && !columns_[after].joined)
                 columns_[after].cut = true;
         }
     }
@@ -269,6 +272,24 @@ class Layout {
                 col.cut = true;
             else if (!col.cut && !col.joined)
                 col.cut = kind_changes(c) || texts_begin(c) || number_begins(c);
+        }
+    }
+
+    // A field with text in a few lines only, of one or two columns or whose texts do not begin in its
+    // first, is the text of damaged lines moved by a character lost or one too many: those columns are
+    // blank between two fields. (A field filled in a few lines has its texts begin in its first column.)
+    void drop_shifted_text() {
+        const std::vector<std::size_t> cuts = starts();
+        for (std::size_t i = 0; i + 1 < cuts.size(); ++i) {
+            const ColumnFigures& first = columns_[cuts[i]].f;
+            if (cuts[i + 1] - cuts[i] > 2 && share_at_least(first.starts, first.text, 0.5)) continue;
+            bool rare = true;
+            for (std::size_t c = cuts[i]; c < cuts[i + 1]; ++c) rare = rare && columns_[c].f.text <= odd_;
+            if (!rare) continue;
+            for (std::size_t c = cuts[i]; c < cuts[i + 1]; ++c) {
+                columns_[c].gap = true;
+                columns_[c].cut = false;
+            }
         }
     }
 

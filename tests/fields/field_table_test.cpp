@@ -260,6 +260,14 @@ TEST(FieldDetection, FindsTheFieldsOfEachTrap) {
                    return i == 20 ? record + "   EXTRA TEXT 42" : i == 30 ? record.substr(1) : record;
                }),
          "FIELD1 1-6 | FIELD2 7-12 | FIELD3 13-28 | FIELD4 29-34"},
+        {"a few lines with a character too many move nothing",
+         lines(1000,
+               [](int i) {
+                   const std::string record =
+                       num(1000 + i * 7 % 9000) + pick(i, "15/01/2023", "03/11/1999") + right(amount(i), 12);
+                   return i % 200 == 7 ? record.substr(0, 2) + "X" + record.substr(2) : record;
+               }),
+         "FIELD1 1-4 | FIELD2 5-14 | FIELD3 15-26"},
         {"one field", lines(10, [](int i) { return pick(i, "abc", "defgh"); }), "FIELD1 1-5"},
         {"an empty file", "", ""},
         {"binary bytes", std::string("\177ELF\2\1\1\0\0\0\r\n\0\0\0\0\3\0>\0\1\0\0\0", 24), "binary"}};

@@ -134,17 +134,17 @@ class Layout {
         return share_at_least(in, col.f.digits, 0.99);
     }
 
-    bool mark_at(std::size_t c, std::size_t length) {
+    std::size_t mark_at(std::size_t c, std::size_t length) {
         for (std::size_t i = c + 1; i < c + length; ++i) columns_[i].joined = true;
         columns_[c].cut = true;
         if (c + length < columns_.size()) columns_[c + length].cut = true;
-        return true;
+        return length;
     }
 
     // Dates are digits whose first columns hold few values, which no blank or kind change sets apart from
     // a code just before them: they are found by their shape.
-    bool date_at(std::size_t c) {
-        if (columns_[c].gap) return false;
+    std::size_t date_at(std::size_t c) {
+        if (columns_[c].gap) return 0;
         const std::uint64_t fill = columns_[c].f.text;
         auto separator = [&](std::size_t i, unsigned char same) {
             if (i >= columns_.size()) return false;
@@ -170,6 +170,10 @@ class Layout {
             digit_at(c + 5, fill, "01") && digits(c + 6, 1) && separator(c + 7, columns_[c + 4].f.top) &&
             digit_at(c + 8, fill, "0123") && digits(c + 9, 1))
             return mark_at(c, 10);
+        // hh:mm, its hours and tens of minutes of few values
+        if (digit_at(c, fill, "012") && digits(c + 1, 1) && separator(c + 2, ':') &&
+            digit_at(c + 3, fill, "012345") && digits(c + 4, 1) && !separator(c + 5, ':'))
+            return mark_at(c, 5);
         // yyyymmdd and ddmmyyyy without separators: told by the values their columns can hold
         if (digit_at(c, fill, "12") && digit_at(c + 1, fill, "09") && digits(c + 2, 2) &&
             digit_at(c + 4, fill, "01") && digit_at(c + 5, fill) && digit_at(c + 6, fill, "0123") &&
@@ -179,12 +183,12 @@ class Layout {
             digit_at(c + 3, fill) && digit_at(c + 4, fill, "12") && digit_at(c + 5, fill, "09") &&
             digits(c + 6, 2))
             return mark_at(c, 8);
-        return false;
+        return 0;
     }
 
     void mark_dates() {
         for (std::size_t c = 0; c < columns_.size(); ++c)
-            if (date_at(c)) c += 7;
+            if (const std::size_t length = date_at(c)) c += length - 1;
     }
 
     // A decimal point with its fixed count of decimals ends a number: what follows is another field.

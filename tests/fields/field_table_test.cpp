@@ -209,6 +209,12 @@ TEST(FieldDetection, FindsTheFieldsOfEachTrap) {
         {"a code touching a date, digits both",
          lines(40, [](int i) { return num(i * 7 % 9000 + 1000) + pick(i, "15/01/2023", "03/11/1999"); }),
          "FIELD1 1-4 | FIELD2 5-14"},
+        {"a code touching a time of hours and minutes",
+         lines(40,
+               [](int i) {
+                   return "N0" + num(100 + i * 7 % 900) + pick(i, "06:49", "23:05", "12:30", "00:15");
+               }),
+         "FIELD1 1-5 | FIELD2 6-10"},
         {"letters touching a right-aligned amount, then letters",
          lines(40, [](int i) { return name(i) + right(amount(i), 22 - name(i).size()) + pick(i, "N", "Y"); }),
          "FIELD1 1-14 | FIELD2 15-22 | FIELD3 23-23"},

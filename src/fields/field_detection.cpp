@@ -174,6 +174,14 @@ class Layout {
         if (digit_at(c, fill, "012") && digits(c + 1, 1) && separator(c + 2, ':') &&
             digit_at(c + 3, fill, "012345") && digits(c + 4, 1) && !separator(c + 5, ':'))
             return mark_at(c, 5);
+        // hhmmss: hours from 0 to 2, tens of minutes and seconds from 0 to 5, each in most of its values
+        // (which the leading zeros of a zero-padded number are not)
+        auto spread = [&](std::size_t i, const char* allowed, unsigned values) {
+            return digit_at(i, fill, allowed) && columns_[i].f.distinct >= values;
+        };
+        if (spread(c, "012", 3) && digits(c + 1, 1) && spread(c + 2, "012345", 6) && digits(c + 3, 1) &&
+            spread(c + 4, "012345", 6) && digits(c + 5, 1))
+            return mark_at(c, 6);
         // yyyymmdd and ddmmyyyy without separators: told by the values their columns can hold
         if (digit_at(c, fill, "12") && digit_at(c + 1, fill, "09") && digits(c + 2, 2) &&
             digit_at(c + 4, fill, "01") && digit_at(c + 5, fill) && digit_at(c + 6, fill, "0123") &&

@@ -215,6 +215,13 @@ TEST(FieldDetection, FindsTheFieldsOfEachTrap) {
                    return "N0" + num(100 + i * 7 % 900) + pick(i, "06:49", "23:05", "12:30", "00:15");
                }),
          "FIELD1 1-5 | FIELD2 6-10"},
+        {"a zero-padded number touching a time without separators",
+         lines(60,
+               [](int i) {
+                   auto two = [](int n) { return (n < 10 ? "0" : "") + num(n); };
+                   return "000" + num(100 + i * 7 % 900) + two(i % 24) + two(i * 7 % 60) + two(i * 13 % 60);
+               }),
+         "FIELD1 1-6 | FIELD2 7-12"},
         {"letters touching a right-aligned amount, then letters",
          lines(40, [](int i) { return name(i) + right(amount(i), 22 - name(i).size()) + pick(i, "N", "Y"); }),
          "FIELD1 1-14 | FIELD2 15-22 | FIELD3 23-23"},

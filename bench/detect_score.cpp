@@ -67,8 +67,10 @@ enum class Type {
     zeros,      // a zero-padded number of fixed width
     cents,      // an amount without its point (implied decimals), right-aligned, signed
     long_name,  // several words, many beginning with the same particle
+    money,      // thousands grouped, "1,234.56", "1.234,56" or a minus behind: "1234.56-"
+    text,       // a free description of a few words, any case, with punctuation
 };
-constexpr int kTypes = 16;
+constexpr int kTypes = 18;
 
 struct Field {
     Type type;
@@ -76,6 +78,7 @@ struct Field {
     bool right;
     int date_form = 0;
     std::string prefix;    // a code's fixed letter, or none: two letters from the alphabet
+    bool sparse = false;   // blank in nine lines in ten
     int filled_after = 0;  // an optional field stays blank in the lines before
     int first = 1 << 30, last = -1;
     std::string heading;
@@ -95,8 +98,9 @@ const std::vector<std::string> kLongNames = {"Le Gall Ana Maria",  "Le Goff Yann
                                              "de la Tour Anne",    "de Souza Maria", "Le Roux Marie Anne",
                                              "Van Dijk Pieter",    "Le Pen Loic",    "de Oliveira Joao",
                                              "Le Meur Erwan Yves", "Dos Santos Ana", "Bernard"};
-const char* const kHeadings[kTypes] = {"ID",   "CODE", "REF", "DATE", "AMOUNT", "QTY", "NAME", "ADDRESS",
-                                       "CITY", "FLAG", "ZIP", "CUST", "TIME",   "SEQ", "AMT",  "HOLDER"};
+const char* const kHeadings[kTypes] = {"ID",   "CODE",    "REF",  "DATE",   "AMOUNT",  "QTY",
+                                       "NAME", "ADDRESS", "CITY", "FLAG",   "ZIP",     "CUST",
+                                       "TIME", "SEQ",     "AMT",  "HOLDER", "BALANCE", "REMARKS"};
 
 // Columns are characters: a UTF-8 file's accents take one column each.
 std::size_t columns(const std::string& s) {
@@ -150,9 +154,9 @@ std::string value(Random& r, const Field& f) {
         }
         case Type::date: {
             const int y = r.in(1950, 2030), m = r.in(1, 12), d = r.in(1, 28);
-            const char* forms[] = {"%04d%02d%02d", "%3$02d/%2$02d/%1$04d", "%04d-%02d-%02d",
-                                   "%3$02d.%2$02d.%1$04d"};
-            std::snprintf(buf, sizeof buf, forms[f.date_form], y, m, d);
+            const char* forms[] = {"%04d%02d%02d",         "%3$02d/%2$02d/%1$04d", "%04d-%02d-%02d",
+                                   "%3$02d.%2$02d.%1$04d", "%04d/%02d/%02d",       "%3$02d-%2$02d-%1$02d"};
+            std::snprintf(buf, sizeof buf, forms[f.date_form], f.date_form == 5 ? y % 100 : y, m, d);
             return buf;
         }
         case Type::amount: {
@@ -196,6 +200,27 @@ std::string value(Random& r, const Field& f) {
                    std::to_string(static_cast<long>(std::pow(10.0, r.in(0, (f.width - 2) * 1000) / 1000.0)));
         case Type::long_name:
             return r.pick(kLongNames);
+        case Type::money: {
+            const long cents = static_cast<long>(std::pow(10.0, r.in(0, (f.width - 4) * 1000) / 1000.0));
+            std::string whole = std::to_string(cents / 100), grouped;
+            const char group = f.date_form % 2 ? '.' : ',', point = f.date_form % 2 ? ',' : '.';
+            for (std::size_t i = 0; i < whole.size(); ++i) {
+                if (i > 0 && (whole.size() - i) % 3 == 0) grouped += group;
+                grouped += whole[i];
+            }
+            std::snprintf(buf, sizeof buf, "%c%02ld", point, cents % 100);
+            const bool minus = r.chance(0.15);
+            return f.date_form >= 2 ? grouped + buf + (minus ? "-" : " ")
+                                    : (minus ? "-" : "") + grouped + buf;
+        }
+        case Type::text: {
+            static const std::vector<std::string> kWords = {
+                "paid",   "late",  "see",    "invoice", "No.",   "ref", "DELIVERED", "to",    "the",
+                "client", "(2nd)", "notice", "OK",      "stock", "-",   "back",      "order", "urgent;"};
+            std::string t = r.pick(kWords);
+            for (int n = r.in(0, 5); n > 0; --n) t += (r.chance(0.1) ? "  " : " ") + r.pick(kWords);
+            return t;
+        }
     }
     return {};
 }
@@ -234,6 +259,10 @@ int width_of(Random& r, Type t) {
             return r.in(6, 11);
         case Type::long_name:
             return r.in(18, 26);
+        case Type::money:
+            return r.in(10, 15);
+        case Type::text:
+            return r.in(16, 40);
     }
     return 1;
 }
@@ -244,7 +273,7 @@ int width_of(Random& r, Type t) {
 bool may_touch(const Field& a, const Field& b) {
     auto digits_first = [](Type t) {
         return t == Type::id || t == Type::postcode || t == Type::quantity || t == Type::amount ||
-               t == Type::address || t == Type::zeros || t == Type::cents;
+               t == Type::address || t == Type::zeros || t == Type::cents || t == Type::money;
     };
     auto letters_last = [](Type t) {
         return t == Type::name || t == Type::city || t == Type::flag || t == Type::long_name;
@@ -255,18 +284,21 @@ bool may_touch(const Field& a, const Field& b) {
     };
     auto digits_last = [](Type t) {
         return t == Type::amount || t == Type::quantity || t == Type::id || t == Type::postcode ||
-               t == Type::date || t == Type::time || t == Type::zeros || t == Type::cents || t == Type::code;
+               t == Type::date || t == Type::time || t == Type::zeros || t == Type::cents ||
+               t == Type::code || t == Type::money;
     };
+    if (a.type == Type::text || b.type == Type::text) return false;
     if (b.type == Type::date || b.type == Type::time)
         return a.type != Type::date && a.type != Type::quantity && a.type != Type::amount &&
-               a.type != Type::cents && a.type != b.type;
+               a.type != Type::cents && a.type != Type::money && a.type != b.type;
     if (digits_last(a.type)) return letters_first(b.type) && b.type != Type::code;
     return letters_last(a.type) && digits_first(b.type);
 }
 
 void make_one(const std::string& base, std::uint64_t seed) {
     Random r(seed);
-    const int count = r.in(4, 16), lines = r.in(1500, 12000);
+    // a small file as often as not: a sample, a day's export
+    const int count = r.in(4, 16), lines = r.chance(0.3) ? r.in(60, 400) : r.in(1500, 12000);
     // damaged records: up to one in a hundred, cut off, with a character lost or one too many, overlong
     const double damage = r.in(0, 10) / 1000.0;
     std::vector<Field> fields;
@@ -275,12 +307,14 @@ void make_one(const std::string& base, std::uint64_t seed) {
         Field f;
         f.type = static_cast<Type>(r.in(0, kTypes - 1));
         f.width = width_of(r, f.type);
-        f.date_form = r.in(0, 3);
-        if (f.type == Type::date) f.width = f.date_form == 0 ? 8 : 10;
+        f.date_form = r.in(0, 5);
+        if (f.type == Type::date) f.width = f.date_form == 0 || f.date_form == 5 ? 8 : 10;
         if (f.type == Type::time) f.width = f.date_form % 3 == 1 ? 5 : 6 + (f.date_form % 3 == 0) * 2;
         if (f.type == Type::code && r.chance(0.5))
             f.prefix = std::string(1, static_cast<char>('A' + r.in(0, 25)));
-        f.right = f.type == Type::amount || f.type == Type::quantity || f.type == Type::cents;
+        f.right = f.type == Type::amount || f.type == Type::quantity || f.type == Type::cents ||
+                  f.type == Type::money;
+        f.sparse = i > 0 && r.chance(0.08);
         if (i > 0 && r.chance(0.3)) f.filled_after = r.in(200, 900);
         f.heading = kHeadings[static_cast<int>(f.type)];
         fields.push_back(f);
@@ -294,7 +328,9 @@ void make_one(const std::string& base, std::uint64_t seed) {
         std::string line;
         for (int i = 0; i < count; ++i) {
             Field& f = fields[i];
-            std::string v = f.filled_after > 0 && (!track || r.chance(0.4)) ? "" : value(r, f);
+            std::string v = (f.filled_after > 0 && (!track || r.chance(0.4))) || (f.sparse && r.chance(0.9))
+                                ? ""
+                                : value(r, f);
             if (utf8) v = accented(v);
             while (columns(v) > static_cast<std::size_t>(f.width)) v.pop_back();
             while (!v.empty() && (static_cast<unsigned char>(v.back()) & 0xC0) == 0xC0) v.pop_back();

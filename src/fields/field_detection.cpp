@@ -210,8 +210,16 @@ class Layout {
             std::size_t decimals = 0;
             while (decimals < 4 && digit_at(c + 1 + decimals, fill)) ++decimals;
             if (decimals == 0 || decimals > 3) continue;
-            for (std::size_t i = c; i <= c + decimals; ++i) columns_[i].joined = true;
             std::size_t after = c + decimals + 1;
+            // a point or comma that groups thousands has the decimal one after it
+            if (after < columns_.size() && columns_[after].uniform &&
+                (columns_[after].f.top == '.' || columns_[after].f.top == ','))
+                continue;
+            // a minus behind the number ("1234.56-") is its own
+            if (after < columns_.size() && !columns_[after].gap &&
+                share_at_least(columns_[after].f.signs, columns_[after].f.text, 0.9))
+                ++after;
+            for (std::size_t i = c; i < after; ++i) columns_[i].joined = true;
             // a damaged line's character in the column after the number is no field's first
             if (after + 1 < columns_.size() && columns_[after].f.text <= odd_ && !columns_[after + 1].gap &&
                 !columns_[after].joined)
@@ -268,7 +276,9 @@ class Layout {
             columns_[c].kind != Kind::mixed)
             return false;
         const ColumnFigures& f = columns_[c].f;
-        return f.digit_starts > 0 && share_at_least(f.digit_starts, f.starts, 0.9) &&
+        // the rest are letters, not the grouping commas of a longer number
+        return f.digit_starts > 0 && share_at_least(f.digit_starts, f.starts, 0.9) && f.letters > 0 &&
+               share_at_least(f.letters + f.digits + f.signs, f.text, 0.95) &&
                share_at_least(f.digits + f.signs, f.digit_starts, 0.9) &&
                !share_at_least(columns_[c + 1].f.starts, columns_[c + 1].f.text, 0.9);
     }
@@ -312,8 +322,13 @@ class Layout {
             if (!columns_[c].cut || !columns_[c - 1].gap) continue;
             std::size_t end = c + 1;
             while (end < columns_.size() && !columns_[end].cut && !columns_[end].gap) ++end;
-            const ColumnFigures &first = columns_[c].f, &last = columns_[end - 1].f;
-            if (columns_[end - 1].kind != Kind::digit || !share_at_least(last.ends, last.text, 0.9) ||
+            // the digits end together, some with a minus behind
+            std::size_t tail = end - 1;
+            std::uint64_t ends = columns_[tail].f.ends;
+            if (tail > c && share_at_least(columns_[tail].f.signs, columns_[tail].f.text, 0.9))
+                ends += columns_[--tail].f.ends;
+            const ColumnFigures &first = columns_[c].f, &last = columns_[tail].f;
+            if (columns_[tail].kind != Kind::digit || !share_at_least(ends, last.text, 0.9) ||
                 (share_at_least(first.starts, first.text, 0.9) && near(first.text, last.text)))
                 continue;
             std::size_t blank = c;

@@ -222,6 +222,17 @@ TEST(FieldDetection, FindsTheFieldsOfEachTrap) {
                    return "000" + num(100 + i * 7 % 900) + two(i % 24) + two(i * 7 % 60) + two(i * 13 % 60);
                }),
          "FIELD1 1-6 | FIELD2 7-12"},
+        {"amounts with thousands grouped and a minus behind are one field",
+         lines(60,
+               [](int i) {
+                   const std::string whole = num(i * 37013 % 900000 + 1000);
+                   const std::string grouped =
+                       whole.substr(0, whole.size() - 3) + "," + whole.substr(whole.size() - 3);
+                   return left(name(i), 16) +
+                          right(grouped + "." + num(10 + i % 90) + (i % 5 ? " " : "-"), 14) + "  " +
+                          pick(i, "15/01/2023", "03/11/1999");
+               }),
+         "FIELD1 1-14 | FIELD2 15-32 | FIELD3 33-42"},
         {"letters touching a right-aligned amount, then letters",
          lines(40, [](int i) { return name(i) + right(amount(i), 22 - name(i).size()) + pick(i, "N", "Y"); }),
          "FIELD1 1-14 | FIELD2 15-22 | FIELD3 23-23"},

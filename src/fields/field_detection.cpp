@@ -328,7 +328,9 @@ class Layout {
             if (tail > c && share_at_least(columns_[tail].f.signs, columns_[tail].f.text, 0.9))
                 ends += columns_[--tail].f.ends;
             const ColumnFigures &first = columns_[c].f, &last = columns_[tail].f;
-            if (columns_[tail].kind != Kind::digit || !share_at_least(ends, last.text, 0.9) ||
+            // (or the next field touches them)
+            const bool touching = end < columns_.size() && columns_[end].cut;
+            if (columns_[tail].kind != Kind::digit || !(touching || share_at_least(ends, last.text, 0.9)) ||
                 (share_at_least(first.starts, first.text, 0.9) && near(first.text, last.text)))
                 continue;
             std::size_t blank = c;

@@ -233,6 +233,9 @@ TEST(FieldDetection, FindsTheFieldsOfEachTrap) {
                           pick(i, "15/01/2023", "03/11/1999");
                }),
          "FIELD1 1-14 | FIELD2 15-32 | FIELD3 33-42"},
+        {"a right-aligned amount touching the name after it takes the blanks in front",
+         lines(40, [](int i) { return "ABCD" + right(amount(i), 12) + name(i); }),
+         "FIELD1 1-4 | FIELD2 5-16 | FIELD3 17-30"},
         {"letters touching a right-aligned amount, then letters",
          lines(40, [](int i) { return name(i) + right(amount(i), 22 - name(i).size()) + pick(i, "N", "Y"); }),
          "FIELD1 1-14 | FIELD2 15-22 | FIELD3 23-23"},

@@ -1,7 +1,7 @@
 // Scores field detection on generated exports whose layout is known.
 //   detect_score make FOLDER COUNT [FIRST_SEED]
 //                                    writes COUNT files (export_NN.txt) and their true boundaries (.cuts),
-//                                    from seeds FIRST_SEED (1) on. Tune on seeds 1 to 40 only; the
+//                                    from seeds FIRST_SEED (1) on. Tune on seeds 1 to 100 only; the
 //                                    held-out seeds 100001 on tell how files never seen fare.
 //   detect_score score FOLDER        detects the fields of every export there and scores the cuts found
 //   detect_score time FILE           the speed and peak memory of detecting the fields of one file

@@ -288,6 +288,7 @@ bool may_touch(const Field& a, const Field& b) {
                t == Type::code || t == Type::money;
     };
     if (a.type == Type::text || b.type == Type::text) return false;
+    if (a.type == Type::flag && (b.type == Type::code || b.type == Type::letters)) return true;
     if (b.type == Type::date || b.type == Type::time)
         return a.type != Type::date && a.type != Type::quantity && a.type != Type::amount &&
                a.type != Type::cents && a.type != Type::money && a.type != b.type;

@@ -20,6 +20,8 @@ constexpr double kOddShare = 0.01;
 constexpr std::uint64_t kOddLines = 2;
 /// A column of letters drawn from this many or fewer is a flag, from more a code's letters.
 constexpr unsigned kFlagLetters = 4;
+/// The letters of codes drawn from the alphabet: this many or more in one column.
+constexpr unsigned kCodeLetters = 10;
 /// A field begins where this share of the texts in a column begin; words inside a name begin in fewer.
 constexpr double kWordStartShare = 0.9;
 /// A column whose texts are this share of one kind is of that kind.
@@ -231,7 +233,8 @@ class Layout {
 
     bool flag(const Column& col) const {
         return col.kind == Kind::letter && col.f.distinct_letters > 1 &&
-               col.f.distinct_letters <= kFlagLetters && share_at_least(col.f.text, lines_, 0.5);
+               col.f.distinct_letters <= kFlagLetters && share_at_least(col.f.text, lines_, 0.5) &&
+               !share_at_least(col.f.top_count, col.f.text, 0.95);
     }
 
     // Letters that go on into digits in nearly every line, with no text beginning at the digits, are
@@ -252,6 +255,9 @@ class Layout {
         if (left.kind == Kind::letter && right.kind == Kind::digit) return !code_goes_on(c);
         // the minus signs of the longest amounts, touching the field before
         if (left.kind == Kind::letter && share_at_least(right.f.signs, right.f.text, 0.9)) return true;
+        // A one-column flag before the letters of a code: a fixed letter or letters from a wide set.
+        if (left.cut && flag(left) && right.kind == Kind::letter)
+            return right.uniform || right.f.distinct_letters >= kCodeLetters;
         return false;
     }
 

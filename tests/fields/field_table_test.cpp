@@ -267,6 +267,9 @@ TEST(FieldDetection, FindsTheFieldsOfEachTrap) {
                           num(10000 + i * 7919 % 90000);
                }),
          "FIELD1 1-7 | FIELD2 8-8 | FIELD3 9-13"},
+        {"a flag touching a code of a fixed letter",
+         lines(60, [](int i) { return pick(i, "Y", "N", "A") + "C00" + num(10000 + i * 37 % 90000); }),
+         "FIELD1 1-1 | FIELD2 2-9"},
         {"the blanks in front of a right-aligned number are its own",
          lines(40, [](int i) { return left(name(i), 16) + right(amount(i), 10); }),
          "FIELD1 1-14 | FIELD2 15-26"},

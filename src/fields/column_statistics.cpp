@@ -74,12 +74,19 @@ void ColumnStatistics::add_line(std::string_view line) {
     bytes_ += line.size();
     const std::string_view read = line;
     // A character of several bytes stands in one column as its first byte, which counts as a letter.
-    if (utf8_ &&
-        std::any_of(line.begin(), line.end(), [](char b) { return static_cast<unsigned char>(b) >= 0x80; })) {
-        one_byte_a_column_.clear();
-        for (const char *p = line.data(), *end = p + line.size(); p < end; p += utf8_char_size(p, end))
-            one_byte_a_column_ += *p;
-        line = one_byte_a_column_;
+    if (utf8_) {
+        const char *p = line.data(), *end = p + line.size();
+        while (p < end && static_cast<unsigned char>(*p) < 0x80) ++p;
+        if (p < end) {
+            one_byte_a_column_.resize(line.size());
+            char* out = one_byte_a_column_.data() + (p - line.data());
+            std::copy(line.data(), p, one_byte_a_column_.data());
+            while (p < end) {
+                *out++ = *p;
+                p += static_cast<unsigned char>(*p) < 0x80 ? 1 : utf8_char_size(p, end);
+            }
+            line = std::string_view(one_byte_a_column_.data(), out - one_byte_a_column_.data());
+        }
     }
     ++lengths_[line.size()];
     if (all_ == 1) {

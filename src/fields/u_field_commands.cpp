@@ -111,11 +111,14 @@ void FieldCommands::detect_from_input() {
         StopRequest stop;
         RunStopGuard guard(steps_.stop_button, stop);
         const auto gauge = gauge_for(size_of(path));
-        found = detect_fields(path, 0, [&](std::uint64_t bytes) {
-            gauge(bytes);
-            guard.poll();
-            check_stop(&stop);
-        });
+        found = detect_fields(
+            path, 0,
+            [&](std::uint64_t bytes) {
+                gauge(bytes);
+                guard.poll();
+                check_stop(&stop);
+            },
+            steps_.utf8_columns());
         steps_.gauge(-1);
     } catch (const RunStopped&) {
         // The user asked: the table stays as it was, and nothing is told.

@@ -102,6 +102,15 @@ TEST_F(FieldsWindowTest, AddInsertAndDeleteRows) {
     EXPECT_EQ((Rows{{"az", "1", "1", "1"}, empty}), shown());
 }
 
+// A UTF-8 input, read as UTF-8 since File > Input proposed it, is cut in characters.
+TEST_F(FieldsWindowTest, DetectCountsTheColumnsOfAUtf8InputInCharacters) {
+    open_input(data.write("utf8.txt",
+                          "\xC3\x89lodie  0012\r\nLuc     0100\r\nZo\xC3\xA9     0003\r\n"
+                          "H\xC3\xA9l\xC3\xA8ne  1234\r\n"));
+    pick("mnu_fdt");
+    EXPECT_EQ((Rows{{"FIELD1", "1", "8", "8"}, {"FIELD2", "9", "4", "12"}}), shown());
+}
+
 // Fields definition > "Detect from input" and "Check against input" on the file named in General data.
 TEST_F(FieldsWindowTest, DetectFillsTheTableAsksFirstWhenItWasChangedAndCheckShowsTheReport) {
     EXPECT_FALSE(enabled("mnu_fdt"));

@@ -159,7 +159,10 @@ ColumnFigures ColumnStatistics::figures(std::size_t column) const {
         const std::uint64_t all = at(b) + at(b | 256);
         if (b == ' ' || all == 0 || all * 100 < f.text) continue;
         ++f.distinct;
-        f.distinct_letters += is_letter(b);
+        // a letter in both cases counts once: "X" and "x" in a code are one
+        const bool other_case_counted =
+            b >= 'a' && b <= 'z' && (at(b - 32) + at((b - 32) | 256)) * 100 >= f.text;
+        f.distinct_letters += is_letter(b) && !other_case_counted;
     }
     f.ends = last_text_[column];
     const std::size_t blank_after_text = (column + 1) * kRow + ' ';

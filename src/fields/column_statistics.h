@@ -21,7 +21,7 @@ struct ColumnFigures {
     /// Characters other than a blank seen here in one text in a hundred or more: a flag holds few,
     /// a code's letters many.
     unsigned distinct = 0;
-    unsigned distinct_letters = 0;
+    unsigned distinct_letters = 0;  ///< a letter in both cases counted once
     std::uint64_t digit_counts[10] = {};
 };
 

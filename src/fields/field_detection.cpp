@@ -253,8 +253,10 @@ class Layout {
         if (left.kind == Kind::digit && right.kind == Kind::letter)
             return !share_at_least(right.f.starts, right.f.text, 0.5);
         if (left.kind == Kind::letter && right.kind == Kind::digit) return !code_goes_on(c);
-        // the minus signs of the longest amounts, touching the field before
-        if (left.kind == Kind::letter && share_at_least(right.f.signs, right.f.text, 0.9)) return true;
+        // the minus signs of the longest amounts, touching the field before (not a code's "REF-")
+        if (left.kind == Kind::letter && left.f.distinct_letters > 1 &&
+            share_at_least(right.f.signs, right.f.text, 0.9))
+            return true;
         // A one-column flag before the letters of a code: a fixed letter or letters from a wide set.
         if (left.cut && flag(left) && right.kind == Kind::letter)
             return right.uniform || right.f.distinct_letters >= kCodeLetters;
@@ -337,7 +339,8 @@ class Layout {
             // (or the next field touches them)
             const bool touching = end < columns_.size() && columns_[end].cut;
             if (columns_[tail].kind != Kind::digit || !(touching || share_at_least(ends, last.text, 0.9)) ||
-                (share_at_least(first.starts, first.text, 0.9) && near(first.text, last.text)))
+                (share_at_least(first.starts, first.text, 0.9) &&
+                 (near(first.text, last.text) || first.text > last.text)))
                 continue;
             std::size_t blank = c;
             while (blank > 0 && columns_[blank - 1].gap) --blank;

@@ -270,6 +270,15 @@ TEST(FieldDetection, FindsTheFieldsOfEachTrap) {
         {"a flag touching a code of a fixed letter",
          lines(60, [](int i) { return pick(i, "Y", "N", "A") + "C00" + num(10000 + i * 37 % 90000); }),
          "FIELD1 1-1 | FIELD2 2-9"},
+        {"a code whose letter comes in both cases, and a reference of a prefix, a dash and digits, stay "
+         "whole",
+         lines(100,
+               [](int i) {
+                   return std::string{static_cast<char>('A' + i * 7 % 26), i % 10 ? 'X' : 'x'} + num(i % 10) +
+                          left(pick(i, "Retour note", "Paid", "Late order"), 14) + "REF-" +
+                          num(1000000 + i * 7919 % 9000000) + (i % 3 ? "" : "12");
+               }),
+         "FIELD1 1-3 | FIELD2 4-17 | FIELD3 18-30"},
         {"the blanks in front of a right-aligned number are its own",
          lines(40, [](int i) { return left(name(i), 16) + right(amount(i), 10); }),
          "FIELD1 1-14 | FIELD2 15-26"},

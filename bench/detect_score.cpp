@@ -281,7 +281,7 @@ int score_folder(const std::string& folder) {
         std::ifstream in(std::filesystem::path(path).replace_extension(".cuts"));
         for (int lo, hi; in >> lo >> hi;) truth.emplace_back(lo, hi);
         const auto t0 = std::chrono::steady_clock::now();
-        const qvr::FieldDetection d = qvr::detect_fields(path.string());
+        const qvr::FieldDetection d = qvr::detect_fields(path.string(), qvr::TextEncoding::cp1252);
         seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
         bytes += std::filesystem::file_size(path);
         std::vector<int> cuts;
@@ -317,7 +317,7 @@ int main(int argc, char** argv) {
     if (verb == "score" && argc == 3) return score_folder(argv[2]);
     if (verb == "time" && argc == 3) {  // one big file, such as the one qvr_bench_gen writes
         const auto t0 = std::chrono::steady_clock::now();
-        const qvr::FieldDetection d = qvr::detect_fields(argv[2]);
+        const qvr::FieldDetection d = qvr::detect_fields(argv[2], qvr::TextEncoding::cp1252);
         const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
         rusage usage{};
         getrusage(RUSAGE_SELF, &usage);

@@ -1,5 +1,6 @@
 #include "batch/batch_detect.h"
 
+#include "batch/batch_encoding.h"
 #include "batch/batch_layout.h"
 #include "batch/progress_bar.h"
 #include "common/file_names.h"
@@ -24,10 +25,12 @@ void run_batch_detect(const BatchRequest& request, const Console& console) {
     FieldDetection found;
     {
         ProgressBar bar(console);
-        found = detect_fields(input, request.max_lines, [&](std::uint64_t bytes) {
-            bar.show(size > 0 ? static_cast<int>(static_cast<double>(bytes) * 100 / static_cast<double>(size))
-                              : 0);
-        });
+        found = detect_fields(
+            input, batch_job_settings(request).encoding, request.max_lines, [&](std::uint64_t bytes) {
+                bar.show(size > 0
+                             ? static_cast<int>(static_cast<double>(bytes) * 100 / static_cast<double>(size))
+                             : 0);
+            });
     }
     if (found.binary) throw BatchRefusal("The file " + input + " holds binary data, not fixed-column text.");
     if (found.table.row_count() == 0)

@@ -336,9 +336,10 @@ FieldDetection infer_fields(ColumnStatistics& stats) {
     return out;
 }
 
-FieldDetection detect_fields(const std::string& path, std::uint64_t max_lines,
+FieldDetection detect_fields(const std::string& path, TextEncoding encoding, std::uint64_t max_lines,
                              const std::function<void(std::uint64_t)>& progress) {
     LineReader reader(path);
+    reader.read_text_in(encoding);
     reader.keep_line_prefix(ColumnStatistics::kMaxColumns);
     ColumnStatistics stats;
     std::string_view line;

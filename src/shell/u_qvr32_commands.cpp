@@ -38,6 +38,7 @@ void Tmdi_qvr::create_commands() {
                                                              frm_gen->set_definition_file_name(name);
                                                          },
                                                          [this] { return frm_gen->settings().input_path; },
+                                                         [this] { return frm_gen->settings().encoding; },
                                                          [this](int position) {
                                                              frm_gen->show_gauge(position >= 0);
                                                              if (position >= 0) frm_gen->set_gauge(position);

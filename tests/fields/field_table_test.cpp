@@ -158,7 +158,7 @@ TEST(LayoutCheck, ReportsEveryKindOfMisfit) {
          "Field 3 (B) is blank on every line\n"},
         {{{"ALL", "1", "5", "5"}}, "Lines with text past the last field: 3, the first at line 1\n"}};
     for (const auto& [rows, misfits] : cases) {
-        const LayoutCheck check = check_layout(input, table_of(rows));
+        const LayoutCheck check = check_layout(input, TextEncoding::cp1252, table_of(rows));
         EXPECT_EQ(lines + misfits, check.report);
         EXPECT_TRUE(check.problems) << misfits;
     }
@@ -220,7 +220,7 @@ TEST(FieldDetection, FindsTheFieldsOfEachTrap) {
         {"binary bytes", std::string("\177ELF\2\1\1\0\0\0\r\n\0\0\0\0\3\0>\0\1\0\0\0", 24), "binary"}};
     TempDir dir;
     for (const auto& [trap, bytes, fields] : cases) {
-        const FieldDetection d = detect_fields(dir.write("in.txt", bytes));
+        const FieldDetection d = detect_fields(dir.write("in.txt", bytes), TextEncoding::cp1252);
         std::string shown = d.binary ? "binary" : "";
         for (int row = 1; row <= d.table.row_count(); ++row)
             shown += (row > 1 ? " | " : "") + d.table.cell(FieldTable::kName, row) + " " +

@@ -1,6 +1,7 @@
 #include "common/text_encoding.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "common/file_error.h"
@@ -64,10 +65,15 @@ void Utf8Tally::feed(const char* p, const char* end) {
         carried_ = 0;
     }
     while (p < end) {
-        // ASCII, most of any text, eight bytes at a time.
+        // ASCII, most of any text, eight bytes at a time, up to the first byte beyond it.
         for (std::uint64_t word; end - p >= 8; p += 8) {
             std::memcpy(&word, p, sizeof word);
-            if (word & 0x8080808080808080ull) break;
+            if (const std::uint64_t high = word & 0x8080808080808080ull) {
+                p += (std::endian::native == std::endian::little ? std::countr_zero(high)
+                                                                 : std::countl_zero(high)) /
+                     8;
+                break;
+            }
         }
         if (p == end) break;
         if (static_cast<unsigned char>(*p) < 0x80) {

@@ -48,7 +48,7 @@ bool LineReader::fill() {
         }
         begin_ = 0;
         end_ = static_cast<std::size_t>(got);
-        if (text_encoding_) tally_.feed(block_.get(), block_.get() + end_);
+        if (text_encoding_) tally_.feed_run(*text_encoding_, block_.get(), block_.get() + end_);
         if (got == 0) {
             eof_ = true;
             tally_.finish();

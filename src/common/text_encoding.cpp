@@ -4,6 +4,10 @@
 #include <bit>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "common/file_error.h"
 #include "common/utf8_chars.h"
 
@@ -23,6 +27,27 @@ bool begins_character(const char* p, const char* end) {
     for (std::size_t i = have; i < need; ++i)
         whole[i] = static_cast<char>(i > 1 ? 0x80 : lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80);
     return utf8_char_size(whole, whole + need) == need;
+}
+
+// The first byte of [p, end) beyond ASCII, or `end`: ASCII is most of any text, and is passed over
+// sixteen bytes at a time where the processor allows, else eight.
+const char* skip_ascii(const char* p, const char* end) {
+#if defined(__SSE2__)
+    for (; end - p >= 16; p += 16) {
+        const auto high =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))));
+        if (high != 0) return p + std::countr_zero(high);
+    }
+#endif
+    for (std::uint64_t word; end - p >= 8; p += 8) {
+        std::memcpy(&word, p, sizeof word);
+        if (const std::uint64_t high = word & 0x8080808080808080ull)
+            return p + (std::endian::native == std::endian::little ? std::countr_zero(high)
+                                                                   : std::countl_zero(high)) /
+                           8;
+    }
+    while (p < end && static_cast<unsigned char>(*p) < 0x80) ++p;
+    return p;
 }
 
 }  // namespace
@@ -65,21 +90,8 @@ void Utf8Tally::feed(const char* p, const char* end) {
         carried_ = 0;
     }
     while (p < end) {
-        // ASCII, most of any text, eight bytes at a time, up to the first byte beyond it.
-        for (std::uint64_t word; end - p >= 8; p += 8) {
-            std::memcpy(&word, p, sizeof word);
-            if (const std::uint64_t high = word & 0x8080808080808080ull) {
-                p += (std::endian::native == std::endian::little ? std::countr_zero(high)
-                                                                 : std::countl_zero(high)) /
-                     8;
-                break;
-            }
-        }
+        p = skip_ascii(p, end);
         if (p == end) break;
-        if (static_cast<unsigned char>(*p) < 0x80) {
-            ++p;
-            continue;
-        }
         if (end - p < 4 && begins_character(p, end)) {
             carried_ = static_cast<std::size_t>(end - p);
             std::memcpy(carry_, p, carried_);

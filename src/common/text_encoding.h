@@ -37,6 +37,13 @@ class Utf8Tally {
   public:
     void feed(std::string_view piece) { feed(piece.data(), piece.data() + piece.size()); }
     void feed(const char* p, const char* end);
+    /// What a run in `used` tallies of the bytes it reads: in UTF-8 all of them, for the invalid bytes it
+    /// met; in Windows-1252 only until they have settled against UTF-8 (a thousand invalid bytes, more
+    /// than the characters allow): from there only a UTF-8 part a thousand times bigger could turn them,
+    /// a file of two encodings that no choice cuts right, and the run is spared the tally's time.
+    void feed_run(TextEncoding used, const char* p, const char* end) {
+        if (used == TextEncoding::utf8 || invalid_ < kSettledInvalidBytes || reads_as_utf8()) feed(p, end);
+    }
     /// The text ended: bytes held back for the next piece were a character cut short.
     void finish();
     /// The text goes on elsewhere (a sample's next part): bytes held back are not judged.
@@ -53,6 +60,7 @@ class Utf8Tally {
     bool reads_as_utf8() const;
 
   private:
+    static constexpr std::uint64_t kSettledInvalidBytes = 1000;
     std::uint64_t characters_ = 0;
     std::uint64_t invalid_ = 0;
     char carry_[3] = {};

@@ -113,7 +113,8 @@ bool WholeTextReader::fill() {
         const ssize_t got = ::read(fd_, block_.data() + end_, want);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) throw_file_error("Cannot read file", path_, errno);
-        if (text_encoding_) tally_.feed(block_.data() + end_, block_.data() + end_ + got);
+        if (text_encoding_)
+            tally_.feed_run(*text_encoding_, block_.data() + end_, block_.data() + end_ + got);
         if (got == 0) {
             at_end_ = true;
             tally_.finish();

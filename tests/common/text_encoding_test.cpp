@@ -13,6 +13,7 @@
 #include "fields/definition_file.h"
 #include "fields/field_detection.h"
 #include "fields/layout_check.h"
+#include "input/cut_preview.h"
 #include "input/input_analysis.h"
 #include "input/view_fill.h"
 #include "support/temp_dir.h"
@@ -67,6 +68,8 @@ TEST(TextStart, EveryReaderOfTheInputSkipsAUtf8MarkAndRefusesAUtf16One) {
         {"analysis", [](auto& p, auto e) { return measure_input_lines(p, 1 << 17, e).lengths.text(); }},
         {"analysis in blocks of a byte",
          [](auto& p, auto e) { return measure_input_lines(p, 1, e).lengths.text(); }},
+        {"preview",
+         [](auto& p, auto e) { return cut_preview(p, name_and_quantity(), false, 2, e).rows.at(0).at(0); }},
         {"check", [](auto& p, auto e) { return check_layout(p, e, name_and_quantity()).report; }},
         {"detect", [](auto& p, auto e) { return definition_file_text(detect_fields(p, e).table); }},
         {"input view, first lines",

@@ -435,8 +435,7 @@ int score_folder(const std::string& folder) {
         std::ifstream in(std::filesystem::path(path).replace_extension(".cuts"));
         for (int lo, hi; in >> lo >> hi;) truth.emplace_back(lo, hi);
         const auto t0 = std::chrono::steady_clock::now();
-        const qvr::FieldDetection d = qvr::detect_fields(
-            path.string(), 0, {}, qvr::propose_encoding(path.string()) == qvr::TextEncoding::utf8);
+        const qvr::FieldDetection d = qvr::detect_fields(path.string(), qvr::propose_encoding(path.string()));
         seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
         bytes += std::filesystem::file_size(path);
         std::vector<int> cuts;
@@ -473,15 +472,15 @@ int main(int argc, char** argv) {
     if (verb == "score" && argc == 3) return score_folder(argv[2]);
     if (verb == "time" && argc == 3) {  // one big file, such as the one qvr_bench_gen writes
         // the encoding is proposed before the clock starts: detection alone is timed
-        const bool utf8 = qvr::propose_encoding(argv[2]) == qvr::TextEncoding::utf8;
+        const qvr::TextEncoding encoding = qvr::propose_encoding(argv[2]);
         const auto t0 = std::chrono::steady_clock::now();
-        const qvr::FieldDetection d = qvr::detect_fields(argv[2], 0, {}, utf8);
+        const qvr::FieldDetection d = qvr::detect_fields(argv[2], encoding);
         const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
         rusage usage{};
         getrusage(RUSAGE_SELF, &usage);
         std::printf("%d fields%s, %.0f MB/s, peak memory %.1f MB\n", d.table.row_count(),
-                    utf8 ? " (UTF-8)" : "", std::filesystem::file_size(argv[2]) / 1e6 / s,
-                    usage.ru_maxrss / 1024.0);
+                    encoding == qvr::TextEncoding::utf8 ? " (UTF-8)" : "",
+                    std::filesystem::file_size(argv[2]) / 1e6 / s, usage.ru_maxrss / 1024.0);
         return 0;
     }
     std::fprintf(stderr, "usage: detect_score make FOLDER COUNT [FIRST_SEED] | score FOLDER | time FILE\n");

@@ -1,5 +1,6 @@
 #include "batch/batch_check.h"
 
+#include "batch/batch_encoding.h"
 #include "batch/batch_layout.h"
 #include "batch/progress_bar.h"
 #include "fields/layout_check.h"
@@ -14,7 +15,7 @@ bool run_batch_check(const BatchRequest& request, const Console& console) {
     LayoutCheck check;
     {
         ProgressBar bar(console);
-        check = check_layout(input, table, [&](std::uint64_t bytes) {
+        check = check_layout(input, batch_job_settings(request).encoding, table, [&](std::uint64_t bytes) {
             bar.show(size > 0 ? static_cast<int>(static_cast<double>(bytes) * 100 / static_cast<double>(size))
                               : 0);
         });

@@ -44,17 +44,21 @@ void run_batch_dbf(const BatchRequest& request, const Console& console) {
     const std::string name = table_name(request);
     const std::uint64_t expected = expected_lines(request.settings.input_path);
     std::uint64_t replaced = 0;
+    const JobSettings settings = batch_job_settings(request);
+    Utf8Tally input_text;
     {
         ProgressBar bar(console);
-        DbfExport dbf(dbf_export_job(table, batch_job_settings(request), limits.lengths, kNoRunBefore, name));
+        DbfExport dbf(dbf_export_job(table, settings, limits.lengths, kNoRunBefore, name));
         stop_on_interrupt();
         dbf.run([&bar, expected](std::uint64_t lines) {
             bar.show(dbf_gauge_position(lines, expected));
             check_stop(&interrupt_request());
         });
         replaced = dbf.replaced_chars();
+        input_text = dbf.input_text();
     }
     tell(console, dbf_done_text(name, replaced));
+    tell_encoding(request, settings.encoding, input_text, console);
 }
 
 }  // namespace qvr

@@ -26,13 +26,11 @@ void run_batch_detect(const BatchRequest& request, const Console& console) {
     {
         ProgressBar bar(console);
         found = detect_fields(
-            input, request.max_lines,
-            [&](std::uint64_t bytes) {
+            input, batch_job_settings(request).encoding, request.max_lines, [&](std::uint64_t bytes) {
                 bar.show(size > 0
                              ? static_cast<int>(static_cast<double>(bytes) * 100 / static_cast<double>(size))
                              : 0);
-            },
-            batch_job_settings(request).encoding == TextEncoding::utf8);
+            });
     }
     if (found.binary) throw BatchRefusal("The file " + input + " holds binary data, not fixed-column text.");
     if (found.table.row_count() == 0)

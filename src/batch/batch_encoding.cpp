@@ -1,5 +1,6 @@
 #include "batch/batch_encoding.h"
 
+#include "batch/batch_layout.h"
 #include "common/regular_file.h"
 #include "engine/propose_encoding.h"
 
@@ -13,6 +14,13 @@ JobSettings batch_job_settings(const BatchRequest& request) {
         s.encoding =
             s.input_path == kStandardInputPath ? TextEncoding::cp1252 : propose_encoding(s.input_path);
     return s;
+}
+
+void tell_encoding(const BatchRequest& request, TextEncoding used, const Utf8Tally& met,
+                   const Console& console) {
+    if (!request.encoding && cut_characters_as_bytes(used, met))
+        throw BatchRefusal(encoding_line(used, met) + " (--encoding utf-8).");
+    tell(console, encoding_line(used, met));
 }
 
 }  // namespace qvr

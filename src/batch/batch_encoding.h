@@ -3,6 +3,7 @@
 #include <string>
 
 #include "batch/batch_request.h"
+#include "batch/console.h"
 
 namespace qvr {
 
@@ -10,5 +11,11 @@ namespace qvr {
 /// Standard input cannot be read twice, so there "auto" reads Windows-1252 (ASCII gives the same bytes
 /// either way); --encoding says otherwise.
 JobSettings batch_job_settings(const BatchRequest& request);
+
+/// Ends a run's summary with the encoding it cut in (encoding_line()). When the proposal chose
+/// Windows-1252 and the run met UTF-8 text beyond the sample, the result is not reported as done: the line
+/// is a refusal (exit status 1), the result stays for the user to judge.
+void tell_encoding(const BatchRequest& request, TextEncoding used, const Utf8Tally& met,
+                   const Console& console);
 
 }  // namespace qvr

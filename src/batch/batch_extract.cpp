@@ -84,6 +84,7 @@ void run_batch_extract(const BatchRequest& request, const Console& console) {
     if (!run(request, job, console, tally)) throw BatchRefusal(kOutOfMemoryText);
     if (tally.input_grew) tell(console, input_grew_text(settings.input_path));
     tell(console, "Number of lines generated: " + std::to_string(tally.generated_line_count));
+    tell_encoding(request, settings.encoding, tally.input_text, console);
 }
 
 }  // namespace qvr

@@ -27,6 +27,17 @@ LineReader::~LineReader() {
     if (fd_ >= 0) ::close(fd_);
 }
 
+void LineReader::read_text_in(TextEncoding encoding) {
+    text_encoding_ = encoding;
+    set_prefix();
+}
+
+void LineReader::set_prefix() {
+    // A byte order mark the first line leaves out takes no room of its kept prefix.
+    const std::size_t mark = text_encoding_ == TextEncoding::utf8 ? kUtf8ByteOrderMark.size() : 0;
+    prefix_ = wanted_prefix_ > static_cast<std::size_t>(-1) - mark ? wanted_prefix_ : wanted_prefix_ + mark;
+}
+
 bool LineReader::fill() {
     if (eof_) return false;
     for (;;) {
@@ -37,9 +48,20 @@ bool LineReader::fill() {
         }
         begin_ = 0;
         end_ = static_cast<std::size_t>(got);
-        if (got == 0) eof_ = true;
+        if (text_encoding_) tally_.feed_run(*text_encoding_, block_.get(), block_.get() + end_);
+        if (got == 0) {
+            eof_ = true;
+            tally_.finish();
+        }
         return got > 0;
     }
+}
+
+bool LineReader::next(std::string_view& line) {
+    if (!read_line(line)) return false;
+    if (first_line_ && text_encoding_) line = text_of_first_line(line, *text_encoding_, path_);
+    first_line_ = false;
+    return true;
 }
 
 void LineReader::hold(const char* p, std::size_t n) {
@@ -57,7 +79,7 @@ void LineReader::hand_out(const char* p, std::size_t n, bool have_text, std::str
     }
 }
 
-bool LineReader::next(std::string_view& line) {
+bool LineReader::read_line(std::string_view& line) {
     carry_.clear();
     bool have_text = false;
     for (;;) {

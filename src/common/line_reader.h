@@ -2,10 +2,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "common/line_scan.h"
+#include "common/text_encoding.h"
 
 namespace qvr {
 
@@ -42,10 +44,22 @@ class LineReader {
     /// For readers that look only at the first columns: lines are handed out cut to their first `bytes`
     /// bytes, and the rest of a longer line is read past without being held, so that a line of gigabytes
     /// (a file without line ends) takes no more memory than a short one.
-    void keep_line_prefix(std::size_t bytes) { prefix_ = bytes; }
+    void keep_line_prefix(std::size_t bytes) {
+        wanted_prefix_ = bytes;
+        set_prefix();
+    }
+
+    /// Reads the file as input text in `encoding` (called before the first line): the first line leaves
+    /// out a UTF-8 byte order mark in UTF-8, and a file with a UTF-16 mark is refused
+    /// (text_of_first_line()); every byte read is tallied as UTF-8 (tally()).
+    void read_text_in(TextEncoding encoding);
+
+    /// What the bytes read so far hold as UTF-8, once read_text_in() was called; complete at the end.
+    const Utf8Tally& tally() const { return tally_; }
 
   private:
     bool fill();
+    bool read_line(std::string_view& line);
     /// Adds the part of `n` bytes at `p` that the kept prefix still has room for to the line held.
     void hold(const char* p, std::size_t n);
     /// Hands out the line that ends after the `n` bytes at `p`.
@@ -63,6 +77,11 @@ class LineReader {
     std::uint64_t consumed_ = 0;
     std::size_t max_line_ = static_cast<std::size_t>(-1);
     std::size_t prefix_ = static_cast<std::size_t>(-1);
+    std::size_t wanted_prefix_ = static_cast<std::size_t>(-1);
+    void set_prefix();
+    std::optional<TextEncoding> text_encoding_;  // set: the input, read as text
+    bool first_line_ = true;
+    Utf8Tally tally_;
 };
 
 }  // namespace qvr

@@ -105,6 +105,7 @@ bool WholeTextReader::fill() {
     if (limit_ == 0) {
         grew_ = holds_more(fd_);
         at_end_ = true;
+        tally_.finish();
         return false;
     }
     for (;;) {
@@ -112,8 +113,11 @@ bool WholeTextReader::fill() {
         const ssize_t got = ::read(fd_, block_.data() + end_, want);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) throw_file_error("Cannot read file", path_, errno);
+        if (text_encoding_)
+            tally_.feed_run(*text_encoding_, block_.data() + end_, block_.data() + end_ + got);
         if (got == 0) {
             at_end_ = true;
+            tally_.finish();
             return false;
         }
         limit_ -= static_cast<std::uint64_t>(got);
@@ -123,6 +127,13 @@ bool WholeTextReader::fill() {
 }
 
 bool WholeTextReader::next(std::string_view& line) {
+    if (!read_line(line)) return false;
+    if (first_line_ && text_encoding_) line = text_of_first_line(line, *text_encoding_, path_);
+    first_line_ = false;
+    return true;
+}
+
+bool WholeTextReader::read_line(std::string_view& line) {
     for (;;) {
         const char* const p = block_.data() + begin_;
         const char* const end = block_.data() + end_;

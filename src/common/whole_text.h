@@ -2,10 +2,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "common/line_scan.h"
+#include "common/text_encoding.h"
 
 namespace qvr {
 
@@ -39,6 +41,11 @@ class WholeTextReader {
     /// FileError when the file cannot be read, std::bad_alloc when a line does not fit in memory.
     bool next(std::string_view& line);
 
+    /// Reads the file as input text in `encoding`, as LineReader::read_text_in() does.
+    void read_text_in(TextEncoding encoding) { text_encoding_ = encoding; }
+    /// What the bytes read so far hold as UTF-8, once read_text_in() was called; complete at the end.
+    const Utf8Tally& tally() const { return tally_; }
+
     /// The file's size when it was opened.
     std::uint64_t size() const { return size_; }
     /// Bytes of the file before the line next() handed out last.
@@ -48,6 +55,7 @@ class WholeTextReader {
 
   private:
     bool fill();
+    bool read_line(std::string_view& line);
 
     std::string path_;
     int fd_ = -1;
@@ -59,6 +67,9 @@ class WholeTextReader {
     std::uint64_t line_start_ = 0;
     bool at_end_ = false;
     bool grew_ = false;
+    std::optional<TextEncoding> text_encoding_;  // set: the input, read as text
+    bool first_line_ = true;
+    Utf8Tally tally_;
 };
 
 }  // namespace qvr

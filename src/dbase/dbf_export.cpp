@@ -98,6 +98,7 @@ void DbfExport::put_chars(std::string_view field, char* at) {
 
 std::uint64_t DbfExport::run(const DbfProgress& progress) {
     LineReader reader(job_.input_path);
+    reader.read_text_in(job_.encoding);
     // A line of gigabytes takes no more memory than its columns of the table.
     reader.keep_line_prefix(line_prefix());
     std::optional<LineCutter> cutter;
@@ -130,6 +131,7 @@ std::uint64_t DbfExport::run(const DbfProgress& progress) {
                          "Its header announced " + std::to_string(job_.record_count) + " records, not the " +
                              std::to_string(records) + " written");
     out_.commit();
+    input_text_ = reader.tally();
     return records;
 }
 

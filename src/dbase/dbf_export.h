@@ -57,6 +57,8 @@ class DbfExport {
 
     /// Characters of a UTF-8 input that Windows-1252 lacks, written as "?".
     std::uint64_t replaced_chars() const { return replaced_; }
+    /// What the input held as UTF-8, once run() is done (encoding_line()).
+    const Utf8Tally& input_text() const { return input_text_; }
 
   private:
     /// The slices of the columns; their start positions are read only now, at the first line.
@@ -72,6 +74,7 @@ class DbfExport {
     SafeFileWriter out_;
     std::string record_;  // reused: one record in memory
     std::uint64_t replaced_ = 0;
+    Utf8Tally input_text_;
 };
 
 }  // namespace qvr

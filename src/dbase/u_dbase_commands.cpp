@@ -62,6 +62,8 @@ void DbaseCommands::write_table(DbfExportJob job) {
     BusyCursor busy;
     StopRequest stop;
     std::uint64_t replaced = 0;
+    const TextEncoding encoding = job.encoding;
+    Utf8Tally input_text;
     try {
         DbfExport table(std::move(job));
         gen_.set_gauge_colour(QColor(Qt::blue));
@@ -73,6 +75,7 @@ void DbaseCommands::write_table(DbfExportJob job) {
             check_stop(&stop);
         });
         replaced = table.replaced_chars();
+        input_text = table.input_text();
     } catch (const RunStopped&) {
         // The former table stays as it was; the user asked, so nothing is told.
         gen_.show_gauge(false);
@@ -83,7 +86,9 @@ void DbaseCommands::write_table(DbfExportJob job) {
     }
     gen_.set_gauge(100);
     busy.restore();
-    inform(to_path_text(dbf_done_text(name, replaced)));
+    std::string done = dbf_done_text(name, replaced);
+    if (encoding_needs_a_word(encoding, input_text)) done += "\n\r" + encoding_line(encoding, input_text);
+    inform(to_path_text(done));
     gen_.show_gauge(false);
 }
 

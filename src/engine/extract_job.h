@@ -51,6 +51,7 @@ struct RunTally {
     std::int64_t input_size = 0;            ///< bytes of the last input file measured
     std::int64_t input_line_count = 0;      ///< lines of it, exact or estimated; scales the fast gauge
     bool input_grew = false;  ///< the standard extract's input grew while read; only its former size was
+    Utf8Tally input_text{};   ///< what the input read held as UTF-8 (encoding_line())
 };
 
 /// How a run reports to the window that started it, and the memory it may use.

@@ -50,20 +50,17 @@ class FastGauge {
     std::int64_t next_ = 0;
 };
 
-void stream_lines(const ExtractJob& job, const ExtractHooks& hooks, LineReader& input, OutputFile& out,
-                  RunTally& tally) {
+// `line` holds the first line, read before the result was opened; `more` whether there was one.
+void stream_lines(const ExtractJob& job, const ExtractHooks& hooks, LineReader& input, std::string_view line,
+                  bool more, OutputFile& out, RunTally& tally) {
     const LineCutter cutter = job.cutter();
-    // Memory that does not grow with the input, however long its lines; a character takes up to 4 bytes.
-    const std::uint64_t bytes_per_column = job.encoding == TextEncoding::utf8 ? 4 : 1;
-    input.keep_line_prefix(static_cast<std::size_t>(columns_used(job.slices) * bytes_per_column));
     const std::string_view line_end = job.line_end;
     const bool crlf = line_end == "\r\n";
     FastGauge gauge(hooks.gauge, tally.input_line_count);
     const bool filtered = !job.filter.lets_all_pass();
-    std::string_view line;
     std::int64_t lines_read = 0;
     tally.generated_line_count = 0;
-    while (input.next(line)) {
+    for (; more; more = input.next(line)) {
         check_stop(hooks.stop);
         if (job.sample_size > 0 && tally.generated_line_count >= job.sample_size) break;
         // The line is cut where it goes in the output; a line that fails the filter is not kept.
@@ -99,12 +96,20 @@ int fast_gauge_position(std::int64_t lines_read, std::int64_t line_count) {
 void fast_extract(const ExtractJob& job, const ExtractHooks& hooks, RunTally& tally) {
     if (tally.input_size == 0) measure_input(job.input_path, tally);
     LineReader input(job.input_path);
+    input.read_text_in(job.encoding);
+    // Memory that does not grow with the input, however long its lines; a character takes up to 4 bytes.
+    const std::uint64_t bytes_per_column = job.encoding == TextEncoding::utf8 ? 4 : 1;
+    input.keep_line_prefix(static_cast<std::size_t>(columns_used(job.slices) * bytes_per_column));
+    // An input refused at its first line (UTF-16) is refused before the result file is touched.
+    std::string_view first_line;
+    const bool any_line = input.next(first_line);
     std::unique_ptr<OutputFile> out = job.output_fd >= 0 ? OutputFile::borrow(job.output_fd, job.output_path)
                                                          : std::make_unique<OutputFile>(job.output_path);
     // What was written before a failure or a stop stays in the file, which the user is told is incomplete.
     std::string failure;
     try {
-        stream_lines(job, hooks, input, *out, tally);
+        stream_lines(job, hooks, input, first_line, any_line, *out, tally);
+        tally.input_text = input.tally();
         out->close();
         return;
     } catch (const std::bad_alloc&) {

@@ -3,15 +3,11 @@
 #include <cstdint>
 #include <string>
 
+#include "common/text_encoding.h"
+
 namespace qvr {
 
 /// One job's settings as the General data window holds them, read into plain values when a command runs.
-/// How the bytes of the input stand for characters, so what a column is.
-enum class TextEncoding {
-    cp1252,  ///< one byte per column
-    utf8,    ///< one character per column; bytes that are not UTF-8 count one column each
-};
-
 struct JobSettings {
     std::string input_path;
     std::string separator_text = ";";  ///< the separator box as it reads ("<Tab>" while the tab box is on)

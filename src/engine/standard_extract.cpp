@@ -51,6 +51,7 @@ void cut_and_filter(const ExtractJob& job, WholeTextReader& input, const StopReq
         }
     }
     tally.input_grew = input.grew();
+    tally.input_text = input.tally();
 }
 
 /// Sorted or unique: the lines gather in the result list up to the memory budget; beyond it each full
@@ -214,6 +215,7 @@ void input_order_run(const ExtractJob& job, const ExtractHooks& hooks, WholeText
 
 ExtractOutcome run(const ExtractJob& job, const ExtractHooks& hooks, RunTally& tally) {
     WholeTextReader input(job.input_path);
+    input.read_text_in(job.encoding);
     GaugeSteps gauge(hooks.gauge);
     gauge.set(15);
     if (job.sorted || job.unique)

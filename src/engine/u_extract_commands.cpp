@@ -166,7 +166,11 @@ void ExtractCommands::go() {
         if (tally_.input_grew) tell(input_grew_text(job.input_path).c_str());
         show_result(job.output_path);
     }
-    tell(kGeneratedText);
+    if (encoding_needs_a_word(settings.encoding, tally_.input_text))
+        tell((std::string(kGeneratedText) + "\n\r" + encoding_line(settings.encoding, tally_.input_text))
+                 .c_str());
+    else
+        tell(kGeneratedText);
     gen_.show_gauge(false);
     // The dBase export cannot drop duplicates, so it is offered only after a run that kept them all.
     steps_.run_finished(!gen_.settings().unique);

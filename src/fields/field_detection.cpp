@@ -473,11 +473,12 @@ FieldDetection infer_fields(ColumnStatistics& stats) {
     return out;
 }
 
-FieldDetection detect_fields(const std::string& path, std::uint64_t max_lines,
-                             const std::function<void(std::uint64_t)>& progress, bool utf8_columns) {
+FieldDetection detect_fields(const std::string& path, TextEncoding encoding, std::uint64_t max_lines,
+                             const std::function<void(std::uint64_t)>& progress) {
     LineReader reader(path);
+    reader.read_text_in(encoding);
     reader.keep_line_prefix(ColumnStatistics::kMaxColumns);
-    ColumnStatistics stats(utf8_columns);
+    ColumnStatistics stats(encoding == TextEncoding::utf8);
     std::string_view line;
     std::uint64_t n = 0;
     while ((max_lines == 0 || n < max_lines) && reader.next(line)) {

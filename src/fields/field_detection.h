@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+#include "common/text_encoding.h"
 #include "fields/column_statistics.h"
 #include "fields/field_table.h"
 
@@ -20,12 +21,12 @@ struct FieldDetection {
 
 /// Reads the file at `path` once, line by line, and finds its fields from what every column holds
 /// (blank columns, changes of character kind, dates and decimal points, where texts begin), so that
-/// fields that touch are split and a name with blanks inside is not. `max_lines` (0: all) stops the
-/// reading early; `progress` hears the bytes read now and then. With `utf8_columns` a column is a UTF-8
-/// character, else a byte. Throws FileError when the file cannot be read.
-FieldDetection detect_fields(const std::string& path, std::uint64_t max_lines = 0,
-                             const std::function<void(std::uint64_t)>& progress = {},
-                             bool utf8_columns = false);
+/// fields that touch are split and a name with blanks inside is not. The input is read as text in
+/// `encoding` (text_of_first_line()). `max_lines` (0: all) stops the
+/// reading early; `progress` hears the bytes read now and then. Throws FileError when the file cannot
+/// be read.
+FieldDetection detect_fields(const std::string& path, TextEncoding encoding, std::uint64_t max_lines = 0,
+                             const std::function<void(std::uint64_t)>& progress = {});
 
 /// The fields of the lines summed in `stats` (finished or not); may count its first line into it.
 FieldDetection infer_fields(ColumnStatistics& stats);

@@ -153,10 +153,11 @@ class Checker {
 
 }  // namespace
 
-LayoutCheck check_layout(const std::string& path, const FieldTable& table,
+LayoutCheck check_layout(const std::string& path, TextEncoding encoding, const FieldTable& table,
                          const std::function<void(std::uint64_t)>& progress) {
     Checker checker(table);
     LineReader reader(path);
+    reader.read_text_in(encoding);
     reader.set_max_line_length(kMaxLine);
     std::string_view line;
     for (std::uint64_t n = 1; reader.next(line); ++n) {

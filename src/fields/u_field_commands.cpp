@@ -111,14 +111,11 @@ void FieldCommands::detect_from_input() {
         StopRequest stop;
         RunStopGuard guard(steps_.stop_button, stop);
         const auto gauge = gauge_for(size_of(path));
-        found = detect_fields(
-            path, 0,
-            [&](std::uint64_t bytes) {
-                gauge(bytes);
-                guard.poll();
-                check_stop(&stop);
-            },
-            steps_.utf8_columns());
+        found = detect_fields(path, steps_.input_encoding(), 0, [&](std::uint64_t bytes) {
+            gauge(bytes);
+            guard.poll();
+            check_stop(&stop);
+        });
         steps_.gauge(-1);
     } catch (const RunStopped&) {
         // The user asked: the table stays as it was, and nothing is told.
@@ -154,7 +151,7 @@ void FieldCommands::check_against_input() {
     try {
         const BusyCursor busy;
         steps_.gauge(0);
-        check = check_layout(path, dlm_.field_table(), gauge_for(size_of(path)));
+        check = check_layout(path, steps_.input_encoding(), dlm_.field_table(), gauge_for(size_of(path)));
         steps_.gauge(-1);
     } catch (const FileError& e) {
         steps_.gauge(-1);

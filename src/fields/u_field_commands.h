@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/available_memory.h"
+#include "common/text_encoding.h"
 #include "desktop/desktop.h"
 
 class QWidget;
@@ -22,8 +23,8 @@ struct FieldSteps {
     std::function<void(const std::string& name)> table_unsaved;
     /// The input file named in General data.
     std::function<std::string()> input_path;
-    /// Whether General data reads the input as UTF-8, where a column is a character.
-    std::function<bool()> utf8_columns;
+    /// The input encoding chosen in General data, which the input is read in.
+    std::function<TextEncoding()> input_encoding;
     /// The progress gauge: its position 0 to 100, or hidden for a negative one.
     std::function<void(int position)> gauge;
     /// The button beside the gauge that stops a long search (Esc does too).

@@ -16,11 +16,13 @@ constexpr std::size_t kPreviewBlock = 1 << 14;
 constexpr std::size_t kPreviewColumns = std::size_t{1} << 20;
 }  // namespace
 
-CutPreview cut_preview(const std::string& path, const FieldTable& table, bool trim, std::size_t max_lines) {
+CutPreview cut_preview(const std::string& path, const FieldTable& table, bool trim, std::size_t max_lines,
+                       TextEncoding encoding) {
     CutPreview preview;
     preview.names = table.names();
     const std::vector<FieldSlice> slices = table.slices();
     LineReader reader(path, kPreviewBlock);
+    reader.read_text_in(encoding);
     reader.keep_line_prefix(
         static_cast<std::size_t>(std::min<std::uint64_t>(columns_used(slices), kPreviewColumns)));
     std::string_view line;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "common/text_encoding.h"
 #include "fields/field_table.h"
 
 namespace qvr {
@@ -20,8 +21,9 @@ struct CutPreview {
 
 /// Reads the first `max_lines` lines of the file at `path` (and no more of it) and cuts each into the
 /// fields of `table`, each field trimmed of its blanks when `trim`; the separator plays no part, since
-/// every field has a cell of its own. Throws FileError when the file cannot be read.
+/// every field has a cell of its own. The input is read as text in `encoding` (text_of_first_line()).
+/// Throws FileError when the file cannot be read.
 CutPreview cut_preview(const std::string& path, const FieldTable& table, bool trim,
-                       std::size_t max_lines = kPreviewLines);
+                       std::size_t max_lines = kPreviewLines, TextEncoding encoding = TextEncoding::cp1252);
 
 }  // namespace qvr

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <vector>
 
@@ -41,9 +42,13 @@ class InputFile {
 /// Counts lines block by block, carrying across blocks only whether a line is open and how long it is so
 /// far (and, in the splitter, whether the last block ended on a carriage return whose line feed may start
 /// the next). With `kLengths` it also counts the lines by length, in the same pass.
+/// The first line's start is looked at as every reader of the input looks at it (text_of_first_line()):
+/// its length leaves out a byte order mark the reader skips.
 template <bool kLengths>
 class LineCounter {
   public:
+    LineCounter(const std::string& path, TextEncoding encoding) : path_(path), encoding_(encoding) {}
+
     /// Counts the lines of one block; false once Ctrl+Z has ended the file.
     bool feed(const char* p, std::size_t n) {
         const char* const end = p + n;
@@ -51,10 +56,18 @@ class LineCounter {
             const StreamSplitter::Piece piece = splitter_.next(p, end);
             if (piece.begin < piece.stop) {
                 open_line_ = true;
+                if (lines_ == 0 && start_.size() < 3)
+                    start_.append(piece.begin,
+                                  std::min<std::size_t>(3 - start_.size(),
+                                                        static_cast<std::size_t>(piece.stop - piece.begin)));
                 if constexpr (kLengths) length_ += static_cast<std::size_t>(piece.stop - piece.begin);
             }
             if (piece.why == StreamSplitter::Stop::file_end) return false;
             if (piece.why == StreamSplitter::Stop::line_end) {
+                if (lines_ == 0) {
+                    const std::size_t mark = mark_size();
+                    if constexpr (kLengths) length_ -= mark;
+                }
                 ++lines_;
                 open_line_ = false;
                 if constexpr (kLengths) {
@@ -67,16 +80,26 @@ class LineCounter {
         return true;
     }
 
-    std::int64_t total() const { return lines_ + (open_line_ ? 1 : 0); }
+    std::int64_t total() const {
+        if (lines_ == 0) mark_size();
+        return lines_ + (open_line_ ? 1 : 0);
+    }
 
     /// The lengths, the last line without line end counted.
     LineLengths lengths() const {
         LineLengths all = lengths_;
-        if (open_line_) all.add(length_);
+        if (open_line_) all.add(length_ - (lines_ == 0 ? mark_size() : 0));
         return all;
     }
 
   private:
+    std::size_t mark_size() const {
+        return start_.size() - text_of_first_line(start_, encoding_, path_).size();
+    }
+
+    const std::string& path_;
+    TextEncoding encoding_;
+    std::string start_;  // the first bytes of the first line
     StreamSplitter splitter_;
     std::int64_t lines_ = 0;
     bool open_line_ = false;
@@ -103,14 +126,14 @@ void read_lines(const std::string& path, std::size_t block_size, LineCounter<kLe
 
 std::int64_t input_file_size(const std::string& path) { return InputFile(path).size(); }
 
-std::int64_t count_input_lines(const std::string& path, std::size_t block_size) {
-    LineCounter<false> counter;
+std::int64_t count_input_lines(const std::string& path, std::size_t block_size, TextEncoding encoding) {
+    LineCounter<false> counter(path, encoding);
     read_lines(path, block_size, counter);
     return counter.total();
 }
 
-InputLines measure_input_lines(const std::string& path, std::size_t block_size) {
-    LineCounter<true> counter;
+InputLines measure_input_lines(const std::string& path, std::size_t block_size, TextEncoding encoding) {
+    LineCounter<true> counter(path, encoding);
     read_lines(path, block_size, counter);
     return {counter.total(), counter.lengths()};
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/line_lengths.h"
+#include "common/text_encoding.h"
 
 namespace qvr {
 
@@ -18,8 +19,10 @@ std::int64_t input_file_size(const std::string& path);
 
 /// The number of lines of the file as the line-by-line reader reads it (a carriage return ends a line, a
 /// line feed right after it belongs to that line end, Ctrl+Z ends the file, a last line without line end
-/// counts), counted in blocks of `block_size` bytes without keeping any line. Throws FileError.
-std::int64_t count_input_lines(const std::string& path, std::size_t block_size = 1 << 17);
+/// counts), counted in blocks of `block_size` bytes without keeping any line. The input is read as text in
+/// `encoding` (text_of_first_line()). Throws FileError.
+std::int64_t count_input_lines(const std::string& path, std::size_t block_size = 1 << 17,
+                               TextEncoding encoding = TextEncoding::cp1252);
 
 /// The lines of a file counted as count_input_lines() counts them, and by length (in bytes, line ends not
 /// counted), in the same pass.
@@ -27,7 +30,8 @@ struct InputLines {
     std::int64_t count = 0;
     LineLengths lengths;
 };
-InputLines measure_input_lines(const std::string& path, std::size_t block_size = 1 << 17);
+InputLines measure_input_lines(const std::string& path, std::size_t block_size = 1 << 17,
+                               TextEncoding encoding = TextEncoding::cp1252);
 
 /// Whether the fast extract should be recommended for a file of these figures.
 bool is_big_input(std::int64_t size, std::int64_t line_count);

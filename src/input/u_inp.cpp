@@ -77,11 +77,13 @@ void Tfrm_inp::fill_input_view(std::int64_t max_lines) {
     count_view_columns();
     LineView* view = view_.input_view();
     const std::uint64_t memory = memory_.available();
+    const TextEncoding encoding = gen_.settings().encoding;
     if (ui_->opt_full->isChecked())
-        view->edit_lines([&](LineList& lines) { fill_whole_file(lines, path_, memory); });
+        view->edit_lines([&](LineList& lines) { fill_whole_file(lines, path_, memory, encoding); });
     if (ui_->opt_part->isChecked()) {
         const BusyCursor busy;
-        view->edit_lines([&](LineList& lines) { fill_first_lines(lines, path_, max_lines, memory); });
+        view->edit_lines(
+            [&](LineList& lines) { fill_first_lines(lines, path_, max_lines, memory, encoding); });
     }
 }
 

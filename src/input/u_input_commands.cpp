@@ -4,6 +4,7 @@
 #include "common/file_names.h"
 #include "desktop/busy_cursor.h"
 #include "desktop/path_text.h"
+#include "desktop/qt_run_stop.h"
 #include "desktop/text_box.h"
 #include "desktop/widget_text.h"
 #include "engine/propose_encoding.h"
@@ -45,7 +46,19 @@ void InputCommands::open_input_file(const std::string& path) {
 void InputCommands::open_chosen_file(const std::string& path) {
     view_.set_ruler(false);
     clear_box(view_.input_view());
-    gen_.set_encoding(propose_encoding(path));
+    try {
+        // The proposal reads a bounded sample, which a slow disk may still take a while over.
+        const BusyCursor busy;
+        StopRequest stop;
+        RunStopGuard guard(gen_.stop_button(), stop);
+        gen_.set_encoding(propose_encoding(path, [&] {
+            guard.poll();
+            check_stop(&stop);
+        }));
+    } catch (const RunStopped&) {
+        // The user asked: the file is not opened, and nothing is told.
+        return;
+    }
     inp_.ask_filling(path);
     gen_.set_output_path(with_replaced_extension(path, ".qvo.txt"));
     steps_.input_opened();
@@ -57,7 +70,7 @@ void InputCommands::analyse() {
     try {
         const BusyCursor busy;
         tally_.input_size = input_file_size(path);
-        lines = measure_input_lines(path);
+        lines = measure_input_lines(path, 1 << 17, gen_.settings().encoding);
         tally_.input_line_count = lines.count;
     } catch (const FileError& e) {
         show_general_error(desktop_, e.what());

@@ -78,7 +78,8 @@ Tfrm_preview::~Tfrm_preview() { grid_->setModel(nullptr); }
 
 void Tfrm_preview::refresh(const FieldTable& table, const JobSettings& settings) {
     try {
-        CutPreview preview = cut_preview(settings.input_path, table, settings.trim);
+        CutPreview preview =
+            cut_preview(settings.input_path, table, settings.trim, kPreviewLines, settings.encoding);
         lbl_prev_->setText(QStringLiteral("First %1 lines of %2, cut into %3 fields%4")
                                .arg(preview.rows.size())
                                .arg(to_widget_text(settings.input_path))

@@ -33,9 +33,10 @@ std::uint64_t view_memory_need(std::uint64_t chars, std::uint64_t lines) {
 }
 
 void fill_first_lines(LineList& lines, const std::string& path, std::int64_t max_lines,
-                      std::uint64_t memory_available) {
+                      std::uint64_t memory_available, TextEncoding encoding) {
     lines.clear();
     LineReader reader(path);
+    reader.read_text_in(encoding);
     reader.set_max_line_length(
         static_cast<std::size_t>(std::min(kMaxViewChars, memory_available / kBytesPerChar)));
     std::string_view line;
@@ -52,7 +53,8 @@ void fill_first_lines(LineList& lines, const std::string& path, std::int64_t max
     }
 }
 
-void fill_whole_file(LineList& lines, const std::string& path, std::uint64_t memory_available) {
+void fill_whole_file(LineList& lines, const std::string& path, std::uint64_t memory_available,
+                     TextEncoding encoding) {
     lines.clear();
     struct stat st {};
     // Every byte becomes at most one character, so the size tells before reading whether the text can be
@@ -60,6 +62,7 @@ void fill_whole_file(LineList& lines, const std::string& path, std::uint64_t mem
     if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
         check_room(path, static_cast<std::uint64_t>(st.st_size), 0, memory_available);
     std::string text = load_whole_file(path);
+    text.erase(0, text.size() - text_of_first_line(text, encoding, path).size());
     check_room(path, text.size(), 0, memory_available);
     lines.assign_text(std::move(text));
     if (view_memory_need(lines.length(), lines.size()) > memory_available) {

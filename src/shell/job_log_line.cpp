@@ -35,6 +35,7 @@ std::vector<std::string> job_log_items(const JobSettings& s, const JobClock& clo
         or_words(s.upper_bound, "No upper"),
         clock.date,
         clock.time,
+        encoding_name(s.encoding),
     };
     for (std::string& item : items) item = one_item(item);
     return items;

@@ -15,12 +15,14 @@ struct JobClock {
     std::string time;
 };
 
-/// The twelve items of a job's summary line, in order: input, field definition and output file names,
-/// separator, the four option words, the two bounds, date and time. An item never holds a tab or a line
-/// break (each becomes a space), so a line always has exactly twelve items and stays one line.
+/// The thirteen items of a job's summary line, in order: input, field definition and output file names,
+/// separator, the four option words, the two bounds, date and time, and the input encoding the run cut in
+/// (last, so that the first twelve columns of a worksheet stay where they were). An item never holds a
+/// tab or a line break (each becomes a space), so a line always has exactly thirteen items and stays one
+/// line.
 std::vector<std::string> job_log_items(const JobSettings& settings, const JobClock& clock);
 
-/// The summary line of a job: its twelve items joined by single tabs, ready to paste into a worksheet.
+/// The summary line of a job: its thirteen items joined by single tabs, ready to paste into a worksheet.
 std::string job_log_line(const JobSettings& settings, const JobClock& clock);
 
 /// A locale's long time format without its time zone ("HH:mm:ss t" gives "HH:mm:ss"): the log records

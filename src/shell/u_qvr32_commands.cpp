@@ -27,24 +27,23 @@ void Tmdi_qvr::create_commands() {
                                                                   frm_log->save_job_log();
                                                               }});
     result_ = std::make_unique<ResultCommands>(desktop_, *frm_view->result_view(), dlgfnt_out);
-    fields_ = std::make_unique<FieldCommands>(
-        desktop_, *frm_dlm, opdlg_file, SVDLG_FILE, memory_,
-        FieldSteps{[this] { show_fields_definition(); },
-                   [this](const std::string& name) {
-                       frm_dlm->set_file_label(name);
-                       frm_gen->set_definition_file_name(name);
-                   },
-                   [this](const std::string& name) {
-                       frm_dlm->set_file_label(name, false);
-                       frm_gen->set_definition_file_name(name);
-                   },
-                   [this] { return frm_gen->settings().input_path; },
-                   [this] { return frm_gen->settings().encoding == TextEncoding::utf8; },
-                   [this](int position) {
-                       frm_gen->show_gauge(position >= 0);
-                       if (position >= 0) frm_gen->set_gauge(position);
-                   },
-                   frm_gen->stop_button()});
+    fields_ = std::make_unique<FieldCommands>(desktop_, *frm_dlm, opdlg_file, SVDLG_FILE, memory_,
+                                              FieldSteps{[this] { show_fields_definition(); },
+                                                         [this](const std::string& name) {
+                                                             frm_dlm->set_file_label(name);
+                                                             frm_gen->set_definition_file_name(name);
+                                                         },
+                                                         [this](const std::string& name) {
+                                                             frm_dlm->set_file_label(name, false);
+                                                             frm_gen->set_definition_file_name(name);
+                                                         },
+                                                         [this] { return frm_gen->settings().input_path; },
+                                                         [this] { return frm_gen->settings().encoding; },
+                                                         [this](int position) {
+                                                             frm_gen->show_gauge(position >= 0);
+                                                             if (position >= 0) frm_gen->set_gauge(position);
+                                                         },
+                                                         frm_gen->stop_button()});
     input_ = std::make_unique<InputCommands>(
         desktop_, *frm_gen, *frm_view, *frm_inp, *frm_dlm, tally, opdlg_file,
         InputSteps{

@@ -39,7 +39,7 @@ TEST(BatchDbf, ATableBesideTheInputAndRefusalsThatWriteNothing) {
     // The filter sees the trimmed fields joined: "0001Alice".
     const BatchOutcome r = run_batch_in_process(dbf({"--overwrite", "--contains", "1A", "--trim"}));
     EXPECT_EQ(0, r.status);
-    EXPECT_EQ(old_table + " generated\n", r.err);
+    EXPECT_EQ(old_table + " generated\nEncoding: Windows-1252\n", r.err);
     EXPECT_EQ(dbf_header({{"ID", 4}, {"FIELD 2", 6}}, 1) + " 0001 Alice\x1A", read_file(old_table));
 }
 

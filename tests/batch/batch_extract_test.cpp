@@ -78,7 +78,7 @@ TEST_F(BatchExtractTest, LittleMemoryOrAMemoryCapSortsOnDiskToTheSameBytes) {
 
 TEST_F(BatchExtractTest, ProgressBarOnlyOnATerminalAndOnlyAfterAMoment) {
     dir.write("in.txt", "bb  12\r\n");
-    const std::string summary = "Number of lines generated: 1\n";
+    const std::string summary = "Number of lines generated: 1\nEncoding: Windows-1252\n";
     const std::string bar =
         "\r[######..................................]  15%\r" + std::string(47, ' ') + "\r";
     // Whether the error stream is a terminal, how far the clock moves at each look, what it shows.

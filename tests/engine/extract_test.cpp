@@ -332,10 +332,20 @@ TEST(MemoryCheck, ReadsMemAvailableAndMemorySizes) {
     EXPECT_GT(available_memory(), 0u);
 }
 
-// Cut short at the end, a surrogate, a character across two blocks of the reading, a late stray byte.
-TEST(ProposeEncoding, Utf8OnlyForWellFormedTextBeyondAscii) {
+// Cut short at the end, a surrogate, a character across two blocks of the reading, a late stray byte; a
+// byte order mark; one invalid byte for a thousand characters, or one too many; characters only past
+// the sample's head and tail, or in its tail.
+TEST(ProposeEncoding, Utf8ForTextBeyondAsciiWithRareInvalidBytesInItsSample) {
     const std::string a(70'000, 'a');
+    std::string accents;
+    for (int i = 0; i < 999; ++i) accents += "caf\xC3\xA9\n";
+    const std::string middle = std::string(kProposalHeadBytes, 'a') + "\xC3\xA9" + a;
     const std::pair<std::string, bool> cases[] = {
+        {"\xEF\xBB\xBFplain", true},
+        {accents + "\xFF\xC3\xA9", true},
+        {accents + "\xFF", false},
+        {middle, false},
+        {middle + "\xC3\xA9", true},
         {"plain\r\n", false},
         {"\xf0\x9f\x98\x80\xe2\x82\xac", true},
         {"\xc3\xa9\xc3", false},

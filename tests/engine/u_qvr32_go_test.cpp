@@ -1,4 +1,7 @@
+#include <gmock/gmock.h>
+
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -63,6 +66,28 @@ TEST_F(GoTest, StandardRunWritesShowsAndEnables) {
     EXPECT_EQ("111 00", traces());
     EXPECT_EQ(QColor(Qt::black), find<QProgressBar>("gge_run")->palette().color(QPalette::Highlight));
     EXPECT_EQ((std::vector<std::string>{"kept"}), all_lines(mdi->frm_view->input_view()));
+}
+
+// The last box adds the encoding when the run met something the proposal's sample could not tell; the
+// job log names the encoding of every run.
+TEST_F(GoTest, TheLastBoxTellsInvalidBytesOrCharactersCutAsBytesAndTheLogNamesTheEncoding) {
+    data.write("in.txt", repeated("\xC3\xA9t\xC3\xA9 1\r\n", 1000) + "\xFFt\xC3\xA9 2\r\n");
+    const std::pair<int, QString> cases[] = {
+        {1, QStringLiteral("\n\rEncoding: UTF-8 (1 invalid byte kept as it is)")},
+        {0,
+         QStringLiteral("\n\rEncoding: Windows-1252, but the input holds 2001 UTF-8 characters beyond ASCII, "
+                        "each cut as 2 to 4 columns: in UTF-8 they are one each")},
+    };
+    for (const auto& [encoding, word] : cases) {
+        find<QComboBox>("cbo_enc")->setCurrentIndex(encoding);
+        data.write("out.txt", "");
+        desktop.expect_confirm(kOverwrite, kYes);
+        desktop.expect_info(kGenerated + word);
+        pick("mnu_go");
+        desktop.verify();
+        EXPECT_THAT(all_lines(mdi->frm_log->job_log_view()).at(0),
+                    testing::EndsWith(encoding == 1 ? "\tUTF-8" : "\tWindows-1252"));
+    }
 }
 
 TEST_F(GoTest, RefusalsComeInOrderAndNoLeavesTheFormerResult) {

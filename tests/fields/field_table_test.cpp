@@ -158,7 +158,7 @@ TEST(LayoutCheck, ReportsEveryKindOfMisfit) {
          "Field 3 (B) is blank on every line\n"},
         {{{"ALL", "1", "5", "5"}}, "Lines with text past the last field: 3, the first at line 1\n"}};
     for (const auto& [rows, misfits] : cases) {
-        const LayoutCheck check = check_layout(input, table_of(rows));
+        const LayoutCheck check = check_layout(input, TextEncoding::cp1252, table_of(rows));
         EXPECT_EQ(lines + misfits, check.report);
         EXPECT_TRUE(check.problems) << misfits;
     }
@@ -169,8 +169,8 @@ TEST(LayoutCheck, AFewDamagedLinesAreToldButFitTheLayout) {
     std::string text;
     for (int i = 0; i < 18; ++i) text += "AB 12\r\n";
     const std::string input = dir.write("in.txt", text + "AB\r\nAB 12 EXTRA\r\n");
-    const LayoutCheck check =
-        check_layout(input, table_of({{"CODE", "1", "3", "3"}, {"NUM", "4", "2", "5"}}));
+    const LayoutCheck check = check_layout(input, TextEncoding::cp1252,
+                                           table_of({{"CODE", "1", "3", "3"}, {"NUM", "4", "2", "5"}}));
     EXPECT_EQ(
         "Lines: 20\nLine length: shortest 2 (1 line), longest 11 (1 line), most common 5 (18 lines)\n"
         "Lines shorter than the end of the last field (column 5): 1, the first at line 19\n"
@@ -312,7 +312,7 @@ TEST(FieldDetection, FindsTheFieldsOfEachTrap) {
         {"binary bytes", std::string("\177ELF\2\1\1\0\0\0\r\n\0\0\0\0\3\0>\0\1\0\0\0", 24), "binary"}};
     TempDir dir;
     for (const auto& [trap, bytes, fields] : cases) {
-        const FieldDetection d = detect_fields(dir.write("in.txt", bytes));
+        const FieldDetection d = detect_fields(dir.write("in.txt", bytes), TextEncoding::cp1252);
         std::string shown = d.binary ? "binary" : "";
         for (int row = 1; row <= d.table.row_count(); ++row)
             shown += (row > 1 ? " | " : "") + d.table.cell(FieldTable::kName, row) + " " +
@@ -333,7 +333,7 @@ TEST(FieldDetection, CountsTheColumnsOfAUtf8FileInCharacters) {
                                       "Luc          ", "Zo\xC3\xA9          ") +
                                  num(1000 + i * 7);
                       }));
-    const FieldDetection d = detect_fields(path, 0, {}, true);
+    const FieldDetection d = detect_fields(path, TextEncoding::utf8);
     ASSERT_EQ(2, d.table.row_count());
     EXPECT_EQ(
         "Pr\xC3\xA9nom 1-13 | R\xC3\xA9"

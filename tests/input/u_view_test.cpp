@@ -1,7 +1,10 @@
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QMenuBar>
-#include <QScrollBar>
 #include <QScreen>
+#include <QScrollBar>
+#include <QTimer>
+#include <optional>
 
 #include "input/column_ruler.h"
 #include "input/u_preview.h"
@@ -284,6 +287,30 @@ TEST_F(OpeningInput, AFileTooBigForMemoryIsRefusedBeforeItIsRead) {
         desktop.expect_general_error(q("Cannot read file " + path + ". Cannot allocate memory."));
     pick("mnu_inp");
     EXPECT_EQ((std::vector<std::string>{"ten chars 1", "ten chars 2", "ten chars 3"}), view());
+}
+
+// The encoding of a new input is proposed under the hourglass, and Esc ends the proposal: the file is not
+// opened, and the next try opens it.
+TEST_F(OpeningInput, TheProposalShowsTheHourglassAndEscStopsIt) {
+    const std::string path = data.write("input.txt", repeated("caf\xC3\xA9 au lait\r\n", 20'000));
+    bool asked = false;
+    mdi->frm_inp->show_modal = [&](Tfrm_inp&) { asked = true; };
+    // Both wait for the window's first look at its events during the proposal.
+    std::optional<Qt::CursorShape> cursor;
+    QTimer::singleShot(0, mdi.get(), [&] {
+        cursor = QApplication::overrideCursor() ? QApplication::overrideCursor()->shape() : Qt::ArrowCursor;
+    });
+    QCoreApplication::postEvent(mdi.get(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, {}));
+    desktop.expect_open(q(path));
+    pick("mnu_inp");
+    EXPECT_EQ(Qt::WaitCursor, cursor);
+    EXPECT_EQ(nullptr, QApplication::overrideCursor());
+    EXPECT_FALSE(asked);
+    EXPECT_EQ(QString(), box_text("txt_inp"));
+    desktop.expect_open(q(path));
+    pick("mnu_inp");
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(1, find<QComboBox>("cbo_enc")->currentIndex());
 }
 
 }  // namespace

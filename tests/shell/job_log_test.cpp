@@ -111,7 +111,7 @@ TEST(JobLogLine, ExampleJobEachItemAndTheTimeWithoutZone) {
     std::tie(example.input_path, example.output_path) = std::tuple("/data/in.txt", "/data/out.qvo");
     EXPECT_EQ(
         "in.txt\t<none>\tout.qvo\t;\tHeader\tNot sorted\tNot U.\tNo nbr.\tNo lower\tNo upper\t06/12/2026\t"
-        "10:17:23",
+        "10:17:23\tWindows-1252",
         job_log_line(example, clock));
     const struct {
         std::function<void(JobSettings&)> change;
@@ -127,12 +127,13 @@ TEST(JobLogLine, ExampleJobEachItemAndTheTimeWithoutZone) {
                  {[](JobSettings& s) { s.unique = true; }, 6, "U."},
                  {[](JobSettings& s) { s.numbers = true; }, 7, "Numbers"},
                  {[](JobSettings& s) { s.lower_bound = "A\tB"; }, 8, "A B"},
-                 {[](JobSettings& s) { s.output_path = "/d/a\r\nb"; }, 2, "a  b"}};
+                 {[](JobSettings& s) { s.output_path = "/d/a\r\nb"; }, 2, "a  b"},
+                 {[](JobSettings& s) { s.encoding = TextEncoding::utf8; }, 12, "UTF-8"}};
     for (const auto& c : cases) {
         JobSettings s = example;
         c.change(s);
         const std::vector<std::string> items = job_log_items(s, clock);
-        EXPECT_EQ(12u, items.size()) << c.expected;
+        EXPECT_EQ(13u, items.size()) << c.expected;
         EXPECT_EQ(c.expected, items.at(c.item)) << c.item;
     }
     const std::pair<const char*, const char*> formats[] = {

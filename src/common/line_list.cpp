@@ -6,6 +6,7 @@
 
 #include "common/line_scan.h"
 #include "common/mapped_file.h"
+#include "common/text_encoding.h"
 #include "common/utf8_chars.h"
 
 namespace qvr {
@@ -31,9 +32,7 @@ std::size_t LineList::columns_of(std::string_view line) const {
 std::size_t LineList::columns(std::size_t i) const { return columns_of((*this)[i]); }
 
 std::string_view LineList::column_slice(std::size_t i, std::size_t first, std::size_t count) const {
-    const std::string_view line = (*this)[i];
-    if (chars_ && has_high_byte(line)) return utf8_column_slice(line, first, count);
-    return first < line.size() ? line.substr(first, count) : std::string_view();
+    return LineColumns((*this)[i], chars_ ? TextEncoding::utf8 : TextEncoding::cp1252).slice(first, count);
 }
 
 void LineList::count_characters(bool on) {

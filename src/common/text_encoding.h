@@ -1,9 +1,13 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
+
+#include "common/utf8_chars.h"
 
 namespace qvr {
 
@@ -13,6 +17,64 @@ namespace qvr {
 enum class TextEncoding {
     cp1252,  ///< one byte per column
     utf8,    ///< one character per column; bytes that are not UTF-8 count one column each
+};
+
+/// The most bytes a column takes in `encoding`: a UTF-8 character takes up to four.
+inline constexpr std::size_t most_bytes_per_column(TextEncoding encoding) {
+    return encoding == TextEncoding::utf8 ? 4 : 1;
+}
+
+/// What a column of one line is in an encoding: a byte in Windows-1252, a character in UTF-8 (a byte
+/// that starts none, one column). Every part that maps columns to bytes takes its slices here. Slices
+/// taken in column order cost one walk over the line: the walk goes on from the last one, over runs of
+/// ASCII eight bytes at a time. In Windows-1252 a slice is a plain substring.
+class LineColumns {
+  public:
+    LineColumns(std::string_view line, TextEncoding encoding)
+        : begin_(line.data()),
+          end_(begin_ + line.size()),
+          p_(begin_),
+          utf8_(encoding == TextEncoding::utf8) {}
+
+    /// Up to `count` columns from column `first` (both counted from 0), fewer when the line ends earlier.
+    std::string_view slice(std::size_t first, std::size_t count) {
+        const auto size = static_cast<std::size_t>(end_ - begin_);
+        if (!utf8_)
+            return first < size ? std::string_view(begin_ + first, std::min(count, size - first))
+                                : std::string_view();
+        const char* b = seek(first);
+        const char* e = seek(count > SIZE_MAX - first ? SIZE_MAX : first + count);
+        return {b, static_cast<std::size_t>(e - b)};
+    }
+
+  private:
+    /// The first byte of column `target`, or the line's end.
+    const char* seek(std::size_t target) {
+        if (target < column_) {
+            p_ = begin_;
+            column_ = 0;
+        }
+        while (column_ < target && p_ < end_) {
+            if (target - column_ >= 8 && end_ - p_ >= 8) {
+                std::uint64_t word;
+                std::memcpy(&word, p_, sizeof word);
+                if ((word & 0x8080808080808080ull) == 0) {
+                    p_ += 8;
+                    column_ += 8;
+                    continue;
+                }
+            }
+            p_ += utf8_char_size(p_, end_);
+            ++column_;
+        }
+        return p_;
+    }
+
+    const char* begin_;
+    const char* end_;
+    const char* p_;
+    std::size_t column_ = 0;
+    bool utf8_;
 };
 
 /// "Windows-1252" or "UTF-8", as messages and the job log name it.

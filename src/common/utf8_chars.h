@@ -66,10 +66,6 @@ inline bool has_high_byte(std::string_view text) {
 /// The columns of `text` in UTF-8 mode.
 std::size_t utf8_columns(std::string_view text);
 
-/// `count` columns of `text` from column `first` (both counted from 0) in UTF-8 mode, fewer when the text
-/// ends earlier.
-std::string_view utf8_column_slice(std::string_view text, std::size_t first, std::size_t count);
-
 /// Writes the code point `cp` at `out` in UTF-16 (one unit, or two beyond 16 bits); returns the end.
 inline char16_t* put_utf16(char32_t cp, char16_t* out) {
     if (cp < 0x10000) {

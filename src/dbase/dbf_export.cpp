@@ -48,8 +48,7 @@ std::vector<FieldSlice> DbfExport::read_slices() const {
 
 std::size_t DbfExport::line_prefix() const {
     try {
-        const std::uint64_t bytes_per_column = job_.encoding == TextEncoding::utf8 ? 4 : 1;
-        return static_cast<std::size_t>(columns_used(read_slices()) * bytes_per_column);
+        return static_cast<std::size_t>(bytes_used(read_slices(), job_.encoding));
     } catch (const NotAWholeNumber&) {
         return 0;
     }
@@ -61,18 +60,15 @@ void DbfExport::write_record(std::string_view line, const std::vector<FieldSlice
     char* at = out_.room(record_.size());
     std::memcpy(at, record_.data(), record_.size());
     char* field_at = at + 1;
+    // A line of ASCII is its own Windows-1252 form; only a line with other characters is converted.
     const bool chars = job_.encoding == TextEncoding::utf8 && has_high_byte(line);
+    LineColumns columns(line, chars ? TextEncoding::utf8 : TextEncoding::cp1252);
     for (const FieldSlice& slice : slices) {
-        if (chars) {
-            if (slice.length > 0)
-                put_chars(
-                    utf8_column_slice(line, slice.start < 1 ? 0 : static_cast<std::size_t>(slice.start) - 1,
-                                      static_cast<std::size_t>(slice.length)),
-                    field_at);
-        } else {
-            std::string_view field = field_slice(line, slice);
-            if (!field.empty()) std::memcpy(field_at, field.data(), field.size());
-        }
+        const std::string_view field = field_slice(columns, slice);
+        if (chars)
+            put_chars(field, field_at);
+        else if (!field.empty())
+            std::memcpy(field_at, field.data(), field.size());
         field_at += slice.length;
     }
     out_.advance(record_.size());

@@ -97,9 +97,8 @@ void fast_extract(const ExtractJob& job, const ExtractHooks& hooks, RunTally& ta
     if (tally.input_size == 0) measure_input(job.input_path, tally);
     LineReader input(job.input_path);
     input.read_text_in(job.encoding);
-    // Memory that does not grow with the input, however long its lines; a character takes up to 4 bytes.
-    const std::uint64_t bytes_per_column = job.encoding == TextEncoding::utf8 ? 4 : 1;
-    input.keep_line_prefix(static_cast<std::size_t>(columns_used(job.slices) * bytes_per_column));
+    // Memory that does not grow with the input, however long its lines.
+    input.keep_line_prefix(static_cast<std::size_t>(bytes_used(job.slices, job.encoding)));
     // An input refused at its first line (UTF-16) is refused before the result file is touched.
     std::string_view first_line;
     const bool any_line = input.next(first_line);

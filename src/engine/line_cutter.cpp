@@ -10,24 +10,6 @@
 
 namespace qvr {
 
-std::string_view field_slice(std::string_view line, FieldSlice slice) {
-    if (slice.length <= 0) return {};
-    // A start of 0 or below counts as column 1, the length unchanged.
-    std::size_t first = slice.start < 1 ? 0 : static_cast<std::size_t>(slice.start) - 1;
-    if (first >= line.size()) return {};
-    return line.substr(first, static_cast<std::size_t>(slice.length));
-}
-
-std::uint64_t columns_used(const std::vector<FieldSlice>& slices) {
-    std::uint64_t used = 0;
-    for (const FieldSlice& slice : slices) {
-        if (slice.length <= 0) continue;
-        const std::uint64_t first = slice.start < 1 ? 0 : static_cast<std::uint64_t>(slice.start) - 1;
-        used = std::max(used, first + static_cast<std::uint64_t>(slice.length));
-    }
-    return used;
-}
-
 namespace {
 
 // The top bit of each byte of `word` that is above 32, the bytes that trimming keeps. The low seven bits
@@ -109,7 +91,7 @@ LineCutter::LineCutter(std::vector<FieldSlice> slices, std::string separator, bo
     for (const FieldSlice& s : slices_)
         if (s.length > 0) most_field_bytes_ += static_cast<std::size_t>(s.length);
     // A character takes up to four bytes; a quoted field doubles its quotes and gains two.
-    if (utf8_) most_field_bytes_ *= 4;
+    most_field_bytes_ *= most_bytes_per_column(encoding);
     if (quote_) most_field_bytes_ = 2 * most_field_bytes_ + 2 * slices_.size();
 }
 
@@ -163,51 +145,15 @@ namespace {
 
 /// A field's bytes where a column is a byte.
 inline std::string_view byte_slice(std::string_view line, FieldSlice slice) {
-    return field_slice(line, slice);
+    return field_slice(line, slice, TextEncoding::cp1252);
 }
-
-/// Walks a UTF-8 line column by column. Fields mostly come in column order, so the walk goes on from
-/// the last field instead of starting over, and runs of ASCII are passed eight bytes at a time.
-class ColumnWalk {
-  public:
-    explicit ColumnWalk(std::string_view line)
-        : begin_(line.data()), end_(begin_ + line.size()), p_(begin_) {}
-
-    /// The first byte of column `target` (counted from 0), or the line's end.
-    const char* seek(std::size_t target) {
-        if (target < column_) {
-            p_ = begin_;
-            column_ = 0;
-        }
-        while (column_ < target && p_ < end_) {
-            if (target - column_ >= 8 && end_ - p_ >= 8 && (load8(p_) & 0x8080808080808080ull) == 0) {
-                p_ += 8;
-                column_ += 8;
-                continue;
-            }
-            p_ += utf8_char_size(p_, end_);
-            ++column_;
-        }
-        return p_;
-    }
-
-  private:
-    const char* begin_;
-    const char* end_;
-    const char* p_;
-    std::size_t column_ = 0;
-};
 
 }  // namespace
 
 char* LineCutter::cut_chars_to(std::string_view line, char* out) const {
-    ColumnWalk walk(line);
-    const auto slicer = [&walk](std::string_view, FieldSlice slice) {
-        if (slice.length <= 0) return std::string_view();
-        const std::size_t first = slice.start < 1 ? 0 : static_cast<std::size_t>(slice.start) - 1;
-        const char* b = walk.seek(first);
-        const char* e = walk.seek(first + static_cast<std::size_t>(slice.length));
-        return std::string_view(b, static_cast<std::size_t>(e - b));
+    LineColumns columns(line, TextEncoding::utf8);
+    const auto slicer = [&columns](std::string_view, FieldSlice slice) {
+        return field_slice(columns, slice);
     };
     return quote_ ? cut_fields<true>(line, out, slicer) : cut_fields<false>(line, out, slicer);
 }

@@ -6,17 +6,10 @@
 #include <vector>
 
 #include "engine/job_settings.h"
+#include "fields/field_columns.h"
 #include "fields/field_table.h"
 
 namespace qvr {
-
-/// The slice of `line` that a field covers: from column max(start, 1), at most `length` bytes, fewer when
-/// the line ends earlier, none when the length is 0 or less or the line ends before the start.
-std::string_view field_slice(std::string_view line, FieldSlice slice);
-
-/// How many first bytes of a line the slices read (the end of the farthest one); the rest of a line
-/// cannot change its cut line, so a line read for cutting alone need not be held beyond them.
-std::uint64_t columns_used(const std::vector<FieldSlice>& slices);
 
 /// `text` without its leading and trailing bytes of code 32 or less (blanks, tabs, other controls).
 std::string_view trim_blanks(std::string_view text);

@@ -5,6 +5,16 @@
 
 namespace qvr {
 
+std::uint64_t columns_used(const std::vector<FieldSlice>& slices) {
+    std::uint64_t used = 0;
+    for (const FieldSlice& slice : slices) {
+        if (slice.length <= 0) continue;
+        const std::uint64_t first = slice.start < 1 ? 0 : static_cast<std::uint64_t>(slice.start) - 1;
+        used = std::max(used, first + static_cast<std::uint64_t>(slice.length));
+    }
+    return used;
+}
+
 std::vector<FieldColumns> field_column_runs(const FieldTable& table) {
     struct Edge {
         std::uint64_t column;  // where the field begins, or the column after its last

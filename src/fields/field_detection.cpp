@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/line_reader.h"
+#include "common/text_encoding.h"
 #include "common/utf8_chars.h"
 
 namespace qvr {
@@ -427,10 +428,10 @@ FieldTable make_table(const Layout& layout, std::string_view heading, const Colu
             }
         }
         if (best_overlap == 0) continue;
-        const std::string text =
-            stats.utf8_columns()
-                ? std::string(utf8_column_slice(stats.first_line_text(), w.first, w.last - w.first + 1))
-                : w.text;
+        const std::string text = stats.utf8_columns()
+                                     ? std::string(LineColumns(stats.first_line_text(), TextEncoding::utf8)
+                                                       .slice(w.first, w.last - w.first + 1))
+                                     : w.text;
         names[best] += (names[best].empty() ? "" : " ") + text;
     }
     std::vector<FieldTable::Row> rows;

@@ -23,14 +23,15 @@ CutPreview cut_preview(const std::string& path, const FieldTable& table, bool tr
     const std::vector<FieldSlice> slices = table.slices();
     LineReader reader(path, kPreviewBlock);
     reader.read_text_in(encoding);
-    reader.keep_line_prefix(
-        static_cast<std::size_t>(std::min<std::uint64_t>(columns_used(slices), kPreviewColumns)));
+    reader.keep_line_prefix(static_cast<std::size_t>(
+        std::min<std::uint64_t>(columns_used(slices), kPreviewColumns) * most_bytes_per_column(encoding)));
     std::string_view line;
     while (preview.rows.size() < max_lines && reader.next(line)) {
         std::vector<std::string>& row = preview.rows.emplace_back();
         row.reserve(slices.size());
+        LineColumns columns(line, encoding);
         for (const FieldSlice& slice : slices) {
-            const std::string_view field = field_slice(line, slice);
+            const std::string_view field = field_slice(columns, slice);
             row.emplace_back(trim ? trim_blanks(field) : field);
         }
     }

@@ -76,6 +76,80 @@ TEST(LineCutter, CutsJoinsAndTrimsAndTheFilterComparesBytes) {
         EXPECT_EQ(passes, filter.passes(cut_line)) << cut_line;
 }
 
+// A column's bytes at `p` as the Unicode standard's table of well-formed UTF-8 has it, written apart from
+// the program's own decoder: a lead byte, its continuation bytes, no overlong form, no surrogate, nothing
+// past U+10FFFF; anything else is one byte.
+std::size_t reference_char(const unsigned char* p, std::size_t left) {
+    const std::size_t n = p[0] < 0x80 ? 1 : p[0] >= 0xF0 ? 4 : p[0] >= 0xE0 ? 3 : p[0] >= 0xC0 ? 2 : 0;
+    if (n <= 1 || n > left) return 1;
+    std::uint32_t cp = p[0] & (0x7Fu >> n);
+    for (std::size_t i = 1; i < n; ++i) {
+        if ((p[i] & 0xC0) != 0x80) return 1;
+        cp = (cp << 6) | (p[i] & 0x3Fu);
+    }
+    const std::uint32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+    return cp < least[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF) ? 1 : n;
+}
+
+// The field as a plain reading takes it: the line split into its columns, the field's columns joined.
+std::string reference_field(const std::string& line, FieldSlice slice, TextEncoding encoding) {
+    std::vector<std::string> columns;
+    const auto* p = reinterpret_cast<const unsigned char*>(line.data());
+    for (std::size_t at = 0; at < line.size();) {
+        const std::size_t n = encoding == TextEncoding::utf8 ? reference_char(p + at, line.size() - at) : 1;
+        columns.push_back(line.substr(at, n));
+        at += n;
+    }
+    std::string field;
+    const std::int64_t first = std::max(slice.start, 1) - 1;
+    for (std::int64_t c = first; c < first + slice.length && c < std::ssize(columns); ++c)
+        field += columns[static_cast<std::size_t>(c)];
+    return field;
+}
+
+TEST(FieldSlice, EveryCutOfRandomLinesAgreesWithAPlainReadingOfTheirColumns) {
+    // Runs of ASCII long enough for the eight-byte steps, characters of 2 to 4 bytes, and bytes that are
+    // no character: stray, cut short, overlong, a surrogate, past U+10FFFF.
+    const std::string pieces[] = {
+        "a",        " ",        "12345678",     "abcdefghijk",      e,     euro, smile, "\xe9",
+        "\xe2\x82", "\xc0\xaf", "\xed\xa0\x80", "\xf4\x90\x80\x80", "\x80"};
+    std::mt19937 random(28);
+    auto draw = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random); };
+    for (int round = 0; round < 3000; ++round) {
+        std::string line;
+        for (int n = draw(0, 30); n > 0; --n) line += pieces[draw(0, std::size(pieces) - 1)];
+        std::vector<FieldSlice> slices(static_cast<std::size_t>(draw(1, 6)));
+        for (FieldSlice& s : slices) s = {draw(-1, 50), draw(-1, 30)};
+        for (TextEncoding encoding : {TextEncoding::cp1252, TextEncoding::utf8}) {
+            const auto where = [&] {
+                return ::testing::Message()
+                       << "round " << round << " utf8 " << (encoding == TextEncoding::utf8);
+            };
+            std::string joined;
+            for (std::size_t i = 0; i < slices.size(); ++i) {
+                const std::string expected = reference_field(line, slices[i], encoding);
+                EXPECT_EQ(expected, field_slice(line, slices[i], encoding)) << where();
+                joined += (i == 0 ? "" : "|") + expected;
+            }
+            // One walk over the line for fields in any order.
+            LineColumns columns(line, encoding);
+            std::vector<FieldSlice> shuffled = slices;
+            std::shuffle(shuffled.begin(), shuffled.end(), random);
+            for (const FieldSlice& s : shuffled)
+                EXPECT_EQ(reference_field(line, s, encoding), field_slice(columns, s)) << where();
+            // The cut line, and the same from only the bytes the fields can reach.
+            const LineCutter cutter(slices, "|", false, encoding);
+            std::string whole, prefix;
+            cutter.cut(line, whole);
+            EXPECT_EQ(joined, whole) << where();
+            cutter.cut(std::string_view(line).substr(
+                           0, std::min<std::uint64_t>(line.size(), bytes_used(slices, encoding))),
+                       prefix);
+            EXPECT_EQ(whole, prefix) << where();
+        }
+    }
+}
+
 using Lines = std::vector<std::string>;
 
 // The texts sorted by their keys, ties kept in input order.

@@ -72,7 +72,7 @@ const std::vector<Option>& options() {
              r.settings.fast = true;
              r.settings.header = false;
          }},
-        {"--encoding", kExtract | kDbf, true,
+        {"--encoding", kExtract | kDbf | kCheck, true,
          [](BatchRequest& r, const std::string& v) {
              if (v == "cp1252")
                  r.encoding = TextEncoding::cp1252;

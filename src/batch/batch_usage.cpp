@@ -11,7 +11,7 @@ constexpr const char* kDbfUsage =
 constexpr const char* kAnalyseUsage = "quarvel-batch analyse --input FILE";
 constexpr const char* kDetectUsage =
     "quarvel-batch detect  --input FILE --output LAYOUT.tab|- [--lines N] [--overwrite]";
-constexpr const char* kCheckUsage = "quarvel-batch check   --input FILE LAYOUT";
+constexpr const char* kCheckUsage = "quarvel-batch check   --input FILE LAYOUT [--encoding E]";
 constexpr const char* kHelpUsage = "quarvel-batch --help | --version";
 
 constexpr const char* kOptions =

@@ -52,6 +52,21 @@ const char* skip_ascii(const char* p, const char* end) {
 
 }  // namespace
 
+std::string_view one_byte_a_column(std::string_view line, TextEncoding encoding, std::string& room) {
+    if (encoding != TextEncoding::utf8) return line;
+    const char* end = line.data() + line.size();
+    const char* p = skip_ascii(line.data(), end);
+    if (p == end) return line;
+    room.resize(line.size());
+    std::copy(line.data(), p, room.data());
+    char* out = room.data() + (p - line.data());
+    while (p < end) {
+        *out++ = *p;
+        p += utf8_char_size(p, end);
+    }
+    return {room.data(), static_cast<std::size_t>(out - room.data())};
+}
+
 const char* encoding_name(TextEncoding encoding) {
     return encoding == TextEncoding::utf8 ? "UTF-8" : "Windows-1252";
 }

@@ -77,6 +77,11 @@ class LineColumns {
     bool utf8_;
 };
 
+/// `line` with each of its columns in `encoding` as one byte, for passes that look at columns one by one:
+/// in UTF-8 a character of several bytes stands as its first byte (0xC2 or above: never a blank, always
+/// text). A line of one byte a column comes back as it is; another is narrowed into `room`.
+std::string_view one_byte_a_column(std::string_view line, TextEncoding encoding, std::string& room);
+
 /// "Windows-1252" or "UTF-8", as messages and the job log name it.
 const char* encoding_name(TextEncoding encoding);
 

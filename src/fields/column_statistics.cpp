@@ -4,7 +4,7 @@
 #include <limits>
 #include <utility>
 
-#include "common/utf8_chars.h"
+#include "common/text_encoding.h"
 
 namespace qvr {
 
@@ -74,20 +74,7 @@ void ColumnStatistics::add_line(std::string_view line) {
     bytes_ += line.size();
     const std::string_view read = line;
     // A character of several bytes stands in one column as its first byte, which counts as a letter.
-    if (utf8_) {
-        const char *p = line.data(), *end = p + line.size();
-        while (p < end && static_cast<unsigned char>(*p) < 0x80) ++p;
-        if (p < end) {
-            one_byte_a_column_.resize(line.size());
-            char* out = one_byte_a_column_.data() + (p - line.data());
-            std::copy(line.data(), p, one_byte_a_column_.data());
-            while (p < end) {
-                *out++ = *p;
-                p += static_cast<unsigned char>(*p) < 0x80 ? 1 : utf8_char_size(p, end);
-            }
-            line = std::string_view(one_byte_a_column_.data(), out - one_byte_a_column_.data());
-        }
-    }
+    line = one_byte_a_column(line, utf8_ ? TextEncoding::utf8 : TextEncoding::cp1252, one_byte_a_column_);
     ++lengths_[line.size()];
     if (all_ == 1) {
         first_line_ = line;

@@ -156,12 +156,14 @@ class Checker {
 LayoutCheck check_layout(const std::string& path, TextEncoding encoding, const FieldTable& table,
                          const std::function<void(std::uint64_t)>& progress) {
     Checker checker(table);
+    std::string narrowed;
     LineReader reader(path);
     reader.read_text_in(encoding);
     reader.set_max_line_length(kMaxLine);
     std::string_view line;
     for (std::uint64_t n = 1; reader.next(line); ++n) {
-        checker.add(line);
+        // The checker looks at columns: in UTF-8 a character is one.
+        checker.add(one_byte_a_column(line, encoding, narrowed));
         if (n % 65536 == 0 && progress) progress(reader.bytes_read());
     }
     return checker.result();

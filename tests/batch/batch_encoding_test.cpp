@@ -76,5 +76,24 @@ TEST(BatchEncoding, EveryRunNamesItsEncodingAndWhatItMetBeyondTheSample) {
     EXPECT_EQ(dir.file("rare.dbf") + " generated\n" + one_invalid, table.err);
 }
 
+// The README's example converted to UTF-8 fits its layout as the original does (its few damaged lines
+// told, no problem): a column of the check is a character, as in the extract.
+TEST(BatchEncoding, TheCheckCountsTheColumnsOfAUtf8InputInCharacters) {
+    TempDir dir;
+    const std::string original = examples_dir() + "customers.txt";
+    const std::string utf8 = dir.write("customers.txt", utf8_of_cp1252(read_file(original)));
+    const auto check = [](const std::string& input, const std::string& encoding) {
+        return run_batch_in_process({"check", "--input", input, "--layout", examples_dir() + "customers.tab",
+                                     "--encoding", encoding});
+    };
+    const BatchOutcome expected = check(original, "auto");
+    EXPECT_EQ(0, expected.status) << expected.out << expected.err;
+    for (const std::string encoding : {"utf-8", "auto"}) {
+        const BatchOutcome r = check(utf8, encoding);
+        EXPECT_EQ(0, r.status) << encoding << r.err;
+        EXPECT_EQ(expected.out, r.out) << encoding;
+    }
+}
+
 }  // namespace
 }  // namespace qvr::test

@@ -17,7 +17,7 @@ const std::string kDbf =
 const std::string kAnalyse = "quarvel-batch analyse --input FILE\n";
 const std::string kDetect =
     "quarvel-batch detect  --input FILE --output LAYOUT.tab|- [--lines N] [--overwrite]\n";
-const std::string kCheck = "quarvel-batch check   --input FILE LAYOUT\n";
+const std::string kCheck = "quarvel-batch check   --input FILE LAYOUT [--encoding E]\n";
 const std::string kAll = kExtract + "       " + kDbf + "       " + kAnalyse + "       " + kDetect +
                          "       " + kCheck + "       quarvel-batch --help | --version\n";
 

@@ -9,6 +9,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "common/char_map.h"
+
 namespace qvr::test {
 
 namespace fs = std::filesystem;
@@ -58,6 +60,24 @@ std::string list_folder(const std::string& path) {
 std::string examples_dir() {
     const char* dir = std::getenv("QVR_EXAMPLES");
     return std::string(dir ? dir : "examples") + "/";
+}
+
+std::string utf8_of_cp1252(std::string_view bytes) {
+    std::string out;
+    for (char b : bytes) {
+        const char16_t c = byte_to_char(static_cast<unsigned char>(b));
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
 }
 
 }  // namespace qvr::test

@@ -33,4 +33,7 @@ std::string list_folder(const std::string& path);
 /// The folder of the example files.
 std::string examples_dir();
 
+/// Windows-1252 bytes in UTF-8, as `iconv -f cp1252 -t utf-8` gives them.
+std::string utf8_of_cp1252(std::string_view bytes);
+
 }  // namespace qvr::test

@@ -1,4 +1,5 @@
 #include "common/char_map.h"
+#include "common/utf8_chars.h"
 #include "desktop/widget_text.h"
 
 namespace qvr {
@@ -9,6 +10,22 @@ QString to_widget_text(std::string_view bytes) {
     for (std::size_t i = 0; i < bytes.size(); ++i)
         data[i] = QChar(byte_to_char(static_cast<unsigned char>(bytes[i])));
     return out;
+}
+
+QString to_widget_text(std::string_view bytes, TextEncoding encoding) {
+    if (encoding != TextEncoding::utf8 || !has_high_byte(bytes)) return to_widget_text(bytes);
+    std::u16string out;
+    const char* const end = bytes.data() + bytes.size();
+    for (const char* p = bytes.data(); p < end;) {
+        const std::size_t size = utf8_char_size(p, end);
+        const long cp = utf8_code_point(p, size);
+        if (cp < 0)
+            out += u'\uFFFD';
+        else
+            append_utf16(static_cast<char32_t>(cp), out);
+        p += size;
+    }
+    return QString::fromStdU16String(out);
 }
 
 std::string from_widget_text(const QString& text) {

@@ -30,6 +30,7 @@ Tfrm_gen::Tfrm_gen() : ui_(std::make_unique<Ui::Tfrm_gen>()) {
     connect(ui_->chk_sort, &QCheckBox::toggled, this, &Tfrm_gen::chk_sortClick);
     connect(ui_->chk_unik, &QCheckBox::toggled, this, &Tfrm_gen::chk_unikClick);
     connect(ui_->cbo_enc, &QComboBox::currentIndexChanged, this, &Tfrm_gen::encoding_changed);
+    connect(ui_->cbo_enc, &QComboBox::currentIndexChanged, this, &Tfrm_gen::cut_source_changed);
     connect(ui_->txt_inp, &QLineEdit::textChanged, this, &Tfrm_gen::cut_source_changed);
     connect(ui_->chk_trim, &QCheckBox::toggled, this, &Tfrm_gen::cut_source_changed);
 }

@@ -57,7 +57,7 @@ class Tfrm_gen : public QWidget {
   signals:
     /// The input encoding was changed, by the user or by program.
     void encoding_changed();
-    /// The input file or the trim option changed: what a preview of the cut reads.
+    /// The input file, its encoding or the trim option changed: what a preview of the cut reads.
     void cut_source_changed();
 
   public slots:

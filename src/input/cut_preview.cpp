@@ -20,6 +20,7 @@ CutPreview cut_preview(const std::string& path, const FieldTable& table, bool tr
                        TextEncoding encoding) {
     CutPreview preview;
     preview.names = table.names();
+    preview.encoding = encoding;
     const std::vector<FieldSlice> slices = table.slices();
     LineReader reader(path, kPreviewBlock);
     reader.read_text_in(encoding);

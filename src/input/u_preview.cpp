@@ -40,7 +40,8 @@ class PreviewModel : public QAbstractTableModel {
     QVariant data(const QModelIndex& index, int role) const override {
         if (role != Qt::DisplayRole || !index.isValid()) return {};
         return to_widget_text(
-            preview_.rows[static_cast<std::size_t>(index.row())][static_cast<std::size_t>(index.column())]);
+            preview_.rows[static_cast<std::size_t>(index.row())][static_cast<std::size_t>(index.column())],
+            preview_.encoding);
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         if (role != Qt::DisplayRole) return {};

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "common/char_map.h"
+#include "fields/definition_file.h"
 #include "input/column_ruler.h"
 #include "input/cut_preview.h"
 #include "input/view_chars.h"
@@ -71,6 +72,25 @@ TEST(CutPreview, ReadsOnlyTheFirstLinesAndOnlyTheColumnsCut) {
     const std::int64_t before = test::peak_memory();
     EXPECT_EQ((Cells{{"xxx", "xx"}}), cut_preview(one, table, false).rows);
     EXPECT_GT(16 << 20, test::peak_memory() - before);
+}
+
+// In UTF-8 a column is a character: the README's example converted to UTF-8 previews as the original
+// does, cell for cell, its accents whole and the amounts after them in place.
+TEST(CutPreview, CutsAUtf8InputInCharacters) {
+    TempDir dir;
+    const std::string original = examples_dir() + "customers.txt";
+    const std::string utf8 = dir.write("customers.txt", utf8_of_cp1252(read_file(original)));
+    FieldTable table;
+    table.assign_rows(read_definition_file(examples_dir() + "customers.tab", 1 << 20));
+    CutPreview expected = cut_preview(original, table, true, kPreviewLines, TextEncoding::cp1252);
+    for (auto& row : expected.rows)
+        for (std::string& cell : row) cell = utf8_of_cp1252(cell);
+    const CutPreview preview = cut_preview(utf8, table, true, kPreviewLines, TextEncoding::utf8);
+    EXPECT_EQ(expected.rows, preview.rows);
+    ASSERT_LT(2u, preview.rows.size());
+    EXPECT_EQ((std::vector<std::string>{"C00003", "Martinez h\xc3\xa9l\xc3\xa8ne", "Besan\xc3\xa7on",
+                                        "20260103", "4547.10"}),
+              preview.rows[2]);
 }
 
 TEST(ColumnRuler, BlocksFollowTheLongestLineAndTheLineCountAndComeOutAgain) {

@@ -215,6 +215,21 @@ TEST_F(ViewFieldsTest, ThePreviewFollowsTheTableAndTrimming) {
     EXPECT_TRUE(mdi->frame_of(mdi->frm_view)->isMaximized());
 }
 
+// The preview cuts in General data's encoding and shows the cells in it: a UTF-8 input by characters,
+// the same file taken as Windows-1252 by bytes.
+TEST_F(ViewFieldsTest, ThePreviewCutsAndShowsAUtf8InputInCharacters) {
+    open_input(data.write("utf8.txt", repeated("Besan\xc3\xa7on 6561.15\r\n", 3)));
+    table().assign_rows({{"City", "1", "8", ""}, {"Amount", "10", "7", ""}});
+    tick("chk_prev", true);
+    QAbstractItemModel* m = mdi->frm_view->preview()->grid()->model();
+    const auto row = [&] {
+        return m->index(2, 0).data().toString() + "|" + m->index(2, 1).data().toString();
+    };
+    EXPECT_EQ(QString::fromUtf8("Besan\xc3\xa7on|6561.15"), row());
+    find<QComboBox>("cbo_enc")->setCurrentIndex(0);
+    EXPECT_EQ(QString::fromUtf8("Besan\xc3\x83\xc2\xa7o| 6561.1"), row());
+}
+
 TEST_F(ViewFieldsTest, ThePreviewOpensClearOfTheMenuBarAndWhereTheUserLeftIt) {
     tick("chk_prev", true);
     Tfrm_preview* preview = mdi->frm_view->preview();

@@ -83,6 +83,9 @@ ExtractCommands::RunEnd ExtractCommands::run(const ExtractJob& job, bool fast) {
         guard->poll();
     };
     hooks.stop = &stop_;
+    // The result is in the input's encoding, and its view shows it so: a UTF-8 result by characters.
+    result_view_.edit_lines(
+        [utf8 = job.encoding == TextEncoding::utf8](LineList& lines) { lines.count_characters(utf8); });
     try {
         if (!fast)
             return standard_extract(job, hooks, tally_) == ExtractOutcome::out_of_memory

@@ -4,6 +4,7 @@
 #include <unicode/locid.h>
 #include <unicode/ucol.h>
 #include <unicode/uiter.h>
+#include <unicode/ustring.h>
 
 #include <algorithm>
 #include <array>
@@ -37,7 +38,8 @@ std::string user_collation_locale() {
     return collation_locale(std::getenv("LC_ALL"), std::getenv("LC_COLLATE"), std::getenv("LANG"));
 }
 
-Collation::Collation(const std::string& icu_locale, TextEncoding encoding) : encoding_(encoding) {
+Collation::Collation(const std::string& icu_locale, TextEncoding encoding, CollationTies ties)
+    : encoding_(encoding), ties_(ties) {
     UErrorCode status = U_ZERO_ERROR;
     icu::Locale locale = icu_locale.empty() ? icu::Locale::getRoot() : icu::Locale(icu_locale.c_str());
     collator_.reset(icu::Collator::createInstance(locale, status));
@@ -49,15 +51,15 @@ Collation::Collation(const std::string& icu_locale, TextEncoding encoding) : enc
     collator_->setStrength(icu::Collator::SECONDARY);
 }
 
-Collation::Collation(icu::Collator* collator, TextEncoding encoding)
-    : collator_(collator), encoding_(encoding) {
+Collation::Collation(icu::Collator* collator, TextEncoding encoding, CollationTies ties)
+    : collator_(collator), encoding_(encoding), ties_(ties) {
     if (!collator_) throw std::bad_alloc();
 }
 
 Collation::~Collation() = default;
 
 std::unique_ptr<Collation> Collation::copy() const {
-    return std::unique_ptr<Collation>(new Collation(collator_->clone(), encoding_));
+    return std::unique_ptr<Collation>(new Collation(collator_->clone(), encoding_, ties_));
 }
 
 namespace {
@@ -115,6 +117,48 @@ void Collation::append_key(std::string_view bytes, std::string& out) {
     // The key ends in one 0 byte, its only one; without it, byte order with the shorter first still holds.
     if (needed > 0)
         out.append(reinterpret_cast<const char*>(key_.data()), static_cast<std::size_t>(needed) - 1);
+    append_tie(out);
+}
+
+namespace {
+/// `chars` case-folded (the full folding, without the Turkic special case) into `folded`.
+void fold_case(const std::u16string& chars, std::u16string& folded) {
+    // Folding seldom makes a text longer; when it does, ICU says how long and it is folded again.
+    folded.resize(chars.size() + 16);
+    for (int tries = 0; tries < 2; ++tries) {
+        UErrorCode status = U_ZERO_ERROR;
+        const int32_t size =
+            u_strFoldCase(reinterpret_cast<UChar*>(folded.data()), static_cast<int32_t>(folded.size()),
+                          reinterpret_cast<const UChar*>(chars.data()), static_cast<int32_t>(chars.size()),
+                          U_FOLD_CASE_DEFAULT, &status);
+        if (U_SUCCESS(status)) {
+            folded.resize(static_cast<std::size_t>(size));
+            return;
+        }
+        if (status != U_BUFFER_OVERFLOW_ERROR) break;
+        folded.resize(static_cast<std::size_t>(size));
+    }
+    throw std::runtime_error("ICU cannot fold the letter case of a line");
+}
+}  // namespace
+
+void Collation::append_tie(std::string& out) {
+    if (ties_ == CollationTies::equal) return;
+    fold_case(chars_, folded_);
+    out.reserve(out.size() + 1 + 2 * folded_.size());
+    out.push_back('\0');
+    for (const char16_t unit : folded_) {
+        out.push_back(static_cast<char>(unit >> 8));
+        out.push_back(static_cast<char>(unit & 0xFF));
+    }
+}
+
+int Collation::compare_folded() {
+    fold_case(chars_, folded_);
+    fold_case(other_chars_, other_folded_);
+    // As the tie-breakers of append_tie() compare: unit by unit, the shorter first.
+    const int c = folded_.compare(other_folded_);
+    return c < 0 ? -1 : c > 0 ? 1 : 0;
 }
 
 namespace {
@@ -200,7 +244,13 @@ bool Collation::append_key_prefix(std::string_view bytes, std::size_t n, std::st
     if (got > 0 && key_[static_cast<std::size_t>(got) - 1] == 0) --got;
     const auto size = static_cast<std::size_t>(got);
     out.append(reinterpret_cast<const char*>(key_.data()), std::min(size, n));
-    return size > n;
+    if (size > n || ties_ == CollationTies::equal) return size > n;
+    // The whole key is known and the tie-breaker follows it.
+    if (one_char_a_byte(bytes)) decode(bytes);
+    std::string tie;
+    append_tie(tie);
+    out.append(tie, 0, n - size);
+    return tie.size() > n - size;
 }
 
 int Collation::compare(std::string_view a, std::string_view b) {
@@ -214,6 +264,7 @@ int Collation::compare(std::string_view a, std::string_view b) {
                            reinterpret_cast<const UChar*>(other_chars_.data()),
                            static_cast<int32_t>(other_chars_.size()), status);
     if (U_FAILURE(status)) throw std::runtime_error("ICU cannot collate a line");
+    if (result == UCOL_EQUAL && ties_ == CollationTies::by_folded_text) return compare_folded();
     return result == UCOL_LESS ? -1 : result == UCOL_GREATER ? 1 : 0;
 }
 

@@ -162,7 +162,8 @@ void sorted_run(const ExtractJob& job, const ExtractHooks& hooks, WholeTextReade
     const std::uint64_t budget = sort_memory_budget(hooks.memory.available());
     const auto share = static_cast<std::size_t>(std::min<std::uint64_t>(budget / 8, SIZE_MAX));
     const std::uint64_t lines_budget = budget - 3 * std::uint64_t{share};
-    Collation collation(user_collation_locale(), job.encoding);
+    Collation collation(user_collation_locale(), job.encoding,
+                        job.unique ? CollationTies::by_folded_text : CollationTies::equal);
     ResultList result(job.sorted, job.unique, &collation, ResultList::kLinesPerKeyWorker, hooks.stop);
     result.set_key_room(2 * share);
     // Room for the cut lines, taken only as it is used.

@@ -234,6 +234,35 @@ TEST(ExternalSort, LinesSharingALongStartKeepTheRunInItsMemory) {
     }
 }
 
+// Unique drops a line only when it equals a kept one but for letter case: a superscript, a control byte or a
+// full-width letter keeps a line apart though the collation passes over it. In memory and on disk alike;
+// the sorted order without unique is the collation's, ties in reverse pass order.
+TEST(Extract, UniqueDropsOnlyLinesEqualButForLetterCase) {
+    const std::string input =
+        "A2\r\nA\xc2\xb2\r\nAB\r\nA\x01"
+        "B\r\n\xef\xbc\xa1"
+        "B\r\nabc\r\nABC\r\nAbc\r\n";
+    const std::string unique =
+        "A2\r\nA\xc2\xb2\r\nA\x01"
+        "B\r\nAB\r\n\xef\xbc\xa1"
+        "B\r\nabc\r\n";
+    const std::string sorted =
+        "A\xc2\xb2\r\nA2\r\n\xef\xbc\xa1"
+        "B\r\nA\x01"
+        "B\r\nAB\r\nAbc\r\nABC\r\nabc\r\n";
+    TempDir dir;
+    for (const std::optional<std::uint64_t> memory :
+         {std::optional<std::uint64_t>{}, std::optional<std::uint64_t>(1)})
+        for (const bool drop : {true, false}) {
+            ExtractJob job = line_job();
+            job.encoding = TextEncoding::utf8;
+            job.sorted = true;
+            job.unique = drop;
+            const Ran r = run(dir, input, job, false, {}, memory);
+            EXPECT_EQ(drop ? unique : sorted, r.file) << drop << memory.has_value();
+        }
+}
+
 // A stop at the first, a middle or the next to last gauge step ends every kind of run: the standard extract
 // leaves the former result and no temporary file, the fast one says its result is incomplete.
 TEST(Extract, AStopOrAFullDiskEndsARunAndTheFormerResultStays) {

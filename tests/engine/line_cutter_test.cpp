@@ -198,28 +198,37 @@ TEST(Collation, FollowsThePosixLocaleIgnoresCaseButNotAccentsAndFallsBackToRoot)
         EXPECT_EQ(expected, collation_locale(lc_all, lc_collate, lang)) << expected;
 }
 
-// The first bytes of a key, made alone, are those of the whole key: over random texts of letters in both
-// cases, accents, blanks, digits, punctuation, ignorable control bytes, contractions and stray bytes.
+// The first bytes of a key, made alone, are those of the whole key, and two texts compare as their keys do:
+// over random texts of letters in both cases, accents, blanks, digits, punctuation, ignorable control bytes,
+// contractions and stray bytes, with ties equal and told apart by the case-folded texts.
 TEST(Collation, AKeysFirstBytesAreThoseOfTheWholeKey) {
     const char* const pieces[] = {"a", "B",    "ch",   "C",        "\xe9",     "\xc9", " ",  "9",  ";",
                                   "-", "\x01", "\x7f", "\xc3\xa9", "\xce\xa9", "\xff", "ll", "aa", "\xe4"};
     std::mt19937 random(7);
     for (const char* locale : {"", "en_US", "sk_SK", "da_DK"})
-        for (TextEncoding encoding : {TextEncoding::cp1252, TextEncoding::utf8}) {
-            Collation collation(locale, encoding);
-            for (int i = 0; i < 400; ++i) {
-                std::string text;
-                for (int k = random() % 40; k > 0; --k) text += pieces[random() % std::size(pieces)];
-                std::string whole, first;
-                collation.append_key(text, whole);
-                for (std::size_t n : {1, 16, 40}) {
-                    first.clear();
-                    const bool longer = collation.append_key_prefix(text, n, first);
-                    ASSERT_EQ(whole.substr(0, n), first) << locale << " " << text;
-                    ASSERT_EQ(whole.size() > n, longer) << locale << " " << text;
+        for (TextEncoding encoding : {TextEncoding::cp1252, TextEncoding::utf8})
+            for (CollationTies ties : {CollationTies::equal, CollationTies::by_folded_text}) {
+                Collation collation(locale, encoding, ties);
+                std::string before, before_key;
+                collation.append_key(before, before_key);
+                for (int i = 0; i < 400; ++i) {
+                    std::string text;
+                    for (int k = random() % (i % 2 ? 40 : 6); k > 0; --k)
+                        text += pieces[random() % std::size(pieces)];
+                    std::string whole, first;
+                    collation.append_key(text, whole);
+                    for (std::size_t n : {1, 16, 40}) {
+                        first.clear();
+                        const bool longer = collation.append_key_prefix(text, n, first);
+                        ASSERT_EQ(whole.substr(0, n), first) << locale << " " << text;
+                        ASSERT_EQ(whole.size() > n, longer) << locale << " " << text;
+                    }
+                    const int by_keys = compare_bytes(whole, before_key);
+                    ASSERT_EQ((by_keys > 0) - (by_keys < 0), collation.compare(text, before))
+                        << locale << " " << text << " " << before;
+                    before = text, before_key = whole;
                 }
             }
-        }
 }
 
 Lines ordered(const Lines& passed, bool unique, std::size_t lines_per_worker,

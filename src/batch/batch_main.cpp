@@ -13,6 +13,7 @@
 #include "batch/batch_request.h"
 #include "batch/batch_usage.h"
 #include "common/file_error.h"
+#include "common/regular_file.h"
 
 namespace qvr {
 
@@ -55,7 +56,12 @@ int run_request(const BatchRequest& request, const Console& console) {
 
 int run_batch(const std::vector<std::string>& args, const Console& console) {
     try {
-        return run_request(parse_batch_request(args), console);
+        const BatchRequest request = parse_batch_request(args);
+        // Refused before any file is opened: there is nothing to read, and an empty stream would pass
+        // for an empty input.
+        if (console.input_closed && request.settings.input_path == kStandardInputPath)
+            throw BatchRefusal("Cannot read the input: standard input is closed.");
+        return run_request(request, console);
     } catch (const UsageError& e) {
         tell(console, std::string("quarvel-batch: ") + e.what());
         console.err << usage_text(e.command()) << "Try 'quarvel-batch --help' for more.\n" << std::flush;

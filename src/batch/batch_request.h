@@ -25,7 +25,7 @@ struct BatchRequest {
     bool overwrite = false;
     std::uint64_t max_lines = 0;           ///< --lines of detect; 0 reads every line
     std::optional<TextEncoding> encoding;  ///< --encoding; unset (auto): proposed from the input
-    std::uint64_t memory_cap = 0;          ///< --memory of extract, in bytes; 0: what the system has available
+    std::uint64_t memory_cap = 0;  ///< --memory of extract, in bytes; 0: what the system has available
 };
 
 /// A command line that does not say what to do; what() tells why, command() whose usage line to show

@@ -1,11 +1,23 @@
 #include "batch/console.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <memory>
 #include <string>
 
 #include "common/output_file.h"
 
 namespace qvr {
+
+bool hold_closed_standard_input() {
+    if (::fcntl(STDIN_FILENO, F_GETFD) >= 0 || errno != EBADF) return false;
+    // open() takes the lowest free descriptor: 0 itself.
+    const int fd = ::open("/dev/null", O_RDONLY);
+    if (fd > STDIN_FILENO) ::close(fd);
+    return true;
+}
 
 void write_out(const Console& console, std::string_view text) {
     std::unique_ptr<OutputFile> out = OutputFile::borrow(console.out_fd, "standard output");

@@ -21,7 +21,13 @@ struct Console {
     std::function<std::chrono::steady_clock::time_point()> now = std::chrono::steady_clock::now;
     /// Bytes of memory the standard extract and the layout file may use.
     const MemoryProbe& memory = MemoryProbe::machine();
+    /// Whether the process began with standard input closed (its descriptor then holds /dev/null, so
+    /// that no file opened later takes its number and is read as standard input).
+    bool input_closed = false;
 };
+
+/// Whether standard input is closed; when it is, /dev/null takes its descriptor (see Console).
+bool hold_closed_standard_input();
 
 /// Writes `text` to the console's output descriptor; throws FileError when it cannot.
 void write_out(const Console& console, std::string_view text);

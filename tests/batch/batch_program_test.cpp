@@ -64,6 +64,33 @@ TEST(BatchProgram, PipesBothWaysBytesAsGivenAndTheStatuses) {
     EXPECT_EQ(read_file(dir.file("in.dbf")), read_file(dir.file("piped.dbf")));
 }
 
+// Standard input closed (<&-): every command reading it is refused before it opens a file, so none of its own
+// files is read in its place; a command reading a file works as usual.
+TEST(BatchProgram, AClosedStandardInputIsRefusedBeforeAnythingIsOpened) {
+    TempDir dir;
+    const std::string layout = examples_dir() + "customers.tab", in = dir.write("in.txt", "abcd\r\n");
+    const Args piped = {"--input", "-", "--layout", layout};
+    const std::tuple<Args, int, std::string, std::string> cases[] = {
+        {join({{"extract", "--output", dir.file("o.txt")}, piped}), 1, "",
+         "Cannot read the input: standard input is closed.\n"},
+        {join({{"dbf", "--output", dir.file("o.dbf")}, piped}), 1, "",
+         "Cannot read the input: standard input is closed.\n"},
+        {Args{"analyse", "--input", "-"}, 1, "", "Cannot read the input: standard input is closed.\n"},
+        {Args{"detect", "--input", "-", "--output", "-"}, 1, "",
+         "Cannot read the input: standard input is closed.\n"},
+        {join({{"check"}, piped}), 1, "", "Cannot read the input: standard input is closed.\n"},
+        {Args{"extract", "--output", "-", "--input", in, "--field", "K:1:4"}, 0, "K\r\nabcd\r\n",
+         "Number of lines generated: 1\n"},
+    };
+    for (const auto& [args, status, out, err] : cases) {
+        const BatchOutcome r = run_program(dir, args, "", " <&-");
+        EXPECT_EQ(status, r.status) << args[0];
+        EXPECT_EQ(out, r.out) << args[0];
+        EXPECT_EQ(err, r.err) << args[0];
+    }
+    EXPECT_EQ(".err in.txt", list_folder(dir.path()));
+}
+
 // The README's pipeline: the fast extract over every core, records cut at CR LF, the parts in order.
 TEST(BatchProgram, FastExtractSplitByParallelGivesTheWholeResult) {
     if (std::system("command -v parallel >/dev/null 2>&1") != 0)

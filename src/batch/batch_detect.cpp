@@ -41,6 +41,7 @@ void run_batch_detect(const BatchRequest& request, const Console& console) {
         write_definition_file(output, found.table);
     tell(console, "Fields found: " + std::to_string(found.table.row_count()) +
                       (found.heading ? " (named by the heading line)" : ""));
+    if (found.wider) tell(console, wider_than_looked_at_text(found));
 }
 
 }  // namespace qvr

@@ -59,15 +59,26 @@ bool LineReader::fill() {
 
 bool LineReader::next(std::string_view& line) {
     if (!read_line(line)) return false;
-    if (first_line_ && text_encoding_) line = text_of_first_line(line, *text_encoding_, path_);
+    if (first_line_ && text_encoding_) {
+        const std::size_t read = line.size();
+        line = text_of_first_line(line, *text_encoding_, path_);
+        line_size_ -= read - line.size();  // the byte order mark left out is no part of the line
+    }
     first_line_ = false;
     return true;
 }
 
+void LineReader::measure(const char* p, std::size_t n, std::size_t kept) {
+    line_size_ += n;
+    if (watch_past_ && !text_past_)
+        text_past_ = std::any_of(p + kept, p + n, [](char c) { return c != ' '; });
+}
+
 void LineReader::hold(const char* p, std::size_t n) {
-    n = std::min(n, prefix_ - std::min(prefix_, carry_.size()));
-    if (n > max_line_ - carry_.size()) throw_file_error("Cannot read file", path_, ENOMEM);
-    carry_.append(p, n);
+    const std::size_t kept = std::min(n, prefix_ - std::min(prefix_, carry_.size()));
+    measure(p, n, kept);
+    if (kept > max_line_ - carry_.size()) throw_file_error("Cannot read file", path_, ENOMEM);
+    carry_.append(p, kept);
 }
 
 void LineReader::hand_out(const char* p, std::size_t n, bool have_text, std::string_view& line) {
@@ -75,12 +86,15 @@ void LineReader::hand_out(const char* p, std::size_t n, bool have_text, std::str
         hold(p, n);
         line = carry_;
     } else {
+        measure(p, n, std::min(n, prefix_));
         line = std::string_view(p, std::min(n, prefix_));
     }
 }
 
 bool LineReader::read_line(std::string_view& line) {
     carry_.clear();
+    line_size_ = 0;
+    text_past_ = false;
     bool have_text = false;
     for (;;) {
         if (begin_ == end_ && !fill()) {

@@ -56,12 +56,20 @@ class LineReader {
 
     /// What the bytes read so far hold as UTF-8, once read_text_in() was called; complete at the end.
     const Utf8Tally& tally() const { return tally_; }
+    /// The length of the last line handed out before it was cut to the kept prefix.
+    std::uint64_t line_size() const { return line_size_; }
+    /// Whether the part of the last line read past the kept prefix holds a byte other than a blank.
+    /// Looked for only when asked for before reading, so that other readers do not pay for it.
+    void watch_text_past_prefix() { watch_past_ = true; }
+    bool text_past_prefix() const { return text_past_; }
 
   private:
     bool fill();
     bool read_line(std::string_view& line);
     /// Adds the part of `n` bytes at `p` that the kept prefix still has room for to the line held.
     void hold(const char* p, std::size_t n);
+    /// Counts the `n` bytes at `p` into the line, of which the first `kept` are handed out.
+    void measure(const char* p, std::size_t n, std::size_t kept);
     /// Hands out the line that ends after the `n` bytes at `p`.
     void hand_out(const char* p, std::size_t n, bool have_text, std::string_view& line);
 
@@ -82,6 +90,9 @@ class LineReader {
     std::optional<TextEncoding> text_encoding_;  // set: the input, read as text
     bool first_line_ = true;
     Utf8Tally tally_;
+    std::uint64_t line_size_ = 0;
+    bool watch_past_ = false;
+    bool text_past_ = false;
 };
 
 }  // namespace qvr

@@ -69,6 +69,7 @@ bool ColumnStatistics::is_short(std::size_t length) {
 }
 
 void ColumnStatistics::add_line(std::string_view line) {
+    if (line.size() > kMaxColumns) cut_lines_ = true;
     line = line.substr(0, std::min(line.size(), kMaxColumns));
     ++all_;
     bytes_ += line.size();

@@ -41,6 +41,8 @@ class ColumnStatistics {
 
     /// Counts one line (without its line end); only its first kMaxColumns columns are looked at.
     void add_line(std::string_view line);
+    /// Whether a line was longer than kMaxColumns, so that columns past them went unseen.
+    bool cut_lines() const { return cut_lines_; }
     /// Counts the lines still held back; call once after the last line, before reading the figures.
     void finish();
     /// Counts the first line as data, once it turned out to be no heading.
@@ -86,6 +88,7 @@ class ColumnStatistics {
     bool utf8_;
     std::string one_byte_a_column_;
     bool settled_ = false;
+    bool cut_lines_ = false;
     // The first lines wait until enough lengths are known to tell a short one.
     std::string waiting_;
     std::vector<std::size_t> waiting_ends_;

@@ -452,6 +452,7 @@ FieldDetection infer_fields(ColumnStatistics& stats) {
     stats.finish();
     FieldDetection out;
     out.lines = stats.all_lines();
+    out.wider = stats.cut_lines();
     out.table.assign_rows({});
     const std::string& first = stats.first_line();
     {
@@ -478,7 +479,8 @@ FieldDetection detect_fields(const std::string& path, TextEncoding encoding, std
                              const std::function<void(std::uint64_t)>& progress) {
     LineReader reader(path);
     reader.read_text_in(encoding);
-    reader.keep_line_prefix(ColumnStatistics::kMaxColumns);
+    // One byte more than the columns looked at tells a line that is longer.
+    reader.keep_line_prefix(ColumnStatistics::kMaxColumns + 1);
     ColumnStatistics stats(encoding == TextEncoding::utf8);
     std::string_view line;
     std::uint64_t n = 0;
@@ -487,6 +489,13 @@ FieldDetection detect_fields(const std::string& path, TextEncoding encoding, std
         if (++n % 65536 == 0 && progress) progress(reader.bytes_read());
     }
     return infer_fields(stats);
+}
+
+std::string wider_than_looked_at_text(const FieldDetection& found) {
+    if (!found.wider) return "";
+    const std::string columns = std::to_string(ColumnStatistics::kMaxColumns);
+    return "Lines are longer than " + columns + " columns: fields were looked for in the first " + columns +
+           " columns only.";
 }
 
 }  // namespace qvr

@@ -17,7 +17,13 @@ struct FieldDetection {
     bool heading = false;  ///< the first line named the fields and is no data
     bool binary = false;   ///< the file holds too many control bytes to be text; the table is empty
     std::uint64_t lines = 0;
+    /// Lines were longer than the columns looked at (ColumnStatistics::kMaxColumns): fields past them
+    /// were not looked for.
+    bool wider = false;
 };
+
+/// What to tell the user when a detection's lines were wider than it looked at; "" when they were not.
+std::string wider_than_looked_at_text(const FieldDetection& found);
 
 /// Reads the file at `path` once, line by line, and finds its fields from what every column holds
 /// (blank columns, changes of character kind, dates and decimal points, where texts begin), so that

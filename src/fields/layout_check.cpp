@@ -11,8 +11,9 @@ namespace qvr {
 
 namespace {
 
-/// Bounds the memory one line can take; the reader refuses a longer one with the system's reason.
-constexpr std::size_t kMaxLine = std::size_t{1} << 26;
+/// Columns looked at: the fields' reach, up to this; past it a line is only measured, so a line of any
+/// length takes bounded memory.
+constexpr std::size_t kMaxLookedAt = std::size_t{1} << 26;
 /// Columns past this are not told one by one when no field covers them: a field of an absurd length
 /// would otherwise take memory in proportion to it.
 constexpr std::size_t kTrackedColumns = 1 << 20;
@@ -60,12 +61,19 @@ class Checker {
         first_text_.assign(tracked, 0);
     }
 
-    void add(std::string_view line) {
+    /// The columns each line is cut to before add().
+    std::size_t looked_at() const { return std::min(end_, kMaxLookedAt); }
+
+    /// Adds a line cut to looked_at() columns, `size` long before the cut, with text past the cut or not.
+    void add(std::string_view line, std::uint64_t size, bool text_past) {
         ++lines_;
-        lengths_.add(line.size());
-        if (line.size() < end_ && ++short_ == 1) first_short_ = lines_;
-        if (line.size() > end_ && line.find_first_not_of(' ', end_) != std::string_view::npos && ++past_ == 1)
-            first_past_ = lines_;
+        lengths_.add(size);
+        if (size < end_ && ++short_ == 1) first_short_ = lines_;
+        // The reader may hand out a few bytes past the prefix (room for a byte order mark).
+        const bool past =
+            text_past || (line.size() > end_ && line.find_first_not_of(' ', end_) != std::string_view::npos);
+        if (size > end_ && end_ == looked_at() && past && ++past_ == 1) first_past_ = lines_;
+        if (size > looked_at() && end_ > looked_at()) cut_ = true;
         // Columns and fields leave their lists once text is seen there, and only the columns this line
         // reaches are looked at, so the check costs little per line.
         const auto reached = std::lower_bound(unseen_columns_.begin(), unseen_columns_.end(), line.size());
@@ -111,7 +119,14 @@ class Checker {
                             field_label(table_, ranges_[j].row) + " overlap in " + columns_text(lo, hi));
             }
         uncovered_text(problem);
-        for (const Range& r : unseen_fields_) problem(field_label(table_, r.row) + " is blank on every line");
+        for (const Range& r : unseen_fields_)
+            if (!cut_ ||
+                r.first < looked_at())  // of a field wholly past the columns looked at, nothing is known
+                problem(field_label(table_, r.row) + " is blank on every line");
+        if (cut_)
+            out.report += "Columns past " + std::to_string(kMaxLookedAt) +
+                          " were not looked at: what is told of the fields reaching past them covers their "
+                          "first columns only.\n";
         if (!out.problems)
             out.report += short_ + past_ > 0 ? "The layout fits every other line.\n" : "No problem found.\n";
         return out;
@@ -149,6 +164,7 @@ class Checker {
     std::vector<Range> unseen_fields_;
     LineLengths lengths_;
     std::uint64_t lines_ = 0, short_ = 0, first_short_ = 0, past_ = 0, first_past_ = 0;
+    bool cut_ = false;
 };
 
 }  // namespace
@@ -159,11 +175,15 @@ LayoutCheck check_layout(const std::string& path, TextEncoding encoding, const F
     std::string narrowed;
     LineReader reader(path);
     reader.read_text_in(encoding);
-    reader.set_max_line_length(kMaxLine);
+    // Room for the columns looked at: in UTF-8 a character takes up to four bytes.
+    reader.keep_line_prefix(encoding == TextEncoding::utf8 ? 4 * checker.looked_at() : checker.looked_at());
+    reader.watch_text_past_prefix();
     std::string_view line;
     for (std::uint64_t n = 1; reader.next(line); ++n) {
-        // The checker looks at columns: in UTF-8 a character is one.
-        checker.add(one_byte_a_column(line, encoding, narrowed));
+        // The checker looks at columns: in UTF-8 a character is one. Past the kept prefix the bytes are
+        // only counted, each standing for a column.
+        const std::string_view columns = one_byte_a_column(line, encoding, narrowed);
+        checker.add(columns, reader.line_size() - (line.size() - columns.size()), reader.text_past_prefix());
         if (n % 65536 == 0 && progress) progress(reader.bytes_read());
     }
     return checker.result();

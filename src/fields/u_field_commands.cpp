@@ -143,6 +143,8 @@ void FieldCommands::detect_from_input() {
                         found.table.cell(3, row)});
     dlm_.field_table().assign_rows(std::move(rows));
     steps_.table_unsaved(kNoDefinitionFile);
+    if (found.wider)
+        desktop_.message_box(BoxKind::information, to_widget_text(wider_than_looked_at_text(found)), kOk);
 }
 
 void FieldCommands::check_against_input() {

@@ -2,6 +2,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <functional>
 
@@ -180,6 +181,27 @@ TEST(LayoutCheck, AFewDamagedLinesAreToldButFitTheLayout) {
     EXPECT_FALSE(check.problems);
 }
 
+// A line of any length is read in bounded memory (a sparse line of 200 MB, its NUL bytes text): its length
+// is told, and text past the last field found; a field reaching past the columns looked at is said to be.
+TEST(LayoutCheck, ALineOfAnyLengthIsMeasuredAndLookedAtAsFarAsTheFieldsReach) {
+    TempDir dir;
+    const std::string input = dir.write("in.txt", "AB\r\n");
+    ASSERT_EQ(0, ::truncate(input.c_str(), 200'000'004));
+    const std::string lines =
+        "Lines: 2\nLine length: shortest 2 (1 line), longest 200000000 (1 line), most common 2 (1 line)\n";
+    const std::pair<Rows, std::string> cases[] = {
+        {{{"A", "1", "2", "2"}}, "Lines with text past the last field: 1, the first at line 2\n"},
+        {{{"A", "1", "2", "2"}, {"B", "100000000", "2", "100000001"}},
+         "Lines shorter than the end of the last field (column 100000001): 1, the first at line 1\n"
+         "Text in columns 3 to 1048576, which no field covers, the first at line 2\n"
+         "Columns past 67108864 were not looked at: what is told of the fields reaching past them covers "
+         "their first columns only.\n"}};
+    for (const auto& [rows, misfits] : cases) {
+        const LayoutCheck check = check_layout(input, TextEncoding::cp1252, table_of(rows));
+        EXPECT_EQ(lines + misfits, check.report);
+    }
+}
+
 // `count` lines made by `line` from their index, each ending in CR LF.
 std::string lines(int count, const std::function<std::string(int)>& line) {
     std::string out;
@@ -341,6 +363,23 @@ TEST(FieldDetection, CountsTheColumnsOfAUtf8FileInCharacters) {
         d.table.cell(FieldTable::kName, 1) + " " + d.table.cell(FieldTable::kStart, 1) + "-" +
             d.table.cell(FieldTable::kEnd, 1) + " | " + d.table.cell(FieldTable::kName, 2) + " " +
             d.table.cell(FieldTable::kStart, 2) + "-" + d.table.cell(FieldTable::kEnd, 2));
+}
+
+// Detection looks at the first 4,096 columns; lines longer than that are said to be, one column more is
+// enough.
+TEST(FieldDetection, SaysWhenLinesAreWiderThanTheColumnsItLooksAt) {
+    TempDir dir;
+    for (const std::size_t width : {std::size_t{4096}, std::size_t{4097}, std::size_t{10000}}) {
+        std::string line;
+        while (line.size() < width) line += line.size() % 5 == 4 ? ' ' : 'x';
+        const FieldDetection d =
+            detect_fields(dir.write("in.txt", lines(5, [&](int) { return line; })), TextEncoding::cp1252);
+        EXPECT_EQ(width > 4096 ? "Lines are longer than 4096 columns: fields were looked for in the first "
+                                 "4096 columns only."
+                               : "",
+                  wider_than_looked_at_text(d))
+            << width;
+    }
 }
 
 }  // namespace

@@ -52,18 +52,28 @@ namespace {
 // only as long as it is held, so the program leaves no file behind but the log. Whoever gets the lock on a
 // lock file that its former holder has removed meanwhile tries again with the one the name now gives.
 // Where no lock file can be made (a folder without write permission), no new log can be made there
-// either and the writer reports why: the lock is then left out rather than failing first.
+// either and the writer reports why: the lock is then left out rather than failing first. A process that
+// holds the lock for good (stopped, or not this program) is waited for only until `wait` has passed.
 class LogLock {
   public:
-    explicit LogLock(const std::string& log_path) {
+    LogLock(const std::string& log_path, std::chrono::milliseconds wait) {
         // A folder or a device in the log's place is nothing to share; the reader or writer refuses it.
         const OutputTarget target = output_target(log_path);
         if (target.exists && (!S_ISREG(target.st.st_mode) || target.write == TargetWrite::in_place)) return;
         path_ = target.path + ".lock";
+        const auto deadline = std::chrono::steady_clock::now() + wait;
         for (int tries = 0; tries < 1000; ++tries) {
             fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0666);
             if (fd_ < 0) return;
-            while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+            while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+                if (errno != EWOULDBLOCK && errno != EINTR) break;
+                if (std::chrono::steady_clock::now() >= deadline) {
+                    ::close(fd_);
+                    fd_ = -1;
+                    timed_out_ = true;
+                    return;
+                }
+                ::usleep(20'000);
             }
             struct stat held {
             }, named{};
@@ -82,9 +92,20 @@ class LogLock {
     LogLock(const LogLock&) = delete;
     LogLock& operator=(const LogLock&) = delete;
 
+    /// Whether another process held the lock past the wait.
+    bool timed_out() const { return timed_out_; }
+    /// Why the lock was not had, for a message.
+    std::string held_text(std::chrono::milliseconds wait) const {
+        const auto tenths = (wait.count() + 99) / 100;
+        return "Another process has held its lock " + path_ + " for more than " +
+               std::to_string(tenths / 10) + (tenths % 10 ? "." + std::to_string(tenths % 10) : "") +
+               " seconds";
+    }
+
   private:
     std::string path_;
     int fd_ = -1;
+    bool timed_out_ = false;
 };
 
 void read_log_lines(const std::string& path, const std::function<void(std::string_view)>& take) {
@@ -104,8 +125,8 @@ std::string JobLogFile::lock_path_for(const std::string& log_path) {
     return output_target(log_path).path + ".lock";
 }
 
-void JobLogFile::load(const std::function<void(std::string_view)>& take) {
-    LogLock lock(path_);
+std::string JobLogFile::load(const std::function<void(std::string_view)>& take) {
+    LogLock lock(path_, lock_wait_);
     KnownLines known;
     read_log_lines(path_, [&](std::string_view line) {
         take(line);
@@ -113,10 +134,17 @@ void JobLogFile::load(const std::function<void(std::string_view)>& take) {
     });
     known.seal();
     known_ = std::move(known);
+    if (!lock.timed_out()) return "";
+    return file_error_text("Cannot lock file", path_, lock.held_text(lock_wait_)) +
+           ". The job log was read without waiting longer";
 }
 
 std::vector<std::string> JobLogFile::save(const NextLogLine& ours, std::size_t new_on_top) {
-    LogLock lock(path_);
+    LogLock lock(path_, lock_wait_);
+    if (lock.timed_out())
+        throw_file_error("Cannot lock file", path_,
+                         lock.held_text(lock_wait_) +
+                             ". The job log was not saved; its lines stay in the window for the next save");
     // The lines of the file now that it did not hold when this copy last read or wrote it. Anything but
     // a file on disk (a folder, a device) holds no lines of others, and the writer says what it is.
     std::vector<std::string> others;

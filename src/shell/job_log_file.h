@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -33,19 +34,27 @@ class KnownLines {
 /// lines the others added since and leaves out the lines its own user deleted.
 class JobLogFile {
   public:
-    explicit JobLogFile(std::string path) : path_(std::move(path)) {}
+    /// How long a load or a save waits for the lock another process holds.
+    static constexpr std::chrono::milliseconds kLockWait{5000};
+
+    explicit JobLogFile(std::string path, std::chrono::milliseconds lock_wait = kLockWait)
+        : path_(std::move(path)), lock_wait_(lock_wait) {}
 
     /// Reads the stored log line by line into `take`, never holding it whole, under the save lock. A line
     /// ends at CR LF, at a lone CR or at a lone LF (a text box knows no other line break); every other byte,
     /// NUL included, stays in its line. Only a regular file is read: anything else (a pipe) could wait for
     /// ever. Throws FileError when it cannot be read, std::bad_alloc when it does not fit in memory.
-    void load(const std::function<void(std::string_view)>& take);
+    /// When another process holds the lock past the wait, the log is read without it (a save puts a
+    /// complete file in place at once, so the reading sees the former file or the new one), and the text
+    /// saying so is returned; "" otherwise.
+    std::string load(const std::function<void(std::string_view)>& take);
 
     /// Replaces the stored log safely, each line followed by CR LF, while holding the lock every copy
     /// takes to save: first the `new_on_top` first lines of `ours` (the jobs run since the last load or
     /// save, the newest), then the lines other copies added to the file since, in their order, then the
     /// rest of `ours`. Returns those lines of the others, for the window to show in the same place.
-    /// Throws FileError when the log cannot be read or written; the file then stays as it was.
+    /// Throws FileError when the log cannot be read or written, or when another process holds the lock
+    /// past the wait (a save without it could drop that process's lines); the file then stays as it was.
     std::vector<std::string> save(const NextLogLine& ours, std::size_t new_on_top);
 
     /// The lock file of the log at `log_path`, held while a copy reads or saves the log: beside the file
@@ -56,6 +65,7 @@ class JobLogFile {
 
   private:
     std::string path_;
+    std::chrono::milliseconds lock_wait_;
     KnownLines known_;
 };
 

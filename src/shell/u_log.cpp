@@ -96,10 +96,11 @@ QPlainTextEdit* Tfrm_log::job_log_view() const { return ui_->mem_log; }
 void Tfrm_log::load_job_log_file() {
     const std::string& path = log_path_;
     if (!file_exists(path)) return;
+    std::string unlocked;  // told once the hourglass is gone
     try {
         BusyCursor busy;
         TextBoxFill fill(ui_->mem_log);
-        log_file_.load([&fill](std::string_view line) { fill.add(line); });
+        unlocked = log_file_.load([&fill](std::string_view line) { fill.add(line); });
         fill.finish();
     } catch (const FileError& e) {
         clear_box(ui_->mem_log);
@@ -108,6 +109,7 @@ void Tfrm_log::load_job_log_file() {
         clear_box(ui_->mem_log);
         keep_unreadable_log(out_of_memory_reading(path));
     }
+    if (!unlocked.empty()) show_general_error(desktop_, unlocked);
 }
 
 void Tfrm_log::keep_unreadable_log(const std::string& reason) {

@@ -1,11 +1,16 @@
 #include "shell/config_file.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <map>
 
+#include "common/file_error.h"
 #include "shell/link_check.h"
 #include "shell/program_places.h"
+#include "support/file_faults.h"
 #include "support/temp_dir.h"
 
 namespace qvr {
@@ -30,6 +35,27 @@ TEST(ConfigFile, KeysValuesAndLines) {
         EXPECT_EQ(expected.author + " | " + expected.home + " | " + expected.mail,
                   links.author + " | " + links.home + " | " + links.mail)
             << file;
+    }
+}
+
+// A configuration file over 1 MB (a sparse one of 30 GB, or lines over 1 MB in all) is refused at once and
+// changes nothing.
+TEST(ConfigFile, AFileOver1MBIsRefusedWithoutReadingItThrough) {
+    test::TempDir dir;
+    const std::string many_lines =
+        "AUTHa\r\n" + test::repeated("XXXX" + std::string(100, 'x') + "\r\n", 11000);
+    const std::pair<std::string, off_t> cases[] = {{"AUTHa\r\n", off_t{30} << 30},
+                                                   {many_lines, static_cast<off_t>(many_lines.size())}};
+    for (const auto& [text, size] : cases) {
+        const std::string path = dir.write("QVR32.CFG", text);
+        ASSERT_EQ(0, ::truncate(path.c_str(), size));
+        LinkTexts links;
+        const auto started = std::chrono::steady_clock::now();
+        EXPECT_THAT(
+            [&] { apply_config_file(path, links); },
+            testing::ThrowsMessage<FileError>("Cannot read file " + path + ". It is larger than 1 MB"));
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
+        EXPECT_EQ(LinkTexts().author, links.author);
     }
 }
 

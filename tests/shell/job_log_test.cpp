@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <functional>
 
 #include "common/file_error.h"
@@ -87,6 +88,35 @@ TEST(JobLogFile, ASaveWaitsForTheCopyHoldingTheLock) {
     EXPECT_EQ(Lines{"child"}, log.save(from({"parent", "old"}), 1));
     EXPECT_EQ("parent\r\nchild\r\nold\r\n", test::read_file(path));
     ::waitpid(child, nullptr, 0);
+}
+
+// A process holding the lock for good is waited for only so long: the load reads the log without it and
+// says so, the save refuses and leaves the file as it was; once the lock is free the save goes through.
+TEST(JobLogFile, ALockHeldForGoodIsWaitedForOnlySoLong) {
+    test::TempDir dir;
+    const std::string path = dir.write("QVR32.LOG", "old\r\n"), lock = JobLogFile::lock_path_for(path);
+    JobLogFile log(path, std::chrono::milliseconds(300));
+    const int held = ::open(lock.c_str(), O_RDWR | O_CREAT, 0666);
+    ASSERT_EQ(0, ::flock(held, LOCK_EX));
+    const auto started = std::chrono::steady_clock::now();
+    Lines lines;
+    EXPECT_EQ("Cannot lock file " + path + ". Another process has held its lock " + lock +
+                  " for more than 0.3 seconds. The job log was read without waiting longer",
+              log.load([&](std::string_view line) { lines.emplace_back(line); }));
+    EXPECT_EQ(Lines{"old"}, lines);
+    EXPECT_THAT(
+        [&] {
+            log.save(from({"new", "old"}), 1);
+        },
+        testing::ThrowsMessage<FileError>("Cannot lock file " + path +
+                                          ". Another process has held its lock " + lock +
+                                          " for more than 0.3 seconds. The job log was not saved; its lines "
+                                          "stay in the window for the next save"));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(3));
+    EXPECT_EQ("old\r\n", test::read_file(path));
+    ::close(held);
+    EXPECT_EQ(Lines{}, log.save(from({"new", "old"}), 1));
+    EXPECT_EQ("new\r\nold\r\n", test::read_file(path));
 }
 
 TEST(JobLogFile, SetAsideNeverReplacesAnEarlierOne) {

@@ -2,6 +2,7 @@
 
 #include <getopt.h>
 
+#include <charconv>
 #include <functional>
 #include <set>
 
@@ -91,9 +92,13 @@ const std::vector<Option>& options() {
          }},
         {"--lines", kDetect, true,
          [](BatchRequest& r, const std::string& v) {
-             const std::optional<std::int32_t> n = read_whole_number(v);
-             if (!n || *n <= 0) throw UsageError("--lines needs a whole number above 0", BatchCommand::none);
-             r.max_lines = static_cast<std::uint64_t>(*n);
+             // Any count a file can hold: 64 bits.
+             std::uint64_t n = 0;
+             const auto [end, error] = std::from_chars(v.data(), v.data() + v.size(), n);
+             if (v.empty() || error != std::errc() || end != v.data() + v.size() || n == 0)
+                 throw UsageError("--lines needs a whole number from 1 to 18446744073709551615",
+                                  BatchCommand::none);
+             r.max_lines = n;
          }},
         {"--memory", kExtract, true,
          [](BatchRequest& r, const std::string& v) {
@@ -134,6 +139,10 @@ void check_complete(const BatchRequest& r, const std::set<std::string>& given) {
     for (const char* name : {"--sorted", "--unique", "--numbers"})
         if (r.settings.fast && given.count(name))
             throw UsageError(std::string("--fast cannot be used with ") + name, r.command);
+    // A quote in the separator would read as the start of a quoted field: the file could not be read back.
+    if (r.settings.quote_fields && !r.settings.tab_separator &&
+        r.settings.separator_text.find('"') != std::string::npos)
+        throw UsageError("--quote cannot be used with a separator holding a quote (\")", r.command);
     // The table is named after its input by default, and standard input has no name to lend.
     if (r.command == BatchCommand::dbf && !r.output_given && r.settings.input_path == kStandardInputPath)
         missing("--output (the table's name, as the input is standard input)");

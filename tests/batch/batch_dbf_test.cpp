@@ -52,6 +52,7 @@ TEST(BatchDetect, WritesTheFoundFieldsAsADefinitionFile) {
     const std::string twelve = "longest 12 (3 lines), most common 12 (3 lines)\n";
     const std::tuple<Args, int, std::string, std::string> cases[] = {
         {Args{"detect", "--input", in, "--output", "-"}, 0, layout, found},
+        {Args{"detect", "--input", in, "--output", "-", "--lines", "2147483648"}, 0, layout, found},
         {Args{"detect", "--input", in, "--output", written}, 0, "", found},
         {Args{"detect", "--input", in, "--output", written}, 1, "",
          "Field definition file already exists: " + written + " (--overwrite replaces it).\n"},

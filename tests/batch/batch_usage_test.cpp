@@ -58,7 +58,15 @@ TEST(BatchUsage, UsageErrorsAndValuesThatLookLikeOptions) {
         {Args{"analyse"}, "--input is missing", kAnalyse},
         {Args{"detect", "--input", in}, "--output is missing", kDetect},
         {Args{"detect", "--input", in, "--output", "-", "--lines", "0"},
-         "--lines needs a whole number above 0", kDetect},
+         "--lines needs a whole number from 1 to 18446744073709551615", kDetect},
+        {Args{"detect", "--input", in, "--output", "-", "--lines", "18446744073709551616"},
+         "--lines needs a whole number from 1 to 18446744073709551615", kDetect},
+        {Args{"detect", "--input", in, "--output", "-", "--lines", "+5"},
+         "--lines needs a whole number from 1 to 18446744073709551615", kDetect},
+        {x({"--quote", "--separator", "\""}), "--quote cannot be used with a separator holding a quote (\")",
+         kExtract},
+        {x({"--quote", "--separator", "|\"|"}),
+         "--quote cannot be used with a separator holding a quote (\")", kExtract},
         {Args{"check", "--input", in, "--lines", "5"}, "--lines is not an option of check", kCheck},
         {Args{"check", "--input", in}, layout, kCheck},
     };
@@ -84,6 +92,10 @@ TEST(BatchUsage, UsageErrorsAndValuesThatLookLikeOptions) {
         {{"--input", in, "--output", out, "--overwrite", "--separator", "|", "--tab", "--field", "a:b:1:1",
           "--field", ":2:1"},
          "a:b\t\r\n-\t-\r\na\tb\r\n"},
+        // A quoting separator is no quote once the tab replaces it.
+        {{"--input", in, "--output", out, "--overwrite", "--quote", "--separator", "\"", "--tab", "--field",
+          "a:1:1", "--field", "b:2:2"},
+         "a\tb\r\n-\t-x\r\na\tb\r\n"},
     };
     for (const auto& [args, file] : values) {
         EXPECT_EQ(0, run_batch_in_process(join({{"extract"}, args})).status) << file;

@@ -107,19 +107,28 @@ class LineCounter {
     LineLengths lengths_;
 };
 
+// Returns the file's size: a regular file's from the file system, a stream's (standard input) counted
+// through its end, which tells no size beforehand.
 template <bool kLengths>
-void read_lines(const std::string& path, std::size_t block_size, LineCounter<kLengths>& counter) {
+std::int64_t read_lines(const std::string& path, std::size_t block_size, LineCounter<kLengths>& counter) {
     InputFile file(path);
+    struct stat st {};
+    const bool stream = ::fstat(file.fd(), &st) == 0 && !S_ISREG(st.st_mode);
     ::posix_fadvise(file.fd(), 0, 0, POSIX_FADV_SEQUENTIAL);
     std::vector<char> block(block_size);
-    for (;;) {
+    std::int64_t streamed = 0;
+    for (bool counting = true;;) {
         const ssize_t got = ::read(file.fd(), block.data(), block.size());
         if (got < 0) {
             if (errno == EINTR) continue;
             throw_file_error("Cannot read file", path, errno);
         }
-        if (got == 0 || !counter.feed(block.data(), static_cast<std::size_t>(got))) break;
+        if (got == 0) break;
+        streamed += got;
+        if (counting) counting = counter.feed(block.data(), static_cast<std::size_t>(got));
+        if (!counting && !stream) break;
     }
+    return stream ? streamed : file.size();
 }
 
 }  // namespace
@@ -134,8 +143,8 @@ std::int64_t count_input_lines(const std::string& path, std::size_t block_size, 
 
 InputLines measure_input_lines(const std::string& path, std::size_t block_size, TextEncoding encoding) {
     LineCounter<true> counter(path, encoding);
-    read_lines(path, block_size, counter);
-    return {counter.total(), counter.lengths()};
+    const std::int64_t size = read_lines(path, block_size, counter);
+    return {counter.total(), counter.lengths(), size};
 }
 
 bool is_big_input(std::int64_t size, std::int64_t line_count) {

@@ -29,6 +29,8 @@ std::int64_t count_input_lines(const std::string& path, std::size_t block_size =
 struct InputLines {
     std::int64_t count = 0;
     LineLengths lengths;
+    /// The file's size; standard input's counted through its end, as it tells none before.
+    std::int64_t size = 0;
 };
 InputLines measure_input_lines(const std::string& path, std::size_t block_size = 1 << 17,
                                TextEncoding encoding = TextEncoding::cp1252);

@@ -91,6 +91,19 @@ TEST(BatchProgram, AClosedStandardInputIsRefusedBeforeAnythingIsOpened) {
     EXPECT_EQ(".err in.txt", list_folder(dir.path()));
 }
 
+// The analysis of standard input tells the size of what came through the pipe (past a Ctrl+Z too), as the
+// analysis of the file does.
+TEST(BatchProgram, AnAnalysisOfStandardInputTellsItsSize) {
+    TempDir dir;
+    const std::string in = dir.write("in.txt",
+                                     "abc\r\nde\r\n\x1a"
+                                     "after\r\n");
+    const BatchOutcome piped = run_program(dir, {"analyse", "--input", "-"}, "cat " + quoted(in) + " | ");
+    EXPECT_EQ(0, piped.status) << piped.err;
+    EXPECT_NE(std::string::npos, piped.out.find("Size (bytes): 17\n")) << piped.out;
+    EXPECT_EQ(run_program(dir, {"analyse", "--input", in}).out, piped.out);
+}
+
 // The README's pipeline: the fast extract over every core, records cut at CR LF, the parts in order.
 TEST(BatchProgram, FastExtractSplitByParallelGivesTheWholeResult) {
     if (std::system("command -v parallel >/dev/null 2>&1") != 0)

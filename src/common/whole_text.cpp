@@ -118,6 +118,7 @@ bool WholeTextReader::fill() {
         if (got == 0) {
             at_end_ = true;
             tally_.finish();
+            shrank_ = size_ > 0;
             return false;
         }
         limit_ -= static_cast<std::uint64_t>(got);

@@ -52,6 +52,9 @@ class WholeTextReader {
     std::uint64_t line_start() const { return line_start_; }
     /// Whether the file held more than its size when opened (known at its end).
     bool grew() const { return grew_; }
+    /// Whether the file ended before the size it had when opened (cut short while it was read; known at
+    /// its end).
+    bool shrank() const { return shrank_; }
 
   private:
     bool fill();
@@ -70,6 +73,7 @@ class WholeTextReader {
     std::optional<TextEncoding> text_encoding_;  // set: the input, read as text
     bool first_line_ = true;
     Utf8Tally tally_;
+    bool shrank_ = false;
 };
 
 }  // namespace qvr

@@ -6,6 +6,7 @@
 #include <new>
 #include <optional>
 
+#include "common/file_error.h"
 #include "common/file_names.h"
 #include "common/output_file.h"
 #include "common/whole_number.h"
@@ -52,6 +53,10 @@ void cut_and_filter(const ExtractJob& job, WholeTextReader& input, const StopReq
     }
     tally.input_grew = input.grew();
     tally.input_text = input.tally();
+    // Lines lost at the end would make a result that looks whole: the run fails, and the former result stays.
+    if (input.shrank())
+        throw_file_error("Cannot read file", job.input_path,
+                         std::string_view("It became shorter while it was read"));
 }
 
 /// Sorted or unique: the lines gather in the result list up to the memory budget; beyond it each full

@@ -1,3 +1,4 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -260,6 +261,37 @@ TEST(Extract, UniqueDropsOnlyLinesEqualButForLetterCase) {
             job.unique = drop;
             const Ran r = run(dir, input, job, false, {}, memory);
             EXPECT_EQ(drop ? unique : sorted, r.file) << drop << memory.has_value();
+        }
+}
+
+// An input cut short while a standard run reads it (at its first gauge step in the loop) fails the run, in
+// input order, sorted, and sorted on disk: the former result stays, no temporary file.
+TEST(Extract, AnInputCutShortDuringTheRunFailsItAndTheFormerResultStays) {
+    TempDir dir;
+    for (const bool sorted : {false, true})
+        for (const std::optional<std::uint64_t> memory :
+             {std::optional<std::uint64_t>{}, std::optional<std::uint64_t>(100'000)}) {
+            ExtractJob job = line_job();
+            job.sorted = sorted;
+            job.input_path = dir.write("in.txt", numbered_lines(400'000));
+            job.output_path = dir.write("out.txt", "former\r\n");
+            MemoryLimit limit;
+            limit.bytes = memory;
+            ExtractHooks hooks(limit);
+            int steps = 0;
+            hooks.gauge = [&](int) {
+                // The second step is the loop's first.
+                if (++steps == 2) {
+                    EXPECT_EQ(0, ::truncate(job.input_path.c_str(), 2'000'000));
+                }
+            };
+            RunTally tally;
+            EXPECT_THAT([&] { standard_extract(job, hooks, tally); },
+                        testing::ThrowsMessage<FileError>("Cannot read file " + job.input_path +
+                                                          ". It became shorter while it was read"))
+                << sorted << memory.has_value();
+            EXPECT_EQ("former\r\n", read_file(job.output_path));
+            EXPECT_EQ("in.txt out.txt", list_folder(dir.path()));
         }
 }
 

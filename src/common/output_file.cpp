@@ -216,6 +216,12 @@ SafeFileWriter::TempFile SafeFileWriter::make_temp_beside(const std::string& tar
     if (!temp.unnamed) {
         std::string name = folder + temp_name_for(file_name_of(file.path));
         temp.fd = ::mkostemp(name.data(), O_CLOEXEC);
+        // A file we may write in a folder we may not: writing into it would lose it on any failure, so it
+        // is kept, and the message says why a writable file is refused.
+        if (temp.fd < 0 && errno == EACCES && file.exists)
+            throw_file_error("Cannot create file", target,
+                             std::string_view("Permission denied in its folder, where the new file is made "
+                                              "before it replaces this one; the file is kept as it was"));
         if (temp.fd < 0) throw_file_error("Cannot create file", target, errno);
         temp.path = name;
         remove_temp_file_on_signal(temp.path);

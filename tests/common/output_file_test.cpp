@@ -240,7 +240,14 @@ TEST(WriterFaults, PlacesThatCannotBeWrittenKeepWhatTheyHold) {
     const std::string plain = dir.write("plain.txt", "plain\r\n");
     const std::string read_only = dir.write("read-only.txt", "kept\r\n");
     ::chmod(read_only.c_str(), 0444);
+    // A file we may write in a folder we may not: no new file can be made beside it to replace it.
+    test::make_folder(dir.file("shut"));
+    const std::string shut_in = dir.write("shut/out.txt", "shut in\r\n");
+    ::chmod(dir.file("shut").c_str(), 0555);
     const std::pair<std::string, std::string> cases[] = {
+        {shut_in,
+         "Permission denied in its folder, where the new file is made before it replaces this one; the file "
+         "is kept as it was"},
         {test::make_folder(dir.file("folder")), "Is a directory"},
         {locked + "/out.txt", "Permission denied"},
         {read_only, "Permission denied"},
@@ -255,7 +262,10 @@ TEST(WriterFaults, PlacesThatCannotBeWrittenKeepWhatTheyHold) {
                 ThrowsMessage<FileError>("Cannot create file " + locked + "/out.txt. Permission denied"));
     EXPECT_EQ("kept\r\n", test::read_file(read_only));
     EXPECT_EQ("plain\r\n", test::read_file(plain));
-    EXPECT_EQ("folder locked pipe.txt plain.txt read-only.txt", test::list_folder(dir.path()));
+    EXPECT_EQ("shut in\r\n", test::read_file(shut_in));
+    EXPECT_EQ("out.txt", test::list_folder(dir.file("shut")));
+    ::chmod(dir.file("shut").c_str(), 0755);
+    EXPECT_EQ("folder locked pipe.txt plain.txt read-only.txt shut", test::list_folder(dir.path()));
     EXPECT_EQ("", test::list_folder(locked));
 }
 

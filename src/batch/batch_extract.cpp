@@ -81,7 +81,7 @@ void run_batch_extract(const BatchRequest& request, const Console& console) {
     const JobSettings settings = batch_job_settings(request);
     const ExtractJob job = make_job(settings, table, console);
     RunTally tally;
-    if (!run(request, job, console, tally)) throw BatchRefusal(kOutOfMemoryText);
+    if (!run(request, job, console, tally)) throw BatchRefusal(kOutOfMemoryText, true);
     if (tally.input_grew) tell(console, input_grew_text(settings.input_path));
     tell(console, "Number of lines generated: " + std::to_string(tally.generated_line_count));
     tell_encoding(request, settings.encoding, tally.input_text, console);

@@ -14,6 +14,7 @@
 #include "batch/batch_usage.h"
 #include "common/file_error.h"
 #include "common/regular_file.h"
+#include "engine/fast_extract.h"
 
 namespace qvr {
 
@@ -67,7 +68,13 @@ int run_batch(const std::vector<std::string>& args, const Console& console) {
         console.err << usage_text(e.command()) << "Try 'quarvel-batch --help' for more.\n" << std::flush;
         return kUsage;
     } catch (const BatchRefusal& e) {
-        tell(console, e.what());
+        if (e.own_lines())
+            tell_own_lines(console, e.what());
+        else
+            tell(console, e.what());
+    } catch (const IncompleteResult& e) {
+        tell(console, e.failure());
+        tell(console, e.incomplete_text());
     } catch (const std::bad_alloc&) {
         tell(console, with_full_stop(std::strerror(ENOMEM)));
     } catch (const std::exception& e) {

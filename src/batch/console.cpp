@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "common/char_map.h"
 #include "common/output_file.h"
 
 namespace qvr {
@@ -32,30 +33,17 @@ std::string as_lines(std::string_view text) {
     return lines + '\n';
 }
 
-std::string shown_on_terminal(std::string_view text) {
-    std::string shown;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        if (text.substr(i, 2) == "\n\r") {
-            shown += text.substr(i++, 2);
-        } else if (byte == '\n') {
-            shown += "\\n";
-        } else if (byte == '\r') {
-            shown += "\\r";
-        } else if (byte == '\t') {
-            shown += "\\t";
-        } else if (byte < 0x20 || byte == 0x7F) {
-            constexpr char kHex[] = "0123456789abcdef";
-            shown += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
-        } else {
-            shown += static_cast<char>(byte);
-        }
+void tell_own_lines(const Console& console, std::string_view text) {
+    for (std::size_t at = 0;;) {
+        const std::size_t end = text.find("\n\r", at);
+        tell(console, text.substr(at, end == std::string_view::npos ? end : end - at));
+        if (end == std::string_view::npos) return;
+        at = end + 2;
     }
-    return shown;
 }
 
 void tell(const Console& console, std::string_view text) {
-    console.err << as_lines(console.err_is_terminal ? shown_on_terminal(text) : std::string(text))
+    console.err << as_lines(console.err_is_terminal ? with_escaped_controls(text) : std::string(text))
                 << std::flush;
 }
 

@@ -36,12 +36,13 @@ void write_out(const Console& console, std::string_view text);
 /// line feed, and a line feed ends the last line.
 std::string as_lines(std::string_view text);
 
-/// `text` with the control bytes a terminal would act on shown as escapes ("\x1b", "\n"), so that a file
-/// name can neither retitle nor recolour the terminal nor forge a line; the message's own line breaks
-/// (LF CR) stay line breaks.
-std::string shown_on_terminal(std::string_view text);
-
-/// Writes one message to the error stream, as_lines(), and shown_on_terminal() when it is a terminal.
+/// Writes one message to the error stream, as_lines(), with its control bytes escaped
+/// (with_escaped_controls()) when it is a terminal, so that a name can neither retitle nor recolour the
+/// terminal nor forge a line:
+/// a message of more lines is told line by line, since a line break inside one may come from a name.
 void tell(const Console& console, std::string_view text);
+
+/// Tells a text of the program's own, holding no name, line by line at its line breaks (LF CR).
+void tell_own_lines(const Console& console, std::string_view text);
 
 }  // namespace qvr

@@ -124,6 +124,12 @@ void fast_extract(const ExtractJob& job, const ExtractHooks& hooks, RunTally& ta
 }
 
 IncompleteResult::IncompleteResult(const std::string& failure, const std::string& path)
-    : UserError(with_full_stop(failure) + "\n\rThe result file " + path + " is incomplete") {}
+    : UserError(with_full_stop(failure) + "\n\rThe result file " + path + " is incomplete"),
+      failure_(with_full_stop(failure)),
+      path_(path) {}
+
+std::string IncompleteResult::incomplete_text() const {
+    return "The result file " + path_ + " is incomplete.";
+}
 
 }  // namespace qvr

@@ -21,6 +21,12 @@ void fast_extract(const ExtractJob& job, const ExtractHooks& hooks, RunTally& ta
 class IncompleteResult : public UserError {
   public:
     IncompleteResult(const std::string& failure, const std::string& path);
+    /// The two lines of what(), for a front end that shows each apart.
+    const std::string& failure() const { return failure_; }
+    std::string incomplete_text() const;
+
+  private:
+    std::string failure_, path_;
 };
 
 /// The fast extract's gauge after `lines_read` of about `line_count` lines: 15 + 84 x read / count, at

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/char_map.h"
 #include "common/line_lengths.h"
 #include "common/line_reader.h"
 
@@ -28,7 +29,7 @@ struct Range {
 std::string field_label(const FieldTable& table, int row) {
     std::string name = table.cell(FieldTable::kName, row);
     name.erase(name.find_last_not_of(' ') + 1);
-    return "Field " + std::to_string(row) + (name.empty() ? "" : " (" + name + ")");
+    return "Field " + std::to_string(row) + (name.empty() ? "" : " (" + with_escaped_controls(name) + ")");
 }
 
 bool has_text(std::string_view line, std::size_t first, std::size_t last) {

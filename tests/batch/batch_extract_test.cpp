@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "batch_harness.h"
+#include "support/file_faults.h"
 
 namespace qvr::test {
 namespace {
@@ -111,6 +112,29 @@ TEST_F(BatchExtractTest, ControlBytesOfNamesReachATerminalEscapedAndDashIsNoFile
     std::filesystem::current_path(here);
     EXPECT_EQ("mine", read_file(dir.file("-")));
     EXPECT_EQ("- in.txt", list_folder(dir.path()));
+}
+
+// On a terminal every message escapes the control bytes of the names it holds, a line break (LF CR) too,
+// and keeps its own line breaks: a failing fast extract, a missing input, the check's report.
+TEST_F(BatchExtractTest, ControlBytesOfNamesAreEscapedInEveryMessage) {
+    const std::string forged = "a\n\rError: forged\x1b[31m", shown = "a\\n\\rError: forged\\x1b[31m";
+    output = dir.file(forged);
+    const auto failed = [&] {
+        const FileSizeLimit limit(20);  // past the harness's own writes
+        return run_batch_in_process(extract({"--fast"}), {.terminal = true});
+    }();
+    EXPECT_EQ("Cannot write file " + dir.file(shown) + ". File too large.\nThe result file " +
+                  dir.file(shown) + " is incomplete.\n",
+              failed.err);
+    EXPECT_EQ("Cannot open file " + dir.file(shown) + ".none. No such file or directory.\n",
+              run_batch_in_process({"analyse", "--input", output + ".none"}, {.terminal = true}).err);
+    EXPECT_EQ(
+        "Lines: 5\nLine length: shortest 6 (5 lines), longest 6 (5 lines), most common 6 (5 lines)\n"
+        "Field 1 (" +
+            shown + ") and Field 2 overlap in columns 1 to 2\n",
+        run_batch_in_process({"check", "--input", input, "--field", forged + ":1:2", "--field", ":1:6"},
+                             {.terminal = true})
+            .out);
 }
 
 }  // namespace

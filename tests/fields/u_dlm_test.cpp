@@ -151,6 +151,13 @@ TEST_F(FieldsWindowTest, DetectFillsTheTableAsksFirstWhenItWasChangedAndCheckSho
         q("Cannot open file " + data.file("gone.txt") + ". No such file or directory."));
     pick("mnu_fdt");
     EXPECT_EQ(found, shown());
+    // Lines wider than the columns looked at: the fields of those columns, and a word that there is more.
+    set_text("txt_inp", data.write("wide.txt", repeated("101 SMITH" + std::string(5000, ' ') + "X\r\n", 3)));
+    desktop.expect_confirm(kSaved, kYes);
+    desktop.expect_info(QStringLiteral(
+        "Lines are longer than 4096 columns: fields were looked for in the first 4096 columns only."));
+    pick("mnu_fdt");
+    EXPECT_EQ((Rows{{"FIELD1", "1", "4", "4"}, {"FIELD2", "5", "5", "9"}}), shown());
     EXPECT_FALSE(find<QWidget>("gge_run")->isVisible());
 }
 

@@ -1,4 +1,6 @@
+#include <fcntl.h>
 #include <gmock/gmock.h>
+#include <sys/file.h>
 
 #include <QAbstractTextDocumentLayout>
 #include <QClipboard>
@@ -149,6 +151,23 @@ TEST_F(LogStartFaults, AnUnreadableLogIsSetAsideAndTheProgramGoesOnWithAnEmptyLo
     struct stat kept {};
     ::stat(program.file(names.substr(10)).c_str(), &kept);
     EXPECT_EQ(before.st_ino, kept.st_ino);
+}
+
+// Another process holding the log's lock for good: the program starts with the log, read without the lock,
+// and says so; once the lock is free the next save writes the log.
+TEST_F(LogStartFaults, ALockHeldForGoodDelaysTheStartOnlySoLong) {
+    const std::string log = program.write("QVR32.LOG", "old job\r\n"), lock = log + ".lock";
+    const int held = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    ASSERT_EQ(0, ::flock(held, LOCK_EX));
+    desktop.expect_general_error(q("Cannot lock file " + log + ". Another process has held its lock " + lock +
+                                   " for more than 5 seconds. The job log was read without waiting longer."));
+    start();
+    desktop.verify();
+    EXPECT_EQ("old job", line_at(mem_log(), 0));
+    ::close(held);
+    mdi->frm_log->add_job_line();
+    mdi->frm_log->save_job_log();
+    EXPECT_EQ(line_at(mem_log(), 0) + "\r\nold job\r\n", log_file());
 }
 
 // A big log goes into the window and back to its file without copies of itself beside the window's own

@@ -140,8 +140,7 @@ void check_complete(const BatchRequest& r, const std::set<std::string>& given) {
         if (r.settings.fast && given.count(name))
             throw UsageError(std::string("--fast cannot be used with ") + name, r.command);
     // A quote in the separator would read as the start of a quoted field: the file could not be read back.
-    if (r.settings.quote_fields && !r.settings.tab_separator &&
-        r.settings.separator_text.find('"') != std::string::npos)
+    if (r.settings.quotes_in_separator())
         throw UsageError("--quote cannot be used with a separator holding a quote (\")", r.command);
     // The table is named after its input by default, and standard input has no name to lend.
     if (r.command == BatchCommand::dbf && !r.output_given && r.settings.input_path == kStandardInputPath)

@@ -15,6 +15,8 @@ inline constexpr const char* kOutOfMemoryText =
     "Three solutions: do not keep the input view,"
     " close some applications, split your input file, or try \"Fast extract\".";
 inline constexpr const char* kGeneratedText = "Extract file generated";
+inline constexpr const char* kQuoteInSeparatorText =
+    "Fields cannot be quoted when the separator holds a quote (\"): the result could not be read back.";
 // The run read the input up to the size it had when the run began.
 inline std::string input_grew_text(const std::string& path) {
     return "The input file " + path + " grew during the run; only what it held when the run began was read.";

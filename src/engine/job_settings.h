@@ -30,6 +30,9 @@ struct JobSettings {
 
     /// The text put between two fields: a tab while the tab separator is on, else the box's text.
     std::string separator() const { return tab_separator ? std::string("\t") : separator_text; }
+    /// Whether quoting meets a quote in the separator, where it would read as the start of a quoted
+    /// field: such a result could not be read back.
+    bool quotes_in_separator() const { return quote_fields && separator().find('"') != std::string::npos; }
 
     /// The most lines that may pass the filter; 0 or less means no limit.
     std::int32_t sample_size() const;

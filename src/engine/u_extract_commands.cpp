@@ -133,6 +133,10 @@ void ExtractCommands::show_result(const std::string& path) {
 void ExtractCommands::go() {
     steps_.show_general_data();
     JobSettings settings = gen_.settings();
+    if (settings.quotes_in_separator()) {
+        tell(kQuoteInSeparatorText);
+        return;
+    }
     if (!files_ready(settings.input_path, settings.output_path) || !dlm_.table_check()) return;
     if (settings.sample_text.empty()) {
         settings.sample_text.push_back('0');  // not = "0": GCC 12 warns wrongly of overlap there

@@ -119,6 +119,13 @@ TEST_F(GoTest, RefusalsComeInOrderAndNoLeavesTheFormerResult) {
     EXPECT_EQ("old\r\n", read_file(output));
     EXPECT_EQ((std::vector<std::string>{"mem_out"}), result_lines());
     EXPECT_EQ("000 00", traces());
+    // Quoting with a quote in the separator, before any question.
+    tick("chk_quote", true);
+    set_text("txt_dlm", "\"");
+    desktop.expect_info(q(
+        "Fields cannot be quoted when the separator holds a quote (\"): the result could not be read back."));
+    pick("mnu_go");
+    EXPECT_EQ("old\r\n", read_file(output));
     EXPECT_EQ("in.txt out.txt", list_folder(data.path()));
 }
 

@@ -230,7 +230,9 @@ TEST(ExternalSort, LinesSharingALongStartKeepTheRunInItsMemory) {
         reset_peak_memory();
         const std::int64_t before = peak_memory();
         EXPECT_EQ(ExtractOutcome::generated, standard_extract(job, ExtractHooks(limit), tally));
+#if !defined(__SANITIZE_ADDRESS__)  // its quarantine keeps freed memory resident: the peak says nothing there
         EXPECT_GT(memory, peak_memory() - before);
+#endif
         EXPECT_EQ(100'000, tally.generated_line_count);
     }
 }

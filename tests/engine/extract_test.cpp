@@ -228,7 +228,7 @@ TEST(ExternalSort, LinesSharingALongStartKeepTheRunInItsMemory) {
         limit.bytes = memory;
         RunTally tally;
         reset_peak_memory();
-        const std::int64_t before = peak_memory();
+        [[maybe_unused]] const std::int64_t before = peak_memory();
         EXPECT_EQ(ExtractOutcome::generated, standard_extract(job, ExtractHooks(limit), tally));
 #if !defined(__SANITIZE_ADDRESS__)  // its quarantine keeps freed memory resident: the peak says nothing there
         EXPECT_GT(memory, peak_memory() - before);

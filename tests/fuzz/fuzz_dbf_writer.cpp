@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "common/file_error.h"
 #include "common/whole_number.h"
 #include "dbase/dbf_export.h"
 #include "dbase/dbf_limits.h"
@@ -127,6 +128,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         QVR_FUZZ_CHECK(written == static_cast<std::uint64_t>(check_read_back(job, slices, lines)));
     } catch (const NotAWholeNumber&) {
         QVR_FUZZ_CHECK(!starts_are_numbers && !lines.empty());
+    } catch (const FileError&) {
+        QVR_FUZZ_CHECK(begins_as_utf16(input));
     }
     return 0;
 }

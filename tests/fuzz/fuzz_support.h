@@ -54,6 +54,11 @@ struct ScratchFolder {
     std::string path;
 };
 
+/// Every reader of an input refuses a text that begins with a UTF-16 byte order mark.
+inline bool begins_as_utf16(std::string_view text) {
+    return text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF");
+}
+
 /// The lines of `text` up to its first `stop` byte (Ctrl+Z read line by line; none loaded whole): a line
 /// ends at CR LF, a lone CR or a lone LF; a last line without line end is still a line.
 inline std::vector<std::string> plain_lines(std::string_view text, std::optional<char> stop = std::nullopt) {

@@ -26,16 +26,6 @@ class RealBoxesGoTest : public MainWindowTest {
         tick("chk_head", false);
     }
 
-    /// The result menu, Result > View, the dBase export, the gauge, the busy cursor, as 0/1.
-    std::string traces() {
-        std::string s;
-        for (bool on :
-             {find<QMenu>("pdn_res")->menuAction()->isEnabled(), enabled("mnu_wvr"), enabled("mnu_dbf"),
-              find<QProgressBar>("gge_run")->isVisible(), QApplication::overrideCursor() != nullptr})
-            s += on ? '1' : '0';
-        return s.insert(3, " ");
-    }
-
     /// Clicks at `widget`'s middle, sent to its top-level window as the window system sends a click.
     static void click_through_window(QWidget* widget) {
         QWidget* top = widget->window();

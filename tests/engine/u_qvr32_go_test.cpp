@@ -36,16 +36,6 @@ class GoTest : public MainWindowTest {
     void set_cells(const char* length) { set_rows({{"Name", "1", "3", ""}, {"Code", "4", length, ""}}); }
     std::vector<std::string> result_lines() { return all_lines(mdi->frm_view->result_view()); }
 
-    /// What a run leaves, as 0/1: Result menu, Result > View, dBase export; gauge shown, busy cursor.
-    std::string traces() {
-        std::string s;
-        for (bool on :
-             {find<QMenu>("pdn_res")->menuAction()->isEnabled(), enabled("mnu_wvr"), enabled("mnu_dbf"),
-              find<QProgressBar>("gge_run")->isVisible(), QApplication::overrideCursor() != nullptr})
-            s += on ? '1' : '0';
-        return s.insert(3, " ");
-    }
-
     std::string input = data.write("in.txt", "ABCDEFGH\r\nAB\r\nXYZ12345\r\n");
     std::string output = data.file("out.txt");
 };

@@ -4,12 +4,15 @@
 
 #include <QAbstractItemModel>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
@@ -87,6 +90,15 @@ class MainWindowTest : public ::testing::Test {
     void tick(const char* box, bool on) { find<QCheckBox>(box)->setChecked(on); }
     QString label(const char* name) { return find<QLabel>(name)->text(); }
     bool enabled(const char* item) { return find<QAction>(item)->isEnabled(); }
+    /// What a run leaves, as 0/1: Result menu, Result > View, dBase export; gauge shown, busy cursor.
+    std::string traces() {
+        std::string s;
+        for (bool on :
+             {find<QMenu>("pdn_res")->menuAction()->isEnabled(), enabled("mnu_wvr"), enabled("mnu_dbf"),
+              find<QProgressBar>("gge_run")->isVisible(), QApplication::overrideCursor() != nullptr})
+            s += on ? '1' : '0';
+        return s.insert(3, " ");
+    }
     /// The child window in front.
     QWidget* front() { return find<QMdiArea>("mdi_area")->activeSubWindow()->widget(); }
 

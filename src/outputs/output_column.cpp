@@ -1,0 +1,84 @@
+#include "outputs/output_column.h"
+
+#include "common/char_map.h"
+#include "common/utf8_chars.h"
+
+namespace qvr {
+
+bool stored_as_number(const OutputColumn& column, int exact_digits) {
+    if (column.kind != ColumnKind::integer && column.kind != ColumnKind::decimal) return false;
+    return column.precision > 0 && column.precision <= exact_digits;
+}
+
+int significant_digits(std::string_view value) {
+    std::size_t i = !value.empty() && value[0] == '-' ? 1 : 0;
+    int digits = 0;
+    bool seen_point = false;
+    bool any = false;
+    for (; i < value.size(); ++i) {
+        const char c = value[i];
+        if (c == '.' && !seen_point) {
+            seen_point = true;
+            continue;
+        }
+        if (c < '0' || c > '9') return -1;
+        any = true;
+        if (digits == 0 && c == '0') continue;
+        ++digits;
+    }
+    if (!any || value.back() == '.') return -1;
+    return digits;
+}
+
+namespace {
+
+void append_utf8(char32_t cp, std::string& out) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+}  // namespace
+
+std::string_view Utf8Values::operator()(std::string_view value) {
+    if (!has_high_byte(value)) return value;
+    room_.clear();
+    const char* p = value.data();
+    const char* const end = p + value.size();
+    if (encoding_ == TextEncoding::cp1252) {
+        for (; p < end; ++p) append_utf8(byte_to_char(static_cast<unsigned char>(*p)), room_);
+        return room_;
+    }
+    // Valid UTF-8, the usual case, is handed on as it is.
+    const char* q = p;
+    while (q < end && !(static_cast<unsigned char>(*q) >= 0x80 && utf8_char_size(q, end) == 1))
+        q += utf8_char_size(q, end);
+    if (q == end) return value;
+    room_.assign(p, q);
+    while (q < end) {
+        const std::size_t n = utf8_char_size(q, end);
+        if (n == 1 && static_cast<unsigned char>(*q) >= 0x80) {
+            append_utf8(0xFFFD, room_);
+            ++replaced_;
+        } else {
+            room_.append(q, n);
+        }
+        q += n;
+    }
+    return room_;
+}
+
+std::string bad_value_text(const OutputColumn& column, std::uint64_t row, std::string_view value,
+                           std::string_view expected) {
+    return column.name + " (row " + std::to_string(row) + "): '" + with_escaped_controls(value) +
+           "' is not " + std::string(expected);
+}
+
+}  // namespace qvr

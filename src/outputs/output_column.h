@@ -16,7 +16,7 @@ enum class ColumnKind { text, integer, decimal, date };
 
 /// One column of a typed output.
 struct OutputColumn {
-    std::string name;
+    std::string name;  ///< in the encoding of the values
     ColumnKind kind = ColumnKind::text;
     /// For integer and decimal: the most digits a value can have (a field of 12 characters holds at most
     /// 12), which decides whether the column can be stored as numbers without rounding.

@@ -113,7 +113,7 @@ void SqliteTableWriter::begin() {
     std::string insert = "INSERT INTO " + quoted(job_.table) + " VALUES (";
     for (std::size_t i = 0; i < job_.columns.size(); ++i) {
         const OutputColumn& column = job_.columns[i];
-        create += (i ? ", " : "") + quoted(column.name) + " " + declared_type(column);
+        create += (i ? ", " : "") + quoted(utf8_(column.name)) + " " + declared_type(column);
         insert += i ? ", ?" : "?";
     }
     run(create + ")");

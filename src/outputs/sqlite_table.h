@@ -15,8 +15,8 @@ namespace qvr {
 
 /// Where a database table goes and what it holds.
 struct SqliteTableJob {
-    std::string path;  ///< the database file, made when missing
-    std::string table;
+    std::string path;   ///< the database file, made when missing
+    std::string table;  ///< in UTF-8, as file names and command lines are
     std::vector<OutputColumn> columns;
     bool overwrite = false;  ///< a table of that name is replaced (and only it); else the load is refused
     TextEncoding encoding = TextEncoding::utf8;  ///< of the values; the database holds UTF-8

@@ -87,6 +87,22 @@ bool workbook_date(std::string_view value, lxw_datetime& date, bool& before_1900
     return true;
 }
 
+/// A workbook reads "_x0041_" in a text as the character it codes (the form controls are written in), so
+/// such a sequence of the text itself has its "_" coded: "_x005F_x0041_".
+void escape_coded_chars(std::string& text) {
+    auto is_hex = [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+    };
+    for (std::size_t at = text.find("_x"); at != std::string::npos; at = text.find("_x", at + 1)) {
+        if (text.size() - at < 7 || text[at + 6] != '_' ||
+            !std::all_of(text.begin() + static_cast<std::ptrdiff_t>(at) + 2,
+                         text.begin() + static_cast<std::ptrdiff_t>(at) + 6, is_hex))
+            continue;
+        text.insert(at + 1, "x005F_");
+        at += 6;
+    }
+}
+
 /// Excel's number format for `scale` decimals: "0" or "0.00".
 std::string number_format(int scale) { return scale > 0 ? "0." + std::string(scale, '0') : "0"; }
 
@@ -204,6 +220,7 @@ void XlsxWorkbookWriter::write_cell(std::uint32_t row, std::uint16_t col, const 
         }
         case ColumnKind::text:
             cell_.assign(utf8_(value));
+            if (cell_.find("_x") != std::string::npos) escape_coded_chars(cell_);
             break;
     }
     const int error = worksheet_write_string(sheet_, row, col, cell_.c_str(), nullptr);

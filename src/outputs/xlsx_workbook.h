@@ -20,7 +20,8 @@ inline constexpr std::uint32_t kXlsxDataRowsPerSheet = 1'048'575;
 /// Where a workbook goes and what it holds.
 struct XlsxWorkbookJob {
     std::string path;
-    std::string sheet;  ///< the first sheet's name; the rows a sheet cannot hold go on "NAME (2)"...
+    /// The first sheet's name, in UTF-8; the rows a sheet cannot hold go on "NAME (2)"...
+    std::string sheet;
     std::vector<OutputColumn> columns;
     TextEncoding encoding = TextEncoding::utf8;  ///< of the values; a workbook holds UTF-8
     std::uint32_t rows_per_sheet = kXlsxDataRowsPerSheet;

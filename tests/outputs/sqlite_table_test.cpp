@@ -58,7 +58,7 @@ const std::vector<OutputColumn> kColumns = {{"Id", ColumnKind::integer, 8, 0, 8}
                                             {"Amount", ColumnKind::decimal, 12, 2, 12},
                                             {"Wide", ColumnKind::decimal, 20, 2, 21},
                                             {"Day", ColumnKind::date, 0, 0, 8},
-                                            {"Name \"x\"", ColumnKind::text, 0, 0, 10}};
+                                            {"Nom \"\xe9\"", ColumnKind::text, 0, 0, 10}};
 
 TEST(SqliteTable, TypedColumnsKeepEveryValueExactly) {
     TempDir dir;
@@ -70,7 +70,7 @@ TEST(SqliteTable, TypedColumnsKeepEveryValueExactly) {
     EXPECT_THAT(
         query(db, "SELECT sql FROM sqlite_schema"),
         testing::ElementsAre("text:CREATE TABLE \"in put\" (\"Id\" INTEGER, \"Amount\" DECIMAL(12,2), "
-                             "\"Wide\" TEXT, \"Day\" DATE, \"Name \"\"x\"\"\" TEXT)"));
+                             "\"Wide\" TEXT, \"Day\" DATE, \"Nom \"\"\xc3\xa9\"\"\" TEXT)"));
     EXPECT_THAT(
         query(db, "SELECT * FROM \"in put\""),
         testing::ElementsAre("int:-12|real:123.45|text:12345678901234567.89|text:2026-12-07|text:00123",

@@ -1,5 +1,7 @@
 #include "outputs/output_column.h"
 
+#include <algorithm>
+
 #include "common/char_map.h"
 #include "common/utf8_chars.h"
 
@@ -32,47 +34,56 @@ int significant_digits(std::string_view value) {
 
 namespace {
 
-void append_utf8(char32_t cp, std::string& out) {
+/// Writes `cp` (below 0x10000) at `out` in UTF-8; returns the end.
+char* put_utf8(char32_t cp, char* out) {
     if (cp < 0x80) {
-        out += static_cast<char>(cp);
+        *out++ = static_cast<char>(cp);
     } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+        *out++ = static_cast<char>(0xC0 | (cp >> 6));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
     } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+        *out++ = static_cast<char>(0xE0 | (cp >> 12));
+        *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
     }
+    return out;
 }
 
 }  // namespace
 
 std::string_view Utf8Values::operator()(std::string_view value) {
     if (!has_high_byte(value)) return value;
-    room_.clear();
     const char* p = value.data();
     const char* const end = p + value.size();
-    if (encoding_ == TextEncoding::cp1252) {
-        for (; p < end; ++p) append_utf8(byte_to_char(static_cast<unsigned char>(*p)), room_);
-        return room_;
-    }
-    // Valid UTF-8, the usual case, is handed on as it is.
     const char* q = p;
-    while (q < end && !(static_cast<unsigned char>(*q) >= 0x80 && utf8_char_size(q, end) == 1))
-        q += utf8_char_size(q, end);
-    if (q == end) return value;
-    room_.assign(p, q);
+    // Valid UTF-8, the usual case, is handed on as it is.
+    if (encoding_ == TextEncoding::utf8) {
+        while (q < end && !(static_cast<unsigned char>(*q) >= 0x80 && utf8_char_size(q, end) == 1))
+            q += utf8_char_size(q, end);
+        if (q == end) return value;
+    }
+    // A character takes at most three bytes here, a Windows-1252 byte or U+FFFD alike.
+    if (room_.size() < value.size() * 3) room_.resize(value.size() * 3);
+    char* out = room_.data();
+    if (encoding_ == TextEncoding::cp1252) {
+        for (; p < end; ++p) {
+            const auto byte = static_cast<unsigned char>(*p);
+            out = byte < 0x80 ? (*out = *p, out + 1) : put_utf8(byte_to_char(byte), out);
+        }
+        return {room_.data(), static_cast<std::size_t>(out - room_.data())};
+    }
+    out = std::copy(p, q, out);
     while (q < end) {
         const std::size_t n = utf8_char_size(q, end);
         if (n == 1 && static_cast<unsigned char>(*q) >= 0x80) {
-            append_utf8(0xFFFD, room_);
+            out = put_utf8(0xFFFD, out);
             ++replaced_;
         } else {
-            room_.append(q, n);
+            out = std::copy(q, q + n, out);
         }
         q += n;
     }
-    return room_;
+    return {room_.data(), static_cast<std::size_t>(out - room_.data())};
 }
 
 std::string bad_value_text(const OutputColumn& column, std::uint64_t row, std::string_view value,

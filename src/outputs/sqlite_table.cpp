@@ -92,8 +92,9 @@ void SqliteTableWriter::refuse_taken_name() const {
 
 void SqliteTableWriter::begin() {
     made_file_ = !file_exists(job_.path);
-    const int opened =
-        sqlite3_open_v2(job_.path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    // One thread uses the connection: no mutex on each call.
+    const int opened = sqlite3_open_v2(
+        job_.path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (opened != SQLITE_OK) {
         const std::string reason = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(opened);
         close();

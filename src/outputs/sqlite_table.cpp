@@ -7,6 +7,7 @@
 #include <charconv>
 
 #include "common/file_names.h"
+#include "common/temp_file_cleanup.h"
 
 namespace qvr {
 
@@ -92,6 +93,12 @@ void SqliteTableWriter::refuse_taken_name() const {
 
 void SqliteTableWriter::begin() {
     made_file_ = !file_exists(job_.path);
+    // A database made for this load goes, with its journal, when a signal ends the process midway. A
+    // former one is never removed: its journal is what puts it back as it was at its next opening.
+    if (made_file_) {
+        remove_temp_file_on_signal(job_.path);
+        remove_temp_file_on_signal(job_.path + "-journal");
+    }
     // One thread uses the connection: no mutex on each call.
     const int opened = sqlite3_open_v2(
         job_.path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
@@ -184,7 +191,7 @@ void SqliteTableWriter::commit() {
     insert_ = nullptr;
     run("COMMIT");
     in_transaction_ = false;
-    made_file_ = false;
+    forget_made_file();
     close();
 }
 
@@ -196,6 +203,13 @@ void SqliteTableWriter::abandon() noexcept {
     close();
     // A database made for this load goes with it.
     if (made_file_) ::unlink(job_.path.c_str());
+    forget_made_file();
+}
+
+void SqliteTableWriter::forget_made_file() noexcept {
+    if (!made_file_) return;
+    forget_temp_file(job_.path);
+    forget_temp_file(job_.path + "-journal");
     made_file_ = false;
 }
 

@@ -66,6 +66,7 @@ class SqliteTableWriter {
     void run(const std::string& sql) const;
     void refuse_taken_name() const;
     void bind(int index, const OutputColumn& column, std::string_view value);
+    void forget_made_file() noexcept;
     void close() noexcept;
 
     SqliteTableJob job_;

@@ -129,6 +129,15 @@ std::string XlsxWorkbookWriter::sheet_name(const std::string& first, int number)
     return std::string(first.data(), p) + ending;
 }
 
+std::string XlsxWorkbookWriter::sheet_name_from(std::string_view base) {
+    std::string name = sheet_name(std::string(base.empty() ? "Sheet1" : base), 1);
+    for (char& c : name)
+        if (std::string_view("[]:*?/\\").find(c) != std::string_view::npos) c = '_';
+    if (name.front() == '\'') name.front() = '_';
+    if (name.back() == '\'') name.back() = '_';
+    return name;
+}
+
 void XlsxWorkbookWriter::check(int error, std::string_view what) const {
     if (error != LXW_NO_ERROR)
         throw_file_error("Cannot write file", job_.path,
@@ -138,8 +147,7 @@ void XlsxWorkbookWriter::check(int error, std::string_view what) const {
 void XlsxWorkbookWriter::begin() {
     // The name is checked before any file is made, so a refused name leaves nothing behind.
     const std::string first = job_.sheet.empty() ? "Sheet1" : job_.sheet;
-    if (utf8_columns(first) > LXW_SHEETNAME_MAX || first.find_first_of("[]:*?/\\") != std::string::npos ||
-        first.front() == '\'' || first.back() == '\'')
+    if (sheet_name_from(first) != first)
         throw UserError("'" + first +
                         "' cannot name a sheet: at most 31 characters, none of [ ] : * ? / \\, and no ' at "
                         "either end");

@@ -63,6 +63,10 @@ class XlsxWorkbookWriter {
     /// "first (2)"..., cut so that it stays within a sheet name's 31 characters.
     static std::string sheet_name(const std::string& first, int number);
 
+    /// A sheet name made of `base` (the input's name): cut to 31 characters, each character a sheet name
+    /// may not hold ([ ] : * ? / \ and a ' at either end) written as "_".
+    static std::string sheet_name_from(std::string_view base);
+
   private:
     void add_sheet();
     void write_cell(std::uint32_t row, std::uint16_t col, const OutputColumn& column, std::string_view value);

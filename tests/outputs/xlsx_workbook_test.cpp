@@ -94,6 +94,8 @@ TEST(XlsxWorkbook, AFailedOrAbandonedWorkbookLeavesTheFormerFile) {
             write({path, "a:b", kColumns}, {});
         },
         testing::ThrowsMessage<UserError>(testing::StartsWith("'a:b' cannot name a sheet")));
+    EXPECT_EQ("_a_b_c_'" + std::string(23, 'x'),
+              XlsxWorkbookWriter::sheet_name_from("'a/b[c]'" + std::string(30, 'x')));
     {
         XlsxWorkbookWriter writer({path, "S", kColumns});
         writer.begin();

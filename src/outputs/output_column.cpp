@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/char_map.h"
+#include "common/file_error.h"
 #include "common/utf8_chars.h"
 
 namespace qvr {
@@ -86,10 +87,39 @@ std::string_view Utf8Values::operator()(std::string_view value) {
     return {room_.data(), static_cast<std::size_t>(out - room_.data())};
 }
 
-std::string bad_value_text(const OutputColumn& column, std::uint64_t row, std::string_view value,
-                           std::string_view expected) {
-    return column.name + " (row " + std::to_string(row) + "): '" + with_escaped_controls(value) +
-           "' is not " + std::string(expected);
+namespace {
+
+[[noreturn]] void refuse_value(const OutputColumn& column, std::uint64_t row, std::string_view value,
+                               std::string_view expected) {
+    throw UserError(column.name + " (row " + std::to_string(row) + "): '" + with_escaped_controls(value) +
+                    "' is not " + std::string(expected));
+}
+
+}  // namespace
+
+int checked_number_digits(const OutputColumn& column, std::uint64_t row, std::string_view value) {
+    const bool integer = column.kind == ColumnKind::integer;
+    const int digits = significant_digits(value);
+    if (digits < 0 || (integer && value.find('.') != value.npos))
+        refuse_value(column, row, value, integer ? "an integer" : "a decimal number");
+    return digits;
+}
+
+IsoDate checked_iso_date(const OutputColumn& column, std::uint64_t row, std::string_view value) {
+    IsoDate date;
+    bool digits = value.size() == 10 && value[4] == '-' && value[7] == '-';
+    for (std::size_t i = 0; digits && i < value.size(); ++i) {
+        if (i == 4 || i == 7) continue;
+        digits = value[i] >= '0' && value[i] <= '9';
+        int& part = i < 4 ? date.year : i < 7 ? date.month : date.day;
+        part = part * 10 + (value[i] - '0');
+    }
+    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (date.year % 4 == 0 && date.year % 100 != 0) || date.year % 400 == 0;
+    if (!digits || date.month < 1 || date.month > 12 || date.day < 1 ||
+        date.day > kDays[date.month - 1] + (date.month == 2 && leap))
+        refuse_value(column, row, value, "a date (YYYY-MM-DD)");
+    return date;
 }
 
 }  // namespace qvr

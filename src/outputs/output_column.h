@@ -57,9 +57,16 @@ class Utf8Values {
     std::uint64_t replaced_ = 0;
 };
 
-/// "Amount (row 12): '12x' is not a decimal number", for a value a column cannot store; `row` counts the
-/// data rows from 1.
-std::string bad_value_text(const OutputColumn& column, std::uint64_t row, std::string_view value,
-                           std::string_view expected);
+/// The significant digits of a value of an integer or decimal column. Throws UserError naming the column
+/// and the data row (from 1) when it is no such number: "Amount (row 12): '12x' is not a decimal number".
+int checked_number_digits(const OutputColumn& column, std::uint64_t row, std::string_view value);
+
+struct IsoDate {
+    int year = 0, month = 0, day = 0;
+};
+
+/// The date a value of a date column names, `2026-12-07`, a day the calendar has; throws UserError naming
+/// the column and row otherwise.
+IsoDate checked_iso_date(const OutputColumn& column, std::uint64_t row, std::string_view value);
 
 }  // namespace qvr

@@ -25,13 +25,6 @@ std::string quoted(std::string_view name) {
     return out + '"';
 }
 
-bool is_iso_date(std::string_view value) {
-    if (value.size() != 10 || value[4] != '-' || value[7] != '-') return false;
-    for (const std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
-        if (value[i] < '0' || value[i] > '9') return false;
-    return true;
-}
-
 /// int64 holds every number of 18 digits.
 constexpr int kExactIntegerDigits = 18;
 
@@ -137,16 +130,13 @@ void SqliteTableWriter::bind(int index, const OutputColumn& column, std::string_
     switch (column.kind) {
         case ColumnKind::integer:
         case ColumnKind::decimal: {
-            const int digits = significant_digits(value);
-            if (digits < 0 || (column.kind == ColumnKind::integer && value.find('.') != value.npos))
-                throw UserError(
-                    bad_value_text(column, row, value,
-                                   column.kind == ColumnKind::integer ? "an integer" : "a decimal number"));
+            const int digits = checked_number_digits(column, row, value);
             if (!number_column(column)) break;
             // A value wider than its column said would be rounded by the store: never silently.
             if (digits > column.precision)
-                throw UserError(bad_value_text(column, row, value,
-                                               "of at most " + std::to_string(column.precision) + " digits"));
+                throw UserError(column.name + " (row " + std::to_string(row) + "): '" + std::string(value) +
+                                "' has more than the column's " + std::to_string(column.precision) +
+                                " digits");
             const char* end = value.data() + value.size();
             if (column.kind == ColumnKind::integer) {
                 std::int64_t n = 0;
@@ -160,8 +150,7 @@ void SqliteTableWriter::bind(int index, const OutputColumn& column, std::string_
             return;
         }
         case ColumnKind::date:
-            if (!is_iso_date(value))
-                throw UserError(bad_value_text(column, row, value, "a date (YYYY-MM-DD)"));
+            checked_iso_date(column, row, value);
             break;
         case ColumnKind::text: {
             const std::string_view text = utf8_(value);

@@ -67,26 +67,6 @@ void drop_temp(std::string& temp) noexcept {
 
 // ---- Cells
 
-/// The date of an ISO text, when a workbook can hold it as a date (from 1900 on).
-bool workbook_date(std::string_view value, lxw_datetime& date, bool& before_1900) {
-    if (value.size() != 10 || value[4] != '-' || value[7] != '-') return false;
-    int parts[3] = {0, 0, 0};
-    const std::size_t starts[3] = {0, 5, 8};
-    const std::size_t lengths[3] = {4, 2, 2};
-    for (int i = 0; i < 3; ++i)
-        for (std::size_t k = starts[i]; k < starts[i] + lengths[i]; ++k) {
-            if (value[k] < '0' || value[k] > '9') return false;
-            parts[i] = parts[i] * 10 + (value[k] - '0');
-        }
-    const int year = parts[0], month = parts[1], day = parts[2];
-    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    if (month < 1 || month > 12 || day < 1 || day > kDays[month - 1] + (month == 2 && leap)) return false;
-    before_1900 = year < 1900;
-    date = {year, month, day, 0, 0, 0};
-    return true;
-}
-
 /// A workbook reads "_x0041_" in a text as the character it codes (the form controls are written in), so
 /// such a sequence of the text itself has its "_" coded: "_x005F_x0041_".
 void escape_coded_chars(std::string& text) {
@@ -188,6 +168,7 @@ void XlsxWorkbookWriter::add_sheet() {
         const OutputColumn& column = job_.columns[i];
         check(worksheet_set_column(sheet_, col, col, column_width(column), nullptr), name);
         cell_ = utf8_(column.name);
+        if (cell_.find("_x") != std::string::npos) escape_coded_chars(cell_);
         check(worksheet_write_string(sheet_, 0, col, cell_.c_str(), bold_), name);
     }
     worksheet_freeze_panes(sheet_, 1, 0);
@@ -200,11 +181,7 @@ void XlsxWorkbookWriter::write_cell(std::uint32_t row, std::uint16_t col, const 
     switch (column.kind) {
         case ColumnKind::integer:
         case ColumnKind::decimal: {
-            const int digits = significant_digits(value);
-            if (digits < 0 || (column.kind == ColumnKind::integer && value.find('.') != value.npos))
-                throw UserError(
-                    bad_value_text(column, data_row, value,
-                                   column.kind == ColumnKind::integer ? "an integer" : "a decimal number"));
+            const int digits = checked_number_digits(column, data_row, value);
             cell_.assign(value);
             if (digits <= kExactNumberDigits) {
                 check(worksheet_write_number(sheet_, row, col, std::strtod(cell_.c_str(), nullptr),
@@ -215,11 +192,9 @@ void XlsxWorkbookWriter::write_cell(std::uint32_t row, std::uint16_t col, const 
             break;
         }
         case ColumnKind::date: {
-            lxw_datetime date{};
-            bool before_1900 = false;
-            if (!workbook_date(value, date, before_1900))
-                throw UserError(bad_value_text(column, data_row, value, "a date (YYYY-MM-DD)"));
-            if (!before_1900) {
+            const IsoDate day = checked_iso_date(column, data_row, value);
+            if (day.year >= 1900) {
+                lxw_datetime date{day.year, day.month, day.day, 0, 0, 0};
                 check(worksheet_write_datetime(sheet_, row, col, &date, date_), column.name);
                 return;
             }
@@ -233,8 +208,8 @@ void XlsxWorkbookWriter::write_cell(std::uint32_t row, std::uint16_t col, const 
     }
     const int error = worksheet_write_string(sheet_, row, col, cell_.c_str(), nullptr);
     if (error == LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED)
-        throw UserError(
-            bad_value_text(column, data_row, value.substr(0, 20), "a text a cell holds (32,767 characters)"));
+        throw UserError(column.name + " (row " + std::to_string(data_row) +
+                        "): the text is longer than a cell holds (32,767 characters)");
     check(error, column.name);
 }
 

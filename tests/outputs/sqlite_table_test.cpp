@@ -72,9 +72,9 @@ TEST(SqliteTable, ABadValueNamesItsColumnAndRowAndLeavesNothing) {
         {{"12x", "1", "1", "", ""}, "Id (row 2): '12x' is not an integer"},
         {{"1.5", "1", "1", "", ""}, "Id (row 2): '1.5' is not an integer"},
         {{"1", "1e3", "1", "", ""}, "Amount (row 2): '1e3' is not a decimal number"},
-        {{"1", "-", "1", "", ""}, "Amount (row 2): '-' is not a decimal number"},
+        {{"1", "1", "1", "2023-02-29", ""}, "Day (row 2): '2023-02-29' is not a date (YYYY-MM-DD)"},
         {{"1", "1234567890123.5", "", "", ""},
-         "Amount (row 2): '1234567890123.5' is not of at most 12 digits"},
+         "Amount (row 2): '1234567890123.5' has more than the column's 12 digits"},
         {{"1", "1", "1.", "", ""}, "Wide (row 2): '1.' is not a decimal number"},
         {{"1", "1", "1", "7/12/2026", ""}, "Day (row 2): '7/12/2026' is not a date (YYYY-MM-DD)"},
     };

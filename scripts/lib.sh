@@ -1,15 +1,17 @@
 # Shared by scripts/run, scripts/test and scripts/package: installs the Debian packages the project needs
 # when any is missing, so that a fresh machine needs nothing by hand.
 
-# What building and running the program need.
-QVR_PACKAGES="g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libicu-dev fonts-liberation"
+# What building and running the program need (SQLite and libxlsxwriter for the typed outputs).
+QVR_PACKAGES="g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libicu-dev libsqlite3-dev libxlsxwriter-dev
+  fonts-liberation"
 # What the tests add: GoogleTest, an independent dBase reader, reading printed PDF back, a virtual display,
 # clang for the fuzz targets, dpkg-dev for the package's dependencies, GNU parallel for the README's
 # pipeline, a window manager and xdotool to drive the window program through the display, Dask (with
 # pandas for its data frames) for the helper in contrib/dask, lintian to check the package and xdg-utils to
-# see that installing it changes no default.
+# see that installing it changes no default, openpyxl to read the workbooks back.
 QVR_TEST_PACKAGES="libgtest-dev libgmock-dev libshp-dev poppler-utils xvfb xauth clang libclang-rt-14-dev
-  dpkg-dev file parallel openbox xdotool python3-dask python3-distributed python3-pandas lintian xdg-utils"
+  dpkg-dev file parallel openbox xdotool python3-dask python3-distributed python3-pandas lintian xdg-utils
+  python3-openpyxl"
 
 qvr_install_packages() {
   local missing=()

@@ -1,0 +1,94 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/file_error.h"
+#include "outputs/output_column.h"
+
+struct lxw_workbook;
+struct lxw_worksheet;
+struct lxw_format;
+
+namespace qvr {
+
+/// The data rows of a sheet: its 1,048,576 rows less the header.
+inline constexpr std::uint32_t kXlsxDataRowsPerSheet = 1'048'575;
+
+/// Where a workbook goes and what it holds.
+struct XlsxWorkbookJob {
+    std::string path;
+    /// The first sheet's name, in UTF-8; the rows a sheet cannot hold go on "NAME (2)"...
+    std::string sheet;
+    std::vector<OutputColumn> columns;
+    TextEncoding encoding = TextEncoding::utf8;  ///< of the values; a workbook holds UTF-8
+    std::uint32_t rows_per_sheet = kXlsxDataRowsPerSheet;
+};
+
+/// Writes a workbook row by row with one row in memory (the library's constant-memory mode, which keeps
+/// finished rows in temporary files). Each sheet starts with the column names, bold, frozen above the
+/// rows; numbers are number cells, dates date cells, texts text cells (`00123` stays a code). A full sheet
+/// goes on in a next sheet with the same header, so no row is ever lost to the sheet size.
+///
+/// A number of more than 15 significant digits is a text cell: a workbook's numbers hold 15 and would
+/// round it. A date before 1900, which a workbook's dates cannot hold, is a text cell too.
+///
+/// The workbook is made beside its target and replaces it only when complete, as every result.
+class XlsxWorkbookWriter {
+  public:
+    explicit XlsxWorkbookWriter(XlsxWorkbookJob job);
+    ~XlsxWorkbookWriter();
+    XlsxWorkbookWriter(const XlsxWorkbookWriter&) = delete;
+    XlsxWorkbookWriter& operator=(const XlsxWorkbookWriter&) = delete;
+
+    /// Starts the workbook beside the target and its first sheet. Throws UserError for a sheet name a
+    /// workbook refuses, FileError when no file can be made there.
+    void begin();
+    /// Writes one row, a value per column (an empty one is an empty cell). Throws UserError naming the
+    /// column and row for a value its column cannot hold.
+    void add_row(const std::vector<std::string_view>& values);
+    /// Writes the workbook out and puts it in the target's place.
+    void commit();
+    /// Drops the workbook; the target stays as it was.
+    void abandon() noexcept;
+
+    std::uint64_t rows() const { return rows_; }
+    int sheets() const { return sheets_; }
+    /// Bytes of a UTF-8 input that started no character, written as U+FFFD.
+    std::uint64_t replaced_chars() const { return utf8_.replaced(); }
+
+    /// The name of sheet `number` (from 1) of a workbook whose first sheet is `first`: `first`, then
+    /// "first (2)"..., cut so that it stays within a sheet name's 31 characters.
+    static std::string sheet_name(const std::string& first, int number);
+
+    /// A sheet name made of `base` (the input's name): cut to 31 characters, each character a sheet name
+    /// may not hold ([ ] : * ? / \ and a ' at either end) written as "_".
+    static std::string sheet_name_from(std::string_view base);
+
+  private:
+    void add_sheet();
+    void write_cell(std::uint32_t row, std::uint16_t col, const OutputColumn& column, std::string_view value);
+    void check(int error, std::string_view what) const;
+
+    XlsxWorkbookJob job_;
+    std::string temp_path_;
+    lxw_workbook* workbook_ = nullptr;
+    lxw_worksheet* sheet_ = nullptr;
+    lxw_format* bold_ = nullptr;
+    lxw_format* date_ = nullptr;
+    std::vector<lxw_format*> number_formats_;  // per column, for integer and decimal columns
+    std::uint32_t sheet_rows_ = 0;
+    std::uint64_t rows_ = 0;
+    int sheets_ = 0;
+    Utf8Values utf8_;
+    std::string cell_;  // a value with its terminating zero, as the library takes it
+};
+
+/// What the user is told after the rows of a workbook: nothing when one sheet held them, else which
+/// sheets they fill ("The rows fill 3 sheets, of 1,048,575 rows each: Data, Data (2), Data (3)").
+std::string xlsx_sheets_text(const XlsxWorkbookWriter& workbook, std::string_view first_sheet,
+                             std::uint32_t rows_per_sheet = kXlsxDataRowsPerSheet);
+
+}  // namespace qvr

@@ -58,7 +58,8 @@ int run_batch(const std::vector<std::string>& args, const Console& console) {
         tell(console, kPrefix + e.failure());
         tell(console, kPrefix + e.incomplete_text());
     } catch (const std::bad_alloc&) {
-        tell(console, kPrefix + shown_name(request.settings.input_path) + ": " +
+        const std::string& input = request.settings.input_path;
+        tell(console, kPrefix + (input.empty() ? "" : shown_name(input) + ": ") +
                           with_full_stop(std::strerror(ENOMEM)));
     } catch (const std::exception& e) {
         // A refusal names its file; whatever the windows show in the general error box names its own: a

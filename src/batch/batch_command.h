@@ -27,7 +27,9 @@ struct BatchOption {
     bool repeats = false;  ///< may be given more than once (--field)
 };
 
-/// One command of the front end: its word, what it does, its options and how it runs.
+/// One command of the front end: its word, what it does, its options and how it runs. Each command declares
+/// itself in its own file (extract_command() in batch_extract.cpp, ...); a new option of a command is one
+/// entry in its list, and its usage line, help and manual page follow from it.
 struct BatchCommandInfo {
     const char* word;
     BatchCommand command;

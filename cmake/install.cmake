@@ -13,12 +13,22 @@ foreach(size 16 32 48 64 128 256)
   install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/data/icons/quarvel-${size}.png
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME quarvel.png)
 endforeach()
+# quarvel-batch's page is filled from its commands' option lists, as its help is.
+set(qvr_batch_page ${CMAKE_CURRENT_BINARY_DIR}/man/quarvel-batch.1)
+add_custom_command(OUTPUT ${qvr_batch_page}
+  DEPENDS quarvel-batch-manual ${CMAKE_CURRENT_SOURCE_DIR}/data/man/quarvel-batch.1.in
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/man
+  COMMAND quarvel-batch-manual ${CMAKE_CURRENT_SOURCE_DIR}/data/man/quarvel-batch.1.in ${qvr_batch_page} VERBATIM)
 # Manual pages are installed compressed, as man and Debian expect them.
 foreach(page quarvel quarvel-batch)
   set(gz ${CMAKE_CURRENT_BINARY_DIR}/man/${page}.1.gz)
-  add_custom_command(OUTPUT ${gz} DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/data/man/${page}.1
+  set(source ${CMAKE_CURRENT_SOURCE_DIR}/data/man/${page}.1)
+  if(page STREQUAL quarvel-batch)
+    set(source ${qvr_batch_page})
+  endif()
+  add_custom_command(OUTPUT ${gz} DEPENDS ${source}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/man
-    COMMAND sh -c "gzip -9n -c '${CMAKE_CURRENT_SOURCE_DIR}/data/man/${page}.1' > '${gz}'" VERBATIM)
+    COMMAND sh -c "gzip -9n -c '${source}' > '${gz}'" VERBATIM)
   list(APPEND qvr_manual_pages ${gz})
 endforeach()
 add_custom_target(manual_pages ALL DEPENDS ${qvr_manual_pages})

@@ -5,6 +5,23 @@
 
 namespace qvr {
 
+const BatchCommandInfo& analyse_command() {
+    static const BatchCommandInfo command{
+        .word = "analyse",
+        .command = BatchCommand::analyse,
+        .summary = "prints the size, line count and line lengths of the input, as File > Analyse input does",
+        .options =
+            {
+                kInputOption,
+                kEncodingOption,
+            },
+        .run = [](const BatchRequest& r, const Console& c) {
+            run_batch_analyse(r, c);
+            return 0;
+        }};
+    return command;
+}
+
 void run_batch_analyse(const BatchRequest& request, const Console& console) {
     const InputLines lines =
         measure_input_lines(request.settings.input_path, 1 << 17, batch_job_settings(request).encoding);

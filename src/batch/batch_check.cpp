@@ -8,6 +8,22 @@
 
 namespace qvr {
 
+const BatchCommandInfo& check_command() {
+    static const BatchCommandInfo command{
+        .word = "check",
+        .command = BatchCommand::check,
+        .summary = "reports how the layout fits the input; the exit status is 1 when it finds a problem",
+        .options =
+            {
+                kInputOption,
+                kLayoutOption,
+                kFieldOption,
+                kEncodingOption,
+            },
+        .run = [](const BatchRequest& r, const Console& c) { return run_batch_check(r, c) ? 1 : 0; }};
+    return command;
+}
+
 bool run_batch_check(const BatchRequest& request, const Console& console) {
     const FieldTable table = batch_field_table(request, console.memory);
     const std::string& input = request.settings.input_path;

@@ -6,6 +6,7 @@
 #include "batch/batch_layout.h"
 #include "batch/progress_bar.h"
 #include "common/file_names.h"
+#include "common/regular_file.h"
 #include "common/stop_request.h"
 #include "dbase/dbf_job.h"
 
@@ -21,11 +22,29 @@ std::string table_name(const BatchRequest& request) {
     const std::string name =
         request.output_given ? request.settings.output_path : dbf_table_name(request.settings.input_path);
     // The window stops when the user clears the name; a name given empty is said to be missing.
-    if (trim_blanks(name).empty()) throw BatchRefusal("No DBF file name: nothing written.");
-    if (same_file(name, request.settings.input_path)) throw BatchRefusal(kDbfSameAsInputText);
+    if (trim_blanks(name).empty())
+        throw BatchRefusal("--output", "the table's name is blank: nothing written.");
+    if (same_file(name, request.settings.input_path))
+        throw BatchRefusal(name, "the table cannot be written to the input file.");
     if (file_exists(name) && !request.overwrite)
-        throw BatchRefusal("DBF file already exists: " + name + " (--overwrite replaces it).");
+        throw BatchRefusal(name, "the table already exists (--overwrite replaces it).");
     return name;
+}
+
+// The window's refusals of the table, naming the field or the layout they concern.
+void refuse_limits(const BatchRequest& request, const DbfLimits& limits) {
+    switch (limits.refusal) {
+        case DbfRefusal::none:
+            return;
+        case DbfRefusal::length_below_one:
+            throw BatchRefusal(field_name(request, limits.row), "a dBase field needs a length of 1 or more.");
+        case DbfRefusal::fields_too_long:
+            throw BatchRefusal(request.layout_path.empty() ? "--field" : request.layout_path,
+                               "the fields' lengths add up to more than 254, the most a dBase record holds.");
+        case DbfRefusal::too_many_records:
+            break;
+    }
+    throw BatchRefusal(shown_name(request.settings.input_path), dbf_refusal_text(limits) + ".");
 }
 
 // Lines expected, for the bar only: the fast extract's estimate from the size, as nothing has counted them.
@@ -35,12 +54,49 @@ std::uint64_t expected_lines(const std::string& input_path) {
     return static_cast<std::uint64_t>(st.st_size) / 200;
 }
 
+// The table is named after its input by default, and standard input has no name to lend.
+void check_options(const BatchRequest& r, const std::set<std::string>&) {
+    if (!r.output_given && r.settings.input_path == kStandardInputPath)
+        throw UsageError("--output (the table's name, as the input is standard input) is missing", r.command);
+    if (r.settings.output_path == "-")
+        throw UsageError("the dBase table cannot go to standard output", r.command);
+}
+
 }  // namespace
+
+const BatchCommandInfo& dbf_command() {
+    static const BatchCommandInfo command{
+        .word = "dbf",
+        .command = BatchCommand::dbf,
+        .summary = "writes the fields as a dBase III table, as File > Extract .DBF file does",
+        .options =
+            {
+                kInputOption,
+                {.name = "--output",
+                 .value = "FILE.dbf",
+                 .help = "the table (default: the input file's name with .dbf)",
+                 .read = read_output},
+                kLayoutOption,
+                kFieldOption,
+                kTrimOption,
+                kLowerOption,
+                kUpperOption,
+                kContainsOption,
+                kEncodingOption,
+                kOverwriteOption,
+            },
+        .check = check_options,
+        .run = [](const BatchRequest& r, const Console& c) {
+            run_batch_dbf(r, c);
+            return 0;
+        }};
+    return command;
+}
 
 void run_batch_dbf(const BatchRequest& request, const Console& console) {
     const FieldTable table = batch_field_table(request, console.memory);
     const DbfLimits limits = check_dbf_table(kNoRunBefore, table);
-    if (limits.refusal != DbfRefusal::none) throw BatchRefusal(dbf_refusal_text(limits));
+    refuse_limits(request, limits);
     const std::string name = table_name(request);
     const std::uint64_t expected = expected_lines(request.settings.input_path);
     std::uint64_t replaced = 0;

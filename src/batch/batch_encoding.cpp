@@ -19,7 +19,8 @@ JobSettings batch_job_settings(const BatchRequest& request) {
 void tell_encoding(const BatchRequest& request, TextEncoding used, const Utf8Tally& met,
                    const Console& console) {
     if (!request.encoding && cut_characters_as_bytes(used, met))
-        throw BatchRefusal(encoding_line(used, met) + " (--encoding utf-8).");
+        throw BatchRefusal(shown_name(request.settings.input_path),
+                           encoding_line(used, met) + " (--encoding utf-8).");
     tell(console, encoding_line(used, met));
 }
 

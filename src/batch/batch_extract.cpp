@@ -2,9 +2,11 @@
 
 #include <new>
 
+#include "batch/batch_command.h"
 #include "batch/batch_encoding.h"
 #include "batch/batch_layout.h"
 #include "batch/progress_bar.h"
+#include "common/whole_number.h"
 #include "engine/extract_messages.h"
 #include "engine/fast_extract.h"
 #include "engine/memory_check.h"
@@ -25,15 +27,15 @@ void check_files(const BatchRequest& request, const Console& console) {
                                                  : check_run_files(s.input_path, s.output_path);
     switch (files) {
         case RunFiles::input_missing:
-            throw BatchRefusal(kInputMissingText);
+            throw BatchRefusal(shown_name(s.input_path), "the input file does not exist (or is a folder).");
         case RunFiles::same_file:
-            throw BatchRefusal(kSameFilesText);
+            throw BatchRefusal(shown_name(s.output_path), "the result cannot be written to the input file.");
         case RunFiles::output_folder:
-            throw BatchRefusal(kOutputFolderText);
+            throw BatchRefusal(s.output_path, "the result file is a folder: give a file name.");
         case RunFiles::output_exists:
             if (!request.overwrite)
-                throw BatchRefusal("Result file already exists: " + s.output_path +
-                                   " (--overwrite replaces it).");
+                throw BatchRefusal(s.output_path,
+                                   "the result file already exists (--overwrite replaces it).");
             break;
         case RunFiles::ready:
             break;
@@ -72,17 +74,126 @@ bool run(const BatchRequest& request, const ExtractJob& job, const Console& cons
     }
 }
 
+// The fast extract has no header, sorting, duplicate dropping or numbering: asking for them is a mistake to
+// point out, not a wish to drop silently. A quote in the separator would read as the start of a quoted
+// field: the file could not be read back.
+void check_options(const BatchRequest& r, const std::set<std::string>& given) {
+    for (const char* name : {"--sorted", "--unique", "--numbers"})
+        if (r.settings.fast && given.count(name))
+            throw UsageError(std::string("--fast cannot be used with ") + name, r.command);
+    if (r.settings.quotes_in_separator())
+        throw UsageError("--quote cannot be used with a separator holding a quote (\")", r.command);
+}
+
 }  // namespace
+
+const BatchCommandInfo& extract_command() {
+    static const BatchCommandInfo command{
+        .word = "extract",
+        .command = BatchCommand::extract,
+        .summary = "cuts the input into fields and writes them as separated text, as File > Go does",
+        .options =
+            {
+                kInputOption,
+                {.name = "--output",
+                 .value = "FILE|-",
+                 .help = "the result file, - for standard output",
+                 .read = read_output,
+                 .need = Need::required},
+                kLayoutOption,
+                kFieldOption,
+                {.name = "--separator",
+                 .value = "TEXT",
+                 .help = "the text between two fields (default \";\", may be empty)",
+                 .read = [](BatchRequest& r, const std::string& v) { r.settings.separator_text = v; }},
+                {.name = "--tab",
+                 .help = "a tab between two fields",
+                 .read = [](BatchRequest& r, const std::string&) { r.settings.tab_separator = true; }},
+                {.name = "--no-header",
+                 .help = "no first line of field names",
+                 .read = [](BatchRequest& r, const std::string&) { r.settings.header = false; }},
+                {.name = "--sorted",
+                 .help = "sort the lines, letter case ignored, by the collation of the locale",
+                 .read = [](BatchRequest& r, const std::string&) { r.settings.sorted = true; }},
+                // Duplicates are found among sorted lines, so unique brings sorted with it, as in the window.
+                {.name = "--unique",
+                 .help = "drop lines equal to one already kept but for letter case (implies --sorted)",
+                 .read = [](BatchRequest& r,
+                            const std::string&) { r.settings.unique = r.settings.sorted = true; }},
+                {.name = "--numbers",
+                 .help = "number the lines",
+                 .read = [](BatchRequest& r, const std::string&) { r.settings.numbers = true; }},
+                kTrimOption,
+                kLowerOption,
+                kUpperOption,
+                kContainsOption,
+                // The window counts any other text as 0, no limit; a command line saying "--sample 1O"
+                // means a limit, so it is pointed out instead.
+                {.name = "--sample",
+                 .value = "N",
+                 .help = "keep at most N lines (0: all, the default)",
+                 .read =
+                     [](BatchRequest& r, const std::string& v) {
+                         if (!read_whole_number(v))
+                             throw UsageError("--sample '" + v + "' is not a whole number",
+                                              BatchCommand::none);
+                         r.settings.sample_text = v;
+                     }},
+                {.name = "--memory",
+                 .value = "SIZE",
+                 .help = "memory a sorted run may use (512M, 2G); beyond it the run sorts on disk",
+                 .read =
+                     [](BatchRequest& r, const std::string& v) {
+                         r.memory_cap = read_memory_size(v).value_or(0);
+                         if (r.memory_cap == 0)
+                             throw UsageError("--memory needs a size such as 512M or 2G", BatchCommand::none);
+                     }},
+                // The fast extract writes no header; the window clears that box when fast is ticked.
+                {.name = "--fast",
+                 .help = "read and write line by line, for big files (no header, no --sorted, --unique or "
+                         "--numbers)",
+                 .read =
+                     [](BatchRequest& r, const std::string&) {
+                         r.settings.fast = true;
+                         r.settings.header = false;
+                     }},
+                kEncodingOption,
+                {.name = "--quote",
+                 .help = "write a field holding the separator, a quote, CR or LF between quotes, its quotes "
+                         "doubled",
+                 .read = [](BatchRequest& r, const std::string&) { r.settings.quote_fields = true; }},
+                {.name = "--line-end",
+                 .value = "crlf|lf",
+                 .help = "what ends each line written (default crlf)",
+                 .read =
+                     [](BatchRequest& r, const std::string& v) {
+                         if (v != "crlf" && v != "lf")
+                             throw UsageError("--line-end '" + v + "' is not crlf or lf", BatchCommand::none);
+                         r.settings.line_end = v == "lf" ? "\n" : "\r\n";
+                     }},
+                kOverwriteOption,
+            },
+        .check = check_options,
+        .run = [](const BatchRequest& r, const Console& c) {
+            run_batch_extract(r, c);
+            return 0;
+        }};
+    return command;
+}
 
 void run_batch_extract(const BatchRequest& request, const Console& console) {
     const FieldTable table = batch_field_table(request, console.memory);
     check_files(request, console);
-    if (table.first_unusable_row() != 0) throw BatchRefusal(kCheckDelimiterText);
+    if (const int row = table.first_unusable_row())
+        throw BatchRefusal(field_name(request, row), "the start or the length is 0.");
     const JobSettings settings = batch_job_settings(request);
     const ExtractJob job = make_job(settings, table, console);
     RunTally tally;
-    if (!run(request, job, console, tally)) throw BatchRefusal(kOutOfMemoryText, true);
-    if (tally.input_grew) tell(console, input_grew_text(settings.input_path));
+    if (!run(request, job, console, tally))
+        throw BatchRefusal(
+            shown_name(settings.input_path),
+            "out of memory: the input file is too big to hold (--fast reads it line by line).");
+    if (tally.input_grew) tell(console, "quarvel-batch: " + input_grew_text(settings.input_path));
     tell(console, "Number of lines generated: " + std::to_string(tally.generated_line_count));
     tell_encoding(request, settings.encoding, tally.input_text, console);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "batch/batch_command.h"
 #include "batch/batch_request.h"
 #include "batch/console.h"
 
@@ -7,6 +8,9 @@ namespace qvr {
 
 /// The name that stands for standard output in "--output -" and in messages about it.
 inline constexpr const char* kStandardOutputName = "standard output";
+
+/// The extract command and its options.
+const BatchCommandInfo& extract_command();
 
 /// File > "&Go" without the windows: the checks in the window's order, then the standard or the fast
 /// extract into the result file or standard output, and the generated-line count on the error stream.

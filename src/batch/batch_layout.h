@@ -7,21 +7,24 @@
 
 namespace qvr {
 
-/// A job the front end refuses before it starts; what() is the line the user is told, or with
-/// `own_lines`, a text of the program's own whose line breaks (LF CR) are kept.
+/// A job the front end refuses; what() is "SUBJECT: TEXT", the file (or option) it concerns as the user
+/// named it (shown_name()), then why.
 class BatchRefusal : public UserError {
   public:
-    explicit BatchRefusal(const std::string& text, bool own_lines = false)
-        : UserError(text), own_lines_(own_lines) {}
-    bool own_lines() const { return own_lines_; }
-
-  private:
-    bool own_lines_;
+    BatchRefusal(const std::string& subject, const std::string& text) : UserError(subject + ": " + text) {}
 };
 
+/// A path as messages name it: as given, standard input and output ("-") by those words.
+std::string shown_name(const std::string& path);
+
+/// Where a field of the request's layout comes from, for messages: "L.tab field 3", or "--field 3" for the
+/// third one given on the command line.
+std::string field_name(const BatchRequest& request, int row);
+
 /// The field table of a request: the --field rows, or the rows of the --layout file read as
-/// Fields definition > "Recall file" reads it. Throws FileError or NotAWholeNumber when the file cannot
-/// be read, BatchRefusal when it holds no field.
+/// Fields definition > "Recall file" reads it. Throws FileError when the file cannot be read,
+/// BatchRefusal when a start or length is no whole number (naming the line of the file or the --field) or
+/// when it holds no field.
 FieldTable batch_field_table(const BatchRequest& request, const MemoryProbe& memory);
 
 }  // namespace qvr

@@ -18,6 +18,7 @@ enum class BatchCommand { none, extract, dbf, analyse, detect, check, help, vers
 /// option is not given) and the field table's source.
 struct BatchRequest {
     BatchCommand command = BatchCommand::none;
+    bool help = false;  ///< --help or -h after the command: its help instead of a run
     JobSettings settings;
     std::string layout_path;              ///< --layout; empty when the fields are given one by one
     std::vector<FieldTable::Row> fields;  ///< --field, in the order given

@@ -33,15 +33,6 @@ std::string as_lines(std::string_view text) {
     return lines + '\n';
 }
 
-void tell_own_lines(const Console& console, std::string_view text) {
-    for (std::size_t at = 0;;) {
-        const std::size_t end = text.find("\n\r", at);
-        tell(console, text.substr(at, end == std::string_view::npos ? end : end - at));
-        if (end == std::string_view::npos) return;
-        at = end + 2;
-    }
-}
-
 void tell(const Console& console, std::string_view text) {
     console.err << as_lines(console.err_is_terminal ? with_escaped_controls(text) : std::string(text))
                 << std::flush;

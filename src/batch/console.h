@@ -42,7 +42,4 @@ std::string as_lines(std::string_view text);
 /// a message of more lines is told line by line, since a line break inside one may come from a name.
 void tell(const Console& console, std::string_view text);
 
-/// Tells a text of the program's own, holding no name, line by line at its line breaks (LF CR).
-void tell_own_lines(const Console& console, std::string_view text);
-
 }  // namespace qvr

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <new>
+#include <optional>
 
 #include "common/file_error.h"
 #include "common/output_file.h"
@@ -71,8 +72,10 @@ class DefinitionReader {
         std::size_t len = 0;
         while (len < kLongestNumberText && pos_ + len < text_.size() && !is_blank(text_[pos_ + len])) ++len;
         std::string_view digits = text_.substr(pos_, len);
+        const std::optional<std::int32_t> value = read_whole_number(digits);
+        if (!value) throw DefinitionNumberError(digits, line_at(pos_));
         pos_ += len;
-        return decimal_text(strict_whole_number(digits));
+        return decimal_text(*value);
     }
 
     void skip_rest_of_line() {
@@ -86,6 +89,15 @@ class DefinitionReader {
     }
 
   private:
+    // Counted only for a refusal: a CR LF ends one line. `at` is a number's first byte, so a CR before it
+    // has a byte after it.
+    std::uint64_t line_at(std::size_t at) const {
+        std::uint64_t line = 1;
+        for (std::size_t i = 0; i < at; ++i)
+            if (text_[i] == '\n' || (text_[i] == '\r' && text_[i + 1] != '\n')) ++line;
+        return line;
+    }
+
     std::string_view text_;
     std::size_t pos_ = 0;
 };

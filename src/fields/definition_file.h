@@ -11,6 +11,18 @@
 
 namespace qvr {
 
+/// A number of a field definition file that is none: what() is NotAWholeNumber's, so whoever shows that text
+/// shows it unchanged, and line() says where it stands for whoever names the place.
+class DefinitionNumberError : public NotAWholeNumber {
+  public:
+    DefinitionNumberError(std::string_view text, std::uint64_t line) : NotAWholeNumber(text), line_(line) {}
+    /// The line of the file holding the number, from 1 (CR LF, CR and LF each end one).
+    std::uint64_t line() const { return line_; }
+
+  private:
+    std::uint64_t line_;
+};
+
 /// The bytes of the field definition file for `table`: one 25-character line per row (name in 10
 /// columns, then start, length and end in 5 each), each ending in CR LF. A number of 5 or more digits
 /// is written whole with one blank after it, and a numeric cell that holds no whole number as "0", so
@@ -24,7 +36,7 @@ std::string definition_file_text(const FieldTable& table);
 std::vector<FieldTable::Row> parse_definition_text(std::string_view text);
 
 /// Reads the whole field definition file at `path`; throws FileError when it cannot be read and
-/// NotAWholeNumber when its numbers are not whole numbers. A file whose text and rows would take
+/// DefinitionNumberError when its numbers are not whole numbers. A file whose text and rows would take
 /// more than `memory_available` bytes (some other file chosen by mistake) is refused with the system's
 /// out-of-memory reason before it is held: on this platform running out of memory ends the process.
 std::vector<FieldTable::Row> read_definition_file(const std::string& path, std::uint64_t memory_available);

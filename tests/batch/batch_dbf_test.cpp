@@ -17,21 +17,23 @@ TEST(BatchDbf, ATableBesideTheInputAndRefusalsThatWriteNothing) {
     };
     const std::string old_table = dir.write("in.dbf", "old"), none = dir.file("none.txt");
     const std::pair<Args, std::string> refusals[] = {
-        {dbf({}, {"--field", "a:1:200", "--field", "b:1:55"}), "Total fields length: not more than 254"},
+        {dbf({}, {"--field", "a:1:200", "--field", "b:1:55"}),
+         "--field: the fields' lengths add up to more than 254, the most a dBase record holds."},
         {dbf({}, {"--field", "a:1:5", "--field", "b:1:0"}),
-         "DBF file: the length of row 2 must be at least 1."},
-        {dbf({}, {"--field", "a:1:x"}), "'x' is not a valid integer value."},
-        {dbf({"--output", input}), "Input and DBF files must be different."},
-        {dbf({}), "DBF file already exists: " + old_table + " (--overwrite replaces it)."},
-        {dbf({"--output", " "}), "No DBF file name: nothing written."},
-        {dbf({}, {"--field", "a:x:5", "--output", dir.file("new.dbf")}), "'x' is not a valid integer value."},
+         "--field 2: a dBase field needs a length of 1 or more."},
+        {dbf({}, {"--field", "a:1:x"}), "--field 1: 'x' is not a valid integer value."},
+        {dbf({"--output", input}), input + ": the table cannot be written to the input file."},
+        {dbf({}), old_table + ": the table already exists (--overwrite replaces it)."},
+        {dbf({"--output", " "}), "--output: the table's name is blank: nothing written."},
+        {dbf({}, {"--field", "a:x:5", "--output", dir.file("new.dbf")}),
+         "--field 1: 'x' is not a valid integer value."},
         {Args{"dbf", "--input", none, "--field", "a:1:5"},
          "Cannot open file " + none + ". No such file or directory."},
     };
     for (const auto& [args, err] : refusals) {
         BatchOutcome r = run_batch_in_process(args);
         EXPECT_EQ(1, r.status) << err;
-        EXPECT_EQ(err + "\n", r.err);
+        EXPECT_EQ("quarvel-batch: " + err + "\n", r.err);
     }
     EXPECT_EQ("in.dbf in.txt", list_folder(dir.path()));
     EXPECT_EQ("old", read_file(old_table));
@@ -55,11 +57,13 @@ TEST(BatchDetect, WritesTheFoundFieldsAsADefinitionFile) {
         {Args{"detect", "--input", in, "--output", "-", "--lines", "2147483648"}, 0, layout, found},
         {Args{"detect", "--input", in, "--output", written}, 0, "", found},
         {Args{"detect", "--input", in, "--output", written}, 1, "",
-         "Field definition file already exists: " + written + " (--overwrite replaces it).\n"},
+         "quarvel-batch: " + written +
+             ": the field definition file already exists (--overwrite replaces it).\n"},
         {Args{"detect", "--input", dir.write("bin.txt", std::string("\0\1\2\3\r\n\4\5", 8)), "--output", "-"},
-         1, "", "The file " + dir.file("bin.txt") + " holds binary data, not fixed-column text.\n"},
+         1, "",
+         "quarvel-batch: " + dir.file("bin.txt") + ": the file holds binary data, not fixed-column text.\n"},
         {Args{"detect", "--input", dir.write("empty.txt", ""), "--output", "-"}, 1, "",
-         "The file " + dir.file("empty.txt") + " holds no text to find fields in.\n"},
+         "quarvel-batch: " + dir.file("empty.txt") + ": the file holds no text to find fields in.\n"},
         // The heading line is no data to the check: it ends before the last field.
         {Args{"check", "--input", in, "--layout", written}, 1,
          "Lines: 4\nLine length: shortest 9 (1 line), " + twelve +

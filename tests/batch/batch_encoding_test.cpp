@@ -60,7 +60,8 @@ TEST(BatchEncoding, EveryRunNamesItsEncodingAndWhatItMetBeyondTheSample) {
          "Number of lines generated: 1\n" + bytes(2001) + "\n"},
         {{"--input", late, "--fast"},
          1,
-         "Number of lines generated: 66600\n" + bytes(2000) + " (--encoding utf-8).\n"},
+         "Number of lines generated: 66600\nquarvel-batch: " + late + ": " + bytes(2000) +
+             " (--encoding utf-8).\n"},
         {{"--input", late, "--fast", "--encoding", "utf-8", "--contains", "1"},
          0,
          "Number of lines generated: 1000\nEncoding: UTF-8\n"},
@@ -76,22 +77,30 @@ TEST(BatchEncoding, EveryRunNamesItsEncodingAndWhatItMetBeyondTheSample) {
     EXPECT_EQ(dir.file("rare.dbf") + " generated\n" + one_invalid, table.err);
 }
 
-// The README's example converted to UTF-8 fits its layout as the original does (its few damaged lines
-// told, no problem): a column of the check is a character, as in the extract.
-TEST(BatchEncoding, TheCheckCountsTheColumnsOfAUtf8InputInCharacters) {
+// The README's example converted to UTF-8 reads as the original in the commands that map columns: the
+// check fits the layout (its few damaged lines told, no problem), detect finds the same fields; a column
+// is a character, as in the extract. Read as Windows-1252, its accented lines are longer.
+TEST(BatchEncoding, TheUtf8FormOfTheExampleReadsAsTheOriginalInCheckAndDetect) {
     TempDir dir;
     const std::string original = examples_dir() + "customers.txt";
     const std::string utf8 = dir.write("customers.txt", utf8_of_cp1252(read_file(original)));
-    const auto check = [](const std::string& input, const std::string& encoding) {
-        return run_batch_in_process({"check", "--input", input, "--layout", examples_dir() + "customers.tab",
-                                     "--encoding", encoding});
-    };
-    const BatchOutcome expected = check(original, "auto");
-    EXPECT_EQ(0, expected.status) << expected.out << expected.err;
-    for (const std::string encoding : {"utf-8", "auto"}) {
-        const BatchOutcome r = check(utf8, encoding);
-        EXPECT_EQ(0, r.status) << encoding << r.err;
-        EXPECT_EQ(expected.out, r.out) << encoding;
+    const Args commands[] = {{"check", "--layout", examples_dir() + "customers.tab"},
+                             {"detect", "--output", "-"}};
+    for (const Args& command : commands) {
+        const auto run = [&](const std::string& input, const std::string& encoding) {
+            const BatchOutcome r =
+                run_batch_in_process(join({{command[0], "--input", input, "--encoding", encoding},
+                                           Args(command.begin() + 1, command.end())}));
+            EXPECT_EQ(0, r.status) << command[0] << " " << encoding << r.err;
+            return r.out;
+        };
+        const std::string expected = run(original, "auto");
+        EXPECT_EQ(expected, run(utf8, "utf-8")) << command[0];
+        EXPECT_EQ(expected, run(utf8, "auto")) << command[0];
+        const BatchOutcome bytes =
+            run_batch_in_process(join({{command[0], "--input", utf8, "--encoding", "cp1252"},
+                                       Args(command.begin() + 1, command.end())}));
+        EXPECT_NE(expected, bytes.out) << command[0];
     }
 }
 

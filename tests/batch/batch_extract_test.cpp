@@ -27,23 +27,34 @@ class BatchExtractTest : public ::testing::Test {
     std::string output = dir.file("out.txt");
 };
 
-TEST_F(BatchExtractTest, RefusalsInTheWindowsOrderWithTheirTexts) {
+// Each refusal names the program and the file it concerns; a bad number of a layout file its line.
+TEST_F(BatchExtractTest, RefusalsInTheWindowsOrderNamingTheirFiles) {
     const std::string old_result = dir.write("old.txt", "old\r\n"), none = dir.file("none.txt");
     const std::string layout = dir.write("bad.tab", "Key       x    4    4   \r\n");
+    const std::string rows = "A         1    1    1   \r\nB         2    1    2   \r\nC         ";
+    const std::string third = dir.write("third.tab", rows + "n    1    3   \r\n");
+    const std::string zero = dir.write("zero.tab", rows + "3    0    3   \r\n");
+    const std::string third_cr =
+        dir.write("cr.tab", "A         1    1    1\rB         2    1    2\nC         3    n");
     const std::string empty_layout = dir.write("empty.tab", "");
     auto on = [](const std::string& in, const std::string& out, const Args& layout = {"--field", "K:0:4"}) {
         return join({{"extract", "--input", in, "--output", out}, layout});
     };
     const std::pair<Args, std::string> cases[] = {
-        {on(none, output), "File does not exist or 'Input file' area empty."},
-        {on(input, input), "Input and output files must be different."},
-        {on(input, old_result), "Result file already exists: " + old_result + " (--overwrite replaces it)."},
-        {on(input, output), "Please check the delimiter."},
+        {on(none, output), none + ": the input file does not exist (or is a folder)."},
+        {on(input, input), input + ": the result cannot be written to the input file."},
+        {on(input, old_result), old_result + ": the result file already exists (--overwrite replaces it)."},
+        {on(input, output), "--field 1: the start or the length is 0."},
+        {on(input, output, {"--field", "K:1:4", "--field", "L:5:x"}),
+         "--field 2: 'x' is not a valid integer value."},
+        {on(input, output, {"--layout", zero}), zero + " field 3: the start or the length is 0."},
         {on(none, output, {"--layout", dir.file("none.tab")}),
          "Cannot open file " + dir.file("none.tab") + ". No such file or directory."},
-        {on(input, output, {"--layout", layout}), "'x' is not a valid integer value."},
+        {on(input, output, {"--layout", layout}), layout + " line 1: 'x' is not a valid integer value."},
+        {on(input, output, {"--layout", third}), third + " line 3: 'n' is not a valid integer value."},
+        {on(input, output, {"--layout", third_cr}), third_cr + " line 3: 'n' is not a valid integer value."},
         {on(input, output, {"--layout", empty_layout}),
-         "The file " + empty_layout + " holds no field definition."},
+         empty_layout + ": the file holds no field definition."},
         {on(input, dir.file("no/out.txt"), {"--field", "K:1:4"}),
          "Cannot create file " + dir.file("no/out.txt") + ". No such file or directory."},
         {Args{"analyse", "--input", none}, "Cannot open file " + none + ". No such file or directory."},
@@ -51,10 +62,10 @@ TEST_F(BatchExtractTest, RefusalsInTheWindowsOrderWithTheirTexts) {
     for (const auto& [args, err] : cases) {
         BatchOutcome r = run_batch_in_process(args);
         EXPECT_EQ(1, r.status) << err;
-        EXPECT_EQ(err + "\n", r.err);
+        EXPECT_EQ("quarvel-batch: " + err + "\n", r.err);
         EXPECT_EQ("", r.out);
     }
-    EXPECT_EQ("bad.tab empty.tab in.txt old.txt", list_folder(dir.path()));
+    EXPECT_EQ("bad.tab cr.tab empty.tab in.txt old.txt third.tab zero.tab", list_folder(dir.path()));
     EXPECT_EQ("old\r\n", read_file(old_result));
     EXPECT_EQ(
         0, run_batch_in_process(on(input, old_result, {"--field", "K:1:2", "--overwrite", "--fast"})).status);
@@ -74,7 +85,7 @@ TEST_F(BatchExtractTest, LittleMemoryOrAMemoryCapSortsOnDiskToTheSameBytes) {
     output = "-";
     const BatchOutcome r = run_batch_in_process(extract({"--sorted", "--memory", "1"}));
     tmpdir.empty() ? ::unsetenv("TMPDIR") : ::setenv("TMPDIR", tmpdir.c_str(), 1);
-    EXPECT_THAT(r.err, testing::StartsWith("Cannot create file " + dir.file("none/")));
+    EXPECT_THAT(r.err, testing::StartsWith("quarvel-batch: Cannot create file " + dir.file("none/")));
 }
 
 TEST_F(BatchExtractTest, ProgressBarOnlyOnATerminalAndOnlyAfterAMoment) {
@@ -97,10 +108,10 @@ TEST_F(BatchExtractTest, ProgressBarOnlyOnATerminalAndOnlyAfterAMoment) {
 // ways write.
 TEST_F(BatchExtractTest, ControlBytesOfNamesReachATerminalEscapedAndDashIsNoFile) {
     output = dir.write("out\x1b]0;title\x07\nError: forged\t.txt", "old");
-    const std::string exists = "Result file already exists: ", overwrite = " (--overwrite replaces it).\n";
-    EXPECT_EQ(exists + dir.file("out") + "\\x1b]0;title\\x07\\nError: forged\\t.txt" + overwrite,
+    const std::string exists = ": the result file already exists (--overwrite replaces it).\n";
+    EXPECT_EQ("quarvel-batch: " + dir.file("out") + "\\x1b]0;title\\x07\\nError: forged\\t.txt" + exists,
               run_batch_in_process(extract({}), {.terminal = true}).err);
-    EXPECT_EQ(exists + output + overwrite, run_batch_in_process(extract({})).err);
+    EXPECT_EQ("quarvel-batch: " + output + exists, run_batch_in_process(extract({})).err);
     ::unlink(output.c_str());
     output = "-";
     dir.write("-", "mine");
@@ -123,10 +134,11 @@ TEST_F(BatchExtractTest, ControlBytesOfNamesAreEscapedInEveryMessage) {
         const FileSizeLimit limit(20);  // past the harness's own writes
         return run_batch_in_process(extract({"--fast"}), {.terminal = true});
     }();
-    EXPECT_EQ("Cannot write file " + dir.file(shown) + ". File too large.\nThe result file " +
-                  dir.file(shown) + " is incomplete.\n",
+    EXPECT_EQ("quarvel-batch: Cannot write file " + dir.file(shown) +
+                  ". File too large.\nquarvel-batch: The result file " + dir.file(shown) +
+                  " is incomplete.\n",
               failed.err);
-    EXPECT_EQ("Cannot open file " + dir.file(shown) + ".none. No such file or directory.\n",
+    EXPECT_EQ("quarvel-batch: Cannot open file " + dir.file(shown) + ".none. No such file or directory.\n",
               run_batch_in_process({"analyse", "--input", output + ".none"}, {.terminal = true}).err);
     EXPECT_EQ(
         "Lines: 5\nLine length: shortest 6 (5 lines), longest 6 (5 lines), most common 6 (5 lines)\n"

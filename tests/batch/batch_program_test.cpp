@@ -43,11 +43,11 @@ TEST(BatchProgram, PipesBothWaysBytesAsGivenAndTheStatuses) {
          "", 0, "\xC9t\xE9\xA7\r\ncaf\xE9\xA7 1\r\n",
          "Number of lines generated: 1\nEncoding: Windows-1252\n"},
         {"", Args{"--input", in, "--field", "N:1:3", "--fast"}, " >>" + quoted(in), 1, "",
-         "Input and output files must be different.\n"},
+         "quarvel-batch: standard output: the result cannot be written to the input file.\n"},
         {"", Args{"--input", in}, "", 2, "",
          "quarvel-batch: the layout (--layout FILE.tab or --field NAME:START:LENGTH) is missing\n"
-         "Usage: quarvel-batch extract --input FILE --output FILE|- LAYOUT [options]\n"
-         "Try 'quarvel-batch --help' for more.\n"},
+         "Usage: quarvel-batch extract --input FILE|- --output FILE|- LAYOUT [options]\n"
+         "Try 'quarvel-batch extract --help' for more.\n"},
         {cat, join({{"--sorted"}, piped}), "", 0, sorted, two},
         {cat, join({{"--sorted", "--memory", "30"}, piped}), "", 0, sorted, two},
         {cat, join({{"--memory", "20", "--trim"}, piped}), "", 0, "K;V\r\ncafe;2\r\ncaf\xE9;1\r\n", two},
@@ -72,15 +72,13 @@ TEST(BatchProgram, AClosedStandardInputIsRefusedBeforeAnythingIsOpened) {
     TempDir dir;
     const std::string layout = examples_dir() + "customers.tab", in = dir.write("in.txt", "abcd\r\n");
     const Args piped = {"--input", "-", "--layout", layout};
+    const std::string closed = "quarvel-batch: standard input: it is closed: there is nothing to read.\n";
     const std::tuple<Args, int, std::string, std::string> cases[] = {
-        {join({{"extract", "--output", dir.file("o.txt")}, piped}), 1, "",
-         "Cannot read the input: standard input is closed.\n"},
-        {join({{"dbf", "--output", dir.file("o.dbf")}, piped}), 1, "",
-         "Cannot read the input: standard input is closed.\n"},
-        {Args{"analyse", "--input", "-"}, 1, "", "Cannot read the input: standard input is closed.\n"},
-        {Args{"detect", "--input", "-", "--output", "-"}, 1, "",
-         "Cannot read the input: standard input is closed.\n"},
-        {join({{"check"}, piped}), 1, "", "Cannot read the input: standard input is closed.\n"},
+        {join({{"extract", "--output", dir.file("o.txt")}, piped}), 1, "", closed},
+        {join({{"dbf", "--output", dir.file("o.dbf")}, piped}), 1, "", closed},
+        {Args{"analyse", "--input", "-"}, 1, "", closed},
+        {Args{"detect", "--input", "-", "--output", "-"}, 1, "", closed},
+        {join({{"check"}, piped}), 1, "", closed},
         {Args{"extract", "--output", "-", "--input", in, "--field", "K:1:4"}, 0, "K\r\nabcd\r\n",
          "Number of lines generated: 1\nEncoding: Windows-1252\n"},
     };

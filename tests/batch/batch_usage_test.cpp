@@ -10,16 +10,16 @@
 namespace qvr::test {
 namespace {
 
-const std::string kExtract = "quarvel-batch extract --input FILE --output FILE|- LAYOUT [options]\n";
-const std::string kDbf =
-    "quarvel-batch dbf     --input FILE [--output FILE.dbf] LAYOUT [--trim] [--lower TEXT] [--upper TEXT] "
-    "[--contains TEXT] [--encoding E] [--overwrite]\n";
-const std::string kAnalyse = "quarvel-batch analyse --input FILE\n";
-const std::string kDetect =
-    "quarvel-batch detect  --input FILE --output LAYOUT.tab|- [--lines N] [--overwrite]\n";
-const std::string kCheck = "quarvel-batch check   --input FILE LAYOUT [--encoding E]\n";
-const std::string kAll = kExtract + "       " + kDbf + "       " + kAnalyse + "       " + kDetect +
-                         "       " + kCheck + "       quarvel-batch --help | --version\n";
+const std::string kExtract = "extract --input FILE|- --output FILE|- LAYOUT [options]\n";
+const std::string kDbf = "dbf --input FILE|- LAYOUT [options]\n";
+const std::string kAnalyse = "analyse --input FILE|- [options]\n";
+const std::string kDetect = "detect --input FILE|- --output LAYOUT.tab|- [options]\n";
+const std::string kCheck = "check --input FILE|- LAYOUT [options]\n";
+const std::string kAll = "quarvel-batch extract " + kExtract.substr(8) + "       quarvel-batch dbf     " +
+                         kDbf.substr(4) + "       quarvel-batch analyse " + kAnalyse.substr(8) +
+                         "       quarvel-batch detect  " + kDetect.substr(7) +
+                         "       quarvel-batch check   " + kCheck.substr(6) +
+                         "       quarvel-batch --help | --version\n";
 
 TEST(BatchUsage, UsageErrorsAndValuesThatLookLikeOptions) {
     TempDir dir;
@@ -69,12 +69,18 @@ TEST(BatchUsage, UsageErrorsAndValuesThatLookLikeOptions) {
          "--quote cannot be used with a separator holding a quote (\")", kExtract},
         {Args{"check", "--input", in, "--lines", "5"}, "--lines is not an option of check", kCheck},
         {Args{"check", "--input", in}, layout, kCheck},
+        {Args{"analyse", "--input", in, "--encoding", "latin1"},
+         "--encoding 'latin1' is not cp1252, utf-8 or auto", kAnalyse},
+        {Args{"analyse", "--input", in, "-x"}, "unknown argument '-x'", kAnalyse},
     };
-    const std::string try_help = "Try 'quarvel-batch --help' for more.\n";
     for (const auto& [args, problem, usage] : cases) {
         BatchOutcome r = run_batch_in_process(args);
         EXPECT_EQ(2, r.status) << problem;
-        EXPECT_EQ("quarvel-batch: " + problem + "\nUsage: " + usage + try_help, r.err);
+        // A command's usage line, and where its options are told.
+        const std::string word = usage == kAll ? "" : usage.substr(0, usage.find(' ') + 1);
+        EXPECT_EQ("quarvel-batch: " + problem + "\nUsage: " + (word.empty() ? "" : "quarvel-batch ") + usage +
+                      "Try 'quarvel-batch " + word + "--help' for more.\n",
+                  r.err);
         EXPECT_EQ("", r.out);
     }
     EXPECT_EQ("in.txt", list_folder(dir.path()));
@@ -103,15 +109,61 @@ TEST(BatchUsage, UsageErrorsAndValuesThatLookLikeOptions) {
     }
 }
 
-// The manual page is written by hand; it must name exactly the options the program's help names.
-TEST(ManualPage, NamesTheOptionsOfTheHelp) {
-    auto options_in = [](const std::string& text) {
-        const std::regex option("--[a-z][a-z-]*");
-        return std::set<std::string>(std::sregex_token_iterator(text.begin(), text.end(), option),
-                                     std::sregex_token_iterator());
+// --help and -h, alone or after a command, wherever they stand among its options: the help on standard
+// output, nothing checked or run.
+TEST(BatchUsage, HelpOfTheProgramAndOfEachCommand) {
+    const std::pair<Args, std::string> cases[] = {
+        {{"--help"}, help_text()},
+        {{"-h"}, help_text()},
+        {{"extract", "--help"}, command_help_text(BatchCommand::extract)},
+        {{"check", "-h"}, command_help_text(BatchCommand::check)},
+        {{"dbf", "--input", "-", "--tr", "-h", "--field", "x"}, command_help_text(BatchCommand::dbf)},
     };
-    const std::string page = read_file(examples_dir() + "/../data/man/quarvel-batch.1");
-    EXPECT_EQ(options_in(help_text()), options_in(std::regex_replace(page, std::regex(R"(\\-)"), "-")));
+    for (const auto& [args, help] : cases) {
+        const BatchOutcome r = run_batch_in_process(args);
+        EXPECT_EQ(0, r.status) << args.back();
+        EXPECT_EQ(help, r.out);
+        EXPECT_EQ("", r.err);
+    }
+    EXPECT_NE(std::string::npos, help_text().find("\n  detect "));
+    EXPECT_NE(std::string::npos, command_help_text(BatchCommand::dbf).find("\n  --output FILE.dbf "));
+}
+
+// The manual page as man sets it: no warning from groff, every usage line in its synopsis, and in each
+// command's section every option its --help lists, with its value.
+TEST(ManualPage, ShowsTheUsageAndTheOptionsOfEachCommandsHelp) {
+    TempDir dir;
+    const std::string page = dir.write(
+        "quarvel-batch.1", manual_page(read_file(examples_dir() + "/../data/man/quarvel-batch.1.in")));
+    std::FILE* groff = ::popen(
+        ("groff -man -Tascii -rLL=400n -rHY=0 -ww -P-cbou '" + page + "' 2>'" + dir.file("warnings") + "'")
+            .c_str(),
+        "r");
+    const std::string shown = read_stream(groff);
+    ASSERT_EQ(0, ::pclose(groff));
+    EXPECT_EQ("", read_file(dir.file("warnings")));
+    EXPECT_EQ(std::string::npos, shown.find('@')) << "a mark left unfilled";
+    const std::regex option("\n  (--[a-z-]+( [^ ]+)?)");
+    for (const std::string word : {"extract", "dbf", "analyse", "detect", "check"}) {
+        const std::string usage = run_batch_in_process({word, "-x"}).err;
+        const std::string synopsis = usage.substr(usage.find("Usage: ") + 7);
+        EXPECT_NE(std::string::npos, shown.find("\n       " + synopsis.substr(0, synopsis.find('\n')) + "\n"))
+            << synopsis;
+        const std::size_t from = shown.find("\n   " + word + "\n");
+        ASSERT_NE(std::string::npos, from) << word;
+        std::size_t to = from + 1;  // the next heading, indented less than the text under it
+        while ((to = shown.find("\n   ", to + 1)) != std::string::npos && shown[to + 4] == ' ') {
+        }
+        const std::string section = shown.substr(from, to - from);
+        const std::string help = run_batch_in_process({word, "--help"}).out;
+        for (std::sregex_iterator it(help.begin(), help.end(), option), end; it != end; ++it) {
+            // A short tag has its text on the same line.
+            const std::string tag = "\n       " + (*it)[1].str();
+            EXPECT_TRUE(section.find(tag + "\n") != std::string::npos ||
+                        section.find(tag + " ") != std::string::npos)
+                << word << " " << (*it)[1];
+        }
+    }
 }
 
 }  // namespace

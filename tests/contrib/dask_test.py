@@ -96,7 +96,8 @@ class DaskTest(unittest.TestCase):
 
     def test_refusals_carry_the_reason(self):
         for options, error, text in [
-                (["--field", "A:0:2"], quarvel_dask.QuarvelError, "status 1: Please check the delimiter"),
+                (["--field", "A:0:2"], quarvel_dask.QuarvelError,
+                 "status 1: quarvel-batch: --field 1: the start or the length is 0"),
                 (["--field", "A:1:2", "--samp=5"], ValueError, "--sample")]:
             with self.subTest(options=options), self.assertRaisesRegex(error, text):
                 quarvel_dask.write_joined(self.cut(2, options), self.dir.name + "/x.txt", self.client)

@@ -1,0 +1,100 @@
+#include "batch/batch_command.h"
+
+#include "batch/batch_analyse.h"
+#include "batch/batch_check.h"
+#include "batch/batch_dbf.h"
+#include "batch/batch_detect.h"
+#include "batch/batch_extract.h"
+#include "common/regular_file.h"
+
+namespace qvr {
+
+const std::vector<const BatchCommandInfo*>& batch_commands() {
+    static const std::vector<const BatchCommandInfo*> all = {
+        &extract_command(), &dbf_command(), &analyse_command(), &detect_command(), &check_command()};
+    return all;
+}
+
+const BatchCommandInfo* find_batch_command(BatchCommand command) {
+    for (const BatchCommandInfo* c : batch_commands())
+        if (c->command == command) return c;
+    return nullptr;
+}
+
+void read_output(BatchRequest& r, const std::string& value) {
+    r.settings.output_path = value;
+    r.output_given = true;
+}
+
+const BatchOption kInputOption{
+    .name = "--input",
+    .value = "FILE|-",
+    .help =
+        "the fixed-column text file to read, - for standard input (a pipe or a redirected file: the "
+        "fast extract and dbf stream it)",
+    .read =
+        [](BatchRequest& r, const std::string& v) {
+            r.settings.input_path = v == "-" ? std::string(kStandardInputPath) : v;
+        },
+    .need = Need::required};
+
+const BatchOption kLayoutOption{.name = "--layout",
+                                .value = "FILE.tab",
+                                .help = "the fields, read from a field definition file",
+                                .read = [](BatchRequest& r, const std::string& v) { r.layout_path = v; },
+                                .need = Need::layout};
+
+const BatchOption kFieldOption{
+    .name = "--field",
+    .value = "NAME:START:LENGTH",
+    .help = "one field, split at the last two colons (NAME may be empty); repeat it",
+    .read = [](BatchRequest& r, const std::string& v) { r.fields.push_back(parse_field(v)); },
+    .need = Need::layout,
+    .repeats = true};
+
+const BatchOption kEncodingOption{
+    .name = "--encoding",
+    .value = "cp1252|utf-8|auto",
+    .help =
+        "what a column is: a byte (Windows-1252) or a character (UTF-8); auto (the default) takes UTF-8 "
+        "for a file that begins with a UTF-8 byte order mark, or whose first 64 MiB and last 64 KiB are "
+        "UTF-8 beyond ASCII with at most 1 invalid byte per 1,000 characters; cp1252 for any other file "
+        "and for standard input. In UTF-8 a byte order mark is skipped; a UTF-16 file is refused. A "
+        "summary names the encoding used and counts the invalid bytes met; a proposed cp1252 run that "
+        "meets UTF-8 characters beyond the sample says so and ends with status 1",
+    .read = [](BatchRequest& r, const std::string& v) {
+        if (v == "cp1252")
+            r.encoding = TextEncoding::cp1252;
+        else if (v == "utf-8")
+            r.encoding = TextEncoding::utf8;
+        else if (v != "auto")
+            throw UsageError("--encoding '" + v + "' is not cp1252, utf-8 or auto", BatchCommand::none);
+    }};
+
+const BatchOption kTrimOption{.name = "--trim",
+                              .help = "remove leading and trailing blanks of each field",
+                              .read = [](BatchRequest& r, const std::string&) { r.settings.trim = true; }};
+
+const BatchOption kLowerOption{
+    .name = "--lower",
+    .value = "TEXT",
+    .help = "keep only lines not below TEXT (byte order, case-sensitive)",
+    .read = [](BatchRequest& r, const std::string& v) { r.settings.lower_bound = v; }};
+
+const BatchOption kUpperOption{
+    .name = "--upper",
+    .value = "TEXT",
+    .help = "keep only lines not above TEXT (byte order, case-sensitive)",
+    .read = [](BatchRequest& r, const std::string& v) { r.settings.upper_bound = v; }};
+
+const BatchOption kContainsOption{
+    .name = "--contains",
+    .value = "TEXT",
+    .help = "keep only lines that contain TEXT (case-sensitive)",
+    .read = [](BatchRequest& r, const std::string& v) { r.settings.contains = v; }};
+
+const BatchOption kOverwriteOption{.name = "--overwrite",
+                                   .help = "replace the file written when it exists",
+                                   .read = [](BatchRequest& r, const std::string&) { r.overwrite = true; }};
+
+}  // namespace qvr

@@ -1,0 +1,90 @@
+// The record framings' speed on one file each of about the same size:
+//   records_bench make /tmp/r 500      writes /tmp/r.fix (100-byte records), /tmp/r.rdw (20 to 200 bytes
+//                                      behind descriptor words), /tmp/r.txt (99 bytes and LF), 500 MB each
+//   records_bench /tmp/r               reads each, also with the last 10 skipped and decoded from cp037
+// Run it twice and take the second figures: the files are then in the page cache.
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "common/code_page.h"
+#include "common/record_reader.h"
+
+namespace {
+
+using namespace qvr;
+
+void write_files(const std::string& prefix, std::uint64_t megabytes) {
+    std::FILE* fix = std::fopen((prefix + ".fix").c_str(), "wb");
+    std::FILE* rdw = std::fopen((prefix + ".rdw").c_str(), "wb");
+    std::FILE* txt = std::fopen((prefix + ".txt").c_str(), "wb");
+    if (!fix || !rdw || !txt) {
+        std::perror(prefix.c_str());
+        std::exit(1);
+    }
+    std::uint64_t state = 88172645463325252ull;
+    std::string record;
+    for (std::uint64_t n = 0; n < megabytes * 10000; ++n) {
+        record.clear();
+        for (int i = 0; i < 100; ++i) {
+            state ^= state << 13;
+            state ^= state >> 7;
+            state ^= state << 17;
+            record += static_cast<char>(0x40 + state % 0x80);  // no line end among them
+        }
+        std::fwrite(record.data(), 1, 100, fix);
+        std::fwrite(record.data(), 1, 99, txt);
+        std::fputc('\n', txt);
+        const std::size_t size = 20 + state % 181;  // 110 on average, words included
+        const char word[4] = {static_cast<char>(size >> 8), static_cast<char>(size & 0xFF), 0, 0};
+        std::fwrite(word, 1, 4, rdw);
+        for (std::size_t i = 4; i < size; ++i) std::fputc(record[i % 100], rdw);
+    }
+    std::fclose(fix);
+    std::fclose(rdw);
+    std::fclose(txt);
+}
+
+void measure(const char* what, const std::string& path, const RecordFraming& framing, bool decode) {
+    const auto start = std::chrono::steady_clock::now();
+    const auto reader = open_records(path, framing, TextEncoding::cp1252);
+    const CodePageTable& cp037 = code_page_table(CodePage::cp037);
+    std::string text;
+    std::uint64_t records = 0, sum = 0;
+    for (std::string_view r; reader->next(r); ++records) {
+        if (decode) {
+            text.clear();
+            cp037.append_decoded(r, text);
+            sum += text.size();
+        } else {
+            sum += static_cast<unsigned char>(r.empty() ? 0 : r[0]);
+        }
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("%-28s %10llu records  %8.0f MB/s  (%.2f s, check %llu)\n", what,
+                static_cast<unsigned long long>(records),
+                static_cast<double>(reader->bytes_read()) / 1e6 / seconds, seconds,
+                static_cast<unsigned long long>(sum));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 4 && std::string(argv[1]) == "make") {
+        write_files(argv[2], std::strtoull(argv[3], nullptr, 10));
+        return 0;
+    }
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: records_bench make PREFIX MEGABYTES | records_bench PREFIX\n");
+        return 2;
+    }
+    const std::string prefix = argv[1];
+    measure("lines", prefix + ".txt", {}, false);
+    measure("fixed 100", prefix + ".fix", {RecordFormat::fixed, 100, 0, 0}, false);
+    measure("rdw", prefix + ".rdw", {RecordFormat::rdw, 0, 0, 0}, false);
+    measure("fixed 100, skip last 10", prefix + ".fix", {RecordFormat::fixed, 100, 0, 10}, false);
+    measure("fixed 100, decoded cp037", prefix + ".fix", {RecordFormat::fixed, 100, 0, 0}, true);
+    return 0;
+}

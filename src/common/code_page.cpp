@@ -4,6 +4,7 @@
 #include <unicode/utf8.h>
 
 #include <algorithm>
+#include <bit>
 #include <memory>
 
 #include "common/file_error.h"
@@ -48,6 +49,9 @@ const char* code_page_name(CodePage page) { return entry(page).name; }
 const char* icu_converter_name(CodePage page) { return entry(page).icu; }
 bool is_ebcdic(CodePage page) { return entry(page).ebcdic; }
 
+// An entry's length byte is the last in memory, where the next character's bytes overwrite it.
+static_assert(std::endian::native == std::endian::little, "the code page entries assume little-endian");
+
 CodePageTable::CodePageTable(CodePage page) {
     UErrorCode status = U_ZERO_ERROR;
     std::unique_ptr<UConverter, decltype(&ucnv_close)> converter(ucnv_open(icu_converter_name(page), &status),
@@ -71,8 +75,9 @@ CodePageTable::CodePageTable(CodePage page) {
             length = 0;
             U8_APPEND_UNSAFE(utf8, length, 0xFFFD);
         }
-        std::memcpy(&entries_[b], utf8, 4);
-        lengths_[b] = static_cast<std::uint8_t>(length);
+        std::uint32_t entry = 0;
+        std::memcpy(&entry, utf8, 3);
+        entries_[b] = entry | static_cast<std::uint32_t>(length) << 24;
     }
 }
 

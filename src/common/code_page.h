@@ -47,17 +47,27 @@ class CodePageTable {
 
     /// The UTF-8 of one byte.
     std::string_view utf8_of(unsigned char byte) const {
-        return {reinterpret_cast<const char*>(&entries_[byte]), lengths_[byte]};
+        return {reinterpret_cast<const char*>(&entries_[byte]), entries_[byte] >> 24};
     }
 
     /// Writes the UTF-8 of `bytes` at `out`, which has room for kMostBytesPerByte bytes a byte plus one,
     /// and returns the end of what it wrote.
     char* decode_to(std::string_view bytes, char* out) const {
+        // Most fields decode to one byte a byte (letters, digits, blanks): a pass of independent look-ups
+        // writes them, and only a field holding a wider character is written again character by character.
+        std::uint32_t wide = 0;
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            const std::uint32_t entry = entries_[static_cast<unsigned char>(bytes[i])];
+            out[i] = static_cast<char>(entry);
+            wide |= entry;
+        }
+        if ((wide >> 25) == 0) return out + bytes.size();
         for (const char c : bytes) {
-            const auto b = static_cast<unsigned char>(c);
-            // Four bytes are stored whatever the length, which makes the loop branch-free.
-            std::memcpy(out, &entries_[b], 4);
-            out += lengths_[b];
+            // Four bytes are stored whatever the length, which makes the loop branch-free; the fourth,
+            // the length, is written over by the next character.
+            const std::uint32_t entry = entries_[static_cast<unsigned char>(c)];
+            std::memcpy(out, &entry, 4);
+            out += entry >> 24;
         }
         return out;
     }
@@ -70,8 +80,8 @@ class CodePageTable {
     }
 
   private:
-    std::array<std::uint32_t, 256> entries_{};  // the UTF-8 bytes, in memory order
-    std::array<std::uint8_t, 256> lengths_{};
+    // The UTF-8 bytes in memory order in the low three bytes (little-endian), the length in the high one.
+    std::array<std::uint32_t, 256> entries_{};
 };
 
 /// The table of a page, built on first use and kept for the program's life; safe from any thread.

@@ -16,6 +16,13 @@ constexpr CodePage kAll[] = {CodePage::cp037,  CodePage::cp273, CodePage::cp500,
 TEST(CodePageTable, MatchesIcuOnEveryByte) {
     for (const CodePage page : kAll) {
         const CodePageTable& table = code_page_table(page);
+        std::string every_byte, one_by_one, decoded;
+        for (unsigned b = 0; b < 256; ++b) {
+            every_byte += static_cast<char>(b);
+            one_by_one += table.utf8_of(static_cast<unsigned char>(b));
+        }
+        table.append_decoded(every_byte, decoded);
+        EXPECT_EQ(decoded, one_by_one) << code_page_name(page);
         for (unsigned b = 0; b < 256; ++b) {
             char in = static_cast<char>(b);
             char out[8];

@@ -93,7 +93,8 @@ class RecordRouter {
 
 /// `value` made safe as a part of a file name (the `{type}` of an output pattern): letters A-Z and a-z,
 /// digits and '-' stay; every other byte, '_' included, is written %XX (upper-case hexadecimal); an empty
-/// value is "_". So every value has its own name, and none holds a '/' or starts with '.'.
+/// value is "_" (and the table of kOtherTypes, "*", is "%2A"). So every value has its own name, and none
+/// holds a '/' or starts with '.'.
 std::string type_file_name_part(std::string_view value);
 
 /// `pattern` with every "{type}" replaced by type_file_name_part(value).

@@ -1,0 +1,127 @@
+#include "engine/record_types.h"
+
+#include "common/file_error.h"
+#include "engine/line_cutter.h"
+#include "fields/field_columns.h"
+
+namespace qvr {
+
+namespace {
+
+// Type values are compared without the blanks around them: " 1" in two columns is type 1.
+std::string_view trimmed(std::string_view value) { return trim_blanks(value); }
+
+}  // namespace
+
+RecordRouter::RecordRouter(FieldSlice type_columns, const std::vector<std::string>& type_values,
+                           std::vector<CarrySpec> carries, TextEncoding encoding,
+                           const CodePageTable* code_page)
+    : type_columns_(type_columns),
+      encoding_(encoding),
+      code_page_(code_page),
+      carries_(std::move(carries)),
+      carries_of_(type_values.size()),
+      values_(carries_.size()) {
+    by_byte_ = code_page_ == nullptr;
+    for (std::size_t i = 0; i < type_values.size(); ++i) {
+        const std::string_view value = trimmed(type_values[i]);
+        if (value == kOtherTypes) {
+            if (other_ != kNoTable) throw UserError("The table of the other record types is given twice");
+            other_ = i;
+            continue;
+        }
+        if (!tables_.emplace(std::string(value), i).second)
+            throw UserError("The record type '" + std::string(value) + "' has two tables");
+        if (value.size() != 1) by_byte_ = false;
+    }
+    byte_table_.fill(other_);
+    if (by_byte_)
+        for (const auto& [value, table] : tables_) byte_table_[static_cast<unsigned char>(value[0])] = table;
+    for (const CarrySpec& c : carries_) {
+        const auto found = tables_.find(trimmed(c.type));
+        if (found == tables_.end())
+            throw UserError("The value carried from records of type '" + c.type +
+                            "' needs a table of that type");
+        carry_table_.push_back(found->second);
+    }
+    for (std::size_t t = 0; t < type_values.size(); ++t)
+        for (std::size_t c = 0; c < carries_.size(); ++c)
+            if (carry_table_[c] != t) carries_of_[t].push_back(c);
+}
+
+std::string_view RecordRouter::type_value(std::string_view record) {
+    const std::string_view columns = field_slice(record, type_columns_, encoding_);
+    if (!code_page_) return trimmed(columns);
+    decoded_.clear();
+    code_page_->append_decoded(columns, decoded_);
+    return trimmed(decoded_);
+}
+
+std::size_t RecordRouter::table_of(std::string_view value) const {
+    const auto found = tables_.find(value);
+    return found != tables_.end() ? found->second : other_;
+}
+
+std::size_t RecordRouter::route(std::string_view record) {
+    ++routed_;
+    const std::string_view value = type_value(record);
+    const std::size_t table =
+        by_byte_ && value.size() == 1 ? byte_table_[static_cast<unsigned char>(value[0])] : table_of(value);
+    if (table == kNoTable) {
+        ++unknown_total_;
+        const auto found = unknown_.find(std::string(value));
+        if (found != unknown_.end())
+            ++found->second.count;
+        else if (unknown_.size() < kMostUnknownValues)
+            unknown_.emplace(std::string(value), Unknown{1, routed_});
+        else
+            ++other_unknown_;
+        return table;
+    }
+    for (std::size_t c = 0; c < carries_.size(); ++c)
+        if (carry_table_[c] == table) values_[c].assign(field_slice(record, carries_[c].field, encoding_));
+    return table;
+}
+
+std::string RecordRouter::unknown_types_text() const {
+    std::string text;
+    auto clause = [&](const std::string& part) { text += (text.empty() ? "" : "; ") + part; };
+    for (const auto& [value, unknown] : unknown_)
+        clause(std::to_string(unknown.count) + (unknown.count == 1 ? " record" : " records") + " of type '" +
+               value + "' " + (unknown.count == 1 ? "has" : "have") + " no table (the first is record " +
+               std::to_string(unknown.first_record) + ")");
+    if (other_unknown_ > 0)
+        clause(std::to_string(other_unknown_) + " more records of " + "still other types have no table");
+    return text;
+}
+
+std::string type_file_name_part(std::string_view value) {
+    if (value.empty()) return "_";
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string part;
+    for (const char c : value) {
+        const auto b = static_cast<unsigned char>(c);
+        if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') || b == '-') {
+            part += c;
+        } else {
+            part += '%';
+            part += kHex[b >> 4];
+            part += kHex[b & 15];
+        }
+    }
+    return part;
+}
+
+std::string type_file_name(std::string_view pattern, std::string_view value) {
+    static constexpr std::string_view kSlot = "{type}";
+    std::string name;
+    for (std::size_t at = 0;;) {
+        const std::size_t found = pattern.find(kSlot, at);
+        name += pattern.substr(at, found == std::string_view::npos ? found : found - at);
+        if (found == std::string_view::npos) return name;
+        name += type_file_name_part(value);
+        at = found + kSlot.size();
+    }
+}
+
+}  // namespace qvr

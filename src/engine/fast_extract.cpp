@@ -2,11 +2,20 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <cstring>
+#include <exception>
 #include <memory>
+#include <mutex>
 #include <new>
+#include <system_error>
+#include <thread>
+#include <utility>
+#include <vector>
 
 #include "common/file_error.h"
 #include "common/line_reader.h"
@@ -83,7 +92,268 @@ void stream_lines(const ExtractJob& job, const ExtractHooks& hooks, LineReader& 
     }
 }
 
+// A block of whole input lines, cut by whichever thread takes it and written in order by the calling one.
+// The reader's views die at its next line, so the lines are copied in.
+struct LineBlock {
+    std::string text;               // the lines one after another, without their line ends
+    std::vector<std::size_t> ends;  // where each line ends in `text`
+    std::unique_ptr<char[]> cut;    // the cut lines that passed the filter, each with its line end
+    std::size_t cut_capacity = 0;
+    std::size_t cut_size = 0;
+    std::vector<std::size_t> cut_ends;  // where each cut line ends in `cut`, its line end included
+    std::vector<std::size_t> cut_from;  // in a sample: the line each cut line was cut from
+    std::exception_ptr failure;         // what went wrong in a cutting thread
+    bool done = false;                  // cut; guarded by the sharing's mutex
+
+    void make_room(std::size_t n) {
+        if (n <= cut_capacity - cut_size) return;
+        const std::size_t capacity = std::max(cut_capacity * 2, cut_size + n);
+        auto bigger = std::make_unique_for_overwrite<char[]>(capacity);
+        if (cut_size > 0) std::memcpy(bigger.get(), cut.get(), cut_size);
+        cut = std::move(bigger);
+        cut_capacity = capacity;
+    }
+};
+
+// Cuts the lines of blocks as the one-thread loop cuts them; `stop` is looked at on the calling thread only.
+class BlockCutter {
+  public:
+    explicit BlockCutter(const ExtractJob& job)
+        : cutter_(job.cutter()),
+          filter_(job.filter),
+          filtered_(!job.filter.lets_all_pass()),
+          line_end_(job.line_end),
+          sampled_(job.sample_size > 0) {}
+
+    void cut(LineBlock& block, const StopRequest* stop) const {
+        block.cut_size = 0;
+        block.cut_ends.clear();
+        block.cut_from.clear();
+        std::size_t begin = 0;
+        for (std::size_t i = 0; i < block.ends.size(); ++i) {
+            const std::size_t end = block.ends[i];
+            if (stop) check_stop(stop);
+            const std::string_view line(block.text.data() + begin, end - begin);
+            begin = end;
+            block.make_room(cutter_.max_cut_size(line.size()) + line_end_.size());
+            char* at = block.cut.get() + block.cut_size;
+            char* cut_end = cutter_.cut_to(line, at);
+            const auto size = static_cast<std::size_t>(cut_end - at);
+            if (filtered_ && !filter_.passes(std::string_view(at, size))) continue;
+            std::memcpy(cut_end, line_end_.data(), line_end_.size());
+            block.cut_size += size + line_end_.size();
+            block.cut_ends.push_back(block.cut_size);
+            if (sampled_) block.cut_from.push_back(i);
+        }
+    }
+
+    std::size_t line_end_size() const { return line_end_.size(); }
+
+  private:
+    const LineCutter cutter_;
+    const LineFilter& filter_;
+    const bool filtered_;
+    const std::string_view line_end_;
+    const bool sampled_;
+};
+
+// The fast extract on several cores: the calling thread reads blocks of lines into a ring, the cutting
+// threads (and the calling one, when the ring is full) cut them, and the calling thread writes them in
+// order. Only the calling thread calls the hooks, which the window's stop polling needs.
+class SharedStream {
+  public:
+    SharedStream(const ExtractJob& job, const ExtractHooks& hooks, OutputFile& out, RunTally& tally,
+                 const FastSharing& sharing)
+        : job_(job),
+          hooks_(hooks),
+          out_(out),
+          tally_(tally),
+          cutter_(job),
+          gauge_(hooks.gauge, tally.input_line_count),
+          block_bytes_(std::max<std::size_t>(sharing.block_bytes, 1)),
+          // Enough blocks in flight to keep every thread busy, few enough to bound the memory.
+          ring_(3 * (sharing.extra_threads + 1)) {
+        tally_.generated_line_count = 0;
+        try {
+            for (unsigned i = 0; i < sharing.extra_threads; ++i)
+                threads_.emplace_back([this] { cut_blocks(); });
+        } catch (const std::system_error&) {
+            // Fewer threads: the calling thread cuts what they would have.
+        }
+    }
+
+    ~SharedStream() {
+        {
+            std::lock_guard lock(mutex_);
+            quit_ = true;
+        }
+        work_.notify_all();
+        for (std::thread& thread : threads_) thread.join();
+    }
+
+    SharedStream(const SharedStream&) = delete;
+    SharedStream& operator=(const SharedStream&) = delete;
+
+    void run(LineReader& input, std::string_view line, bool more) {
+        // Without a filter, a sample is a count of input lines: none is read past it.
+        const std::int64_t line_limit =
+            job_.filter.lets_all_pass() && job_.sample_size > 0 ? job_.sample_size : -1;
+        std::int64_t lines_taken = 0;
+        std::exception_ptr read_failure;
+        while (more && !sample_full_) {
+            if (read_ - written_ == static_cast<std::int64_t>(ring_.size())) {
+                write_oldest();
+                continue;
+            }
+            LineBlock& block =
+                ring_[static_cast<std::size_t>(read_ % static_cast<std::int64_t>(ring_.size()))];
+            block.text.clear();
+            block.ends.clear();
+            try {
+                while (more) {
+                    check_stop(hooks_.stop);
+                    block.text.append(line);
+                    block.ends.push_back(block.text.size());
+                    if (++lines_taken == line_limit) {
+                        more = false;
+                        break;
+                    }
+                    more = input.next(line);
+                    // Line ends counted too, so that a block of empty lines stays bounded.
+                    if (block.text.size() + block.ends.size() >= block_bytes_) break;
+                }
+            } catch (const RunStopped&) {
+                throw;
+            } catch (...) {
+                // The lines read before a failure still reach the file, as they do on one thread.
+                read_failure = std::current_exception();
+                more = false;
+            }
+            {
+                std::lock_guard lock(mutex_);
+                ++read_;
+            }
+            work_.notify_one();
+            write_ready();
+        }
+        while (written_ < read_ && !sample_full_) write_oldest();
+        if (read_failure) std::rethrow_exception(read_failure);
+    }
+
+  private:
+    LineBlock& slot(std::int64_t at) {
+        return ring_[static_cast<std::size_t>(at % static_cast<std::int64_t>(ring_.size()))];
+    }
+
+    void cut_blocks() {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            work_.wait(lock, [this] { return quit_ || taken_ < read_; });
+            if (quit_) return;
+            LineBlock& block = slot(taken_++);
+            lock.unlock();
+            try {
+                cutter_.cut(block, nullptr);
+            } catch (...) {
+                block.failure = std::current_exception();
+            }
+            lock.lock();
+            block.done = true;
+            cut_.notify_one();
+        }
+    }
+
+    // Writes the blocks already cut, in order, without waiting.
+    void write_ready() {
+        for (;;) {
+            {
+                std::lock_guard lock(mutex_);
+                if (written_ == read_ || !slot(written_).done) return;
+            }
+            write_oldest();
+            if (sample_full_) return;
+        }
+    }
+
+    // Writes the oldest block read, cutting it or a later one here while no thread has it done.
+    void write_oldest() {
+        LineBlock& block = slot(written_);
+        std::unique_lock lock(mutex_);
+        while (!block.done) {
+            if (taken_ < read_) {
+                LineBlock& mine = slot(taken_++);
+                lock.unlock();
+                cutter_.cut(mine, hooks_.stop);
+                lock.lock();
+                mine.done = true;
+                continue;
+            }
+            cut_.wait_for(lock, std::chrono::milliseconds(2));
+            lock.unlock();
+            check_stop(hooks_.stop);
+            lock.lock();
+        }
+        block.done = false;
+        ++written_;
+        lock.unlock();
+        write(block);
+    }
+
+    void write(LineBlock& block) {
+        if (block.failure) std::rethrow_exception(std::exchange(block.failure, nullptr));
+        std::size_t keep = block.cut_ends.size();
+        std::size_t lines = block.ends.size();
+        std::int64_t& generated = tally_.generated_line_count;
+        if (job_.sample_size > 0 && generated + static_cast<std::int64_t>(keep) >= job_.sample_size) {
+            keep = static_cast<std::size_t>(job_.sample_size - generated);
+            lines = block.cut_from[keep - 1] + 1;
+            sample_full_ = true;
+        }
+        if (hooks_.view_line) {
+            for (std::size_t i = 0; i < keep && generated + static_cast<std::int64_t>(i) < kFastViewLines;
+                 ++i) {
+                const std::size_t begin = i == 0 ? 0 : block.cut_ends[i - 1];
+                hooks_.view_line(std::string_view(block.cut.get() + begin,
+                                                  block.cut_ends[i] - cutter_.line_end_size() - begin));
+            }
+        }
+        out_.write(std::string_view(block.cut.get(), keep == 0 ? 0 : block.cut_ends[keep - 1]));
+        generated += static_cast<std::int64_t>(keep);
+        lines_read_ += static_cast<std::int64_t>(lines);
+        gauge_.lines_read(lines_read_);
+    }
+
+    const ExtractJob& job_;
+    const ExtractHooks& hooks_;
+    OutputFile& out_;
+    RunTally& tally_;
+    const BlockCutter cutter_;
+    FastGauge gauge_;
+    const std::size_t block_bytes_;
+    std::vector<LineBlock> ring_;
+    std::mutex mutex_;
+    std::condition_variable work_;  // a block was read, or the threads are to end
+    std::condition_variable cut_;   // a block was cut
+    // Blocks counted from the first: read, taken by a cutting thread, written. Guarded by `mutex_`.
+    std::int64_t read_ = 0;
+    std::int64_t taken_ = 0;
+    std::int64_t written_ = 0;
+    bool quit_ = false;
+    bool sample_full_ = false;
+    std::int64_t lines_read_ = 0;
+    std::vector<std::thread> threads_;  // last, so they end before the ring they cut goes
+};
+
 }  // namespace
+
+FastSharing fast_sharing_for(std::int64_t input_size) {
+    FastSharing sharing;
+    const unsigned cores = std::thread::hardware_concurrency();
+    // One reader feeds the cutters; past a few of them it is the one they wait for.
+    if (cores > 1 && input_size >= 4 * static_cast<std::int64_t>(sharing.block_bytes))
+        sharing.extra_threads = std::min(cores - 1, 7u);
+    return sharing;
+}
 
 int fast_gauge_position(std::int64_t lines_read, std::int64_t line_count) {
     if (line_count <= 0) return 15;
@@ -94,6 +364,12 @@ int fast_gauge_position(std::int64_t lines_read, std::int64_t line_count) {
 }
 
 void fast_extract(const ExtractJob& job, const ExtractHooks& hooks, RunTally& tally) {
+    if (tally.input_size == 0) measure_input(job.input_path, tally);
+    fast_extract(job, hooks, tally, fast_sharing_for(tally.input_size));
+}
+
+void fast_extract(const ExtractJob& job, const ExtractHooks& hooks, RunTally& tally,
+                  const FastSharing& sharing) {
     if (tally.input_size == 0) measure_input(job.input_path, tally);
     LineReader input(job.input_path);
     input.read_text_in(job.encoding);
@@ -107,7 +383,11 @@ void fast_extract(const ExtractJob& job, const ExtractHooks& hooks, RunTally& ta
     // What was written before a failure or a stop stays in the file, which the user is told is incomplete.
     std::string failure;
     try {
-        stream_lines(job, hooks, input, first_line, any_line, *out, tally);
+        if (sharing.extra_threads == 0) {
+            stream_lines(job, hooks, input, first_line, any_line, *out, tally);
+        } else {
+            SharedStream(job, hooks, *out, tally, sharing).run(input, first_line, any_line);
+        }
         tally.input_text = input.tally();
         out->close();
         return;

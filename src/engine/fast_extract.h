@@ -16,6 +16,22 @@ inline constexpr int kFastViewLines = 100;
 /// IncompleteResult; the lines written before stay in the file.
 void fast_extract(const ExtractJob& job, const ExtractHooks& hooks, RunTally& tally);
 
+/// How the fast extract shares its work between cores: the calling thread reads blocks of about
+/// `block_bytes` of whole lines and writes their cut lines in order, while it and `extra_threads` more
+/// threads cut them. With no extra thread it cuts line by line as it reads. The hooks are only ever called
+/// from the calling thread.
+struct FastSharing {
+    unsigned extra_threads = 0;
+    std::size_t block_bytes = std::size_t{1} << 20;
+};
+
+/// One extra thread per further core, none for an input of a few blocks or on a single core.
+FastSharing fast_sharing_for(std::int64_t input_size);
+
+/// fast_extract() shared as `sharing` says (tests force small blocks and a given number of threads).
+void fast_extract(const ExtractJob& job, const ExtractHooks& hooks, RunTally& tally,
+                  const FastSharing& sharing);
+
 /// The fast extract ended after it had begun its result file: what failed (or the stop), and that the
 /// file holds only the lines written before.
 class IncompleteResult : public UserError {

@@ -12,7 +12,6 @@
 #include <memory>
 #include <mutex>
 #include <new>
-#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -174,11 +173,13 @@ class SharedStream {
           // Enough blocks in flight to keep every thread busy, few enough to bound the memory.
           ring_(3 * (sharing.extra_threads + 1)) {
         tally_.generated_line_count = 0;
+        threads_.reserve(sharing.extra_threads);
         try {
             for (unsigned i = 0; i < sharing.extra_threads; ++i)
                 threads_.emplace_back([this] { cut_blocks(); });
-        } catch (const std::system_error&) {
-            // Fewer threads: the calling thread cuts what they would have.
+        } catch (const std::exception&) {
+            // Fewer threads than cores (the system would not start more): the calling thread cuts what
+            // they would have.
         }
     }
 
@@ -205,10 +206,11 @@ class SharedStream {
                 write_oldest();
                 continue;
             }
-            LineBlock& block =
-                ring_[static_cast<std::size_t>(read_ % static_cast<std::int64_t>(ring_.size()))];
+            LineBlock& block = slot(read_);
             block.text.clear();
             block.ends.clear();
+            // A block ends past its size by its last line only; room for that line as well as it goes.
+            block.text.reserve(block_bytes_ + block_bytes_ / 4);
             try {
                 while (more) {
                     check_stop(hooks_.stop);
@@ -341,7 +343,7 @@ class SharedStream {
     bool quit_ = false;
     bool sample_full_ = false;
     std::int64_t lines_read_ = 0;
-    std::vector<std::thread> threads_;  // last, so they end before the ring they cut goes
+    std::vector<std::thread> threads_;  // joined by the destructor, before the ring they cut goes
 };
 
 }  // namespace

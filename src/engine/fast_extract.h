@@ -12,6 +12,7 @@ inline constexpr int kFastViewLines = 100;
 /// does not grow with the input. It never heads, sorts, drops duplicates or numbers lines. The gauge
 /// runs from 15 to at most 99, scaled by the input line count of `tally`, which it first measures
 /// (size, and size / 200 lines) when no size is known. The first 100 result lines go to `view_line`.
+/// A large input is cut on every core (fast_sharing_for()); the hooks are called from the calling thread.
 /// A failure to open a file throws FileError. Once the result file is open, any failure and a stop throw
 /// IncompleteResult; the lines written before stay in the file.
 void fast_extract(const ExtractJob& job, const ExtractHooks& hooks, RunTally& tally);
@@ -22,7 +23,7 @@ void fast_extract(const ExtractJob& job, const ExtractHooks& hooks, RunTally& ta
 /// from the calling thread.
 struct FastSharing {
     unsigned extra_threads = 0;
-    std::size_t block_bytes = std::size_t{1} << 20;
+    std::size_t block_bytes = std::size_t{1} << 18;
 };
 
 /// One extra thread per further core, none for an input of a few blocks or on a single core.

@@ -102,7 +102,8 @@ struct LineBlock {
     std::vector<std::size_t> cut_ends;  // where each cut line ends in `cut`, its line end included
     std::vector<std::size_t> cut_from;  // in a sample: the line each cut line was cut from
     std::exception_ptr failure;         // what went wrong in a cutting thread
-    bool done = false;                  // cut; guarded by the sharing's mutex
+    bool cut_done = false;              // cut, not passed on yet; guarded by the sharing's mutex
+    std::size_t keep_bytes = 0;         // what of `cut` goes to the file; guarded likewise
 
     void make_room(std::size_t n) {
         if (n <= cut_capacity - cut_size) return;
@@ -156,9 +157,11 @@ class BlockCutter {
     const bool sampled_;
 };
 
-// The fast extract on several cores: the calling thread reads blocks of lines into a ring, the cutting
-// threads (and the calling one, when the ring is full) cut them, and the calling thread writes them in
-// order. Only the calling thread calls the hooks, which the window's stop polling needs.
+// The fast extract on several cores. A block goes through four steps: the calling thread reads it into a
+// ring; any thread cuts it; the calling thread, in order, sends its first lines to the view, counts it and
+// ends the sample in it; then one thread at a time writes it, in order. The calling thread takes the
+// other steps too whenever the ring is full, so that every core stays busy whichever step is slowest.
+// Only the calling thread calls the hooks, which the window's stop polling needs.
 class SharedStream {
   public:
     SharedStream(const ExtractJob& job, const ExtractHooks& hooks, OutputFile& out, RunTally& tally,
@@ -171,14 +174,13 @@ class SharedStream {
           gauge_(hooks.gauge, tally.input_line_count),
           block_bytes_(std::max<std::size_t>(sharing.block_bytes, 1)),
           // Enough blocks in flight to keep every thread busy, few enough to bound the memory.
-          ring_(3 * (sharing.extra_threads + 1)) {
+          ring_(4 * (sharing.extra_threads + 1)) {
         tally_.generated_line_count = 0;
         threads_.reserve(sharing.extra_threads);
         try {
-            for (unsigned i = 0; i < sharing.extra_threads; ++i)
-                threads_.emplace_back([this] { cut_blocks(); });
+            for (unsigned i = 0; i < sharing.extra_threads; ++i) threads_.emplace_back([this] { work(); });
         } catch (const std::exception&) {
-            // Fewer threads than cores (the system would not start more): the calling thread cuts what
+            // Fewer threads than cores (the system would not start more): the calling thread does what
             // they would have.
         }
     }
@@ -202,8 +204,8 @@ class SharedStream {
         std::int64_t lines_taken = 0;
         std::exception_ptr read_failure;
         while (more && !sample_full_) {
-            if (read_ - written_ == static_cast<std::int64_t>(ring_.size())) {
-                write_oldest();
+            if (blocks_in_flight() == ring_.size()) {
+                help();
                 continue;
             }
             LineBlock& block = slot(read_);
@@ -236,73 +238,114 @@ class SharedStream {
                 ++read_;
             }
             work_.notify_one();
-            write_ready();
+            while (pass_cut_block()) {
+            }
         }
-        while (written_ < read_ && !sample_full_) write_oldest();
+        // The rest, up to the block that filled the sample.
+        while (blocks_in_flight() > (sample_full_ ? static_cast<std::size_t>(read_ - passed_) : 0)) help();
+        {
+            std::lock_guard lock(mutex_);
+            if (write_failure_) std::rethrow_exception(write_failure_);
+        }
         if (read_failure) std::rethrow_exception(read_failure);
     }
 
   private:
+    // Blocks read and not written yet.
+    std::size_t blocks_in_flight() {
+        std::lock_guard lock(mutex_);
+        return static_cast<std::size_t>(read_ - written_);
+    }
+
     LineBlock& slot(std::int64_t at) {
         return ring_[static_cast<std::size_t>(at % static_cast<std::int64_t>(ring_.size()))];
     }
 
-    void cut_blocks() {
+    // A cutting thread's loop: the next write when nobody writes, else the next block to cut.
+    void work() {
         std::unique_lock lock(mutex_);
         for (;;) {
-            work_.wait(lock, [this] { return quit_ || taken_ < read_; });
+            work_.wait(lock, [this] { return quit_ || can_write() || taken_ < read_; });
             if (quit_) return;
-            LineBlock& block = slot(taken_++);
-            lock.unlock();
-            try {
-                cutter_.cut(block, nullptr);
-            } catch (...) {
-                block.failure = std::current_exception();
+            if (can_write()) {
+                write_next(lock);
+            } else {
+                cut_next(lock, nullptr);
             }
-            lock.lock();
-            block.done = true;
-            cut_.notify_one();
+            progress_.notify_one();
         }
     }
 
-    // Writes the blocks already cut, in order, without waiting.
-    void write_ready() {
-        for (;;) {
-            {
-                std::lock_guard lock(mutex_);
-                if (written_ == read_ || !slot(written_).done) return;
-            }
-            write_oldest();
-            if (sample_full_) return;
-        }
-    }
-
-    // Writes the oldest block read, cutting it or a later one here while no thread has it done.
-    void write_oldest() {
-        LineBlock& block = slot(written_);
+    // The calling thread's turn at the steps, when it cannot read on: passes a block, writes, cuts or waits
+    // a moment (looking at the stop request meanwhile).
+    void help() {
+        if (pass_cut_block()) return;
         std::unique_lock lock(mutex_);
-        while (!block.done) {
-            if (taken_ < read_) {
-                LineBlock& mine = slot(taken_++);
-                lock.unlock();
-                cutter_.cut(mine, hooks_.stop);
-                lock.lock();
-                mine.done = true;
-                continue;
-            }
-            cut_.wait_for(lock, std::chrono::milliseconds(2));
+        if (write_failure_) std::rethrow_exception(write_failure_);
+        if (can_write()) {
+            write_next(lock);
+        } else if (taken_ < read_) {
+            cut_next(lock, hooks_.stop);
+        } else {
+            progress_.wait_for(lock, std::chrono::milliseconds(2));
             lock.unlock();
             check_stop(hooks_.stop);
-            lock.lock();
         }
-        block.done = false;
-        ++written_;
-        lock.unlock();
-        write(block);
     }
 
-    void write(LineBlock& block) {
-        if (block.failure) std::rethrow_exception(std::exchange(block.failure, nullptr));
+    bool can_write() const { return !writing_ && written_ < passed_; }
+
+    // With `lock` held: writes the next block passed, the lock released meanwhile.
+    void write_next(std::unique_lock<std::mutex>& lock) {
+        writing_ = true;
+        LineBlock& block = slot(written_);
+        const bool failed = write_failure_ != nullptr;
+        lock.unlock();
+        std::exception_ptr failure;
+        // After a failure nothing more is written: the file ends with the lines before it.
+        if (!failed) {
+            try {
+                out_.write(std::string_view(block.cut.get(), block.keep_bytes));
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        }
+        lock.lock();
+        if (failure) write_failure_ = failure;
+        writing_ = false;
+        ++written_;
+    }
+
+    // With `lock` held: cuts the next block read, the lock released meanwhile.
+    void cut_next(std::unique_lock<std::mutex>& lock, const StopRequest* stop) {
+        LineBlock& block = slot(taken_++);
+        lock.unlock();
+        std::exception_ptr failure;
+        try {
+            cutter_.cut(block, stop);
+        } catch (const RunStopped&) {
+            lock.lock();
+            throw;
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        lock.lock();
+        block.failure = failure;
+        block.cut_done = true;
+    }
+
+    // Passes the next block on to be written when it is cut: its first lines to the view, its count, the
+    // end of the sample and the gauge. False when it is not cut yet.
+    bool pass_cut_block() {
+        if (sample_full_) return false;
+        {
+            std::lock_guard lock(mutex_);
+            // A write that failed ends the run: nothing after it reaches the file.
+            if (write_failure_) std::rethrow_exception(write_failure_);
+            if (passed_ == read_ || !slot(passed_).cut_done) return false;
+        }
+        LineBlock& block = slot(passed_);
+        if (block.failure) std::rethrow_exception(block.failure);
         std::size_t keep = block.cut_ends.size();
         std::size_t lines = block.ends.size();
         std::int64_t& generated = tally_.generated_line_count;
@@ -319,10 +362,17 @@ class SharedStream {
                                                   block.cut_ends[i] - cutter_.line_end_size() - begin));
             }
         }
-        out_.write(std::string_view(block.cut.get(), keep == 0 ? 0 : block.cut_ends[keep - 1]));
         generated += static_cast<std::int64_t>(keep);
         lines_read_ += static_cast<std::int64_t>(lines);
         gauge_.lines_read(lines_read_);
+        {
+            std::lock_guard lock(mutex_);
+            block.keep_bytes = keep == 0 ? 0 : block.cut_ends[keep - 1];
+            block.cut_done = false;
+            ++passed_;
+        }
+        work_.notify_one();
+        return true;
     }
 
     const ExtractJob& job_;
@@ -334,16 +384,20 @@ class SharedStream {
     const std::size_t block_bytes_;
     std::vector<LineBlock> ring_;
     std::mutex mutex_;
-    std::condition_variable work_;  // a block was read, or the threads are to end
-    std::condition_variable cut_;   // a block was cut
-    // Blocks counted from the first: read, taken by a cutting thread, written. Guarded by `mutex_`.
+    std::condition_variable work_;      // a block to cut or to write, or the threads are to end
+    std::condition_variable progress_;  // a block was cut or written
+    // Blocks counted from the first: read, taken to be cut, passed, written. Guarded by `mutex_`, and
+    // changed only by the calling thread for `read_` and `passed_`.
     std::int64_t read_ = 0;
     std::int64_t taken_ = 0;
+    std::int64_t passed_ = 0;
     std::int64_t written_ = 0;
+    bool writing_ = false;
+    std::exception_ptr write_failure_;
     bool quit_ = false;
     bool sample_full_ = false;
     std::int64_t lines_read_ = 0;
-    std::vector<std::thread> threads_;  // joined by the destructor, before the ring they cut goes
+    std::vector<std::thread> threads_;  // joined by the destructor, before the ring they use goes
 };
 
 }  // namespace

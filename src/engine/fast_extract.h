@@ -18,9 +18,9 @@ inline constexpr int kFastViewLines = 100;
 void fast_extract(const ExtractJob& job, const ExtractHooks& hooks, RunTally& tally);
 
 /// How the fast extract shares its work between cores: the calling thread reads blocks of about
-/// `block_bytes` of whole lines and writes their cut lines in order, while it and `extra_threads` more
-/// threads cut them. With no extra thread it cuts line by line as it reads. The hooks are only ever called
-/// from the calling thread.
+/// `block_bytes` of whole lines, it and `extra_threads` more threads cut them and write them in order.
+/// With no extra thread it cuts line by line as it reads. The hooks are only ever called from the calling
+/// thread, and the cutter and filter are shared by all threads (their const functions keep no state).
 struct FastSharing {
     unsigned extra_threads = 0;
     std::size_t block_bytes = std::size_t{1} << 18;

@@ -18,6 +18,7 @@
 
 #include "common/file_error.h"
 #include "common/line_reader.h"
+#include "common/mapped_file.h"
 #include "common/output_file.h"
 
 namespace qvr {
@@ -91,16 +92,17 @@ void stream_lines(const ExtractJob& job, const ExtractHooks& hooks, LineReader& 
     }
 }
 
-// A block of whole input lines, cut by whichever thread takes it and written in order by the calling one.
-// The reader's views die at its next line, so the lines are copied in.
-struct LineBlock {
-    std::string text;               // the lines one after another, without their line ends
-    std::vector<std::size_t> ends;  // where each line ends in `text`
-    std::unique_ptr<char[]> cut;    // the cut lines that passed the filter, each with its line end
+// A chunk of the mapped input, cut by whichever thread takes it and passed on and written in order: the
+// lines that begin in its byte range, the last of them read to its end wherever that is.
+struct Chunk {
+    std::unique_ptr<char[]> cut;  // the cut lines that passed the filter, each with its line end
     std::size_t cut_capacity = 0;
     std::size_t cut_size = 0;
     std::vector<std::size_t> cut_ends;  // where each cut line ends in `cut`, its line end included
     std::vector<std::size_t> cut_from;  // in a sample: the line each cut line was cut from
+    std::size_t lines = 0;              // lines that begin in the chunk
+    bool file_end = false;              // a Ctrl+Z ended the file in the chunk's lines
+    Utf8Tally text;                     // what the chunk's lines hold as UTF-8
     std::exception_ptr failure;         // what went wrong in a cutting thread
     bool cut_done = false;              // cut, not passed on yet; guarded by the sharing's mutex
     std::size_t keep_bytes = 0;         // what of `cut` goes to the file; guarded likewise
@@ -115,65 +117,107 @@ struct LineBlock {
     }
 };
 
-// Cuts the lines of blocks as the one-thread loop cuts them; `stop` is looked at on the calling thread only.
-class BlockCutter {
+// Cuts the lines that begin in a byte range of the mapped input as the one-thread loop cuts them, by the
+// same line rule (StreamSplitter); `stop` is looked at on the calling thread only.
+class ChunkCutter {
   public:
-    explicit BlockCutter(const ExtractJob& job)
+    ChunkCutter(const ExtractJob& job, std::string_view input)
         : cutter_(job.cutter()),
           filter_(job.filter),
           filtered_(!job.filter.lets_all_pass()),
           line_end_(job.line_end),
-          sampled_(job.sample_size > 0) {}
+          sampled_(job.sample_size > 0),
+          encoding_(job.encoding),
+          path_(job.input_path),
+          input_(input) {}
 
-    void cut(LineBlock& block, const StopRequest* stop) const {
-        block.cut_size = 0;
-        block.cut_ends.clear();
-        block.cut_from.clear();
-        std::size_t begin = 0;
-        for (std::size_t i = 0; i < block.ends.size(); ++i) {
-            const std::size_t end = block.ends[i];
+    void cut(Chunk& chunk, std::size_t from, std::size_t to, const StopRequest* stop) const {
+        chunk.cut_size = 0;
+        chunk.cut_ends.clear();
+        chunk.cut_from.clear();
+        chunk.lines = 0;
+        chunk.file_end = false;
+        chunk.text = Utf8Tally();
+        const char* const data = input_.data();
+        const char* const end = data + input_.size();
+        const char* p = data + first_line_start(from, to);
+        const char* const text_from = p;
+        StreamSplitter lines;
+        while (p < data + to) {
             if (stop) check_stop(stop);
-            const std::string_view line(block.text.data() + begin, end - begin);
-            begin = end;
-            block.make_room(cutter_.max_cut_size(line.size()) + line_end_.size());
-            char* at = block.cut.get() + block.cut_size;
-            char* cut_end = cutter_.cut_to(line, at);
-            const auto size = static_cast<std::size_t>(cut_end - at);
-            if (filtered_ && !filter_.passes(std::string_view(at, size))) continue;
-            std::memcpy(cut_end, line_end_.data(), line_end_.size());
-            block.cut_size += size + line_end_.size();
-            block.cut_ends.push_back(block.cut_size);
-            if (sampled_) block.cut_from.push_back(i);
+            const StreamSplitter::Piece piece = lines.next(p, end);
+            std::string_view line(piece.begin, static_cast<std::size_t>(piece.stop - piece.begin));
+            const bool last = piece.why != StreamSplitter::Stop::line_end;
+            p = piece.why == StreamSplitter::Stop::file_end ? piece.stop : piece.next;
+            chunk.file_end = piece.why == StreamSplitter::Stop::file_end;
+            // A file's end (or a Ctrl+Z) right after a line end ends no further line.
+            if (last && line.empty()) break;
+            if (piece.begin == data) line = text_of_first_line(line, encoding_, path_);
+            put(chunk, line);
+            if (last) break;
         }
+        chunk.text.feed_run(encoding_, text_from, p);
+        chunk.text.finish();
     }
 
     std::size_t line_end_size() const { return line_end_.size(); }
 
   private:
+    // Where the first line that begins at or after `from` begins, or `to` when none begins before it.
+    std::size_t first_line_start(std::size_t from, std::size_t to) const {
+        if (from == 0) return 0;
+        const char* const data = input_.data();
+        if (data[from - 1] == '\n') return from;
+        if (data[from - 1] == '\r') return data[from] == '\n' ? from + 1 : from;
+        // Inside a line: the next one begins after its line end, looked for no further than the range.
+        const char* const end = data + std::min(input_.size(), to + 1);
+        const StreamSplitter::Piece piece = StreamSplitter().next(data + from, end);
+        if (piece.why != StreamSplitter::Stop::line_end) return to;
+        return std::min(static_cast<std::size_t>(piece.next - data), to);
+    }
+
+    void put(Chunk& chunk, std::string_view line) const {
+        chunk.make_room(cutter_.max_cut_size(line.size()) + line_end_.size());
+        char* at = chunk.cut.get() + chunk.cut_size;
+        char* cut_end = cutter_.cut_to(line, at);
+        const auto size = static_cast<std::size_t>(cut_end - at);
+        const std::size_t index = chunk.lines++;
+        if (filtered_ && !filter_.passes(std::string_view(at, size))) return;
+        std::memcpy(cut_end, line_end_.data(), line_end_.size());
+        chunk.cut_size += size + line_end_.size();
+        chunk.cut_ends.push_back(chunk.cut_size);
+        if (sampled_) chunk.cut_from.push_back(index);
+    }
+
     const LineCutter cutter_;
     const LineFilter& filter_;
     const bool filtered_;
     const std::string_view line_end_;
     const bool sampled_;
+    const TextEncoding encoding_;
+    const std::string& path_;
+    const std::string_view input_;
 };
 
-// The fast extract on several cores. A block goes through four steps: the calling thread reads it into a
-// ring; any thread cuts it; the calling thread, in order, sends its first lines to the view, counts it and
-// ends the sample in it; then one thread at a time writes it, in order. The calling thread takes the
-// other steps too whenever the ring is full, so that every core stays busy whichever step is slowest.
-// Only the calling thread calls the hooks, which the window's stop polling needs.
+// The fast extract on several cores, over the mapped input cut into chunks of bytes. A chunk goes through
+// three steps: any thread cuts it; the calling thread, in order, sends its first lines to the view, counts
+// it and ends the sample or the file in it; then one thread at a time writes it, in order. No thread reads
+// for the others: each finds the lines of its own chunk, so nothing but the writing is done on one core at
+// a time. Only the calling thread calls the hooks, which the window's stop polling needs.
 class SharedStream {
   public:
-    SharedStream(const ExtractJob& job, const ExtractHooks& hooks, OutputFile& out, RunTally& tally,
-                 const FastSharing& sharing)
+    SharedStream(const ExtractJob& job, const ExtractHooks& hooks, const MappedFile& input, OutputFile& out,
+                 RunTally& tally, const FastSharing& sharing)
         : job_(job),
           hooks_(hooks),
+          input_(input),
           out_(out),
           tally_(tally),
-          cutter_(job),
+          cutter_(job, input.bytes()),
           gauge_(hooks.gauge, tally.input_line_count),
-          block_bytes_(std::max<std::size_t>(sharing.block_bytes, 1)),
-          // Enough blocks in flight to keep every thread busy, few enough to bound the memory.
+          chunk_bytes_(std::max<std::size_t>(sharing.block_bytes, 1)),
+          chunk_count_(static_cast<std::int64_t>((input.bytes().size() + chunk_bytes_ - 1) / chunk_bytes_)),
+          // Enough chunks in flight to keep every thread busy, few enough to bound the memory.
           ring_(4 * (sharing.extra_threads + 1)) {
         tally_.generated_line_count = 0;
         threads_.reserve(sharing.extra_threads);
@@ -197,94 +241,59 @@ class SharedStream {
     SharedStream(const SharedStream&) = delete;
     SharedStream& operator=(const SharedStream&) = delete;
 
-    void run(LineReader& input, std::string_view line, bool more) {
-        // Without a filter, a sample is a count of input lines: none is read past it.
-        const std::int64_t line_limit =
-            job_.filter.lets_all_pass() && job_.sample_size > 0 ? job_.sample_size : -1;
-        std::int64_t lines_taken = 0;
-        std::exception_ptr read_failure;
-        while (more && !sample_full_) {
-            if (blocks_in_flight() == ring_.size()) {
-                help();
-                continue;
-            }
-            LineBlock& block = slot(read_);
-            block.text.clear();
-            block.ends.clear();
-            // A block ends past its size by its last line only; room for that line as well as it goes.
-            block.text.reserve(block_bytes_ + block_bytes_ / 4);
-            try {
-                while (more) {
-                    check_stop(hooks_.stop);
-                    block.text.append(line);
-                    block.ends.push_back(block.text.size());
-                    if (++lines_taken == line_limit) {
-                        more = false;
-                        break;
-                    }
-                    more = input.next(line);
-                    // Line ends counted too, so that a block of empty lines stays bounded.
-                    if (block.text.size() + block.ends.size() >= block_bytes_) break;
-                }
-            } catch (const RunStopped&) {
-                throw;
-            } catch (...) {
-                // The lines read before a failure still reach the file, as they do on one thread.
-                read_failure = std::current_exception();
-                more = false;
-            }
+    // Cuts, passes and writes every chunk; the tally of the text read is complete when it returns.
+    void run() {
+        for (;;) {
             {
                 std::lock_guard lock(mutex_);
-                ++read_;
+                if (write_failure_) std::rethrow_exception(write_failure_);
+                if (written_ == passed_ && (passed_ == chunk_count_ || ended_)) break;
             }
-            work_.notify_one();
-            while (pass_cut_block()) {
-            }
+            help();
         }
-        // The rest, up to the block that filled the sample.
-        while (blocks_in_flight() > (sample_full_ ? static_cast<std::size_t>(read_ - passed_) : 0)) help();
-        {
-            std::lock_guard lock(mutex_);
-            if (write_failure_) std::rethrow_exception(write_failure_);
-        }
-        if (read_failure) std::rethrow_exception(read_failure);
+        // Chunks cut past the end of the sample or of the file are left; their cutters must be done.
+        std::unique_lock lock(mutex_);
+        progress_.wait(lock, [this] { return cutting_ == 0; });
     }
+
+    const Utf8Tally& text() const { return text_; }
 
   private:
-    // Blocks read and not written yet.
-    std::size_t blocks_in_flight() {
-        std::lock_guard lock(mutex_);
-        return static_cast<std::size_t>(read_ - written_);
-    }
-
-    LineBlock& slot(std::int64_t at) {
+    Chunk& slot(std::int64_t at) {
         return ring_[static_cast<std::size_t>(at % static_cast<std::int64_t>(ring_.size()))];
     }
 
-    // A cutting thread's loop: the next write when nobody writes, else the next block to cut.
+    bool can_write() const { return !writing_ && written_ < passed_; }
+    // A chunk to cut whose slot was written out.
+    bool can_cut() const {
+        return !ended_ && taken_ < chunk_count_ &&
+               taken_ - written_ < static_cast<std::int64_t>(ring_.size());
+    }
+
+    // A cutting thread's loop: the next write when nobody writes, else the next chunk to cut.
     void work() {
         std::unique_lock lock(mutex_);
         for (;;) {
-            work_.wait(lock, [this] { return quit_ || can_write() || taken_ < read_; });
+            work_.wait(lock, [this] { return quit_ || can_write() || can_cut(); });
             if (quit_) return;
             if (can_write()) {
                 write_next(lock);
             } else {
                 cut_next(lock, nullptr);
             }
-            progress_.notify_one();
+            progress_.notify_all();
         }
     }
 
-    // The calling thread's turn at the steps, when it cannot read on: passes a block, writes, cuts or waits
-    // a moment (looking at the stop request meanwhile).
+    // The calling thread's turn: passes a chunk, writes, cuts or waits a moment (looking at the stop
+    // request meanwhile).
     void help() {
-        if (pass_cut_block()) return;
+        if (pass_cut_chunk()) return;
         std::unique_lock lock(mutex_);
         if (write_failure_) std::rethrow_exception(write_failure_);
         if (can_write()) {
             write_next(lock);
-        } else if (taken_ < read_) {
+        } else if (can_cut()) {
             cut_next(lock, hooks_.stop);
         } else {
             progress_.wait_for(lock, std::chrono::milliseconds(2));
@@ -293,19 +302,17 @@ class SharedStream {
         }
     }
 
-    bool can_write() const { return !writing_ && written_ < passed_; }
-
-    // With `lock` held: writes the next block passed, the lock released meanwhile.
+    // With `lock` held: writes the next chunk passed, the lock released meanwhile.
     void write_next(std::unique_lock<std::mutex>& lock) {
         writing_ = true;
-        LineBlock& block = slot(written_);
+        Chunk& chunk = slot(written_);
         const bool failed = write_failure_ != nullptr;
         lock.unlock();
         std::exception_ptr failure;
         // After a failure nothing more is written: the file ends with the lines before it.
         if (!failed) {
             try {
-                out_.write(std::string_view(block.cut.get(), block.keep_bytes));
+                out_.write(std::string_view(chunk.cut.get(), chunk.keep_bytes));
             } catch (...) {
                 failure = std::current_exception();
             }
@@ -314,91 +321,130 @@ class SharedStream {
         if (failure) write_failure_ = failure;
         writing_ = false;
         ++written_;
+        work_.notify_all();
     }
 
-    // With `lock` held: cuts the next block read, the lock released meanwhile.
+    // With `lock` held: cuts the next chunk, the lock released meanwhile.
     void cut_next(std::unique_lock<std::mutex>& lock, const StopRequest* stop) {
-        LineBlock& block = slot(taken_++);
+        const std::int64_t at = taken_++;
+        Chunk& chunk = slot(at);
+        ++cutting_;
         lock.unlock();
+        const std::size_t from = static_cast<std::size_t>(at) * chunk_bytes_;
+        const std::size_t to = std::min(input_.bytes().size(), from + chunk_bytes_);
         std::exception_ptr failure;
         try {
-            cutter_.cut(block, stop);
-        } catch (const RunStopped&) {
-            lock.lock();
-            throw;
+            cutter_.cut(chunk, from, to, stop);
         } catch (...) {
             failure = std::current_exception();
         }
         lock.lock();
-        block.failure = failure;
-        block.cut_done = true;
+        chunk.failure = failure;
+        chunk.cut_done = true;
+        --cutting_;
+        progress_.notify_all();
     }
 
-    // Passes the next block on to be written when it is cut: its first lines to the view, its count, the
-    // end of the sample and the gauge. False when it is not cut yet.
-    bool pass_cut_block() {
-        if (sample_full_) return false;
+    // Passes the next chunk on to be written when it is cut: its first lines to the view, its count, the
+    // end of the sample or the file, and the gauge. False when it is not cut yet.
+    bool pass_cut_chunk() {
         {
             std::lock_guard lock(mutex_);
-            // A write that failed ends the run: nothing after it reaches the file.
-            if (write_failure_) std::rethrow_exception(write_failure_);
-            if (passed_ == read_ || !slot(passed_).cut_done) return false;
+            if (ended_ || passed_ == taken_ || !slot(passed_).cut_done) return false;
         }
-        LineBlock& block = slot(passed_);
-        if (block.failure) std::rethrow_exception(block.failure);
-        std::size_t keep = block.cut_ends.size();
-        std::size_t lines = block.ends.size();
+        Chunk& chunk = slot(passed_);
+        if (chunk.failure) std::rethrow_exception(chunk.failure);
+        std::size_t keep = chunk.cut_ends.size();
+        std::size_t lines = chunk.lines;
+        bool end = chunk.file_end;
         std::int64_t& generated = tally_.generated_line_count;
         if (job_.sample_size > 0 && generated + static_cast<std::int64_t>(keep) >= job_.sample_size) {
             keep = static_cast<std::size_t>(job_.sample_size - generated);
-            lines = block.cut_from[keep - 1] + 1;
-            sample_full_ = true;
+            lines = chunk.cut_from[keep - 1] + 1;
+            end = true;
         }
         if (hooks_.view_line) {
             for (std::size_t i = 0; i < keep && generated + static_cast<std::int64_t>(i) < kFastViewLines;
                  ++i) {
-                const std::size_t begin = i == 0 ? 0 : block.cut_ends[i - 1];
-                hooks_.view_line(std::string_view(block.cut.get() + begin,
-                                                  block.cut_ends[i] - cutter_.line_end_size() - begin));
+                const std::size_t begin = i == 0 ? 0 : chunk.cut_ends[i - 1];
+                hooks_.view_line(std::string_view(chunk.cut.get() + begin,
+                                                  chunk.cut_ends[i] - cutter_.line_end_size() - begin));
             }
         }
         generated += static_cast<std::int64_t>(keep);
         lines_read_ += static_cast<std::int64_t>(lines);
         gauge_.lines_read(lines_read_);
+        release_before(static_cast<std::size_t>(passed_) * chunk_bytes_);
+        // Past a Windows-1252 text that has settled against UTF-8, the one-thread loop stops tallying.
+        if (job_.encoding == TextEncoding::utf8 || text_.invalid_bytes() < 1000 || text_.reads_as_utf8())
+            text_.add(chunk.text);
         {
             std::lock_guard lock(mutex_);
-            block.keep_bytes = keep == 0 ? 0 : block.cut_ends[keep - 1];
-            block.cut_done = false;
+            chunk.keep_bytes = keep == 0 ? 0 : chunk.cut_ends[keep - 1];
+            chunk.cut_done = false;
             ++passed_;
+            ended_ = end;
         }
-        work_.notify_one();
+        work_.notify_all();
         return true;
+    }
+
+    // The input's pages are the file's: they need not stay in this process once cut. A thread's page fault
+    // may map a whole block of pages of the file's cache around the page it reads (up to a few megabytes
+    // on some systems), also pages behind it already given back, so only pages well behind every chunk
+    // still being cut are given back.
+    void release_before(std::size_t offset) {
+        constexpr std::size_t kLag = std::size_t{8} << 20;
+        if (offset < kLag || offset - kLag <= released_) return;
+        input_.release(released_, offset - kLag);
+        released_ = offset - kLag;
     }
 
     const ExtractJob& job_;
     const ExtractHooks& hooks_;
+    const MappedFile& input_;
+    std::size_t released_ = 0;  // the input's pages before this offset were given back
     OutputFile& out_;
     RunTally& tally_;
-    const BlockCutter cutter_;
+    const ChunkCutter cutter_;
     FastGauge gauge_;
-    const std::size_t block_bytes_;
-    std::vector<LineBlock> ring_;
+    const std::size_t chunk_bytes_;
+    const std::int64_t chunk_count_;
+    std::vector<Chunk> ring_;
+    Utf8Tally text_;
     std::mutex mutex_;
-    std::condition_variable work_;      // a block to cut or to write, or the threads are to end
-    std::condition_variable progress_;  // a block was cut or written
-    // Blocks counted from the first: read, taken to be cut, passed, written. Guarded by `mutex_`, and
-    // changed only by the calling thread for `read_` and `passed_`.
-    std::int64_t read_ = 0;
+    std::condition_variable work_;      // a chunk to cut or to write, or the threads are to end
+    std::condition_variable progress_;  // a chunk was cut or written
+    // Chunks counted from the first: taken to be cut, passed, written. Guarded by `mutex_`; `passed_` and
+    // `ended_` change on the calling thread only.
     std::int64_t taken_ = 0;
     std::int64_t passed_ = 0;
     std::int64_t written_ = 0;
+    int cutting_ = 0;
     bool writing_ = false;
+    bool ended_ = false;  // the sample is complete or a Ctrl+Z ended the file: no chunk after is passed
     std::exception_ptr write_failure_;
     bool quit_ = false;
-    bool sample_full_ = false;
     std::int64_t lines_read_ = 0;
     std::vector<std::thread> threads_;  // joined by the destructor, before the ring they use goes
 };
+
+// The input mapped for the cores to read each its own part, or nothing (the one-thread loop then reads it):
+// a file the system will not map.
+std::unique_ptr<MappedFile> map_input(const std::string& path) {
+    try {
+        return std::make_unique<MappedFile>(path);
+    } catch (const FileError&) {
+        return nullptr;
+    }
+}
+
+// A mapped file that another program shrank reads as zeros past its new end: lines that were never there.
+void check_not_shorter(const std::string& path, std::size_t mapped_size) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && static_cast<std::uint64_t>(st.st_size) < mapped_size)
+        throw_file_error("Cannot read file", path, std::string_view("It became shorter while it was read"));
+}
 
 }  // namespace
 
@@ -439,12 +485,17 @@ void fast_extract(const ExtractJob& job, const ExtractHooks& hooks, RunTally& ta
     // What was written before a failure or a stop stays in the file, which the user is told is incomplete.
     std::string failure;
     try {
-        if (sharing.extra_threads == 0) {
-            stream_lines(job, hooks, input, first_line, any_line, *out, tally);
+        std::unique_ptr<MappedFile> mapped;
+        if (sharing.extra_threads > 0 && any_line) mapped = map_input(job.input_path);
+        if (mapped) {
+            SharedStream shared(job, hooks, *mapped, *out, tally, sharing);
+            shared.run();
+            tally.input_text = shared.text();
+            check_not_shorter(job.input_path, mapped->bytes().size());
         } else {
-            SharedStream(job, hooks, *out, tally, sharing).run(input, first_line, any_line);
+            stream_lines(job, hooks, input, first_line, any_line, *out, tally);
+            tally.input_text = input.tally();
         }
-        tally.input_text = input.tally();
         out->close();
         return;
     } catch (const std::bad_alloc&) {

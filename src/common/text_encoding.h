@@ -115,6 +115,11 @@ class Utf8Tally {
     void finish();
     /// The text goes on elsewhere (a sample's next part): bytes held back are not judged.
     void skip_to_elsewhere() { carried_ = 0; }
+    /// Counts in what another tally of a following, finished piece of the text counted.
+    void add(const Utf8Tally& other) {
+        characters_ += other.characters_;
+        invalid_ += other.invalid_;
+    }
 
     std::uint64_t characters() const { return characters_; }  ///< well-formed beyond ASCII
     std::uint64_t invalid_bytes() const { return invalid_; }

@@ -41,7 +41,8 @@ struct Ran {
 /// names its output), in `memory` bytes when set, asked to stop at gauge step `stop_at` when set. The tally
 /// starts at -1 lines so a run that never counts shows it.
 Ran run(const TempDir& dir, std::string_view input, ExtractJob job, bool fast, RunTally tally = {-1, 0, 0},
-        std::optional<std::uint64_t> memory = {}, std::size_t stop_at = 0) {
+        std::optional<std::uint64_t> memory = {}, std::size_t stop_at = 0,
+        std::optional<FastSharing> sharing = {}) {
     if (job.input_path.empty()) job.input_path = dir.write("in.txt", input);
     if (job.output_path.empty()) job.output_path = dir.file("out.txt");
     Ran r{"", "", tally, {}, {}};
@@ -56,7 +57,9 @@ Ran run(const TempDir& dir, std::string_view input, ExtractJob job, bool fast, R
     };
     hooks.view_line = [&](std::string_view line) { r.view.emplace_back(line); };
     try {
-        if (fast)
+        if (sharing)
+            fast_extract(job, hooks, r.tally, *sharing);
+        else if (fast)
             fast_extract(job, hooks, r.tally);
         else if (standard_extract(job, hooks, r.tally) != ExtractOutcome::generated)
             r.error = "out of memory";
@@ -338,6 +341,59 @@ TEST(Extract, AStopOrAFullDiskEndsARunAndTheFormerResultStays) {
         EXPECT_EQ("in.txt out.txt", list_folder(dir.path()));
         EXPECT_EQ(lines, r.tally.generated_line_count);
     }
+}
+
+// The fast extract shared between threads in blocks of a few bytes writes the bytes, views the lines and
+// counts what the one-thread loop does, wherever a block edge falls: on a line end of any kind, before a
+// Ctrl+Z, in a long line, at the last line of a sample, in UTF-8 after a byte order mark. A stop and a
+// full disk still end it with an incomplete result.
+TEST(FastExtract, SharedBetweenThreadsGivesTheOneThreadResult) {
+    const std::string long_line = std::string(3000, 'L') + "end";
+    const std::string ends = "a1\r\nb2\rc3\nd4\r\n\r\n\re5\n\n" + long_line + "\r\nf6";
+    const std::pair<std::string, std::function<void(ExtractJob&)>> cases[] = {
+        {ends, [](ExtractJob&) {}},
+        {ends,
+         [](ExtractJob& j) {
+             j.slices = {{2, 3}, {2999, 10}};
+         }},
+        {ends + "\r\n\x1a" + "after\r\n", [](ExtractJob& j) { j.line_end = "\n"; }},
+        {"\xEF\xBB\xBF\xC3\xA9t\xC3\xA9\r\n\xC3\xBC\xC3\xBC\xC3\xBCx\ry\xFF\n", utf8_quoted},
+        {numbered_lines(300), [](ExtractJob& j) { j.filter.contains = "7"; }},
+        {numbered_lines(300), [](ExtractJob& j) { j.filter.lower = "line 2"; }},
+    };
+    TempDir dir;
+    for (const auto& [input, set] : cases) {
+        for (std::int64_t sample : {0, 1, 13, 99, 100, 101, 250, 400}) {
+            ExtractJob job = line_job();
+            set(job);
+            job.sample_size = sample;
+            const Ran alone = run(dir, input, job, true, {}, {}, 0, FastSharing{0, 1});
+            for (const FastSharing sharing : {FastSharing{1, 1}, FastSharing{2, 9}, FastSharing{1, 64}}) {
+                const Ran shared = run(dir, input, job, true, {}, {}, 0, sharing);
+                const std::string what = input.substr(0, 8) + " sample " + std::to_string(sample) +
+                                         " block " + std::to_string(sharing.block_bytes);
+                EXPECT_EQ(alone.file, shared.file) << what;
+                EXPECT_EQ(alone.view, shared.view) << what;
+                EXPECT_EQ(alone.tally.generated_line_count, shared.tally.generated_line_count) << what;
+                EXPECT_EQ(alone.gauge.back(), shared.gauge.back()) << what;
+                // A sample's tally covers what was read: on one thread whole blocks, shared the chunks
+                // passed.
+                if (sample == 0) {
+                    EXPECT_EQ(alone.tally.input_text.invalid_bytes(), shared.tally.input_text.invalid_bytes())
+                        << what;
+                }
+                EXPECT_EQ("", shared.error) << what;
+            }
+        }
+    }
+    const std::string incomplete = ".\n\rThe result file " + dir.file("out.txt") + " is incomplete";
+    const FastSharing sharing{1, 64};
+    const Ran stopped = run(dir, numbered_lines(5000), line_job(), true, {0, 1, 5000}, {}, 3, sharing);
+    EXPECT_EQ(kStopped + incomplete, stopped.error);
+    const FileSizeLimit limit(4096);
+    const Ran full = run(dir, numbered_lines(5000), line_job(), true, {}, {}, 0, sharing);
+    EXPECT_EQ("Cannot write file " + dir.file("out.txt") + ". File too large" + incomplete, full.error);
+    EXPECT_EQ(numbered_lines(5000).substr(0, 4096), full.file.substr(0, 4096));
 }
 
 // The standard extract reads whole-file lines (CR LF, CR, LF), the fast one line by line (CR ends a line;

@@ -42,8 +42,9 @@ ImportedLayout parse_tab(std::string_view text, const std::string& file) {
     ImportedRecord record{"RECORD", 1, 0, {}};
     int line = 0;
     for (const auto& row : parse_definition_text(text)) {
-        ImportedField field{row[0], whole_number_or_zero(row[1]), whole_number_or_zero(row[2]), "text",
-                            ++line};
+        // The name fills its 10 columns with blanks, which no other form wants.
+        ImportedField field{std::string(strip_blanks(row[0])), whole_number_or_zero(row[1]),
+                            whole_number_or_zero(row[2]), "text", ++line};
         check_field_columns(field, file);
         record.length = std::max(record.length, field.start - 1 + field.length);
         record.fields.push_back(std::move(field));

@@ -15,10 +15,11 @@ namespace {
 
 constexpr const char* kLayoutUsage =
     "quarvel-batch layout  --from FILE [--as cobol|csvkit|sas|spss|stata|tab] --output FILE|-\n"
-    "                      [--to tab|csvkit|sql|pandas] [--record NAME] [--overwrite]\n"
+    "                      [--to tab|csvkit|sql|spark-sql|pandas] [--record NAME] [--overwrite]\n"
     "  --as      the form of --from (default: from its extension, else its text)\n"
     "  --to      the form written (default: from the output's extension: .tab .csv .sql .py)\n"
-    "  --record  the record written, where a copybook describes several (01 levels); sql writes them all\n";
+    "  --record  the record written, where a copybook describes several (01 levels); SQL has them all\n"
+    "  sql quotes names as \"Name\" (SQLite, DuckDB), spark-sql as `Name` (Spark SQL)\n";
 
 struct LayoutRequest {
     std::map<std::string, std::string> values;
@@ -69,18 +70,20 @@ std::optional<LayoutForm> named_form(const LayoutRequest& r, const char* option,
     const auto form = layout_form_named(given->second);
     const bool can = form && (written ? *form != LayoutForm::cobol && *form != LayoutForm::sas &&
                                             *form != LayoutForm::spss && *form != LayoutForm::stata
-                                      : *form != LayoutForm::sql && *form != LayoutForm::pandas);
+                                      : *form != LayoutForm::sql && *form != LayoutForm::spark_sql &&
+                                            *form != LayoutForm::pandas);
     if (!can)
         throw LayoutUsage(
             std::string(option) + " '" + given->second + "' is not " +
-            (written ? "tab, csvkit, sql or pandas" : "cobol, csvkit, sas, spss, stata or tab"));
+            (written ? "tab, csvkit, sql, spark-sql or pandas" : "cobol, csvkit, sas, spss, stata or tab"));
     return form;
 }
 
 std::string written_text(const ImportedLayout& layout, LayoutForm form, const std::string& record) {
     switch (form) {
         case LayoutForm::sql:
-            return layout_sql_text(layout);
+        case LayoutForm::spark_sql:
+            return layout_sql_text(layout, form == LayoutForm::spark_sql);
         case LayoutForm::csvkit:
             return layout_csvkit_text(chosen_record(layout, record));
         case LayoutForm::pandas:

@@ -19,10 +19,10 @@ struct FormName {
     const char* word;
     LayoutForm form;
 };
-constexpr FormName kFormNames[] = {{"tab", LayoutForm::tab},       {"cobol", LayoutForm::cobol},
-                                   {"csvkit", LayoutForm::csvkit}, {"sas", LayoutForm::sas},
-                                   {"spss", LayoutForm::spss},     {"stata", LayoutForm::stata},
-                                   {"sql", LayoutForm::sql},       {"pandas", LayoutForm::pandas}};
+constexpr FormName kFormNames[] = {
+    {"tab", LayoutForm::tab}, {"cobol", LayoutForm::cobol},         {"csvkit", LayoutForm::csvkit},
+    {"sas", LayoutForm::sas}, {"spss", LayoutForm::spss},           {"stata", LayoutForm::stata},
+    {"sql", LayoutForm::sql}, {"spark-sql", LayoutForm::spark_sql}, {"pandas", LayoutForm::pandas}};
 
 struct Extension {
     const char* ending;
@@ -106,6 +106,7 @@ ImportedLayout parse_layout(std::string_view text, LayoutForm form, const std::s
             layout = parse_stata_dictionary(text, file);
             break;
         case LayoutForm::sql:
+        case LayoutForm::spark_sql:
         case LayoutForm::pandas:
             throw LayoutError(file, 1, "SQL and pandas layouts are written, not read");
     }

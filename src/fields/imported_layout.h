@@ -32,7 +32,7 @@ struct ImportedLayout {
 };
 
 /// The forms a layout is read from and written to.
-enum class LayoutForm { tab, cobol, csvkit, sas, spss, stata, sql, pandas };
+enum class LayoutForm { tab, cobol, csvkit, sas, spss, stata, sql, spark_sql, pandas };
 
 /// A layout text that says something this reader does not understand; what() names the file and line.
 class LayoutError : public UserError {
@@ -41,13 +41,14 @@ class LayoutError : public UserError {
         : UserError(file + ", line " + std::to_string(line) + ": " + message) {}
 };
 
-/// The form named by a word of the command line (cobol, csvkit, sas, spss, stata, tab, sql, pandas).
+/// The form named by a word of the command line (cobol, csvkit, sas, spss, stata, tab, sql, spark-sql,
+/// pandas).
 std::optional<LayoutForm> layout_form_named(std::string_view word);
 
 /// The form of a layout file, from its extension and else from its text; none when neither tells.
 std::optional<LayoutForm> guess_layout_form(const std::string& path, std::string_view text);
 
-/// Reads a layout text of the given form (not sql or pandas, which are only written). `file` names it
+/// Reads a layout text of the given form (not SQL or pandas, which are only written). `file` names it
 /// in messages. Throws LayoutError.
 ImportedLayout parse_layout(std::string_view text, LayoutForm form, const std::string& file);
 

@@ -23,10 +23,10 @@ std::string cut_name(const std::string& name, std::size_t width) {
     return name.substr(0, end);
 }
 
-std::string sql_name(const std::string& name) {
-    std::string out = "\"";
-    for (char c : name) out += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return out + "\"";
+std::string sql_name(const std::string& name, char quote) {
+    std::string out(1, quote);
+    for (char c : name) out += c == quote ? std::string(2, c) : std::string(1, c);
+    return out + quote;
 }
 
 std::string python_text(const std::string& text) {
@@ -162,7 +162,7 @@ std::string layout_csvkit_text(const ImportedRecord& record) {
     return out;
 }
 
-std::string layout_sql_text(const ImportedLayout& layout) {
+std::string layout_sql_text(const ImportedLayout& layout, bool backticks) {
     std::string out =
         "-- Each query reads a table \"lines\" of one text column \"line\", one row per line of the file.\n";
     for (const ImportedRecord& record : layout.records) {
@@ -170,7 +170,8 @@ std::string layout_sql_text(const ImportedLayout& layout) {
         for (std::size_t i = 0; i < record.fields.size(); ++i) {
             const ImportedField& f = record.fields[i];
             const auto [column, note] = sql_column(f);
-            out += "    " + column + " AS " + sql_name(f.name) + (i + 1 < record.fields.size() ? "," : "");
+            out += "    " + column + " AS " + sql_name(f.name, backticks ? '`' : '"') +
+                   (i + 1 < record.fields.size() ? "," : "");
             if (!note.empty()) out += "  -- " + note;
             out += "\n";
         }

@@ -20,8 +20,9 @@ std::string layout_tab_text(const ImportedRecord& record);
 std::string layout_csvkit_text(const ImportedRecord& record);
 
 /// One query per record cutting a table `lines` of one text column `line` (a row per line of the file)
-/// with substr(), with casts for typed fields; the same text runs in SQLite, DuckDB and Spark SQL.
-std::string layout_sql_text(const ImportedLayout& layout);
+/// with substr(), with casts for typed fields; the same text runs in SQLite, DuckDB and Spark SQL but for
+/// the quotes around names: "Name" as the standard has them, or `Name` for Spark SQL (`backticks`).
+std::string layout_sql_text(const ImportedLayout& layout, bool backticks = false);
 
 /// A Python function reading the file with pandas' read_fwf, every column as text.
 std::string layout_pandas_text(const ImportedRecord& record);

@@ -49,6 +49,9 @@ class LayoutTools(unittest.TestCase):
         cls.data = cls.path("data.txt")
         with open(cls.data, "w") as f:
             f.write("".join(line + "\n" for line in cls.lines))
+        for name, text in SCHEMAS.items():
+            with open(cls.path(name), "w") as f:
+                f.write(text)
 
     @classmethod
     def path(cls, name):
@@ -68,11 +71,9 @@ class LayoutTools(unittest.TestCase):
         return [line.split("\t") for line in out.decode().split("\n")[:-1]]
 
     def test_each_schema_cuts_as_in2csv_read_and_written_back(self):
-        for name, text in SCHEMAS.items():
+        for name in SCHEMAS:
             with self.subTest(schema=name):
                 schema = self.path(name)
-                with open(schema, "w") as f:
-                    f.write(text)
                 header, rows = self.in2csv(schema)
                 tab = self.layout(schema, self.path(name + ".tab"))
                 self.assertEqual(self.extract(tab, "--trim"), rows)
@@ -93,9 +94,10 @@ class LayoutTools(unittest.TestCase):
         with open(copybook, "w") as f:
             f.write("000100 01  REC.\n000200     05  KEY-PART  PIC X(5).\n000300     05  FILLER    PIC X(3).\n"
                     "000400     05  TEXT-PART PIC X(12).\n000500     05  LAST-PART PIC X(4).\n")
-        for source in (copybook, self.path("overlapping.csv")):
-            with self.subTest(layout=os.path.basename(source)):
-                query = read(self.layout(source, self.path("q.sql")))
+        # SQLite takes Spark's `quotes` as well as the standard's.
+        for source, form in ((copybook, "sql"), (self.path("overlapping.csv"), "sql"), (copybook, "spark-sql")):
+            with self.subTest(layout=os.path.basename(source), form=form):
+                query = read(self.layout(source, self.path("q.sql"), "--to", form))
                 script = "CREATE TABLE lines(line TEXT);\n" + "".join(
                     "INSERT INTO lines VALUES('%s');\n" % line.replace("'", "''") for line in self.lines)
                 script += ".mode tabs\n" + query
@@ -128,7 +130,7 @@ class LayoutTools(unittest.TestCase):
                 space = {}
                 exec(snippet, space)
                 frame = space["read_layout"](self.data)
-                self.assertEqual(frame.values.tolist(), self.extract(self.path(name + ".tab"), "--trim"))
+                self.assertEqual(frame.values.tolist(), self.extract(self.layout(schema, self.path("p.tab")), "--trim"))
 
 
 if __name__ == "__main__":

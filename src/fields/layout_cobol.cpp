@@ -143,8 +143,8 @@ class CopybookTokens {
 /// What a picture says about storage and meaning.
 struct Picture {
     std::int64_t characters = 0;  // as displayed, a separate sign not counted
-    int digits = 0;               // 9s: the digits a numeric item stores
-    int decimals = 0;             // implied (after V, and P at the left) or written (after .)
+    std::int64_t digits = 0;      // 9s: the digits a numeric item stores
+    std::int64_t decimals = 0;    // implied (after V, and P at the left) or written (after .)
     bool sign = false;
     bool alphanumeric = false;
     bool edited = false;
@@ -357,8 +357,8 @@ Picture read_picture(const Item& item, const std::string& file) {
                 p.characters += n;
                 break;
             case '9':
-                p.digits += static_cast<int>(std::min<std::int64_t>(n, 1000));
-                if (after_point) p.decimals += static_cast<int>(std::min<std::int64_t>(n, 1000));
+                p.digits += n;
+                if (after_point) p.decimals += n;
                 p.characters += n;
                 digit_seen = true;
                 break;
@@ -375,7 +375,7 @@ Picture read_picture(const Item& item, const std::string& file) {
                 // at the right they would scale the value up, which no field type says.
                 if (digit_seen && !after_point)
                     throw fail("P after the digits (a scaled-up value) is not supported");
-                p.decimals += static_cast<int>(n);
+                p.decimals += n;
                 after_point = true;
                 break;
             case '.':
@@ -386,7 +386,7 @@ Picture read_picture(const Item& item, const std::string& file) {
                 break;
             case 'Z':
             case '*':
-                if (after_point) p.decimals += static_cast<int>(n);
+                if (after_point) p.decimals += n;
                 if (c == '*') p.plain_edit = false;
                 p.characters += n;
                 p.edited = true;
@@ -409,13 +409,14 @@ Picture read_picture(const Item& item, const std::string& file) {
             default:
                 throw fail(std::string("'") + c + "' is not supported in a picture");
         }
-        if (p.characters > kLongestRecord) throw fail("longer than a record can be");
+        if (p.characters > kLongestRecord || p.decimals > kLongestRecord)
+            throw fail("longer than a record can be");
     }
     if (p.characters == 0) throw fail("the picture holds no character");
     return p;
 }
 
-std::string with_decimals(const char* type, int decimals) {
+std::string with_decimals(const char* type, std::int64_t decimals) {
     return std::string(type) + "(" + std::to_string(decimals) + ")";
 }
 
@@ -425,6 +426,9 @@ void size_elementary(Item& item, Usage usage, SignPlace sign, bool separate, con
     const Picture p = read_picture(item, file);
     auto fail = [&](const std::string& why) { return LayoutError(file, item.line, why); };
     const bool numeric = !p.alphanumeric && !p.edited;
+    // Numbers are read exactly up to 38 digits; a picture beyond that could only give bad values.
+    if (numeric && p.digits + (p.decimals > p.digits ? p.decimals - p.digits : 0) > 38)
+        throw fail("PIC " + item.picture + " has more than 38 digits");
     if (usage == Usage::binary || usage == Usage::packed) {
         if (!numeric)
             throw fail("PIC " + item.picture + " cannot be binary or packed: it is not a plain number");

@@ -213,7 +213,7 @@ ImportedLayout parse_sas_input(std::string_view text, const std::string& file) {
         if (w.text == "@" || w.text == "+") {
             ++in.at;
             const std::int64_t n = in.count(w.text == "@" ? "the column after @" : "the step after +");
-            column = w.text == "@" ? n : column + n;
+            column = column_after(w.text == "@" ? 0 : column, n, file, w.line);
             continue;
         }
         if (w.text == "#" || w.text == "/")
@@ -242,7 +242,7 @@ ImportedLayout parse_sas_input(std::string_view text, const std::string& file) {
                 field.type = numeric_type(*read_count(in.peek().text.substr(1)));
                 ++in.at;
             }
-            column = last + 1;
+            column = column_after(last, 1, file, field.line);
         } else {
             const std::string informat =
                 (text_field ? "$" : "") + (in.done() ? std::string() : in.peek().text);
@@ -254,7 +254,7 @@ ImportedLayout parse_sas_input(std::string_view text, const std::string& file) {
             ++in.at;
             field.length = read->first;
             field.type = read->second;
-            column += field.length;
+            column = column_after(column, field.length, file, field.line);
         }
         add_field(record, std::move(field), file);
     }
@@ -272,7 +272,7 @@ std::vector<std::string> spss_names(Cursor& in) {
         if (in.upper() == "TO" && !names.empty()) {
             ++in.at;
             if (in.done()) throw in.error("TO needs a last name");
-            const std::string& first = names.back();
+            const std::string first = names.back();  // a copy: the names grow below
             const std::string last = in.peek().text;
             auto split = [](const std::string& s) {
                 std::size_t d = s.size();
@@ -403,6 +403,7 @@ ImportedLayout parse_spss_data_list(std::string_view text, const std::string& fi
                                   std::to_string(span) + " columns do not divide among " + std::to_string(k) +
                                       " variables");
             width = span / k;
+            column_after(last, 1, file, line);
             if (!in.done() && in.peek().text[0] == '(') {
                 type = spss_format(in, in.peek().text).first;
                 ++in.at;
@@ -413,6 +414,9 @@ ImportedLayout parse_spss_data_list(std::string_view text, const std::string& fi
                 throw in.error("format " + in.peek().text + " needs a width where no columns are given");
             type = t;
             width = w;
+            column_after(start,
+                         static_cast<std::int64_t>(names.size()) * std::min<std::int64_t>(w, INT32_MAX), file,
+                         line);
             ++in.at;
         } else {
             throw LayoutError(file, line, names.back() + ": no columns and no format");
@@ -464,9 +468,9 @@ ImportedLayout parse_stata_dictionary(std::string_view text, const std::string& 
                 n = read_count(strip_blanks(std::string_view(w).substr(paren + 1, w.size() - paren - 2)));
             }
             if (directive == "_COLUMN" && n && *n >= 1)
-                column = *n;
+                column = column_after(0, *n, file, number);
             else if (directive == "_SKIP")
-                column += n.value_or(1);
+                column = column_after(column, n.value_or(1), file, number);
             else if ((directive == "_LINES" || directive == "_LINE") && n == 1) {
             } else if (directive == "_LRECL" || directive == "_FIRSTLINEOFFILE") {
             } else if (directive == "_LINES" || directive == "_LINE" || directive == "_NEWLINE")
@@ -505,7 +509,7 @@ ImportedLayout parse_stata_dictionary(std::string_view text, const std::string& 
         field.type = letter == 'S' ? "text" : numeric_type(*decimals);
         if (!in.done() && in.peek().text[0] != '"')
             throw in.error("'" + in.peek().text + "' is not understood");
-        column += field.length;
+        column = column_after(column, field.length, file, number);
         add_field(record, std::move(field), file);
     }
     if (!open) throw LayoutError(file, 1, "no dictionary");

@@ -36,6 +36,13 @@ std::vector<std::string_view> text_lines(std::string_view text) {
     return lines;
 }
 
+std::int64_t column_after(std::int64_t column, std::int64_t step, const std::string& file, int line) {
+    // Both come from counts of at most 18 digits, so the sum cannot overflow before this check.
+    if (column + step > std::int64_t{INT32_MAX} + 1)
+        throw LayoutError(file, line, "a column past 2147483647");
+    return column + step;
+}
+
 void check_field_columns(const ImportedField& field, const std::string& file) {
     if (field.start < 1 || field.length < 1)
         throw LayoutError(file, field.line,

@@ -28,6 +28,9 @@ std::optional<std::int64_t> read_count(std::string_view text);
 /// The lines of a text (CR LF, CR or LF end one), numbered from 1 by their place.
 std::vector<std::string_view> text_lines(std::string_view text);
 
+/// The column `step` columns after `column`; throws LayoutError past the columns a field table holds.
+std::int64_t column_after(std::int64_t column, std::int64_t step, const std::string& file, int line);
+
 /// Checks the field against the columns a field table can hold; throws LayoutError.
 void check_field_columns(const ImportedField& field, const std::string& file);
 

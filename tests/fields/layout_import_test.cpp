@@ -155,6 +155,10 @@ TEST(SurveySetups, SasSpssAndStataOfTheSameFieldsGiveOneLayout) {
                 ElementsAreArray(fields));
     EXPECT_THAT(without_born_type(described(parse_layout(stata, LayoutForm::stata, "s.dct"))),
                 ElementsAreArray(fields));
+    EXPECT_THAT(
+        described(parse_layout("DATA LIST / q8 TO q12 1-10 (A) r07 TO r08 (N2).", LayoutForm::spss, "s")),
+        ElementsAreArray({"[RECORD 14]", "q8 1 2 text", "q9 3 2 text", "q10 5 2 text", "q11 7 2 text",
+                          "q12 9 2 text", "r07 11 2 int", "r08 13 2 int"}));
     EXPECT_EQ(guess_layout_form("setup.txt", sas), LayoutForm::sas);
     EXPECT_EQ(guess_layout_form("setup.txt", spss), LayoutForm::spss);
     EXPECT_EQ(guess_layout_form("setup.txt", stata), LayoutForm::stata);

@@ -79,7 +79,11 @@ std::string date_expression(const ImportedField& f, const std::string& pattern) 
 /// The column of one field, and a note where SQL cannot read its type.
 std::pair<std::string, std::string> sql_column(const ImportedField& f) {
     const std::string cut = "substr(line, " + number(f.start) + ", " + number(f.length) + ")";
-    const std::string value = "NULLIF(trim(" + cut + "), '')";
+    // A sign may trail the digits ("123-"): SQLite would cast that to 123, so it is moved to the front.
+    const std::string trimmed = "trim(" + cut + ")";
+    const std::string but_last = "substr(" + trimmed + ", 1, length(" + trimmed + ") - 1)";
+    const std::string value = "NULLIF(CASE substr(" + trimmed + ", -1) WHEN '-' THEN '-' || " + but_last +
+                              " WHEN '+' THEN " + but_last + " ELSE " + trimmed + " END, '')";
     const std::string& t = f.type;
     if (t == "text") return {cut, ""};
     if (t == "int") return {"CAST(" + value + " AS BIGINT)", ""};
@@ -165,6 +169,11 @@ std::string layout_csvkit_text(const ImportedRecord& record) {
 std::string layout_sql_text(const ImportedLayout& layout, bool backticks) {
     std::string out =
         "-- Each query reads a table \"lines\" of one text column \"line\", one row per line of the file.\n";
+    if (layout.records.size() > 1)
+        out +=
+            "-- The file holds several kinds of record: each query cuts every line, so keep the lines of "
+            "its\n"
+            "-- kind with a WHERE of your own.\n";
     for (const ImportedRecord& record : layout.records) {
         out += "\n-- " + record.name + "\nSELECT\n";
         for (std::size_t i = 0; i < record.fields.size(); ++i) {

@@ -106,17 +106,16 @@ class LayoutTools(unittest.TestCase):
                 self.assertEqual([line.split("\t") for line in got.split("\n")[:-1]], expected)
 
     def test_sql_casts_whole_numbers_and_implied_decimals(self):
-        with open(self.path("numbers.txt"), "w") as f:
-            f.write("00012-000000005 \n98765 000012345\n")
         copybook = self.path("num.cpy")
         with open(copybook, "w") as f:
             f.write("000100 01  R.\n000200     05  N PIC 9(5).\n000300     05  A PIC S9(7)V99\n"
-                    "000400                      SIGN LEADING SEPARATE.\n")
+                    "000400                      SIGN LEADING SEPARATE.\n"
+                    "000500     05  T PIC S99 SIGN TRAILING SEPARATE.\n")
         query = read(self.layout(copybook, self.path("num.sql")))
-        script = "CREATE TABLE lines(line TEXT);\nINSERT INTO lines VALUES('00012-000000005 ');\n"
-        script += "INSERT INTO lines VALUES('98765 000012345');\n.mode tabs\n" + query
+        script = "CREATE TABLE lines(line TEXT);\nINSERT INTO lines VALUES('00012-00000000512-');\n"
+        script += "INSERT INTO lines VALUES('98765 00001234507+');\n.mode tabs\n" + query
         got = run("sqlite3", ":memory:", input=script.encode()).decode()
-        self.assertEqual(got, "12\t-0.05\n98765\t123.45\n")
+        self.assertEqual(got, "12\t-0.05\t-12\n98765\t123.45\t7\n")
 
     def test_pandas_snippet_gives_the_extracts_values(self):
         try:

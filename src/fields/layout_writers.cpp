@@ -80,10 +80,12 @@ std::string date_expression(const ImportedField& f, const std::string& pattern) 
 std::pair<std::string, std::string> sql_column(const ImportedField& f) {
     const std::string cut = "substr(line, " + number(f.start) + ", " + number(f.length) + ")";
     // A sign may trail the digits ("123-"): SQLite would cast that to 123, so it is moved to the front.
+    // No negative start for the last character: engines differ on it.
     const std::string trimmed = "trim(" + cut + ")";
     const std::string but_last = "substr(" + trimmed + ", 1, length(" + trimmed + ") - 1)";
-    const std::string value = "NULLIF(CASE substr(" + trimmed + ", -1) WHEN '-' THEN '-' || " + but_last +
-                              " WHEN '+' THEN " + but_last + " ELSE " + trimmed + " END, '')";
+    const std::string value = "NULLIF(CASE substr(" + trimmed + ", length(" + trimmed +
+                              "), 1) WHEN '-' THEN '-' || " + but_last + " WHEN '+' THEN " + but_last +
+                              " ELSE " + trimmed + " END, '')";
     const std::string& t = f.type;
     if (t == "text") return {cut, ""};
     if (t == "int") return {"CAST(" + value + " AS BIGINT)", ""};

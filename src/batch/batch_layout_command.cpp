@@ -110,7 +110,10 @@ int run_batch_layout(const std::vector<std::string>& args, const Console& consol
             const auto guessed = guess_layout_form(output, "");
             if (!guessed || guessed == LayoutForm::cobol || guessed == LayoutForm::sas ||
                 guessed == LayoutForm::spss || guessed == LayoutForm::stata)
-                throw LayoutUsage("--to is missing (the output's extension is not .tab, .csv, .sql or .py)");
+                throw LayoutUsage(
+                    output == "-"
+                        ? "--to is missing (standard output has no extension to tell the form)"
+                        : "--to is missing (the output's extension is not .tab, .csv, .sql or .py)");
             out_form = guessed;
         }
         if (output != "-" && file_exists(output) && same_file(from, output))

@@ -16,11 +16,17 @@ ImportedLayout parse_stata_dictionary(std::string_view text, const std::string& 
         if (line.empty() || line[0] == '*') continue;
         if (closed) break;  // the data may follow the dictionary
         if (!open) {
+            // "dictionary using FILE {", the brace on that line or the next one.
             const std::size_t brace = line.find('{');
-            if (upper_ascii(line).find("DICTIONARY") == std::string::npos || brace == std::string_view::npos)
+            const bool named = upper_ascii(line).find("DICTIONARY") != std::string::npos;
+            if (named && brace == std::string_view::npos && !record.line) {
+                record.line = number;
+                continue;
+            }
+            if (brace == std::string_view::npos || (!named && !record.line) || (named && record.line))
                 throw LayoutError(file, number, "a Stata dictionary starts with 'dictionary ... {'");
             open = true;
-            record.line = number;
+            if (!record.line) record.line = number;
             line = strip_blanks(line.substr(brace + 1));
             if (line.empty()) continue;
         }

@@ -139,7 +139,7 @@ TEST(SurveySetups, SasSpssAndStataOfTheSameFieldsGiveOneLayout) {
         "FILE HANDLE x /NAME='x.dat'.\nDATA LIST FIXED FILE=x RECORDS=1\n /1 id 1-5 (A) age 6-8\n"
         "   income 9-15 (2) name (A20) born 36-43 (A).\nEXECUTE.\n";
     const std::string stata =
-        "* survey\ninfile dictionary using x.dat {\n  _column(1) str5 id %5s \"Identifier\"\n  _column(6) "
+        "* survey\ninfile dictionary using x.dat\n{\n  _column(1) str5 id %5s \"Identifier\"\n  _column(6) "
         "int age %3f\n"
         "  float income %7.2f\n  _column(16) str20 name %20s // name\n  str8 born %8s\n}\n12345...\n";
     const std::vector<std::string> fields = {"[RECORD 43]",       "id 1 5 text",     "age 6 3 num",

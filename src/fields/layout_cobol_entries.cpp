@@ -93,6 +93,7 @@ class CopybookTokens {
                 continue;
             }
             std::string word(area.substr(i, end - i));
+            if (word.rfind("*>", 0) == 0) return;  // a comment to the end of the line
             i = end;
             bool ends = false;
             // A period ends the entry only where a blank or the line's end follows it: in a picture

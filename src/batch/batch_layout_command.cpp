@@ -1,5 +1,6 @@
 #include "batch/batch_layout_command.h"
 
+#include <algorithm>
 #include <map>
 #include <optional>
 

@@ -1,15 +1,11 @@
 #pragma once
 
-#include <string>
-#include <vector>
-
-#include "batch/console.h"
+#include "batch/batch_command.h"
 
 namespace qvr {
 
 /// The layout command: reads a layout in one form (a copybook, a csvkit schema, a SAS, SPSS or Stata
-/// setup, a field definition file) and writes it in another. It reads its own options, so the commands
-/// that cut files keep theirs apart. Returns the exit status.
-int run_batch_layout(const std::vector<std::string>& args, const Console& console);
+/// setup, a field definition file) and writes it in another.
+const BatchCommandInfo& layout_command();
 
 }  // namespace qvr

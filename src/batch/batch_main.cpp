@@ -6,7 +6,6 @@
 
 #include "batch/batch_command.h"
 #include "batch/batch_layout.h"
-#include "batch/batch_layout_command.h"
 #include "batch/batch_request.h"
 #include "batch/batch_usage.h"
 #include "common/file_error.h"
@@ -40,7 +39,6 @@ int run_request(const BatchRequest& request, const Console& console) {
 }  // namespace
 
 int run_batch(const std::vector<std::string>& args, const Console& console) {
-    if (!args.empty() && args[0] == "layout") return run_batch_layout(args, console);
     BatchRequest request;
     try {
         request = parse_batch_request(args);

@@ -5,13 +5,15 @@
 #include "batch/batch_dbf.h"
 #include "batch/batch_detect.h"
 #include "batch/batch_extract.h"
+#include "batch/batch_layout_command.h"
 #include "common/regular_file.h"
 
 namespace qvr {
 
 const std::vector<const BatchCommandInfo*>& batch_commands() {
-    static const std::vector<const BatchCommandInfo*> all = {
-        &extract_command(), &dbf_command(), &analyse_command(), &detect_command(), &check_command()};
+    static const std::vector<const BatchCommandInfo*> all = {&extract_command(), &dbf_command(),
+                                                             &analyse_command(), &detect_command(),
+                                                             &check_command(),   &layout_command()};
     return all;
 }
 

@@ -12,7 +12,7 @@
 namespace qvr {
 
 /// What the front end is asked to do.
-enum class BatchCommand { none, extract, dbf, analyse, detect, check, help, version };
+enum class BatchCommand { none, extract, dbf, analyse, detect, check, layout, help, version };
 
 /// A command line as the windows would hold it: the General data window's settings (its defaults where an
 /// option is not given) and the field table's source.
@@ -27,6 +27,10 @@ struct BatchRequest {
     std::uint64_t max_lines = 0;           ///< --lines of detect; 0 reads every line
     std::optional<TextEncoding> encoding;  ///< --encoding; unset (auto): proposed from the input
     std::uint64_t memory_cap = 0;  ///< --memory of extract, in bytes; 0: what the system has available
+    std::string layout_from;       ///< --from of layout: the layout read
+    std::string layout_as;         ///< --as of layout: the form read; empty: from its name and text
+    std::string layout_to;         ///< --to of layout: the form written; empty: from the output's name
+    std::string layout_record;     ///< --record of layout: the record written where there are several
 };
 
 /// A command line that does not say what to do; what() tells why, command() whose usage line to show

@@ -15,11 +15,12 @@ const std::string kDbf = "dbf --input FILE|- LAYOUT [options]\n";
 const std::string kAnalyse = "analyse --input FILE|- [options]\n";
 const std::string kDetect = "detect --input FILE|- --output LAYOUT.tab|- [options]\n";
 const std::string kCheck = "check --input FILE|- LAYOUT [options]\n";
-const std::string kAll = "quarvel-batch extract " + kExtract.substr(8) + "       quarvel-batch dbf     " +
-                         kDbf.substr(4) + "       quarvel-batch analyse " + kAnalyse.substr(8) +
-                         "       quarvel-batch detect  " + kDetect.substr(7) +
-                         "       quarvel-batch check   " + kCheck.substr(6) +
-                         "       quarvel-batch --help | --version\n";
+const std::string kLayout = "layout --from FILE --output FILE|- [options]\n";
+const std::string kAll =
+    "quarvel-batch extract " + kExtract.substr(8) + "       quarvel-batch dbf     " + kDbf.substr(4) +
+    "       quarvel-batch analyse " + kAnalyse.substr(8) + "       quarvel-batch detect  " +
+    kDetect.substr(7) + "       quarvel-batch check   " + kCheck.substr(6) + "       quarvel-batch layout  " +
+    kLayout.substr(7) + "       quarvel-batch --help | --version\n";
 
 TEST(BatchUsage, UsageErrorsAndValuesThatLookLikeOptions) {
     TempDir dir;
@@ -72,6 +73,10 @@ TEST(BatchUsage, UsageErrorsAndValuesThatLookLikeOptions) {
         {Args{"analyse", "--input", in, "--encoding", "latin1"},
          "--encoding 'latin1' is not cp1252, utf-8 or auto", kAnalyse},
         {Args{"analyse", "--input", in, "-x"}, "unknown argument '-x'", kAnalyse},
+        {Args{"layout", "--from", in, "--output", "-"},
+         "--to is missing (standard output has no extension to tell the form)", kLayout},
+        {Args{"layout", "--from", in, "--output", out, "--to", "cobol"},
+         "--to 'cobol' is not tab, csvkit, sql, spark-sql or pandas", kLayout},
     };
     for (const auto& [args, problem, usage] : cases) {
         BatchOutcome r = run_batch_in_process(args);

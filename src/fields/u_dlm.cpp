@@ -103,14 +103,7 @@ void Tfrm_dlm::set_file_label(const std::string& text, bool settled) {
     if (settled) settled_rows_ = rows();
 }
 
-std::vector<FieldTable::Row> Tfrm_dlm::rows() const {
-    std::vector<FieldTable::Row> rows;
-    for (int row = 1; row <= table_.row_count(); ++row) {
-        FieldTable::Row& r = rows.emplace_back();
-        for (int column = 0; column < FieldTable::kColumns; ++column) r[column] = table_.cell(column, row);
-    }
-    return rows;
-}
+std::vector<FieldTable::Row> Tfrm_dlm::rows() const { return table_.rows(); }
 
 void Tfrm_dlm::set_current_cell(int column, int row) {
     column_ = column;

@@ -49,10 +49,7 @@ void FieldCommands::recall() {
     std::vector<FieldTable::Row> rows;
     try {
         rows = read_definition_file(path, memory_.available());
-    } catch (const FileError& e) {
-        show_general_error(desktop_, e.what());
-        return;
-    } catch (const NotAWholeNumber& e) {
+    } catch (const UserError& e) {  // unreadable, or a number or a type that is none
         show_general_error(desktop_, e.what());
         return;
     }
@@ -137,11 +134,7 @@ void FieldCommands::detect_from_input() {
             kOk);
         return;
     }
-    std::vector<FieldTable::Row> rows;
-    for (int row = 1; row <= found.table.row_count(); ++row)
-        rows.push_back({found.table.cell(0, row), found.table.cell(1, row), found.table.cell(2, row),
-                        found.table.cell(3, row)});
-    dlm_.field_table().assign_rows(std::move(rows));
+    dlm_.field_table().assign_rows(found.table.rows());
     steps_.table_unsaved(kNoDefinitionFile);
     if (found.wider)
         desktop_.message_box(BoxKind::information, to_widget_text(wider_than_looked_at_text(found)), kOk);

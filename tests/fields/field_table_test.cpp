@@ -137,6 +137,24 @@ TEST(DefinitionFile, NumbersThatAreNotWholeNumbersAreRefused) {
                     testing::ThrowsMessage<NotAWholeNumber>("'" + number + "' is not a valid integer value"));
 }
 
+// A type follows the end position; a text field's line is as it always was.
+TEST(DefinitionFile, KeepsEachFieldsType) {
+    const Rows rows = {{"Amount    ", "1", "8", "8", parse_field_type("dec(2)")},
+                       {"Name      ", "9", "20", "28"},
+                       {"Born      ", "29", "10", "38", parse_field_type("date(DD MM YYYY)")},
+                       {"Big       ", "12345", "4", "12348", parse_field_type("packed(0)")}};
+    const std::string bytes =
+        "Amount    1    8    8    dec(2)\r\nName      9    20   28   \r\n"
+        "Born      29   10   38   date(DD MM YYYY)\r\nBig       12345 4    12348 packed(0)\r\n";
+    EXPECT_EQ(bytes, definition_file_text(table_of(rows)));
+    EXPECT_EQ(rows, parse_definition_text(bytes));
+    EXPECT_EQ(rows[0], parse_definition_text("Amount    1 8 8 dec(2) a note\r\n").at(0));
+    EXPECT_EQ((Rows{{"A         ", "1", "8", "8"}}), parse_definition_text("A         1 8 8 decimals\r\n"));
+    EXPECT_THAT([] { parse_definition_text("A         1 8 8 dec(x)\r\n"); },
+                testing::ThrowsMessage<NotAFieldType>(
+                    "'dec(x)' is not a field type: the implied decimals are a number from 0 to 38"));
+}
+
 TEST(LayoutCheck, ReportsEveryKindOfMisfit) {
     TempDir dir;
     const std::string input = dir.write("in.txt", "AB 12  X\r\nAB 12  X\r\nAB 12\r\nABC12 YX  Z\r\n");

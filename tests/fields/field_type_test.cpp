@@ -1,0 +1,355 @@
+#include "fields/field_type.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <random>
+
+namespace qvr::test {
+namespace {
+
+constexpr const char* kBad = "<bad>";
+
+std::string converted(const std::string& spelling, std::string_view raw) {
+    std::string out;
+    return convert_value(parse_field_type(spelling), raw, out) ? out : kBad;
+}
+
+TEST(FieldType, ConvertsTheUsualValues) {
+    const std::tuple<const char*, std::string, std::string> cases[] = {
+        {"int", "-00012", "-12"},
+        {"int", "000123", "123"},
+        {"int", "  42-  ", "-42"},
+        {"int", "+7", "7"},
+        {"int", "-000", "0"},
+        {"int", "      ", ""},
+        {"int", "1 2", kBad},
+        {"int", "12-3", kBad},
+        {"dec(2)", "0000012345", "123.45"},
+        {"dec(2)", "-000000005", "-0.05"},
+        {"dec(0)", "0012", "12"},
+        {"num", "1,234.50-", "-1234.50"},
+        {"num", "-.5", "-0.5"},
+        {"num", "1234", "1234"},
+        {"num", "12,34.5", kBad},
+        {"num", "1.2.3", kBad},
+        {"num(,)", "1.234.567,89", "1234567.89"},
+        {"num(,)", "1 234,5+", "1234.5"},
+        {"zoned(2)", "0001234}", "-123.40"},  // } is the last digit, 0, and the minus
+        {"zoned(2)", "000123M", "-12.34"},
+        {"zoned(2)", "0001234{", "123.40"},
+        {"zoned(0)", "12C", "123"},
+        {"zoned(0)", "12R", "-129"},
+        {"zoned(0)", "1A3", kBad},
+        {"packed(2)", std::string("\x01\x23\x4D", 3), "-12.34"},
+        {"packed(0)", std::string("\x12\x3F", 2), "123"},
+        {"packed(0)", std::string("\x40\x40", 2), ""},
+        {"packed(0)", std::string("\x1A\x3C", 2), kBad},
+        {"binary(0)", std::string("\xFF\xFE", 2), "-2"},
+        {"binary(2)", std::string("\x00\x00\x30\x39", 4), "123.45"},
+        {"date(YYYYMMDD)", "20261207", "2026-12-07"},
+        {"date(DD/MM/YY)", "07/12/26", "2026-12-07"},
+        {"date(DD/MM/YY)", "07/12/69", "1969-12-07"},
+        {"date(YYYYMMDD)", "00000000", ""},
+        {"date(YYYYMMDD)", "20230229", kBad},
+        {"date(YYYYMMDD)", "2024-02-29", kBad},
+        {"int", std::string(38, '9'), std::string(38, '9')},
+        {"int", "1" + std::string(38, '0'), kBad},
+        {"dec(38)", "-1", "-0.00000000000000000000000000000000000001"},
+    };
+    for (const auto& [spelling, raw, value] : cases) EXPECT_EQ(value, converted(spelling, raw)) << spelling;
+}
+
+TEST(FieldType, SpellingsReadBackAndBadOnesAreTold) {
+    for (const char* s : {"text", "int", "dec(0)", "dec(38)", "num", "num(,)", "zoned(2)", "packed(3)",
+                          "binary(0)", "date(YYYYMMDD)", "date(DD/MM/YY)", "date(MM-DD-YYYY)"})
+        EXPECT_EQ(s, field_type_spelling(parse_field_type(s)));
+    const std::pair<const char*, const char*> bad[] = {
+        {"float",
+         "the types are text, int, dec(N), num, num(,), zoned(N), packed(N), binary(N) or date(PATTERN)"},
+        {"dec", "dec needs its number of implied decimals, as dec(2)"},
+        {"dec(39)", "the implied decimals are a number from 0 to 38"},
+        {"num(;)", "num takes a decimal comma only, as num(,)"},
+        {"int(2)", "int takes no choice in parentheses"},
+        {"date", "date needs its pattern, as date(YYYYMMDD)"},
+        {"date(YYYYMM)", "a date pattern holds YYYY or YY, MM and DD"},
+        {"date(YYYMMDD)", "a date pattern holds YYYY or YY, MM and DD once each"},
+        {"zoned(2", "the choice in parentheses is not closed by ')'"}};
+    for (const auto& [spelling, why] : bad)
+        EXPECT_THAT([&] { parse_field_type(spelling); },
+                    testing::ThrowsMessage<NotAFieldType>(std::string("'") + spelling +
+                                                          "' is not a field type: " + why));
+}
+
+// The property test: each type against a plain model of its values on random values, good and bad.
+class Model {
+  public:
+    std::mt19937_64 rng{20261207};
+    int below(int n) { return static_cast<int>(rng() % static_cast<std::uint64_t>(n)); }
+    bool chance(int percent) { return below(100) < percent; }
+
+    /// Digits of a random length, the longest runs and empty ones often.
+    std::string digits(int most) {
+        const int pick = below(10);
+        const int n = pick == 0 ? 0 : pick == 1 ? most : below(most + 1);
+        std::string s;
+        for (int i = 0; i < n; ++i) s += static_cast<char>('0' + below(10));
+        return s;
+    }
+    static std::string without_leading_zeros(const std::string& s) {
+        const std::size_t first = s.find_first_not_of('0');
+        return first == std::string::npos ? "" : s.substr(first);
+    }
+    /// The plain value of a number of whole digits and decimals.
+    static std::string value(bool negative, const std::string& whole, const std::string& decimals) {
+        const std::string w = without_leading_zeros(whole);
+        const bool zero = w.empty() && decimals.find_first_not_of('0') == std::string::npos;
+        if (w.size() + decimals.size() > kMostDigits) return kBad;
+        return std::string(negative && !zero ? "-" : "") + (w.empty() ? "0" : w) +
+               (decimals.empty() ? "" : "." + decimals);
+    }
+    std::string blanks() { return std::string(static_cast<std::size_t>(chance(20) ? below(3) : 0), ' '); }
+};
+
+struct Case {
+    std::string spelling;
+    std::string raw;
+    std::string expected;
+};
+
+Case whole_case(Model& m) {
+    const int decimals = m.chance(30) ? 0 : m.below(kMostDigits + 1);
+    const std::string digits = m.digits(kMostDigits + 1);
+    const bool negative = m.chance(50);
+    const std::string padded = std::string(static_cast<std::size_t>(m.below(4)), '0') + digits;
+    const std::string spelling =
+        decimals == 0 && m.chance(50) ? "int" : "dec(" + std::to_string(decimals) + ")";
+    if (padded.empty()) return {spelling, m.blanks(), ""};
+    const std::string whole = padded.size() > static_cast<std::size_t>(decimals)
+                                  ? padded.substr(0, padded.size() - static_cast<std::size_t>(decimals))
+                                  : "";
+    const std::string fraction =
+        std::string(static_cast<std::size_t>(decimals) - (padded.size() - whole.size()), '0') +
+        padded.substr(whole.size());
+    std::string raw = padded;
+    const int sign = m.below(4);
+    if (negative)
+        raw = sign < 2 ? "-" + raw : raw + "-";
+    else if (sign == 0)
+        raw = "+" + raw;
+    Case c{spelling, m.blanks() + raw + m.blanks(), Model::value(negative, whole, fraction)};
+    if (m.chance(10)) {  // one character that has no place in a whole number
+        const std::size_t at = static_cast<std::size_t>(m.below(static_cast<int>(raw.size()) + 1));
+        const char stray = "x.,+- "[m.below(6)];
+        if (!((stray == '-' || stray == '+') && (at == 0 || at == raw.size())) &&
+            !(stray == ' ' && (at == 0 || at == raw.size()))) {
+            raw.insert(at, 1, stray);
+            c = {spelling, raw, kBad};
+        }
+    }
+    return c;
+}
+
+std::string grouped(const std::string& whole, char separator) {
+    if (separator == 0) return whole;
+    std::string out;
+    for (std::size_t i = 0; i < whole.size(); ++i) {
+        if (i > 0 && (whole.size() - i) % 3 == 0) out += separator;
+        out += whole[i];
+    }
+    return out;
+}
+
+Case written_case(Model& m) {
+    const bool comma = m.chance(50);
+    const std::string whole = Model::without_leading_zeros(m.digits(30));
+    const std::string decimals = m.chance(30) ? "" : m.digits(12);
+    const bool negative = m.chance(50);
+    const char separator = m.chance(50) ? 0 : comma ? (m.chance(50) ? '.' : ' ') : ',';
+    std::string raw = grouped(whole.empty() && (decimals.empty() || m.chance(50)) ? "0" : whole, separator);
+    if (!decimals.empty() || m.chance(10)) raw += std::string(1, comma ? ',' : '.') + decimals;
+    const std::string spelling = comma ? "num(,)" : "num";
+    const std::string expected = Model::value(negative, whole, decimals);
+    if (negative || m.chance(20)) {
+        const char sign = negative ? '-' : '+';
+        raw = m.chance(50) ? sign + raw : raw + sign;
+    }
+    if (m.chance(10) && separator != 0 && whole.size() > 3) {  // a group of two digits
+        const std::size_t at = raw.find(separator);
+        raw.erase(at + 1, 1);
+        return {spelling, raw, kBad};
+    }
+    if (m.chance(5)) return {spelling, raw + (comma ? ",1,1" : ".1.1"), kBad};  // a point too many
+    return {spelling, m.blanks() + raw + m.blanks(), expected};
+}
+
+Case zoned_case(Model& m) {
+    const int decimals = m.below(6);
+    std::string digits = m.digits(kMostDigits);
+    if (digits.empty()) digits = "0";
+    const bool negative = m.chance(50);
+    const std::string whole = digits.size() > static_cast<std::size_t>(decimals)
+                                  ? digits.substr(0, digits.size() - static_cast<std::size_t>(decimals))
+                                  : "";
+    const std::string fraction =
+        std::string(static_cast<std::size_t>(decimals) - (digits.size() - whole.size()), '0') +
+        digits.substr(whole.size());
+    const int last = digits.back() - '0';
+    std::string raw = digits;
+    raw.back() = negative ? (last == 0 ? '}' : static_cast<char>('J' + last - 1))
+                          : (m.chance(20) ? digits.back()
+                             : last == 0  ? '{'
+                                          : static_cast<char>('A' + last - 1));
+    const std::string spelling = "zoned(" + std::to_string(decimals) + ")";
+    if (m.chance(5) && raw.size() > 1) {
+        raw[static_cast<std::size_t>(m.below(static_cast<int>(raw.size()) - 1))] = "AJ{}-x"[m.below(6)];
+        return {spelling, raw, kBad};
+    }
+    if (m.chance(3)) return {spelling, raw.substr(0, raw.size() - 1) + "Sajz"[m.below(4)], kBad};
+    return {spelling, raw, Model::value(negative, whole, fraction)};
+}
+
+Case packed_case(Model& m) {
+    const int decimals = m.below(6);
+    std::string digits = m.digits(kMostDigits + 1);
+    if (digits.size() % 2 == 0) digits = "0" + digits;
+    const bool negative = m.chance(50);
+    std::string raw;
+    for (std::size_t i = 0; i + 1 < digits.size(); i += 2)
+        raw += static_cast<char>((digits[i] - '0') << 4 | (digits[i + 1] - '0'));
+    const int sign = negative ? (m.chance(80) ? 0xD : 0xB) : "\x0C\x0F\x0A\x0E"[m.below(4)];
+    raw += static_cast<char>((digits.back() - '0') << 4 | sign);
+    const std::string spelling = "packed(" + std::to_string(decimals) + ")";
+    if (m.chance(5)) {  // a digit that is none, or no sign
+        const std::size_t at = static_cast<std::size_t>(m.below(static_cast<int>(raw.size())));
+        raw[at] = static_cast<char>(at + 1 == raw.size() ? (raw[at] & 0xF0) | m.below(10)
+                                                         : 0xA0 | (raw[at] & 0x0F));
+        if (raw.find_first_not_of(raw[0]) != std::string::npos ||
+            (raw[0] != '\0' && raw[0] != ' ' && raw[0] != '\x40'))
+            return {spelling, raw, kBad};
+        return {spelling, raw, ""};  // low values or blanks: no value
+    }
+    const std::string whole = digits.size() > static_cast<std::size_t>(decimals)
+                                  ? digits.substr(0, digits.size() - static_cast<std::size_t>(decimals))
+                                  : "";
+    const std::string fraction =
+        std::string(static_cast<std::size_t>(decimals) - (digits.size() - whole.size()), '0') +
+        digits.substr(whole.size());
+    return {spelling, raw, Model::value(negative, whole, fraction)};
+}
+
+/// The decimal digits of big-endian unsigned bytes, by doubling a decimal text for each bit.
+std::string decimal_of_bytes(const std::string& bytes) {
+    std::string d = "0";  // least significant digit first
+    for (char byte : bytes)
+        for (int bit = 7; bit >= 0; --bit) {
+            int carry = (static_cast<unsigned char>(byte) >> bit) & 1;
+            for (char& c : d) {
+                const int v = (c - '0') * 2 + carry;
+                c = static_cast<char>('0' + v % 10);
+                carry = v / 10;
+            }
+            if (carry) d += '1';
+        }
+    return std::string(d.rbegin(), d.rend());
+}
+
+Case binary_case(Model& m) {
+    const int decimals = m.below(4);
+    const int size = m.chance(5) ? 17 + m.below(4) : 1 + m.below(16);
+    std::string raw;
+    for (int i = 0; i < size; ++i) raw += static_cast<char>(m.rng());
+    if (size > 16 && m.chance(70)) {  // mostly sign extension, which reads
+        for (int i = 0; i < size - 16; ++i)
+            raw[static_cast<std::size_t>(i)] =
+                raw[static_cast<std::size_t>(size - 16)] & 0x80 ? '\xFF' : '\0';
+    }
+    if (m.chance(10)) std::fill(raw.begin(), raw.end(), m.chance(50) ? '\xFF' : '\0');  // -1 and 0
+    const bool negative = (raw[0] & 0x80) != 0;
+    std::string magnitude = raw;
+    if (negative) {  // two's complement: invert, add one
+        for (char& c : magnitude) c = static_cast<char>(~c);
+        for (auto it = magnitude.rbegin(); it != magnitude.rend(); ++it)
+            if (++*it != 0) break;
+    }
+    const std::string digits = decimal_of_bytes(magnitude);
+    const std::string whole = digits.size() > static_cast<std::size_t>(decimals)
+                                  ? digits.substr(0, digits.size() - static_cast<std::size_t>(decimals))
+                                  : "";
+    const std::string fraction =
+        std::string(static_cast<std::size_t>(decimals) - (digits.size() - whole.size()), '0') +
+        digits.substr(whole.size());
+    std::string expected = Model::value(negative, whole, fraction);
+    // Past 128 bits without sign extension: more than 38 digits, refused.
+    if (Model::without_leading_zeros(digits).size() > kMostDigits) expected = kBad;
+    return {"binary(" + std::to_string(decimals) + ")", raw, expected};
+}
+
+std::string two(int v) {
+    return std::string{static_cast<char>('0' + v / 10), static_cast<char>('0' + v % 10)};
+}
+
+/// Days 0 to 32 of every month of years around the leap rules, then random dates.
+Case date_case(Model& m, std::uint64_t i) {
+    static const char* kPatterns[] = {"YYYYMMDD", "DD/MM/YY",   "MM-DD-YYYY",
+                                      "YYMMDD",   "DD.MM.YYYY", "YYYY MM DD"};
+    static const int kYears[] = {1900, 1969, 1999, 2000, 2023, 2024, 2068, 2100, 2400, 1};
+    int year, month, day;
+    if (i < 10 * 12 * 33) {
+        year = kYears[i / (12 * 33)];
+        month = static_cast<int>(i / 33 % 12) + 1;
+        day = static_cast<int>(i % 33);
+    } else {
+        year = 1 + m.below(9999);
+        month = m.below(14);
+        day = m.below(33);
+    }
+    const std::string pattern = kPatterns[m.below(6)];
+    const bool short_year = pattern.find("YYYY") == std::string::npos;
+    if (short_year) year = year % 100 + (year % 100 >= 69 ? 1900 : 2000);
+    std::string raw = pattern;
+    auto put = [&raw](const char* what, const std::string& text) {
+        raw.replace(raw.find(what), text.size(), text);
+    };
+    put(short_year ? "YY" : "YYYY", short_year ? two(year % 100) : two(year / 100) + two(year % 100));
+    put("MM", two(month));
+    put("DD", two(day));
+    const std::chrono::year_month_day ymd{std::chrono::year{year},
+                                          std::chrono::month{static_cast<unsigned>(month)},
+                                          std::chrono::day{static_cast<unsigned>(day)}};
+    std::string expected =
+        ymd.ok() ? std::to_string(10000 + year).substr(1) + "-" + two(month) + "-" + two(day) : kBad;
+    if (raw.find_first_not_of("0/-. ") == std::string::npos) expected = "";  // all zero: no date
+    if (m.chance(3)) {
+        raw[static_cast<std::size_t>(m.below(static_cast<int>(raw.size())))] = 'x';
+        expected = kBad;
+    }
+    return {"date(" + pattern + ")", raw, expected};
+}
+
+TEST(FieldType, EveryTypeAgreesWithAPlainModelOnAMillionValues) {
+    Model m;
+    const std::function<Case(std::uint64_t)> makers[] = {
+        [&](std::uint64_t) { return whole_case(m); },  [&](std::uint64_t) { return written_case(m); },
+        [&](std::uint64_t) { return zoned_case(m); },  [&](std::uint64_t) { return packed_case(m); },
+        [&](std::uint64_t) { return binary_case(m); }, [&](std::uint64_t i) { return date_case(m, i); }};
+    constexpr std::uint64_t kEach = 1'000'000 / 6 + 1;
+    int mismatches = 0;
+    std::string out;
+    for (const auto& make : makers) {
+        for (std::uint64_t i = 0; i < kEach; ++i) {
+            const Case c = make(i);
+            const bool read = convert_value(parse_field_type(c.spelling), c.raw, out);
+            const std::string got = read ? out : kBad;
+            if (got != c.expected && ++mismatches <= 10)
+                ADD_FAILURE() << c.spelling << " '" << c.raw << "': " << got << ", the model says "
+                              << c.expected;
+        }
+    }
+    EXPECT_EQ(0, mismatches);
+}
+
+}  // namespace
+}  // namespace qvr::test

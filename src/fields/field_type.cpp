@@ -68,7 +68,27 @@ DateLayout date_layout(std::string_view pattern, std::string* why) {
     return d;
 }
 
-/// The significant digits of a number as they are read, leading zeros dropped; more than the type can
+/// Writes a number of `n` significant digits at `d` (no leading zero) with `decimals` of them after the
+/// point; nullptr when it needs more than the most digits.
+char* put_number(bool negative, const char* d, int n, int decimals, char* out) {
+    if (n > kMostDigits || decimals > kMostDigits) return nullptr;
+    // A value is a few bytes: plain loops beat a call to copy them.
+    const auto copy = [&out](const char* from, int count) {
+        for (int k = 0; k < count; ++k) *out++ = from[k];
+    };
+    if (negative && n > 0) *out++ = '-';  // a zero has no sign
+    if (n > decimals)
+        copy(d, n - decimals);
+    else
+        *out++ = '0';
+    if (decimals == 0) return out;
+    *out++ = '.';
+    for (int k = n; k < decimals; ++k) *out++ = '0';
+    copy(n > decimals ? d + (n - decimals) : d, n > decimals ? decimals : n);
+    return out;
+}
+
+/// The significant digits of a number gathered one by one, leading zeros dropped; more than the type can
 /// hold marks the number as too long.
 class Digits {
   public:
@@ -81,27 +101,8 @@ class Digits {
         d_[n_++] = c;
     }
 
-    /// Writes the number with `decimals` of its last digits after the point; nullptr when it needs more
-    /// than the most digits.
     char* put(bool negative, int decimals, char* out) const {
-        if (too_long_ || decimals > kMostDigits) return nullptr;
-        if (negative && n_ > 0) *out++ = '-';  // a zero has no sign
-        if (n_ > decimals) {
-            std::memcpy(out, d_, static_cast<std::size_t>(n_ - decimals));
-            out += n_ - decimals;
-        } else {
-            *out++ = '0';
-        }
-        if (decimals == 0) return out;
-        *out++ = '.';
-        if (n_ < decimals) {
-            std::memset(out, '0', static_cast<std::size_t>(decimals - n_));
-            out += decimals - n_;
-            std::memcpy(out, d_, static_cast<std::size_t>(n_));
-            return out + n_;
-        }
-        std::memcpy(out, d_ + (n_ - decimals), static_cast<std::size_t>(decimals));
-        return out + decimals;
+        return too_long_ ? nullptr : put_number(negative, d_, n_, decimals, out);
     }
 
   private:
@@ -128,12 +129,13 @@ bool take_sign(std::string_view& s, bool trailing_plus) {
 char* convert_whole(std::string_view s, int decimals, char* out) {
     const bool negative = take_sign(s, false);
     if (s.empty()) return nullptr;
-    Digits digits;
-    for (char c : s) {
-        if (!is_digit(c)) return nullptr;
-        digits.push(c);
-    }
-    return digits.put(negative, decimals, out);
+    std::size_t zeros = 0;
+    while (zeros < s.size() && s[zeros] == '0') ++zeros;
+    for (std::size_t i = zeros; i < s.size(); ++i)
+        if (!is_digit(s[i])) return nullptr;
+    const std::size_t n = s.size() - zeros;
+    if (n > kMostDigits) return nullptr;
+    return put_number(negative, s.data() + zeros, static_cast<int>(n), decimals, out);
 }
 
 char* convert_written(std::string_view s, bool decimal_comma, char* out) {
@@ -272,36 +274,42 @@ int days_in_month(int year, int month) {
 char* convert_date(std::string_view s, const std::string& pattern, char* out) {
     if (s.size() != pattern.size()) return nullptr;
     bool all_zero = true;
+    const char* year = nullptr;
+    const char* month = nullptr;
+    const char* day = nullptr;
+    bool long_year = false;
     for (std::size_t i = 0; i < s.size(); ++i) {
         const char p = pattern[i];
         if (p == 'Y' || p == 'M' || p == 'D') {
             if (!is_digit(s[i])) return nullptr;
             all_zero = all_zero && s[i] == '0';
+            // The pattern holds each of them once (parse_field_type saw to it): the first digit marks it.
+            const char*& at = p == 'Y' ? year : p == 'M' ? month : day;
+            if (!at) at = s.data() + i;
+            if (p == 'Y' && i + 2 < s.size() && pattern[i + 2] == 'Y') long_year = true;
         } else if (s[i] != p) {
             return nullptr;
         }
     }
     if (all_zero) return out;
-    const DateLayout d = date_layout(pattern, nullptr);
-    const char* text = s.data();
-    int year = two_digits(text + d.year_at);
-    if (d.year_digits == 4)
-        year = year * 100 + two_digits(text + d.year_at + 2);
+    int y = two_digits(year);
+    if (long_year)
+        y = y * 100 + two_digits(year + 2);
     else
-        year += year >= 69 ? 1900 : 2000;
-    const int month = two_digits(text + d.month_at);
-    const int day = two_digits(text + d.day_at);
-    if (year < 1 || month < 1 || month > 12 || day < 1 || day > days_in_month(year, month)) return nullptr;
+        y += y >= 69 ? 1900 : 2000;
+    const int m = two_digits(month);
+    const int d = two_digits(day);
+    if (y < 1 || m < 1 || m > 12 || d < 1 || d > days_in_month(y, m)) return nullptr;
     const auto put2 = [&out](int v) {
         *out++ = static_cast<char>('0' + v / 10);
         *out++ = static_cast<char>('0' + v % 10);
     };
-    put2(year / 100);
-    put2(year % 100);
+    put2(y / 100);
+    put2(y % 100);
     *out++ = '-';
-    put2(month);
+    put2(m);
     *out++ = '-';
-    put2(day);
+    put2(d);
     return out;
 }
 

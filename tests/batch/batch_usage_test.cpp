@@ -38,7 +38,11 @@ TEST(BatchUsage, UsageErrorsAndValuesThatLookLikeOptions) {
         {Args{"extract", "--input", in, "--field", "A:1:3"}, "--output is missing", kExtract},
         {x({}, {}), layout, kExtract},
         {x({"--layout", "x.tab"}), "--layout and --field cannot be used together", kExtract},
-        {x({"--field", "A:1"}, {}), "--field 'A:1' is not NAME:START:LENGTH", kExtract},
+        {x({"--field", "A:1"}, {}), "--field 'A:1' is not NAME:START:LENGTH[:TYPE]", kExtract},
+        {x({"--field", "A:1:2:dec(x)"}, {}),
+         "--field 'A:1:2:dec(x)': 'dec(x)' is not a field type: the implied decimals are a number from 0 to "
+         "38",
+         kExtract},
         {x({"--frobnicate"}), "unknown argument '--frobnicate'", kExtract},
         {x({"--lower"}), "--lower needs a value", kExtract},
         {x({"--input", in}), "--input is given twice", kExtract},

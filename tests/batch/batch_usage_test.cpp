@@ -5,6 +5,7 @@
 #include <regex>
 #include <set>
 
+#include "batch/batch_request.h"
 #include "batch_harness.h"
 
 namespace qvr::test {
@@ -111,6 +112,16 @@ TEST(BatchUsage, UsageErrorsAndValuesThatLookLikeOptions) {
         EXPECT_EQ(0, run_batch_in_process(join({{"extract"}, args})).status) << file;
         EXPECT_EQ(file, read_file(out));
     }
+}
+
+// A type may follow the length; a name keeps its colons, a date pattern its own.
+TEST(BatchUsage, AFieldMayCarryItsType) {
+    const std::pair<const char*, FieldTable::Row> cases[] = {
+        {"A:1:5", {"A", "1", "5", ""}},
+        {"A:1:5:dec(2)", {"A", "1", "5", "", parse_field_type("dec(2)")}},
+        {"a:b:1:5:int", {"a:b", "1", "5", "", parse_field_type("int")}},
+        {"T:1:8:date(YYYY:MM:DD)", {"T", "1", "8", "", parse_field_type("date(YYYY:MM:DD)")}}};
+    for (const auto& [value, field] : cases) EXPECT_EQ(field, parse_field(value)) << value;
 }
 
 // --help and -h, alone or after a command, wherever they stand among its options: the help on standard

@@ -361,6 +361,21 @@ TEST(FieldDetection, FindsTheFieldsOfEachTrap) {
     }
 }
 
+// Detect proposes the type that reads every value of a field; codes with leading zeros stay text.
+TEST(FieldDetection, ProposesTheTypeThatReadsEveryValue) {
+    TempDir dir;
+    const std::string path = dir.write(
+        "in.txt", "ID   CODE  AMOUNT     BORN       NOTE\r\n" + lines(40, [](int i) {
+                      return left(num(i * 37 - 200), 5) + "00" + num(100 + i) + " " + right(amount(i), 10) +
+                             " " + pick(i, "15/01/2023", "29/02/2024", "31/12/1999") + " " +
+                             pick(i, "12", "x");
+                  }));
+    const FieldDetection d = detect_fields(path, TextEncoding::cp1252);
+    std::string types;
+    for (const Field& f : d.table.rows()) types += f.name + ":" + field_type_spelling(f.type) + " ";
+    EXPECT_EQ("ID:int CODE:text AMOUNT:num BORN:date(DD/MM/YYYY) NOTE:text ", types);
+}
+
 // In UTF-8 a column is a character: an accent of two bytes moves no field, nor cuts a heading's word.
 TEST(FieldDetection, CountsTheColumnsOfAUtf8FileInCharacters) {
     TempDir dir;

@@ -60,6 +60,11 @@ TEST(FieldType, ConvertsTheUsualValues) {
         {"dec(38)", "-1", "-0.00000000000000000000000000000000000001"},
     };
     for (const auto& [spelling, raw, value] : cases) EXPECT_EQ(value, converted(spelling, raw)) << spelling;
+    // What a dBase column needs: N(8,2) holds -1234.50, N(4,2) holds 0.05; a date as YYYYMMDD.
+    EXPECT_EQ(8, number_shape("-1234.50").width());
+    EXPECT_EQ(4, number_shape("0.05").width());
+    EXPECT_EQ(2, number_shape("0.05").decimals);
+    EXPECT_EQ("20261207", dbase_date("2026-12-07"));
 }
 
 TEST(FieldType, SpellingsReadBackAndBadOnesAreTold) {

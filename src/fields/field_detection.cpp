@@ -513,6 +513,7 @@ FieldType proposed_type(const std::vector<std::string_view>& values) {
 
 /// Proposes a type for each field found, from the values of the sampled lines (a heading left out).
 void propose_types(FieldDetection& found, const std::vector<std::string>& sample, TextEncoding encoding) {
+    found.types.clear();
     const std::vector<FieldSlice> slices = found.table.slices();
     for (std::size_t i = 0; i < slices.size(); ++i) {
         std::vector<std::string_view> values;
@@ -522,7 +523,7 @@ void propose_types(FieldDetection& found, const std::vector<std::string>& sample
             while (!v.empty() && static_cast<unsigned char>(v.back()) <= 32) v.remove_suffix(1);
             if (!v.empty()) values.push_back(v);
         }
-        found.table.set_type(static_cast<int>(i) + 1, proposed_type(values));
+        found.types.push_back(proposed_type(values));
     }
 }
 

@@ -134,7 +134,9 @@ void FieldCommands::detect_from_input() {
             kOk);
         return;
     }
-    dlm_.field_table().assign_rows(found.table.rows());
+    std::vector<FieldTable::Row> rows = found.table.rows();
+    for (std::size_t i = 0; i < rows.size() && i < found.types.size(); ++i) rows[i].type = found.types[i];
+    dlm_.field_table().assign_rows(std::move(rows));
     steps_.table_unsaved(kNoDefinitionFile);
     if (found.wider)
         desktop_.message_box(BoxKind::information, to_widget_text(wider_than_looked_at_text(found)), kOk);

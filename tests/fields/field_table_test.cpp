@@ -372,7 +372,9 @@ TEST(FieldDetection, ProposesTheTypeThatReadsEveryValue) {
                   }));
     const FieldDetection d = detect_fields(path, TextEncoding::cp1252);
     std::string types;
-    for (const Field& f : d.table.rows()) types += f.name + ":" + field_type_spelling(f.type) + " ";
+    for (int row = 1; row <= d.table.row_count(); ++row)
+        types += d.table.cell(FieldTable::kName, row) + ":" +
+                 field_type_spelling(d.types.at(static_cast<std::size_t>(row) - 1)) + " ";
     EXPECT_EQ("ID:int CODE:text AMOUNT:num BORN:date(DD/MM/YYYY) NOTE:text ", types);
 }
 

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "batch/batch_command.h"
+#include "fields/field_type.h"
 
 namespace qvr {
 
@@ -86,12 +87,32 @@ std::set<std::string> apply_options(const std::vector<std::string>& args, const 
 }  // namespace
 
 FieldTable::Row parse_field(const std::string& value) {
-    const std::size_t last = value.rfind(':');
+    // A type after the length begins with a type's word; its parentheses may hold a colon of their own.
+    std::size_t typed_end = value.size();
+    FieldType type;
+    const auto type_after = [&value](std::size_t colon) {
+        return colon != std::string::npos && is_field_type_word(std::string_view(value).substr(
+                                                 colon + 1, value.find('(', colon) - colon - 1));
+    };
+    std::size_t type_colon = value.rfind(':');
+    if (!type_after(type_colon) && value.rfind('(') != std::string::npos)
+        type_colon = value.rfind(':', value.rfind('('));
+    if (type_after(type_colon)) {
+        try {
+            type = parse_field_type(std::string_view(value).substr(type_colon + 1));
+        } catch (const NotAFieldType& e) {
+            throw UsageError("--field '" + value + "': " + e.what(), BatchCommand::none);
+        }
+        typed_end = type_colon;
+    }
+    const std::string field = value.substr(0, typed_end);
+    const std::size_t last = field.rfind(':');
     const std::size_t middle =
-        last == 0 || last == std::string::npos ? std::string::npos : value.rfind(':', last - 1);
+        last == 0 || last == std::string::npos ? std::string::npos : field.rfind(':', last - 1);
     if (middle == std::string::npos)
-        throw UsageError("--field '" + value + "' is not NAME:START:LENGTH", BatchCommand::none);
-    return {value.substr(0, middle), value.substr(middle + 1, last - middle - 1), value.substr(last + 1), ""};
+        throw UsageError("--field '" + value + "' is not NAME:START:LENGTH[:TYPE]", BatchCommand::none);
+    return {field.substr(0, middle), field.substr(middle + 1, last - middle - 1), field.substr(last + 1), "",
+            type};
 }
 
 BatchRequest parse_batch_request(const std::vector<std::string>& args) {

@@ -48,8 +48,9 @@ class UsageError : public UserError {
 /// looks like (a --contains text may start with "--"). Throws UsageError.
 BatchRequest parse_batch_request(const std::vector<std::string>& args);
 
-/// The field of a --field value NAME:START:LENGTH, split at its last two colons (the name may hold
-/// colons, or be empty); the texts stay as given, as typed into the grid. Throws UsageError.
+/// The field of a --field value NAME:START:LENGTH[:TYPE], split at its last two colons before the type
+/// (the name may hold colons, or be empty); the texts stay as given, as typed into the grid. Throws
+/// UsageError.
 FieldTable::Row parse_field(const std::string& value);
 
 }  // namespace qvr

@@ -81,13 +81,26 @@ inline std::string_view trim_field(std::string_view text) {
 std::string_view trim_blanks(std::string_view text) { return trim_field(text); }
 
 LineCutter::LineCutter(std::vector<FieldSlice> slices, std::string separator, bool trim,
-                       TextEncoding encoding, bool quote)
+                       TextEncoding encoding, bool quote, std::vector<FieldType> types)
     : slices_(std::move(slices)),
       separator_(std::move(separator)),
       trim_(trim),
       utf8_(encoding == TextEncoding::utf8),
-      quote_(quote),
-      bytes_only_(!utf8_ && !quote_) {
+      quote_(quote) {
+    std::size_t typed_fields = 0;
+    for (const FieldType& t : types) {
+        if (!t.is_text()) ++typed_fields;
+        byte_columns_ = byte_columns_ || t.reads_bytes();
+    }
+    typed_ = typed_fields > 0;
+    // A value may be longer than its field ("1" of dec(5) is "0.00001"), and quoted.
+    joins_and_values_ = typed_fields * (2 * kMostValueBytes + 2);
+    if (!slices_.empty()) joins_and_values_ += separator_.size() * (slices_.size() - 1);
+    if (typed_) {
+        types_ = std::move(types);
+        types_.resize(slices_.size());
+    }
+    bytes_only_ = !utf8_ && !quote_ && !typed_;
     for (const FieldSlice& s : slices_)
         if (s.length > 0) most_field_bytes_ += static_cast<std::size_t>(s.length);
     // A character takes up to four bytes; a quoted field doubles its quotes and gains two.
@@ -103,7 +116,7 @@ std::size_t LineCutter::max_cut_size(std::size_t line_size) const {
     const std::size_t fields = line_size > most_field_bytes_ / count
                                    ? most_field_bytes_
                                    : std::min(most_field_bytes_, line_size * count);
-    return fields + separator_.size() * (count - 1);
+    return fields + joins_and_values_;
 }
 
 template <bool Quote>
@@ -158,6 +171,44 @@ char* LineCutter::cut_chars_to(std::string_view line, char* out) const {
     return quote_ ? cut_fields<true>(line, out, slicer) : cut_fields<false>(line, out, slicer);
 }
 
+template <bool Quote>
+char* LineCutter::cut_typed_to(std::string_view line, char* out, BadValueTally* bad,
+                               std::uint64_t line_number) const {
+    // Bytes of packed and binary fields are no characters: such a line is cut by bytes.
+    if (utf8_ && !byte_columns_ && has_high_byte(line)) {
+        LineColumns columns(line, TextEncoding::utf8);
+        return typed_fields<Quote>(
+            line, out, bad, line_number,
+            [&columns](std::string_view, FieldSlice slice) { return field_slice(columns, slice); });
+    }
+    return typed_fields<Quote>(line, out, bad, line_number, byte_slice);
+}
+
+template <bool Quote, class Slicer>
+char* LineCutter::typed_fields(std::string_view line, char* out, BadValueTally* bad,
+                               std::uint64_t line_number, Slicer slicer) const {
+    char value[kMostValueBytes];
+    for (std::size_t i = 0; i < slices_.size(); ++i) {
+        if (i > 0) {
+            copy_field(out, separator_.data(), separator_.size());
+            out += separator_.size();
+        }
+        const std::string_view field = slicer(line, slices_[i]);
+        const FieldType& type = types_[i];
+        if (type.is_text()) {
+            out = put_field<Quote>(field, out);
+            continue;
+        }
+        const char* end = convert_value(type, field, value);
+        if (!end) {
+            if (bad) bad->add(i, line_number);
+            continue;
+        }
+        out = put_field<Quote>(std::string_view(value, static_cast<std::size_t>(end - value)), out);
+    }
+    return out;
+}
+
 char* LineCutter::cut_quoted_or_chars_to(std::string_view line, char* out) const {
     // A line of ASCII only has a byte per column in either encoding.
     if (utf8_ && has_high_byte(line)) return cut_chars_to(line, out);
@@ -166,14 +217,68 @@ char* LineCutter::cut_quoted_or_chars_to(std::string_view line, char* out) const
 
 char* LineCutter::cut_to(std::string_view line, char* out) const {
     // Bytes without quoting, the common case, take an instance of the loop that tests nothing else per field.
-    if (!bytes_only_) return cut_quoted_or_chars_to(line, out);
+    if (!bytes_only_) {
+        if (typed_) return cut_to(line, out, nullptr, 0);
+        return cut_quoted_or_chars_to(line, out);
+    }
     return cut_fields<false>(line, out, byte_slice);
 }
 
-void LineCutter::cut(std::string_view line, std::string& out) const {
+char* LineCutter::cut_to(std::string_view line, char* out, BadValueTally* bad,
+                         std::uint64_t line_number) const {
+    if (!typed_) return cut_to(line, out);
+    return quote_ ? cut_typed_to<true>(line, out, bad, line_number)
+                  : cut_typed_to<false>(line, out, bad, line_number);
+}
+
+void LineCutter::cut(std::string_view line, std::string& out, BadValueTally* bad,
+                     std::uint64_t line_number) const {
     out.resize(max_cut_size(line.size()));
-    char* end = cut_to(line, out.data());
+    char* end = cut_to(line, out.data(), bad, line_number);
     out.resize(static_cast<std::size_t>(end - out.data()));
+}
+
+void BadValueTally::add(std::size_t field, std::uint64_t line) {
+    if (field >= fields_.size()) fields_.resize(field + 1);
+    Field& f = fields_[field];
+    ++f.count;
+    if (f.first_lines.size() < kFirstLines) f.first_lines.push_back(line);
+}
+
+void BadValueTally::merge(const BadValueTally& other) {
+    if (other.fields_.size() > fields_.size()) fields_.resize(other.fields_.size());
+    for (std::size_t i = 0; i < other.fields_.size(); ++i) {
+        Field& f = fields_[i];
+        const Field& o = other.fields_[i];
+        f.count += o.count;
+        std::vector<std::uint64_t> lines = f.first_lines;
+        lines.insert(lines.end(), o.first_lines.begin(), o.first_lines.end());
+        std::sort(lines.begin(), lines.end());
+        if (lines.size() > kFirstLines) lines.resize(kFirstLines);
+        f.first_lines = std::move(lines);
+    }
+}
+
+std::uint64_t BadValueTally::total() const {
+    std::uint64_t n = 0;
+    for (const Field& f : fields_) n += f.count;
+    return n;
+}
+
+std::string BadValueTally::report(const std::vector<std::string>& names) const {
+    std::string out;
+    for (std::size_t i = 0; i < fields_.size(); ++i) {
+        const Field& f = fields_[i];
+        if (f.count == 0) continue;
+        out += (i < names.size() && !names[i].empty() ? names[i] : "Field " + std::to_string(i + 1)) + ": " +
+               std::to_string(f.count) + (f.count == 1 ? " value" : " values") + " could not be read (" +
+               (f.count > f.first_lines.size() ? "the first at line" : "line") +
+               (f.first_lines.size() == 1 ? " " : "s ");
+        for (std::size_t k = 0; k < f.first_lines.size(); ++k)
+            out += (k > 0 ? ", " : "") + std::to_string(f.first_lines[k]);
+        out += ").\n";
+    }
+    return out;
 }
 
 std::string quoted_field(std::string_view field, std::string_view separator) {

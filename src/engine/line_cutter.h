@@ -8,6 +8,7 @@
 #include "engine/job_settings.h"
 #include "fields/field_columns.h"
 #include "fields/field_table.h"
+#include "fields/field_type.h"
 
 namespace qvr {
 
@@ -18,15 +19,45 @@ std::string_view trim_blanks(std::string_view text);
 /// separator, a double quote, a CR or a LF, else as it is (RFC 4180).
 std::string quoted_field(std::string_view field, std::string_view separator);
 
+/// Values of typed fields that could not be read, and so were written empty: per field, how many and on
+/// which lines the first ones were.
+class BadValueTally {
+  public:
+    static constexpr std::size_t kFirstLines = 5;
+    struct Field {
+        std::uint64_t count = 0;
+        std::vector<std::uint64_t> first_lines;  ///< ascending, at most kFirstLines
+    };
+
+    void add(std::size_t field, std::uint64_t line);
+    /// Adds the values counted elsewhere (another block of the same input).
+    void merge(const BadValueTally& other);
+    std::uint64_t total() const;
+    const std::vector<Field>& fields() const { return fields_; }
+
+    /// One sentence per field with values that could not be read, each on its own line:
+    /// "Amount: 2 values could not be read (lines 17, 4411)."; empty when there is none.
+    std::string report(const std::vector<std::string>& names) const;
+
+  private:
+    std::vector<Field> fields_;
+};
+
 /// Cuts input lines into the fields of a field table and joins them by a separator: the cut line.
 class LineCutter {
   public:
-    /// In UTF-8 the slices count characters; `quote` writes each field as quoted_field() does.
+    /// In UTF-8 the slices count characters; `quote` writes each field as quoted_field() does. A field
+    /// of another type than text is written as its value (convert_value()); when some field is packed or
+    /// binary, a column is a byte whatever the encoding, for those bytes are no text. No types, or text
+    /// only, cut as fast as ever.
     LineCutter(std::vector<FieldSlice> slices, std::string separator, bool trim,
-               TextEncoding encoding = TextEncoding::cp1252, bool quote = false);
+               TextEncoding encoding = TextEncoding::cp1252, bool quote = false,
+               std::vector<FieldType> types = {});
 
-    /// The cut line of `line`, written into `out` (its former content dropped, its memory reused).
-    void cut(std::string_view line, std::string& out) const;
+    /// The cut line of `line`, written into `out` (its former content dropped, its memory reused). A
+    /// value that its type cannot read is written empty and, given a tally, counted at `line_number`.
+    void cut(std::string_view line, std::string& out, BadValueTally* bad = nullptr,
+             std::uint64_t line_number = 0) const;
 
     /// The most bytes the cut line of a line of `line_size` bytes can take.
     std::size_t max_cut_size(std::size_t line_size) const;
@@ -35,8 +66,12 @@ class LineCutter {
     /// returns the end of what it wrote. The runs cut straight into their output this way, so a line
     /// costs no copy and no allocation.
     char* cut_to(std::string_view line, char* out) const;
+    /// cut_to() that counts the values its types cannot read at `line_number`, when given a tally.
+    char* cut_to(std::string_view line, char* out, BadValueTally* bad, std::uint64_t line_number) const;
 
     const std::vector<FieldSlice>& slices() const { return slices_; }
+    /// True when some field is of another type than text.
+    bool typed() const { return typed_; }
 
   private:
     template <bool Quote, class Slicer>
@@ -46,6 +81,11 @@ class LineCutter {
     char* cut_chars_to(std::string_view line, char* out) const;
     template <bool Quote>
     char* put_field(std::string_view field, char* out) const;
+    template <bool Quote>
+    char* cut_typed_to(std::string_view line, char* out, BadValueTally* bad, std::uint64_t line_number) const;
+    template <bool Quote, class Slicer>
+    char* typed_fields(std::string_view line, char* out, BadValueTally* bad, std::uint64_t line_number,
+                       Slicer slicer) const;
 
     std::vector<FieldSlice> slices_;
     std::string separator_;
@@ -53,7 +93,11 @@ class LineCutter {
     bool utf8_;
     bool quote_;
     bool bytes_only_;
+    std::vector<FieldType> types_;  // one per slice when typed_
+    bool typed_ = false;
+    bool byte_columns_ = false;         // some field holds bytes: a column is a byte
     std::size_t most_field_bytes_ = 0;  // what the fields can take, however long the line
+    std::size_t joins_and_values_ = 0;  // the separators, and what values may take beyond their fields
 };
 
 /// The three tests a cut line must pass to reach the result, on bytes and case-sensitive: it contains the

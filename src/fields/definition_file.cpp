@@ -78,6 +78,26 @@ class DefinitionReader {
         return decimal_text(*value);
     }
 
+    /// The type written after the end position: a spelling starting with a type's word is read as one
+    /// (and refused when it is none); any other text there is a note, skipped with the rest of the line.
+    FieldType type() {
+        std::size_t at = pos_;
+        while (at < text_.size() && is_blank(text_[at]) && !is_line_end(text_[at])) ++at;
+        std::size_t word = 0;
+        while (at + word < text_.size() && text_[at + word] >= 'a' && text_[at + word] <= 'z') ++word;
+        if (word == 0 || !is_field_type_word(text_.substr(at, word))) return {};
+        std::size_t len = word;
+        if (at + len < text_.size() && text_[at + len] == '(') {
+            // A date pattern may hold blanks: the spelling runs to its closing parenthesis.
+            while (at + len < text_.size() && !is_line_end(text_[at + len]) && text_[at + len] != ')') ++len;
+            if (at + len < text_.size() && text_[at + len] == ')') ++len;
+        } else if (at + len < text_.size() && !is_blank(text_[at + len])) {
+            return {};  // a word that only begins like a type's: a note
+        }
+        pos_ = at + len;
+        return parse_field_type(text_.substr(at, len));
+    }
+
     void skip_rest_of_line() {
         const std::size_t stop = text_.find_first_of("\r\n", pos_);
         if (stop == std::string_view::npos) {
@@ -111,6 +131,9 @@ std::string definition_file_text(const FieldTable& table) {
         out += name_columns(table.cell(FieldTable::kName, row));
         for (int column : {FieldTable::kStart, FieldTable::kLength, FieldTable::kEnd})
             out += number_columns(table.cell(column, row));
+        // A text field's line stays as it always was; another type follows the end position.
+        const FieldType& type = table.field(row).type;
+        if (!type.is_text()) out += field_type_spelling(type);
         out += "\r\n";
     }
     return out;
@@ -125,6 +148,7 @@ std::vector<FieldTable::Row> parse_definition_text(std::string_view text) {
         row[FieldTable::kStart] = reader.number();
         row[FieldTable::kLength] = reader.number();
         row[FieldTable::kEnd] = reader.number();
+        row.type = reader.type();
         reader.skip_rest_of_line();
         rows.push_back(std::move(row));
     }

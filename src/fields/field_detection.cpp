@@ -8,6 +8,8 @@
 #include "common/line_reader.h"
 #include "common/text_encoding.h"
 #include "common/utf8_chars.h"
+#include "fields/field_columns.h"
+#include "fields/field_type.h"
 
 namespace qvr {
 
@@ -475,6 +477,58 @@ FieldDetection infer_fields(ColumnStatistics& stats) {
     return out;
 }
 
+namespace {
+
+constexpr std::size_t kSampleLines = 1000;
+constexpr std::size_t kFewestValues = 3;
+
+/// True when `type` reads every value of `values` to a value.
+bool reads_all(const FieldType& type, const std::vector<std::string_view>& values) {
+    std::string out;
+    for (std::string_view v : values)
+        if (!convert_value(type, v, out) || out.empty()) return false;
+    return true;
+}
+
+/// The type that reads every value of a field, when one does: a date of a usual pattern, a whole number
+/// without leading zeros (a code keeps its zeros as text), a number written with a decimal point.
+FieldType proposed_type(const std::vector<std::string_view>& values) {
+    if (values.size() < kFewestValues) return {};
+    for (const char* pattern : {"date(YYYYMMDD)", "date(YYYY-MM-DD)", "date(DD/MM/YYYY)", "date(DD.MM.YYYY)",
+                                "date(DD-MM-YYYY)", "date(MM/DD/YYYY)", "date(DD/MM/YY)"}) {
+        const FieldType date = parse_field_type(pattern);
+        if (reads_all(date, values)) return date;
+    }
+    const auto plain_whole = [](std::string_view v) {
+        if (!v.empty() && (v.front() == '-' || v.front() == '+')) v.remove_prefix(1);
+        return !v.empty() && v.size() <= 18 && (v.front() != '0' || v.size() == 1) &&
+               v.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    if (std::all_of(values.begin(), values.end(), plain_whole)) return parse_field_type("int");
+    const FieldType number = parse_field_type("num");
+    const auto has_point = [](std::string_view v) { return v.find('.') != std::string_view::npos; };
+    if (std::all_of(values.begin(), values.end(), has_point) && reads_all(number, values)) return number;
+    return {};
+}
+
+/// Proposes a type for each field found, from the values of the sampled lines (a heading left out).
+void propose_types(FieldDetection& found, const std::vector<std::string>& sample, TextEncoding encoding) {
+    found.types.clear();
+    const std::vector<FieldSlice> slices = found.table.slices();
+    for (std::size_t i = 0; i < slices.size(); ++i) {
+        std::vector<std::string_view> values;
+        for (std::size_t k = found.heading ? 1 : 0; k < sample.size(); ++k) {
+            std::string_view v = field_slice(sample[k], slices[i], encoding);
+            while (!v.empty() && static_cast<unsigned char>(v.front()) <= 32) v.remove_prefix(1);
+            while (!v.empty() && static_cast<unsigned char>(v.back()) <= 32) v.remove_suffix(1);
+            if (!v.empty()) values.push_back(v);
+        }
+        found.types.push_back(proposed_type(values));
+    }
+}
+
+}  // namespace
+
 FieldDetection detect_fields(const std::string& path, TextEncoding encoding, std::uint64_t max_lines,
                              const std::function<void(std::uint64_t)>& progress) {
     LineReader reader(path);
@@ -484,11 +538,15 @@ FieldDetection detect_fields(const std::string& path, TextEncoding encoding, std
     ColumnStatistics stats(encoding == TextEncoding::utf8);
     std::string_view line;
     std::uint64_t n = 0;
+    std::vector<std::string> sample;
     while ((max_lines == 0 || n < max_lines) && reader.next(line)) {
         stats.add_line(line);
+        if (sample.size() < kSampleLines) sample.emplace_back(line);
         if (++n % 65536 == 0 && progress) progress(reader.bytes_read());
     }
-    return infer_fields(stats);
+    FieldDetection found = infer_fields(stats);
+    propose_types(found, sample, encoding);
+    return found;
 }
 
 std::string wider_than_looked_at_text(const FieldDetection& found) {

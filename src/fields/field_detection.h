@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "common/text_encoding.h"
 #include "fields/column_statistics.h"
@@ -20,6 +21,9 @@ struct FieldDetection {
     /// Lines were longer than the columns looked at (ColumnStatistics::kMaxColumns): fields past them
     /// were not looked for.
     bool wider = false;
+    /// Per field of the table, the type that reads all its values in the first lines (text when none),
+    /// for the table to take when the user's Detect asks for types; the table itself stays text.
+    std::vector<FieldType> types;
 };
 
 /// What to tell the user when a detection's lines were wider than it looked at; "" when they were not.

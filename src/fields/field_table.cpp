@@ -1,5 +1,6 @@
 #include "fields/field_table.h"
 
+#include <array>
 #include <cstdint>
 #include <limits>
 
@@ -10,7 +11,7 @@ namespace qvr {
 namespace {
 const std::array<std::string, FieldTable::kColumns> kHeader = {"Field", "Start position", "Length",
                                                                "End position"};
-const std::array<std::string, FieldTable::kColumns> kDefaultRow = {"1st field", "1", "10", "10"};
+const Field kDefaultRow = {"1st field", "1", "10", "10"};
 constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
 constexpr std::int64_t kMin = std::numeric_limits<std::int32_t>::min();
 
@@ -21,13 +22,19 @@ FieldTable::FieldTable() { rows_.push_back(kDefaultRow); }
 
 const std::string& FieldTable::cell(int column, int row) const {
     if (row == 0) return kHeader.at(static_cast<std::size_t>(column));
-    return rows_.at(static_cast<std::size_t>(row - 1)).at(static_cast<std::size_t>(column));
+    return field(row)[column];
 }
 
 void FieldTable::set_cell(int column, int row, std::string text) {
-    rows_.at(static_cast<std::size_t>(row - 1)).at(static_cast<std::size_t>(column)) = std::move(text);
+    rows_.at(static_cast<std::size_t>(row - 1))[column] = std::move(text);
     untouched_default_ = false;
     if (listener_) listener_->cell_changed(column, row);
+}
+
+void FieldTable::set_type(int row, FieldType type) {
+    rows_.at(static_cast<std::size_t>(row - 1)).type = std::move(type);
+    untouched_default_ = false;
+    if (listener_) listener_->cell_changed(kType, row);
 }
 
 void FieldTable::about_to_reset() {
@@ -115,16 +122,28 @@ int FieldTable::first_unusable_row() const {
 std::vector<FieldSlice> FieldTable::slices() const {
     std::vector<FieldSlice> out;
     out.reserve(rows_.size());
-    for (const Row& r : rows_)
-        out.push_back({whole_number_or_zero(r[kStart]), whole_number_or_zero(r[kLength])});
+    for (const Row& r : rows_) out.push_back({whole_number_or_zero(r.start), whole_number_or_zero(r.length)});
     return out;
 }
 
 std::vector<std::string> FieldTable::names() const {
     std::vector<std::string> out;
     out.reserve(rows_.size());
-    for (const Row& r : rows_) out.push_back(r[kName]);
+    for (const Row& r : rows_) out.push_back(r.name);
     return out;
+}
+
+std::vector<FieldType> FieldTable::types() const {
+    std::vector<FieldType> out;
+    out.reserve(rows_.size());
+    for (const Row& r : rows_) out.push_back(r.type);
+    return out;
+}
+
+bool FieldTable::typed() const {
+    for (const Row& r : rows_)
+        if (!r.type.is_text()) return true;
+    return false;
 }
 
 }  // namespace qvr

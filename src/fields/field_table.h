@@ -1,8 +1,11 @@
 #pragma once
 
-#include <array>
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "fields/field_type.h"
 
 namespace qvr {
 
@@ -26,14 +29,40 @@ struct FieldSlice {
     std::int32_t length;
 };
 
-/// The field table: rows of four text cells (name, start position, length, end position) with a header
-/// row 0. Numbers are kept as the texts the user sees and read by the whole-number reading when used.
+/// One field of the table: its name and numbers as the texts the user sees, and what its text means.
+struct Field {
+    // Spelled out so that a field is written as its four texts, as ever, with the type optional.
+    Field(std::string name_text = {}, std::string start_text = {}, std::string length_text = {},
+          std::string end_text = {}, FieldType field_type = {})
+        : name(std::move(name_text)),
+          start(std::move(start_text)),
+          length(std::move(length_text)),
+          end(std::move(end_text)),
+          type(std::move(field_type)) {}
+
+    std::string name;
+    std::string start;
+    std::string length;
+    std::string end;
+    FieldType type;
+
+    /// The text cells by FieldTable::Column.
+    std::string& operator[](int column) {
+        return column == 0 ? name : column == 1 ? start : column == 2 ? length : end;
+    }
+    const std::string& operator[](int column) const { return const_cast<Field&>(*this)[column]; }
+
+    bool operator==(const Field&) const = default;
+};
+
+/// The field table: rows of fields with four text cells (name, start position, length, end position)
+/// and a type, with a header row 0. Numbers are kept as the texts the user sees and read by the
+/// whole-number reading when used.
 class FieldTable {
   public:
     static constexpr int kColumns = 4;
-    enum Column { kName = 0, kStart = 1, kLength = 2, kEnd = 3 };
-    /// The four cell texts of one data row.
-    using Row = std::array<std::string, kColumns>;
+    enum Column { kName = 0, kStart = 1, kLength = 2, kEnd = 3, kType = 4 };
+    using Row = Field;
 
     /// Holds the default table: one row "1st field", "1", "10", "10".
     FieldTable();
@@ -46,6 +75,13 @@ class FieldTable {
 
     /// Replaces a data cell's text: no check, no derivation.
     void set_cell(int column, int row, std::string text);
+
+    /// The field of data row `row`, and its type.
+    const Field& field(int row) const { return rows_.at(static_cast<std::size_t>(row - 1)); }
+    void set_type(int row, FieldType type);
+
+    /// Every data row, in table order.
+    const std::vector<Field>& rows() const { return rows_; }
 
     /// Keeps rows 1 to n; rows added at the end are empty.
     void set_row_count(int n);
@@ -79,6 +115,12 @@ class FieldTable {
 
     /// The names of every row, in table order.
     std::vector<std::string> names() const;
+
+    /// The types of every row, in table order.
+    std::vector<FieldType> types() const;
+
+    /// True when some field is of another type than text.
+    bool typed() const;
 
     void set_listener(FieldTableListener* listener) { listener_ = listener; }
 

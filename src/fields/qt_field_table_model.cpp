@@ -16,18 +16,22 @@ int FieldTableModel::rowCount(const QModelIndex& parent) const {
 }
 
 int FieldTableModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : FieldTable::kColumns;
+    return parent.isValid() ? 0 : kGridColumns;
 }
 
 QVariant FieldTableModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid()) return {};
+    if (index.column() == FieldTable::kType) {
+        const FieldType& type = table_.field(index.row() + 1).type;
+        return type.is_text() ? QStringLiteral("Text") : to_widget_text(field_type_spelling(type));
+    }
     return to_widget_text(table_.cell(index.column(), index.row() + 1));
 }
 
 QVariant FieldTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 ||
-        section >= FieldTable::kColumns)
+    if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 || section >= kGridColumns)
         return {};
+    if (section == FieldTable::kType) return QStringLiteral("Type");
     return to_widget_text(table_.cell(section, 0));
 }
 

@@ -7,11 +7,15 @@
 namespace qvr {
 
 /// Shows a FieldTable in a grid: the table stays the one store, this model only passes its cells and
-/// its changes on. The header texts are the title row; no cell can be edited in place.
+/// its changes on. The header texts are the title row, with "Type" after them, a text field showing
+/// "Text"; no cell can be edited in place.
 class FieldTableModel : public QAbstractTableModel, private FieldTableListener {
     Q_OBJECT
 
   public:
+    /// The table's four text cells, then the type.
+    static constexpr int kGridColumns = FieldTable::kColumns + 1;
+
     FieldTableModel(FieldTable& table, QObject* parent = nullptr);
     ~FieldTableModel() override;
 

@@ -19,7 +19,7 @@ namespace qvr {
 namespace {
 constexpr char kBackspace = 8;
 constexpr char kEnter = 13;
-constexpr int kColumnWidths[FieldTable::kColumns] = {151, 74, 73, 71};
+constexpr int kColumnWidths[FieldTableModel::kGridColumns] = {151, 74, 73, 71, 90};
 constexpr int kRowHeight = 24;
 constexpr qsizetype kHintLineLength = 30;
 
@@ -71,7 +71,7 @@ void Tfrm_dlm::set_up_grid() {
     titles->setSectionsClickable(false);
     titles->setSectionResizeMode(QHeaderView::Fixed);
     grid->verticalHeader()->setDefaultSectionSize(kRowHeight);
-    for (int column = 0; column < FieldTable::kColumns; ++column)
+    for (int column = 0; column < FieldTableModel::kGridColumns; ++column)
         grid->setColumnWidth(column, kColumnWidths[column]);
     connect(grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
@@ -103,14 +103,7 @@ void Tfrm_dlm::set_file_label(const std::string& text, bool settled) {
     if (settled) settled_rows_ = rows();
 }
 
-std::vector<FieldTable::Row> Tfrm_dlm::rows() const {
-    std::vector<FieldTable::Row> rows;
-    for (int row = 1; row <= table_.row_count(); ++row) {
-        FieldTable::Row& r = rows.emplace_back();
-        for (int column = 0; column < FieldTable::kColumns; ++column) r[column] = table_.cell(column, row);
-    }
-    return rows;
-}
+std::vector<FieldTable::Row> Tfrm_dlm::rows() const { return table_.rows(); }
 
 void Tfrm_dlm::set_current_cell(int column, int row) {
     column_ = column;
@@ -189,6 +182,11 @@ void Tfrm_dlm::grd_dlmKeyPress(char key) {
     const int column = column_;
     const int row = row_;
     if (row < 1 || row > table_.row_count()) return;
+    if (column == FieldTable::kType) {
+        // A type is a word and its choice, not keys one by one: Enter or a character asks for it whole.
+        if (key == kEnter || !is_control(key)) ask_type(row);
+        return;
+    }
     std::string text = table_.cell(column, row);
     if (key == kBackspace) {
         if (!text.empty()) text.pop_back();
@@ -214,10 +212,26 @@ void Tfrm_dlm::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
 }
 
+void Tfrm_dlm::ask_type(int row) {
+    const std::optional<QString> answer =
+        desktop_.input_box(QStringLiteral("Enter..."), QStringLiteral("Type"),
+                           to_widget_text(field_type_spelling(table_.field(row).type)));
+    if (!answer) return;
+    try {
+        table_.set_type(row, parse_field_type(from_widget_text(*answer)));
+    } catch (const NotAFieldType& e) {
+        desktop_.message_box(BoxKind::information, to_widget_text(e.what()), kOk);
+    }
+}
+
 void Tfrm_dlm::FormKeyPress(char key) {
     if (key != kEnter) return;
     const int column = column_;
     const int row = row_;
+    if (column == FieldTable::kType) {
+        if (row >= 1 && row <= table_.row_count()) ask_type(row);
+        return;
+    }
     // A cancelled box answers its empty default text.
     QString answer =
         desktop_.input_box(QStringLiteral("Enter..."), to_widget_text(table_.cell(column, 0)), QString())

@@ -60,6 +60,8 @@ class Tfrm_dlm : public QWidget {
   public slots:
     void grd_dlmKeyPress(char key);
     void FormKeyPress(char key);
+    /// Asks for the type of data row `row`; a spelling that is none is told and changes nothing.
+    void ask_type(int row);
     void cmd_addClick();
     void cmd_insClick();
     void cmd_delClick();

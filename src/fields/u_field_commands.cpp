@@ -49,10 +49,7 @@ void FieldCommands::recall() {
     std::vector<FieldTable::Row> rows;
     try {
         rows = read_definition_file(path, memory_.available());
-    } catch (const FileError& e) {
-        show_general_error(desktop_, e.what());
-        return;
-    } catch (const NotAWholeNumber& e) {
+    } catch (const UserError& e) {  // unreadable, or a number or a type that is none
         show_general_error(desktop_, e.what());
         return;
     }
@@ -137,10 +134,8 @@ void FieldCommands::detect_from_input() {
             kOk);
         return;
     }
-    std::vector<FieldTable::Row> rows;
-    for (int row = 1; row <= found.table.row_count(); ++row)
-        rows.push_back({found.table.cell(0, row), found.table.cell(1, row), found.table.cell(2, row),
-                        found.table.cell(3, row)});
+    std::vector<FieldTable::Row> rows = found.table.rows();
+    for (std::size_t i = 0; i < rows.size() && i < found.types.size(); ++i) rows[i].type = found.types[i];
     dlm_.field_table().assign_rows(std::move(rows));
     steps_.table_unsaved(kNoDefinitionFile);
     if (found.wider)

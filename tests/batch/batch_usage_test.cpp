@@ -5,6 +5,7 @@
 #include <regex>
 #include <set>
 
+#include "batch/batch_request.h"
 #include "batch_harness.h"
 
 namespace qvr::test {
@@ -39,7 +40,11 @@ TEST(BatchUsage, UsageErrorsAndValuesThatLookLikeOptions) {
         {Args{"extract", "--input", in, "--field", "A:1:3"}, "--output is missing", kExtract},
         {x({}, {}), layout, kExtract},
         {x({"--layout", "x.tab"}), "--layout and --field cannot be used together", kExtract},
-        {x({"--field", "A:1"}, {}), "--field 'A:1' is not NAME:START:LENGTH", kExtract},
+        {x({"--field", "A:1"}, {}), "--field 'A:1' is not NAME:START:LENGTH[:TYPE]", kExtract},
+        {x({"--field", "A:1:2:dec(x)"}, {}),
+         "--field 'A:1:2:dec(x)': 'dec(x)' is not a field type: the implied decimals are a number from 0 to "
+         "38",
+         kExtract},
         {x({"--frobnicate"}), "unknown argument '--frobnicate'", kExtract},
         {x({"--lower"}), "--lower needs a value", kExtract},
         {x({"--input", in}), "--input is given twice", kExtract},
@@ -112,6 +117,16 @@ TEST(BatchUsage, UsageErrorsAndValuesThatLookLikeOptions) {
         EXPECT_EQ(0, run_batch_in_process(join({{"extract"}, args})).status) << file;
         EXPECT_EQ(file, read_file(out));
     }
+}
+
+// A type may follow the length; a name keeps its colons, a date pattern its own.
+TEST(BatchUsage, AFieldMayCarryItsType) {
+    const std::pair<const char*, FieldTable::Row> cases[] = {
+        {"A:1:5", {"A", "1", "5", ""}},
+        {"A:1:5:dec(2)", {"A", "1", "5", "", parse_field_type("dec(2)")}},
+        {"a:b:1:5:int", {"a:b", "1", "5", "", parse_field_type("int")}},
+        {"T:1:8:date(YYYY:MM:DD)", {"T", "1", "8", "", parse_field_type("date(YYYY:MM:DD)")}}};
+    for (const auto& [value, field] : cases) EXPECT_EQ(field, parse_field(value)) << value;
 }
 
 // --help and -h, alone or after a command, wherever they stand among its options: the help on standard

@@ -76,6 +76,39 @@ TEST(LineCutter, CutsJoinsAndTrimsAndTheFilterComparesBytes) {
         EXPECT_EQ(passes, filter.passes(cut_line)) << cut_line;
 }
 
+// Typed fields are written as their values, a bad one empty and counted with its line; text fields as ever.
+TEST(LineCutter, WritesTypedValuesAndCountsTheBadOnes) {
+    const std::vector<FieldSlice> slices = {{1, 4}, {5, 6}, {11, 8}};
+    const std::vector<FieldType> types = {{}, parse_field_type("dec(2)"), parse_field_type("date(YYYYMMDD)")};
+    const std::tuple<char, std::string, std::string, std::string> cases[] = {
+        {'b', ";", "ab  00123-20261207", "ab;-1.23;2026-12-07"},
+        {'b', ";", "ab        00000000", "ab;;"},
+        {'b', ";", "ab  12x45620260230", "ab;;"},
+        {'q', ".", "a.b 00012320240229", "\"a.b\".\"1.23\".2024-02-29"},
+        {'u', ";", "\xc3\xa9t\xc3\xa9 00001220261207", "\xc3\xa9t\xc3\xa9;0.12;2026-12-07"}};
+    BadValueTally bad;
+    std::string out;
+    std::uint64_t line = 0;
+    for (const auto& [how, separator, in, expected] : cases) {
+        LineCutter(slices, separator, true, how == 'u' ? TextEncoding::utf8 : TextEncoding::cp1252,
+                   how == 'q', types)
+            .cut(in, out, &bad, ++line);
+        EXPECT_EQ(expected, out) << in;
+    }
+    EXPECT_EQ("Field 2: 1 value could not be read (line 3).\nDate: 1 value could not be read (line 3).\n",
+              bad.report({"Code", "", "Date"}));
+    // Packed bytes are cut by bytes in UTF-8 too, and never trimmed.
+    LineCutter(slices, ";", true, TextEncoding::utf8, false,
+               {parse_field_type("packed(0)"), parse_field_type("binary(0)")})
+        .cut(std::string("\x00\x00\x12\x3D\x00\x00\x00\x00\x01\x00", 10), out);
+    EXPECT_EQ("-123;256;", out);
+    BadValueTally counted, more;
+    for (std::uint64_t l : {40, 9, 30, 20, 10, 50}) (l % 20 ? counted : more).add(0, l);
+    counted.merge(more);
+    EXPECT_EQ("A: 6 values could not be read (the first at lines 9, 10, 20, 30, 40).\n",
+              counted.report({"A"}));
+}
+
 // A column's bytes at `p` as the Unicode standard's table of well-formed UTF-8 has it, written apart from
 // the program's own decoder: a lead byte, its continuation bytes, no overlong form, no surrogate, nothing
 // past U+10FFFF; anything else is one byte.

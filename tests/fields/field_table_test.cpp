@@ -137,6 +137,24 @@ TEST(DefinitionFile, NumbersThatAreNotWholeNumbersAreRefused) {
                     testing::ThrowsMessage<NotAWholeNumber>("'" + number + "' is not a valid integer value"));
 }
 
+// A type follows the end position; a text field's line is as it always was.
+TEST(DefinitionFile, KeepsEachFieldsType) {
+    const Rows rows = {{"Amount    ", "1", "8", "8", parse_field_type("dec(2)")},
+                       {"Name      ", "9", "20", "28"},
+                       {"Born      ", "29", "10", "38", parse_field_type("date(DD MM YYYY)")},
+                       {"Big       ", "12345", "4", "12348", parse_field_type("packed(0)")}};
+    const std::string bytes =
+        "Amount    1    8    8    dec(2)\r\nName      9    20   28   \r\n"
+        "Born      29   10   38   date(DD MM YYYY)\r\nBig       12345 4    12348 packed(0)\r\n";
+    EXPECT_EQ(bytes, definition_file_text(table_of(rows)));
+    EXPECT_EQ(rows, parse_definition_text(bytes));
+    EXPECT_EQ(rows[0], parse_definition_text("Amount    1 8 8 dec(2) a note\r\n").at(0));
+    EXPECT_EQ((Rows{{"A         ", "1", "8", "8"}}), parse_definition_text("A         1 8 8 decimals\r\n"));
+    EXPECT_THAT([] { parse_definition_text("A         1 8 8 dec(x)\r\n"); },
+                testing::ThrowsMessage<NotAFieldType>(
+                    "'dec(x)' is not a field type: the implied decimals are a number from 0 to 38"));
+}
+
 TEST(LayoutCheck, ReportsEveryKindOfMisfit) {
     TempDir dir;
     const std::string input = dir.write("in.txt", "AB 12  X\r\nAB 12  X\r\nAB 12\r\nABC12 YX  Z\r\n");
@@ -341,6 +359,23 @@ TEST(FieldDetection, FindsTheFieldsOfEachTrap) {
                      d.table.cell(FieldTable::kStart, row) + "-" + d.table.cell(FieldTable::kEnd, row);
         EXPECT_EQ(fields, shown) << trap;
     }
+}
+
+// Detect proposes the type that reads every value of a field; codes with leading zeros stay text.
+TEST(FieldDetection, ProposesTheTypeThatReadsEveryValue) {
+    TempDir dir;
+    const std::string path = dir.write(
+        "in.txt", "ID   CODE  AMOUNT     BORN       NOTE\r\n" + lines(40, [](int i) {
+                      return left(num(i * 37 - 200), 5) + "00" + num(100 + i) + " " + right(amount(i), 10) +
+                             " " + pick(i, "15/01/2023", "29/02/2024", "31/12/1999") + " " +
+                             pick(i, "12", "x");
+                  }));
+    const FieldDetection d = detect_fields(path, TextEncoding::cp1252);
+    std::string types;
+    for (int row = 1; row <= d.table.row_count(); ++row)
+        types += d.table.cell(FieldTable::kName, row) + ":" +
+                 field_type_spelling(d.types.at(static_cast<std::size_t>(row) - 1)) + " ";
+    EXPECT_EQ("ID:int CODE:text AMOUNT:num BORN:date(DD/MM/YYYY) NOTE:text ", types);
 }
 
 // In UTF-8 a column is a character: an accent of two bytes moves no field, nor cuts a heading's word.

@@ -14,7 +14,7 @@ const QString kSaved = QStringLiteral("Is the former fields definition saved?");
 
 // The grid's hint stands at the cell pointed at, whole on the screen, not pushed to the screen's edge.
 TEST_F(FieldsWindowTest, TheHintShowsAtTheCell) {
-    const QRect cell = grid()->visualRect(grid()->model()->index(0, 3));  // the right-most column
+    const QRect cell = grid()->visualRect(grid()->model()->index(0, 4));  // the right-most column
     const QPoint corner = grid()->viewport()->mapToGlobal(cell.topLeft());
     QHelpEvent help(QEvent::ToolTip, cell.center(), grid()->viewport()->mapToGlobal(cell.center()));
     QApplication::sendEvent(grid()->viewport(), &help);
@@ -74,6 +74,25 @@ TEST_F(FieldsWindowTest, EnterOnTheWindowAsksForTheCurrentCellAndADoubleClickEnd
     pick("mnu_vde");
     EXPECT_EQ(QString(), grid()->toolTip());
     EXPECT_EQ(QStringLiteral("Add a line at the end of the table"), button("cmd_add")->toolTip());
+}
+
+// The Type column shows Text until a type is given; a key there asks for the whole spelling.
+TEST_F(FieldsWindowTest, TheTypeColumnAsksForATypeAndToldWhyABadOneIsNone) {
+    set_rows({{"x", "5", "3", "7"}});
+    const auto type_shown = [&] { return grid()->model()->index(0, FieldTable::kType).data().toString(); };
+    EXPECT_EQ(QStringLiteral("Text"), type_shown());
+    click_cell(FieldTable::kType, 1);
+    desktop.expect_input(QStringLiteral("Enter..."), QStringLiteral("Type"), QStringLiteral("text"),
+                         QStringLiteral("dec(2)"));
+    type("d");
+    EXPECT_EQ(QStringLiteral("dec(2)"), type_shown());
+    desktop.expect_input(QStringLiteral("Enter..."), QStringLiteral("Type"), QStringLiteral("dec(2)"),
+                         QStringLiteral("dec(x)"));
+    desktop.expect_info(
+        QStringLiteral("'dec(x)' is not a field type: the implied decimals are a number from 0 to 38"));
+    type("\r");
+    EXPECT_EQ(QStringLiteral("dec(2)"), type_shown());
+    EXPECT_EQ((Rows{{"x", "5", "3", "7"}}), shown());  // the other cells as they were
 }
 
 TEST_F(FieldsWindowTest, AddInsertAndDeleteRows) {

@@ -57,7 +57,7 @@ TEST_F(UserFaultsTest, ClosingAChildMinimizesItAndEveryWindowCommandAndExitWorkA
 // Restored, each child gets its form's size, and its red explanation (if any) shows whole in it.
 TEST_F(UserFaultsTest, ARestoredChildGetsItsFormsSizeAndShowsItsRedTextWhole) {
     const std::tuple<QWidget*, QSize, const char*> forms[] = {{mdi->frm_gen, {700, 485}, nullptr},
-                                                              {mdi->frm_dlm, {660, 431}, "mem_dlm"},
+                                                              {mdi->frm_dlm, {750, 431}, "mem_dlm"},
                                                               {mdi->frm_view, {722, 473}, nullptr},
                                                               {mdi->frm_log, {707, 494}, "mem_expl"}};
     for (const auto& [child, size, red] : forms) {

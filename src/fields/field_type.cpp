@@ -1,0 +1,433 @@
+#include "fields/field_type.h"
+
+#include <charconv>
+#include <cstring>
+
+namespace qvr {
+
+namespace {
+
+constexpr const char* kSpellings =
+    "text, int, dec(N), num, num(,), zoned(N), packed(N), binary(N) or date(PATTERN)";
+
+struct Keyword {
+    std::string_view word;
+    FieldType::Kind kind;
+};
+constexpr Keyword kKeywords[] = {{"text", FieldType::Kind::text},     {"int", FieldType::Kind::integer},
+                                 {"dec", FieldType::Kind::implied},   {"num", FieldType::Kind::number},
+                                 {"zoned", FieldType::Kind::zoned},   {"packed", FieldType::Kind::packed},
+                                 {"binary", FieldType::Kind::binary}, {"date", FieldType::Kind::date}};
+
+bool is_blank(char c) { return static_cast<unsigned char>(c) <= 32; }
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+std::string_view trimmed(std::string_view s) {
+    while (!s.empty() && is_blank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && is_blank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+/// What a date pattern holds: where its year, month and day digits are.
+struct DateLayout {
+    int year_at = -1;
+    int year_digits = 0;
+    int month_at = -1;
+    int day_at = -1;
+};
+
+/// The layout of a date pattern, or the reason it is none.
+DateLayout date_layout(std::string_view pattern, std::string* why) {
+    DateLayout d;
+    for (std::size_t i = 0; i < pattern.size();) {
+        const char c = pattern[i];
+        std::size_t run = 1;
+        while (i + run < pattern.size() && pattern[i + run] == c) ++run;
+        const int at = static_cast<int>(i);
+        if (c == 'Y' || c == 'M' || c == 'D') {
+            int& place = c == 'Y' ? d.year_at : c == 'M' ? d.month_at : d.day_at;
+            const bool fits = c == 'Y' ? (run == 2 || run == 4) : run == 2;
+            if (place >= 0 || !fits) {
+                if (why) *why = "a date pattern holds YYYY or YY, MM and DD once each";
+                return {};
+            }
+            place = at;
+            if (c == 'Y') d.year_digits = static_cast<int>(run);
+            i += run;
+        } else if (c == '(' || c == ')' || static_cast<unsigned char>(c) < 32) {
+            if (why) *why = "a date pattern holds YYYY or YY, MM, DD and separators";
+            return {};
+        } else {
+            ++i;
+        }
+    }
+    if (d.year_at < 0 || d.month_at < 0 || d.day_at < 0) {
+        if (why) *why = "a date pattern holds YYYY or YY, MM and DD";
+        return {};
+    }
+    return d;
+}
+
+/// Writes a number of `n` significant digits at `d` (no leading zero) with `decimals` of them after the
+/// point; nullptr when it needs more than the most digits.
+char* put_number(bool negative, const char* d, int n, int decimals, char* out) {
+    if (n > kMostDigits || decimals > kMostDigits) return nullptr;
+    // A value is a few bytes: plain loops beat a call to copy them.
+    const auto copy = [&out](const char* from, int count) {
+        for (int k = 0; k < count; ++k) *out++ = from[k];
+    };
+    if (negative && n > 0) *out++ = '-';  // a zero has no sign
+    if (n > decimals)
+        copy(d, n - decimals);
+    else
+        *out++ = '0';
+    if (decimals == 0) return out;
+    *out++ = '.';
+    for (int k = n; k < decimals; ++k) *out++ = '0';
+    copy(n > decimals ? d + (n - decimals) : d, n > decimals ? decimals : n);
+    return out;
+}
+
+/// The significant digits of a number gathered one by one, leading zeros dropped; more than the type can
+/// hold marks the number as too long.
+class Digits {
+  public:
+    void push(char c) {
+        if (n_ == 0 && c == '0') return;
+        if (n_ == kMostDigits) {
+            too_long_ = true;
+            return;
+        }
+        d_[n_++] = c;
+    }
+
+    char* put(bool negative, int decimals, char* out) const {
+        return too_long_ ? nullptr : put_number(negative, d_, n_, decimals, out);
+    }
+
+  private:
+    char d_[kMostDigits];
+    int n_ = 0;
+    bool too_long_ = false;
+};
+
+/// A sign before ("+", "-") or a minus after the digits; removed from `s`.
+bool take_sign(std::string_view& s, bool trailing_plus) {
+    if (s.front() == '-' || s.front() == '+') {
+        const bool negative = s.front() == '-';
+        s.remove_prefix(1);
+        return negative;
+    }
+    if (s.back() == '-' || (trailing_plus && s.back() == '+')) {
+        const bool negative = s.back() == '-';
+        s.remove_suffix(1);
+        return negative;
+    }
+    return false;
+}
+
+char* convert_whole(std::string_view s, int decimals, char* out) {
+    const bool negative = take_sign(s, false);
+    if (s.empty()) return nullptr;
+    std::size_t zeros = 0;
+    while (zeros < s.size() && s[zeros] == '0') ++zeros;
+    for (std::size_t i = zeros; i < s.size(); ++i)
+        if (!is_digit(s[i])) return nullptr;
+    const std::size_t n = s.size() - zeros;
+    if (n > kMostDigits) return nullptr;
+    return put_number(negative, s.data() + zeros, static_cast<int>(n), decimals, out);
+}
+
+char* convert_written(std::string_view s, bool decimal_comma, char* out) {
+    const bool negative = take_sign(s, true);
+    const char point = decimal_comma ? ',' : '.';
+    Digits digits;
+    std::size_t i = 0;
+    int group = 0;         // digits since the start or the last separator
+    bool grouped = false;  // a separator was seen: every group after it has three digits
+    for (; i < s.size() && s[i] != point; ++i) {
+        const char c = s[i];
+        if (is_digit(c)) {
+            digits.push(c);
+            ++group;
+        } else if (decimal_comma ? (c == '.' || c == ' ') : c == ',') {
+            if (group == 0 || (grouped ? group != 3 : group > 3)) return nullptr;
+            grouped = true;
+            group = 0;
+        } else {
+            return nullptr;
+        }
+    }
+    if (grouped && group != 3) return nullptr;
+    const int whole = static_cast<int>(i);
+    int decimals = 0;
+    if (i < s.size()) {
+        for (++i; i < s.size(); ++i) {
+            if (!is_digit(s[i])) return nullptr;
+            digits.push(s[i]);
+            ++decimals;
+        }
+    }
+    if (whole == 0 && decimals == 0) return nullptr;  // no digit at all: "", ".", "-"
+    return digits.put(negative, decimals, out);
+}
+
+char* convert_zoned(std::string_view s, int decimals, char* out) {
+    Digits digits;
+    for (std::size_t i = 0; i + 1 < s.size(); ++i) {
+        if (!is_digit(s[i])) return nullptr;
+        digits.push(s[i]);
+    }
+    const char last = s.back();
+    bool negative = false;
+    char digit;
+    if (is_digit(last)) {
+        digit = last;
+    } else if (last == '{' || last == '}') {
+        digit = '0';
+        negative = last == '}';
+    } else if (last >= 'A' && last <= 'I') {
+        digit = static_cast<char>('1' + (last - 'A'));
+    } else if (last >= 'J' && last <= 'R') {
+        digit = static_cast<char>('1' + (last - 'J'));
+        negative = true;
+    } else {
+        return nullptr;
+    }
+    digits.push(digit);
+    return digits.put(negative, decimals, out);
+}
+
+/// True for a field of one byte repeated that stands for "no value" in record files: blanks in ASCII or
+/// EBCDIC, or low values.
+bool no_value_bytes(std::string_view raw) {
+    const char first = raw.front();
+    if (first != ' ' && first != '\x40' && first != '\0') return false;
+    for (char c : raw)
+        if (c != first) return false;
+    return true;
+}
+
+char* convert_packed(std::string_view raw, int decimals, char* out) {
+    if (no_value_bytes(raw)) return out;
+    Digits digits;
+    const std::size_t last = raw.size() - 1;
+    for (std::size_t i = 0; i <= last; ++i) {
+        const auto byte = static_cast<unsigned char>(raw[i]);
+        const unsigned high = byte >> 4;
+        const unsigned low = byte & 0xF;
+        if (high > 9 || (i < last && low > 9)) return nullptr;
+        digits.push(static_cast<char>('0' + high));
+        if (i < last) digits.push(static_cast<char>('0' + low));
+    }
+    const unsigned sign = static_cast<unsigned char>(raw[last]) & 0xF;
+    if (sign < 0xA) return nullptr;
+    return digits.put(sign == 0xB || sign == 0xD, decimals, out);
+}
+
+__extension__ using Wide = unsigned __int128;
+
+char* convert_binary(std::string_view raw, int decimals, char* out) {
+    constexpr std::size_t kWidest = 16;
+    const bool negative = (static_cast<unsigned char>(raw.front()) & 0x80) != 0;
+    const unsigned char extension = negative ? 0xFF : 0x00;
+    // Bytes beyond 128 bits may only repeat the sign; the number then fits in 128 bits.
+    while (raw.size() > kWidest) {
+        if (static_cast<unsigned char>(raw.front()) != extension) return nullptr;
+        raw.remove_prefix(1);
+    }
+    if (((static_cast<unsigned char>(raw.front()) & 0x80) != 0) != negative) return nullptr;
+    Wide value = negative ? ~static_cast<Wide>(0) : 0;
+    for (char c : raw) value = (value << 8) | static_cast<unsigned char>(c);
+    if (negative) value = ~value + 1;
+    // Decimal digits in chunks of 19, each fitting in 64 bits.
+    constexpr std::uint64_t kChunk = 10'000'000'000'000'000'000ull;
+    std::uint64_t chunks[3];
+    int count = 0;
+    do {
+        chunks[count++] = static_cast<std::uint64_t>(value % kChunk);
+        value /= kChunk;
+    } while (value != 0);
+    Digits digits;
+    for (int k = count - 1; k >= 0; --k) {
+        char text[20];
+        const auto end = std::to_chars(text, text + sizeof text, chunks[k]).ptr;
+        const auto len = static_cast<int>(end - text);
+        if (k != count - 1)
+            for (int pad = len; pad < 19; ++pad) digits.push('0');
+        for (const char* p = text; p < end; ++p) digits.push(*p);
+    }
+    return digits.put(negative, decimals, out);
+}
+
+int two_digits(const char* p) {
+    if (!is_digit(p[0]) || !is_digit(p[1])) return -1;
+    return (p[0] - '0') * 10 + (p[1] - '0');
+}
+
+int days_in_month(int year, int month) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+    return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
+char* convert_date(std::string_view s, const std::string& pattern, char* out) {
+    if (s.size() != pattern.size()) return nullptr;
+    bool all_zero = true;
+    const char* year = nullptr;
+    const char* month = nullptr;
+    const char* day = nullptr;
+    bool long_year = false;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const char p = pattern[i];
+        if (p == 'Y' || p == 'M' || p == 'D') {
+            if (!is_digit(s[i])) return nullptr;
+            all_zero = all_zero && s[i] == '0';
+            // The pattern holds each of them once (parse_field_type saw to it): the first digit marks it.
+            const char*& at = p == 'Y' ? year : p == 'M' ? month : day;
+            if (!at) at = s.data() + i;
+            if (p == 'Y' && i + 2 < s.size() && pattern[i + 2] == 'Y') long_year = true;
+        } else if (s[i] != p) {
+            return nullptr;
+        }
+    }
+    if (all_zero) return out;
+    int y = two_digits(year);
+    if (long_year)
+        y = y * 100 + two_digits(year + 2);
+    else
+        y += y >= 69 ? 1900 : 2000;
+    const int m = two_digits(month);
+    const int d = two_digits(day);
+    if (y < 1 || m < 1 || m > 12 || d < 1 || d > days_in_month(y, m)) return nullptr;
+    const auto put2 = [&out](int v) {
+        *out++ = static_cast<char>('0' + v / 10);
+        *out++ = static_cast<char>('0' + v % 10);
+    };
+    put2(y / 100);
+    put2(y % 100);
+    *out++ = '-';
+    put2(m);
+    *out++ = '-';
+    put2(d);
+    return out;
+}
+
+}  // namespace
+
+NotAFieldType::NotAFieldType(std::string_view spelling, const std::string& why)
+    : UserError("'" + std::string(spelling) + "' is not a field type: " + why) {}
+
+bool is_field_type_word(std::string_view word) {
+    for (const Keyword& k : kKeywords)
+        if (k.word == word) return true;
+    return false;
+}
+
+FieldType parse_field_type(std::string_view spelling) {
+    const std::string_view s = trimmed(spelling);
+    const std::size_t open = s.find('(');
+    const std::string_view word = s.substr(0, open);
+    FieldType type;
+    const Keyword* keyword = nullptr;
+    for (const Keyword& k : kKeywords)
+        if (k.word == word) keyword = &k;
+    if (!keyword) throw NotAFieldType(s, std::string("the types are ") + kSpellings);
+    type.kind = keyword->kind;
+    const bool takes_decimals = type.kind == FieldType::Kind::implied ||
+                                type.kind == FieldType::Kind::zoned || type.kind == FieldType::Kind::packed ||
+                                type.kind == FieldType::Kind::binary;
+    if (open == std::string_view::npos) {
+        if (takes_decimals)
+            throw NotAFieldType(s, std::string(word) + " needs its number of implied decimals, as " +
+                                       std::string(word) + "(2)");
+        if (type.kind == FieldType::Kind::date)
+            throw NotAFieldType(s, "date needs its pattern, as date(YYYYMMDD)");
+        return type;
+    }
+    if (s.back() != ')') throw NotAFieldType(s, "the choice in parentheses is not closed by ')'");
+    const std::string_view inside = s.substr(open + 1, s.size() - open - 2);
+    if (takes_decimals) {
+        unsigned n = 0;
+        const auto [end, ec] = std::from_chars(inside.data(), inside.data() + inside.size(), n);
+        if (inside.empty() || ec != std::errc() || end != inside.data() + inside.size() || n > kMostDigits)
+            throw NotAFieldType(s, "the implied decimals are a number from 0 to 38");
+        type.decimals = static_cast<std::uint8_t>(n);
+    } else if (type.kind == FieldType::Kind::number) {
+        if (inside != ",") throw NotAFieldType(s, "num takes a decimal comma only, as num(,)");
+        type.decimal_comma = true;
+    } else if (type.kind == FieldType::Kind::date) {
+        std::string why;
+        if (date_layout(inside, &why).year_at < 0) throw NotAFieldType(s, why);
+        type.pattern = std::string(inside);
+    } else {
+        throw NotAFieldType(s, std::string(word) + " takes no choice in parentheses");
+    }
+    return type;
+}
+
+std::string field_type_spelling(const FieldType& type) {
+    const std::string word(kKeywords[static_cast<int>(type.kind)].word);
+    switch (type.kind) {
+        case FieldType::Kind::text:
+        case FieldType::Kind::integer:
+            return word;
+        case FieldType::Kind::number:
+            return type.decimal_comma ? "num(,)" : "num";
+        case FieldType::Kind::date:
+            return "date(" + type.pattern + ")";
+        default:
+            return word + "(" + std::to_string(type.decimals) + ")";
+    }
+}
+
+char* convert_value(const FieldType& type, std::string_view raw, char* out) {
+    if (type.reads_bytes()) {
+        if (raw.empty()) return out;
+        return type.kind == FieldType::Kind::packed ? convert_packed(raw, type.decimals, out)
+                                                    : convert_binary(raw, type.decimals, out);
+    }
+    const std::string_view s = trimmed(raw);
+    if (s.empty()) return out;
+    switch (type.kind) {
+        case FieldType::Kind::integer:
+            return convert_whole(s, 0, out);
+        case FieldType::Kind::implied:
+            return convert_whole(s, type.decimals, out);
+        case FieldType::Kind::number:
+            return convert_written(s, type.decimal_comma, out);
+        case FieldType::Kind::zoned:
+            return convert_zoned(s, type.decimals, out);
+        case FieldType::Kind::date:
+            return convert_date(s, type.pattern, out);
+        default:
+            return nullptr;
+    }
+}
+
+bool convert_value(const FieldType& type, std::string_view raw, std::string& out) {
+    out.resize(kMostValueBytes);
+    char* end = convert_value(type, raw, out.data());
+    out.resize(end ? static_cast<std::size_t>(end - out.data()) : 0);
+    return end != nullptr;
+}
+
+NumberShape number_shape(std::string_view value) {
+    NumberShape shape;
+    if (!value.empty() && value.front() == '-') {
+        shape.negative = true;
+        value.remove_prefix(1);
+    }
+    const std::size_t point = value.find('.');
+    shape.whole_digits = static_cast<int>(point == std::string_view::npos ? value.size() : point);
+    shape.decimals = point == std::string_view::npos ? 0 : static_cast<int>(value.size() - point - 1);
+    return shape;
+}
+
+std::string dbase_date(std::string_view value) {
+    if (value.size() != 10) return {};
+    return std::string(value.substr(0, 4)) + std::string(value.substr(5, 2)) +
+           std::string(value.substr(8, 2));
+}
+
+}  // namespace qvr

@@ -8,6 +8,7 @@
 
 #include "common/available_memory.h"
 #include "common/stop_request.h"
+#include "common/text_convert.h"
 #include "engine/job_settings.h"
 #include "engine/line_cutter.h"
 #include "fields/field_table.h"
@@ -35,6 +36,8 @@ struct ExtractJob {
     TextEncoding encoding = TextEncoding::cp1252;
     bool quote = false;             ///< fields holding the separator, a quote, CR or LF are quoted
     std::string line_end = "\r\n";  ///< ends every line written
+    OutputEncoding output_encoding = OutputEncoding::same;  ///< what the result is written in
+    bool encoding_from_first_block = false;                 ///< see JobSettings
 
     /// The cutter of this job's lines.
     LineCutter cutter() const { return LineCutter(slices, separator, trim, encoding, quote); }
@@ -52,6 +55,8 @@ struct RunTally {
     std::int64_t input_line_count = 0;      ///< lines of it, exact or estimated; scales the fast gauge
     bool input_grew = false;  ///< the standard extract's input grew while read; only its former size was
     Utf8Tally input_text{};   ///< what the input read held as UTF-8 (encoding_line())
+    std::uint64_t replaced_chars = 0;              ///< characters the output encoding lacks, written as "?"
+    TextEncoding encoding = TextEncoding::cp1252;  ///< what the last run cut in
 };
 
 /// How a run reports to the window that started it, and the memory it may use.

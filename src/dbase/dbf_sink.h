@@ -31,7 +31,7 @@ class DbfSink : public RecordSink {
     void set_encoding(TextEncoding encoding) { utf8_ = encoding == TextEncoding::utf8; }
 
     std::uint64_t records() const { return records_; }
-    std::uint64_t replaced_chars() const { return replaced_; }
+    std::uint64_t replaced_chars() const override { return replaced_; }
 
   private:
     std::unique_ptr<SafeFileWriter> out_;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,9 +12,19 @@
 #include "common/text_convert.h"
 #include "engine/job_settings.h"
 #include "engine/line_cutter.h"
+#include "engine/record_sink.h"
 #include "fields/field_table.h"
 
 namespace qvr {
+
+struct ExtractJob;
+
+/// An output other than the separated text (see outputs/output_formats.h): how its sink is made, and
+/// whether it writes the fields apart (a table), so that a sorted run keeps them apart too.
+struct OutputMaker {
+    std::unique_ptr<RecordSink> (*make)(const ExtractJob& job) = nullptr;
+    bool fields_apart = false;
+};
 
 /// Everything an extract run reads, taken from the job settings and the field table when it starts, so
 /// the run itself never looks at a window.
@@ -38,6 +49,7 @@ struct ExtractJob {
     std::string line_end = "\r\n";  ///< ends every line written
     OutputEncoding output_encoding = OutputEncoding::same;  ///< what the result is written in
     bool encoding_from_first_block = false;                 ///< see JobSettings
+    OutputMaker output;  ///< the standard extract's output; none: the separated text
 
     /// The cutter of this job's lines.
     LineCutter cutter() const { return LineCutter(slices, separator, trim, encoding, quote); }

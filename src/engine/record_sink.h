@@ -37,6 +37,8 @@ class RecordSink {
     /// Ends without a result (a failure, a stop): the former result stays as it was, and nothing of this
     /// one is left where it could pass for a result. An uncommitted sink's destructor does the same.
     virtual void abandon() noexcept = 0;
+    /// Characters the output's encoding lacks, written as "?".
+    virtual std::uint64_t replaced_chars() const { return 0; }
 };
 
 }  // namespace qvr

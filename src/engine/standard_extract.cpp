@@ -13,6 +13,7 @@
 #include "common/whole_text.h"
 #include "engine/collation.h"
 #include "engine/external_sort.h"
+#include "engine/field_line.h"
 #include "engine/memory_check.h"
 #include "engine/record_pipeline.h"
 #include "engine/result_list.h"
@@ -56,11 +57,20 @@ void cut_and_filter(const ExtractJob& job, WholeTextReader& input, const StopReq
 /// them once they are in order.
 class ListSink : public RecordSink {
   public:
-    ListSink(ResultList& result, std::uint64_t budget, const std::function<SortedRuns&()>& runs)
-        : result_(result), budget_(budget), runs_(runs) {}
-    char* cut_room(std::size_t bytes) override { return result_.line_room(bytes); }
+    /// `fields_apart`: the output writes the fields apart, and the list holds each record's fields
+    /// (join_fields()) instead of its cut line.
+    ListSink(ResultList& result, std::uint64_t budget, const std::function<SortedRuns&()>& runs,
+             const ExtractJob& job)
+        : result_(result), budget_(budget), runs_(runs), job_(job) {}
+    bool takes_fields() const override { return job_.output.fields_apart; }
+    char* cut_room(std::size_t bytes) override { return takes_fields() ? nullptr : result_.line_room(bytes); }
     void put(const PassedRecord& record) override {
-        result_.keep_line(record.cut_line.size());
+        if (record.fields) {
+            join_fields(*record.fields, job_.separator, joined_);
+            result_.add(joined_);
+        } else {
+            result_.keep_line(record.cut_line.size());
+        }
         if (result_.bytes_held() > budget_) {
             result_.finish();
             runs_().add(result_);
@@ -74,10 +84,19 @@ class ListSink : public RecordSink {
     ResultList& result_;
     std::uint64_t budget_;
     const std::function<SortedRuns&()>& runs_;
+    const ExtractJob& job_;
+    std::string joined_;
 };
 
-/// Hands the sink's result to the tally, or abandons it when the run ends otherwise.
-void finish(SeparatedTextSink& sink, RunTally& tally) {
+/// The job's output: the separated text, or the one the job names.
+std::unique_ptr<RecordSink> make_output(const ExtractJob& job) {
+    if (job.output.make) return job.output.make(job);
+    return std::make_unique<SeparatedTextSink>(job);
+}
+
+/// The result replaces the former one. A failure before leaves the former result: the sink's destructor
+/// abandons what it wrote.
+void finish(RecordSink& sink, RunTally& tally) {
     sink.commit();
     tally.replaced_chars = sink.replaced_chars();
 }
@@ -110,7 +129,7 @@ void sorted_run(const ExtractJob& job, const ExtractHooks& hooks, WholeTextReade
     };
     // The loop takes the gauge about half way; ordering in memory or merging the runs on disk the rest.
     const int span = input.size() + input.size() / 4 > lines_budget ? 42 : 40;
-    ListSink sink(result, lines_budget, make_runs);
+    ListSink sink(result, lines_budget, make_runs, job);
     cut_and_filter(job, input, hooks.stop, span, gauge, tally, sink);
     if (runs) {
         result.finish();
@@ -120,9 +139,15 @@ void sorted_run(const ExtractJob& job, const ExtractHooks& hooks, WholeTextReade
     }
     if (runs && result.size() > 0) runs->add(result);
     if (runs) result.release();  // the merge reads the runs alone
-    SeparatedTextSink file(job);
+    const std::unique_ptr<RecordSink> output = make_output(job);
     std::int64_t written = 0;
-    const auto write = [&](std::string_view line) { file.put({line, ++written}); };
+    std::string room;
+    std::vector<std::string_view> fields;
+    const auto write = [&](std::string_view line) {
+        if (!job.output.fields_apart) return output->put({line, ++written});
+        split_fields(line, job.separator, job.slices.size(), room, fields);
+        output->put({line, ++written, &fields});
+    };
     if (!runs) {
         for (std::size_t i = 0; i < result.size(); ++i) write(result.line(i));
     } else {
@@ -131,14 +156,14 @@ void sorted_run(const ExtractJob& job, const ExtractHooks& hooks, WholeTextReade
                       static_cast<int>((99 - 15 - span) * done / std::max<std::uint64_t>(total, 1)));
         });
     }
-    finish(file, tally);
+    finish(*output, tally);
 }
 
 void input_order_run(const ExtractJob& job, const ExtractHooks& hooks, WholeTextReader& input,
                      GaugeSteps& gauge, RunTally& tally) {
-    SeparatedTextSink file(job);
-    cut_and_filter(job, input, hooks.stop, 85, gauge, tally, file);
-    finish(file, tally);
+    const std::unique_ptr<RecordSink> output = make_output(job);
+    cut_and_filter(job, input, hooks.stop, 85, gauge, tally, *output);
+    finish(*output, tally);
 }
 
 ExtractOutcome run(const ExtractJob& asked, const ExtractHooks& hooks, RunTally& tally) {

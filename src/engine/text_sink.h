@@ -25,7 +25,7 @@ class SeparatedTextSink : public RecordSink {
     void abandon() noexcept override;
 
     /// Characters the conversion wrote as "?".
-    std::uint64_t replaced_chars() const { return out().replaced_chars(); }
+    std::uint64_t replaced_chars() const override { return out().replaced_chars(); }
 
   private:
     OutputFile& out() const { return borrowed_ ? *borrowed_ : *safe_; }

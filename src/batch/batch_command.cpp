@@ -60,8 +60,10 @@ const BatchOption kEncodingOption{
     .help =
         "what a column is: a byte (Windows-1252) or a character (UTF-8); auto (the default) takes UTF-8 "
         "for a file that begins with a UTF-8 byte order mark, or whose first 64 MiB and last 64 KiB are "
-        "UTF-8 beyond ASCII with at most 1 invalid byte per 1,000 characters; cp1252 for any other file "
-        "and for standard input. In UTF-8 a byte order mark is skipped; a UTF-16 file is refused. A "
+        "UTF-8 beyond ASCII with at most 1 invalid byte per 1,000 characters; cp1252 for any other file. "
+        "Standard input is settled so by its first 128 KiB; a later line holding a UTF-8 character then "
+        "ends the run with status 1, naming the line, and a former result stays. In UTF-8 a byte order mark "
+        "is skipped; a UTF-16 file is refused. A "
         "summary names the encoding used and counts the invalid bytes met; a proposed cp1252 run that "
         "meets UTF-8 characters beyond the sample says so and ends with status 1",
     .read = [](BatchRequest& r, const std::string& v) {

@@ -102,6 +102,7 @@ void run_batch_dbf(const BatchRequest& request, const Console& console) {
     std::uint64_t replaced = 0;
     const JobSettings settings = batch_job_settings(request);
     Utf8Tally input_text;
+    TextEncoding used = settings.encoding;
     {
         ProgressBar bar(console);
         DbfExport dbf(dbf_export_job(table, settings, limits.lengths, kNoRunBefore, name));
@@ -112,9 +113,10 @@ void run_batch_dbf(const BatchRequest& request, const Console& console) {
         });
         replaced = dbf.replaced_chars();
         input_text = dbf.input_text();
+        used = dbf.encoding();
     }
     tell(console, dbf_done_text(name, replaced));
-    tell_encoding(request, settings.encoding, input_text, console);
+    tell_encoding(request, used, input_text, console);
 }
 
 }  // namespace qvr

@@ -10,9 +10,10 @@ JobSettings batch_job_settings(const BatchRequest& request) {
     JobSettings s = request.settings;
     if (request.encoding)
         s.encoding = *request.encoding;
+    else if (s.input_path == kStandardInputPath)
+        s.encoding_from_first_block = true;
     else
-        s.encoding =
-            s.input_path == kStandardInputPath ? TextEncoding::cp1252 : propose_encoding(s.input_path);
+        s.encoding = propose_encoding(s.input_path);
     return s;
 }
 

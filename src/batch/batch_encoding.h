@@ -8,8 +8,8 @@
 namespace qvr {
 
 /// The request's settings with the input's encoding settled: the one asked for, else the proposed one.
-/// Standard input cannot be read twice, so there "auto" reads Windows-1252 (ASCII gives the same bytes
-/// either way); --encoding says otherwise.
+/// Standard input cannot be read twice, so there "auto" is settled by its first block, and a later line
+/// that contradicts it ends the run (LineReader::settle_text_encoding()); --encoding says otherwise.
 JobSettings batch_job_settings(const BatchRequest& request);
 
 /// Ends a run's summary with the encoding it cut in (encoding_line()). When the proposal chose

@@ -158,6 +158,18 @@ const BatchCommandInfo& extract_command() {
                          r.settings.header = false;
                      }},
                 kEncodingOption,
+                {.name = "--output-encoding",
+                 .value = "same|utf-8|cp1252",
+                 .help = "what the result is written in: the input's bytes as they are (same, the default), "
+                         "or converted; characters Windows-1252 lacks become \"?\", counted in the summary",
+                 .read =
+                     [](BatchRequest& r, const std::string& v) {
+                         const std::optional<OutputEncoding> output = output_encoding_named(v);
+                         if (!output)
+                             throw UsageError("--output-encoding '" + v + "' is not same, utf-8 or cp1252",
+                                              BatchCommand::none);
+                         r.settings.output_encoding = *output;
+                     }},
                 {.name = "--quote",
                  .help = "write a field holding the separator, a quote, CR or LF between quotes, its quotes "
                          "doubled",
@@ -194,8 +206,9 @@ void run_batch_extract(const BatchRequest& request, const Console& console) {
             shown_name(settings.input_path),
             "out of memory: the input file is too big to hold (--fast reads it line by line).");
     if (tally.input_grew) tell(console, "quarvel-batch: " + input_grew_text(settings.input_path));
-    tell(console, "Number of lines generated: " + std::to_string(tally.generated_line_count));
-    tell_encoding(request, settings.encoding, tally.input_text, console);
+    tell(console, "Number of lines generated: " + std::to_string(tally.generated_line_count) +
+                      replaced_text(tally.replaced_chars));
+    tell_encoding(request, tally.encoding, tally.input_text, console);
 }
 
 }  // namespace qvr

@@ -36,9 +36,15 @@ std::set<std::string> apply_options(const std::vector<std::string>& args, const 
     constexpr int kFirstOption = 256;
     constexpr int kHelp = 512;
     std::vector<struct option> longs;
-    for (const BatchOption& o : command.options)
+    int output_code = 0;
+    for (const BatchOption& o : command.options) {
+        // getopt takes the first of several options an abbreviation fits when they share their code, so
+        // "--out" stays --output, as it was before --output-encoding; the index tells them apart.
+        const int code = kFirstOption + static_cast<int>(longs.size());
+        if (o.name == std::string_view("--output")) output_code = code;
         longs.push_back({o.name + 2, o.value ? required_argument : no_argument, nullptr,
-                         kFirstOption + static_cast<int>(longs.size())});
+                         o.name == std::string_view("--output-encoding") ? output_code : code});
+    }
     longs.push_back({"help", no_argument, nullptr, kHelp});
     longs.push_back({nullptr, 0, nullptr, 0});
     std::vector<char*> argv;
@@ -50,7 +56,8 @@ std::set<std::string> apply_options(const std::vector<std::string>& args, const 
     // ":" tells a missing value from an unknown name; the messages are the front end's own.
     optind = 0;
     opterr = 0;
-    for (int got; (got = getopt_long(argc, argv.data(), "-:h", longs.data(), nullptr)) != -1;) {
+    int index = -1;
+    for (int got; (got = getopt_long(argc, argv.data(), "-:h", longs.data(), &index)) != -1;) {
         const std::string seen = argv[static_cast<std::size_t>(optind - 1)];
         if (got == kHelp || got == 'h') {
             r.help = true;
@@ -70,7 +77,7 @@ std::set<std::string> apply_options(const std::vector<std::string>& args, const 
             throw UsageError("unknown argument '" + seen + "'", r.command);
         }
         if (got == ':') throw UsageError(seen + " needs a value", r.command);
-        const BatchOption& option = command.options[static_cast<std::size_t>(got - kFirstOption)];
+        const BatchOption& option = command.options[static_cast<std::size_t>(index)];
         if (!given.insert(option.name).second && !option.repeats)
             throw UsageError(std::string(option.name) + " is given twice", r.command);
         try {

@@ -32,6 +32,28 @@ void LineReader::read_text_in(TextEncoding encoding) {
     set_prefix();
 }
 
+TextEncoding LineReader::settle_text_encoding() {
+    // The first block as full as the stream gives it: a pipe hands out what its writer has written.
+    end_ = 0;
+    while (end_ < block_size_) {
+        const ssize_t got = ::read(fd_, block_.get() + end_, block_size_ - end_);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) throw_file_error("Cannot read file", path_, errno);
+        if (got == 0) {
+            eof_ = true;
+            break;
+        }
+        end_ += static_cast<std::size_t>(got);
+    }
+    begin_ = 0;
+    const TextEncoding encoding = encoding_of_first_block(std::string_view(block_.get(), end_));
+    read_text_in(encoding);
+    tally_.feed_run(encoding, block_.get(), block_.get() + end_);
+    if (eof_) tally_.finish();
+    watch_utf8_ = encoding == TextEncoding::cp1252;
+    return encoding;
+}
+
 void LineReader::set_prefix() {
     // A byte order mark the first line leaves out takes no room of its kept prefix.
     const std::size_t mark = text_encoding_ == TextEncoding::utf8 ? kUtf8ByteOrderMark.size() : 0;
@@ -65,6 +87,9 @@ bool LineReader::next(std::string_view& line) {
         line_size_ -= read - line.size();  // the byte order mark left out is no part of the line
     }
     first_line_ = false;
+    ++lines_;
+    if (watch_utf8_ && holds_utf8_character(line))
+        throw_file_error("Cannot read file", path_, first_block_contradicted(lines_));
     return true;
 }
 

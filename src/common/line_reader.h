@@ -54,6 +54,12 @@ class LineReader {
     /// (text_of_first_line()); every byte read is tallied as UTF-8 (tally()).
     void read_text_in(TextEncoding encoding);
 
+    /// Reads the file as input text in the encoding its first block reads in (encoding_of_first_block()),
+    /// for standard input, which cannot be read twice to propose one (called before the first line).
+    /// Settled as Windows-1252, a line that holds a UTF-8 character makes next() throw FileError naming
+    /// it (first_block_contradicted()), so no field is shifted silently.
+    TextEncoding settle_text_encoding();
+
     /// What the bytes read so far hold as UTF-8, once read_text_in() was called; complete at the end.
     const Utf8Tally& tally() const { return tally_; }
     /// The length of the last line handed out before it was cut to the kept prefix.
@@ -92,6 +98,8 @@ class LineReader {
     Utf8Tally tally_;
     std::uint64_t line_size_ = 0;
     bool watch_past_ = false;
+    bool watch_utf8_ = false;  // settled as Windows-1252 by the first block
+    std::uint64_t lines_ = 0;
     bool text_past_ = false;
 };
 

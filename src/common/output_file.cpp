@@ -76,19 +76,33 @@ OutputFile::~OutputFile() {
     if (fd_ >= 0 && owns_fd_) ::close(fd_);
 }
 
+void OutputFile::put(const char* data, std::size_t size) {
+    if (!converter_) return write_fully(fd_, data, size, path_);
+    converted_.clear();
+    converter_->convert(std::string_view(data, size), converted_);
+    write_fully(fd_, converted_.data(), converted_.size(), path_);
+}
+
 void OutputFile::flush() {
     if (used_ > 0) {
         std::size_t n = used_;
         used_ = 0;
-        write_fully(fd_, buffer_.get(), n, path_);
+        put(buffer_.get(), n);
     }
+}
+
+void OutputFile::end_text() {
+    if (!converter_) return;
+    converted_.clear();
+    converter_->finish(converted_);
+    write_fully(fd_, converted_.data(), converted_.size(), path_);
 }
 
 void OutputFile::write(std::string_view bytes) {
     if (bytes.size() > capacity_ - used_) {
         flush();
         if (bytes.size() >= capacity_) {
-            write_fully(fd_, bytes.data(), bytes.size(), path_);
+            put(bytes.data(), bytes.size());
             return;
         }
     }
@@ -129,6 +143,7 @@ bool OutputFile::can_seek() const {
 void OutputFile::close() {
     if (fd_ < 0) return;
     flush();
+    end_text();
     int fd = fd_;
     fd_ = -1;
     if (owns_fd_ && ::close(fd) != 0) throw_file_error("Cannot write file", path_, errno);
@@ -197,12 +212,15 @@ int open_unnamed_beside(const std::string& folder) {
 
 }  // namespace
 
-SafeFileWriter::TempFile SafeFileWriter::make_temp_beside(const std::string& target) {
+SafeFileWriter::TempFile SafeFileWriter::make_temp_beside(const std::string& target, bool named) {
     if (target.empty()) throw_file_error("Cannot create file", target, ENOENT);
     const OutputTarget file = output_target(target);
     TempFile temp;
     temp.write = file.write;
     temp.file = file;
+    if (named && file.write == TargetWrite::in_place)
+        throw_file_error("Cannot create file", target,
+                         std::string_view("It is no file on disk, and this output is written as a file"));
     if (file.write == TargetWrite::in_place) {
         temp.fd = open_in_place(file, 0, target);
         return temp;
@@ -211,7 +229,7 @@ SafeFileWriter::TempFile SafeFileWriter::make_temp_beside(const std::string& tar
     if (file.exists && ::faccessat(AT_FDCWD, file.path.c_str(), W_OK, AT_EACCESS) != 0)
         throw_file_error("Cannot create file", target, errno);
     const std::string folder = folder_of(file.path);
-    temp.fd = open_unnamed_beside(folder);
+    temp.fd = named ? -1 : open_unnamed_beside(folder);
     temp.unnamed = temp.fd >= 0;
     if (!temp.unnamed) {
         std::string name = folder + temp_name_for(file_name_of(file.path));
@@ -244,6 +262,12 @@ SafeFileWriter::TempFile SafeFileWriter::make_temp_beside(const std::string& tar
 
 SafeFileWriter::SafeFileWriter(const std::string& target)
     : SafeFileWriter(target, make_temp_beside(target)) {}
+
+std::unique_ptr<SafeFileWriter> SafeFileWriter::for_library(const std::string& target) {
+    std::unique_ptr<SafeFileWriter> writer(new SafeFileWriter(target, make_temp_beside(target, true)));
+    writer->library_path_ = writer->temp_.path;
+    return writer;
+}
 
 SafeFileWriter::SafeFileWriter(const std::string& target, TempFile temp)
     : OutputFile(temp.fd, target), target_(target), temp_(std::move(temp)) {}
@@ -314,7 +338,15 @@ void SafeFileWriter::copy_into_file() {
 }
 
 void SafeFileWriter::commit() {
+    if (!library_path_.empty()) {
+        // The library may have made its file anew under the name: the file now there is the one to put
+        // in place.
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = ::open(library_path_.c_str(), O_RDWR | O_CLOEXEC);
+        if (fd_ < 0) throw_file_error("Cannot write file", target_, errno);
+    }
     flush();
+    end_text();
     if (temp_.write == TargetWrite::in_place) {
         close();
         committed_ = true;

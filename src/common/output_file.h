@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/output_target.h"
+#include "common/text_convert.h"
 
 namespace qvr {
 
@@ -45,9 +46,17 @@ class OutputFile {
 
     const std::string& path() const { return path_; }
 
+    /// From here on the text written is converted from `from` into the other encoding on its way to the
+    /// file (TextConverter), so every writer keeps writing the input's bytes.
+    void convert_text_from(TextEncoding from) { converter_ = std::make_unique<TextConverter>(from); }
+    /// Characters the conversion wrote as "?".
+    std::uint64_t replaced_chars() const { return converter_ ? converter_->replaced() : 0; }
+
   protected:
     OutputFile(int fd, std::string path);
     void flush();
+    /// Writes what the conversion held back at the end of the text.
+    void end_text();
     int fd_ = -1;
 
   private:
@@ -56,6 +65,9 @@ class OutputFile {
     std::size_t capacity_ = kOutputBufferSize;
     std::size_t used_ = 0;
     bool owns_fd_ = true;
+    void put(const char* data, std::size_t size);
+    std::unique_ptr<TextConverter> converter_;
+    std::string converted_;
 };
 
 /// Writes a file that replaces `target` only when it is complete: the bytes go to a temporary file beside
@@ -75,6 +87,15 @@ class SafeFileWriter : public OutputFile {
     /// Closes the temporary file and puts it in the target's place.
     void commit();
 
+    /// For a library that writes its own file by name (a database, a workbook): it writes at temp_path(),
+    /// a file beside the target, and commit() puts that file in the target's place with the same
+    /// guarantees (the former file's identity; nothing replaced on a failure; the temporary file removed
+    /// when the writer is destroyed uncommitted). A device or a pipe is refused: such a file cannot be
+    /// renamed over it.
+    static std::unique_ptr<SafeFileWriter> for_library(const std::string& target);
+    /// Where a library writes the file; empty for a writer of bytes.
+    const std::string& temp_path() const { return library_path_; }
+
     const std::string& target() const { return target_; }
 
     /// The name of a temporary file beside a file named `name`: hidden, recognisably the file's, and no
@@ -90,7 +111,7 @@ class SafeFileWriter : public OutputFile {
         OutputTarget file;  ///< the file the target names, as it was
     };
     /// Opens the temporary file beside the file `target` names (or that file itself, for in place).
-    static TempFile make_temp_beside(const std::string& target);
+    static TempFile make_temp_beside(const std::string& target, bool named = false);
     SafeFileWriter(const std::string& target, TempFile temp);
     /// Gives the unnamed temporary file a name beside the file, for the rename.
     void name_unnamed();
@@ -101,6 +122,7 @@ class SafeFileWriter : public OutputFile {
     std::string target_;
     TempFile temp_;
     bool committed_ = false;
+    std::string library_path_;  // the file a library writes, reopened by name at commit()
 };
 
 /// Replaces `target` by `bytes` safely (see SafeFileWriter).

@@ -127,6 +127,30 @@ bool Utf8Tally::reads_as_utf8() const {
     return characters_ > 0 && invalid_ <= characters_ / kUtf8CharactersPerInvalidByte;
 }
 
+TextEncoding encoding_of_first_block(std::string_view block) {
+    if (block.starts_with(kUtf8ByteOrderMark)) return TextEncoding::utf8;
+    Utf8Tally tally;
+    tally.feed(block);
+    return tally.reads_as_utf8() ? TextEncoding::utf8 : TextEncoding::cp1252;
+}
+
+bool holds_utf8_character(std::string_view line) {
+    const char* const end = line.data() + line.size();
+    for (const char* p = skip_ascii(line.data(), end); p < end; p = skip_ascii(p, end)) {
+        const std::size_t size = utf8_char_size(p, end);
+        if (size > 1) return true;
+        ++p;
+    }
+    return false;
+}
+
+std::string first_block_contradicted(std::uint64_t number) {
+    return "Line " + std::to_string(number) +
+           " holds UTF-8 characters, but the input's first block read as Windows-1252, where each would "
+           "take 2 to 4 columns and shift the fields after it; name the input's encoding (--encoding "
+           "utf-8 or --encoding cp1252)";
+}
+
 bool cut_characters_as_bytes(TextEncoding used, const Utf8Tally& met) {
     return used == TextEncoding::cp1252 && met.reads_as_utf8();
 }

@@ -97,6 +97,19 @@ inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 std::string_view text_of_first_line(std::string_view first_line, TextEncoding encoding,
                                     const std::string& path);
 
+/// The encoding a text taken from its first block alone reads in (standard input, which cannot be read
+/// twice): UTF-8 when the block begins with the UTF-8 byte order mark or reads as UTF-8
+/// (Utf8Tally::reads_as_utf8()), else Windows-1252.
+TextEncoding encoding_of_first_block(std::string_view block);
+
+/// Whether `line` holds a well-formed UTF-8 character beyond ASCII: read as Windows-1252, it would take
+/// two to four columns where UTF-8 gives it one, and shift the fields after it.
+bool holds_utf8_character(std::string_view line);
+
+/// The reason a text settled as Windows-1252 by its first block is not read on: line `number` holds a
+/// UTF-8 character (holds_utf8_character()).
+std::string first_block_contradicted(std::uint64_t number);
+
 /// Counts, over a text fed in pieces of any size, the well-formed UTF-8 characters beyond ASCII and the
 /// bytes of 0x80 and above that start none (what the UTF-8 mode keeps as one column each). A character
 /// cut by the end of a piece is judged with the next piece.

@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "common/file_error.h"
+#include "common/line_reader.h"
 #include "common/regular_file.h"
 
 namespace qvr {
@@ -127,10 +128,25 @@ bool WholeTextReader::fill() {
     }
 }
 
+TextEncoding WholeTextReader::settle_text_encoding() {
+    // The first block as full as the stream gives it: a pipe hands out what its writer has written.
+    while (end_ < kLineReaderBlock && fill()) {
+    }
+    const TextEncoding encoding = encoding_of_first_block(std::string_view(block_.data(), end_));
+    text_encoding_ = encoding;
+    tally_.feed_run(encoding, block_.data(), block_.data() + end_);
+    if (at_end_) tally_.finish();
+    watch_utf8_ = encoding == TextEncoding::cp1252;
+    return encoding;
+}
+
 bool WholeTextReader::next(std::string_view& line) {
     if (!read_line(line)) return false;
     if (first_line_ && text_encoding_) line = text_of_first_line(line, *text_encoding_, path_);
     first_line_ = false;
+    ++lines_;
+    if (watch_utf8_ && holds_utf8_character(line))
+        throw_file_error("Cannot read file", path_, first_block_contradicted(lines_));
     return true;
 }
 

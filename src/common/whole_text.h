@@ -43,6 +43,8 @@ class WholeTextReader {
 
     /// Reads the file as input text in `encoding`, as LineReader::read_text_in() does.
     void read_text_in(TextEncoding encoding) { text_encoding_ = encoding; }
+    /// Settles the encoding from the first block, as LineReader::settle_text_encoding() does.
+    TextEncoding settle_text_encoding();
     /// What the bytes read so far hold as UTF-8, once read_text_in() was called; complete at the end.
     const Utf8Tally& tally() const { return tally_; }
 
@@ -74,6 +76,8 @@ class WholeTextReader {
     bool first_line_ = true;
     Utf8Tally tally_;
     bool shrank_ = false;
+    bool watch_utf8_ = false;  // settled as Windows-1252 by the first block
+    std::uint64_t lines_ = 0;
 };
 
 }  // namespace qvr

@@ -6,8 +6,9 @@
 #include <string_view>
 #include <vector>
 
-#include "common/output_file.h"
+#include "common/text_encoding.h"
 #include "dbase/dbf_layout.h"
+#include "dbase/dbf_sink.h"
 #include "engine/line_cutter.h"
 
 namespace qvr {
@@ -28,6 +29,7 @@ struct DbfExportJob {
     std::uint32_t record_count = 0;  ///< the count announced before the records are written
     /// In UTF-8 the columns are characters, written in the table as Windows-1252.
     TextEncoding encoding = TextEncoding::cp1252;
+    bool encoding_from_first_block = false;  ///< see JobSettings
 };
 
 /// Why a table is not sent into something that cannot go back (a pipe) when no run counted its records.
@@ -56,9 +58,11 @@ class DbfExport {
     std::uint64_t run(const DbfProgress& progress);
 
     /// Characters of a UTF-8 input that Windows-1252 lacks, written as "?".
-    std::uint64_t replaced_chars() const { return replaced_; }
+    std::uint64_t replaced_chars() const { return sink_.replaced_chars(); }
     /// What the input held as UTF-8, once run() is done (encoding_line()).
     const Utf8Tally& input_text() const { return input_text_; }
+    /// The encoding the columns were read in, once run() is done.
+    TextEncoding encoding() const { return job_.encoding; }
 
   private:
     /// The slices of the columns; their start positions are read only now, at the first line.
@@ -66,14 +70,9 @@ class DbfExport {
     /// How much of a line the records and the filter read; nothing while a start position is not a
     /// number, since the first line then stops the export anyway.
     std::size_t line_prefix() const;
-    void write_record(std::string_view line, const std::vector<FieldSlice>& slices);
-    /// Writes the characters of a UTF-8 field at `at` as Windows-1252 bytes.
-    void put_chars(std::string_view field, char* at);
 
     DbfExportJob job_;
-    SafeFileWriter out_;
-    std::string record_;  // reused: one record in memory
-    std::uint64_t replaced_ = 0;
+    DbfSink sink_;
     Utf8Tally input_text_;
 };
 

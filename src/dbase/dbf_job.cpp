@@ -1,6 +1,7 @@
 #include "dbase/dbf_job.h"
 
 #include "common/file_names.h"
+#include "common/text_convert.h"
 #include "common/whole_number.h"
 #include "dbase/dbf_layout.h"
 
@@ -43,17 +44,14 @@ DbfExportJob dbf_export_job(const FieldTable& table, const JobSettings& settings
     }
     job.trim = settings.trim;
     job.encoding = settings.encoding;
+    job.encoding_from_first_block = settings.encoding_from_first_block;
     job.filter = {settings.contains, settings.lower_bound, settings.upper_bound};
     job.record_count = static_cast<std::uint32_t>(record_count);
     return job;
 }
 
 std::string dbf_done_text(const std::string& name, std::uint64_t replaced) {
-    std::string text = name + kDbfGeneratedSuffix;
-    if (replaced > 0)
-        text += " (" + std::to_string(replaced) + (replaced == 1 ? " character" : " characters") +
-                " replaced by \"?\")";
-    return text;
+    return name + kDbfGeneratedSuffix + replaced_text(replaced);
 }
 
 }  // namespace qvr

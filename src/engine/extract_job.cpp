@@ -20,6 +20,8 @@ ExtractJob ExtractJob::from(const JobSettings& settings, std::vector<FieldSlice>
     job.encoding = settings.encoding;
     job.quote = settings.quote_fields;
     job.line_end = settings.line_end;
+    job.output_encoding = settings.output_encoding;
+    job.encoding_from_first_block = settings.encoding_from_first_block;
     return job;
 }
 

@@ -2,17 +2,29 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "common/available_memory.h"
 #include "common/stop_request.h"
+#include "common/text_convert.h"
 #include "engine/job_settings.h"
 #include "engine/line_cutter.h"
+#include "engine/record_sink.h"
 #include "fields/field_table.h"
 
 namespace qvr {
+
+struct ExtractJob;
+
+/// An output other than the separated text (see outputs/output_formats.h): how its sink is made, and
+/// whether it writes the fields apart (a table), so that a sorted run keeps them apart too.
+struct OutputMaker {
+    std::unique_ptr<RecordSink> (*make)(const ExtractJob& job) = nullptr;
+    bool fields_apart = false;
+};
 
 /// Everything an extract run reads, taken from the job settings and the field table when it starts, so
 /// the run itself never looks at a window.
@@ -35,6 +47,9 @@ struct ExtractJob {
     TextEncoding encoding = TextEncoding::cp1252;
     bool quote = false;             ///< fields holding the separator, a quote, CR or LF are quoted
     std::string line_end = "\r\n";  ///< ends every line written
+    OutputEncoding output_encoding = OutputEncoding::same;  ///< what the result is written in
+    bool encoding_from_first_block = false;                 ///< see JobSettings
+    OutputMaker output;  ///< the standard extract's output; none: the separated text
 
     /// The cutter of this job's lines.
     LineCutter cutter() const { return LineCutter(slices, separator, trim, encoding, quote); }
@@ -52,6 +67,8 @@ struct RunTally {
     std::int64_t input_line_count = 0;      ///< lines of it, exact or estimated; scales the fast gauge
     bool input_grew = false;  ///< the standard extract's input grew while read; only its former size was
     Utf8Tally input_text{};   ///< what the input read held as UTF-8 (encoding_line())
+    std::uint64_t replaced_chars = 0;              ///< characters the output encoding lacks, written as "?"
+    TextEncoding encoding = TextEncoding::cp1252;  ///< what the last run cut in
 };
 
 /// How a run reports to the window that started it, and the memory it may use.

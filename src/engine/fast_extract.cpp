@@ -21,6 +21,7 @@
 #include "common/line_reader.h"
 #include "common/mapped_file.h"
 #include "common/output_file.h"
+#include "engine/text_sink.h"
 
 namespace qvr {
 
@@ -500,43 +501,57 @@ void fast_extract(const ExtractJob& job, const ExtractHooks& hooks, RunTally& ta
     fast_extract(job, hooks, tally, fast_sharing_for(tally.input_size));
 }
 
-void fast_extract(const ExtractJob& job, const ExtractHooks& hooks, RunTally& tally,
+void fast_extract(const ExtractJob& asked, const ExtractHooks& hooks, RunTally& tally,
                   const FastSharing& sharing) {
-    if (tally.input_size == 0) measure_input(job.input_path, tally);
-    LineReader input(job.input_path);
-    input.read_text_in(job.encoding);
-    // Memory that does not grow with the input, however long its lines.
-    input.keep_line_prefix(static_cast<std::size_t>(bytes_used(job.slices, job.encoding)));
+    if (tally.input_size == 0) measure_input(asked.input_path, tally);
+    LineReader input(asked.input_path);
+    ExtractJob job = asked;
+    if (job.encoding_from_first_block)
+        job.encoding = input.settle_text_encoding();
+    else
+        input.read_text_in(job.encoding);
+    tally.encoding = job.encoding;
+    // Memory that does not grow with the input, however long its lines. A settled encoding keeps a
+    // character's width, so that a UTF-8 character that would contradict it is seen whole.
+    input.keep_line_prefix(static_cast<std::size_t>(
+        bytes_used(job.slices, job.encoding_from_first_block ? TextEncoding::utf8 : job.encoding)));
     // An input refused at its first line (UTF-16) is refused before the result file is touched.
     std::string_view first_line;
     const bool any_line = input.next(first_line);
-    std::unique_ptr<OutputFile> out = job.output_fd >= 0 ? OutputFile::borrow(job.output_fd, job.output_path)
-                                                         : std::make_unique<OutputFile>(job.output_path);
+    StreamingTextSink sink(job);
+    // The result view shows its lines as the file holds them.
+    ExtractHooks shown(hooks);
+    if (converted_output(job.encoding, job.output_encoding) && hooks.view_line)
+        shown.view_line = [&hooks, from = job.encoding](std::string_view line) {
+            std::string converted;
+            TextConverter(from).convert(line, converted);
+            hooks.view_line(converted);
+        };
     // What was written before a failure or a stop stays in the file, which the user is told is incomplete.
     std::string failure;
     try {
         std::unique_ptr<MappedFile> mapped;
-        if (sharing.extra_threads > 0 && any_line) mapped = map_input(job.input_path);
+        // An encoding settled by the first block is watched line by line by the reader alone.
+        if (sharing.extra_threads > 0 && any_line && !job.encoding_from_first_block)
+            mapped = map_input(job.input_path);
         if (mapped) {
-            SharedStream shared(job, hooks, *mapped, *out, tally, sharing);
+            SharedStream shared(job, shown, *mapped, sink.out(), tally, sharing);
             shared.run();
             tally.input_text = shared.text();
             check_not_shorter(job.input_path, mapped->bytes().size());
         } else {
-            stream_lines(job, hooks, input, first_line, any_line, *out, tally);
+            stream_lines(job, shown, input, first_line, any_line, sink.out(), tally);
             tally.input_text = input.tally();
         }
-        out->close();
+        sink.commit();
+        tally.replaced_chars = sink.out().replaced_chars();
         return;
     } catch (const std::bad_alloc&) {
         failure = std::strerror(ENOMEM);
     } catch (const std::exception& e) {
         failure = e.what();
     }
-    try {
-        out->close();
-    } catch (const FileError&) {
-    }
+    sink.abandon();
     throw IncompleteResult(failure, job.output_path);
 }
 

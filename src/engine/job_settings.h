@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "common/text_convert.h"
 #include "common/text_encoding.h"
 
 namespace qvr {
@@ -27,6 +28,10 @@ struct JobSettings {
     TextEncoding encoding = TextEncoding::cp1252;
     bool quote_fields = false;      ///< a field holding the separator, a quote, CR or LF is quoted
     std::string line_end = "\r\n";  ///< what ends every line written
+    OutputEncoding output_encoding = OutputEncoding::same;  ///< what the result is written in
+    /// The encoding is settled by the input's first block, not `encoding` (standard input, which cannot be
+    /// read twice to propose one).
+    bool encoding_from_first_block = false;
 
     /// The text put between two fields: a tab while the tab separator is on, else the box's text.
     std::string separator() const { return tab_separator ? std::string("\t") : separator_text; }

@@ -13,44 +13,37 @@
 #include "common/whole_text.h"
 #include "engine/collation.h"
 #include "engine/external_sort.h"
+#include "engine/field_line.h"
 #include "engine/memory_check.h"
+#include "engine/record_pipeline.h"
 #include "engine/result_list.h"
+#include "engine/text_sink.h"
 
 namespace qvr {
 
 namespace {
 
-// The line loop: cuts every line into the room `sink` gives (sink.room(bytes)) and hands the lines that
-// pass to sink.keep(size), in pass order, until the sample is complete. The gauge runs from 15 to
-// 15 + `span` by the bytes read (the input is read as it goes, so its line count is not known).
-template <class Sink>
+// The job's records from `input` to `sink`. The gauge runs from 15 to 15 + `span` by the bytes read (the
+// input is read as it goes, so its line count is not known).
 void cut_and_filter(const ExtractJob& job, WholeTextReader& input, const StopRequest* stop, int span,
-                    GaugeSteps& gauge, RunTally& tally, Sink& sink) {
+                    GaugeSteps& gauge, RunTally& tally, RecordSink& sink) {
     const std::uint64_t n = input.size();
     const LineCutter cutter = job.cutter();
-    const bool filtered = !job.filter.lets_all_pass();
-    std::string_view line;
     std::uint64_t next_move = 0;  // the first byte at which the gauge moves again
     tally.generated_line_count = 0;
-    while (input.next(line)) {
-        check_stop(stop);
-        if (job.sample_size > 0 && tally.generated_line_count >= job.sample_size) break;
-        // Cut in place where the line goes; a line that fails the filter is not kept.
-        char* at = sink.room(cutter.max_cut_size(line.size()));
-        const std::size_t size = static_cast<std::size_t>(cutter.cut_to(line, at) - at);
-        bool passed = !filtered || job.filter.passes(std::string_view(at, size));
-        const std::uint64_t i = std::min(input.line_start(), n);
-        if (i >= next_move && n > 0) {
-            __extension__ using Wide = unsigned __int128;
-            const int position = 15 + static_cast<int>(static_cast<Wide>(span) * i / n);
-            gauge.set(position);
-            next_move = static_cast<std::uint64_t>((static_cast<Wide>(position - 14) * n + span - 1) / span);
-        }
-        if (passed) {
-            ++tally.generated_line_count;
-            sink.keep(size, tally.generated_line_count);
-        }
-    }
+    pass_records(
+        input, RecordRule{cutter, job.filter, job.sample_size, job.encoding}, sink,
+        tally.generated_line_count, [stop] { check_stop(stop); },
+        [&] {
+            const std::uint64_t i = std::min(input.line_start(), n);
+            if (i >= next_move && n > 0) {
+                __extension__ using Wide = unsigned __int128;
+                const int position = 15 + static_cast<int>(static_cast<Wide>(span) * i / n);
+                gauge.set(position);
+                next_move =
+                    static_cast<std::uint64_t>((static_cast<Wide>(position - 14) * n + span - 1) / span);
+            }
+        });
     tally.input_grew = input.grew();
     tally.input_text = input.tally();
     // Lines lost at the end would make a result that looks whole: the run fails, and the former result stays.
@@ -59,98 +52,54 @@ void cut_and_filter(const ExtractJob& job, WholeTextReader& input, const StopReq
                          std::string_view("It became shorter while it was read"));
 }
 
-/// Sorted or unique: the lines gather in the result list up to the memory budget; beyond it each full
-/// list is sorted and written as a run, to be merged at the end.
-class ListSink {
+/// Sorted or unique, the sort stage: the lines gather in the result list up to the memory budget; beyond
+/// it each full list is sorted and written as a run, to be merged at the end. The output's sink takes
+/// them once they are in order.
+class ListSink : public RecordSink {
   public:
-    ListSink(ResultList& result, std::uint64_t budget, const std::function<SortedRuns&()>& runs)
-        : result_(result), budget_(budget), runs_(runs) {}
-    char* room(std::size_t bytes) { return result_.line_room(bytes); }
-    void keep(std::size_t size, std::int64_t) {
-        result_.keep_line(size);
+    /// `fields_apart`: the output writes the fields apart, and the list holds each record's fields
+    /// (join_fields()) instead of its cut line.
+    ListSink(ResultList& result, std::uint64_t budget, const std::function<SortedRuns&()>& runs,
+             const ExtractJob& job)
+        : result_(result), budget_(budget), runs_(runs), job_(job) {}
+    bool takes_fields() const override { return job_.output.fields_apart; }
+    char* cut_room(std::size_t bytes) override { return takes_fields() ? nullptr : result_.line_room(bytes); }
+    void put(const PassedRecord& record) override {
+        if (record.fields) {
+            join_fields(*record.fields, job_.separator, joined_);
+            result_.add(joined_);
+        } else {
+            result_.keep_line(record.cut_line.size());
+        }
         if (result_.bytes_held() > budget_) {
             result_.finish();
             runs_().add(result_);
             result_.clear();
         }
     }
+    void commit() override {}
+    void abandon() noexcept override {}
 
   private:
     ResultList& result_;
     std::uint64_t budget_;
     const std::function<SortedRuns&()>& runs_;
-};
-
-/// In input order the result is known line by line: each line goes straight to the result file being
-/// written beside the old one, which it replaces only when complete. No result list is held, and the
-/// lines are written while they are still in the processor's cache.
-class FileSink {
-  public:
-    FileSink(const ExtractJob& job, OutputFile& out) : job_(job), out_(out) {}
-    char* room(std::size_t bytes) {
-        if (!job_.numbers) return out_.room(bytes + job_.line_end.size());
-        cut_line_.resize(bytes);
-        return cut_line_.data();
-    }
-    void keep(std::size_t size, std::int64_t number) {
-        if (job_.numbers) {
-            out_.write(decimal_text(number));
-            out_.write(job_.separator);
-            out_.write_line(std::string_view(cut_line_.data(), size), job_.line_end);
-            return;
-        }
-        char* at = out_.room(size + job_.line_end.size());
-        std::memcpy(at + size, job_.line_end.data(), job_.line_end.size());
-        out_.advance(size + job_.line_end.size());
-    }
-
-  private:
     const ExtractJob& job_;
-    OutputFile& out_;
-    std::string cut_line_;  // numbered lines are cut here first, the number going in front
+    std::string joined_;
 };
 
-/// Writes result lines, numbered in result order when asked, so the numbers count the lines of the file
-/// whatever the sorting.
-class NumberedLines {
-  public:
-    NumberedLines(const ExtractJob& job, OutputFile& out) : job_(job), out_(out) {}
-    void write(std::string_view line) {
-        if (job_.numbers) {
-            out_.write(decimal_text(++written_));
-            out_.write(job_.separator);
-        }
-        out_.write_line(line, job_.line_end);
-    }
+/// The job's output: the separated text, or the one the job names.
+std::unique_ptr<RecordSink> make_output(const ExtractJob& job) {
+    if (job.output.make) return job.output.make(job);
+    return std::make_unique<SeparatedTextSink>(job);
+}
 
-  private:
-    const ExtractJob& job_;
-    OutputFile& out_;
-    std::int64_t written_ = 0;
-};
-
-/// Where the result goes: a new file beside the result file that replaces it once complete, or an open
-/// descriptor (standard output), written as the lines come.
-class ResultFile {
-  public:
-    explicit ResultFile(const ExtractJob& job) {
-        if (job.output_fd >= 0)
-            borrowed_ = OutputFile::borrow(job.output_fd, job.output_path);
-        else
-            safe_.emplace(job.output_path);
-    }
-    OutputFile& out() { return borrowed_ ? *borrowed_ : *safe_; }
-    void finish() {
-        if (borrowed_)
-            borrowed_->close();
-        else
-            safe_->commit();
-    }
-
-  private:
-    std::unique_ptr<OutputFile> borrowed_;
-    std::optional<SafeFileWriter> safe_;
-};
+/// The result replaces the former one. A failure before leaves the former result: the sink's destructor
+/// abandons what it wrote.
+void finish(RecordSink& sink, RunTally& tally) {
+    sink.commit();
+    tally.replaced_chars = sink.replaced_chars();
+}
 
 /// The folder that takes the sorted runs: the result's, or the temporary folder for standard output.
 std::string runs_folder(const ExtractJob& job) {
@@ -180,7 +129,7 @@ void sorted_run(const ExtractJob& job, const ExtractHooks& hooks, WholeTextReade
     };
     // The loop takes the gauge about half way; ordering in memory or merging the runs on disk the rest.
     const int span = input.size() + input.size() / 4 > lines_budget ? 42 : 40;
-    ListSink sink(result, lines_budget, make_runs);
+    ListSink sink(result, lines_budget, make_runs, job);
     cut_and_filter(job, input, hooks.stop, span, gauge, tally, sink);
     if (runs) {
         result.finish();
@@ -190,38 +139,41 @@ void sorted_run(const ExtractJob& job, const ExtractHooks& hooks, WholeTextReade
     }
     if (runs && result.size() > 0) runs->add(result);
     if (runs) result.release();  // the merge reads the runs alone
-    ResultFile file(job);
-    OutputFile& out = file.out();
-    if (job.header)
-        out.write_line(header_line(job.names, job.separator, job.numbers, job.quote), job.line_end);
-    NumberedLines lines(job, out);
+    const std::unique_ptr<RecordSink> output = make_output(job);
+    std::int64_t written = 0;
+    std::string room;
+    std::vector<std::string_view> fields;
+    const auto write = [&](std::string_view line) {
+        if (!job.output.fields_apart) return output->put({line, ++written});
+        split_fields(line, job.separator, job.slices.size(), room, fields);
+        output->put({line, ++written, &fields});
+    };
     if (!runs) {
-        for (std::size_t i = 0; i < result.size(); ++i) lines.write(result.line(i));
+        for (std::size_t i = 0; i < result.size(); ++i) write(result.line(i));
     } else {
-        runs->merge(
-            [&](std::string_view line) { lines.write(line); },
-            [&](std::uint64_t done, std::uint64_t total) {
-                gauge.set(15 + span +
-                          static_cast<int>((99 - 15 - span) * done / std::max<std::uint64_t>(total, 1)));
-            });
+        runs->merge(write, [&](std::uint64_t done, std::uint64_t total) {
+            gauge.set(15 + span +
+                      static_cast<int>((99 - 15 - span) * done / std::max<std::uint64_t>(total, 1)));
+        });
     }
-    file.finish();
+    finish(*output, tally);
 }
 
 void input_order_run(const ExtractJob& job, const ExtractHooks& hooks, WholeTextReader& input,
                      GaugeSteps& gauge, RunTally& tally) {
-    ResultFile file(job);
-    OutputFile& out = file.out();
-    if (job.header)
-        out.write_line(header_line(job.names, job.separator, job.numbers, job.quote), job.line_end);
-    FileSink sink(job, out);
-    cut_and_filter(job, input, hooks.stop, 85, gauge, tally, sink);
-    file.finish();
+    const std::unique_ptr<RecordSink> output = make_output(job);
+    cut_and_filter(job, input, hooks.stop, 85, gauge, tally, *output);
+    finish(*output, tally);
 }
 
-ExtractOutcome run(const ExtractJob& job, const ExtractHooks& hooks, RunTally& tally) {
-    WholeTextReader input(job.input_path);
-    input.read_text_in(job.encoding);
+ExtractOutcome run(const ExtractJob& asked, const ExtractHooks& hooks, RunTally& tally) {
+    WholeTextReader input(asked.input_path);
+    ExtractJob job = asked;
+    if (job.encoding_from_first_block)
+        job.encoding = input.settle_text_encoding();
+    else
+        input.read_text_in(job.encoding);
+    tally.encoding = job.encoding;
     GaugeSteps gauge(hooks.gauge);
     gauge.set(15);
     if (job.sorted || job.unique)

@@ -83,9 +83,10 @@ ExtractCommands::RunEnd ExtractCommands::run(const ExtractJob& job, bool fast) {
         guard->poll();
     };
     hooks.stop = &stop_;
-    // The result is in the input's encoding, and its view shows it so: a UTF-8 result by characters.
+    // The view shows the result in the encoding it is written in: a UTF-8 result by characters.
     result_view_.edit_lines(
-        [utf8 = job.encoding == TextEncoding::utf8](LineList& lines) { lines.count_characters(utf8); });
+        [utf8 = converted_output(job.encoding, job.output_encoding).value_or(job.encoding) ==
+                TextEncoding::utf8](LineList& lines) { lines.count_characters(utf8); });
     try {
         if (!fast)
             return standard_extract(job, hooks, tally_) == ExtractOutcome::out_of_memory
@@ -173,11 +174,11 @@ void ExtractCommands::go() {
         if (tally_.input_grew) tell(input_grew_text(job.input_path).c_str());
         show_result(job.output_path);
     }
+    const std::string generated = kGeneratedText + replaced_text(tally_.replaced_chars);
     if (encoding_needs_a_word(settings.encoding, tally_.input_text))
-        tell((std::string(kGeneratedText) + "\n\r" + encoding_line(settings.encoding, tally_.input_text))
-                 .c_str());
+        tell((generated + "\n\r" + encoding_line(settings.encoding, tally_.input_text)).c_str());
     else
-        tell(kGeneratedText);
+        tell(generated.c_str());
     gen_.show_gauge(false);
     // The dBase export cannot drop duplicates, so it is offered only after a run that kept them all.
     steps_.run_finished(!gen_.settings().unique);

@@ -83,6 +83,29 @@ TEST_F(GoTest, TheLastBoxTellsInvalidBytesOrCharactersCutAsBytesAndTheLogNamesTh
     }
 }
 
+// "Write in" converts the result on its way to the file, the view shows it as written, and the last box
+// counts the characters Windows-1252 lacks.
+TEST_F(GoTest, WriteInConvertsTheResultAndCountsWhatWindows1252Lacks) {
+    const std::tuple<std::string, int, int, std::string, QString> cases[] = {
+        {"caf\xE9 1\r\n", 0, 1, "caf;\xC3\xA9 \r\n", kGenerated},
+        {"caf\xC3\xA9\xCE\xA9\r\n", 1, 2, "caf;\xE9?\r\n",
+         kGenerated + QStringLiteral(" (1 character replaced by \"?\")")},
+    };
+    for (const auto& [in, encoding, written_in, file, box] : cases) {
+        data.write("in.txt", in);
+        data.write("out.txt", "");
+        find<QComboBox>("cbo_enc")->setCurrentIndex(encoding);
+        find<QComboBox>("cbo_oenc")->setCurrentIndex(written_in);
+        desktop.expect_confirm(kOverwrite, kYes);
+        desktop.expect_info(box);
+        pick("mnu_go");
+        desktop.verify();
+        EXPECT_EQ(file, read_file(output));
+        EXPECT_TRUE(
+            mdi->frm_view->result_view()->toPlainText().startsWith(QString::fromUtf8("caf;\xC3\xA9")));
+    }
+}
+
 TEST_F(GoTest, RefusalsComeInOrderAndNoLeavesTheFormerResult) {
     data.write("out.txt", "old\r\n");
     const std::tuple<std::string, std::string, const char*, const char*> cases[] = {

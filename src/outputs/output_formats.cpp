@@ -1,0 +1,42 @@
+#include "outputs/output_formats.h"
+
+#include "dbase/dbf_layout.h"
+#include "dbase/dbf_sink.h"
+#include "engine/text_sink.h"
+
+namespace qvr {
+
+namespace {
+
+std::unique_ptr<RecordSink> separated_text(const ExtractJob& job) {
+    return std::make_unique<SeparatedTextSink>(job);
+}
+
+// A column per field, named as the export names it, as wide as the field. No run counted its records
+// before, so it cannot go into a pipe.
+std::unique_ptr<RecordSink> dbase_table(const ExtractJob& job) {
+    std::vector<DbfField> fields;
+    for (std::size_t i = 0; i < job.slices.size(); ++i)
+        fields.push_back(
+            {dbf_field_name(i < job.names.size() ? job.names[i] : std::string(), static_cast<int>(i) + 1),
+             job.slices[i].length});
+    return std::make_unique<DbfSink>(job.output_path, std::move(fields), 0, job.encoding);
+}
+
+}  // namespace
+
+const std::vector<OutputFormat>& output_formats() {
+    static const std::vector<OutputFormat> all = {
+        {"text", ".txt", {separated_text, false}},
+        {"dbf", ".dbf", {dbase_table, true}},
+    };
+    return all;
+}
+
+const OutputFormat* output_format(std::string_view name) {
+    for (const OutputFormat& format : output_formats())
+        if (format.name == name) return &format;
+    return nullptr;
+}
+
+}  // namespace qvr

@@ -22,9 +22,11 @@ std::string shown_name(const std::string& path);
 std::string field_name(const BatchRequest& request, int row);
 
 /// The field table of a request: the --field rows, or the rows of the --layout file read as
-/// Fields definition > "Recall file" reads it. Throws FileError when the file cannot be read,
-/// BatchRefusal when a start or length is no whole number (naming the line of the file or the --field) or
-/// when it holds no field.
+/// Fields definition > "Recall file" reads it: a field definition file, or a layout of another form (a
+/// COBOL copybook, a csvkit schema, a SAS, SPSS or Stata setup, told by its extension or text) whose
+/// --record, or only record, is taken. Throws FileError when the file cannot be read, BatchRefusal when a
+/// start or length is no whole number, a layout says what is not understood (naming the line of the file
+/// or the --field), a copybook's record is not chosen, or when it holds no field.
 FieldTable batch_field_table(const BatchRequest& request, const MemoryProbe& memory);
 
 }  // namespace qvr

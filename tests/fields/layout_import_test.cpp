@@ -198,7 +198,7 @@ TEST(LayoutWriters, TabFileCutsLongNamesApartAndCarriesTypes) {
                      {{"CUSTOMER-NUMBER", 1, 6, "int", 1},
                       {"CUSTOMER-NAME", 7, 20, "text", 2},
                       {"CUSTOMER-N", 27, 4, "zoned(2)", 3}}};
-    const std::string text = layout_tab_text(r);
+    const std::string text = layout_tab_text(r, "t.cpy");
     const auto rows = parse_definition_text(text);
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0][0], "CUSTOMER-N");

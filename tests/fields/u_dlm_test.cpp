@@ -1,7 +1,11 @@
 #include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
 #include <QHelpEvent>
 #include <QScreen>
+#include <QTimer>
 
+#include "desktop/qt_desktop.h"
 #include "support/file_faults.h"
 #include "support/main_window_fixture.h"
 #include "support/unwritable_places.h"
@@ -199,7 +203,8 @@ TEST_F(DefinitionFileCommandsTest, SaveAsWritesTheTableAndNamesTheFile) {
     EXPECT_EQ("1st field 1    10   10   \r\n", read_file(data.file("default.tab")));
     EXPECT_EQ(both("default.tab"), labels());
     EXPECT_TRUE(mdi->frame_of(mdi->frm_dlm)->isMaximized());  // the windows stay as they are
-    EXPECT_EQ(QStringLiteral("Delimiter file|*.tab"), desktop.dialog_states().back().filter);
+    EXPECT_EQ(QStringLiteral("Delimiter file|*.tab|csvkit schema|*.csv"),
+              desktop.dialog_states().back().filter);
     EXPECT_EQ(QStringLiteral("tab"), desktop.dialog_states().back().default_ext);
     EXPECT_EQ(path("result.qvo"), desktop.dialog_states().back().file_name);  // the name last chosen
     // Onto an existing file: replaced without a question.
@@ -222,7 +227,8 @@ TEST_F(DefinitionFileCommandsTest, RecallReplacesTheWholeTableAndNewResetsItOnYe
     EXPECT_EQ(three, shown());
     EXPECT_EQ(std::make_pair(2, 3), current());  // the current row stays within the table
     EXPECT_EQ(both("three.tab"), labels());
-    EXPECT_EQ(QStringLiteral("Delimiter file|*.tab"), desktop.dialog_states().back().filter);
+    EXPECT_TRUE(desktop.dialog_states().back().filter.startsWith(
+        QStringLiteral("Delimiter file|*.tab|COBOL copybook|*.cpy;*.cob;*.cbl;*.copy|csvkit schema|*.csv|")));
     pick("mnu_sge");
     desktop.expect_confirm(kSaved, kNo);
     pick("mnu_fdn");
@@ -233,6 +239,64 @@ TEST_F(DefinitionFileCommandsTest, RecallReplacesTheWholeTableAndNewResetsItOnYe
     pick("mnu_fdn");
     EXPECT_EQ((Rows{{"1st field", "1", "10", "10"}}), shown());
     EXPECT_EQ(kNoFile + " | " + kNoFile, labels());
+}
+
+// A copybook fills the grid with its record's fields and types; the table goes to csvkit as a schema.
+TEST_F(DefinitionFileCommandsTest, RecallReadsACopybookWithItsTypesAndSaveAsWritesASchema) {
+    const std::string copybook = data.write("cust.cpy",
+                                            "000100 01  HEAD.\n000200     05 KIND PIC X(5).\n"
+                                            "000300 01  CUSTOMER.\n000400     05 CUST-ID        PIC 9(5).\n"
+                                            "000500     05 CUSTOMER-NAME  PIC X(5).\n"
+                                            "000600     05 AMOUNT         PIC S9(5)V99.\n");
+    const QString which = QStringLiteral("The file describes several records (HEAD, CUSTOMER). Which one?");
+    const Rows before = shown();
+    desktop.expect_open(q(copybook));
+    desktop.expect_input(QStringLiteral("Recall file"), which, QStringLiteral("HEAD"), std::nullopt);
+    pick("Recall1");
+    EXPECT_EQ(before, shown());  // cancelled: nothing changes
+    desktop.expect_open(q(copybook));
+    desktop.expect_input(QStringLiteral("Recall file"), which, QStringLiteral("HEAD"),
+                         QStringLiteral("customer"));
+    pick("Recall1");
+    EXPECT_EQ((Rows{{"CUST-ID", "1", "5", "5"}, {"CUSTOMER-N", "6", "5", "10"}, {"AMOUNT", "11", "7", "17"}}),
+              shown());
+    QStringList types;
+    for (int row = 0; row < 3; ++row)
+        types << grid()->model()->index(row, FieldTable::kType).data().toString();
+    EXPECT_EQ(QStringList({"int", "Text", "zoned(2)"}), types);
+    EXPECT_EQ(both("cust.cpy"), labels());
+    EXPECT_FALSE(mdi->frm_dlm->table_changed());
+    desktop.expect_save(path("cust.csv"));
+    pick("SaveAs1");
+    EXPECT_EQ("column,start,length\nCUST-ID,0,5\nCUSTOMER-N,5,5\nAMOUNT,10,7\n",
+              read_file(data.file("cust.csv")));
+    EXPECT_EQ(both("cust.csv"), labels());
+    // What the copybook says that cannot be cut is told with its line, and the table stays.
+    desktop.expect_open(q(data.write("dep.cpy",
+                                     "000100 01  R.\n000200     05 N PIC 9.\n"
+                                     "000300     05 T OCCURS 1 TO 5 DEPENDING ON N PIC X.\n")));
+    desktop.expect_general_error_starting(path("dep.cpy") + ", line 3: OCCURS DEPENDING ON");
+    pick("Recall1");
+    EXPECT_EQ(both("cust.csv"), labels());
+}
+
+// On the real dialog, a name typed without extension takes the one of the file type chosen.
+TEST_F(DefinitionFileCommandsTest, TheSaveDialogAddsTheExtensionOfTheTypeChosen) {
+    QtDesktop real(mdi.get());
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(nullptr, dialog);
+        QTest::keyClick(dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")), Qt::Key_Down);
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        name->setText(QStringLiteral("layout"));
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    FileDialogState state{QStringLiteral("Delimiter file|*.tab|csvkit schema|*.csv"),
+                          QStringLiteral("tab"),
+                          {},
+                          q(data.path())};
+    ASSERT_TRUE(real.save_file(state));
+    EXPECT_EQ(path("layout.csv"), state.file_name);
 }
 
 /// After a recall and a click on a cell: a failure must leave the table, cell and labels as they were.

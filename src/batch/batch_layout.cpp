@@ -25,7 +25,7 @@ std::vector<FieldTable::Row> imported_rows(const BatchRequest& request, LayoutFo
         }
         return layout_field_rows(*record, path);
     } catch (const LayoutError& e) {
-        throw BatchRefusal(path + " line " + std::to_string(e.line()), with_full_stop(e.reason()));
+        throw layout_refusal(path, e);
     }
 }
 
@@ -34,6 +34,10 @@ std::vector<FieldTable::Row> imported_rows(const BatchRequest& request, LayoutFo
 std::string shown_name(const std::string& path) {
     if (path == kStandardInputPath) return "standard input";
     return path == "-" ? "standard output" : path;
+}
+
+BatchRefusal layout_refusal(const std::string& path, const LayoutError& error) {
+    return BatchRefusal(path + " line " + std::to_string(error.line()), with_full_stop(error.reason()));
 }
 
 std::string field_name(const BatchRequest& request, int row) {

@@ -4,6 +4,7 @@
 #include "common/available_memory.h"
 #include "common/file_error.h"
 #include "fields/field_table.h"
+#include "fields/imported_layout.h"
 
 namespace qvr {
 
@@ -16,6 +17,10 @@ class BatchRefusal : public UserError {
 
 /// A path as messages name it: as given, standard input and output ("-") by those words.
 std::string shown_name(const std::string& path);
+
+/// The refusal of a layout text that says what is not understood: "PATH line N: why.", the layout named
+/// by `path` as the user gave it.
+BatchRefusal layout_refusal(const std::string& path, const LayoutError& error);
 
 /// Where a field of the request's layout comes from, for messages: "L.tab field 3", or "--field 3" for the
 /// third one given on the command line.

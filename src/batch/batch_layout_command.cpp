@@ -54,9 +54,15 @@ int run_layout(const BatchRequest& r, const Console& console) {
         if (!r.overwrite)
             throw BatchRefusal(shown_name(output), "it already exists (--overwrite replaces it).");
     }
-    const ImportedLayout layout =
-        read_layout_file(r.layout_from, r.layout_as.empty() ? std::nullopt : layout_form_named(r.layout_as));
-    const std::string text = written_text(layout, form, r.layout_record, file_name_of(r.layout_from));
+    ImportedLayout layout;
+    std::string text;
+    try {
+        layout = read_layout_file(r.layout_from,
+                                  r.layout_as.empty() ? std::nullopt : layout_form_named(r.layout_as));
+        text = written_text(layout, form, r.layout_record, r.layout_from);
+    } catch (const LayoutError& e) {
+        throw layout_refusal(r.layout_from, e);
+    }
     if (output == "-")
         write_out(console, text);
     else

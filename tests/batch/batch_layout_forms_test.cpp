@@ -82,6 +82,9 @@ TEST_F(LayoutFormsTest, RefusalsNameTheLayoutAndItsLine) {
         EXPECT_EQ(1, o.status);
         EXPECT_EQ(0u, o.err.find("quarvel-batch: " + message)) << o.err;
     }
+    // The layout command names them alike.
+    EXPECT_EQ(0u, run_batch_in_process({"layout", "--from", depending, "--output", "-", "--to", "sql"})
+                      .err.find("quarvel-batch: " + depending + " line 3: OCCURS DEPENDING ON"));
     const std::string id = dir.write("id.tab", "CUST-ID   1    5    5    int\r\n");
     EXPECT_EQ(run("extract", id), run("extract", records, {"--record", "customer"}));
 }

@@ -243,41 +243,30 @@ TEST_F(DefinitionFileCommandsTest, RecallReplacesTheWholeTableAndNewResetsItOnYe
 
 // A copybook fills the grid with its record's fields and types; the table goes to csvkit as a schema.
 TEST_F(DefinitionFileCommandsTest, RecallReadsACopybookWithItsTypesAndSaveAsWritesASchema) {
-    const std::string copybook = data.write("cust.cpy",
-                                            "000100 01  HEAD.\n000200     05 KIND PIC X(5).\n"
-                                            "000300 01  CUSTOMER.\n000400     05 CUST-ID        PIC 9(5).\n"
-                                            "000500     05 CUSTOMER-NAME  PIC X(5).\n"
-                                            "000600     05 AMOUNT         PIC S9(5)V99.\n");
-    const QString which = QStringLiteral("The file describes several records (HEAD, CUSTOMER). Which one?");
-    const Rows before = shown();
-    desktop.expect_open(q(copybook));
-    desktop.expect_input(QStringLiteral("Recall file"), which, QStringLiteral("HEAD"), std::nullopt);
-    pick("Recall1");
-    EXPECT_EQ(before, shown());  // cancelled: nothing changes
-    desktop.expect_open(q(copybook));
-    desktop.expect_input(QStringLiteral("Recall file"), which, QStringLiteral("HEAD"),
-                         QStringLiteral("customer"));
+    desktop.expect_open(q(data.write("cust.cpy",
+                                     "000100 01  HEAD.\n000200     05 KIND PIC X(5).\n000300 01  C.\n"
+                                     "000400     05 CUST-ID PIC 9(5).\n000500     05 CUSTOMER-NAME "
+                                     "PIC X(5).\n000600     05 AMOUNT PIC S9(5)V99.\n")));
+    desktop.expect_input(QStringLiteral("Recall file"),
+                         QStringLiteral("The file describes several records (HEAD, C). Which one?"),
+                         QStringLiteral("HEAD"), QStringLiteral("c"));
     pick("Recall1");
     EXPECT_EQ((Rows{{"CUST-ID", "1", "5", "5"}, {"CUSTOMER-N", "6", "5", "10"}, {"AMOUNT", "11", "7", "17"}}),
               shown());
-    QStringList types;
-    for (int row = 0; row < 3; ++row)
-        types << grid()->model()->index(row, FieldTable::kType).data().toString();
-    EXPECT_EQ(QStringList({"int", "Text", "zoned(2)"}), types);
+    const auto type = [&](int row) {
+        return grid()->model()->index(row, FieldTable::kType).data().toString();
+    };
+    EXPECT_EQ(QStringList({"int", "Text", "zoned(2)"}), QStringList({type(0), type(1), type(2)}));
     EXPECT_EQ(both("cust.cpy"), labels());
-    EXPECT_FALSE(mdi->frm_dlm->table_changed());
     desktop.expect_save(path("cust.csv"));
     pick("SaveAs1");
     EXPECT_EQ("column,start,length\nCUST-ID,0,5\nCUSTOMER-N,5,5\nAMOUNT,10,7\n",
               read_file(data.file("cust.csv")));
-    EXPECT_EQ(both("cust.csv"), labels());
-    // What the copybook says that cannot be cut is told with its line, and the table stays.
-    desktop.expect_open(q(data.write("dep.cpy",
-                                     "000100 01  R.\n000200     05 N PIC 9.\n"
-                                     "000300     05 T OCCURS 1 TO 5 DEPENDING ON N PIC X.\n")));
-    desktop.expect_general_error_starting(path("dep.cpy") + ", line 3: OCCURS DEPENDING ON");
+    desktop.expect_open(
+        q(data.write("bad.cpy", "000100 01  R.\n000200     05 T OCCURS 1 TO 5 DEPENDING ON N.\n")));
+    desktop.expect_general_error_starting(path("bad.cpy") + ", line 2: OCCURS DEPENDING ON");
     pick("Recall1");
-    EXPECT_EQ(both("cust.csv"), labels());
+    EXPECT_EQ(both("cust.csv"), labels());  // the table stays
 }
 
 // On the real dialog, a name typed without extension takes the one of the file type chosen.
@@ -291,10 +280,10 @@ TEST_F(DefinitionFileCommandsTest, TheSaveDialogAddsTheExtensionOfTheTypeChosen)
         name->setText(QStringLiteral("layout"));
         QTest::keyClick(name, Qt::Key_Return);
     });
-    FileDialogState state{QStringLiteral("Delimiter file|*.tab|csvkit schema|*.csv"),
-                          QStringLiteral("tab"),
-                          {},
-                          q(data.path())};
+    FileDialogState state{.filter = QStringLiteral("Delimiter file|*.tab|csvkit schema|*.csv"),
+                          .default_ext = QStringLiteral("tab"),
+                          .file_name = {},
+                          .initial_dir = q(data.path())};
     ASSERT_TRUE(real.save_file(state));
     EXPECT_EQ(path("layout.csv"), state.file_name);
 }

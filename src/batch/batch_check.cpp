@@ -18,6 +18,7 @@ const BatchCommandInfo& check_command() {
                 kInputOption,
                 kLayoutOption,
                 kFieldOption,
+                kRecordOption,
                 kEncodingOption,
             },
         .run = [](const BatchRequest& r, const Console& c) { return run_batch_check(r, c) ? 1 : 0; }};

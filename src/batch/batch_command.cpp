@@ -41,8 +41,12 @@ const BatchOption kInputOption{
     .need = Need::required};
 
 const BatchOption kLayoutOption{.name = "--layout",
-                                .value = "FILE.tab",
-                                .help = "the fields, read from a field definition file",
+                                .value = "FILE",
+                                .help =
+                                    "the fields, read from a field definition file (.tab), a COBOL "
+                                    "copybook (.cpy .cob .cbl), a csvkit schema (.csv), a SAS (.sas), SPSS "
+                                    "(.sps) or Stata (.dct) setup: the form from the extension, else from "
+                                    "the text, else a field definition file",
                                 .read = [](BatchRequest& r, const std::string& v) { r.layout_path = v; },
                                 .need = Need::layout};
 
@@ -53,6 +57,12 @@ const BatchOption kFieldOption{
     .read = [](BatchRequest& r, const std::string& v) { r.fields.push_back(parse_field(v)); },
     .need = Need::layout,
     .repeats = true};
+
+const BatchOption kRecordOption{
+    .name = "--record",
+    .value = "NAME",
+    .help = "the record whose fields are cut where the --layout copybook describes several (its 01 levels)",
+    .read = [](BatchRequest& r, const std::string& v) { r.layout_record = v; }};
 
 const BatchOption kEncodingOption{
     .name = "--encoding",

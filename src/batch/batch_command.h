@@ -51,6 +51,7 @@ const BatchCommandInfo* find_batch_command(BatchCommand command);
 extern const BatchOption kInputOption;
 extern const BatchOption kLayoutOption;
 extern const BatchOption kFieldOption;
+extern const BatchOption kRecordOption;
 extern const BatchOption kEncodingOption;
 extern const BatchOption kTrimOption;
 extern const BatchOption kLowerOption;

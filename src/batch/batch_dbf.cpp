@@ -78,6 +78,7 @@ const BatchCommandInfo& dbf_command() {
                  .read = read_output},
                 kLayoutOption,
                 kFieldOption,
+                kRecordOption,
                 kTrimOption,
                 kLowerOption,
                 kUpperOption,

@@ -102,6 +102,7 @@ const BatchCommandInfo& extract_command() {
                  .need = Need::required},
                 kLayoutOption,
                 kFieldOption,
+                kRecordOption,
                 {.name = "--separator",
                  .value = "TEXT",
                  .help = "the text between two fields (default \";\", may be empty)",

@@ -2,12 +2,42 @@
 
 #include "common/regular_file.h"
 #include "fields/definition_file.h"
+#include "fields/imported_layout.h"
+#include "fields/layout_writers.h"
 
 namespace qvr {
+
+namespace {
+
+/// The rows of a layout kept in another form than a field definition file: the record --record names, or
+/// the only one; refusals name the file as given and the line.
+std::vector<FieldTable::Row> imported_rows(const BatchRequest& request, LayoutForm form) {
+    const std::string& path = request.layout_path;
+    try {
+        const ImportedLayout layout = read_layout_file(path, form);
+        const ImportedRecord* record = nullptr;
+        try {
+            record = &chosen_record(layout, request.layout_record);
+        } catch (const UserError& e) {
+            throw BatchRefusal(
+                path, with_full_stop(e.what() +
+                                     std::string(request.layout_record.empty() ? " with --record" : "")));
+        }
+        return layout_field_rows(*record, path);
+    } catch (const LayoutError& e) {
+        throw layout_refusal(path, e);
+    }
+}
+
+}  // namespace
 
 std::string shown_name(const std::string& path) {
     if (path == kStandardInputPath) return "standard input";
     return path == "-" ? "standard output" : path;
+}
+
+BatchRefusal layout_refusal(const std::string& path, const LayoutError& error) {
+    return BatchRefusal(path + " line " + std::to_string(error.line()), with_full_stop(error.reason()));
 }
 
 std::string field_name(const BatchRequest& request, int row) {
@@ -17,6 +47,8 @@ std::string field_name(const BatchRequest& request, int row) {
 
 FieldTable batch_field_table(const BatchRequest& request, const MemoryProbe& memory) {
     std::vector<FieldTable::Row> rows;
+    if (request.layout_path.empty() && !request.layout_record.empty())
+        throw UsageError("--record goes with --layout", request.command);
     if (request.layout_path.empty() && !request.fields.empty()) {
         rows = request.fields;
         // Read as strictly as a file's numbers: a typing slip is pointed out, not cut as column 0.
@@ -25,7 +57,12 @@ FieldTable batch_field_table(const BatchRequest& request, const MemoryProbe& mem
                 if (!read_whole_number(rows[i][column]))
                     throw BatchRefusal(field_name(request, static_cast<int>(i) + 1),
                                        with_full_stop(NotAWholeNumber(rows[i][column]).what()));
+    } else if (const LayoutForm form = layout_file_form(request.layout_path); form != LayoutForm::tab) {
+        rows = imported_rows(request, form);
     } else {
+        if (!request.layout_record.empty())
+            throw BatchRefusal("--record",
+                               request.layout_path + " is a field definition file, of one record.");
         try {
             rows = read_definition_file(request.layout_path, memory.available());
         } catch (const DefinitionNumberError& e) {

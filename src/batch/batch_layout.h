@@ -4,6 +4,7 @@
 #include "common/available_memory.h"
 #include "common/file_error.h"
 #include "fields/field_table.h"
+#include "fields/imported_layout.h"
 
 namespace qvr {
 
@@ -17,14 +18,20 @@ class BatchRefusal : public UserError {
 /// A path as messages name it: as given, standard input and output ("-") by those words.
 std::string shown_name(const std::string& path);
 
+/// The refusal of a layout text that says what is not understood: "PATH line N: why.", the layout named
+/// by `path` as the user gave it.
+BatchRefusal layout_refusal(const std::string& path, const LayoutError& error);
+
 /// Where a field of the request's layout comes from, for messages: "L.tab field 3", or "--field 3" for the
 /// third one given on the command line.
 std::string field_name(const BatchRequest& request, int row);
 
 /// The field table of a request: the --field rows, or the rows of the --layout file read as
-/// Fields definition > "Recall file" reads it. Throws FileError when the file cannot be read,
-/// BatchRefusal when a start or length is no whole number (naming the line of the file or the --field) or
-/// when it holds no field.
+/// Fields definition > "Recall file" reads it: a field definition file, or a layout of another form (a
+/// COBOL copybook, a csvkit schema, a SAS, SPSS or Stata setup, told by its extension or text) whose
+/// --record, or only record, is taken. Throws FileError when the file cannot be read, BatchRefusal when a
+/// start or length is no whole number, a layout says what is not understood (naming the line of the file
+/// or the --field), a copybook's record is not chosen, or when it holds no field.
 FieldTable batch_field_table(const BatchRequest& request, const MemoryProbe& memory);
 
 }  // namespace qvr

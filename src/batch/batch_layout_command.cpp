@@ -30,7 +30,8 @@ LayoutForm written_form(const BatchRequest& r) {
     return *guessed;
 }
 
-std::string written_text(const ImportedLayout& layout, LayoutForm form, const std::string& record) {
+std::string written_text(const ImportedLayout& layout, LayoutForm form, const std::string& record,
+                         const std::string& file) {
     switch (form) {
         case LayoutForm::sql:
         case LayoutForm::spark_sql:
@@ -40,7 +41,7 @@ std::string written_text(const ImportedLayout& layout, LayoutForm form, const st
         case LayoutForm::pandas:
             return layout_pandas_text(chosen_record(layout, record));
         default:
-            return layout_tab_text(chosen_record(layout, record));
+            return layout_tab_text(chosen_record(layout, record), file);
     }
 }
 
@@ -53,9 +54,15 @@ int run_layout(const BatchRequest& r, const Console& console) {
         if (!r.overwrite)
             throw BatchRefusal(shown_name(output), "it already exists (--overwrite replaces it).");
     }
-    const ImportedLayout layout =
-        read_layout_file(r.layout_from, r.layout_as.empty() ? std::nullopt : layout_form_named(r.layout_as));
-    const std::string text = written_text(layout, form, r.layout_record);
+    ImportedLayout layout;
+    std::string text;
+    try {
+        layout = read_layout_file(r.layout_from,
+                                  r.layout_as.empty() ? std::nullopt : layout_form_named(r.layout_as));
+        text = written_text(layout, form, r.layout_record, r.layout_from);
+    } catch (const LayoutError& e) {
+        throw layout_refusal(r.layout_from, e);
+    }
     if (output == "-")
         write_out(console, text);
     else

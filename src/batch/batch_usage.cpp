@@ -134,7 +134,7 @@ std::string command_help_text(BatchCommand command) {
     const BatchCommandInfo* c = find_batch_command(command);
     if (!c) return help_text();
     std::string text = usage_text(command) + wrapped(capitalised(with_stop(c->summary)), 0, 0) + "\n\n";
-    if (takes_layout(*c)) text += "LAYOUT is --layout FILE.tab or one or more --field NAME:START:LENGTH.\n\n";
+    if (takes_layout(*c)) text += "LAYOUT is --layout FILE or one or more --field NAME:START:LENGTH.\n\n";
     text += "Options:\n";
     for (const BatchOption& o : c->options) text += option_line(option_left(o), o.help);
     return text + option_line("-h, --help", "show this help") + "\n" + general_notes();

@@ -28,9 +28,11 @@ QString box_caption(BoxKind kind);
 
 /// What a shared file dialog keeps between uses, as the program's open and save dialogs do.
 struct FileDialogState {
-    QString filter;       ///< "Text file|*.txt" style: description, bar, pattern
-    QString default_ext;  ///< added to a typed name without extension (save dialog); may be empty
-    QString file_name;    ///< proposed name; the chosen full path after a confirmed dialog (as to_path_text)
+    QString filter;  ///< "Text file|*.txt" style: description, bar, pattern
+    /// Added to a typed name without extension (save dialog), or the extension of the file type the user
+    /// chose there; may be empty.
+    QString default_ext;
+    QString file_name;  ///< proposed name; the chosen full path after a confirmed dialog (as to_path_text)
     QString initial_dir;
 };
 

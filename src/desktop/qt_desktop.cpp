@@ -17,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpacerItem>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -126,7 +127,16 @@ bool run_file_dialog(QWidget* parent, FileDialogState& state, QFileDialog::Accep
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setNameFilter(qt_name_filter(state.filter));
-    if (!state.default_ext.isEmpty()) dialog.setDefaultSuffix(state.default_ext);
+    if (!state.default_ext.isEmpty()) {
+        dialog.setDefaultSuffix(state.default_ext);
+        // A name typed without extension takes the one of the file type chosen ("*.csv" gives csv).
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+            const qsizetype at = filter.indexOf(QStringLiteral("(*."));
+            if (at < 0) return;
+            const qsizetype end = filter.indexOf(QRegularExpression(QStringLiteral("[ ;)]")), at + 3);
+            dialog.setDefaultSuffix(filter.mid(at + 3, end < 0 ? -1 : end - at - 3));
+        });
+    }
     QString dir = state.initial_dir;
     if (!state.file_name.isEmpty()) {
         QFileInfo info(state.file_name);

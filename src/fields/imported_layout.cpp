@@ -1,6 +1,7 @@
 #include "fields/imported_layout.h"
 
 #include <algorithm>
+#include <set>
 
 #include "common/file_names.h"
 #include "common/whole_number.h"
@@ -34,6 +35,28 @@ constexpr Extension kExtensions[] = {
     {".sas", LayoutForm::sas},   {".sps", LayoutForm::spss},   {".spss", LayoutForm::spss},
     {".dct", LayoutForm::stata}, {".sql", LayoutForm::sql},    {".py", LayoutForm::pandas}};
 
+// Enough of a file to tell its form by.
+constexpr std::uint64_t kFormSample = 1 << 16;
+
+constexpr std::size_t kTabNameWidth = 10;
+
+/// The name cut to `width` bytes, never inside a UTF-8 character.
+std::string cut_name(const std::string& name, std::size_t width) {
+    if (name.size() <= width) return name;
+    std::size_t end = width;
+    while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80) --end;
+    return name.substr(0, end);
+}
+
+/// True for a text whose every line is a field definition file's: a name, then whole numbers.
+bool reads_as_definition_text(std::string_view text) {
+    try {
+        return !parse_definition_text(text).empty();
+    } catch (const UserError&) {
+        return false;
+    }
+}
+
 bool contains(const std::string& haystack, const char* needle) {
     return haystack.find(needle) != std::string::npos;
 }
@@ -44,7 +67,7 @@ ImportedLayout parse_tab(std::string_view text, const std::string& file) {
     for (const auto& row : parse_definition_text(text)) {
         // The name fills its 10 columns with blanks, which no other form wants.
         ImportedField field{std::string(strip_blanks(row[0])), whole_number_or_zero(row[1]),
-                            whole_number_or_zero(row[2]), "text", ++line};
+                            whole_number_or_zero(row[2]), field_type_spelling(row.type), ++line};
         check_field_columns(field, file);
         record.length = std::max(record.length, field.start - 1 + field.length);
         record.fields.push_back(std::move(field));
@@ -71,7 +94,9 @@ std::optional<LayoutForm> guess_layout_form(const std::string& path, std::string
             name.compare(name.size() - ending.size(), ending.size(), ending) == 0)
             return e.form;
     }
-    const std::string upper = upper_ascii(text.substr(0, 1 << 16));
+    // Before the words of other forms, which a field's name may hold ("INPUT $").
+    if (reads_as_definition_text(text.substr(0, kFormSample))) return LayoutForm::tab;
+    const std::string upper = upper_ascii(text.substr(0, kFormSample));
     const std::vector<std::string_view> lines = text_lines(upper);
     const std::string first = lines.empty() ? std::string() : std::string(strip_blanks(lines[0]));
     if (contains(first, "COLUMN") && contains(first, "START") && contains(first, "LENGTH") &&
@@ -123,6 +148,44 @@ ImportedLayout read_layout_file(const std::string& path, std::optional<LayoutFor
         throw UserError("Cannot tell the form of the layout " + path +
                         " (give --as cobol, csvkit, sas, spss, stata or tab)");
     return parse_layout(text, *form, file_name_of(path));
+}
+
+LayoutForm layout_file_form(const std::string& path) {
+    if (const auto by_name = guess_layout_form(path, {})) return *by_name;
+    return guess_layout_form(path, load_whole_file(path, kFormSample)).value_or(LayoutForm::tab);
+}
+
+std::vector<Field> layout_field_rows(const ImportedRecord& record, const std::string& file) {
+    std::vector<Field> rows;
+    std::set<std::string> taken;
+    for (const ImportedField& f : record.fields) {
+        std::string name = cut_name(f.name, kTabNameWidth);
+        for (int n = 2; !taken.insert(name).second; ++n) {
+            const std::string tail = "~" + std::to_string(n);
+            name = cut_name(f.name, kTabNameWidth - tail.size()) + tail;
+        }
+        FieldType type;
+        try {
+            type = parse_field_type(f.type);
+        } catch (const NotAFieldType& e) {
+            throw LayoutError(file, f.line, e.what());
+        }
+        rows.emplace_back(std::move(name), std::to_string(f.start), std::to_string(f.length),
+                          std::to_string(f.start + f.length - 1), std::move(type));
+    }
+    return rows;
+}
+
+ImportedRecord layout_record_of(const FieldTable& table) {
+    ImportedRecord record{"RECORD", 1, 0, {}};
+    int line = 0;
+    for (const Field& f : table.rows()) {
+        ImportedField field{std::string(strip_blanks(f.name)), whole_number_or_zero(f.start),
+                            whole_number_or_zero(f.length), field_type_spelling(f.type), ++line};
+        record.length = std::max(record.length, field.start - 1 + field.length);
+        record.fields.push_back(std::move(field));
+    }
+    return record;
 }
 
 }  // namespace qvr

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/file_error.h"
+#include "fields/field_table.h"
 
 namespace qvr {
 
@@ -38,15 +39,33 @@ enum class LayoutForm { tab, cobol, csvkit, sas, spss, stata, sql, spark_sql, pa
 class LayoutError : public UserError {
   public:
     LayoutError(const std::string& file, int line, const std::string& message)
-        : UserError(file + ", line " + std::to_string(line) + ": " + message) {}
+        : UserError(file + ", line " + std::to_string(line) + ": " + message),
+          file_(file),
+          line_(line),
+          reason_(message) {}
+    const std::string& file() const { return file_; }
+    int line() const { return line_; }
+    /// What is wrong, without the file and line, for whoever names the place in its own words.
+    const std::string& reason() const { return reason_; }
+
+  private:
+    std::string file_;
+    int line_;
+    std::string reason_;
 };
 
 /// The form named by a word of the command line (cobol, csvkit, sas, spss, stata, tab, sql, spark-sql,
 /// pandas).
 std::optional<LayoutForm> layout_form_named(std::string_view word);
 
-/// The form of a layout file, from its extension and else from its text; none when neither tells.
+/// The form of a layout file, from its extension and else from its text (a text that reads as a field
+/// definition file is one); none when neither tells.
 std::optional<LayoutForm> guess_layout_form(const std::string& path, std::string_view text);
+
+/// The form of the layout file at `path` for the readers of a field table, which have always taken any
+/// file as a field definition file: the form its extension or text tells, else tab (whose reader then
+/// says what is wrong with it). Throws FileError.
+LayoutForm layout_file_form(const std::string& path);
 
 /// Reads a layout text of the given form (not SQL or pandas, which are only written). `file` names it
 /// in messages. Throws LayoutError.
@@ -71,5 +90,15 @@ ImportedLayout parse_stata_dictionary(std::string_view text, const std::string& 
 
 /// Reads a whole layout file; `form` unset: guessed. Throws FileError, LayoutError.
 ImportedLayout read_layout_file(const std::string& path, std::optional<LayoutForm> form);
+
+/// The rows of a field table for the record, as the field definition file holds them: names cut to the
+/// 10 columns the file keeps (made unique with ~2, ~3 where cutting makes them meet), the end derived,
+/// the type read from its spelling. Throws LayoutError naming `file` and the field's line for a spelling
+/// the type library refuses.
+std::vector<Field> layout_field_rows(const ImportedRecord& record, const std::string& file);
+
+/// The table as one record for the writers of other forms: names without the blanks that fill their
+/// columns, numbers by the whole-number reading, types by their spellings.
+ImportedRecord layout_record_of(const FieldTable& table);
 
 }  // namespace qvr

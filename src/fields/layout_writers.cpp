@@ -1,7 +1,6 @@
 #include "fields/layout_writers.h"
 
 #include <algorithm>
-#include <set>
 
 #include "fields/definition_file.h"
 #include "fields/field_table.h"
@@ -11,17 +10,7 @@ namespace qvr {
 
 namespace {
 
-constexpr std::size_t kTabNameWidth = 10;
-
 std::string number(std::int64_t n) { return std::to_string(n); }
-
-/// The name cut to `width` bytes, never inside a UTF-8 character.
-std::string cut_name(const std::string& name, std::size_t width) {
-    if (name.size() <= width) return name;
-    std::size_t end = width;
-    while (end > 0 && (static_cast<unsigned char>(name[end]) & 0xC0) == 0x80) --end;
-    return name.substr(0, end);
-}
 
 std::string sql_name(const std::string& name, char quote) {
     std::string out(1, quote);
@@ -120,34 +109,10 @@ const ImportedRecord& chosen_record(const ImportedLayout& layout, std::string_vi
     throw UserError("The layout describes no record " + std::string(name) + " (it has " + names + ")");
 }
 
-std::string layout_tab_text(const ImportedRecord& record) {
+std::string layout_tab_text(const ImportedRecord& record, const std::string& file) {
     FieldTable table;
-    table.set_row_count(static_cast<int>(record.fields.size()));
-    std::set<std::string> taken;
-    int row = 0;
-    for (const ImportedField& f : record.fields) {
-        ++row;
-        std::string name = cut_name(f.name, kTabNameWidth);
-        for (int n = 2; !taken.insert(name).second; ++n) {
-            const std::string tail = "~" + std::to_string(n);
-            name = cut_name(f.name, kTabNameWidth - tail.size()) + tail;
-        }
-        table.set_cell(FieldTable::kName, row, name);
-        table.set_cell(FieldTable::kStart, row, number(f.start));
-        table.set_cell(FieldTable::kLength, row, number(f.length));
-        table.set_cell(FieldTable::kEnd, row, number(f.start + f.length - 1));
-    }
-    const std::string plain = definition_file_text(table);
-    std::string out;
-    std::size_t from = 0;
-    for (const ImportedField& f : record.fields) {
-        const std::size_t end = plain.find("\r\n", from);
-        out.append(plain, from, end - from);
-        if (f.type != "text") out += f.type;
-        out += "\r\n";
-        from = end + 2;
-    }
-    return out;
+    table.assign_rows(layout_field_rows(record, file));
+    return definition_file_text(table);
 }
 
 std::string layout_csvkit_text(const ImportedRecord& record) {

@@ -11,9 +11,9 @@ namespace qvr {
 /// Throws UserError when the name is unknown, or none is given where there are several.
 const ImportedRecord& chosen_record(const ImportedLayout& layout, std::string_view name);
 
-/// The field definition file of the record: today's bytes, names cut to the 10 columns the file holds
-/// (made unique with ~2, ~3 where cutting makes them meet); a typed field's type follows its end.
-std::string layout_tab_text(const ImportedRecord& record);
+/// The field definition file of the record: today's bytes, the rows of layout_field_rows(); a typed
+/// field's type follows its end. Throws LayoutError naming `file` for a type that is none.
+std::string layout_tab_text(const ImportedRecord& record, const std::string& file);
 
 /// A csvkit schema (column,start,length) that in2csv reads as meant: starts counted from 0. A first
 /// field at column 2 would read as counted from 1, so a field that starts elsewhere is put first.

@@ -4,20 +4,29 @@
 
 #include "common/available_memory.h"
 #include "common/file_error.h"
+#include "common/output_file.h"
 #include "desktop/busy_cursor.h"
 #include "desktop/path_text.h"
 #include "desktop/qt_run_stop.h"
 #include "desktop/widget_text.h"
 #include "fields/definition_file.h"
 #include "fields/field_detection.h"
+#include "fields/imported_layout.h"
 #include "fields/layout_check.h"
+#include "fields/layout_writers.h"
 #include "fields/u_dlm.h"
 
 namespace qvr {
 
 namespace {
 const char kNoDefinitionFile[] = "<No file recalled or saved>";
-QString delimiter_filter() { return QStringLiteral("Delimiter file|*.tab"); }
+// Layouts come with the data in the forms their makers keep; the table is saved as a .tab or for csvkit.
+QString recall_filter() {
+    return QStringLiteral(
+        "Delimiter file|*.tab|COBOL copybook|*.cpy;*.cob;*.cbl;*.copy|csvkit schema|*.csv|SAS program|*.sas|"
+        "SPSS syntax|*.sps;*.spss|Stata dictionary|*.dct");
+}
+QString save_filter() { return QStringLiteral("Delimiter file|*.tab|csvkit schema|*.csv"); }
 }  // namespace
 
 FieldCommands::FieldCommands(Desktop& desktop, Tfrm_dlm& dlm, FileDialogState& open_dialog,
@@ -42,13 +51,23 @@ void FieldCommands::new_table() {
 void FieldCommands::recall() {
     steps_.show_fields_definition();
     open_dialog_.file_name.clear();
-    open_dialog_.filter = delimiter_filter();
+    open_dialog_.filter = recall_filter();
     if (!desktop_.open_file(open_dialog_)) return;
     const std::string path = from_path_text(open_dialog_.file_name);
     // The whole file is read before the table changes, so a bad file leaves the table as it was.
     std::vector<FieldTable::Row> rows;
     try {
-        rows = read_definition_file(path, memory_.available());
+        const LayoutForm form = layout_file_form(path);
+        if (form == LayoutForm::tab) {
+            rows = read_definition_file(path, memory_.available());
+        } else {
+            const std::optional<std::vector<FieldTable::Row>> imported = imported_rows(path, form);
+            if (!imported) return;
+            rows = *imported;
+        }
+    } catch (const LayoutError& e) {  // the file named as the user chose it
+        show_general_error(desktop_, path + ", line " + std::to_string(e.line()) + ": " + e.reason());
+        return;
     } catch (const UserError& e) {  // unreadable, or a number or a type that is none
         show_general_error(desktop_, e.what());
         return;
@@ -65,14 +84,39 @@ void FieldCommands::recall() {
     steps_.definition_file_named(path);
 }
 
+std::optional<std::vector<FieldTable::Row>> FieldCommands::imported_rows(const std::string& path,
+                                                                         LayoutForm form) {
+    const ImportedLayout layout = read_layout_file(path, form);
+    std::string record_name;
+    if (layout.records.size() > 1) {
+        // A copybook of several 01 levels: the user says which record the table cuts.
+        QString names;
+        for (const ImportedRecord& r : layout.records)
+            names += (names.isEmpty() ? "" : ", ") + to_widget_text(r.name);
+        const std::optional<QString> answer = desktop_.input_box(
+            QStringLiteral("Recall file"),
+            QStringLiteral("The file describes several records (%1). Which one?").arg(names),
+            to_widget_text(layout.records[0].name));
+        if (!answer) return std::nullopt;
+        record_name = from_widget_text(*answer);
+    }
+    return layout_field_rows(chosen_record(layout, record_name), path);
+}
+
 void FieldCommands::save_as() {
-    save_dialog_.filter = delimiter_filter();
+    save_dialog_.filter = save_filter();
     save_dialog_.default_ext = QStringLiteral("tab");
     if (!desktop_.save_file(save_dialog_)) return;
     const std::string path = from_path_text(save_dialog_.file_name);
+    const bool csvkit = guess_layout_form(path, {}) == LayoutForm::csvkit;
+    // A schema counts columns from its first one: a start of 0 would be written as column -1.
+    if (csvkit && !dlm_.table_check()) return;
     try {
-        write_definition_file(path, dlm_.field_table());
-    } catch (const FileError& e) {
+        if (csvkit)
+            replace_file_safely(path, layout_csvkit_text(layout_record_of(dlm_.field_table())));
+        else
+            write_definition_file(path, dlm_.field_table());
+    } catch (const UserError& e) {
         show_general_error(desktop_, e.what());
         return;
     }

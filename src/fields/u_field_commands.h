@@ -2,11 +2,14 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "common/available_memory.h"
 #include "common/text_encoding.h"
 #include "desktop/desktop.h"
+#include "fields/field_table.h"
+#include "fields/imported_layout.h"
 
 class QWidget;
 
@@ -48,6 +51,9 @@ class FieldCommands {
     void check_against_input();
 
   private:
+    /// The rows of the record of a layout of another form than the field definition file, asking which
+    /// record where it describes several; none when the user cancels. Throws UserError.
+    std::optional<std::vector<FieldTable::Row>> imported_rows(const std::string& path, LayoutForm form);
     /// The gauge follows the bytes read of a file of `size` bytes.
     std::function<void(std::uint64_t)> gauge_for(std::uint64_t size);
 

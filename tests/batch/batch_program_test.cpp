@@ -45,7 +45,7 @@ TEST(BatchProgram, PipesBothWaysBytesAsGivenAndTheStatuses) {
         {"", Args{"--input", in, "--field", "N:1:3", "--fast"}, " >>" + quoted(in), 1, "",
          "quarvel-batch: standard output: the result cannot be written to the input file.\n"},
         {"", Args{"--input", in}, "", 2, "",
-         "quarvel-batch: the layout (--layout FILE.tab or --field NAME:START:LENGTH) is missing\n"
+         "quarvel-batch: the layout (--layout FILE or --field NAME:START:LENGTH) is missing\n"
          "Usage: quarvel-batch extract --input FILE|- --output FILE|- LAYOUT [options]\n"
          "Try 'quarvel-batch extract --help' for more.\n"},
         {cat, join({{"--sorted"}, piped}), "", 0, sorted, two},

@@ -30,7 +30,7 @@ TEST(BatchUsage, UsageErrorsAndValuesThatLookLikeOptions) {
     auto x = [&](const Args& more, const Args& field = {"--field", "A:1:3"}) {
         return join({{"extract", "--input", in, "--output", out}, field, more});
     };
-    const std::string layout = "the layout (--layout FILE.tab or --field NAME:START:LENGTH) is missing";
+    const std::string layout = "the layout (--layout FILE or --field NAME:START:LENGTH) is missing";
     const std::tuple<Args, std::string, std::string> cases[] = {
         {{}, "no command given", kAll},
         {Args{"extrakt"}, "unknown command 'extrakt'", kAll},

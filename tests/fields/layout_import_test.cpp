@@ -165,6 +165,11 @@ TEST(SurveySetups, SasSpssAndStataOfTheSameFieldsGiveOneLayout) {
     EXPECT_EQ(guess_layout_form("setup.txt", stata), LayoutForm::stata);
     EXPECT_EQ(guess_layout_form("setup.txt", copybook({" 01 R.", "     05 A PIC X."})), LayoutForm::cobol);
     EXPECT_EQ(guess_layout_form("s.txt", "column,start,length\na,0,1\n"), LayoutForm::csvkit);
+    // A field definition file is told by its text before the words a name of it may hold.
+    const std::string tab = "INPUT     1    5    5    int\r\n$AMOUNT   6    3    8    \r\n";
+    EXPECT_EQ(guess_layout_form("fields.txt", tab), LayoutForm::tab);
+    EXPECT_THAT(described(parse_layout(tab, LayoutForm::tab, "t")),
+                ElementsAreArray({"[RECORD 8]", "INPUT 1 5 int", "$AMOUNT 6 3 text"}));
 }
 
 TEST(SurveySetups, WhatCannotBeReadIsRefusedWithFileAndLine) {
@@ -198,7 +203,7 @@ TEST(LayoutWriters, TabFileCutsLongNamesApartAndCarriesTypes) {
                      {{"CUSTOMER-NUMBER", 1, 6, "int", 1},
                       {"CUSTOMER-NAME", 7, 20, "text", 2},
                       {"CUSTOMER-N", 27, 4, "zoned(2)", 3}}};
-    const std::string text = layout_tab_text(r);
+    const std::string text = layout_tab_text(r, "t.cpy");
     const auto rows = parse_definition_text(text);
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0][0], "CUSTOMER-N");

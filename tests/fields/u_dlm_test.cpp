@@ -1,7 +1,11 @@
 #include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
 #include <QHelpEvent>
 #include <QScreen>
+#include <QTimer>
 
+#include "desktop/qt_desktop.h"
 #include "support/file_faults.h"
 #include "support/main_window_fixture.h"
 #include "support/unwritable_places.h"
@@ -199,7 +203,8 @@ TEST_F(DefinitionFileCommandsTest, SaveAsWritesTheTableAndNamesTheFile) {
     EXPECT_EQ("1st field 1    10   10   \r\n", read_file(data.file("default.tab")));
     EXPECT_EQ(both("default.tab"), labels());
     EXPECT_TRUE(mdi->frame_of(mdi->frm_dlm)->isMaximized());  // the windows stay as they are
-    EXPECT_EQ(QStringLiteral("Delimiter file|*.tab"), desktop.dialog_states().back().filter);
+    EXPECT_EQ(QStringLiteral("Delimiter file|*.tab|csvkit schema|*.csv"),
+              desktop.dialog_states().back().filter);
     EXPECT_EQ(QStringLiteral("tab"), desktop.dialog_states().back().default_ext);
     EXPECT_EQ(path("result.qvo"), desktop.dialog_states().back().file_name);  // the name last chosen
     // Onto an existing file: replaced without a question.
@@ -222,7 +227,8 @@ TEST_F(DefinitionFileCommandsTest, RecallReplacesTheWholeTableAndNewResetsItOnYe
     EXPECT_EQ(three, shown());
     EXPECT_EQ(std::make_pair(2, 3), current());  // the current row stays within the table
     EXPECT_EQ(both("three.tab"), labels());
-    EXPECT_EQ(QStringLiteral("Delimiter file|*.tab"), desktop.dialog_states().back().filter);
+    EXPECT_TRUE(desktop.dialog_states().back().filter.startsWith(
+        QStringLiteral("Delimiter file|*.tab|COBOL copybook|*.cpy;*.cob;*.cbl;*.copy|csvkit schema|*.csv|")));
     pick("mnu_sge");
     desktop.expect_confirm(kSaved, kNo);
     pick("mnu_fdn");
@@ -233,6 +239,53 @@ TEST_F(DefinitionFileCommandsTest, RecallReplacesTheWholeTableAndNewResetsItOnYe
     pick("mnu_fdn");
     EXPECT_EQ((Rows{{"1st field", "1", "10", "10"}}), shown());
     EXPECT_EQ(kNoFile + " | " + kNoFile, labels());
+}
+
+// A copybook fills the grid with its record's fields and types; the table goes to csvkit as a schema.
+TEST_F(DefinitionFileCommandsTest, RecallReadsACopybookWithItsTypesAndSaveAsWritesASchema) {
+    desktop.expect_open(q(data.write("cust.cpy",
+                                     "000100 01  HEAD.\n000200     05 KIND PIC X(5).\n000300 01  C.\n"
+                                     "000400     05 CUST-ID PIC 9(5).\n000500     05 CUSTOMER-NAME "
+                                     "PIC X(5).\n000600     05 AMOUNT PIC S9(5)V99.\n")));
+    desktop.expect_input(QStringLiteral("Recall file"),
+                         QStringLiteral("The file describes several records (HEAD, C). Which one?"),
+                         QStringLiteral("HEAD"), QStringLiteral("c"));
+    pick("Recall1");
+    EXPECT_EQ((Rows{{"CUST-ID", "1", "5", "5"}, {"CUSTOMER-N", "6", "5", "10"}, {"AMOUNT", "11", "7", "17"}}),
+              shown());
+    const auto type = [&](int row) {
+        return grid()->model()->index(row, FieldTable::kType).data().toString();
+    };
+    EXPECT_EQ(QStringList({"int", "Text", "zoned(2)"}), QStringList({type(0), type(1), type(2)}));
+    EXPECT_EQ(both("cust.cpy"), labels());
+    desktop.expect_save(path("cust.csv"));
+    pick("SaveAs1");
+    EXPECT_EQ("column,start,length\nCUST-ID,0,5\nCUSTOMER-N,5,5\nAMOUNT,10,7\n",
+              read_file(data.file("cust.csv")));
+    desktop.expect_open(
+        q(data.write("bad.cpy", "000100 01  R.\n000200     05 T OCCURS 1 TO 5 DEPENDING ON N.\n")));
+    desktop.expect_general_error_starting(path("bad.cpy") + ", line 2: OCCURS DEPENDING ON");
+    pick("Recall1");
+    EXPECT_EQ(both("cust.csv"), labels());  // the table stays
+}
+
+// On the real dialog, a name typed without extension takes the one of the file type chosen.
+TEST_F(DefinitionFileCommandsTest, TheSaveDialogAddsTheExtensionOfTheTypeChosen) {
+    QtDesktop real(mdi.get());
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(nullptr, dialog);
+        QTest::keyClick(dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo")), Qt::Key_Down);
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        name->setText(QStringLiteral("layout"));
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    FileDialogState state{.filter = QStringLiteral("Delimiter file|*.tab|csvkit schema|*.csv"),
+                          .default_ext = QStringLiteral("tab"),
+                          .file_name = {},
+                          .initial_dir = q(data.path())};
+    ASSERT_TRUE(real.save_file(state));
+    EXPECT_EQ(path("layout.csv"), state.file_name);
 }
 
 /// After a recall and a click on a cell: a failure must leave the table, cell and labels as they were.

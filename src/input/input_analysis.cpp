@@ -6,11 +6,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <vector>
 
 #include "common/file_error.h"
 #include "common/line_scan.h"
 #include "common/regular_file.h"
+#include "common/utf8_chars.h"
 #include "common/whole_number.h"
 
 namespace qvr {
@@ -60,12 +62,15 @@ class LineCounter {
                     start_.append(piece.begin,
                                   std::min<std::size_t>(3 - start_.size(),
                                                         static_cast<std::size_t>(piece.stop - piece.begin)));
-                if constexpr (kLengths) length_ += static_cast<std::size_t>(piece.stop - piece.begin);
+            }
+            if constexpr (kLengths) {
+                if (piece.begin < piece.stop || carried_ > 0)
+                    length_ += columns(piece.begin, piece.stop, piece.why == StreamSplitter::Stop::none);
             }
             if (piece.why == StreamSplitter::Stop::file_end) return false;
             if (piece.why == StreamSplitter::Stop::line_end) {
                 if (lines_ == 0) {
-                    const std::size_t mark = mark_size();
+                    const std::size_t mark = mark_columns();
                     if constexpr (kLengths) length_ -= mark;
                 }
                 ++lines_;
@@ -88,13 +93,57 @@ class LineCounter {
     /// The lengths, the last line without line end counted.
     LineLengths lengths() const {
         LineLengths all = lengths_;
-        if (open_line_) all.add(length_ - (lines_ == 0 ? mark_size() : 0));
+        if (open_line_) {
+            // A character the file's end cut short is one column per byte, as everywhere.
+            const std::size_t cut_short = utf8_columns(std::string_view(carry_, carried_));
+            all.add(length_ + cut_short - (lines_ == 0 ? mark_columns() : 0));
+        }
         return all;
     }
 
   private:
     std::size_t mark_size() const {
         return start_.size() - text_of_first_line(start_, encoding_, path_).size();
+    }
+    // The byte order mark is one character in UTF-8, the only encoding whose lines leave it out.
+    std::size_t mark_columns() const {
+        const std::size_t mark = mark_size();
+        return encoding_ == TextEncoding::utf8 && mark > 0 ? 1 : mark;
+    }
+
+    // The columns of a piece of a line, as the extract counts them: bytes, or characters in UTF-8. When
+    // the line `goes_on` in the next block, a character that the piece's end cuts waits for its last bytes,
+    // so that it is judged whole, as in a line read at once.
+    std::size_t columns(const char* b, const char* e, bool goes_on) {
+        if (encoding_ != TextEncoding::utf8) return static_cast<std::size_t>(e - b);
+        std::size_t n = 0;
+        if (carried_ > 0) {
+            const std::size_t want = char_bytes(carry_[0]);
+            while (b < e && carried_ < want && (static_cast<unsigned char>(*b) & 0xC0) == 0x80)
+                carry_[carried_++] = *b++;
+            if (carried_ < want && b == e && goes_on) return 0;
+            n = utf8_columns(std::string_view(carry_, carried_));
+            carried_ = 0;
+        }
+        if (goes_on) {
+            for (std::size_t k = 1; k <= 3 && e - k >= b; ++k) {
+                const char c = *(e - k);
+                if ((static_cast<unsigned char>(c) & 0xC0) == 0x80) continue;
+                if (char_bytes(c) > k) {
+                    std::memcpy(carry_, e - k, k);
+                    carried_ = k;
+                    e -= k;
+                }
+                break;
+            }
+        }
+        return n + utf8_columns(std::string_view(b, static_cast<std::size_t>(e - b)));
+    }
+
+    // The bytes a character that begins with `lead` takes, as its lead byte tells.
+    static std::size_t char_bytes(char lead) {
+        const auto c = static_cast<unsigned char>(lead);
+        return c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
     }
 
     const std::string& path_;
@@ -104,6 +153,8 @@ class LineCounter {
     std::int64_t lines_ = 0;
     bool open_line_ = false;
     std::size_t length_ = 0;
+    char carry_[4] = {};  // the start of a UTF-8 character cut by a block's end
+    std::size_t carried_ = 0;
     LineLengths lengths_;
 };
 

@@ -44,6 +44,27 @@ TEST(InputAnalysis, CountsLinesAsTheLineByLineReaderReadsThem) {
     }
 }
 
+// In UTF-8 a line is as long as its columns are: characters (the byte order mark none), a byte that
+// starts no character one, also when a block's end cuts a character.
+TEST(InputAnalysis, MeasuresAUtf8InputInCharactersAcrossBlocks) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"\xEF\xBB\xBF\xC3\xA9\r\n", "shortest 1 (1 line), longest 1 (1 line), most common 1 (1 line)"},
+        {"\xC3\xA9t\xC3\xA9\r\nab", "shortest 2 (1 line), longest 3 (1 line), most common 2 (1 line)"},
+        {"\xE2\x82\xAC\xF0\x9F\x98\x80\xC3",
+         "shortest 3 (1 line), longest 3 (1 line), most common 3 (1 line)"},
+        {"a\xC3\r\n\xE2\x82"
+         "A\n",
+         "shortest 2 (1 line), longest 3 (1 line), most common 2 (1 line)"}};
+    TempDir dir;
+    for (const auto& [bytes, lengths] : cases) {
+        const std::string path = dir.write("in.txt", bytes);
+        for (std::size_t block : {1u, 2u, 3u, 5u, 1u << 20})
+            EXPECT_EQ("Line length: " + lengths,
+                      measure_input_lines(path, block, TextEncoding::utf8).lengths.text())
+                << block;
+    }
+}
+
 // The fast extract is recommended above the thresholds; figures past 32 bits stay exact.
 TEST(InputAnalysis, FiguresBeyondTwoGibibytesStayExact) {
     const std::tuple<std::int64_t, std::int64_t, bool> cases[] = {

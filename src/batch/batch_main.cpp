@@ -54,6 +54,13 @@ int run_batch(const std::vector<std::string>& args, const Console& console) {
                     << (command ? command->word + std::string(" ") : "") << "--help' for more.\n"
                     << std::flush;
         return kUsage;
+    } catch (const BadValuesRefused& e) {
+        // One line per field, each a sentence of its own.
+        std::string_view text = e.what();
+        for (std::size_t end; !text.empty(); text.remove_prefix(std::min(text.size(), end + 1))) {
+            end = text.find('\n');
+            tell(console, kPrefix + std::string(text.substr(0, end)));
+        }
     } catch (const IncompleteResult& e) {
         tell(console, kPrefix + e.failure());
         tell(console, kPrefix + e.incomplete_text());

@@ -1,5 +1,6 @@
 #include "batch/batch_main.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <new>
@@ -56,10 +57,10 @@ int run_batch(const std::vector<std::string>& args, const Console& console) {
         return kUsage;
     } catch (const BadValuesRefused& e) {
         // One line per field, each a sentence of its own.
-        std::string_view text = e.what();
-        for (std::size_t end; !text.empty(); text.remove_prefix(std::min(text.size(), end + 1))) {
-            end = text.find('\n');
-            tell(console, kPrefix + std::string(text.substr(0, end)));
+        const std::string text = e.what();
+        for (std::size_t at = 0, end; at < text.size(); at = end + 1) {
+            end = std::min(text.find('\n', at), text.size());
+            tell(console, kPrefix + text.substr(at, end - at));
         }
     } catch (const IncompleteResult& e) {
         tell(console, kPrefix + e.failure());

@@ -73,7 +73,7 @@ struct RunTally {
     Utf8Tally input_text{};   ///< what the input read held as UTF-8 (encoding_line())
     std::uint64_t replaced_chars = 0;              ///< characters the output encoding lacks, written as "?"
     TextEncoding encoding = TextEncoding::cp1252;  ///< what the last run cut in
-    BadValueTally bad_values;  ///< values of typed fields written empty, by the input's line numbers
+    BadValueTally bad_values{};  ///< values of typed fields written empty, by the input's line numbers
 };
 
 /// A strict run met values that their types could not read: the former result was not replaced.

@@ -31,8 +31,8 @@ struct DbfExportJob {
     TextEncoding encoding = TextEncoding::cp1252;
     bool encoding_from_first_block = false;  ///< see JobSettings
     /// One per column: numbers and dates go into N and D columns; empty: every column is text.
-    std::vector<FieldType> types;
-    std::vector<std::string> names;  ///< the fields' names as the user gave them, for messages
+    std::vector<FieldType> types{};
+    std::vector<std::string> names{};  ///< the fields' names as the user gave them, for messages
     bool strict = false;  ///< a value its type cannot read fails the export; the former table stays
 };
 

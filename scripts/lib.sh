@@ -9,10 +9,11 @@ QVR_PACKAGES="g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libicu-dev
 # pipeline, a window manager and xdotool to drive the window program through the display, Dask (with
 # pandas for its data frames) for the helper in contrib/dask, lintian to check the package and xdg-utils to
 # see that installing it changes no default, openpyxl to read the workbooks back, groff to set
-# quarvel-batch's manual page as man does, csvkit and sqlite3 to read the layouts written for them.
+# quarvel-batch's manual page as man does, csvkit and sqlite3 to read the layouts written for them,
+# dbfread to read typed dBase tables back.
 QVR_TEST_PACKAGES="libgtest-dev libgmock-dev libshp-dev poppler-utils xvfb xauth clang libclang-rt-14-dev
   dpkg-dev file parallel openbox xdotool python3-dask python3-distributed python3-pandas lintian xdg-utils
-  python3-openpyxl groff-base python3-csvkit sqlite3"
+  python3-openpyxl groff-base python3-csvkit sqlite3 python3-dbfread"
 
 qvr_install_packages() {
   local missing=()

@@ -89,6 +89,13 @@ const BatchOption kTrimOption{.name = "--trim",
                               .help = "remove leading and trailing blanks of each field",
                               .read = [](BatchRequest& r, const std::string&) { r.settings.trim = true; }};
 
+const BatchOption kStrictOption{
+    .name = "--strict",
+    .help =
+        "fail, leaving a former result as it was, when a typed field holds a value its type cannot read "
+        "(without it such a value is written empty and counted)",
+    .read = [](BatchRequest& r, const std::string&) { r.settings.strict = true; }};
+
 const BatchOption kLowerOption{
     .name = "--lower",
     .value = "TEXT",

@@ -54,6 +54,7 @@ extern const BatchOption kFieldOption;
 extern const BatchOption kRecordOption;
 extern const BatchOption kEncodingOption;
 extern const BatchOption kTrimOption;
+extern const BatchOption kStrictOption;
 extern const BatchOption kLowerOption;
 extern const BatchOption kUpperOption;
 extern const BatchOption kContainsOption;

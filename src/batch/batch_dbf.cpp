@@ -80,6 +80,7 @@ const BatchCommandInfo& dbf_command() {
                 kFieldOption,
                 kRecordOption,
                 kTrimOption,
+                kStrictOption,
                 kLowerOption,
                 kUpperOption,
                 kContainsOption,
@@ -104,6 +105,7 @@ void run_batch_dbf(const BatchRequest& request, const Console& console) {
     const JobSettings settings = batch_job_settings(request);
     Utf8Tally input_text;
     TextEncoding used = settings.encoding;
+    BadValueTally bad_values;
     {
         ProgressBar bar(console);
         DbfExport dbf(dbf_export_job(table, settings, limits.lengths, kNoRunBefore, name));
@@ -115,8 +117,10 @@ void run_batch_dbf(const BatchRequest& request, const Console& console) {
         replaced = dbf.replaced_chars();
         input_text = dbf.input_text();
         used = dbf.encoding();
+        bad_values = dbf.bad_values();
     }
     tell(console, dbf_done_text(name, replaced));
+    tell_bad_values(bad_values, table.names(), console);
     tell_encoding(request, used, input_text, console);
 }
 

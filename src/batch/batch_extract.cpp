@@ -45,7 +45,7 @@ void check_files(const BatchRequest& request, const Console& console) {
 ExtractJob make_job(JobSettings settings, const FieldTable& table, const Console& console) {
     if (settings.sample_text.empty())
         settings.sample_text.push_back('0');  // not = "0": GCC 12 warns falsely at -O3
-    ExtractJob job = ExtractJob::from(settings, table.slices(), table.names());
+    ExtractJob job = ExtractJob::from(settings, table.slices(), table.names(), table.types());
     if (to_standard_output(settings)) {
         job.output_fd = console.out_fd;
         job.output_path = kStandardOutputName;
@@ -125,6 +125,7 @@ const BatchCommandInfo& extract_command() {
                  .help = "number the lines",
                  .read = [](BatchRequest& r, const std::string&) { r.settings.numbers = true; }},
                 kTrimOption,
+                kStrictOption,
                 kLowerOption,
                 kUpperOption,
                 kContainsOption,
@@ -209,6 +210,7 @@ void run_batch_extract(const BatchRequest& request, const Console& console) {
     if (tally.input_grew) tell(console, "quarvel-batch: " + input_grew_text(settings.input_path));
     tell(console, "Number of lines generated: " + std::to_string(tally.generated_line_count) +
                       replaced_text(tally.replaced_chars));
+    tell_bad_values(tally.bad_values, table.names(), console);
     tell_encoding(request, tally.encoding, tally.input_text, console);
 }
 

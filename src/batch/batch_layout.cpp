@@ -77,4 +77,12 @@ FieldTable batch_field_table(const BatchRequest& request, const MemoryProbe& mem
     return table;
 }
 
+void tell_bad_values(const BadValueTally& bad, const std::vector<std::string>& names,
+                     const Console& console) {
+    std::string report = bad.report(names);
+    if (report.empty()) return;
+    report.pop_back();
+    tell(console, report);
+}
+
 }  // namespace qvr

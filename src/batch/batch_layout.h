@@ -1,8 +1,10 @@
 #pragma once
 
 #include "batch/batch_request.h"
+#include "batch/console.h"
 #include "common/available_memory.h"
 #include "common/file_error.h"
+#include "engine/line_cutter.h"
 #include "fields/field_table.h"
 #include "fields/imported_layout.h"
 
@@ -25,6 +27,10 @@ BatchRefusal layout_refusal(const std::string& path, const LayoutError& error);
 /// Where a field of the request's layout comes from, for messages: "L.tab field 3", or "--field 3" for the
 /// third one given on the command line.
 std::string field_name(const BatchRequest& request, int row);
+
+/// Tells, a line per field, the values of typed fields that could not be read (written empty); nothing
+/// when there were none.
+void tell_bad_values(const BadValueTally& bad, const std::vector<std::string>& names, const Console& console);
 
 /// The field table of a request: the --field rows, or the rows of the --layout file read as
 /// Fields definition > "Recall file" reads it: a field definition file, or a layout of another form (a

@@ -1,5 +1,6 @@
 #include "batch/batch_main.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <new>
@@ -54,6 +55,13 @@ int run_batch(const std::vector<std::string>& args, const Console& console) {
                     << (command ? command->word + std::string(" ") : "") << "--help' for more.\n"
                     << std::flush;
         return kUsage;
+    } catch (const BadValuesRefused& e) {
+        // One line per field, each a sentence of its own.
+        const std::string text = e.what();
+        for (std::size_t at = 0, end; at < text.size(); at = end + 1) {
+            end = std::min(text.find('\n', at), text.size());
+            tell(console, kPrefix + text.substr(at, end - at));
+        }
     } catch (const IncompleteResult& e) {
         tell(console, kPrefix + e.failure());
         tell(console, kPrefix + e.incomplete_text());

@@ -9,17 +9,56 @@
 
 #include "common/file_error.h"
 #include "common/line_reader.h"
+#include "common/regular_file.h"
 #include "common/whole_number.h"
+#include "engine/extract_job.h"
 #include "engine/record_pipeline.h"
 
 namespace qvr {
 
 namespace {
-std::vector<DbfField> fields_of(const std::vector<DbfColumn>& columns) {
+// The columns as their types make them; without the values seen, as wide as their fields allow.
+std::vector<DbfField> fields_of(const std::vector<DbfColumn>& columns, const std::vector<FieldType>& types,
+                                const std::vector<NumberShape>& seen = {}) {
     std::vector<DbfField> fields;
-    for (const DbfColumn& c : columns) fields.push_back(c.field);
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        const DbfColumn& c = columns[i];
+        fields.push_back(i < types.size() ? dbf_typed_field(c.field.name, c.field.length, types[i],
+                                                            i < seen.size() ? &seen[i] : nullptr)
+                                          : c.field);
+    }
     return fields;
 }
+
+bool any_number(const std::vector<FieldType>& types) {
+    for (const FieldType& t : types)
+        if (t.is_number()) return true;
+    return false;
+}
+
+// Takes the values of the records that pass, and keeps the widest number of each column.
+class ShapeSink : public RecordSink {
+  public:
+    explicit ShapeSink(std::size_t columns) : shapes_(columns) {}
+    bool takes_fields() const override { return true; }
+    void put(const PassedRecord& record) override {
+        for (std::size_t i = 0; i < shapes_.size(); ++i) {
+            const std::string_view value = (*record.fields)[i];
+            if (value.empty()) continue;
+            const NumberShape shape = number_shape(value);
+            NumberShape& most = shapes_[i];
+            most.whole_digits = std::max(most.whole_digits, shape.whole_digits);
+            most.decimals = std::max(most.decimals, shape.decimals);
+            most.negative = most.negative || shape.negative;
+        }
+    }
+    void commit() override {}
+    void abandon() noexcept override {}
+    std::vector<NumberShape>& shapes() { return shapes_; }
+
+  private:
+    std::vector<NumberShape> shapes_;
+};
 }  // namespace
 
 int dbf_gauge_position(std::uint64_t lines_read, std::uint64_t expected) {
@@ -29,7 +68,19 @@ int dbf_gauge_position(std::uint64_t lines_read, std::uint64_t expected) {
 }
 
 DbfExport::DbfExport(DbfExportJob job)
-    : job_(std::move(job)), sink_(job_.target, fields_of(job_.columns), job_.record_count, job_.encoding) {}
+    : job_(std::move(job)),
+      sink_(job_.target, fields_of(job_.columns, job_.types), job_.record_count, job_.encoding) {}
+
+std::vector<NumberShape> DbfExport::number_shapes(const LineCutter& cutter) const {
+    LineReader reader(job_.input_path);
+    reader.read_text_in(job_.encoding);
+    reader.keep_line_prefix(line_prefix());
+    ShapeSink shapes(job_.columns.size());
+    std::int64_t passed = 0;
+    pass_records(
+        reader, RecordRule{cutter, job_.filter, 0, job_.encoding}, shapes, passed, [] {}, [] {});
+    return std::move(shapes.shapes());
+}
 
 std::vector<FieldSlice> DbfExport::read_slices() const {
     std::vector<FieldSlice> slices;
@@ -64,17 +115,23 @@ std::uint64_t DbfExport::run(const DbfProgress& progress) {
     // The start positions are read at the first line: an empty input has none to refuse. The filter
     // tests the fields joined by nothing.
     const LineCutter cutter(any ? read_slices() : std::vector<FieldSlice>{}, std::string(), job_.trim,
-                            job_.encoding);
+                            job_.encoding, false, any ? job_.types : std::vector<FieldType>{});
+    // A number column is as wide as its widest value: a pass over the values finds it, where the input
+    // can be read twice and the header written again; else the column is as wide as its field allows.
+    if (any && any_number(job_.types) && job_.input_path != kStandardInputPath &&
+        !job_.encoding_from_first_block && sink_.can_set_fields())
+        sink_.set_fields(fields_of(job_.columns, job_.types, number_shapes(cutter)));
     FirstLineAgain<LineReader> lines(reader, first, any);
     std::int64_t passed = 0;
     std::uint64_t lines_read = 0;
     try {
         pass_records(
-            lines, RecordRule{cutter, job_.filter, 0, job_.encoding}, sink_, passed, [] {},
+            lines, RecordRule{cutter, job_.filter, 0, job_.encoding, &bad_values_}, sink_, passed, [] {},
             [&] {
                 ++lines_read;
                 if (progress) progress(lines_read);
             });
+        refuse_bad_values(job_.strict, bad_values_, job_.names);
         sink_.commit();
     } catch (...) {
         sink_.abandon();

@@ -30,6 +30,10 @@ struct DbfExportJob {
     /// In UTF-8 the columns are characters, written in the table as Windows-1252.
     TextEncoding encoding = TextEncoding::cp1252;
     bool encoding_from_first_block = false;  ///< see JobSettings
+    /// One per column: numbers and dates go into N and D columns; empty: every column is text.
+    std::vector<FieldType> types{};
+    std::vector<std::string> names{};  ///< the fields' names as the user gave them, for messages
+    bool strict = false;  ///< a value its type cannot read fails the export; the former table stays
 };
 
 /// Why a table is not sent into something that cannot go back (a pipe) when no run counted its records.
@@ -63,6 +67,8 @@ class DbfExport {
     const Utf8Tally& input_text() const { return input_text_; }
     /// The encoding the columns were read in, once run() is done.
     TextEncoding encoding() const { return job_.encoding; }
+    /// The values of typed columns that could not be read, written blank, once run() is done.
+    const BadValueTally& bad_values() const { return bad_values_; }
 
   private:
     /// The slices of the columns; their start positions are read only now, at the first line.
@@ -70,10 +76,13 @@ class DbfExport {
     /// How much of a line the records and the filter read; nothing while a start position is not a
     /// number, since the first line then stops the export anyway.
     std::size_t line_prefix() const;
+    /// The widest number of each typed column, read in a pass over the input before the table's.
+    std::vector<NumberShape> number_shapes(const LineCutter& cutter) const;
 
     DbfExportJob job_;
     DbfSink sink_;
     Utf8Tally input_text_;
+    BadValueTally bad_values_;
 };
 
 }  // namespace qvr

@@ -42,6 +42,9 @@ DbfExportJob dbf_export_job(const FieldTable& table, const JobSettings& settings
         job.columns.push_back({{dbf_field_name(table.cell(FieldTable::kName, row), row), lengths[i]},
                                table.cell(FieldTable::kStart, row)});
     }
+    job.types = table.types();
+    job.names = table.names();
+    job.strict = settings.strict;
     job.trim = settings.trim;
     job.encoding = settings.encoding;
     job.encoding_from_first_block = settings.encoding_from_first_block;

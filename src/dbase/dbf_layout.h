@@ -5,13 +5,30 @@
 #include <string_view>
 #include <vector>
 
+#include "fields/field_type.h"
+
 namespace qvr {
 
-/// One character field of a dBase III table: its descriptor name and its width in bytes (1 to 254).
+/// One field of a dBase III table: its descriptor name, its width in bytes (1 to 254), and its kind:
+/// 'C' text, 'N' a number written right-aligned with `decimals` after its point, 'D' a date YYYYMMDD.
 struct DbfField {
     std::string name;
     std::int32_t length;
+    char kind = 'C';
+    std::int32_t decimals = 0;
 };
+
+/// The column of a field of `length` columns (or bytes) holding values of `type`, named `name`: text
+/// as wide as its field; a date 8 wide. A number takes the width and decimals its values need: given
+/// `seen`, the widest of the values written (their most whole digits and decimals, and whether any is
+/// negative; the implied decimals of dec, zoned, packed and binary stay as their type says); without it,
+/// the most the field can hold (a num's decimals then all its characters but one).
+DbfField dbf_typed_field(std::string name, std::int32_t length, const FieldType& type,
+                         const NumberShape* seen = nullptr);
+
+/// `value`, a converted number, as its column holds it: its decimals padded with zeros to the column's,
+/// right-aligned in its width. False when it does not fit (the column was not made for it).
+bool dbf_number(std::string_view value, const DbfField& field, char* out);
 
 /// The byte that ends the header's field descriptors.
 inline constexpr char kDbfHeaderEnd = 0x0D;

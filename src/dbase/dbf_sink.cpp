@@ -33,7 +33,16 @@ void DbfSink::put(const PassedRecord& record) {
     char* field_at = at + 1;
     for (std::size_t i = 0; i < fields_.size(); ++i) {
         const std::string_view field = (*record.fields)[i];
-        if (utf8_ && has_high_byte(field)) {
+        const DbfField& column = fields_[i];
+        if (column.kind == 'N') {
+            if (!field.empty() && !dbf_number(field, column, field_at))
+                throw_file_error(
+                    "Cannot write file", out_->target(),
+                    "The number " + std::string(field) + " does not fit its column " + column.name);
+        } else if (column.kind == 'D') {
+            const std::string date = dbase_date(field);
+            std::memcpy(field_at, date.data(), date.size());
+        } else if (utf8_ && has_high_byte(field)) {
             const char* const end = field.data() + field.size();
             char* put_at = field_at;
             for (const char* p = field.data(); p < end;) {
@@ -48,6 +57,12 @@ void DbfSink::put(const PassedRecord& record) {
     }
     out_->advance(blank_record_.size());
     ++records_;
+}
+
+void DbfSink::set_fields(std::vector<DbfField> fields) {
+    fields_ = std::move(fields);
+    out_->write_at(0, dbf_header(fields_, announced_));
+    blank_record_.assign(static_cast<std::size_t>(dbf_record_length(fields_)), ' ');
 }
 
 void DbfSink::commit() {

@@ -27,6 +27,11 @@ class DbfSink : public RecordSink {
     void commit() override;
     void abandon() noexcept override;
 
+    /// Columns of other widths (the same count), before any record: the header is written again.
+    void set_fields(std::vector<DbfField> fields);
+    /// Whether set_fields() can still write the header again (not into a pipe).
+    bool can_set_fields() const { return out_->can_seek(); }
+
     /// The input's encoding, when it is settled only once the table is started.
     void set_encoding(TextEncoding encoding) { utf8_ = encoding == TextEncoding::utf8; }
 

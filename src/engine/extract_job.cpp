@@ -3,12 +3,13 @@
 namespace qvr {
 
 ExtractJob ExtractJob::from(const JobSettings& settings, std::vector<FieldSlice> slices,
-                            std::vector<std::string> names) {
+                            std::vector<std::string> names, std::vector<FieldType> types) {
     ExtractJob job;
     job.input_path = settings.input_path;
     job.output_path = settings.output_path;
     job.slices = std::move(slices);
     job.names = std::move(names);
+    job.types = std::move(types);
     job.separator = settings.separator();
     job.trim = settings.trim;
     job.header = settings.header;
@@ -22,7 +23,13 @@ ExtractJob ExtractJob::from(const JobSettings& settings, std::vector<FieldSlice>
     job.line_end = settings.line_end;
     job.output_encoding = settings.output_encoding;
     job.encoding_from_first_block = settings.encoding_from_first_block;
+    job.strict = settings.strict;
     return job;
+}
+
+void refuse_bad_values(bool strict, const BadValueTally& bad, const std::vector<std::string>& names) {
+    if (!strict || bad.total() == 0) return;
+    throw BadValuesRefused(bad.report(names) + "Nothing was written: the former result is left as it was.");
 }
 
 std::string header_line(const std::vector<std::string>& names, const std::string& separator, bool numbers,

@@ -35,7 +35,9 @@ struct ExtractJob {
     /// which then only names it in messages; -1 when the result is a file. It is never closed by the run.
     int output_fd = -1;
     std::vector<FieldSlice> slices;
-    std::vector<std::string> names;  ///< for the header line only
+    std::vector<std::string> names;  ///< for the header line and the bad values' report
+    /// What each slice's text means (one per slice); empty: every field is text, cut as ever.
+    std::vector<FieldType> types;
     std::string separator;
     bool trim = false;
     bool header = false;
@@ -50,13 +52,15 @@ struct ExtractJob {
     OutputEncoding output_encoding = OutputEncoding::same;  ///< what the result is written in
     bool encoding_from_first_block = false;                 ///< see JobSettings
     OutputMaker output;  ///< the standard extract's output; none: the separated text
+    /// A value its type cannot read fails the run before the former result is replaced.
+    bool strict = false;
 
     /// The cutter of this job's lines.
-    LineCutter cutter() const { return LineCutter(slices, separator, trim, encoding, quote); }
+    LineCutter cutter() const { return LineCutter(slices, separator, trim, encoding, quote, types); }
 
-    /// The job that `settings` and the field table's `slices` and `names` describe.
+    /// The job that `settings` and the field table's `slices`, `names` and `types` describe.
     static ExtractJob from(const JobSettings& settings, std::vector<FieldSlice> slices,
-                           std::vector<std::string> names);
+                           std::vector<std::string> names, std::vector<FieldType> types = {});
 };
 
 /// What a run leaves for the rest of the program. The run keeps it current while it works, so that it
@@ -69,7 +73,17 @@ struct RunTally {
     Utf8Tally input_text{};   ///< what the input read held as UTF-8 (encoding_line())
     std::uint64_t replaced_chars = 0;              ///< characters the output encoding lacks, written as "?"
     TextEncoding encoding = TextEncoding::cp1252;  ///< what the last run cut in
+    BadValueTally bad_values{};  ///< values of typed fields written empty, by the input's line numbers
 };
+
+/// A strict run met values that their types could not read: the former result was not replaced.
+class BadValuesRefused : public UserError {
+  public:
+    using UserError::UserError;
+};
+
+/// Throws BadValuesRefused, naming each field's bad values, when a `strict` run counted any.
+void refuse_bad_values(bool strict, const BadValueTally& bad, const std::vector<std::string>& names);
 
 /// How a run reports to the window that started it, and the memory it may use.
 struct ExtractHooks {

@@ -71,14 +71,20 @@ void stream_lines(const ExtractJob& job, const ExtractHooks& hooks, LineReader& 
     const bool filtered = !job.filter.lets_all_pass();
     std::int64_t lines_read = 0;
     tally.generated_line_count = 0;
+    // A line's bad values count once it passes the filter.
+    BadValueTally line_bad;
+    BadValueTally* const bad = cutter.typed() ? &line_bad : nullptr;
     for (; more; more = input.next(line)) {
         check_stop(hooks.stop);
         if (job.sample_size > 0 && tally.generated_line_count >= job.sample_size) break;
         // The line is cut where it goes in the output; a line that fails the filter is not kept.
         char* at = out.room(cutter.max_cut_size(line.size()) + line_end.size());
-        char* end = cutter.cut_to(line, at);
+        ++lines_read;
+        char* end = bad ? cutter.cut_to(line, at, bad, static_cast<std::uint64_t>(lines_read))
+                        : cutter.cut_to(line, at);
         const std::string_view cut_line(at, static_cast<std::size_t>(end - at));
         if (!filtered || job.filter.passes(cut_line)) {
+            if (bad && !line_bad.fields().empty()) tally.bad_values.merge(line_bad);
             if (crlf) {
                 end[0] = '\r';
                 end[1] = '\n';
@@ -89,7 +95,7 @@ void stream_lines(const ExtractJob& job, const ExtractHooks& hooks, LineReader& 
             ++tally.generated_line_count;
             if (tally.generated_line_count <= kFastViewLines && hooks.view_line) hooks.view_line(cut_line);
         }
-        ++lines_read;
+        if (bad) line_bad.clear();
         gauge.lines_read(lines_read);
     }
 }
@@ -105,9 +111,12 @@ struct Chunk {
     std::size_t lines = 0;              // lines that begin in the chunk
     bool file_end = false;              // a Ctrl+Z ended the file in the chunk's lines
     Utf8Tally text;                     // what the chunk's lines hold as UTF-8
-    std::exception_ptr failure;         // what went wrong in a cutting thread
-    bool cut_done = false;              // cut, not passed on yet; guarded by the sharing's mutex
-    std::size_t keep_bytes = 0;         // what of `cut` goes to the file; guarded likewise
+    // The bad values of the cut lines that passed: the line's index in the chunk and the field's.
+    std::vector<std::pair<std::size_t, std::size_t>> bad;
+    BadValueTally line_bad;      // the line being cut's
+    std::exception_ptr failure;  // what went wrong in a cutting thread
+    bool cut_done = false;       // cut, not passed on yet; guarded by the sharing's mutex
+    std::size_t keep_bytes = 0;  // what of `cut` goes to the file; guarded likewise
 
     void make_room(std::size_t n) {
         if (n <= cut_capacity - cut_size) return;
@@ -142,6 +151,7 @@ class ChunkCutter {
         chunk.cut_ends.clear();
         chunk.cut_from.clear();
         chunk.lines = 0;
+        chunk.bad.clear();
         chunk.file_end = false;
         chunk.text = Utf8Tally();
         const char* const data = input_.data();
@@ -203,9 +213,18 @@ class ChunkCutter {
     bool put(Chunk& chunk, std::string_view line) const {
         chunk.make_room(cutter_.max_cut_size(line.size()) + line_end_.size());
         char* at = chunk.cut.get() + chunk.cut_size;
-        char* cut_end = cutter_.cut_to(line, at);
-        const auto size = static_cast<std::size_t>(cut_end - at);
         const std::size_t index = chunk.lines++;
+        char* cut_end =
+            cutter_.typed() ? cutter_.cut_to(line, at, &chunk.line_bad, 0) : cutter_.cut_to(line, at);
+        const auto size = static_cast<std::size_t>(cut_end - at);
+        if (!chunk.line_bad.fields().empty()) {
+            const std::vector<BadValueTally::Field>& fields = chunk.line_bad.fields();
+            const bool passes = !filtered_ || filter_.passes(std::string_view(at, size));
+            for (std::size_t i = 0; passes && i < fields.size(); ++i)
+                if (fields[i].count > 0) chunk.bad.emplace_back(index, i);
+            chunk.line_bad.clear();
+            if (!passes) return false;
+        }
         if (filtered_ && !filter_.passes(std::string_view(at, size))) return false;
         std::memcpy(cut_end, line_end_.data(), line_end_.size());
         chunk.cut_size += size + line_end_.size();
@@ -401,6 +420,10 @@ class SharedStream {
             }
         }
         generated += static_cast<std::int64_t>(keep);
+        // The chunk counted its lines from its first; a sample ends before its bad values past the last line.
+        for (const auto& [index, field] : chunk.bad)
+            if (index < lines)
+                tally_.bad_values.add(field, static_cast<std::uint64_t>(lines_read_) + index + 1);
         lines_read_ += static_cast<std::int64_t>(lines);
         gauge_.lines_read(lines_read_);
         release_before(static_cast<std::size_t>(passed_) * chunk_bytes_);
@@ -518,6 +541,7 @@ void fast_extract(const ExtractJob& asked, const ExtractHooks& hooks, RunTally& 
     // An input refused at its first line (UTF-16) is refused before the result file is touched.
     std::string_view first_line;
     const bool any_line = input.next(first_line);
+    tally.bad_values.clear();
     StreamingTextSink sink(job);
     // The result view shows its lines as the file holds them.
     ExtractHooks shown(hooks);
@@ -543,9 +567,13 @@ void fast_extract(const ExtractJob& asked, const ExtractHooks& hooks, RunTally& 
             stream_lines(job, shown, input, first_line, any_line, sink.out(), tally);
             tally.input_text = input.tally();
         }
+        refuse_bad_values(job.strict, tally.bad_values, job.names);
         sink.commit();
         tally.replaced_chars = sink.out().replaced_chars();
         return;
+    } catch (const BadValuesRefused&) {
+        sink.abandon();
+        throw;
     } catch (const std::bad_alloc&) {
         failure = std::strerror(ENOMEM);
     } catch (const std::exception& e) {

@@ -32,6 +32,8 @@ struct JobSettings {
     /// The encoding is settled by the input's first block, not `encoding` (standard input, which cannot be
     /// read twice to propose one).
     bool encoding_from_first_block = false;
+    /// A value that its field's type cannot read fails the run, instead of being written empty.
+    bool strict = false;
 
     /// The text put between two fields: a tab while the tab separator is on, else the box's text.
     std::string separator() const { return tab_separator ? std::string("\t") : separator_text; }

@@ -245,14 +245,16 @@ void BadValueTally::add(std::size_t field, std::uint64_t line) {
     if (f.first_lines.size() < kFirstLines) f.first_lines.push_back(line);
 }
 
-void BadValueTally::merge(const BadValueTally& other) {
+void BadValueTally::merge(const BadValueTally& other) { merge(other, 0); }
+
+void BadValueTally::merge(const BadValueTally& other, std::uint64_t line_offset) {
     if (other.fields_.size() > fields_.size()) fields_.resize(other.fields_.size());
     for (std::size_t i = 0; i < other.fields_.size(); ++i) {
         Field& f = fields_[i];
         const Field& o = other.fields_[i];
         f.count += o.count;
         std::vector<std::uint64_t> lines = f.first_lines;
-        lines.insert(lines.end(), o.first_lines.begin(), o.first_lines.end());
+        for (std::uint64_t line : o.first_lines) lines.push_back(line + line_offset);
         std::sort(lines.begin(), lines.end());
         if (lines.size() > kFirstLines) lines.resize(kFirstLines);
         f.first_lines = std::move(lines);

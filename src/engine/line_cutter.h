@@ -32,6 +32,10 @@ class BadValueTally {
     void add(std::size_t field, std::uint64_t line);
     /// Adds the values counted elsewhere (another block of the same input).
     void merge(const BadValueTally& other);
+    /// Adds the values counted elsewhere at line numbers `line_offset` lower (a block that counted its
+    /// lines from 1).
+    void merge(const BadValueTally& other, std::uint64_t line_offset);
+    void clear() { fields_.clear(); }
     std::uint64_t total() const;
     const std::vector<Field>& fields() const { return fields_; }
 
@@ -70,6 +74,8 @@ class LineCutter {
     char* cut_to(std::string_view line, char* out, BadValueTally* bad, std::uint64_t line_number) const;
 
     const std::vector<FieldSlice>& slices() const { return slices_; }
+    /// One per slice when typed(), else none.
+    const std::vector<FieldType>& types() const { return types_; }
     /// True when some field is of another type than text.
     bool typed() const { return typed_; }
 

@@ -22,6 +22,30 @@ struct RecordRule {
     std::int32_t sample_size = 0;  ///< the most records passed; 0 or less: no limit
     /// What a column is: the fields a sink that takes fields gets are cut by the cutter's slices in it.
     TextEncoding encoding = TextEncoding::cp1252;
+    /// Counts the values of typed fields that could not be read, in the records passed, at their input
+    /// line numbers; null: not counted.
+    BadValueTally* bad = nullptr;
+};
+
+/// The typed fields of a record as their values (convert_value()), in room of its own: a value that
+/// cannot be read becomes empty and is counted.
+class FieldValues {
+  public:
+    explicit FieldValues(const LineCutter& cutter)
+        : types_(cutter.types()), room_(types_.size() * kMostValueBytes, '\0') {}
+    void convert(std::vector<std::string_view>& fields, BadValueTally& bad, std::uint64_t line_number) {
+        for (std::size_t i = 0; i < types_.size() && i < fields.size(); ++i) {
+            if (types_[i].is_text()) continue;
+            char* at = room_.data() + i * kMostValueBytes;
+            const char* end = convert_value(types_[i], fields[i], at);
+            if (!end) bad.add(i, line_number);
+            fields[i] = std::string_view(at, end ? static_cast<std::size_t>(end - at) : 0);
+        }
+    }
+
+  private:
+    const std::vector<FieldType>& types_;
+    std::string room_;
 };
 
 /// The one loop of every job: records from `input` (anything with next(std::string_view&): a file read
@@ -39,9 +63,17 @@ void pass_records(Source& input, const RecordRule& rule, RecordSink& sink, std::
     const std::vector<FieldSlice>& slices = rule.cutter.slices();
     std::vector<std::string_view> fields(takes_fields ? slices.size() : 0);
     std::string own_room;
+    // A record's bad values count only once it passes; the cut line counts them when it is what is
+    // written, else the fields' values do.
+    const bool typed = rule.cutter.typed();
+    BadValueTally line_bad;
+    BadValueTally* const cut_bad = typed && !takes_fields ? &line_bad : nullptr;
+    FieldValues values(rule.cutter);
+    std::uint64_t line_number = 0;
     std::string_view line;
     while (input.next(line)) {
         before_line();
+        ++line_number;
         if (rule.sample_size > 0 && passed >= rule.sample_size) break;
         std::string_view cut_line;
         if (cuts) {
@@ -51,20 +83,24 @@ void pass_records(Source& input, const RecordRule& rule, RecordSink& sink, std::
                 if (own_room.size() < most) own_room.resize(most);
                 at = own_room.data();
             }
-            cut_line = std::string_view(at, static_cast<std::size_t>(rule.cutter.cut_to(line, at) - at));
+            cut_line = std::string_view(
+                at, static_cast<std::size_t>(rule.cutter.cut_to(line, at, cut_bad, line_number) - at));
         }
         if (!filtered || rule.filter.passes(cut_line)) {
             if (takes_fields) {
-                // The fields as the columns hold them; a per-field type would be read here. A line of ASCII
+                // The fields as the columns hold them, typed ones as their values. A line of ASCII
                 // has a byte per column in either encoding, and is sliced as bytes.
                 LineColumns columns(line, rule.encoding == TextEncoding::utf8 && has_high_byte(line)
                                               ? TextEncoding::utf8
                                               : TextEncoding::cp1252);
                 for (std::size_t i = 0; i < slices.size(); ++i) fields[i] = field_slice(columns, slices[i]);
+                if (typed) values.convert(fields, line_bad, line_number);
             }
+            if (rule.bad && !line_bad.fields().empty()) rule.bad->merge(line_bad);
             ++passed;
             sink.put({cut_line, passed, takes_fields ? &fields : nullptr});
         }
+        if (typed) line_bad.clear();
         after_line();
     }
 }

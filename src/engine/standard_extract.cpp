@@ -31,8 +31,9 @@ void cut_and_filter(const ExtractJob& job, WholeTextReader& input, const StopReq
     const LineCutter cutter = job.cutter();
     std::uint64_t next_move = 0;  // the first byte at which the gauge moves again
     tally.generated_line_count = 0;
+    tally.bad_values.clear();
     pass_records(
-        input, RecordRule{cutter, job.filter, job.sample_size, job.encoding}, sink,
+        input, RecordRule{cutter, job.filter, job.sample_size, job.encoding, &tally.bad_values}, sink,
         tally.generated_line_count, [stop] { check_stop(stop); },
         [&] {
             const std::uint64_t i = std::min(input.line_start(), n);
@@ -94,9 +95,10 @@ std::unique_ptr<RecordSink> make_output(const ExtractJob& job) {
     return std::make_unique<SeparatedTextSink>(job);
 }
 
-/// The result replaces the former one. A failure before leaves the former result: the sink's destructor
-/// abandons what it wrote.
-void finish(RecordSink& sink, RunTally& tally) {
+/// The result replaces the former one, unless a strict job met bad values. A failure before leaves the
+/// former result: the sink's destructor abandons what it wrote.
+void finish(const ExtractJob& job, RecordSink& sink, RunTally& tally) {
+    refuse_bad_values(job.strict, tally.bad_values, job.names);
     sink.commit();
     tally.replaced_chars = sink.replaced_chars();
 }
@@ -156,14 +158,14 @@ void sorted_run(const ExtractJob& job, const ExtractHooks& hooks, WholeTextReade
                       static_cast<int>((99 - 15 - span) * done / std::max<std::uint64_t>(total, 1)));
         });
     }
-    finish(*output, tally);
+    finish(job, *output, tally);
 }
 
 void input_order_run(const ExtractJob& job, const ExtractHooks& hooks, WholeTextReader& input,
                      GaugeSteps& gauge, RunTally& tally) {
     const std::unique_ptr<RecordSink> output = make_output(job);
     cut_and_filter(job, input, hooks.stop, 85, gauge, tally, *output);
-    finish(*output, tally);
+    finish(job, *output, tally);
 }
 
 ExtractOutcome run(const ExtractJob& asked, const ExtractHooks& hooks, RunTally& tally) {

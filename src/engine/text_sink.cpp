@@ -63,11 +63,24 @@ void SeparatedTextSink::abandon() noexcept {
     safe_.reset();
 }
 
-StreamingTextSink::StreamingTextSink(const ExtractJob& job)
-    : job_(job),
-      out_(job.output_fd >= 0 ? OutputFile::borrow(job.output_fd, job.output_path)
-                              : std::make_unique<OutputFile>(job.output_path)) {
+StreamingTextSink::StreamingTextSink(const ExtractJob& job) : job_(job) {
+    if (job.output_fd >= 0) {
+        out_ = OutputFile::borrow(job.output_fd, job.output_path);
+    } else if (job.strict) {
+        auto safe = std::make_unique<SafeFileWriter>(job.output_path);
+        safe_ = safe.get();
+        out_ = std::move(safe);
+    } else {
+        out_ = std::make_unique<OutputFile>(job.output_path);
+    }
     set_output_encoding(job, *out_);
+}
+
+void StreamingTextSink::commit() {
+    if (safe_)
+        safe_->commit();
+    else
+        out_->close();
 }
 
 char* StreamingTextSink::cut_room(std::size_t bytes) {
@@ -85,6 +98,12 @@ void StreamingTextSink::put(const PassedRecord& record) {
 }
 
 void StreamingTextSink::abandon() noexcept {
+    // A strict job's file beside the result goes with its writer; the former result stays.
+    if (safe_) {
+        safe_ = nullptr;
+        out_.reset();
+        return;
+    }
     // The lines written stay: the run tells the user the file is incomplete.
     try {
         out_->close();

@@ -38,7 +38,8 @@ class SeparatedTextSink : public RecordSink {
 };
 
 /// The streamed text of the fast extract: the result file is created (or emptied) at once and every
-/// record goes to it as it comes, so what was written before a failure stays in it.
+/// record goes to it as it comes, so what was written before a failure stays in it. A strict job's
+/// file is written beside the result and replaces it only at commit(), as a bad value may refuse it.
 class StreamingTextSink : public RecordSink {
   public:
     /// Creates or empties the result file (or borrows the job's descriptor); throws FileError.
@@ -49,11 +50,12 @@ class StreamingTextSink : public RecordSink {
 
     char* cut_room(std::size_t bytes) override;
     void put(const PassedRecord& record) override;
-    void commit() override { out_->close(); }
+    void commit() override;
     void abandon() noexcept override;
 
   private:
     const ExtractJob& job_;
+    SafeFileWriter* safe_ = nullptr;  // out_, when the job is strict and writes a file
     std::unique_ptr<OutputFile> out_;
     char* room_ = nullptr;
 };

@@ -149,7 +149,7 @@ void ExtractCommands::go() {
         gen_.set_header(false);
     }
     const FieldTable& table = dlm_.field_table();
-    const ExtractJob job = ExtractJob::from(settings, table.slices(), table.names());
+    const ExtractJob job = ExtractJob::from(settings, table.slices(), table.names(), table.types());
     clear_box(&result_view_);
     offer_input_view();
 
@@ -174,7 +174,13 @@ void ExtractCommands::go() {
         if (tally_.input_grew) tell(input_grew_text(job.input_path).c_str());
         show_result(job.output_path);
     }
-    const std::string generated = kGeneratedText + replaced_text(tally_.replaced_chars);
+    // Values written empty are told in the last box, a line per field.
+    std::string generated = kGeneratedText + replaced_text(tally_.replaced_chars);
+    const std::string bad = tally_.bad_values.report(job.names);
+    for (std::size_t at = 0, end; at < bad.size(); at = end + 1) {
+        end = bad.find('\n', at);
+        generated += "\n\r" + bad.substr(at, end - at);
+    }
     if (encoding_needs_a_word(settings.encoding, tally_.input_text))
         tell((generated + "\n\r" + encoding_line(settings.encoding, tally_.input_text)).c_str());
     else

@@ -67,6 +67,7 @@ JobSettings Tfrm_gen::settings() const {
     s.contains = from_widget_text(ui_->txt_ctn->text());
     s.encoding = ui_->cbo_enc->currentIndex() == 1 ? TextEncoding::utf8 : TextEncoding::cp1252;
     s.quote_fields = ui_->chk_quote->isChecked();
+    s.strict = ui_->chk_strict->isChecked();
     constexpr OutputEncoding kWrittenIn[] = {OutputEncoding::same, OutputEncoding::utf8,
                                              OutputEncoding::cp1252};
     s.output_encoding = kWrittenIn[std::clamp(ui_->cbo_oenc->currentIndex(), 0, 2)];

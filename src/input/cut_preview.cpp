@@ -22,6 +22,7 @@ CutPreview cut_preview(const std::string& path, const FieldTable& table, bool tr
     preview.names = table.names();
     preview.encoding = encoding;
     const std::vector<FieldSlice> slices = table.slices();
+    const std::vector<FieldType> types = table.types();
     LineReader reader(path, kPreviewBlock);
     reader.read_text_in(encoding);
     reader.keep_line_prefix(static_cast<std::size_t>(
@@ -31,9 +32,18 @@ CutPreview cut_preview(const std::string& path, const FieldTable& table, bool tr
         std::vector<std::string>& row = preview.rows.emplace_back();
         row.reserve(slices.size());
         LineColumns columns(line, encoding);
-        for (const FieldSlice& slice : slices) {
-            const std::string_view field = field_slice(columns, slice);
-            row.emplace_back(trim ? trim_blanks(field) : field);
+        for (std::size_t i = 0; i < slices.size(); ++i) {
+            const FieldType& type = i < types.size() ? types[i] : FieldType{};
+            // Typed fields show their values as the extract writes them, one it cannot read empty;
+            // packed and binary bytes are no characters, a column is a byte.
+            const std::string_view field = type.reads_bytes()
+                                               ? field_slice(line, slices[i], TextEncoding::cp1252)
+                                               : field_slice(columns, slices[i]);
+            if (type.is_text()) {
+                row.emplace_back(trim ? trim_blanks(field) : field);
+            } else if (!convert_value(type, field, row.emplace_back())) {
+                row.back().clear();
+            }
         }
     }
     return preview;

@@ -22,7 +22,8 @@ struct CutPreview {
 
 /// Reads the first `max_lines` lines of the file at `path` (and no more of it) and cuts each into the
 /// fields of `table`, each field trimmed of its blanks when `trim`; the separator plays no part, since
-/// every field has a cell of its own. The input is read as text in `encoding` (text_of_first_line()),
+/// every field has a cell of its own; a typed field's cell holds its value (convert_value()), empty for
+/// one its type cannot read. The input is read as text in `encoding` (text_of_first_line()),
 /// and its columns are those of the encoding, as the extract counts them.
 /// Throws FileError when the file cannot be read.
 CutPreview cut_preview(const std::string& path, const FieldTable& table, bool trim,

@@ -20,7 +20,8 @@ std::string or_words(const std::string& text, const char* when_empty) {
 
 }  // namespace
 
-std::vector<std::string> job_log_items(const JobSettings& s, const JobClock& clock) {
+std::vector<std::string> job_log_items(const JobSettings& s, const JobClock& clock,
+                                       std::uint64_t bad_values) {
     // "<none>" and "<No file recalled or saved>" hold no folder separator, so they stay whole.
     std::vector<std::string> items = {
         file_name_of(s.input_path),
@@ -36,13 +37,15 @@ std::vector<std::string> job_log_items(const JobSettings& s, const JobClock& clo
         clock.date,
         clock.time,
         encoding_name(s.encoding),
+        bad_values == 0 ? std::string("No bad values")
+                        : std::to_string(bad_values) + (bad_values == 1 ? " bad value" : " bad values"),
     };
     for (std::string& item : items) item = one_item(item);
     return items;
 }
 
-std::string job_log_line(const JobSettings& settings, const JobClock& clock) {
-    const std::vector<std::string> items = job_log_items(settings, clock);
+std::string job_log_line(const JobSettings& settings, const JobClock& clock, std::uint64_t bad_values) {
+    const std::vector<std::string> items = job_log_items(settings, clock, bad_values);
     std::string line = items.front();
     for (std::size_t i = 1; i < items.size(); ++i) {
         line += '\t';

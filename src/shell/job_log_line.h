@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,15 +16,17 @@ struct JobClock {
     std::string time;
 };
 
-/// The thirteen items of a job's summary line, in order: input, field definition and output file names,
-/// separator, the four option words, the two bounds, date and time, and the input encoding the run cut in
-/// (last, so that the first twelve columns of a worksheet stay where they were). An item never holds a
-/// tab or a line break (each becomes a space), so a line always has exactly thirteen items and stays one
+/// The fourteen items of a job's summary line, in order: input, field definition and output file names,
+/// separator, the four option words, the two bounds, date and time, the input encoding the run cut in,
+/// and the values of typed fields written empty ("No bad values", "3 bad values"); each added item comes
+/// last, so that the columns of former lines in a worksheet stay where they were. An item never holds a
+/// tab or a line break (each becomes a space), so a line always has exactly fourteen items and stays one
 /// line.
-std::vector<std::string> job_log_items(const JobSettings& settings, const JobClock& clock);
+std::vector<std::string> job_log_items(const JobSettings& settings, const JobClock& clock,
+                                       std::uint64_t bad_values = 0);
 
-/// The summary line of a job: its thirteen items joined by single tabs, ready to paste into a worksheet.
-std::string job_log_line(const JobSettings& settings, const JobClock& clock);
+/// The summary line of a job: its fourteen items joined by single tabs, ready to paste into a worksheet.
+std::string job_log_line(const JobSettings& settings, const JobClock& clock, std::uint64_t bad_values = 0);
 
 /// A locale's long time format without its time zone ("HH:mm:ss t" gives "HH:mm:ss"): the log records
 /// the time as the clock on the wall shows it. Quoted text is kept as it is.

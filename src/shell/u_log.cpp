@@ -127,8 +127,8 @@ void Tfrm_log::keep_unreadable_log(const std::string& reason) {
     show_general_error(desktop_, message);
 }
 
-void Tfrm_log::add_job_line() {
-    insert_lines(ui_->mem_log, 0, {job_log_line(gen_.settings(), clock_now())});
+void Tfrm_log::add_job_line(std::uint64_t bad_values) {
+    insert_lines(ui_->mem_log, 0, {job_log_line(gen_.settings(), clock_now(), bad_values)});
     ++jobs_since_save_;
 }
 

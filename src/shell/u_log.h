@@ -32,8 +32,8 @@ class Tfrm_log : public QWidget {
     QPlainTextEdit* job_log_view() const;
 
     /// Puts the summary line of the run that just finished (from the job settings and the clock) above
-    /// all earlier lines. Does not write the file.
-    void add_job_line();
+    /// all earlier lines, with the count of values its typed fields could not read. Does not write the file.
+    void add_job_line(std::uint64_t bad_values = 0);
 
     /// Writes the whole job log to the log file, replacing it safely; a failure is shown in the general
     /// error box and the text stays in the window.

@@ -30,7 +30,7 @@ TEST(LayoutForms, ExtractTakesACopybookOrASchemaAsItsFieldDefinitionFileAndNames
         {{"--layout", two, "--record", "customer"}, fields + "zoned(2)\r\n"},
         {{"--layout",
           dir.write("s.csv", "column,start,length\nCUST-ID,0,5\nCUSTOMER-NAME,5,5\nAMOUNT,10,7\n")},
-         fields + "\r\n"}};
+         std::string(fields).replace(fields.find("int"), 3, "") + "\r\n"}};  // a schema gives no types
     for (const auto& [layout, tab] : same) {
         const std::string as_tab = dir.write("t.tab", tab);
         EXPECT_EQ(run({"--layout", as_tab}), run(layout)) << tab;

@@ -76,6 +76,19 @@ std::string numbered_lines(int count) {
     return text;
 }
 
+// Lines "0015", "0025", ..., every seventh "007x", a whole number its type cannot read.
+std::string typed_lines() {
+    std::string text;
+    for (int i = 1; i <= 300; ++i)
+        text += (i < 10 ? "00" : i < 100 ? "0" : "") + std::to_string(i) + (i % 7 ? "5\r\n" : "x\r\n");
+    return text;
+}
+
+void typed_int(ExtractJob& j) {
+    j.slices = {{1, 4}};
+    j.types = {parse_field_type("int")};
+}
+
 // UTF-8 columns, quoting and the line end reach the file the same way in every kind of run.
 void utf8_quoted(ExtractJob& j) {
     j.slices = {{1, 2}, {3, 3}};
@@ -360,6 +373,12 @@ TEST(FastExtract, SharedBetweenThreadsGivesTheOneThreadResult) {
         {"\xEF\xBB\xBF\xC3\xA9t\xC3\xA9\r\n\xC3\xBC\xC3\xBC\xC3\xBCx\ry\xFF\n", utf8_quoted},
         {numbered_lines(300), [](ExtractJob& j) { j.filter.contains = "7"; }},
         {numbered_lines(300), [](ExtractJob& j) { j.filter.lower = "line 2"; }},
+        {typed_lines(), typed_int},
+        {typed_lines(),
+         [](ExtractJob& j) {
+             typed_int(j);
+             j.filter.upper = "15";
+         }},
     };
     TempDir dir;
     for (const auto& [input, set] : cases) {
@@ -375,6 +394,8 @@ TEST(FastExtract, SharedBetweenThreadsGivesTheOneThreadResult) {
                 EXPECT_EQ(alone.file, shared.file) << what;
                 EXPECT_EQ(alone.view, shared.view) << what;
                 EXPECT_EQ(alone.tally.generated_line_count, shared.tally.generated_line_count) << what;
+                EXPECT_EQ(alone.tally.bad_values.report({"N"}), shared.tally.bad_values.report({"N"}))
+                    << what;
                 EXPECT_EQ(alone.gauge.back(), shared.gauge.back()) << what;
                 // A sample's tally covers what was read: on one thread whole blocks, shared the chunks
                 // passed.
@@ -386,6 +407,15 @@ TEST(FastExtract, SharedBetweenThreadsGivesTheOneThreadResult) {
             }
         }
     }
+    // Bad values counted at the input's line numbers, only in lines written, the same in the standard run.
+    ExtractJob typed = line_job();
+    typed_int(typed);
+    typed.sample_size = 100;
+    const std::string expected = "N: 14 values could not be read (the first at lines 7, 14, 21, 28, 35).\n";
+    EXPECT_EQ(
+        expected,
+        run(dir, typed_lines(), typed, true, {}, {}, 0, FastSharing{1, 9}).tally.bad_values.report({"N"}));
+    EXPECT_EQ(expected, run(dir, typed_lines(), typed, false).tally.bad_values.report({"N"}));
     const std::string incomplete = ".\n\rThe result file " + dir.file("out.txt") + " is incomplete";
     const FastSharing sharing{1, 64};
     const Ran stopped = run(dir, numbered_lines(5000), line_job(), true, {0, 1, 5000}, {}, 3, sharing);

@@ -75,8 +75,9 @@ TEST_F(GoTest, TheLastBoxTellsInvalidBytesOrCharactersCutAsBytesAndTheLogNamesTh
         desktop.expect_info(kGenerated + word);
         pick("mnu_go");
         desktop.verify();
-        EXPECT_THAT(all_lines(mdi->frm_log->job_log_view()).at(0),
-                    testing::EndsWith(encoding == 1 ? "\tUTF-8" : "\tWindows-1252"));
+        EXPECT_THAT(
+            all_lines(mdi->frm_log->job_log_view()).at(0),
+            testing::EndsWith(encoding == 1 ? "\tUTF-8\tNo bad values" : "\tWindows-1252\tNo bad values"));
         // The result view shows the result in its encoding.
         EXPECT_EQ(encoding == 1, mdi->frm_view->result_view()->toPlainText().contains(
                                      QString::fromUtf8("\xC3\xA9t\xC3\xA9")));

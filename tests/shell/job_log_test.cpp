@@ -141,8 +141,10 @@ TEST(JobLogLine, ExampleJobEachItemAndTheTimeWithoutZone) {
     std::tie(example.input_path, example.output_path) = std::tuple("/data/in.txt", "/data/out.qvo");
     EXPECT_EQ(
         "in.txt\t<none>\tout.qvo\t;\tHeader\tNot sorted\tNot U.\tNo nbr.\tNo lower\tNo upper\t06/12/2026\t"
-        "10:17:23\tWindows-1252",
+        "10:17:23\tWindows-1252\tNo bad values",
         job_log_line(example, clock));
+    EXPECT_EQ("1 bad value", job_log_items(example, clock, 1).at(13));
+    EXPECT_EQ("2 bad values", job_log_items(example, clock, 2).at(13));
     const struct {
         std::function<void(JobSettings&)> change;
         std::size_t item;  // 0-based
@@ -163,7 +165,7 @@ TEST(JobLogLine, ExampleJobEachItemAndTheTimeWithoutZone) {
         JobSettings s = example;
         c.change(s);
         const std::vector<std::string> items = job_log_items(s, clock);
-        EXPECT_EQ(13u, items.size()) << c.expected;
+        EXPECT_EQ(14u, items.size()) << c.expected;
         EXPECT_EQ(c.expected, items.at(c.item)) << c.item;
     }
     const std::pair<const char*, const char*> formats[] = {

@@ -41,6 +41,7 @@ TEST_F(JobLogTest, EachRunPutsItsLineFirstInWindowAndFile) {
     EXPECT_EQ(shown[0] + "\r\n" + shown[1] + "\r\nold job\r\n", log_file());
     EXPECT_EQ("a.txt\torders.tab\ta.qvo\t", shown[1].substr(0, 23));
     QStringList items = q(shown[0]).split(QLatin1Char('\t'));
+    EXPECT_EQ(QStringLiteral("No bad values"), items.takeLast());
     EXPECT_EQ(QStringLiteral("Windows-1252"), items.takeLast());
     // The long time format with its seconds, and no time zone after them.
     EXPECT_THAT(items.takeLast().toStdString(), testing::MatchesRegex("[0-9][0-9]:[0-9][0-9]:[0-9][0-9]"));

@@ -35,6 +35,7 @@ struct ExtractJob {
     /// which then only names it in messages; -1 when the result is a file. It is never closed by the run.
     int output_fd = -1;
     std::vector<FieldSlice> slices;
+    std::vector<FieldType> types;    ///< one per slice; empty: all text
     std::vector<std::string> names;  ///< for the header line only
     std::string separator;
     bool trim = false;
@@ -50,6 +51,9 @@ struct ExtractJob {
     OutputEncoding output_encoding = OutputEncoding::same;  ///< what the result is written in
     bool encoding_from_first_block = false;                 ///< see JobSettings
     OutputMaker output;  ///< the standard extract's output; none: the separated text
+    /// The table or sheet a typed output (a database, a workbook) writes; empty: the input's base name.
+    std::string output_table;
+    bool replace_table = false;  ///< a database's table of that name is replaced (only it)
 
     /// The cutter of this job's lines.
     LineCutter cutter() const { return LineCutter(slices, separator, trim, encoding, quote); }

@@ -32,6 +32,11 @@ struct JobSettings {
     /// The encoding is settled by the input's first block, not `encoding` (standard input, which cannot be
     /// read twice to propose one).
     bool encoding_from_first_block = false;
+    /// The output's name in the list of outputs ("text", "sqlite", "xlsx"), and for a database or a
+    /// workbook the table or sheet it writes (empty: the input's base name).
+    std::string output_format = "text";
+    std::string output_table;
+    bool replace_table = false;  ///< a table of that name in the database is replaced
 
     /// The text put between two fields: a tab while the tab separator is on, else the box's text.
     std::string separator() const { return tab_separator ? std::string("\t") : separator_text; }

@@ -3,6 +3,7 @@
 #include "engine/u_gen.h"
 #include "fields/u_dlm.h"
 #include "input/u_view.h"
+#include "outputs/output_formats.h"
 #include "shell/u_log.h"
 #include "shell/u_qvr32.h"
 #include "ui_u_qvr32.h"
@@ -17,15 +18,20 @@ constexpr int kSideBySideInputViewHeight = 200;
 void Tmdi_qvr::create_commands() {
     RunTally& tally = values_.tally;
     auto general_data = [this] { show_general_data(); };
-    extract_ = std::make_unique<ExtractCommands>(desktop_, *frm_gen, *frm_dlm, *frm_view->input_view(),
-                                                 *frm_view->result_view(), tally, SVDLG_FILE, memory_,
-                                                 ExtractSteps{general_data, [this] { input_view_emptied(); },
-                                                              [this](bool dbase_export) {
-                                                                  enable_after_run(dbase_export);
-                                                                  show_result_view();
-                                                                  frm_log->add_job_line();
-                                                                  frm_log->save_job_log();
-                                                              }});
+    extract_ =
+        std::make_unique<ExtractCommands>(desktop_, *frm_gen, *frm_dlm, *frm_view->input_view(),
+                                          *frm_view->result_view(), tally, SVDLG_FILE, memory_,
+                                          ExtractSteps{general_data, [this] { input_view_emptied(); },
+                                                       [this](bool dbase_export) {
+                                                           enable_after_run(dbase_export);
+                                                           show_result_view();
+                                                           frm_log->add_job_line();
+                                                           frm_log->save_job_log();
+                                                       },
+                                                       [](const std::string& name) {
+                                                           const OutputFormat* format = output_format(name);
+                                                           return format ? format->maker : OutputMaker{};
+                                                       }});
     result_ = std::make_unique<ResultCommands>(desktop_, *frm_view->result_view(), dlgfnt_out);
     fields_ = std::make_unique<FieldCommands>(desktop_, *frm_dlm, opdlg_file, SVDLG_FILE, memory_,
                                               FieldSteps{[this] { show_fields_definition(); },

@@ -251,6 +251,7 @@ void run_batch_extract(const BatchRequest& request, const Console& console) {
     if (tally.input_grew) tell(console, "quarvel-batch: " + input_grew_text(settings.input_path));
     tell(console, "Number of lines generated: " + std::to_string(tally.generated_line_count) +
                       replaced_text(tally.replaced_chars));
+    if (!tally.output_note.empty()) tell(console, tally.output_note);
     tell_encoding(request, tally.encoding, tally.input_text, console);
 }
 

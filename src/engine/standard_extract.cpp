@@ -99,6 +99,7 @@ std::unique_ptr<RecordSink> make_output(const ExtractJob& job) {
 void finish(RecordSink& sink, RunTally& tally) {
     sink.commit();
     tally.replaced_chars = sink.replaced_chars();
+    tally.output_note = sink.closing_note();
 }
 
 /// The folder that takes the sorted runs: the result's, or the temporary folder for standard output.

@@ -162,6 +162,7 @@ void ExtractCommands::go() {
     gen_.show_gauge(true);
     gen_.set_gauge(5);
     BusyCursor busy;
+    tally_.output_note.clear();
     const RunEnd end = run(job, settings.fast);
     if (end.ended != Ended::done) {
         gen_.set_gauge(0);
@@ -182,7 +183,8 @@ void ExtractCommands::go() {
     const std::string generated = (text                                 ? kGeneratedText
                                    : settings.output_format == "sqlite" ? kTableWrittenText
                                                                         : kWorkbookWrittenText) +
-                                  replaced_text(tally_.replaced_chars);
+                                  replaced_text(tally_.replaced_chars) +
+                                  (tally_.output_note.empty() ? "" : "\n\r" + tally_.output_note);
     if (encoding_needs_a_word(settings.encoding, tally_.input_text))
         tell((generated + "\n\r" + encoding_line(settings.encoding, tally_.input_text)).c_str());
     else

@@ -122,6 +122,11 @@ XlsxSink::XlsxSink(const ExtractJob& job, std::uint32_t rows_per_sheet)
                output_columns(job), job.encoding, rows_per_sheet, job.header}) {
     refuse_descriptor(job, "A workbook");
     writer_.begin();
+    first_sheet_ = XlsxWorkbookWriter::sheet_name(
+        job.output_table.empty() ? XlsxWorkbookWriter::sheet_name_from(output_table_name(job))
+                                 : job.output_table,
+        1);
+    rows_per_sheet_ = rows_per_sheet;
 }
 
 }  // namespace qvr

@@ -68,10 +68,15 @@ class XlsxSink : public RecordSink {
     void commit() override { writer_.commit(); }
     void abandon() noexcept override { writer_.abandon(); }
     std::uint64_t replaced_chars() const override { return writer_.replaced_chars(); }
+    std::string closing_note() const override {
+        return xlsx_sheets_text(writer_, first_sheet_, rows_per_sheet_);
+    }
 
   private:
     TypedValues values_;
     XlsxWorkbookWriter writer_;
+    std::string first_sheet_;
+    std::uint32_t rows_per_sheet_;
 };
 
 }  // namespace qvr

@@ -123,5 +123,25 @@ TEST(TableSinks, AWorkbookHasTypedCellsUnderItsHeader) {
               std::vector<std::string>(lines.begin() + 1, lines.begin() + 13));
 }
 
+// Rows a sheet cannot hold go on in the next, with the header, and the closing note says so.
+TEST(TableSinks, AFullSheetGoesOnInTheNextAndTheNoteSaysSo) {
+    TempDir dir;
+    ExtractJob job = typed_job(dir, "xlsx", "out.xlsx");
+    job.header = true;
+    job.numbers = false;
+    {
+        XlsxSink sink(job, 2);
+        const std::vector<std::string_view> fields = {"00001", "A", "0000000100", "20261207", "x"};
+        for (int i = 1; i <= 3; ++i) sink.put({"", i, &fields});
+        sink.commit();
+        EXPECT_EQ("The rows fill 2 sheets of 2 rows: in put to in put (2)", sink.closing_note());
+    }
+    const std::vector<std::string> lines = cells(job.output_path);
+    EXPECT_EQ(2, std::count_if(lines.begin(), lines.end(),
+                               [](const std::string& l) { return l.starts_with("sheet "); }));
+    EXPECT_THAT(lines, testing::Contains("A1 s bold Id").Times(2));
+    EXPECT_THAT(lines, testing::Contains("A2 n 1").Times(2));
+}
+
 }  // namespace
 }  // namespace qvr::test

@@ -274,6 +274,20 @@ def make_jobs(batch, data, out, fields, window_bench):
                   needs=lambda: pandas is not None)]),
         Job("typed fields, fast", [typed_fast, untyped_fast]),
         Job("dBase export", [dbf, peer("GNU cut to a file", "cut %s > %s" % (cut_args, q(o("cut_d.txt"))))]),
+        # The same table loaded by sqlite3's own .import of the run's separated text (with its names line),
+        # each run into a new database as .import appends.
+        Job("SQLite table", [Tool("quarvel-batch --format sqlite", extract + " --format sqlite --table t --output %s"
+                                  % q(o("table.db")), quarvel=True),
+                             Tool("quarvel-batch (text for .import)", extract + " --output %s" % q(o("named.txt")),
+                                  o("named.txt")),
+                             peer("sqlite3 .import of that text",
+                                  "rm -f %s && sqlite3 %s '.mode csv' '.separator ;' '.import %s t'" %
+                                  (q(o("import.db")), q(o("import.db")), o("named.txt")),
+                                  needs=lambda: have("sqlite3"))]),
+        Job("XLSX workbook", [Tool("quarvel-batch --format xlsx", extract + " --format xlsx --output %s"
+                                   % q(o("book.xlsx")), quarvel=True),
+                              Tool("quarvel-batch (separated text)", extract + " --output %s" % q(o("named2.txt")),
+                                   o("named2.txt"))]),
     ]
 
 

@@ -12,12 +12,17 @@
 #include "engine/memory_check.h"
 #include "engine/run_files.h"
 #include "engine/standard_extract.h"
+#include "outputs/output_formats.h"
 
 namespace qvr {
 
 namespace {
 
 bool to_standard_output(const JobSettings& settings) { return settings.output_path == "-"; }
+
+// A database keeps its other tables: its file being there is no reason to stop, the table is checked
+// when the run opens it.
+bool into_database(const JobSettings& settings) { return settings.output_format == "sqlite"; }
 
 // The window's checks of the input and output files; where it asks before replacing a result, the front
 // end replaces one only when told to.
@@ -33,7 +38,7 @@ void check_files(const BatchRequest& request, const Console& console) {
         case RunFiles::output_folder:
             throw BatchRefusal(s.output_path, "the result file is a folder: give a file name.");
         case RunFiles::output_exists:
-            if (!request.overwrite)
+            if (!request.overwrite && !into_database(s))
                 throw BatchRefusal(s.output_path,
                                    "the result file already exists (--overwrite replaces it).");
             break;
@@ -46,6 +51,7 @@ ExtractJob make_job(JobSettings settings, const FieldTable& table, const Console
     if (settings.sample_text.empty())
         settings.sample_text.push_back('0');  // not = "0": GCC 12 warns falsely at -O3
     ExtractJob job = ExtractJob::from(settings, table.slices(), table.names(), table.types());
+    job.output = output_format(settings.output_format)->maker;
     if (to_standard_output(settings)) {
         job.output_fd = console.out_fd;
         job.output_path = kStandardOutputName;
@@ -81,6 +87,17 @@ void check_options(const BatchRequest& r, const std::set<std::string>& given) {
     for (const char* name : {"--sorted", "--unique", "--numbers"})
         if (r.settings.fast && given.count(name))
             throw UsageError(std::string("--fast cannot be used with ") + name, r.command);
+    const bool text = r.settings.output_format == "text";
+    if (!text && r.settings.fast)
+        throw UsageError("--fast writes separated text only, not --format " + r.settings.output_format,
+                         r.command);
+    if (!text && to_standard_output(r.settings))
+        throw UsageError("--format " + r.settings.output_format + " writes a file, not standard output",
+                         r.command);
+    if (given.count("--table") && !into_database(r.settings))
+        throw UsageError("--table names the table of --format sqlite", r.command);
+    if (given.count("--sheet") && r.settings.output_format != "xlsx")
+        throw UsageError("--sheet names the sheet of --format xlsx", r.command);
     if (r.settings.quotes_in_separator())
         throw UsageError("--quote cannot be used with a separator holding a quote (\")", r.command);
 }
@@ -185,7 +202,31 @@ const BatchCommandInfo& extract_command() {
                              throw UsageError("--line-end '" + v + "' is not crlf or lf", BatchCommand::none);
                          r.settings.line_end = v == "lf" ? "\n" : "\r\n";
                      }},
-                kOverwriteOption,
+                {.name = "--format",
+                 .value = "text|sqlite|xlsx",
+                 .help = "what the result is: separated text (the default), a table of a SQLite database "
+                         "(its other tables kept) or an Excel workbook; fields typed as numbers and dates "
+                         "are written as such",
+                 .read =
+                     [](BatchRequest& r, const std::string& v) {
+                         if (v != "text" && v != "sqlite" && v != "xlsx")
+                             throw UsageError("--format '" + v + "' is not text, sqlite or xlsx",
+                                              BatchCommand::none);
+                         r.settings.output_format = v;
+                     }},
+                {.name = "--table",
+                 .value = "NAME",
+                 .help = "the database's table written (default: the input's name without extension)",
+                 .read = [](BatchRequest& r, const std::string& v) { r.settings.output_table = v; }},
+                {.name = "--sheet",
+                 .value = "NAME",
+                 .help = "the workbook's first sheet (default: the input's name without extension)",
+                 .read = [](BatchRequest& r, const std::string& v) { r.settings.output_table = v; }},
+                {.name = "--overwrite",
+                 .help = "replace the file written when it exists; for a database, replace the table of "
+                         "that name (only it)",
+                 .read = [](BatchRequest& r,
+                            const std::string&) { r.overwrite = r.settings.replace_table = true; }},
             },
         .check = check_options,
         .run = [](const BatchRequest& r, const Console& c) {
@@ -211,6 +252,7 @@ void run_batch_extract(const BatchRequest& request, const Console& console) {
     tell(console, "Number of lines generated: " + std::to_string(tally.generated_line_count) +
                       replaced_text(tally.replaced_chars));
     tell_bad_values(tally.bad_values, table.names(), console);
+    if (!tally.output_note.empty()) tell(console, tally.output_note);
     tell_encoding(request, tally.encoding, tally.input_text, console);
 }
 

@@ -24,6 +24,8 @@ ExtractJob ExtractJob::from(const JobSettings& settings, std::vector<FieldSlice>
     job.output_encoding = settings.output_encoding;
     job.encoding_from_first_block = settings.encoding_from_first_block;
     job.strict = settings.strict;
+    job.output_table = settings.output_table;
+    job.replace_table = settings.replace_table;
     return job;
 }
 

@@ -54,6 +54,9 @@ struct ExtractJob {
     OutputMaker output;  ///< the standard extract's output; none: the separated text
     /// A value its type cannot read fails the run before the former result is replaced.
     bool strict = false;
+    /// The table or sheet a typed output (a database, a workbook) writes; empty: the input's base name.
+    std::string output_table;
+    bool replace_table = false;  ///< a database's table of that name is replaced (only it)
 
     /// The cutter of this job's lines.
     LineCutter cutter() const { return LineCutter(slices, separator, trim, encoding, quote, types); }
@@ -72,6 +75,7 @@ struct RunTally {
     bool input_grew = false;  ///< the standard extract's input grew while read; only its former size was
     Utf8Tally input_text{};   ///< what the input read held as UTF-8 (encoding_line())
     std::uint64_t replaced_chars = 0;              ///< characters the output encoding lacks, written as "?"
+    std::string output_note;                       ///< the output's closing_note()
     TextEncoding encoding = TextEncoding::cp1252;  ///< what the last run cut in
     BadValueTally bad_values{};  ///< values of typed fields written empty, by the input's line numbers
 };

@@ -15,6 +15,15 @@ inline constexpr const char* kOutOfMemoryText =
     "Three solutions: do not keep the input view,"
     " close some applications, split your input file, or try \"Fast extract\".";
 inline constexpr const char* kGeneratedText = "Extract file generated";
+/// After a database table or a workbook, which the result view (separated text) cannot show.
+inline constexpr const char* kTableWrittenText =
+    "Database table written (named after the input file); the result view shows separated text only";
+inline constexpr const char* kWorkbookWrittenText =
+    "Workbook written; the result view shows separated text only";
+/// A database file there already: its other tables stay.
+inline constexpr const char* kReplaceTableText =
+    "The database already exists: its other tables are kept. Replace its table named after the input "
+    "file, if it has one ?";
 inline constexpr const char* kQuoteInSeparatorText =
     "Fields cannot be quoted when the separator holds a quote (\"): the result could not be read back.";
 // The run read the input up to the size it had when the run began.

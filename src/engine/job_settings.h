@@ -34,6 +34,11 @@ struct JobSettings {
     bool encoding_from_first_block = false;
     /// A value that its field's type cannot read fails the run, instead of being written empty.
     bool strict = false;
+    /// The output's name in the list of outputs ("text", "sqlite", "xlsx"), and for a database or a
+    /// workbook the table or sheet it writes (empty: the input's base name).
+    std::string output_format = "text";
+    std::string output_table;
+    bool replace_table = false;  ///< a table of that name in the database is replaced
 
     /// The text put between two fields: a tab while the tab separator is on, else the box's text.
     std::string separator() const { return tab_separator ? std::string("\t") : separator_text; }

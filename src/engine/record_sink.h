@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -39,6 +40,9 @@ class RecordSink {
     virtual void abandon() noexcept = 0;
     /// Characters the output's encoding lacks, written as "?".
     virtual std::uint64_t replaced_chars() const { return 0; }
+    /// What the user is to know of the result beyond the count of its records (a workbook's rows went on
+    /// over several sheets); empty for most.
+    virtual std::string closing_note() const { return {}; }
 };
 
 }  // namespace qvr

@@ -101,6 +101,7 @@ void finish(const ExtractJob& job, RecordSink& sink, RunTally& tally) {
     refuse_bad_values(job.strict, tally.bad_values, job.names);
     sink.commit();
     tally.replaced_chars = sink.replaced_chars();
+    tally.output_note = sink.closing_note();
 }
 
 /// The folder that takes the sorted runs: the result's, or the temporary folder for standard output.

@@ -47,8 +47,8 @@ void ExtractCommands::choose_output() {
 }
 
 // The checks on the input and output files; false when the run must not start.
-bool ExtractCommands::files_ready(const std::string& input_path, const std::string& output_path) {
-    switch (check_run_files(input_path, output_path)) {
+bool ExtractCommands::files_ready(const JobSettings& settings) {
+    switch (check_run_files(settings.input_path, settings.output_path)) {
         case RunFiles::input_missing:
             tell(kInputMissingText);
             return false;
@@ -59,7 +59,7 @@ bool ExtractCommands::files_ready(const std::string& input_path, const std::stri
             tell(kOutputFolderText);
             return false;
         case RunFiles::output_exists:
-            return ask(kOverwriteText);
+            return ask(settings.output_format == "sqlite" ? kReplaceTableText : kOverwriteText);
         case RunFiles::ready:
             break;
     }
@@ -138,7 +138,10 @@ void ExtractCommands::go() {
         tell(kQuoteInSeparatorText);
         return;
     }
-    if (!files_ready(settings.input_path, settings.output_path) || !dlm_.table_check()) return;
+    if (!files_ready(settings) || !dlm_.table_check()) return;
+    const bool text = settings.output_format == "text";
+    // Asked and answered: the table of a database there may go.
+    settings.replace_table = true;
     if (settings.sample_text.empty()) {
         settings.sample_text.push_back('0');  // not = "0": GCC 12 warns wrongly of overlap there
         gen_.set_sample_text(settings.sample_text);
@@ -149,7 +152,8 @@ void ExtractCommands::go() {
         gen_.set_header(false);
     }
     const FieldTable& table = dlm_.field_table();
-    const ExtractJob job = ExtractJob::from(settings, table.slices(), table.names(), table.types());
+    ExtractJob job = ExtractJob::from(settings, table.slices(), table.names(), table.types());
+    if (steps_.output_named) job.output = steps_.output_named(settings.output_format);
     clear_box(&result_view_);
     offer_input_view();
 
@@ -157,6 +161,7 @@ void ExtractCommands::go() {
     gen_.show_gauge(true);
     gen_.set_gauge(5);
     BusyCursor busy;
+    tally_.output_note.clear();
     const RunEnd end = run(job, settings.fast);
     if (end.ended != Ended::done) {
         gen_.set_gauge(0);
@@ -170,12 +175,16 @@ void ExtractCommands::go() {
     busy.restore();
     if (settings.fast) {
         tell(kFirstLinesSentText);
-    } else {
+    } else if (text) {
         if (tally_.input_grew) tell(input_grew_text(job.input_path).c_str());
         show_result(job.output_path);
     }
     // Values written empty are told in the last box, a line per field.
-    std::string generated = kGeneratedText + replaced_text(tally_.replaced_chars);
+    std::string generated = (text                                 ? kGeneratedText
+                             : settings.output_format == "sqlite" ? kTableWrittenText
+                                                                  : kWorkbookWrittenText) +
+                            replaced_text(tally_.replaced_chars) +
+                            (tally_.output_note.empty() ? "" : "\n\r" + tally_.output_note);
     const std::string bad = tally_.bad_values.report(job.names);
     for (std::size_t at = 0, end; at < bad.size(); at = end + 1) {
         end = bad.find('\n', at);

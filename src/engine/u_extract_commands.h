@@ -22,6 +22,8 @@ struct ExtractSteps {
     std::function<void()> input_view_emptied;
     /// A run finished; the dBase export may follow when `dbase_export`.
     std::function<void(bool dbase_export)> run_finished;
+    /// The output of that name in the list of outputs ("sqlite"); none: the separated text.
+    std::function<OutputMaker(const std::string& name)> output_named;
 };
 
 /// File > "Output" and File > "Go": the result file and the extract run, from the General data window's
@@ -36,7 +38,7 @@ class ExtractCommands {
     void go();
 
   private:
-    bool files_ready(const std::string& input_path, const std::string& output_path);
+    bool files_ready(const JobSettings& settings);
     void offer_input_view();
     enum class Ended { done, out_of_memory, stopped, failed };
     struct RunEnd {

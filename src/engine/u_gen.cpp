@@ -33,6 +33,7 @@ Tfrm_gen::Tfrm_gen() : ui_(std::make_unique<Ui::Tfrm_gen>()) {
     connect(ui_->cbo_enc, &QComboBox::currentIndexChanged, this, &Tfrm_gen::cut_source_changed);
     connect(ui_->txt_inp, &QLineEdit::textChanged, this, &Tfrm_gen::cut_source_changed);
     connect(ui_->chk_trim, &QCheckBox::toggled, this, &Tfrm_gen::cut_source_changed);
+    connect(ui_->cbo_ofmt, &QComboBox::currentIndexChanged, this, &Tfrm_gen::format_changed);
 }
 
 Tfrm_gen::~Tfrm_gen() = default;
@@ -71,6 +72,8 @@ JobSettings Tfrm_gen::settings() const {
     constexpr OutputEncoding kWrittenIn[] = {OutputEncoding::same, OutputEncoding::utf8,
                                              OutputEncoding::cp1252};
     s.output_encoding = kWrittenIn[std::clamp(ui_->cbo_oenc->currentIndex(), 0, 2)];
+    constexpr const char* kFormats[] = {"text", "sqlite", "xlsx"};
+    s.output_format = kFormats[std::clamp(ui_->cbo_ofmt->currentIndex(), 0, 2)];
     return s;
 }
 
@@ -90,6 +93,13 @@ void Tfrm_gen::set_encoding(TextEncoding encoding) {
 void Tfrm_gen::set_header(bool on) { ui_->chk_head->setChecked(on); }
 void Tfrm_gen::set_sorted(bool on) { ui_->chk_sort->setChecked(on); }
 void Tfrm_gen::set_unique(bool on) { ui_->chk_unik->setChecked(on); }
+
+void Tfrm_gen::format_changed() {
+    // The fast extract streams separated text: a database or a workbook is written by the standard run.
+    const bool text = ui_->cbo_ofmt->currentIndex() == 0;
+    if (!text) ui_->chk_qck->setChecked(false);
+    ui_->chk_qck->setEnabled(text);
+}
 
 void Tfrm_gen::chk_unikClick() {
     // Dropping duplicates works on the sorted result, so unique brings sorted with it.

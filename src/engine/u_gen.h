@@ -65,6 +65,7 @@ class Tfrm_gen : public QWidget {
     void chk_qckClick();
     void chk_sortClick();
     void chk_unikClick();
+    void format_changed();
 
   private:
     void set_fonts();

@@ -21,7 +21,7 @@ struct OutputColumn {
     /// For integer and decimal: the most digits a value can have (a field of 12 characters holds at most
     /// 12), which decides whether the column can be stored as numbers without rounding.
     int precision = 0;
-    /// For decimal: the digits after the point.
+    /// For decimal: the digits after the point; -1 when each value has its own (as written).
     int scale = 0;
     /// The characters a value takes at most (the field's length), for a workbook's column width.
     int width = 0;

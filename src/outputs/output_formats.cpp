@@ -3,6 +3,7 @@
 #include "dbase/dbf_layout.h"
 #include "dbase/dbf_sink.h"
 #include "engine/text_sink.h"
+#include "outputs/table_sinks.h"
 
 namespace qvr {
 
@@ -23,12 +24,18 @@ std::unique_ptr<RecordSink> dbase_table(const ExtractJob& job) {
     return std::make_unique<DbfSink>(job.output_path, std::move(fields), 0, job.encoding);
 }
 
+std::unique_ptr<RecordSink> sqlite_table(const ExtractJob& job) { return std::make_unique<SqliteSink>(job); }
+
+std::unique_ptr<RecordSink> xlsx_workbook(const ExtractJob& job) { return std::make_unique<XlsxSink>(job); }
+
 }  // namespace
 
 const std::vector<OutputFormat>& output_formats() {
     static const std::vector<OutputFormat> all = {
         {"text", ".txt", {separated_text, false}},
         {"dbf", ".dbf", {dbase_table, true}},
+        {"sqlite", ".db", {sqlite_table, true}},
+        {"xlsx", ".xlsx", {xlsx_workbook, true}},
     };
     return all;
 }

@@ -44,9 +44,10 @@ std::string SqliteTableWriter::declared_type(const OutputColumn& column) {
         case ColumnKind::integer:
             return number_column(column) ? "INTEGER" : "TEXT";
         case ColumnKind::decimal:
-            return number_column(column) ? "DECIMAL(" + std::to_string(column.precision) + "," +
-                                               std::to_string(column.scale) + ")"
-                                         : "TEXT";
+            return number_column(column)
+                       ? "DECIMAL(" + std::to_string(column.precision) +
+                             (column.scale >= 0 ? "," + std::to_string(column.scale) : std::string()) + ")"
+                       : "TEXT";
         case ColumnKind::date:
             // Numeric affinity, which leaves an ISO date as text; readers that go by the declared type
             // (Python's detect_types) see a date.

@@ -1,8 +1,5 @@
 #include "outputs/xlsx_workbook.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <xlsxwriter.h>
 
 #include <algorithm>
@@ -11,59 +8,12 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "common/file_names.h"
 #include "common/output_file.h"
-#include "common/output_target.h"
-#include "common/temp_file_cleanup.h"
 #include "common/utf8_chars.h"
 
 namespace qvr {
 
 namespace {
-
-// ---- Making the workbook beside its target and renaming it over the target once complete. The library
-// writes its own file by name, so SafeFileWriter's descriptor cannot be used; this stands in for its
-// path-based commit until it has one.
-
-/// A new empty file beside the file `target` names, to be written by name and put in place by
-/// put_in_place(); removed by an interruption.
-std::string make_temp_beside(const std::string& target) {
-    const OutputTarget file = output_target(target);
-    if (file.write == TargetWrite::in_place)
-        throw_file_error("Cannot create file", target,
-                         std::string_view("A workbook is written to a file only"));
-    if (file.exists && ::faccessat(AT_FDCWD, file.path.c_str(), W_OK, AT_EACCESS) != 0)
-        throw_file_error("Cannot create file", target, errno);
-    std::string name = folder_of(file.path) + SafeFileWriter::temp_name_for(file_name_of(file.path));
-    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
-    if (fd < 0) throw_file_error("Cannot create file", target, errno);
-    ::close(fd);
-    remove_temp_file_on_signal(name);
-    return name;
-}
-
-/// Gives the complete file `temp` the former file's mode (or a new file's) and renames it over `target`.
-void put_in_place(const std::string& temp, const std::string& target) {
-    const OutputTarget file = output_target(target);
-    mode_t mode = 0666;
-    if (file.exists) {
-        mode = file.st.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode &= ~mask;
-    }
-    if (::chmod(temp.c_str(), mode) != 0 || ::rename(temp.c_str(), file.path.c_str()) != 0)
-        throw_file_error("Cannot create file", target, errno);
-    forget_temp_file(temp);
-}
-
-void drop_temp(std::string& temp) noexcept {
-    if (temp.empty()) return;
-    ::unlink(temp.c_str());
-    forget_temp_file(temp);
-    temp.clear();
-}
 
 // ---- Cells
 
@@ -84,7 +34,10 @@ void escape_coded_chars(std::string& text) {
 }
 
 /// Excel's number format for `scale` decimals: "0" or "0.00".
-std::string number_format(int scale) { return scale > 0 ? "0." + std::string(scale, '0') : "0"; }
+/// Excel's number format for `scale` decimals: "0" or "0.00"; "General" shows each value's own.
+std::string number_format(int scale) {
+    return scale > 0 ? "0." + std::string(scale, '0') : scale < 0 ? "General" : "0";
+}
 
 /// A column as wide as its longest value or its name, in characters.
 double column_width(const OutputColumn& column) {
@@ -132,7 +85,8 @@ void XlsxWorkbookWriter::begin() {
                         "' cannot name a sheet: at most 31 characters, none of [ ] : * ? / \\, and no ' at "
                         "either end");
     job_.sheet = first;
-    temp_path_ = make_temp_beside(job_.path);
+    // The library writes its file by name: a device or a pipe is refused here.
+    file_ = SafeFileWriter::for_library(job_.path);
     // Sheet data past 4 GB needs the zip's 64-bit form, which old readers lack: asked for only when the
     // widest full sheet could come near it (a cell's markup takes about 50 bytes besides its value).
     double sheet_bytes = 0;
@@ -140,7 +94,7 @@ void XlsxWorkbookWriter::begin() {
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
     options.use_zip64 = sheet_bytes * job_.rows_per_sheet > 3.5e9 ? LXW_TRUE : LXW_FALSE;
-    workbook_ = workbook_new_opt(temp_path_.c_str(), &options);
+    workbook_ = workbook_new_opt(file_->temp_path().c_str(), &options);
     if (!workbook_) throw_file_error("Cannot create file", job_.path, errno);
     bold_ = workbook_add_format(workbook_);
     format_set_bold(bold_);
@@ -167,11 +121,12 @@ void XlsxWorkbookWriter::add_sheet() {
         const auto col = static_cast<lxw_col_t>(i);
         const OutputColumn& column = job_.columns[i];
         check(worksheet_set_column(sheet_, col, col, column_width(column), nullptr), name);
+        if (!job_.header) continue;
         cell_ = utf8_(column.name);
         if (cell_.find("_x") != std::string::npos) escape_coded_chars(cell_);
         check(worksheet_write_string(sheet_, 0, col, cell_.c_str(), bold_), name);
     }
-    worksheet_freeze_panes(sheet_, 1, 0);
+    if (job_.header) worksheet_freeze_panes(sheet_, 1, 0);
     sheet_rows_ = 0;
 }
 
@@ -218,7 +173,7 @@ void XlsxWorkbookWriter::add_row(const std::vector<std::string_view>& values) {
         throw UserError("Row " + std::to_string(rows_ + 1) + " has " + std::to_string(values.size()) +
                         " values for " + std::to_string(job_.columns.size()) + " columns");
     if (sheet_rows_ == job_.rows_per_sheet) add_sheet();
-    const std::uint32_t row = sheet_rows_ + 1;
+    const std::uint32_t row = sheet_rows_ + (job_.header ? 1 : 0);
     for (std::size_t i = 0; i < values.size(); ++i)
         if (!values[i].empty()) write_cell(row, static_cast<std::uint16_t>(i), job_.columns[i], values[i]);
     ++sheet_rows_;
@@ -234,14 +189,14 @@ void XlsxWorkbookWriter::commit() {
             "Cannot write file", job_.path,
             std::string(lxw_strerror(error)) + (err ? std::string(". ") + std::strerror(err) : ""));
     }
-    put_in_place(temp_path_, job_.path);
-    temp_path_.clear();
+    file_->commit();
+    file_.reset();
 }
 
 void XlsxWorkbookWriter::abandon() noexcept {
     if (workbook_) lxw_workbook_free(workbook_);
     workbook_ = nullptr;
-    drop_temp(temp_path_);
+    file_.reset();  // removes the file beside the target
 }
 
 std::string xlsx_sheets_text(const XlsxWorkbookWriter& workbook, std::string_view first_sheet,

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "common/file_error.h"
+#include "common/output_file.h"
 #include "outputs/output_column.h"
 
 struct lxw_workbook;
@@ -25,6 +27,7 @@ struct XlsxWorkbookJob {
     std::vector<OutputColumn> columns;
     TextEncoding encoding = TextEncoding::utf8;  ///< of the values; a workbook holds UTF-8
     std::uint32_t rows_per_sheet = kXlsxDataRowsPerSheet;
+    bool header = true;  ///< each sheet starts with the column names
 };
 
 /// Writes a workbook row by row with one row in memory (the library's constant-memory mode, which keeps
@@ -35,7 +38,8 @@ struct XlsxWorkbookJob {
 /// A number of more than 15 significant digits is a text cell: a workbook's numbers hold 15 and would
 /// round it. A date before 1900, which a workbook's dates cannot hold, is a text cell too.
 ///
-/// The workbook is made beside its target and replaces it only when complete, as every result.
+/// The workbook is made beside its target and replaces it only when complete, as every result (the safe
+/// replacement's commit of a file a library writes by name).
 class XlsxWorkbookWriter {
   public:
     explicit XlsxWorkbookWriter(XlsxWorkbookJob job);
@@ -73,7 +77,7 @@ class XlsxWorkbookWriter {
     void check(int error, std::string_view what) const;
 
     XlsxWorkbookJob job_;
-    std::string temp_path_;
+    std::unique_ptr<SafeFileWriter> file_;
     lxw_workbook* workbook_ = nullptr;
     lxw_worksheet* sheet_ = nullptr;
     lxw_format* bold_ = nullptr;

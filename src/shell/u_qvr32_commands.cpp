@@ -3,6 +3,7 @@
 #include "engine/u_gen.h"
 #include "fields/u_dlm.h"
 #include "input/u_view.h"
+#include "outputs/output_formats.h"
 #include "shell/u_log.h"
 #include "shell/u_qvr32.h"
 #include "ui_u_qvr32.h"
@@ -26,6 +27,10 @@ void Tmdi_qvr::create_commands() {
                          show_result_view();
                          frm_log->add_job_line(values_.tally.bad_values.total());
                          frm_log->save_job_log();
+                     },
+                     [](const std::string& name) {
+                         const OutputFormat* format = output_format(name);
+                         return format ? format->maker : OutputMaker{};
                      }});
     result_ = std::make_unique<ResultCommands>(desktop_, *frm_view->result_view(), dlgfnt_out);
     fields_ = std::make_unique<FieldCommands>(desktop_, *frm_dlm, opdlg_file, SVDLG_FILE, memory_,

@@ -72,6 +72,30 @@ TEST_F(BatchExtractTest, RefusalsInTheWindowsOrderNamingTheirFiles) {
     EXPECT_EQ("bb\r\nA \r\na \r\nbb\r\nC \r\n", read_file(old_result));
 }
 
+// A database or a workbook is a file of its own: not with --fast, not to standard output; --table and
+// --sheet belong to their format. An existing database is no refusal (its table is checked), and a table
+// of that name is replaced only with --overwrite.
+TEST_F(BatchExtractTest, TypedOutputsTheirUsageErrorsAndATakenTable) {
+    const std::pair<Args, std::string> usage[] = {
+        {extract({"--format", "sqlite", "--fast"}), "--fast writes separated text only, not --format sqlite"},
+        {extract({"--format", "csv"}), "--format 'csv' is not text, sqlite or xlsx"},
+        {extract({"--format", "xlsx", "--table", "T"}), "--table names the table of --format sqlite"},
+        {extract({"--sheet", "T"}), "--sheet names the sheet of --format xlsx"},
+    };
+    for (const auto& [args, err] : usage) {
+        const BatchOutcome r = run_batch_in_process(args);
+        EXPECT_EQ(2, r.status) << err;
+        EXPECT_THAT(r.err, testing::HasSubstr(err));
+    }
+    output = dir.file("out.db");
+    EXPECT_EQ(0, run_batch_in_process(extract({"--format", "sqlite"})).status);
+    EXPECT_EQ("quarvel-batch: The database " + output +
+                  " already has a table named in; it is replaced only when asked.\n",
+              run_batch_in_process(extract({"--format", "sqlite"})).err);
+    EXPECT_EQ(0, run_batch_in_process(extract({"--format", "sqlite", "--overwrite", "--table", "T"})).status);
+    EXPECT_EQ("in.txt out.db", list_folder(dir.path()));
+}
+
 TEST_F(BatchExtractTest, LittleMemoryOrAMemoryCapSortsOnDiskToTheSameBytes) {
     EXPECT_EQ(0, run_batch_in_process(extract({"--sorted", "--trim"}), {.memory = 10}).status);
     EXPECT_EQ(sorted, read_file(output));

@@ -4,36 +4,15 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include "outputs/read_back.h"
 #include "support/temp_dir.h"
 
 namespace qvr {
 namespace {
 
+using test::query;
 using test::TempDir;
 using Rows = std::vector<std::vector<std::string_view>>;
-
-/// Each result row of `sql` on the database `path`, its values as "type:text" joined by "|".
-std::vector<std::string> query(const std::string& path, const std::string& sql) {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* st = nullptr;
-    std::vector<std::string> out;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) out.push_back(sqlite3_errmsg(db));
-    while (st && sqlite3_step(st) == SQLITE_ROW) {
-        std::string row;
-        for (int i = 0; i < sqlite3_column_count(st); ++i) {
-            // SQLITE_INTEGER is 1, SQLITE_NULL 5.
-            static const char* const kTypes[] = {"", "int", "real", "text", "blob", "null"};
-            row += std::string(i ? "|" : "") + kTypes[sqlite3_column_type(st, i)] + ":";
-            if (const unsigned char* text = sqlite3_column_text(st, i))
-                row += reinterpret_cast<const char*>(text);
-        }
-        out.push_back(row);
-    }
-    sqlite3_finalize(st);
-    sqlite3_close(db);
-    return out;
-}
 
 void load(SqliteTableJob job, const Rows& rows) {
     SqliteTableWriter writer(std::move(job));

@@ -5,27 +5,15 @@
 
 #include <cstdio>
 
+#include "outputs/read_back.h"
 #include "support/temp_dir.h"
 
 namespace qvr {
 namespace {
 
+using test::cells;
 using test::TempDir;
 using testing::ElementsAre;
-
-/// The workbook at `path` as openpyxl reads it (see xlsx_cells.py), a line each.
-std::vector<std::string> cells(const std::string& path) {
-    const std::string command = std::string(QVR_PYTHON) + " " + QVR_XLSX_CELLS + " '" + path + "' 2>&1";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    std::vector<std::string> lines;
-    char line[4096];
-    while (pipe && std::fgets(line, sizeof line, pipe)) {
-        lines.emplace_back(line);
-        lines.back().pop_back();
-    }
-    if (pipe) ::pclose(pipe);
-    return lines;
-}
 
 void write(XlsxWorkbookJob job, const std::vector<std::vector<std::string_view>>& rows) {
     XlsxWorkbookWriter writer(std::move(job));

@@ -84,6 +84,7 @@ bool run(const BatchRequest& request, const ExtractJob& job, const Console& cons
 // point out, not a wish to drop silently. A quote in the separator would read as the start of a quoted
 // field: the file could not be read back.
 void check_options(const BatchRequest& r, const std::set<std::string>& given) {
+    check_framing(r, given);
     for (const char* name : {"--sorted", "--unique", "--numbers"})
         if (r.settings.fast && given.count(name))
             throw UsageError(std::string("--fast cannot be used with ") + name, r.command);
@@ -176,7 +177,11 @@ const BatchCommandInfo& extract_command() {
                          r.settings.fast = true;
                          r.settings.header = false;
                      }},
-                kEncodingOption,
+                kRecordEncodingOption,
+                kRecordLengthOption,
+                kRecordFormatOption,
+                kSkipLinesOption,
+                kSkipLastOption,
                 {.name = "--output-encoding",
                  .value = "same|utf-8|cp1252",
                  .help = "what the result is written in: the input's bytes as they are (same, the default), "

@@ -83,7 +83,7 @@ struct RunTally {
     bool input_grew = false;  ///< the standard extract's input grew while read; only its former size was
     Utf8Tally input_text{};   ///< what the input read held as UTF-8 (encoding_line())
     std::uint64_t replaced_chars = 0;              ///< characters the output encoding lacks, written as "?"
-    std::string output_note;                       ///< the output's closing_note()
+    std::string output_note{};                     ///< the output's closing_note()
     TextEncoding encoding = TextEncoding::cp1252;  ///< what the last run cut in
     BadValueTally bad_values{};  ///< values of typed fields written empty, by the input's line numbers
 };

@@ -1,5 +1,8 @@
 #include "batch/batch_command.h"
 
+#include <algorithm>
+#include <charconv>
+
 #include "batch/batch_analyse.h"
 #include "batch/batch_check.h"
 #include "batch/batch_dbf.h"
@@ -84,6 +87,85 @@ const BatchOption kEncodingOption{
         else if (v != "auto")
             throw UsageError("--encoding '" + v + "' is not cp1252, utf-8 or auto", BatchCommand::none);
     }};
+
+namespace {
+
+// A count an option gives: digits only, within 64 bits.
+std::uint64_t option_count(const char* option, const std::string& v) {
+    std::uint64_t n = 0;
+    const auto [end, error] = std::from_chars(v.data(), v.data() + v.size(), n);
+    if (v.empty() || error != std::errc() || end != v.data() + v.size())
+        throw UsageError(std::string(option) + " '" + v + "' is not a whole number", BatchCommand::none);
+    return n;
+}
+
+}  // namespace
+
+const BatchOption kRecordEncodingOption{
+    .name = "--encoding",
+    .value = "cp1252|utf-8|auto|cp037|cp273|cp500|cp1140|cp437|cp850",
+    .help =
+        "as for the other commands; also the EBCDIC code pages cp037, cp273, cp500 and cp1140 and the "
+        "DOS ones cp437 and cp850, where a column is a byte and text fields are decoded after cutting "
+        "(trimmed and filtered as decoded text) and written in UTF-8 unless --output-encoding says "
+        "otherwise",
+    .read = [](BatchRequest& r, const std::string& v) {
+        if (const std::optional<CodePage> page = parse_code_page(v)) {
+            r.encoding = TextEncoding::cp1252;
+            r.settings.code_page = page;
+            return;
+        }
+        r.settings.code_page.reset();
+        kEncodingOption.read(r, v);
+    }};
+
+const BatchOption kRecordLengthOption{
+    .name = "--record-length",
+    .value = "N",
+    .help = "records of N bytes each with no line ends (RECFM=F); a short last record is an error",
+    .read = [](BatchRequest& r, const std::string& v) {
+        r.settings.framing.format = RecordFormat::fixed;
+        r.settings.framing.record_length = static_cast<std::size_t>(
+            std::min<std::uint64_t>(option_count("--record-length", v), kMostRecordLength + 1));
+    }};
+
+const BatchOption kRecordFormatOption{
+    .name = "--record-format",
+    .value = "lines|rdw",
+    .help =
+        "lines (the default), or rdw: variable records each behind a 4-byte record descriptor word, "
+        "its big-endian length counting the word (RECFM=V); a record cut short is an error",
+    .read = [](BatchRequest& r, const std::string& v) {
+        if (v == "rdw")
+            r.settings.framing.format = RecordFormat::rdw;
+        else if (v != "lines")
+            throw UsageError("--record-format '" + v + "' is not lines or rdw", BatchCommand::none);
+    }};
+
+const BatchOption kSkipLinesOption{.name = "--skip-lines",
+                                   .value = "N",
+                                   .help = "leave out the first N records (header lines)",
+                                   .read = [](BatchRequest& r, const std::string& v) {
+                                       r.settings.framing.skip_first = option_count("--skip-lines", v);
+                                   }};
+
+const BatchOption kSkipLastOption{
+    .name = "--skip-last",
+    .value = "N",
+    .help = "leave out the last N records (trailer lines; at most 100000, held in memory)",
+    .read = [](BatchRequest& r, const std::string& v) {
+        r.settings.framing.skip_last = option_count("--skip-last", v);
+    }};
+
+void check_framing(const BatchRequest& r, const std::set<std::string>& given) {
+    if (given.count("--record-length") && given.count("--record-format"))
+        throw UsageError("--record-length cannot be used with --record-format", r.command);
+    const RecordFraming& f = r.settings.framing;
+    if (f.format == RecordFormat::fixed && (f.record_length == 0 || f.record_length > kMostRecordLength))
+        throw UsageError("--record-length must be from 1 to " + std::to_string(kMostRecordLength), r.command);
+    if (f.skip_last > kMostSkippedLast)
+        throw UsageError("--skip-last can be at most " + std::to_string(kMostSkippedLast), r.command);
+}
 
 const BatchOption kTrimOption{.name = "--trim",
                               .help = "remove leading and trailing blanks of each field",

@@ -59,6 +59,15 @@ extern const BatchOption kLowerOption;
 extern const BatchOption kUpperOption;
 extern const BatchOption kContainsOption;
 extern const BatchOption kOverwriteOption;
+// The framing of the input's records and its code page, for the commands that cut records.
+extern const BatchOption kRecordEncodingOption;
+extern const BatchOption kRecordLengthOption;
+extern const BatchOption kRecordFormatOption;
+extern const BatchOption kSkipLinesOption;
+extern const BatchOption kSkipLastOption;
+
+/// The rules between the framing options given; throws UsageError.
+void check_framing(const BatchRequest& r, const std::set<std::string>& given);
 
 /// --output's reading; each command names its value and says what it is.
 void read_output(BatchRequest& request, const std::string& value);

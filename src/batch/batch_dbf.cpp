@@ -55,7 +55,8 @@ std::uint64_t expected_lines(const std::string& input_path) {
 }
 
 // The table is named after its input by default, and standard input has no name to lend.
-void check_options(const BatchRequest& r, const std::set<std::string>&) {
+void check_options(const BatchRequest& r, const std::set<std::string>& given) {
+    check_framing(r, given);
     if (!r.output_given && r.settings.input_path == kStandardInputPath)
         throw UsageError("--output (the table's name, as the input is standard input) is missing", r.command);
     if (r.settings.output_path == "-")
@@ -84,7 +85,11 @@ const BatchCommandInfo& dbf_command() {
                 kLowerOption,
                 kUpperOption,
                 kContainsOption,
-                kEncodingOption,
+                kRecordEncodingOption,
+                kRecordLengthOption,
+                kRecordFormatOption,
+                kSkipLinesOption,
+                kSkipLastOption,
                 kOverwriteOption,
             },
         .check = check_options,

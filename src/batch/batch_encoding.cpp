@@ -19,6 +19,11 @@ JobSettings batch_job_settings(const BatchRequest& request) {
 
 void tell_encoding(const BatchRequest& request, TextEncoding used, const Utf8Tally& met,
                    const Console& console) {
+    if (request.settings.code_page) {
+        tell(console, std::string("Encoding: ") + code_page_name(*request.settings.code_page) +
+                          " (a byte a column, text decoded)");
+        return;
+    }
     if (!request.encoding && cut_characters_as_bytes(used, met))
         throw BatchRefusal(shown_name(request.settings.input_path),
                            encoding_line(used, met) + " (--encoding utf-8).");

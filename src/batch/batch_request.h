@@ -7,6 +7,7 @@
 
 #include "common/file_error.h"
 #include "engine/job_settings.h"
+#include "fields/field_columns.h"
 #include "fields/field_table.h"
 
 namespace qvr {
@@ -26,11 +27,14 @@ struct BatchRequest {
     bool overwrite = false;
     std::uint64_t max_lines = 0;           ///< --lines of detect; 0 reads every line
     std::optional<TextEncoding> encoding;  ///< --encoding; unset (auto): proposed from the input
-    std::uint64_t memory_cap = 0;  ///< --memory of extract, in bytes; 0: what the system has available
-    std::string layout_from;       ///< --from of layout: the layout read
-    std::string layout_as;         ///< --as of layout: the form read; empty: from its name and text
-    std::string layout_to;         ///< --to of layout: the form written; empty: from the output's name
-    std::string layout_record;     ///< --record of layout: the record written where there are several
+    std::uint64_t memory_cap = 0;      ///< --memory of extract, in bytes; 0: what the system has available
+    std::string layout_from;           ///< --from of layout: the layout read
+    std::string layout_as;             ///< --as of layout: the form read; empty: from its name and text
+    std::string layout_to;             ///< --to of layout: the form written; empty: from the output's name
+    std::string layout_record;         ///< --record of layout: the record written where there are several
+    std::vector<std::string> layouts;  ///< every --layout of extract as given (VALUE=FILE with --records)
+    std::optional<FieldSlice> type_columns;  ///< --records START:LENGTH of extract
+    std::vector<std::string> carries;        ///< --carry VALUE:FIELD of extract, in the order given
 };
 
 /// A command line that does not say what to do; what() tells why, command() whose usage line to show

@@ -337,6 +337,15 @@ void SafeFileWriter::copy_into_file() {
                          std::string(std::strerror(err)) + ". The file " + target_ + " is incomplete");
 }
 
+void SafeFileWriter::ready() {
+    if (!library_path_.empty() || ready_) return;
+    flush();
+    end_text();
+    if (temp_.write == TargetWrite::replace && ::fsync(fd_) != 0)
+        throw_file_error("Cannot write file", target_, errno);
+    ready_ = true;
+}
+
 void SafeFileWriter::commit() {
     if (!library_path_.empty()) {
         // The library may have made its file anew under the name: the file now there is the one to put
@@ -345,8 +354,10 @@ void SafeFileWriter::commit() {
         fd_ = ::open(library_path_.c_str(), O_RDWR | O_CLOEXEC);
         if (fd_ < 0) throw_file_error("Cannot write file", target_, errno);
     }
-    flush();
-    end_text();
+    if (!ready_) {
+        flush();
+        end_text();
+    }
     if (temp_.write == TargetWrite::in_place) {
         close();
         committed_ = true;
@@ -360,7 +371,7 @@ void SafeFileWriter::commit() {
         committed_ = true;
         return;
     }
-    if (::fsync(fd_) != 0) throw_file_error("Cannot write file", target_, errno);
+    if (!ready_ && ::fsync(fd_) != 0) throw_file_error("Cannot write file", target_, errno);
     if (temp_.unnamed) name_unnamed();
     give_identity(fd_, temp_.file, target_);
     close();

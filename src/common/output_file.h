@@ -86,6 +86,9 @@ class SafeFileWriter : public OutputFile {
 
     /// Closes the temporary file and puts it in the target's place.
     void commit();
+    /// Writes everything out and to the disk, where most failures come, so that a later commit() only
+    /// puts the file in place: a run with several results readies them all before it commits any.
+    void ready();
 
     /// For a library that writes its own file by name (a database, a workbook): it writes at temp_path(),
     /// a file beside the target, and commit() puts that file in the target's place with the same
@@ -118,6 +121,7 @@ class SafeFileWriter : public OutputFile {
     /// Copies the complete temporary file into the file itself.
     void copy_into_file();
     void drop_temp_name();
+    bool ready_ = false;
 
     std::string target_;
     TempFile temp_;

@@ -12,6 +12,7 @@
 #include "common/regular_file.h"
 #include "common/whole_number.h"
 #include "engine/extract_job.h"
+#include "engine/job_records.h"
 #include "engine/record_pipeline.h"
 
 namespace qvr {
@@ -72,14 +73,27 @@ DbfExport::DbfExport(DbfExportJob job)
       sink_(job_.target, fields_of(job_.columns, job_.types), job_.record_count, job_.encoding) {}
 
 std::vector<NumberShape> DbfExport::number_shapes(const LineCutter& cutter) const {
-    LineReader reader(job_.input_path);
-    reader.read_text_in(job_.encoding);
-    reader.keep_line_prefix(line_prefix());
     ShapeSink shapes(job_.columns.size());
     std::int64_t passed = 0;
-    pass_records(
-        reader, RecordRule{cutter, job_.filter, 0, job_.encoding}, shapes, passed, [] {}, [] {});
+    const RecordRule rule{cutter, job_.filter, 0, job_.encoding};
+    // The values are read as the export reads them: framed, skipped and decoded alike.
+    if (reads_records()) {
+        JobRecords input(job_.input_path, job_.framing, job_.encoding, job_.code_page);
+        pass_records(
+            input, rule, shapes, passed, [] {}, [] {});
+    } else {
+        LineReader reader(job_.input_path);
+        reader.read_text_in(job_.encoding);
+        reader.keep_line_prefix(line_prefix());
+        pass_records(
+            reader, rule, shapes, passed, [] {}, [] {});
+    }
     return std::move(shapes.shapes());
+}
+
+bool DbfExport::reads_records() const {
+    return job_.framing.format != RecordFormat::lines || job_.framing.skip_first > 0 ||
+           job_.framing.skip_last > 0 || job_.code_page;
 }
 
 std::vector<FieldSlice> DbfExport::read_slices() const {
@@ -101,6 +115,16 @@ std::size_t DbfExport::line_prefix() const {
 }
 
 std::uint64_t DbfExport::run(const DbfProgress& progress) {
+    std::string_view first;
+    if (reads_records()) {
+        JobRecords input(job_.input_path, job_.framing, job_.encoding, job_.code_page);
+        job_.encoding = input.encoding();
+        sink_.set_encoding(job_.encoding);
+        const bool any = input.next(first);
+        FirstLineAgain<JobRecords> records(input, first, any);
+        pass_all(records, any, progress);
+        return sink_.records();
+    }
     LineReader reader(job_.input_path);
     if (job_.encoding_from_first_block) {
         job_.encoding = reader.settle_text_encoding();
@@ -110,8 +134,15 @@ std::uint64_t DbfExport::run(const DbfProgress& progress) {
     }
     // A line of gigabytes takes no more memory than its columns of the table.
     reader.keep_line_prefix(line_prefix());
-    std::string_view first;
     const bool any = reader.next(first);
+    FirstLineAgain<LineReader> lines(reader, first, any);
+    pass_all(lines, any, progress);
+    input_text_ = reader.tally();
+    return sink_.records();
+}
+
+template <class Source>
+void DbfExport::pass_all(Source& input, bool any, const DbfProgress& progress) {
     // The start positions are read at the first line: an empty input has none to refuse. The filter
     // tests the fields joined by nothing.
     const LineCutter cutter(any ? read_slices() : std::vector<FieldSlice>{}, std::string(), job_.trim,
@@ -121,12 +152,11 @@ std::uint64_t DbfExport::run(const DbfProgress& progress) {
     if (any && any_number(job_.types) && job_.input_path != kStandardInputPath &&
         !job_.encoding_from_first_block && sink_.can_set_fields())
         sink_.set_fields(fields_of(job_.columns, job_.types, number_shapes(cutter)));
-    FirstLineAgain<LineReader> lines(reader, first, any);
     std::int64_t passed = 0;
     std::uint64_t lines_read = 0;
     try {
         pass_records(
-            lines, RecordRule{cutter, job_.filter, 0, job_.encoding, &bad_values_}, sink_, passed, [] {},
+            input, RecordRule{cutter, job_.filter, 0, job_.encoding, &bad_values_}, sink_, passed, [] {},
             [&] {
                 ++lines_read;
                 if (progress) progress(lines_read);
@@ -137,8 +167,6 @@ std::uint64_t DbfExport::run(const DbfProgress& progress) {
         sink_.abandon();
         throw;
     }
-    input_text_ = reader.tally();
-    return sink_.records();
 }
 
 }  // namespace qvr

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,7 +34,9 @@ struct DbfExportJob {
     /// One per column: numbers and dates go into N and D columns; empty: every column is text.
     std::vector<FieldType> types{};
     std::vector<std::string> names{};  ///< the fields' names as the user gave them, for messages
-    bool strict = false;  ///< a value its type cannot read fails the export; the former table stays
+    bool strict = false;      ///< a value its type cannot read fails the export; the former table stays
+    RecordFraming framing{};  ///< see JobSettings
+    std::optional<CodePage> code_page{};  ///< see JobSettings
 };
 
 /// Why a table is not sent into something that cannot go back (a pipe) when no run counted its records.
@@ -71,6 +74,9 @@ class DbfExport {
     const BadValueTally& bad_values() const { return bad_values_; }
 
   private:
+    /// The records of `input` (`any`: it has one) into the table.
+    template <class Source>
+    void pass_all(Source& input, bool any, const DbfProgress& progress);
     /// The slices of the columns; their start positions are read only now, at the first line.
     std::vector<FieldSlice> read_slices() const;
     /// How much of a line the records and the filter read; nothing while a start position is not a
@@ -78,6 +84,8 @@ class DbfExport {
     std::size_t line_prefix() const;
     /// The widest number of each typed column, read in a pass over the input before the table's.
     std::vector<NumberShape> number_shapes(const LineCutter& cutter) const;
+    /// Whether the input is read through JobRecords (framed, skipped or decoded) rather than as lines.
+    bool reads_records() const;
 
     DbfExportJob job_;
     DbfSink sink_;

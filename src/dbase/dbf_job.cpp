@@ -48,6 +48,8 @@ DbfExportJob dbf_export_job(const FieldTable& table, const JobSettings& settings
     job.trim = settings.trim;
     job.encoding = settings.encoding;
     job.encoding_from_first_block = settings.encoding_from_first_block;
+    job.framing = settings.framing;
+    job.code_page = settings.code_page;
     job.filter = {settings.contains, settings.lower_bound, settings.upper_bound};
     job.record_count = static_cast<std::uint32_t>(record_count);
     return job;

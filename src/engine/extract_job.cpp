@@ -26,6 +26,8 @@ ExtractJob ExtractJob::from(const JobSettings& settings, std::vector<FieldSlice>
     job.strict = settings.strict;
     job.output_table = settings.output_table;
     job.replace_table = settings.replace_table;
+    job.framing = settings.framing;
+    job.code_page = settings.code_page;
     return job;
 }
 

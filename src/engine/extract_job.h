@@ -56,7 +56,15 @@ struct ExtractJob {
     bool strict = false;
     /// The table or sheet a typed output (a database, a workbook) writes; empty: the input's base name.
     std::string output_table;
-    bool replace_table = false;  ///< a database's table of that name is replaced (only it)
+    bool replace_table = false;           ///< a database's table of that name is replaced (only it)
+    RecordFraming framing{};              ///< see JobSettings
+    std::optional<CodePage> code_page{};  ///< see JobSettings
+
+    /// Whether the input is read through JobRecords (framed, skipped or decoded) rather than as lines.
+    bool reads_records() const {
+        return framing.format != RecordFormat::lines || framing.skip_first > 0 || framing.skip_last > 0 ||
+               code_page.has_value();
+    }
 
     /// The cutter of this job's lines.
     LineCutter cutter() const { return LineCutter(slices, separator, trim, encoding, quote, types); }

@@ -21,6 +21,7 @@
 #include "common/line_reader.h"
 #include "common/mapped_file.h"
 #include "common/output_file.h"
+#include "engine/job_records.h"
 #include "engine/text_sink.h"
 
 namespace qvr {
@@ -61,8 +62,10 @@ class FastGauge {
     std::int64_t next_ = 0;
 };
 
-// `line` holds the first line, read before the result was opened; `more` whether there was one.
-void stream_lines(const ExtractJob& job, const ExtractHooks& hooks, LineReader& input, std::string_view line,
+// `line` holds the first line, read before the result was opened; `more` whether there was one. `input`
+// is a LineReader, or the JobRecords of a framed, skipped or decoded input.
+template <class Source>
+void stream_lines(const ExtractJob& job, const ExtractHooks& hooks, Source& input, std::string_view line,
                   bool more, OutputFile& out, RunTally& tally) {
     const LineCutter cutter = job.cutter();
     const std::string_view line_end = job.line_end;
@@ -500,6 +503,57 @@ void check_not_shorter(const std::string& path, std::size_t mapped_size) {
         throw_file_error("Cannot read file", path, std::string_view("It became shorter while it was read"));
 }
 
+// Runs `body` (which writes the records into the sink's output) and commits the result. What was written
+// before a failure or a stop stays in the file, which the user is told is incomplete.
+template <class Body>
+void run_streamed(const ExtractJob& job, const ExtractHooks& hooks, StreamingTextSink& sink, Body&& body,
+                  RunTally& tally) {
+    // The result view shows its lines as the file holds them.
+    ExtractHooks shown(hooks);
+    if (converted_output(job.encoding, job.output_encoding) && hooks.view_line)
+        shown.view_line = [&hooks, from = job.encoding](std::string_view line) {
+            std::string converted;
+            TextConverter(from).convert(line, converted);
+            hooks.view_line(converted);
+        };
+    std::string failure;
+    try {
+        body(static_cast<const ExtractHooks&>(shown));
+        refuse_bad_values(job.strict, tally.bad_values, job.names);
+        sink.commit();
+        tally.replaced_chars = sink.out().replaced_chars();
+        return;
+    } catch (const BadValuesRefused&) {
+        // The former result stays: the new one is abandoned, not told incomplete.
+        sink.abandon();
+        throw;
+    } catch (const std::bad_alloc&) {
+        failure = std::strerror(ENOMEM);
+    } catch (const std::exception& e) {
+        failure = e.what();
+    }
+    sink.abandon();
+    throw IncompleteResult(failure, job.output_path);
+}
+
+// Framed, skipped or decoded records go through the one-thread loop: the chunks of a mapped input are cut
+// at line ends, which such an input does not have (or does not mean as records).
+void fast_from_records(const ExtractJob& asked, const ExtractHooks& hooks, RunTally& tally) {
+    JobRecords input(asked.input_path, asked.framing, asked.encoding, asked.code_page);
+    ExtractJob job = asked;
+    job.encoding = input.encoding();
+    tally.encoding = job.encoding;
+    // A framing broken at the first record is refused before the result file is touched.
+    std::string_view first;
+    const bool any = input.next(first);
+    tally.bad_values.clear();
+    StreamingTextSink sink(job);
+    run_streamed(
+        job, hooks, sink,
+        [&](const ExtractHooks& shown) { stream_lines(job, shown, input, first, any, sink.out(), tally); },
+        tally);
+}
+
 }  // namespace
 
 FastSharing fast_sharing_for(std::int64_t input_size) {
@@ -527,6 +581,7 @@ void fast_extract(const ExtractJob& job, const ExtractHooks& hooks, RunTally& ta
 void fast_extract(const ExtractJob& asked, const ExtractHooks& hooks, RunTally& tally,
                   const FastSharing& sharing) {
     if (tally.input_size == 0) measure_input(asked.input_path, tally);
+    if (asked.reads_records()) return fast_from_records(asked, hooks, tally);
     LineReader input(asked.input_path);
     ExtractJob job = asked;
     if (job.encoding_from_first_block)
@@ -543,44 +598,24 @@ void fast_extract(const ExtractJob& asked, const ExtractHooks& hooks, RunTally& 
     const bool any_line = input.next(first_line);
     tally.bad_values.clear();
     StreamingTextSink sink(job);
-    // The result view shows its lines as the file holds them.
-    ExtractHooks shown(hooks);
-    if (converted_output(job.encoding, job.output_encoding) && hooks.view_line)
-        shown.view_line = [&hooks, from = job.encoding](std::string_view line) {
-            std::string converted;
-            TextConverter(from).convert(line, converted);
-            hooks.view_line(converted);
-        };
-    // What was written before a failure or a stop stays in the file, which the user is told is incomplete.
-    std::string failure;
-    try {
-        std::unique_ptr<MappedFile> mapped;
-        // An encoding settled by the first block is watched line by line by the reader alone.
-        if (sharing.extra_threads > 0 && any_line && !job.encoding_from_first_block)
-            mapped = map_input(job.input_path);
-        if (mapped) {
-            SharedStream shared(job, shown, *mapped, sink.out(), tally, sharing);
-            shared.run();
-            tally.input_text = shared.text();
-            check_not_shorter(job.input_path, mapped->bytes().size());
-        } else {
-            stream_lines(job, shown, input, first_line, any_line, sink.out(), tally);
-            tally.input_text = input.tally();
-        }
-        refuse_bad_values(job.strict, tally.bad_values, job.names);
-        sink.commit();
-        tally.replaced_chars = sink.out().replaced_chars();
-        return;
-    } catch (const BadValuesRefused&) {
-        sink.abandon();
-        throw;
-    } catch (const std::bad_alloc&) {
-        failure = std::strerror(ENOMEM);
-    } catch (const std::exception& e) {
-        failure = e.what();
-    }
-    sink.abandon();
-    throw IncompleteResult(failure, job.output_path);
+    run_streamed(
+        job, hooks, sink,
+        [&](const ExtractHooks& shown) {
+            std::unique_ptr<MappedFile> mapped;
+            // An encoding settled by the first block is watched line by line by the reader alone.
+            if (sharing.extra_threads > 0 && any_line && !job.encoding_from_first_block)
+                mapped = map_input(job.input_path);
+            if (mapped) {
+                SharedStream shared(job, shown, *mapped, sink.out(), tally, sharing);
+                shared.run();
+                tally.input_text = shared.text();
+                check_not_shorter(job.input_path, mapped->bytes().size());
+            } else {
+                stream_lines(job, shown, input, first_line, any_line, sink.out(), tally);
+                tally.input_text = input.tally();
+            }
+        },
+        tally);
 }
 
 IncompleteResult::IncompleteResult(const std::string& failure, const std::string& path)

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "common/code_page.h"
+#include "common/record_reader.h"
 #include "common/text_convert.h"
 #include "common/text_encoding.h"
 
@@ -39,6 +42,8 @@ struct JobSettings {
     std::string output_format = "text";
     std::string output_table;
     bool replace_table = false;  ///< a table of that name in the database is replaced
+    RecordFraming framing{};     ///< how records are framed, and the header and trailer ones left out
+    std::optional<CodePage> code_page{};  ///< the input is in this code page: a byte a column, decoded
 
     /// The text put between two fields: a tab while the tab separator is on, else the box's text.
     std::string separator() const { return tab_separator ? std::string("\t") : separator_text; }

@@ -298,4 +298,10 @@ bool LineFilter::passes(std::string_view cut_line) const {
     return true;
 }
 
+char* LineCutter::put_front(std::string_view field, char* out) const {
+    out = quote_ ? put_field<true>(field, out) : put_field<false>(field, out);
+    copy_field(out, separator_.data(), separator_.size());
+    return out + separator_.size();
+}
+
 }  // namespace qvr

@@ -79,6 +79,12 @@ class LineCutter {
     /// True when some field is of another type than text.
     bool typed() const { return typed_; }
 
+    /// Writes `field` (a value carried from another record) as a field of its own before a cut line, as
+    /// the fields are written (trimmed, quoted), followed by the separator; returns the end.
+    char* put_front(std::string_view field, char* out) const;
+    /// The most bytes put_front() writes for a field of `size` bytes.
+    std::size_t max_front_size(std::size_t size) const { return 2 * size + 2 + separator_.size(); }
+
   private:
     template <bool Quote, class Slicer>
     char* cut_fields(std::string_view line, char* out, Slicer slicer) const;

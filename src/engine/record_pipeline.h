@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,7 +34,7 @@ class FieldValues {
   public:
     explicit FieldValues(const LineCutter& cutter)
         : types_(cutter.types()), room_(types_.size() * kMostValueBytes, '\0') {}
-    void convert(std::vector<std::string_view>& fields, BadValueTally& bad, std::uint64_t line_number) {
+    void convert(std::span<std::string_view> fields, BadValueTally& bad, std::uint64_t line_number) {
         for (std::size_t i = 0; i < types_.size() && i < fields.size(); ++i) {
             if (types_[i].is_text()) continue;
             char* at = room_.data() + i * kMostValueBytes;
@@ -48,6 +49,98 @@ class FieldValues {
     std::string room_;
 };
 
+/// One record's way from its source to its sink: cut, filtered, sampled and handed on. The loop of a job
+/// with one output has one step; a job of several record types has one per type's output.
+class RecordStep {
+  public:
+    /// `passed` counts the records handed on, current at every moment.
+    RecordStep(const RecordRule& rule, RecordSink& sink, std::int64_t& passed)
+        : rule_(rule),
+          sink_(sink),
+          passed_(passed),
+          filtered_(!rule.filter.lets_all_pass()),
+          takes_fields_(sink.takes_fields()),
+          // A sink that writes fields apart needs the cut line only for the filter.
+          cuts_(!takes_fields_ || filtered_),
+          fields_(takes_fields_ ? rule.cutter.slices().size() : 0),
+          typed_(rule.cutter.typed()),
+          // The cut line counts the bad values when it is what is written, else the fields' values do.
+          cut_bad_(typed_ && !takes_fields_ ? &line_bad_ : nullptr),
+          values_(rule.cutter) {}
+
+    /// Whether the sample is complete: no further record is taken.
+    bool full() const { return rule_.sample_size > 0 && passed_ >= rule_.sample_size; }
+
+    /// Fields put before each record's own (values carried from other records), as the cutter puts a
+    /// field; the views must stay valid while take() runs.
+    void set_front(const std::vector<std::string_view>* front) {
+        front_ = front;
+        fields_.resize(takes_fields_ ? rule_.cutter.slices().size() + front->size() : 0);
+    }
+
+    /// `line_number`: the record's in the input, where its bad values are counted.
+    void take(std::string_view line, std::uint64_t line_number) {
+        std::string_view cut_line;
+        if (cuts_) {
+            const std::size_t most = front_size() + rule_.cutter.max_cut_size(line.size());
+            char* at = sink_.cut_room(most);
+            if (!at) {
+                if (own_room_.size() < most) own_room_.resize(most);
+                at = own_room_.data();
+            }
+            char* end = at;
+            if (front_)
+                for (const std::string_view field : *front_) end = rule_.cutter.put_front(field, end);
+            cut_line = std::string_view(
+                at, static_cast<std::size_t>(rule_.cutter.cut_to(line, end, cut_bad_, line_number) - at));
+        }
+        // A record's bad values count only once it passes.
+        if (filtered_ && !rule_.filter.passes(cut_line)) {
+            if (typed_) line_bad_.clear();
+            return;
+        }
+        if (takes_fields_) {
+            // The fields as the columns hold them, typed ones as their values. A line of ASCII has a byte
+            // per column in either encoding, and is sliced as bytes.
+            LineColumns columns(line, rule_.encoding == TextEncoding::utf8 && has_high_byte(line)
+                                          ? TextEncoding::utf8
+                                          : TextEncoding::cp1252);
+            const std::size_t first = front_ ? front_->size() : 0;
+            for (std::size_t i = 0; i < first; ++i) fields_[i] = (*front_)[i];
+            const std::vector<FieldSlice>& slices = rule_.cutter.slices();
+            for (std::size_t i = 0; i < slices.size(); ++i)
+                fields_[first + i] = field_slice(columns, slices[i]);
+            if (typed_) values_.convert(std::span(fields_).subspan(first), line_bad_, line_number);
+        }
+        if (typed_) {
+            if (rule_.bad && !line_bad_.fields().empty()) rule_.bad->merge(line_bad_);
+            line_bad_.clear();
+        }
+        ++passed_;
+        sink_.put({cut_line, passed_, takes_fields_ ? &fields_ : nullptr});
+    }
+
+  private:
+    std::size_t front_size() const {
+        std::size_t size = 0;
+        if (front_)
+            for (const std::string_view field : *front_) size += rule_.cutter.max_front_size(field.size());
+        return size;
+    }
+
+    const RecordRule& rule_;
+    RecordSink& sink_;
+    std::int64_t& passed_;
+    bool filtered_, takes_fields_, cuts_;
+    std::vector<std::string_view> fields_;
+    bool typed_;
+    BadValueTally line_bad_;  // the record being taken's
+    BadValueTally* cut_bad_;
+    FieldValues values_;
+    const std::vector<std::string_view>* front_ = nullptr;
+    std::string own_room_;
+};
+
 /// The one loop of every job: records from `input` (anything with next(std::string_view&): a file read
 /// as a stream or taken whole; another framing of records is another source), cut into fields, filtered
 /// and sampled, to `sink`. `passed` counts the records handed on and is current at every moment, so that
@@ -56,51 +149,13 @@ class FieldValues {
 template <class Source, class BeforeLine, class AfterLine>
 void pass_records(Source& input, const RecordRule& rule, RecordSink& sink, std::int64_t& passed,
                   BeforeLine&& before_line, AfterLine&& after_line) {
-    const bool filtered = !rule.filter.lets_all_pass();
-    const bool takes_fields = sink.takes_fields();
-    // A sink that writes fields apart needs the cut line only for the filter.
-    const bool cuts = !takes_fields || filtered;
-    const std::vector<FieldSlice>& slices = rule.cutter.slices();
-    std::vector<std::string_view> fields(takes_fields ? slices.size() : 0);
-    std::string own_room;
-    // A record's bad values count only once it passes; the cut line counts them when it is what is
-    // written, else the fields' values do.
-    const bool typed = rule.cutter.typed();
-    BadValueTally line_bad;
-    BadValueTally* const cut_bad = typed && !takes_fields ? &line_bad : nullptr;
-    FieldValues values(rule.cutter);
+    RecordStep step(rule, sink, passed);
     std::uint64_t line_number = 0;
     std::string_view line;
     while (input.next(line)) {
         before_line();
-        ++line_number;
-        if (rule.sample_size > 0 && passed >= rule.sample_size) break;
-        std::string_view cut_line;
-        if (cuts) {
-            const std::size_t most = rule.cutter.max_cut_size(line.size());
-            char* at = sink.cut_room(most);
-            if (!at) {
-                if (own_room.size() < most) own_room.resize(most);
-                at = own_room.data();
-            }
-            cut_line = std::string_view(
-                at, static_cast<std::size_t>(rule.cutter.cut_to(line, at, cut_bad, line_number) - at));
-        }
-        if (!filtered || rule.filter.passes(cut_line)) {
-            if (takes_fields) {
-                // The fields as the columns hold them, typed ones as their values. A line of ASCII
-                // has a byte per column in either encoding, and is sliced as bytes.
-                LineColumns columns(line, rule.encoding == TextEncoding::utf8 && has_high_byte(line)
-                                              ? TextEncoding::utf8
-                                              : TextEncoding::cp1252);
-                for (std::size_t i = 0; i < slices.size(); ++i) fields[i] = field_slice(columns, slices[i]);
-                if (typed) values.convert(fields, line_bad, line_number);
-            }
-            if (rule.bad && !line_bad.fields().empty()) rule.bad->merge(line_bad);
-            ++passed;
-            sink.put({cut_line, passed, takes_fields ? &fields : nullptr});
-        }
-        if (typed) line_bad.clear();
+        if (step.full()) break;
+        step.take(line, ++line_number);
         after_line();
     }
 }

@@ -33,6 +33,9 @@ class RecordSink {
     virtual char* cut_room(std::size_t /*bytes*/) { return nullptr; }
     /// Takes a record that passed.
     virtual void put(const PassedRecord& record) = 0;
+    /// All records are in: writes out what the result holds, so that commit() after it hardly fails (the
+    /// outputs of one run are all readied before any is committed). Throws FileError.
+    virtual void ready() {}
     /// All records are in: the result replaces the former one. Throws FileError when it cannot.
     virtual void commit() = 0;
     /// Ends without a result (a failure, a stop): the former result stays as it was, and nothing of this

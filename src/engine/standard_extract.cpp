@@ -5,6 +5,7 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <type_traits>
 
 #include "common/file_error.h"
 #include "common/file_names.h"
@@ -14,6 +15,7 @@
 #include "engine/collation.h"
 #include "engine/external_sort.h"
 #include "engine/field_line.h"
+#include "engine/job_records.h"
 #include "engine/memory_check.h"
 #include "engine/record_pipeline.h"
 #include "engine/result_list.h"
@@ -23,9 +25,14 @@ namespace qvr {
 
 namespace {
 
+// Where a source is and how far it goes, for the gauge.
+std::uint64_t position_of(const WholeTextReader& input) { return input.line_start(); }
+std::uint64_t position_of(const JobRecords& input) { return input.bytes_read(); }
+
 // The job's records from `input` to `sink`. The gauge runs from 15 to 15 + `span` by the bytes read (the
 // input is read as it goes, so its line count is not known).
-void cut_and_filter(const ExtractJob& job, WholeTextReader& input, const StopRequest* stop, int span,
+template <class Source>
+void cut_and_filter(const ExtractJob& job, Source& input, const StopRequest* stop, int span,
                     GaugeSteps& gauge, RunTally& tally, RecordSink& sink) {
     const std::uint64_t n = input.size();
     const LineCutter cutter = job.cutter();
@@ -36,7 +43,7 @@ void cut_and_filter(const ExtractJob& job, WholeTextReader& input, const StopReq
         input, RecordRule{cutter, job.filter, job.sample_size, job.encoding, &tally.bad_values}, sink,
         tally.generated_line_count, [stop] { check_stop(stop); },
         [&] {
-            const std::uint64_t i = std::min(input.line_start(), n);
+            const std::uint64_t i = std::min(position_of(input), n);
             if (i >= next_move && n > 0) {
                 __extension__ using Wide = unsigned __int128;
                 const int position = 15 + static_cast<int>(static_cast<Wide>(span) * i / n);
@@ -45,12 +52,15 @@ void cut_and_filter(const ExtractJob& job, WholeTextReader& input, const StopReq
                     static_cast<std::uint64_t>((static_cast<Wide>(position - 14) * n + span - 1) / span);
             }
         });
-    tally.input_grew = input.grew();
-    tally.input_text = input.tally();
-    // Lines lost at the end would make a result that looks whole: the run fails, and the former result stays.
-    if (input.shrank())
-        throw_file_error("Cannot read file", job.input_path,
-                         std::string_view("It became shorter while it was read"));
+    if constexpr (std::is_same_v<Source, WholeTextReader>) {
+        tally.input_grew = input.grew();
+        tally.input_text = input.tally();
+        // Lines lost at the end would make a result that looks whole: the run fails, and the former result
+        // stays.
+        if (input.shrank())
+            throw_file_error("Cannot read file", job.input_path,
+                             std::string_view("It became shorter while it was read"));
+    }
 }
 
 /// Sorted or unique, the sort stage: the lines gather in the result list up to the memory budget; beyond
@@ -111,7 +121,8 @@ std::string runs_folder(const ExtractJob& job) {
     return std::string(tmp && *tmp ? tmp : "/tmp") + "/";
 }
 
-void sorted_run(const ExtractJob& job, const ExtractHooks& hooks, WholeTextReader& input, GaugeSteps& gauge,
+template <class Source>
+void sorted_run(const ExtractJob& job, const ExtractHooks& hooks, Source& input, GaugeSteps& gauge,
                 RunTally& tally) {
     // A quarter of the budget for the whole keys that order lines alike in their first key bytes, an eighth
     // for the blocks of a merge of runs on disk (one may come while the lines are held), the rest for the
@@ -162,20 +173,16 @@ void sorted_run(const ExtractJob& job, const ExtractHooks& hooks, WholeTextReade
     finish(job, *output, tally);
 }
 
-void input_order_run(const ExtractJob& job, const ExtractHooks& hooks, WholeTextReader& input,
-                     GaugeSteps& gauge, RunTally& tally) {
+template <class Source>
+void input_order_run(const ExtractJob& job, const ExtractHooks& hooks, Source& input, GaugeSteps& gauge,
+                     RunTally& tally) {
     const std::unique_ptr<RecordSink> output = make_output(job);
     cut_and_filter(job, input, hooks.stop, 85, gauge, tally, *output);
     finish(job, *output, tally);
 }
 
-ExtractOutcome run(const ExtractJob& asked, const ExtractHooks& hooks, RunTally& tally) {
-    WholeTextReader input(asked.input_path);
-    ExtractJob job = asked;
-    if (job.encoding_from_first_block)
-        job.encoding = input.settle_text_encoding();
-    else
-        input.read_text_in(job.encoding);
+template <class Source>
+void run_from(const ExtractJob& job, const ExtractHooks& hooks, Source& input, RunTally& tally) {
     tally.encoding = job.encoding;
     GaugeSteps gauge(hooks.gauge);
     gauge.set(15);
@@ -183,6 +190,22 @@ ExtractOutcome run(const ExtractJob& asked, const ExtractHooks& hooks, RunTally&
         sorted_run(job, hooks, input, gauge, tally);
     else
         input_order_run(job, hooks, input, gauge, tally);
+}
+
+ExtractOutcome run(const ExtractJob& asked, const ExtractHooks& hooks, RunTally& tally) {
+    ExtractJob job = asked;
+    if (job.reads_records()) {
+        JobRecords input(job.input_path, job.framing, job.encoding, job.code_page);
+        job.encoding = input.encoding();
+        run_from(job, hooks, input, tally);
+        return ExtractOutcome::generated;
+    }
+    WholeTextReader input(asked.input_path);
+    if (job.encoding_from_first_block)
+        job.encoding = input.settle_text_encoding();
+    else
+        input.read_text_in(job.encoding);
+    run_from(job, hooks, input, tally);
     return ExtractOutcome::generated;
 }
 

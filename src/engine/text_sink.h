@@ -21,6 +21,9 @@ class SeparatedTextSink : public RecordSink {
 
     char* cut_room(std::size_t bytes) override;
     void put(const PassedRecord& record) override;
+    void ready() override {
+        if (safe_) safe_->ready();
+    }
     void commit() override;
     void abandon() noexcept override;
 

@@ -131,7 +131,7 @@ TEST(TableSinks, AFullSheetGoesOnInTheNextAndTheNoteSaysSo) {
     job.numbers = false;
     {
         XlsxSink sink(job, 2);
-        const std::vector<std::string_view> fields = {"00001", "A", "0000000100", "20261207", "x"};
+        const std::vector<std::string_view> fields = {"00001", "A", "0000000100", "2026-12-07", "x"};
         for (int i = 1; i <= 3; ++i) sink.put({"", i, &fields});
         sink.commit();
         EXPECT_EQ("The rows fill 2 sheets of 2 rows: in put to in put (2)", sink.closing_note());

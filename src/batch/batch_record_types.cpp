@@ -1,0 +1,112 @@
+#include "batch/batch_record_types.h"
+
+#include "batch/batch_encoding.h"
+#include "batch/batch_layout.h"
+#include "batch/progress_bar.h"
+#include "common/stop_request.h"
+#include "engine/line_cutter.h"
+#include "engine/run_files.h"
+#include "engine/typed_extract.h"
+
+namespace qvr {
+
+namespace {
+
+// The table of each --layout VALUE=FILE, read as a plain --layout FILE is.
+std::vector<RecordTypeTable> type_tables(const BatchRequest& request, const Console& console) {
+    std::vector<RecordTypeTable> tables;
+    for (const std::string& layout : request.layouts) {
+        const std::size_t eq = layout.find('=');
+        BatchRequest one = request;
+        one.layout_path = layout.substr(eq + 1);
+        one.fields.clear();
+        const FieldTable table = batch_field_table(one, console.memory);
+        if (const int row = table.first_unusable_row())
+            throw BatchRefusal(field_name(one, row), "the start or the length is 0.");
+        tables.push_back({std::string(trim_blanks(layout.substr(0, eq))), table.slices(), table.names()});
+    }
+    return tables;
+}
+
+// Each --carry VALUE:FIELD as the field of that type's table.
+std::vector<CarrySpec> carries_of(const BatchRequest& request, const std::vector<RecordTypeTable>& tables) {
+    std::vector<CarrySpec> carries;
+    for (const std::string& carry : request.carries) {
+        const std::size_t colon = carry.find(':');
+        const std::string value(trim_blanks(carry.substr(0, colon)));
+        const std::string name = carry.substr(colon + 1);
+        const RecordTypeTable* table = nullptr;
+        for (const RecordTypeTable& t : tables)
+            if (t.value == value) table = &t;
+        if (!table)
+            throw BatchRefusal("--carry " + carry, "no --layout gives the table of type '" + value + "'.");
+        std::size_t i = 0;
+        while (i < table->names.size() && trim_blanks(table->names[i]) != name) ++i;
+        if (i == table->names.size())
+            throw BatchRefusal("--carry " + carry,
+                               "the table of type '" + value + "' has no field '" + name + "'.");
+        carries.push_back({value, table->slices[i], name});
+    }
+    return carries;
+}
+
+// The window's checks of the input and of each result it would replace.
+void check_files(const BatchRequest& request, const std::vector<RecordTypeTable>& tables) {
+    const JobSettings& s = request.settings;
+    for (const RecordTypeTable& t : tables) {
+        const std::string output = type_file_name(s.output_path, t.value);
+        switch (check_run_files(s.input_path, output)) {
+            case RunFiles::input_missing:
+                throw BatchRefusal(shown_name(s.input_path),
+                                   "the input file does not exist (or is a folder).");
+            case RunFiles::same_file:
+                throw BatchRefusal(output, "the result cannot be written to the input file.");
+            case RunFiles::output_folder:
+                throw BatchRefusal(output, "the result file is a folder: give a file name.");
+            case RunFiles::output_exists:
+                if (!request.overwrite)
+                    throw BatchRefusal(output, "the result file already exists (--overwrite replaces it).");
+                break;
+            case RunFiles::ready:
+                break;
+        }
+    }
+}
+
+}  // namespace
+
+int run_typed_extract(const BatchRequest& request, const Console& console) {
+    TypedExtractJob typed;
+    typed.tables = type_tables(request, console);
+    typed.carries = carries_of(request, typed.tables);
+    check_files(request, typed.tables);
+    JobSettings settings = batch_job_settings(request);
+    if (settings.sample_text.empty()) settings.sample_text.push_back('0');
+    typed.job = ExtractJob::from(settings, {}, {});
+    typed.type_columns = *request.type_columns;
+    typed.output_pattern = settings.output_path;
+    TypedTally tally;
+    {
+        ProgressBar bar(console);
+        ExtractHooks hooks;
+        hooks.gauge = [&bar](int position) { bar.show(position); };
+        hooks.stop = &interrupt_request();
+        stop_on_interrupt();
+        typed_extract(typed, hooks, tally);
+    }
+    std::int64_t total = 0;
+    for (std::size_t t = 0; t < tally.outputs.size(); ++t) {
+        tell(console, tally.outputs[t] + ": " + std::to_string(tally.written[t]) + " lines");
+        total += tally.written[t];
+    }
+    tell(console,
+         "Number of lines generated: " + std::to_string(total) + replaced_text(tally.replaced_chars));
+    tell_encoding(request, settings.encoding, Utf8Tally{}, console);
+    if (tally.unknown == 0) return 0;
+    // Every result is written; the records they lack are told, and the status says the run was not whole.
+    tell(console, "quarvel-batch: " + shown_name(settings.input_path) + ": " + tally.unknown_text +
+                      " (--layout '*'=FILE takes them).");
+    return 1;
+}
+
+}  // namespace qvr

@@ -1,0 +1,136 @@
+// Files of several record types: one run writes a result per type, carrying a header's field down.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <sstream>
+
+#include "batch_harness.h"
+#include "support/nacha_file.h"
+
+namespace qvr::test {
+namespace {
+
+// A separated result read back: the header's names, then each row's fields.
+struct Rows {
+    std::vector<std::string> names;
+    std::vector<std::vector<std::string>> rows;
+    std::size_t column(const std::string& name) const {
+        for (std::size_t i = 0; i < names.size(); ++i)
+            if (names[i] == name) return i;
+        ADD_FAILURE() << "no column " << name;
+        return 0;
+    }
+};
+
+Rows read_rows(const std::string& path) {
+    Rows rows;
+    std::istringstream text(read_file(path));
+    for (std::string line; std::getline(text, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        std::vector<std::string> fields;
+        std::istringstream cells(line);
+        for (std::string cell; std::getline(cells, cell, '\t');) fields.push_back(cell);
+        if (rows.names.empty())
+            rows.names = fields;
+        else
+            rows.rows.push_back(fields);
+    }
+    return rows;
+}
+
+// One pass over a payment file of 100,000 entries with a table per type and the batch number carried
+// down: every line lands in its type's result, and each batch's entries add up to its control record.
+TEST(BatchRecordTypes, PaymentFileBatchesAddUpThroughTheCarriedNumber) {
+    TempDir dir;
+    const std::string input = dir.write("pay.ach", nacha_file({100000, 900, 3, 7, "\r\n"}));
+    Args args = {"extract", "--input",    input,   "--output", dir.file("out-{type}.csv"), "--records", "1:1",
+                 "--carry", "5:BatchNum", "--tab", "--trim"};
+    for (const NachaLayout& layout : nacha_layouts())
+        args.insert(args.end(), {"--layout", std::string(1, layout.type) + "=" + examples_dir() + "/nacha/" +
+                                                 layout.file});
+    const BatchOutcome r = run_batch_in_process(args);
+    ASSERT_EQ(0, r.status) << r.err;
+
+    std::map<char, Rows> out;
+    std::size_t lines = 0;
+    for (const char type : std::string("156789")) {
+        out[type] = read_rows(dir.file(std::string("out-") + type + ".csv"));
+        lines += out[type].rows.size();
+    }
+    const std::string text = read_file(input);
+    EXPECT_EQ(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')), lines);
+    EXPECT_EQ(100000u, out['6'].rows.size());
+    EXPECT_EQ("BatchNum", out['6'].names[0]);
+    EXPECT_EQ("RecType", out['5'].names[0]);  // a type's own carry is not put in front of it
+
+    struct Totals {
+        std::uint64_t count = 0, debit = 0, credit = 0;
+    };
+    std::map<std::string, Totals> batches;
+    const Rows& entries = out['6'];
+    const std::size_t code = entries.column("TranCode"), amount = entries.column("Amount");
+    for (const auto& row : entries.rows) {
+        Totals& t = batches[row[0]];
+        ++t.count;
+        (row[code].back() == '7' ? t.debit : t.credit) += std::stoull(row[amount]);
+    }
+    for (const auto& row : out['7'].rows) ++batches[row[0]].count;
+    const Rows& controls = out['8'];
+    ASSERT_EQ(batches.size(), controls.rows.size());
+    for (const auto& row : controls.rows) {
+        const Totals& t = batches[row[0]];
+        EXPECT_EQ(row[0], row[controls.column("BatchNum")]);
+        EXPECT_EQ(t.count, std::stoull(row[controls.column("EntryCount")])) << "batch " << row[0];
+        EXPECT_EQ(t.debit, std::stoull(row[controls.column("TotalDebit")])) << "batch " << row[0];
+        EXPECT_EQ(t.credit, std::stoull(row[controls.column("TotalCredt")])) << "batch " << row[0];
+    }
+}
+
+// Records of a type without a table are counted and told, with status 1, unless '*' takes them; a run
+// that fails replaces none of its results.
+TEST(BatchRecordTypes, UnknownTypesAreToldAndAFailedRunReplacesNoResult) {
+    TempDir dir;
+    const std::string input = dir.write("in.dat", "Aa1B22C33Aa2B44");
+    const std::string a = dir.write("a.tab", "Key       2    2    3    \r\n");
+    const std::string b = dir.write("b.tab", "N         2    2    3    \r\n");
+    const Args base = {"extract",
+                       "--input",
+                       input,
+                       "--output",
+                       dir.file("o-{type}.txt"),
+                       "--records",
+                       "1:1",
+                       "--record-length",
+                       "3",
+                       "--layout",
+                       "A=" + a,
+                       "--layout",
+                       "B=" + b,
+                       "--carry",
+                       "A:Key",
+                       "--overwrite"};
+    const BatchOutcome r = run_batch_in_process(base);
+    EXPECT_EQ(1, r.status);
+    EXPECT_NE(std::string::npos,
+              r.err.find(input + ": 1 record of type 'C' has no table (the first is record 3) (--layout "
+                                 "'*'=FILE takes them).\n"))
+        << r.err;
+    EXPECT_EQ("Key\r\na1\r\na2\r\n", read_file(dir.file("o-A.txt")));
+    EXPECT_EQ("Key;N\r\na1;22\r\na2;44\r\n", read_file(dir.file("o-B.txt")));
+
+    Args other = base;
+    other.insert(other.end(), {"--layout", "*=" + b});
+    EXPECT_EQ(0, run_batch_in_process(other).status);
+    EXPECT_EQ("Key;N\r\na1;33\r\n", read_file(dir.file("o-%2A.txt")));
+
+    dir.write("in.dat", "Aa1B22C33Aa2B4");  // a short last record
+    const BatchOutcome broken = run_batch_in_process(other);
+    EXPECT_EQ(1, broken.status);
+    EXPECT_EQ("Key\r\na1\r\na2\r\n", read_file(dir.file("o-A.txt")));
+    EXPECT_EQ("Key;N\r\na1;33\r\n", read_file(dir.file("o-%2A.txt")));
+}
+
+}  // namespace
+}  // namespace qvr::test

@@ -99,6 +99,8 @@ void OutputFile::end_text() {
 }
 
 void OutputFile::write(std::string_view bytes) {
+    // An empty piece may come without any bytes behind it (a null pointer), which memcpy may not be given.
+    if (bytes.empty()) return;
     if (bytes.size() > capacity_ - used_) {
         flush();
         if (bytes.size() >= capacity_) {

@@ -24,7 +24,7 @@ class OutputFile {
     /// Writes to `fd`, opened by someone else (standard output in a pipe), which close() and the destructor
     /// leave open for its owner; `name` stands for it in messages.
     static std::unique_ptr<OutputFile> borrow(int fd, std::string name);
-    ~OutputFile();
+    virtual ~OutputFile();  // a sink may hold a SafeFileWriter through an OutputFile pointer
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 

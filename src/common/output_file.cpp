@@ -384,6 +384,20 @@ void SafeFileWriter::commit() {
     committed_ = true;
 }
 
+int open_nameless(const std::string& folder, const std::string& name) {
+    const std::string dir = folder.empty() ? "." : folder;
+    int fd = ::open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd >= 0) return fd;
+    // Only a system or file system without such files is worth a second way; else the reason is the answer.
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+        throw_file_error("Cannot create file", name, errno);
+    std::string temp = folder + ".quarvel-XXXXXX";
+    fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) throw_file_error("Cannot create file", name, errno);
+    ::unlink(temp.c_str());
+    return fd;
+}
+
 void replace_file_safely(const std::string& target, std::string_view bytes) {
     SafeFileWriter out(target);
     out.write(bytes);

@@ -129,6 +129,10 @@ class SafeFileWriter : public OutputFile {
     std::string library_path_;  // the file a library writes, reopened by name at commit()
 };
 
+/// A file without a name in `folder` (a sorted run, a part of an archive): O_TMPFILE, or a named file
+/// removed at once. `name` stands for it in messages (the named file lives too briefly to be worth naming).
+int open_nameless(const std::string& folder, const std::string& name);
+
 /// Replaces `target` by `bytes` safely (see SafeFileWriter).
 void replace_file_safely(const std::string& target, std::string_view bytes);
 

@@ -26,22 +26,6 @@ namespace {
 constexpr std::size_t kSmallestReadBlock = std::size_t{1} << 12;
 constexpr std::size_t kReadBlock = std::size_t{1} << 18;
 
-/// A file without a name in `folder`: O_TMPFILE, or a named file removed at once. `name` stands for it in
-/// messages (the named file lives too briefly to be worth naming).
-int open_nameless(const std::string& folder, const std::string& name) {
-    const std::string dir = folder.empty() ? "." : folder;
-    int fd = ::open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (fd >= 0) return fd;
-    // Only a system or file system without such files is worth a second way; else the reason is the answer.
-    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
-        throw_file_error("Cannot create file", name, errno);
-    std::string temp = folder + ".quarvel-sort-XXXXXX";
-    fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) throw_file_error("Cannot create file", name, errno);
-    ::unlink(temp.c_str());
-    return fd;
-}
-
 void put_size(OutputFile& out, std::uint64_t n) {
     char bytes[10];
     std::size_t used = 0;

@@ -1,49 +1,181 @@
 #include "outputs/xlsx_workbook.h"
 
-#include <xlsxwriter.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
 
-#include "common/output_file.h"
+#include "common/file_names.h"
+#include "common/output_target.h"
 #include "common/utf8_chars.h"
+#include "outputs/zip_archive.h"
 
 namespace qvr {
 
 namespace {
 
+constexpr std::size_t kMaxSheetNameChars = 31;
+constexpr std::size_t kMaxColumns = 16384;
+constexpr std::size_t kMaxCellChars = 32767;
+
+constexpr std::string_view kXmlHead = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
+#define QVR_MAIN "http://schemas.openxmlformats.org/spreadsheetml/2006/main"
+#define QVR_RELATIONS "http://schemas.openxmlformats.org/officeDocument/2006/relationships"
+#define QVR_PACKAGE_RELATIONS "http://schemas.openxmlformats.org/package/2006/relationships"
+#define QVR_TYPE "application/vnd.openxmlformats-officedocument.spreadsheetml."
+
 // ---- Cells
 
-/// A workbook reads "_x0041_" in a text as the character it codes (the form controls are written in), so
-/// such a sequence of the text itself has its "_" coded: "_x005F_x0041_".
-void escape_coded_chars(std::string& text) {
-    auto is_hex = [](char c) {
-        return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-    };
-    for (std::size_t at = text.find("_x"); at != std::string::npos; at = text.find("_x", at + 1)) {
-        if (text.size() - at < 7 || text[at + 6] != '_' ||
-            !std::all_of(text.begin() + static_cast<std::ptrdiff_t>(at) + 2,
-                         text.begin() + static_cast<std::ptrdiff_t>(at) + 6, is_hex))
-            continue;
-        text.insert(at + 1, "x005F_");
-        at += 6;
-    }
+char* put(char* out, std::string_view s) {
+    std::memcpy(out, s.data(), s.size());
+    return out + s.size();
 }
 
-/// Excel's number format for `scale` decimals: "0" or "0.00".
+/// The bytes of a text that are not written as they are: the markup's own, the controls XML 1.0 cannot
+/// hold, "_" (which may start a coded character) and the first byte of U+FFFE and U+FFFF.
+struct SpecialBytes {
+    bool at[256] = {};
+    constexpr SpecialBytes() {
+        for (int c = 0; c < 0x20; ++c) at[c] = c != '\t' && c != '\n';
+        at['&'] = at['<'] = at['>'] = at['_'] = at[0xEF] = true;
+    }
+};
+constexpr SpecialBytes kSpecial;
+
+bool is_hex(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
+
+/// Writes the UTF-8 `text` as a cell's text, at most 7 bytes a byte. A workbook reads "_x0041_" as the
+/// character it codes, the form the characters XML cannot hold are written in, so such a sequence of the
+/// text itself has its "_" coded: "_x005F_x0041_".
+char* put_text(char* out, std::string_view text) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    while (p < end) {
+        const char* const run = p;
+        while (p < end && !kSpecial.at[static_cast<unsigned char>(*p)]) ++p;
+        out = put(out, {run, static_cast<std::size_t>(p - run)});
+        if (p == end) break;
+        const auto c = static_cast<unsigned char>(*p++);
+        if (c == '&') {
+            out = put(out, "&amp;");
+        } else if (c == '<') {
+            out = put(out, "&lt;");
+        } else if (c == '>') {
+            out = put(out, "&gt;");
+        } else if (c == '_') {
+            const bool coded = end - p >= 6 && p[0] == 'x' && p[5] == '_' && is_hex(p[1]) && is_hex(p[2]) &&
+                               is_hex(p[3]) && is_hex(p[4]);
+            out = coded ? put(out, "_x005F_") : put(out, "_");
+        } else if (c == 0xEF) {
+            const bool non_char = end - p >= 2 && static_cast<unsigned char>(p[0]) == 0xBF &&
+                                  (static_cast<unsigned char>(p[1]) & 0xFE) == 0xBE;
+            if (non_char) {
+                out = put(out, static_cast<unsigned char>(p[1]) == 0xBE ? "_xFFFE_" : "_xFFFF_");
+                p += 2;
+            } else {
+                *out++ = static_cast<char>(c);
+            }
+        } else {
+            out = put(out, "_x00");
+            *out++ = kHex[c >> 4];
+            *out++ = kHex[c & 15];
+            *out++ = '_';
+        }
+    }
+    return out;
+}
+
+/// `text` for an attribute's value.
+std::string attribute_text(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out;
+}
+
+/// Writes a checked number text as a number cell's value: the same digits without leading zeros.
+char* put_number(char* out, std::string_view value) {
+    if (value.front() == '-') {
+        *out++ = '-';
+        value.remove_prefix(1);
+    }
+    std::size_t i = 0;
+    while (i + 1 < value.size() && value[i] == '0' && value[i + 1] != '.') ++i;
+    if (value[i] == '.') *out++ = '0';
+    return put(out, value.substr(i));
+}
+
+/// The days from 1970-01-01 to a date of the Gregorian calendar.
+long days_from_civil(int y, int m, int d) {
+    y -= m <= 2;
+    const long era = (y >= 0 ? y : y - 399) / 400;
+    const long yoe = y - era * 400;
+    const long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    return era * 146097 + yoe * 365 + yoe / 4 - yoe / 100 + doy - 719468;
+}
+
+/// A workbook's number for a day from 1900 on: days from 1899-12-30, less one before 1900-03-01 (the
+/// workbook counts a 29 February 1900 that never was).
+long date_serial(const IsoDate& day) {
+    const long serial = days_from_civil(day.year, day.month, day.day) - days_from_civil(1899, 12, 30);
+    return serial < 61 ? serial - 1 : serial;
+}
+
+bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+std::size_t utf8_chars(std::string_view text) {
+    return static_cast<std::size_t>(std::count_if(
+        text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+// ---- Sheets and styles
+
 /// Excel's number format for `scale` decimals: "0" or "0.00"; "General" shows each value's own.
 std::string number_format(int scale) {
     return scale > 0 ? "0." + std::string(scale, '0') : scale < 0 ? "General" : "0";
 }
 
-/// A column as wide as its longest value or its name, in characters.
-double column_width(const OutputColumn& column) {
+/// A column as wide as its longest value or its name, in characters, as the width the file holds: a
+/// character is 7 pixels of the default font, and 5 more pad the column, in 256ths.
+std::string column_width(const OutputColumn& column) {
     int chars = std::max(column.width, static_cast<int>(utf8_columns(column.name)));
     if (column.kind == ColumnKind::date) chars = std::max(chars, 10);
-    return std::min(chars + 1, 255);
+    chars = std::min(chars + 1, 255);
+    const double width = static_cast<double>((chars * 7 + 5) * 256 / 7) / 256;
+    char text[32];
+    return std::string(text, std::to_chars(text, text + sizeof text, width).ptr);
+}
+
+/// "A", "B"... "Z", "AA"... for column `i` from 0.
+std::string column_letters(std::size_t i) {
+    std::string letters;
+    for (++i; i > 0; i = (i - 1) / 26) letters.insert(letters.begin(), static_cast<char>('A' + (i - 1) % 26));
+    return letters;
+}
+
+/// Where the sheets' markup waits: beside the result, or in the temporary folder for a device or a pipe.
+std::string parts_folder(const std::string& path) {
+    const OutputTarget target = output_target(path);
+    if (target.write != TargetWrite::in_place) return folder_of(target.path);
+    const char* tmp = std::getenv("TMPDIR");
+    return std::string(tmp && *tmp ? tmp : "/tmp") + "/";
 }
 
 }  // namespace
@@ -54,7 +186,7 @@ XlsxWorkbookWriter::~XlsxWorkbookWriter() { abandon(); }
 
 std::string XlsxWorkbookWriter::sheet_name(const std::string& first, int number) {
     const std::string ending = number > 1 ? " (" + std::to_string(number) + ")" : "";
-    const std::size_t room = LXW_SHEETNAME_MAX - ending.size();
+    const std::size_t room = kMaxSheetNameChars - ending.size();
     // Cut at a character, never inside one.
     const char* p = first.data();
     const char* const end = p + first.size();
@@ -71,12 +203,6 @@ std::string XlsxWorkbookWriter::sheet_name_from(std::string_view base) {
     return name;
 }
 
-void XlsxWorkbookWriter::check(int error, std::string_view what) const {
-    if (error != LXW_NO_ERROR)
-        throw_file_error("Cannot write file", job_.path,
-                         std::string(what) + ": " + lxw_strerror(static_cast<lxw_error>(error)));
-}
-
 void XlsxWorkbookWriter::begin() {
     // The name is checked before any file is made, so a refused name leaves nothing behind.
     const std::string first = job_.sheet.empty() ? "Sheet1" : job_.sheet;
@@ -84,88 +210,137 @@ void XlsxWorkbookWriter::begin() {
         throw UserError("'" + first +
                         "' cannot name a sheet: at most 31 characters, none of [ ] : * ? / \\, and no ' at "
                         "either end");
+    if (job_.columns.size() > kMaxColumns)
+        throw UserError("A sheet holds at most 16,384 columns, not " + std::to_string(job_.columns.size()));
     job_.sheet = first;
-    // The library writes its file by name: a device or a pipe is refused here.
-    file_ = SafeFileWriter::for_library(job_.path);
-    // Sheet data past 4 GB needs the zip's 64-bit form, which old readers lack: asked for only when the
-    // widest full sheet could come near it (a cell's markup takes about 50 bytes besides its value).
-    double sheet_bytes = 0;
-    for (const OutputColumn& column : job_.columns) sheet_bytes += column.width * 3.0 + 50;
-    lxw_workbook_options options{};
-    options.constant_memory = LXW_TRUE;
-    options.use_zip64 = sheet_bytes * job_.rows_per_sheet > 3.5e9 ? LXW_TRUE : LXW_FALSE;
-    workbook_ = workbook_new_opt(file_->temp_path().c_str(), &options);
-    if (!workbook_) throw_file_error("Cannot create file", job_.path, errno);
-    bold_ = workbook_add_format(workbook_);
-    format_set_bold(bold_);
-    date_ = workbook_add_format(workbook_);
-    format_set_num_format(date_, "yyyy-mm-dd");
-    for (const OutputColumn& column : job_.columns) {
-        lxw_format* format = nullptr;
+    file_ = std::make_unique<SafeFileWriter>(job_.path);
+    thread_ = std::make_unique<DeflateThread>();
+    for (std::size_t i = 0; i < job_.columns.size(); ++i) {
+        const OutputColumn& column = job_.columns[i];
+        letters_.push_back(column_letters(i));
+        std::string style;
         if (column.kind == ColumnKind::integer || column.kind == ColumnKind::decimal) {
-            format = workbook_add_format(workbook_);
-            format_set_num_format(
-                format, number_format(column.kind == ColumnKind::decimal ? column.scale : 0).c_str());
+            const std::string format = number_format(column.kind == ColumnKind::decimal ? column.scale : 0);
+            auto at = std::find(formats_.begin(), formats_.end(), format);
+            if (at == formats_.end()) at = formats_.insert(at, format);
+            // Styles 0 to 2: the plain cell, the bold header, the date.
+            style = " s=\"" + std::to_string(3 + (at - formats_.begin())) + "\"";
         }
-        number_formats_.push_back(format);
+        number_styles_.push_back(style);
     }
     add_sheet();
 }
 
 void XlsxWorkbookWriter::add_sheet() {
-    ++sheets_;
-    const std::string name = sheet_name(job_.sheet, sheets_);
-    sheet_ = workbook_add_worksheet(workbook_, name.c_str());
-    if (!sheet_) check(LXW_ERROR_MEMORY_MALLOC_FAILED, name);
-    for (std::size_t i = 0; i < job_.columns.size(); ++i) {
-        const auto col = static_cast<lxw_col_t>(i);
-        const OutputColumn& column = job_.columns[i];
-        check(worksheet_set_column(sheet_, col, col, column_width(column), nullptr), name);
-        if (!job_.header) continue;
-        cell_ = utf8_(column.name);
-        if (cell_.find("_x") != std::string::npos) escape_coded_chars(cell_);
-        check(worksheet_write_string(sheet_, 0, col, cell_.c_str(), bold_), name);
+    if (!parts_.empty()) {
+        parts_.back()->write("</sheetData></worksheet>");
+        parts_.back()->finish();
     }
-    if (job_.header) worksheet_freeze_panes(sheet_, 1, 0);
+    ++sheets_;
+    parts_.push_back(std::make_unique<DeflatedFile>(*thread_, parts_folder(job_.path),
+                                                    job_.path + " (a sheet's temporary file)"));
+    DeflatedFile& part = *parts_.back();
+    std::string head(kXmlHead);
+    head += "<worksheet xmlns=\"" QVR_MAIN "\" xmlns:r=\"" QVR_RELATIONS "\"><sheetViews><sheetView";
+    head += sheets_ == 1 ? " tabSelected=\"1\"" : "";
+    head += " workbookViewId=\"0\"";
+    // The names row stays in sight above the rows.
+    head += job_.header
+                ? "><pane ySplit=\"1\" topLeftCell=\"A2\" activePane=\"bottomLeft\" state=\"frozen\"/>"
+                  "<selection pane=\"bottomLeft\" activeCell=\"A2\" sqref=\"A2\"/></sheetView>"
+                : "/>";
+    head += "</sheetViews><sheetFormatPr defaultRowHeight=\"15\"/>";
+    if (!job_.columns.empty()) {
+        head += "<cols>";
+        for (std::size_t i = 0; i < job_.columns.size(); ++i) {
+            const std::string n = std::to_string(i + 1);
+            head += "<col min=\"" + n + "\" max=\"" + n + "\" width=\"" + column_width(job_.columns[i]) +
+                    "\" customWidth=\"1\"/>";
+        }
+        head += "</cols>";
+    }
+    head += "<sheetData>";
+    part.write(head);
     sheet_rows_ = 0;
+    if (!job_.header) return;
+    part.write("<row>");
+    for (std::size_t i = 0; i < job_.columns.size(); ++i) {
+        cell_.assign(utf8_(job_.columns[i].name));
+        if (cell_.empty())
+            part.write("<c s=\"1\"/>");
+        else
+            write_text_cell(i, cell_, false, " s=\"1\"");
+    }
+    part.write("</row>");
 }
 
-void XlsxWorkbookWriter::write_cell(std::uint32_t row, std::uint16_t col, const OutputColumn& column,
-                                    std::string_view value) {
+char* XlsxWorkbookWriter::start_cell(char* out, std::size_t col, bool gap) {
+    out = put(out, "<c");
+    if (!gap) return out;
+    // A cell after an empty one says where it is; the others follow the one before.
+    if (row_number_size_ == 0) {
+        const std::uint64_t row = sheet_rows_ + (job_.header ? 2 : 1);
+        row_number_size_ = static_cast<std::size_t>(
+            std::to_chars(row_number_, row_number_ + sizeof row_number_, row).ptr - row_number_);
+    }
+    out = put(out, " r=\"");
+    out = put(out, letters_[col]);
+    out = put(out, {row_number_, row_number_size_});
+    *out++ = '"';
+    return out;
+}
+
+void XlsxWorkbookWriter::write_text_cell(std::size_t col, std::string_view text, bool gap,
+                                         std::string_view style) {
+    if (text.size() > kMaxCellChars && utf8_chars(text) > kMaxCellChars)
+        throw UserError(job_.columns[col].name + " (row " + std::to_string(rows_ + 1) +
+                        "): the text is longer than a cell holds (32,767 characters)");
+    DeflatedFile& part = *parts_.back();
+    char* const start = part.room(7 * text.size() + 128);
+    char* out = start_cell(start, col, gap);
+    out = put(out, style);
+    out = put(out, " t=\"inlineStr\"><is><t");
+    if (!text.empty() && (is_blank(text.front()) || is_blank(text.back())))
+        out = put(out, " xml:space=\"preserve\"");
+    *out++ = '>';
+    out = put_text(out, text);
+    out = put(out, "</t></is></c>");
+    part.advance(static_cast<std::size_t>(out - start));
+}
+
+void XlsxWorkbookWriter::write_cell(std::size_t col, std::string_view value, bool gap) {
+    const OutputColumn& column = job_.columns[col];
     const std::uint64_t data_row = rows_ + 1;
+    DeflatedFile& part = *parts_.back();
     switch (column.kind) {
         case ColumnKind::integer:
         case ColumnKind::decimal: {
-            const int digits = checked_number_digits(column, data_row, value);
-            cell_.assign(value);
-            if (digits <= kExactNumberDigits) {
-                check(worksheet_write_number(sheet_, row, col, std::strtod(cell_.c_str(), nullptr),
-                                             number_formats_[col]),
-                      column.name);
-                return;
-            }
-            break;
+            // Beyond what a workbook's number holds, the digits stay text.
+            if (checked_number_digits(column, data_row, value) > kExactNumberDigits) break;
+            char* const start = part.room(value.size() + 128);
+            char* out = start_cell(start, col, gap);
+            out = put(out, number_styles_[col]);
+            out = put(out, "><v>");
+            out = put_number(out, value);
+            out = put(out, "</v></c>");
+            part.advance(static_cast<std::size_t>(out - start));
+            return;
         }
         case ColumnKind::date: {
             const IsoDate day = checked_iso_date(column, data_row, value);
-            if (day.year >= 1900) {
-                lxw_datetime date{day.year, day.month, day.day, 0, 0, 0};
-                check(worksheet_write_datetime(sheet_, row, col, &date, date_), column.name);
-                return;
-            }
-            cell_.assign(value);
-            break;
+            if (day.year < 1900) break;  // before the workbook's first day
+            char* const start = part.room(128);
+            char* out = start_cell(start, col, gap);
+            out = put(out, " s=\"2\"><v>");
+            out = std::to_chars(out, out + 16, date_serial(day)).ptr;
+            out = put(out, "</v></c>");
+            part.advance(static_cast<std::size_t>(out - start));
+            return;
         }
         case ColumnKind::text:
-            cell_.assign(utf8_(value));
-            if (cell_.find("_x") != std::string::npos) escape_coded_chars(cell_);
-            break;
+            return write_text_cell(col, utf8_(value), gap, {});
     }
-    const int error = worksheet_write_string(sheet_, row, col, cell_.c_str(), nullptr);
-    if (error == LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED)
-        throw UserError(column.name + " (row " + std::to_string(data_row) +
-                        "): the text is longer than a cell holds (32,767 characters)");
-    check(error, column.name);
+    write_text_cell(col, value, gap, {});
 }
 
 void XlsxWorkbookWriter::add_row(const std::vector<std::string_view>& values) {
@@ -173,30 +348,107 @@ void XlsxWorkbookWriter::add_row(const std::vector<std::string_view>& values) {
         throw UserError("Row " + std::to_string(rows_ + 1) + " has " + std::to_string(values.size()) +
                         " values for " + std::to_string(job_.columns.size()) + " columns");
     if (sheet_rows_ == job_.rows_per_sheet) add_sheet();
-    const std::uint32_t row = sheet_rows_ + (job_.header ? 1 : 0);
-    for (std::size_t i = 0; i < values.size(); ++i)
-        if (!values[i].empty()) write_cell(row, static_cast<std::uint16_t>(i), job_.columns[i], values[i]);
+    DeflatedFile& part = *parts_.back();
+    part.write("<row>");
+    row_number_size_ = 0;
+    bool gap = false;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (values[i].empty()) {
+            gap = true;
+            continue;
+        }
+        write_cell(i, values[i], gap);
+        gap = false;
+    }
+    part.write("</row>");
     ++sheet_rows_;
     ++rows_;
 }
 
-void XlsxWorkbookWriter::commit() {
-    const lxw_error error = workbook_close(workbook_);  // frees it whatever the outcome
-    workbook_ = nullptr;
-    if (error != LXW_NO_ERROR) {
-        const int err = errno;
-        throw_file_error(
-            "Cannot write file", job_.path,
-            std::string(lxw_strerror(error)) + (err ? std::string(". ") + std::strerror(err) : ""));
+std::string XlsxWorkbookWriter::styles_part() const {
+    std::string formats = "<numFmt numFmtId=\"164\" formatCode=\"yyyy-mm-dd\"/>";
+    std::string styles =
+        "<xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\"/>"
+        "<xf numFmtId=\"0\" fontId=\"1\" fillId=\"0\" borderId=\"0\" xfId=\"0\" applyFont=\"1\"/>"
+        "<xf numFmtId=\"164\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\" "
+        "applyNumberFormat=\"1\"/>";
+    int next_id = 165;
+    int custom = 1;
+    for (const std::string& format : formats_) {
+        // The workbook's own formats have numbers of their own.
+        int id = format == "General" ? 0 : format == "0" ? 1 : format == "0.00" ? 2 : 0;
+        if (id == 0 && format != "General") {
+            id = next_id++;
+            ++custom;
+            formats += "<numFmt numFmtId=\"" + std::to_string(id) + "\" formatCode=\"" + format + "\"/>";
+        }
+        styles += "<xf numFmtId=\"" + std::to_string(id) +
+                  "\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\" applyNumberFormat=\"1\"/>";
     }
+    const std::string font =
+        "<sz val=\"11\"/><color theme=\"1\"/><name val=\"Calibri\"/><family val=\"2\"/>"
+        "<scheme val=\"minor\"/></font>";
+    return std::string(kXmlHead) + "<styleSheet xmlns=\"" QVR_MAIN "\"><numFmts count=\"" +
+           std::to_string(custom) + "\">" + formats + "</numFmts><fonts count=\"2\"><font>" + font +
+           "<font><b/>" + font +
+           "</fonts><fills count=\"2\"><fill><patternFill patternType=\"none\"/></fill><fill><patternFill "
+           "patternType=\"gray125\"/></fill></fills><borders "
+           "count=\"1\"><border><left/><right/><top/><bottom/>"
+           "<diagonal/></border></borders><cellStyleXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" "
+           "fillId=\"0\" borderId=\"0\"/></cellStyleXfs><cellXfs count=\"" +
+           std::to_string(3 + formats_.size()) + "\">" + styles +
+           "</cellXfs><cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" builtinId=\"0\"/>"
+           "</cellStyles></styleSheet>";
+}
+
+void XlsxWorkbookWriter::commit() {
+    parts_.back()->write("</sheetData></worksheet>");
+    parts_.back()->finish();
+    std::string types = std::string(kXmlHead) +
+                        "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+                        "<Default Extension=\"rels\" ContentType=\"application/"
+                        "vnd.openxmlformats-package.relationships+xml\"/><Default Extension=\"xml\" "
+                        "ContentType=\"application/xml\"/><Override PartName=\"/xl/workbook.xml\" "
+                        "ContentType=\"" QVR_TYPE
+                        "sheet.main+xml\"/><Override PartName=\"/xl/styles.xml\" "
+                        "ContentType=\"" QVR_TYPE "styles+xml\"/>";
+    std::string book = std::string(kXmlHead) +
+                       "<workbook xmlns=\"" QVR_MAIN "\" xmlns:r=\"" QVR_RELATIONS
+                       "\"><bookViews><workbookView activeTab=\"0\"/></bookViews><sheets>";
+    std::string book_relations =
+        std::string(kXmlHead) + "<Relationships xmlns=\"" QVR_PACKAGE_RELATIONS "\">";
+    for (int i = 1; i <= sheets_; ++i) {
+        const std::string n = std::to_string(i);
+        types += "<Override PartName=\"/xl/worksheets/sheet" + n +
+                 ".xml\" ContentType=\"" QVR_TYPE "worksheet+xml\"/>";
+        book += "<sheet name=\"" + attribute_text(sheet_name(job_.sheet, i)) + "\" sheetId=\"" + n +
+                "\" r:id=\"rId" + n + "\"/>";
+        book_relations += "<Relationship Id=\"rId" + n +
+                          "\" Type=\"" QVR_RELATIONS "/worksheet\" Target=\"worksheets/sheet" + n +
+                          ".xml\"/>";
+    }
+    book_relations += "<Relationship Id=\"rId" + std::to_string(sheets_ + 1) +
+                      "\" Type=\"" QVR_RELATIONS "/styles\" Target=\"styles.xml\"/></Relationships>";
+    ZipArchive zip(*file_);
+    zip.add("[Content_Types].xml", types + "</Types>");
+    zip.add("_rels/.rels", std::string(kXmlHead) +
+                               "<Relationships xmlns=\"" QVR_PACKAGE_RELATIONS
+                               "\"><Relationship Id=\"rId1\" Type=\"" QVR_RELATIONS
+                               "/officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>");
+    zip.add("xl/workbook.xml", book + "</sheets></workbook>");
+    zip.add("xl/_rels/workbook.xml.rels", book_relations);
+    zip.add("xl/styles.xml", styles_part());
+    for (int i = 1; i <= sheets_; ++i)
+        zip.add("xl/worksheets/sheet" + std::to_string(i) + ".xml", *parts_[static_cast<std::size_t>(i - 1)]);
+    zip.finish();
     file_->commit();
-    file_.reset();
+    abandon();
 }
 
 void XlsxWorkbookWriter::abandon() noexcept {
-    if (workbook_) lxw_workbook_free(workbook_);
-    workbook_ = nullptr;
-    file_.reset();  // removes the file beside the target
+    parts_.clear();
+    thread_.reset();
+    file_.reset();  // removes the file beside the target, unless committed
 }
 
 std::string xlsx_sheets_text(const XlsxWorkbookWriter& workbook, std::string_view first_sheet,

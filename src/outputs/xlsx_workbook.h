@@ -10,11 +10,10 @@
 #include "common/output_file.h"
 #include "outputs/output_column.h"
 
-struct lxw_workbook;
-struct lxw_worksheet;
-struct lxw_format;
-
 namespace qvr {
+
+class DeflateThread;
+class DeflatedFile;
 
 /// The data rows of a sheet: its 1,048,576 rows less the header.
 inline constexpr std::uint32_t kXlsxDataRowsPerSheet = 1'048'575;
@@ -30,16 +29,16 @@ struct XlsxWorkbookJob {
     bool header = true;  ///< each sheet starts with the column names
 };
 
-/// Writes a workbook row by row with one row in memory (the library's constant-memory mode, which keeps
-/// finished rows in temporary files). Each sheet starts with the column names, bold, frozen above the
+/// Writes a workbook row by row with one row in memory: each sheet's markup is deflated on another thread
+/// as it is made, into a file without a name beside the target, and the archive is put together from them
+/// at the end. Each sheet starts with the column names, bold, frozen above the
 /// rows; numbers are number cells, dates date cells, texts text cells (`00123` stays a code). A full sheet
 /// goes on in a next sheet with the same header, so no row is ever lost to the sheet size.
 ///
 /// A number of more than 15 significant digits is a text cell: a workbook's numbers hold 15 and would
 /// round it. A date before 1900, which a workbook's dates cannot hold, is a text cell too.
 ///
-/// The workbook is made beside its target and replaces it only when complete, as every result (the safe
-/// replacement's commit of a file a library writes by name).
+/// The workbook is made beside its target and replaces it only when complete, as every result.
 class XlsxWorkbookWriter {
   public:
     explicit XlsxWorkbookWriter(XlsxWorkbookJob job);
@@ -73,21 +72,27 @@ class XlsxWorkbookWriter {
 
   private:
     void add_sheet();
-    void write_cell(std::uint32_t row, std::uint16_t col, const OutputColumn& column, std::string_view value);
-    void check(int error, std::string_view what) const;
+    /// Writes the cell of `value` in column `col`; `gap`: an empty cell came before it in the row.
+    void write_cell(std::size_t col, std::string_view value, bool gap);
+    void write_text_cell(std::size_t col, std::string_view text, bool gap, std::string_view style);
+    /// Puts `<c` and, after a gap, the cell's reference.
+    char* start_cell(char* out, std::size_t col, bool gap);
+    std::string styles_part() const;
 
     XlsxWorkbookJob job_;
     std::unique_ptr<SafeFileWriter> file_;
-    lxw_workbook* workbook_ = nullptr;
-    lxw_worksheet* sheet_ = nullptr;
-    lxw_format* bold_ = nullptr;
-    lxw_format* date_ = nullptr;
-    std::vector<lxw_format*> number_formats_;  // per column, for integer and decimal columns
+    std::unique_ptr<DeflateThread> thread_;
+    std::vector<std::unique_ptr<DeflatedFile>> parts_;  // a sheet's markup each
+    std::vector<std::string> letters_;                  // per column: "A", "B"...
+    std::vector<std::string> number_styles_;            // per column: ` s="3"` for its numbers
+    std::vector<std::string> formats_;                  // the number formats of those styles
     std::uint32_t sheet_rows_ = 0;
     std::uint64_t rows_ = 0;
     int sheets_ = 0;
     Utf8Values utf8_;
-    std::string cell_;  // a value with its terminating zero, as the library takes it
+    std::string cell_;
+    char row_number_[16];  // of the row being written, for the cells' references
+    std::size_t row_number_size_ = 0;
 };
 
 /// What the user is told after the rows of a workbook: nothing when one sheet held them, else which

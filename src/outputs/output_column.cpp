@@ -1,6 +1,7 @@
 #include "outputs/output_column.h"
 
 #include <algorithm>
+#include <array>
 
 #include "common/char_map.h"
 #include "common/file_error.h"
@@ -67,9 +68,25 @@ std::string_view Utf8Values::operator()(std::string_view value) {
     if (room_.size() < value.size() * 3) room_.resize(value.size() * 3);
     char* out = room_.data();
     if (encoding_ == TextEncoding::cp1252) {
+        // The upper half's characters in UTF-8, made once: a workbook's texts pass here byte by byte.
+        static const auto kUpper = [] {
+            std::array<std::array<char, 4>, 128> table{};
+            for (int b = 0; b < 128; ++b) {
+                char* const end =
+                    put_utf8(byte_to_char(static_cast<unsigned char>(0x80 + b)), table[b].data());
+                table[b][3] = static_cast<char>(end - table[b].data());
+            }
+            return table;
+        }();
         for (; p < end; ++p) {
             const auto byte = static_cast<unsigned char>(*p);
-            out = byte < 0x80 ? (*out = *p, out + 1) : put_utf8(byte_to_char(byte), out);
+            if (byte < 0x80) {
+                *out++ = *p;
+                continue;
+            }
+            const std::array<char, 4>& utf8 = kUpper[byte - 0x80];
+            std::copy_n(utf8.data(), 3, out);
+            out += utf8[3];
         }
         return {room_.data(), static_cast<std::size_t>(out - room_.data())};
     }

@@ -1,8 +1,8 @@
 # Shared by scripts/run, scripts/test and scripts/package: installs the Debian packages the project needs
 # when any is missing, so that a fresh machine needs nothing by hand.
 
-# What building and running the program need (SQLite and libxlsxwriter for the typed outputs).
-QVR_PACKAGES="g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libicu-dev libsqlite3-dev libxlsxwriter-dev
+# What building and running the program need (SQLite for the typed outputs, ISA-L to deflate workbooks).
+QVR_PACKAGES="g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libicu-dev libsqlite3-dev libisal-dev
   fonts-liberation"
 # What the tests add: GoogleTest, an independent dBase reader, reading printed PDF back, a virtual display,
 # clang for the fuzz targets, dpkg-dev for the package's dependencies, GNU parallel for the README's

@@ -232,10 +232,7 @@ void XlsxWorkbookWriter::begin() {
 }
 
 void XlsxWorkbookWriter::add_sheet() {
-    if (!parts_.empty()) {
-        parts_.back()->write("</sheetData></worksheet>");
-        parts_.back()->finish();
-    }
+    if (!parts_.empty()) end_sheet();
     ++sheets_;
     parts_.push_back(std::make_unique<DeflatedFile>(*thread_, parts_folder(job_.path),
                                                     job_.path + " (a sheet's temporary file)"));
@@ -365,6 +362,14 @@ void XlsxWorkbookWriter::add_row(const std::vector<std::string_view>& values) {
     ++rows_;
 }
 
+void XlsxWorkbookWriter::end_sheet() {
+    // Margins as the workbook's own program gives a new sheet, for printing.
+    parts_.back()->write(
+        "</sheetData><pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" "
+        "header=\"0.3\" footer=\"0.3\"/></worksheet>");
+    parts_.back()->finish();
+}
+
 std::string XlsxWorkbookWriter::styles_part() const {
     std::string formats = "<numFmt numFmtId=\"164\" formatCode=\"yyyy-mm-dd\"/>";
     std::string styles =
@@ -402,8 +407,7 @@ std::string XlsxWorkbookWriter::styles_part() const {
 }
 
 void XlsxWorkbookWriter::commit() {
-    parts_.back()->write("</sheetData></worksheet>");
-    parts_.back()->finish();
+    end_sheet();
     std::string types = std::string(kXmlHead) +
                         "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
                         "<Default Extension=\"rels\" ContentType=\"application/"

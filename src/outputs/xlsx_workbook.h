@@ -72,6 +72,8 @@ class XlsxWorkbookWriter {
 
   private:
     void add_sheet();
+    /// Ends the markup of the sheet being written and has the rest of it deflated.
+    void end_sheet();
     /// Writes the cell of `value` in column `col`; `gap`: an empty cell came before it in the row.
     void write_cell(std::size_t col, std::string_view value, bool gap);
     void write_text_cell(std::size_t col, std::string_view text, bool gap, std::string_view style);

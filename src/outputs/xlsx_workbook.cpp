@@ -104,7 +104,8 @@ std::string attribute_text(std::string_view text) {
                 out += "&quot;";
                 break;
             default:
-                out += c;
+                // XML 1.0 holds no control in an attribute; a sheet's name has no use for one.
+                out += static_cast<unsigned char>(c) < 0x20 ? '_' : c;
         }
     }
     return out;
@@ -407,6 +408,7 @@ std::string XlsxWorkbookWriter::styles_part() const {
 }
 
 void XlsxWorkbookWriter::commit() {
+    if (!file_) return;
     end_sheet();
     std::string types = std::string(kXmlHead) +
                         "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"

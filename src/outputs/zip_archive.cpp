@@ -114,6 +114,11 @@ void DeflatedFile::finish() {
     finished_ = true;
     hand_on(true);
     thread_.wait_for(*this, handed_);
+    // Only the bytes on disk are needed from here on: a workbook of many sheets keeps no buffers of each.
+    for (Block& block : blocks_) block.bytes.reset();
+    stream_.reset();
+    level_buffer_.reset();
+    out_.reset();
 }
 
 void DeflatedFile::deflate_next() {

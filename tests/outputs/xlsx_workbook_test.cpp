@@ -33,7 +33,9 @@ TEST(XlsxWorkbook, NumbersDatesAndTextsAreCellsOfTheirKind) {
     write({path, "Données", kColumns, TextEncoding::cp1252},
           {{"-00012", "00123", "-1234.50", "2026-12-07"},
            {"", "Zo\xeb <&>\x01", "12345678901234567.89", "1899-12-31"},
-           {"99999999", "_x0041_ _x41_", "0.05", "2024-02-29"}});
+           {"99999999", "_x0041_ _x41_", "0.05", "2024-02-29"},
+           // past the sixteen bytes looked at together, with what needs care in both parts
+           {"", "first sixteen <&\x02_x0041_\ttab, then <&\x1f_x00e9_\tbeyond", "", ""}});
     EXPECT_THAT(
         cells(path),
         ElementsAre("sheet Données frozen=A2 widths=9.7109375,6.7109375,22.7109375,11.7109375",  //
@@ -41,7 +43,8 @@ TEST(XlsxWorkbook, NumbersDatesAndTextsAreCellsOfTheirKind) {
                     "B2 s 00123", "C2 n -1234.5", "D2 d 2026-12-07",
                     // a control as the workbook escapes it; beyond what a number holds; before the first date
                     "B3 s Zoë <&>_x0001_", "C3 s 12345678901234567.89", "D3 s 1899-12-31", "A4 n 99999999",
-                    "B4 s _x005F_x0041_ _x41_", "C4 n 0.05", "D4 d 2024-02-29"));
+                    "B4 s _x005F_x0041_ _x41_", "C4 n 0.05", "D4 d 2024-02-29",
+                    "B5 s first sixteen <&_x0002__x005F_x0041_\ttab, then <&_x001F__x005F_x00e9_\tbeyond"));
     EXPECT_EQ("out.xlsx", test::list_folder(dir.path()));
 }
 

@@ -93,19 +93,31 @@ char* put_text(char* out, std::string_view text) {
     const char* p = text.data();
     const char* const end = p + text.size();
 #if defined(__SSE2__)
-    // Sixteen bytes at a time, copied whole until one needs care (tabs and line feeds are among the
-    // controls found here, and written as they are).
+    // Sixteen bytes at a time, copied whole up to the first that needs care (tabs and line feeds are among
+    // the controls found here, and written as they are); a last part of fewer is looked at from a copy.
     const __m128i top_control = _mm_set1_epi8(0x1F);
-    while (end - p >= 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const auto care = [&](__m128i block) {
         __m128i hits = _mm_cmpeq_epi8(_mm_min_epu8(block, top_control), block);
         for (const char c : {'&', '<', '>', '_', '\xEF'})
             hits = _mm_or_si128(hits, _mm_cmpeq_epi8(block, _mm_set1_epi8(c)));
+        return static_cast<unsigned>(_mm_movemask_epi8(hits));
+    };
+    while (p < end) {
+        const auto left = static_cast<std::size_t>(end - p);
+        __m128i block;
+        if (left >= 16) {
+            block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        } else {
+            char last[16] = {};
+            std::memcpy(last, p, left);
+            block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(last));
+        }
+        const unsigned mask = care(block) & (left >= 16 ? 0xFFFFu : (1u << left) - 1);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out), block);
-        const auto mask = static_cast<unsigned>(_mm_movemask_epi8(hits));
         if (mask == 0) {
-            p += 16;
-            out += 16;
+            const std::size_t n = std::min<std::size_t>(left, 16);
+            p += n;
+            out += n;
             continue;
         }
         const int n = __builtin_ctz(mask);

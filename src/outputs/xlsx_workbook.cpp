@@ -227,9 +227,47 @@ std::string parts_folder(const std::string& path) {
     return std::string(tmp && *tmp ? tmp : "/tmp") + "/";
 }
 
+/// The workbook's styles: 0 the plain cell, 1 the bold names, 2 the date, then one for each number format
+/// of `codes`.
+std::string styles_part(const std::vector<std::string>& codes);
+
 }  // namespace
 
-XlsxWorkbookWriter::XlsxWorkbookWriter(XlsxWorkbookJob job) : job_(std::move(job)), utf8_(job_.encoding) {}
+struct XlsxWorkbookWriter::Book {
+    std::string path;
+    std::unique_ptr<SafeFileWriter> file;
+    std::unique_ptr<DeflateThread> thread;
+    struct Sheet {
+        std::string name;
+        std::unique_ptr<DeflatedFile> part;
+    };
+    std::vector<Sheet> sheets;  // destroyed before the thread that deflates them
+    std::vector<std::string> formats;
+    int writing = 0;  // writers begun and not committed
+    bool abandoned = false;
+
+    ~Book() {
+        sheets.clear();
+        thread.reset();
+    }
+    /// The style of numbers of `format`.
+    std::size_t style_of(const std::string& format) {
+        auto at = std::find(formats.begin(), formats.end(), format);
+        if (at == formats.end()) at = formats.insert(at, format);
+        return 3 + static_cast<std::size_t>(at - formats.begin());
+    }
+    void write();
+};
+
+XlsxWorkbookWriter::XlsxWorkbookWriter(XlsxWorkbookJob job)
+    : job_(std::move(job)), book_(std::make_shared<Book>()), utf8_(job_.encoding) {
+    book_->path = job_.path;
+}
+
+XlsxWorkbookWriter::XlsxWorkbookWriter(XlsxWorkbookJob job, XlsxWorkbookWriter& first)
+    : job_(std::move(job)), book_(first.book_), utf8_(job_.encoding) {
+    job_.path = book_->path;
+}
 
 XlsxWorkbookWriter::~XlsxWorkbookWriter() { abandon(); }
 
@@ -262,33 +300,45 @@ void XlsxWorkbookWriter::begin() {
     if (job_.columns.size() > kMaxColumns)
         throw UserError("A sheet holds at most 16,384 columns, not " + std::to_string(job_.columns.size()));
     job_.sheet = first;
-    file_ = std::make_unique<SafeFileWriter>(job_.path);
-    thread_ = std::make_unique<DeflateThread>();
+    if (!book_->file) {
+        book_->file = std::make_unique<SafeFileWriter>(job_.path);
+        book_->thread = std::make_unique<DeflateThread>();
+    }
     for (std::size_t i = 0; i < job_.columns.size(); ++i) {
         const OutputColumn& column = job_.columns[i];
         letters_.push_back(column_letters(i));
         std::string style;
-        if (column.kind == ColumnKind::integer || column.kind == ColumnKind::decimal) {
-            const std::string format = number_format(column.kind == ColumnKind::decimal ? column.scale : 0);
-            auto at = std::find(formats_.begin(), formats_.end(), format);
-            if (at == formats_.end()) at = formats_.insert(at, format);
-            // Styles 0 to 2: the plain cell, the bold header, the date.
-            style = " s=\"" + std::to_string(3 + (at - formats_.begin())) + "\"";
-        }
+        if (column.kind == ColumnKind::integer || column.kind == ColumnKind::decimal)
+            style = " s=\"" +
+                    std::to_string(book_->style_of(
+                        number_format(column.kind == ColumnKind::decimal ? column.scale : 0))) +
+                    "\"";
         number_styles_.push_back(style);
     }
+    ++book_->writing;
+    begun_ = true;
     add_sheet();
 }
 
 void XlsxWorkbookWriter::add_sheet() {
-    if (!parts_.empty()) end_sheet();
+    if (part_) end_sheet();
+    const std::string name = sheet_name(job_.sheet, sheets_ + 1);
+    const auto folded = [](std::string text) {
+        for (char& c : text) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        return text;
+    };
+    for (const Book::Sheet& sheet : book_->sheets)
+        if (folded(sheet.name) == folded(name))
+            throw UserError("The workbook has a sheet named " + name + " already");
     ++sheets_;
-    parts_.push_back(std::make_unique<DeflatedFile>(*thread_, parts_folder(job_.path),
-                                                    job_.path + " (a sheet's temporary file)"));
-    DeflatedFile& part = *parts_.back();
+    book_->sheets.push_back(
+        {name, std::make_unique<DeflatedFile>(*book_->thread, parts_folder(job_.path),
+                                              job_.path + " (a sheet's temporary file)")});
+    part_ = book_->sheets.back().part.get();
+    DeflatedFile& part = *part_;
     std::string head(kXmlHead);
     head += "<worksheet xmlns=\"" QVR_MAIN "\" xmlns:r=\"" QVR_RELATIONS "\"><sheetViews><sheetView";
-    head += sheets_ == 1 ? " tabSelected=\"1\"" : "";
+    head += book_->sheets.size() == 1 ? " tabSelected=\"1\"" : "";
     head += " workbookViewId=\"0\"";
     // The names row stays in sight above the rows.
     head += job_.header
@@ -341,7 +391,7 @@ void XlsxWorkbookWriter::write_text_cell(std::size_t col, std::string_view text,
     if (text.size() > kMaxCellChars && utf8_chars(text) > kMaxCellChars)
         throw UserError(job_.columns[col].name + " (row " + std::to_string(rows_ + 1) +
                         "): the text is longer than a cell holds (32,767 characters)");
-    DeflatedFile& part = *parts_.back();
+    DeflatedFile& part = *part_;
     char* const start = part.room(7 * text.size() + 128);
     char* out = start_cell(start, col, gap);
     out = put(out, style);
@@ -357,7 +407,7 @@ void XlsxWorkbookWriter::write_text_cell(std::size_t col, std::string_view text,
 void XlsxWorkbookWriter::write_cell(std::size_t col, std::string_view value, bool gap) {
     const OutputColumn& column = job_.columns[col];
     const std::uint64_t data_row = rows_ + 1;
-    DeflatedFile& part = *parts_.back();
+    DeflatedFile& part = *part_;
     switch (column.kind) {
         case ColumnKind::integer:
         case ColumnKind::decimal: {
@@ -394,7 +444,7 @@ void XlsxWorkbookWriter::add_row(const std::vector<std::string_view>& values) {
         throw UserError("Row " + std::to_string(rows_ + 1) + " has " + std::to_string(values.size()) +
                         " values for " + std::to_string(job_.columns.size()) + " columns");
     if (sheet_rows_ == job_.rows_per_sheet) add_sheet();
-    DeflatedFile& part = *parts_.back();
+    DeflatedFile& part = *part_;
     part.write("<row>");
     row_number_size_ = 0;
     bool gap = false;
@@ -413,13 +463,16 @@ void XlsxWorkbookWriter::add_row(const std::vector<std::string_view>& values) {
 
 void XlsxWorkbookWriter::end_sheet() {
     // Margins as the workbook's own program gives a new sheet, for printing.
-    parts_.back()->write(
+    part_->write(
         "</sheetData><pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" "
         "header=\"0.3\" footer=\"0.3\"/></worksheet>");
-    parts_.back()->finish();
+    part_->finish();
+    part_ = nullptr;
 }
 
-std::string XlsxWorkbookWriter::styles_part() const {
+namespace {
+
+std::string styles_part(const std::vector<std::string>& codes) {
     std::string formats = "<numFmt numFmtId=\"164\" formatCode=\"yyyy-mm-dd\"/>";
     std::string styles =
         "<xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\"/>"
@@ -428,7 +481,7 @@ std::string XlsxWorkbookWriter::styles_part() const {
         "applyNumberFormat=\"1\"/>";
     int next_id = 165;
     int custom = 1;
-    for (const std::string& format : formats_) {
+    for (const std::string& format : codes) {
         // The workbook's own formats have numbers of their own.
         int id = format == "General" ? 0 : format == "0" ? 1 : format == "0.00" ? 2 : 0;
         if (id == 0 && format != "General") {
@@ -450,14 +503,22 @@ std::string XlsxWorkbookWriter::styles_part() const {
            "count=\"1\"><border><left/><right/><top/><bottom/>"
            "<diagonal/></border></borders><cellStyleXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" "
            "fillId=\"0\" borderId=\"0\"/></cellStyleXfs><cellXfs count=\"" +
-           std::to_string(3 + formats_.size()) + "\">" + styles +
+           std::to_string(3 + codes.size()) + "\">" + styles +
            "</cellXfs><cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" builtinId=\"0\"/>"
            "</cellStyles></styleSheet>";
 }
 
+}  // namespace
+
 void XlsxWorkbookWriter::commit() {
-    if (!file_) return;
+    if (!begun_) return;
     end_sheet();
+    begun_ = false;
+    const std::shared_ptr<Book> book = std::move(book_);
+    if (--book->writing == 0 && !book->abandoned) book->write();
+}
+
+void XlsxWorkbookWriter::Book::write() {
     std::string types = std::string(kXmlHead) +
                         "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
                         "<Default Extension=\"rels\" ContentType=\"application/"
@@ -471,19 +532,19 @@ void XlsxWorkbookWriter::commit() {
                        "\"><bookViews><workbookView activeTab=\"0\"/></bookViews><sheets>";
     std::string book_relations =
         std::string(kXmlHead) + "<Relationships xmlns=\"" QVR_PACKAGE_RELATIONS "\">";
-    for (int i = 1; i <= sheets_; ++i) {
+    for (std::size_t i = 1; i <= sheets.size(); ++i) {
         const std::string n = std::to_string(i);
         types += "<Override PartName=\"/xl/worksheets/sheet" + n +
                  ".xml\" ContentType=\"" QVR_TYPE "worksheet+xml\"/>";
-        book += "<sheet name=\"" + attribute_text(sheet_name(job_.sheet, i)) + "\" sheetId=\"" + n +
+        book += "<sheet name=\"" + attribute_text(sheets[i - 1].name) + "\" sheetId=\"" + n +
                 "\" r:id=\"rId" + n + "\"/>";
         book_relations += "<Relationship Id=\"rId" + n +
                           "\" Type=\"" QVR_RELATIONS "/worksheet\" Target=\"worksheets/sheet" + n +
                           ".xml\"/>";
     }
-    book_relations += "<Relationship Id=\"rId" + std::to_string(sheets_ + 1) +
+    book_relations += "<Relationship Id=\"rId" + std::to_string(sheets.size() + 1) +
                       "\" Type=\"" QVR_RELATIONS "/styles\" Target=\"styles.xml\"/></Relationships>";
-    ZipArchive zip(*file_);
+    ZipArchive zip(*file);
     zip.add("[Content_Types].xml", types + "</Types>");
     zip.add("_rels/.rels", std::string(kXmlHead) +
                                "<Relationships xmlns=\"" QVR_PACKAGE_RELATIONS
@@ -491,18 +552,19 @@ void XlsxWorkbookWriter::commit() {
                                "/officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>");
     zip.add("xl/workbook.xml", book + "</sheets></workbook>");
     zip.add("xl/_rels/workbook.xml.rels", book_relations);
-    zip.add("xl/styles.xml", styles_part());
-    for (int i = 1; i <= sheets_; ++i)
-        zip.add("xl/worksheets/sheet" + std::to_string(i) + ".xml", *parts_[static_cast<std::size_t>(i - 1)]);
+    zip.add("xl/styles.xml", styles_part(formats));
+    for (std::size_t i = 1; i <= sheets.size(); ++i)
+        zip.add("xl/worksheets/sheet" + std::to_string(i) + ".xml", *sheets[i - 1].part);
     zip.finish();
-    file_->commit();
-    abandon();
+    file->commit();
 }
 
 void XlsxWorkbookWriter::abandon() noexcept {
-    parts_.clear();
-    thread_.reset();
-    file_.reset();  // removes the file beside the target, unless committed
+    // The last writer to let go of the workbook removes the file beside the target.
+    if (book_ && begun_) book_->abandoned = true;
+    begun_ = false;
+    part_ = nullptr;
+    book_.reset();
 }
 
 std::string xlsx_sheets_text(const XlsxWorkbookWriter& workbook, std::string_view first_sheet,

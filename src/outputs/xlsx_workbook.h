@@ -42,17 +42,22 @@ struct XlsxWorkbookJob {
 class XlsxWorkbookWriter {
   public:
     explicit XlsxWorkbookWriter(XlsxWorkbookJob job);
+    /// A writer of further sheets of `first`'s workbook (`job.path` is not used), its rows written as they
+    /// come between those of the others: a sheet per record type. The workbook is put in place when every
+    /// writer of it has committed, and not at all when one abandons.
+    XlsxWorkbookWriter(XlsxWorkbookJob job, XlsxWorkbookWriter& first);
     ~XlsxWorkbookWriter();
     XlsxWorkbookWriter(const XlsxWorkbookWriter&) = delete;
     XlsxWorkbookWriter& operator=(const XlsxWorkbookWriter&) = delete;
 
-    /// Starts the workbook beside the target and its first sheet. Throws UserError for a sheet name a
-    /// workbook refuses, FileError when no file can be made there.
+    /// Starts the workbook beside the target (the first writer of it) and this writer's first sheet. Throws
+    /// UserError for a sheet name a workbook refuses or holds already, FileError when no file can be made
+    /// there.
     void begin();
     /// Writes one row, a value per column (an empty one is an empty cell). Throws UserError naming the
     /// column and row for a value its column cannot hold.
     void add_row(const std::vector<std::string_view>& values);
-    /// Writes the workbook out and puts it in the target's place.
+    /// Writes the workbook out and puts it in the target's place (at the last of its writers' commits).
     void commit();
     /// Drops the workbook; the target stays as it was.
     void abandon() noexcept;
@@ -79,15 +84,14 @@ class XlsxWorkbookWriter {
     void write_text_cell(std::size_t col, std::string_view text, bool gap, std::string_view style);
     /// Puts `<c` and, after a gap, the cell's reference.
     char* start_cell(char* out, std::size_t col, bool gap);
-    std::string styles_part() const;
 
+    struct Book;  // what the writers of one workbook share
     XlsxWorkbookJob job_;
-    std::unique_ptr<SafeFileWriter> file_;
-    std::unique_ptr<DeflateThread> thread_;
-    std::vector<std::unique_ptr<DeflatedFile>> parts_;  // a sheet's markup each
-    std::vector<std::string> letters_;                  // per column: "A", "B"...
-    std::vector<std::string> number_styles_;            // per column: ` s="3"` for its numbers
-    std::vector<std::string> formats_;                  // the number formats of those styles
+    std::shared_ptr<Book> book_;
+    DeflatedFile* part_ = nullptr;  // the markup of the sheet being written
+    bool begun_ = false;
+    std::vector<std::string> letters_;        // per column: "A", "B"...
+    std::vector<std::string> number_styles_;  // per column: ` s="3"` for its numbers
     std::uint32_t sheet_rows_ = 0;
     std::uint64_t rows_ = 0;
     int sheets_ = 0;

@@ -67,6 +67,37 @@ TEST(XlsxWorkbook, AFullSheetGoesOnInTheNextWithTheSameHeader) {
                     "A3 n 4", "sheet " + x27 + " (3) frozen=A2 widths=3.7109375", "A1 s bold N", "A2 n 5"));
 }
 
+TEST(XlsxWorkbook, WritersOfOneWorkbookWriteTheirSheetsInTurns) {
+    TempDir dir;
+    const std::string path = dir.write("out.xlsx", "former");
+    const std::vector<OutputColumn> one = {{"N", ColumnKind::integer, 2, 0, 2}};
+    const std::vector<OutputColumn> two = {{"T", ColumnKind::text, 0, 0, 1},
+                                           {"D", ColumnKind::decimal, 5, 3, 7}};
+    // The first time the second writer gives up: nothing is written, though the first committed.
+    for (const bool both : {false, true}) {
+        XlsxWorkbookWriter a({path, "A", one, TextEncoding::utf8, 2});
+        XlsxWorkbookWriter b({"", "B", two}, a);
+        a.begin();
+        b.begin();
+        a.add_row({"1"});
+        b.add_row({"x", "1.5"});
+        a.add_row({"2"});
+        a.add_row({"3"});
+        b.add_row({"", "-0.125"});
+        a.commit();
+        if (both) {
+            b.commit();
+        } else {
+            EXPECT_EQ("former", test::read_file(path));
+        }
+    }
+    EXPECT_THAT(cells(path), ElementsAre("sheet A frozen=A2 widths=3.7109375", "A1 s bold N", "A2 n 1",
+                                         "A3 n 2", "sheet B frozen=A2 widths=2.7109375,8.7109375",
+                                         "A1 s bold T", "B1 s bold D", "A2 s x", "B2 n 1.5", "B3 n -0.125",
+                                         "sheet A (2) frozen=A2 widths=3.7109375", "A1 s bold N", "A2 n 3"));
+    EXPECT_EQ("out.xlsx", test::list_folder(dir.path()));
+}
+
 TEST(XlsxWorkbook, AFailedOrAbandonedWorkbookLeavesTheFormerFile) {
     TempDir dir;
     const std::string path = dir.write("out.xlsx", "former");

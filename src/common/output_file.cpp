@@ -214,15 +214,12 @@ int open_unnamed_beside(const std::string& folder) {
 
 }  // namespace
 
-SafeFileWriter::TempFile SafeFileWriter::make_temp_beside(const std::string& target, bool named) {
+SafeFileWriter::TempFile SafeFileWriter::make_temp_beside(const std::string& target) {
     if (target.empty()) throw_file_error("Cannot create file", target, ENOENT);
     const OutputTarget file = output_target(target);
     TempFile temp;
     temp.write = file.write;
     temp.file = file;
-    if (named && file.write == TargetWrite::in_place)
-        throw_file_error("Cannot create file", target,
-                         std::string_view("It is no file on disk, and this output is written as a file"));
     if (file.write == TargetWrite::in_place) {
         temp.fd = open_in_place(file, 0, target);
         return temp;
@@ -231,7 +228,7 @@ SafeFileWriter::TempFile SafeFileWriter::make_temp_beside(const std::string& tar
     if (file.exists && ::faccessat(AT_FDCWD, file.path.c_str(), W_OK, AT_EACCESS) != 0)
         throw_file_error("Cannot create file", target, errno);
     const std::string folder = folder_of(file.path);
-    temp.fd = named ? -1 : open_unnamed_beside(folder);
+    temp.fd = open_unnamed_beside(folder);
     temp.unnamed = temp.fd >= 0;
     if (!temp.unnamed) {
         std::string name = folder + temp_name_for(file_name_of(file.path));
@@ -264,12 +261,6 @@ SafeFileWriter::TempFile SafeFileWriter::make_temp_beside(const std::string& tar
 
 SafeFileWriter::SafeFileWriter(const std::string& target)
     : SafeFileWriter(target, make_temp_beside(target)) {}
-
-std::unique_ptr<SafeFileWriter> SafeFileWriter::for_library(const std::string& target) {
-    std::unique_ptr<SafeFileWriter> writer(new SafeFileWriter(target, make_temp_beside(target, true)));
-    writer->library_path_ = writer->temp_.path;
-    return writer;
-}
 
 SafeFileWriter::SafeFileWriter(const std::string& target, TempFile temp)
     : OutputFile(temp.fd, target), target_(target), temp_(std::move(temp)) {}
@@ -340,7 +331,7 @@ void SafeFileWriter::copy_into_file() {
 }
 
 void SafeFileWriter::ready() {
-    if (!library_path_.empty() || ready_) return;
+    if (ready_) return;
     flush();
     end_text();
     if (temp_.write == TargetWrite::replace && ::fsync(fd_) != 0)
@@ -349,13 +340,6 @@ void SafeFileWriter::ready() {
 }
 
 void SafeFileWriter::commit() {
-    if (!library_path_.empty()) {
-        // The library may have made its file anew under the name: the file now there is the one to put
-        // in place.
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = ::open(library_path_.c_str(), O_RDWR | O_CLOEXEC);
-        if (fd_ < 0) throw_file_error("Cannot write file", target_, errno);
-    }
     if (!ready_) {
         flush();
         end_text();

@@ -90,15 +90,6 @@ class SafeFileWriter : public OutputFile {
     /// puts the file in place: a run with several results readies them all before it commits any.
     void ready();
 
-    /// For a library that writes its own file by name (a database, a workbook): it writes at temp_path(),
-    /// a file beside the target, and commit() puts that file in the target's place with the same
-    /// guarantees (the former file's identity; nothing replaced on a failure; the temporary file removed
-    /// when the writer is destroyed uncommitted). A device or a pipe is refused: such a file cannot be
-    /// renamed over it.
-    static std::unique_ptr<SafeFileWriter> for_library(const std::string& target);
-    /// Where a library writes the file; empty for a writer of bytes.
-    const std::string& temp_path() const { return library_path_; }
-
     const std::string& target() const { return target_; }
 
     /// The name of a temporary file beside a file named `name`: hidden, recognisably the file's, and no
@@ -114,7 +105,7 @@ class SafeFileWriter : public OutputFile {
         OutputTarget file;  ///< the file the target names, as it was
     };
     /// Opens the temporary file beside the file `target` names (or that file itself, for in place).
-    static TempFile make_temp_beside(const std::string& target, bool named = false);
+    static TempFile make_temp_beside(const std::string& target);
     SafeFileWriter(const std::string& target, TempFile temp);
     /// Gives the unnamed temporary file a name beside the file, for the rename.
     void name_unnamed();
@@ -126,7 +117,6 @@ class SafeFileWriter : public OutputFile {
     std::string target_;
     TempFile temp_;
     bool committed_ = false;
-    std::string library_path_;  // the file a library writes, reopened by name at commit()
 };
 
 /// A file without a name in `folder` (a sorted run, a part of an archive): O_TMPFILE, or a named file

@@ -57,27 +57,6 @@ TEST(SafeFileWriter, ReplacesOnlyWhenCommittedAndLeavesNoTemporary) {
     EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
 }
 
-// A library writes its own file by name beside the target, perhaps making it anew; only the commit puts it
-// in the target's place, with the former file's owner and mode.
-TEST(SafeFileWriter, AFileALibraryWritesByNameReplacesTheTargetOnlyAtCommit) {
-    TempDir dir;
-    const std::string target = dir.write("t.db", "old");
-    ::chmod(target.c_str(), 0640);
-    const std::string kept = owner_and_mode(target);
-    dir.write(std::filesystem::path(SafeFileWriter::for_library(target)->temp_path()).filename().string(),
-              "given up");
-    EXPECT_EQ("t.db", test::list_folder(dir.path()));
-    const std::unique_ptr<SafeFileWriter> out = SafeFileWriter::for_library(target);
-    ::unlink(out->temp_path().c_str());
-    dir.write(std::filesystem::path(out->temp_path()).filename().string(), "new");
-    EXPECT_EQ("old", test::read_file(target));
-    out->commit();
-    EXPECT_EQ("new", test::read_file(target));
-    EXPECT_EQ(kept, owner_and_mode(target));
-    EXPECT_EQ("t.db", test::list_folder(dir.path()));
-    EXPECT_THROW(SafeFileWriter::for_library("/dev/null"), FileError);
-}
-
 TEST(OutputFile, BorrowedDescriptorIsLeftOpenAndFailsUnderItsName) {
     TempDir dir;
     const std::string path = dir.file("f.txt");

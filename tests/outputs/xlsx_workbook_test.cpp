@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "outputs/read_back.h"
+#include "support/file_faults.h"
 #include "support/temp_dir.h"
 
 namespace qvr {
@@ -123,6 +124,23 @@ TEST(XlsxWorkbook, AFailedOrAbandonedWorkbookLeavesTheFormerFile) {
         writer.begin();
         writer.add_row({"1", "a", "2.5", "2026-12-07"});
     }
+    // A sheet's markup that fills the disk, deflated on the other thread: its failure reaches the writer.
+    std::vector<std::string> texts;
+    for (std::uint64_t x = 1; texts.size() < 20'000;) {
+        std::string text;
+        for (int i = 0; i < 24; ++i, x = x * 6364136223846793005u + 1442695040888963407u)
+            text += static_cast<char>('a' + (x >> 59));
+        texts.push_back(text);
+    }
+    EXPECT_THAT(
+        [&] {
+            const test::FileSizeLimit limit(1 << 16);
+            XlsxWorkbookWriter writer({path, "S", kColumns});
+            writer.begin();
+            for (const std::string& text : texts) writer.add_row({"1", text, "2.5", "2026-12-07"});
+            writer.commit();
+        },
+        testing::ThrowsMessage<FileError>(testing::EndsWith("(a sheet's temporary file). File too large")));
     EXPECT_EQ("former", test::read_file(path));
     EXPECT_EQ("out.xlsx", test::list_folder(dir.path()));
 }

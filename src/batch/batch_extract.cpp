@@ -106,17 +106,17 @@ void check_record_types(const BatchRequest& r, const std::set<std::string>& give
     for (const std::string& layout : r.layouts)
         if (layout.find('=') == std::string::npos)
             throw UsageError("--layout '" + layout + "' is not VALUE=FILE, as --records needs", r.command);
-    // A record type's table is written as separated text, its values as the columns hold them.
-    for (const char* name : {"--sorted", "--unique", "--fast", "--strict"})
-        if (given.count(name))
-            throw UsageError(std::string("--records cannot be used with ") + name, r.command);
-    if (r.settings.output_format != "text")
-        throw UsageError("--records writes separated text only, not --format " + r.settings.output_format,
-                         r.command);
+    if (given.count("--fast")) throw UsageError("--records cannot be used with --fast", r.command);
     if (to_standard_output(r.settings))
         throw UsageError("--records writes files: --output cannot be -", r.command);
-    if (r.layouts.size() > 1 && r.settings.output_path.find("{type}") == std::string::npos)
+    // A database holds a table per type in one file; text and workbooks are a file per type.
+    const bool several = r.layouts.size() > 1;
+    const bool one_file = into_database(r.settings);
+    if (several && !one_file && r.settings.output_path.find("{type}") == std::string::npos)
         throw UsageError("--output needs {type} in its name to write a result per record type", r.command);
+    if (several && one_file && given.count("--table") &&
+        r.settings.output_table.find("{type}") == std::string::npos)
+        throw UsageError("--table needs {type} in its name to write a table per record type", r.command);
     for (const std::string& carry : r.carries)
         if (carry.find(':') == std::string::npos)
             throw UsageError("--carry '" + carry + "' is not VALUE:FIELD", r.command);
@@ -292,11 +292,15 @@ const BatchCommandInfo& extract_command() {
                      }},
                 {.name = "--table",
                  .value = "NAME",
-                 .help = "the database's table written (default: the input's name without extension)",
+                 .help = "the database's table written (default: the input's name without extension); with "
+                         "--records, {type} in it stands for the type value as in --output (default: the "
+                         "input's name, _ and {type}), all tables of one database in one transaction",
                  .read = [](BatchRequest& r, const std::string& v) { r.settings.output_table = v; }},
                 {.name = "--sheet",
                  .value = "NAME",
-                 .help = "the workbook's first sheet (default: the input's name without extension)",
+                 .help = "the workbook's first sheet (default: the input's name without extension); with "
+                         "--records, {type} in it stands for the type value (default: the value itself; "
+                         "cut to 31 characters, [ ] : * ? / \\ written _)",
                  .read = [](BatchRequest& r, const std::string& v) { r.settings.output_table = v; }},
                 {.name = "--overwrite",
                  .help = "replace the file written when it exists; for a database, replace the table of "

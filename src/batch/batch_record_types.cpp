@@ -1,12 +1,17 @@
 #include "batch/batch_record_types.h"
 
+#include <set>
+
 #include "batch/batch_encoding.h"
 #include "batch/batch_layout.h"
 #include "batch/progress_bar.h"
 #include "common/stop_request.h"
 #include "engine/line_cutter.h"
+#include "engine/memory_check.h"
 #include "engine/run_files.h"
 #include "engine/typed_extract.h"
+#include "outputs/output_formats.h"
+#include "outputs/table_sinks.h"
 
 namespace qvr {
 
@@ -23,7 +28,11 @@ std::vector<RecordTypeTable> type_tables(const BatchRequest& request, const Cons
         const FieldTable table = batch_field_table(one, console.memory);
         if (const int row = table.first_unusable_row())
             throw BatchRefusal(field_name(one, row), "the start or the length is 0.");
-        tables.push_back({std::string(trim_blanks(layout.substr(0, eq))), table.slices(), table.names()});
+        tables.push_back({std::string(trim_blanks(layout.substr(0, eq))),
+                          table.slices(),
+                          table.names(),
+                          table.types(),
+                          {}});
     }
     return tables;
 }
@@ -50,11 +59,15 @@ std::vector<CarrySpec> carries_of(const BatchRequest& request, const std::vector
     return carries;
 }
 
-// The window's checks of the input and of each result it would replace.
+// The window's checks of the input and of each result it would replace; a database keeps its other
+// tables, so its file being there is no reason to stop.
 void check_files(const BatchRequest& request, const std::vector<RecordTypeTable>& tables) {
     const JobSettings& s = request.settings;
+    const bool database = s.output_format == "sqlite";
+    std::set<std::string> seen;
     for (const RecordTypeTable& t : tables) {
         const std::string output = type_file_name(s.output_path, t.value);
+        if (!seen.insert(output).second) continue;
         switch (check_run_files(s.input_path, output)) {
             case RunFiles::input_missing:
                 throw BatchRefusal(shown_name(s.input_path),
@@ -64,12 +77,28 @@ void check_files(const BatchRequest& request, const std::vector<RecordTypeTable>
             case RunFiles::output_folder:
                 throw BatchRefusal(output, "the result file is a folder: give a file name.");
             case RunFiles::output_exists:
-                if (!request.overwrite)
+                if (!request.overwrite && !database)
                     throw BatchRefusal(output, "the result file already exists (--overwrite replaces it).");
                 break;
             case RunFiles::ready:
                 break;
         }
+    }
+}
+
+// Each type's table in a database: --table with {type}, by default the input's name, "_" and the type
+// as in a file name; each type's sheet of its own workbook: --sheet with {type}, by default the type
+// value itself, made a sheet name (31 characters, [ ] : * ? / \ written "_").
+void name_tables(const JobSettings& s, std::vector<RecordTypeTable>& tables) {
+    if (s.output_format == "sqlite") {
+        const std::string pattern = s.output_table.empty()
+                                        ? output_table_name(ExtractJob::from(s, {}, {})) + "_{type}"
+                                        : s.output_table;
+        for (RecordTypeTable& t : tables) t.output_table = type_file_name(pattern, t.value);
+    } else if (s.output_format == "xlsx") {
+        const std::string pattern = s.output_table.empty() ? "{type}" : s.output_table;
+        for (RecordTypeTable& t : tables)
+            t.output_table = XlsxWorkbookWriter::sheet_name_from(type_text(pattern, t.value));
     }
 }
 
@@ -82,13 +111,16 @@ int run_typed_extract(const BatchRequest& request, const Console& console) {
     check_files(request, typed.tables);
     JobSettings settings = batch_job_settings(request);
     if (settings.sample_text.empty()) settings.sample_text.push_back('0');
+    name_tables(settings, typed.tables);
     typed.job = ExtractJob::from(settings, {}, {});
+    if (settings.output_format != "text") typed.job.output = output_format(settings.output_format)->maker;
     typed.type_columns = *request.type_columns;
     typed.output_pattern = settings.output_path;
     TypedTally tally;
     {
         ProgressBar bar(console);
-        ExtractHooks hooks;
+        const CappedMemory memory(console.memory, request.memory_cap ? request.memory_cap : UINT64_MAX);
+        ExtractHooks hooks(memory);
         hooks.gauge = [&bar](int position) { bar.show(position); };
         hooks.stop = &interrupt_request();
         stop_on_interrupt();
@@ -96,11 +128,17 @@ int run_typed_extract(const BatchRequest& request, const Console& console) {
     }
     std::int64_t total = 0;
     for (std::size_t t = 0; t < tally.outputs.size(); ++t) {
-        tell(console, tally.outputs[t] + ": " + std::to_string(tally.written[t]) + " lines");
+        const std::string& table = typed.tables[t].output_table;
+        tell(console, tally.outputs[t] + (table.empty() ? "" : " (" + table + ")") + ": " +
+                          std::to_string(tally.written[t]) + " lines");
         total += tally.written[t];
     }
     tell(console,
          "Number of lines generated: " + std::to_string(total) + replaced_text(tally.replaced_chars));
+    for (std::size_t t = 0; t < tally.outputs.size(); ++t) {
+        tell_bad_values(tally.bad_values[t], type_field_names(typed.tables[t]), console);
+        if (!tally.notes[t].empty()) tell(console, tally.notes[t]);
+    }
     tell_encoding(request, settings.encoding, Utf8Tally{}, console);
     if (tally.unknown == 0) return 0;
     // Every result is written; the records they lack are told, and the status says the run was not whole.

@@ -2,11 +2,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace qvr {
+
+struct ExtractJob;
 
 /// One record that passed the filter, as a sink takes it.
 struct PassedRecord {
@@ -41,6 +44,10 @@ class RecordSink {
     /// Ends without a result (a failure, a stop): the former result stays as it was, and nothing of this
     /// one is left where it could pass for a result. An uncommitted sink's destructor does the same.
     virtual void abandon() noexcept = 0;
+    /// A further table written into this sink's result (a database's next table), put in place with it:
+    /// the result changes only once this sink and every such table have committed, and not at all when
+    /// any abandons. `job` names the table and outlives the sink. Null when a result holds one table.
+    virtual std::unique_ptr<RecordSink> next_table(const ExtractJob& /*job*/) { return nullptr; }
     /// Characters the output's encoding lacks, written as "?".
     virtual std::uint64_t replaced_chars() const { return 0; }
     /// What the user is to know of the result beyond the count of its records (a workbook's rows went on

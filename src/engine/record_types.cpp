@@ -112,16 +112,26 @@ std::string type_file_name_part(std::string_view value) {
     return part;
 }
 
-std::string type_file_name(std::string_view pattern, std::string_view value) {
+namespace {
+
+std::string with_type(std::string_view pattern, std::string_view part) {
     static constexpr std::string_view kSlot = "{type}";
     std::string name;
     for (std::size_t at = 0;;) {
         const std::size_t found = pattern.find(kSlot, at);
         name += pattern.substr(at, found == std::string_view::npos ? found : found - at);
         if (found == std::string_view::npos) return name;
-        name += type_file_name_part(value);
+        name += part;
         at = found + kSlot.size();
     }
 }
+
+}  // namespace
+
+std::string type_file_name(std::string_view pattern, std::string_view value) {
+    return with_type(pattern, type_file_name_part(value));
+}
+
+std::string type_text(std::string_view pattern, std::string_view value) { return with_type(pattern, value); }
 
 }  // namespace qvr

@@ -100,4 +100,7 @@ std::string type_file_name_part(std::string_view value);
 /// `pattern` with every "{type}" replaced by type_file_name_part(value).
 std::string type_file_name(std::string_view pattern, std::string_view value);
 
+/// `pattern` with every "{type}" replaced by `value` as it is (a sheet's name).
+std::string type_text(std::string_view pattern, std::string_view value);
+
 }  // namespace qvr

@@ -19,6 +19,7 @@
 #include "engine/memory_check.h"
 #include "engine/record_pipeline.h"
 #include "engine/result_list.h"
+#include "engine/sort_stage.h"
 #include "engine/text_sink.h"
 
 namespace qvr {
@@ -63,42 +64,6 @@ void cut_and_filter(const ExtractJob& job, Source& input, const StopRequest* sto
     }
 }
 
-/// Sorted or unique, the sort stage: the lines gather in the result list up to the memory budget; beyond
-/// it each full list is sorted and written as a run, to be merged at the end. The output's sink takes
-/// them once they are in order.
-class ListSink : public RecordSink {
-  public:
-    /// `fields_apart`: the output writes the fields apart, and the list holds each record's fields
-    /// (join_fields()) instead of its cut line.
-    ListSink(ResultList& result, std::uint64_t budget, const std::function<SortedRuns&()>& runs,
-             const ExtractJob& job)
-        : result_(result), budget_(budget), runs_(runs), job_(job) {}
-    bool takes_fields() const override { return job_.output.fields_apart; }
-    char* cut_room(std::size_t bytes) override { return takes_fields() ? nullptr : result_.line_room(bytes); }
-    void put(const PassedRecord& record) override {
-        if (record.fields) {
-            join_fields(*record.fields, job_.separator, joined_);
-            result_.add(joined_);
-        } else {
-            result_.keep_line(record.cut_line.size());
-        }
-        if (result_.bytes_held() > budget_) {
-            result_.finish();
-            runs_().add(result_);
-            result_.clear();
-        }
-    }
-    void commit() override {}
-    void abandon() noexcept override {}
-
-  private:
-    ResultList& result_;
-    std::uint64_t budget_;
-    const std::function<SortedRuns&()>& runs_;
-    const ExtractJob& job_;
-    std::string joined_;
-};
-
 /// The job's output: the separated text, or the one the job names.
 std::unique_ptr<RecordSink> make_output(const ExtractJob& job) {
     if (job.output.make) return job.output.make(job);
@@ -114,62 +79,18 @@ void finish(const ExtractJob& job, RecordSink& sink, RunTally& tally) {
     tally.output_note = sink.closing_note();
 }
 
-/// The folder that takes the sorted runs: the result's, or the temporary folder for standard output.
-std::string runs_folder(const ExtractJob& job) {
-    if (job.output_fd < 0) return folder_of(job.output_path);
-    const char* tmp = std::getenv("TMPDIR");
-    return std::string(tmp && *tmp ? tmp : "/tmp") + "/";
-}
-
 template <class Source>
 void sorted_run(const ExtractJob& job, const ExtractHooks& hooks, Source& input, GaugeSteps& gauge,
                 RunTally& tally) {
-    // A quarter of the budget for the whole keys that order lines alike in their first key bytes, an eighth
-    // for the blocks of a merge of runs on disk (one may come while the lines are held), the rest for the
-    // lines themselves.
-    const std::uint64_t budget = sort_memory_budget(hooks.memory.available());
-    const auto share = static_cast<std::size_t>(std::min<std::uint64_t>(budget / 8, SIZE_MAX));
-    const std::uint64_t lines_budget = budget - 3 * std::uint64_t{share};
-    Collation collation(user_collation_locale(), job.encoding,
-                        job.unique ? CollationTies::by_folded_text : CollationTies::equal);
-    ResultList result(job.sorted, job.unique, &collation, ResultList::kLinesPerKeyWorker, hooks.stop);
-    result.set_key_room(2 * share);
-    // Room for the cut lines, taken only as it is used.
-    result.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(input.size(), lines_budget)), 0);
-    std::optional<SortedRuns> runs;
-    const std::function<SortedRuns&()> make_runs = [&]() -> SortedRuns& {
-        if (!runs) runs.emplace(runs_folder(job), job.unique, collation, hooks.stop, share);
-        return *runs;
-    };
+    SortStage stage(job, sort_memory_budget(hooks.memory.available()), input.size(), hooks.stop);
     // The loop takes the gauge about half way; ordering in memory or merging the runs on disk the rest.
-    const int span = input.size() + input.size() / 4 > lines_budget ? 42 : 40;
-    ListSink sink(result, lines_budget, make_runs, job);
-    cut_and_filter(job, input, hooks.stop, span, gauge, tally, sink);
-    if (runs) {
-        result.finish();
-    } else {
-        result.finish(
-            [&gauge, span](int percent) { gauge.set(15 + span + (95 - 15 - span) * percent / 100); });
-    }
-    if (runs && result.size() > 0) runs->add(result);
-    if (runs) result.release();  // the merge reads the runs alone
+    const int span = stage.may_spill(input.size()) ? 42 : 40;
+    cut_and_filter(job, input, hooks.stop, span, gauge, tally, stage.sink());
+    stage.finish([&gauge, span](int percent) { gauge.set(15 + span + (95 - 15 - span) * percent / 100); });
     const std::unique_ptr<RecordSink> output = make_output(job);
-    std::int64_t written = 0;
-    std::string room;
-    std::vector<std::string_view> fields;
-    const auto write = [&](std::string_view line) {
-        if (!job.output.fields_apart) return output->put({line, ++written});
-        split_fields(line, job.separator, job.slices.size(), room, fields);
-        output->put({line, ++written, &fields});
-    };
-    if (!runs) {
-        for (std::size_t i = 0; i < result.size(); ++i) write(result.line(i));
-    } else {
-        runs->merge(write, [&](std::uint64_t done, std::uint64_t total) {
-            gauge.set(15 + span +
-                      static_cast<int>((99 - 15 - span) * done / std::max<std::uint64_t>(total, 1)));
-        });
-    }
+    stage.write_to(*output, [&](std::uint64_t done, std::uint64_t total) {
+        gauge.set(15 + span + static_cast<int>((99 - 15 - span) * done / std::max<std::uint64_t>(total, 1)));
+    });
     finish(job, *output, tally);
 }
 

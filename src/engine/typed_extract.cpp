@@ -1,52 +1,92 @@
 #include "engine/typed_extract.h"
 
+#include <algorithm>
 #include <deque>
 #include <memory>
+#include <set>
 
 #include "engine/job_records.h"
+#include "engine/memory_check.h"
 #include "engine/record_pipeline.h"
+#include "engine/sort_stage.h"
 #include "engine/text_sink.h"
 
 namespace qvr {
 
 namespace {
 
-// One table's output: its job (the sink refers to it), sink, cutter and step.
+// One table's output: its job (the sink refers to it), sink, sort stage, cutter and step.
 struct TypeOutput {
     ExtractJob job;
-    std::unique_ptr<SeparatedTextSink> sink;
+    std::unique_ptr<RecordSink> sink;
+    std::unique_ptr<SortStage> stage;
     LineCutter cutter;
+    BadValueTally bad;
     RecordRule rule;
     std::int64_t passed = 0;
     RecordStep step;
     std::vector<std::string_view> front;
 
-    TypeOutput(const ExtractJob& base, const TypedExtractJob& typed, std::size_t table,
-               const RecordRouter& router)
-        : job(job_of(base, typed, table, router)),
-          sink(std::make_unique<SeparatedTextSink>(job)),
-          cutter(job.cutter()),
-          rule{cutter, job.filter, job.sample_size, job.encoding},
-          step(rule, *sink, passed),
-          front(router.carries_of(table).size()) {
+    TypeOutput(ExtractJob table_job, std::unique_ptr<RecordSink> made, std::uint64_t sort_memory,
+               std::uint64_t input_size, const StopRequest* stop, const RecordTypeTable& table,
+               std::size_t carries)
+        : job(std::move(table_job)),
+          sink(std::move(made)),
+          stage(job.sorted || job.unique ? std::make_unique<SortStage>(job, sort_memory, input_size, stop)
+                                         : nullptr),
+          cutter(table.slices, job.separator, job.trim, job.encoding, job.quote, table.types),
+          rule{cutter, job.filter, job.sample_size, job.encoding, &bad},
+          step(rule, stage ? stage->sink() : *sink, passed),
+          front(carries) {
         if (!front.empty()) step.set_front(&front);
-    }
-
-    // The table's job: its fields, the carried ones named first, and its file.
-    static ExtractJob job_of(const ExtractJob& base, const TypedExtractJob& typed, std::size_t table,
-                             const RecordRouter& router) {
-        ExtractJob job = base;
-        const RecordTypeTable& t = typed.tables[table];
-        job.slices = t.slices;
-        job.names.clear();
-        for (const std::size_t c : router.carries_of(table)) job.names.push_back(router.carry(c).name);
-        job.names.insert(job.names.end(), t.names.begin(), t.names.end());
-        job.output_path = type_file_name(typed.output_pattern, t.value);
-        return job;
     }
 };
 
+// The output's job of a table: the carried fields first (text, as they stand in their records), then
+// the table's own; its file, and its table's name.
+ExtractJob job_of(const ExtractJob& base, const TypedExtractJob& typed, std::size_t table,
+                  const RecordRouter& router) {
+    ExtractJob job = base;
+    const RecordTypeTable& t = typed.tables[table];
+    job.slices.clear();
+    job.names.clear();
+    job.types.clear();
+    for (const std::size_t c : router.carries_of(table)) {
+        job.slices.push_back(router.carry(c).field);
+        job.names.push_back(router.carry(c).name);
+    }
+    if (!t.types.empty()) job.types.assign(job.slices.size(), FieldType{});
+    job.slices.insert(job.slices.end(), t.slices.begin(), t.slices.end());
+    job.names.insert(job.names.end(), t.names.begin(), t.names.end());
+    job.types.insert(job.types.end(), t.types.begin(), t.types.end());
+    job.output_path = type_file_name(typed.output_pattern, t.value);
+    if (!t.output_table.empty()) job.output_table = t.output_table;
+    return job;
+}
+
+std::unique_ptr<RecordSink> make_output(const ExtractJob& job) {
+    if (job.output.make) return job.output.make(job);
+    return std::make_unique<SeparatedTextSink>(job);
+}
+
+// A strict run's bad values, of every table, refuse them all before any is put in place.
+void refuse_bad_values(const TypedExtractJob& typed, const std::deque<TypeOutput>& outputs) {
+    if (!typed.job.strict) return;
+    std::string report;
+    for (std::size_t t = 0; t < outputs.size(); ++t)
+        report += outputs[t].bad.report(type_field_names(typed.tables[t]));
+    if (report.empty()) return;
+    throw BadValuesRefused(report + "Nothing was written: the former results are left as they were.");
+}
+
 }  // namespace
+
+std::vector<std::string> type_field_names(const RecordTypeTable& table) {
+    std::vector<std::string> names;
+    for (const std::string& name : table.names)
+        names.push_back(std::string(trim_blanks(name)) + " (type " + table.value + ")");
+    return names;
+}
 
 void typed_extract(const TypedExtractJob& typed, const ExtractHooks& hooks, TypedTally& tally) {
     JobRecords input(typed.job.input_path, typed.job.framing, typed.job.encoding, typed.job.code_page);
@@ -55,15 +95,38 @@ void typed_extract(const TypedExtractJob& typed, const ExtractHooks& hooks, Type
     std::vector<std::string> values;
     for (const RecordTypeTable& t : typed.tables) values.push_back(t.value);
     RecordRouter router(typed.type_columns, values, typed.carries, base.encoding);
+    // One file for all tables: each table after the first goes into the first's file.
+    const bool one_file = typed.output_pattern.find("{type}") == std::string::npos;
+    const std::uint64_t sort_memory =
+        sort_memory_budget(hooks.memory.available()) / std::max<std::size_t>(typed.tables.size(), 1);
     std::deque<TypeOutput> outputs;  // never moved: each step refers to its own rule and sink
+    std::set<std::string> table_names;
     for (std::size_t t = 0; t < typed.tables.size(); ++t) {
-        outputs.emplace_back(base, typed, t, router);
+        ExtractJob job = job_of(base, typed, t, router);
+        if (one_file) {
+            // Tables of one database are told apart by their names, letter case aside as SQLite does.
+            std::string folded = job.output_table;
+            for (char& c : folded) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+            if (!table_names.insert(folded).second)
+                throw UserError("Two record types would write the table " + job.output_table +
+                                ": give {type} in the table's name");
+        }
+        std::unique_ptr<RecordSink> sink =
+            t > 0 && one_file ? outputs.front().sink->next_table(job) : nullptr;
+        if (t > 0 && one_file && !sink)
+            throw UserError("The results of several record types need {type} in the output's name");
+        if (!sink) sink = make_output(job);
+        outputs.emplace_back(std::move(job), std::move(sink), sort_memory, input.size(), hooks.stop,
+                             typed.tables[t], router.carries_of(t).size());
         tally.outputs.push_back(outputs.back().job.output_path);
     }
     tally.written.assign(outputs.size(), 0);
     GaugeSteps gauge(hooks.gauge);
     gauge.set(15);
+    const bool sorted = typed.job.sorted || typed.job.unique;
+    const int span = sorted ? 50 : 84;
     const std::uint64_t size = input.size();
+    std::uint64_t next_move = 0;  // the first byte at which the gauge moves again
     std::string_view record;
     std::uint64_t line_number = 0;
     while (input.next(record)) {
@@ -76,14 +139,33 @@ void typed_extract(const TypedExtractJob& typed, const ExtractHooks& hooks, Type
             for (std::size_t i = 0; i < carries.size(); ++i) out.front[i] = router.carried_value(carries[i]);
             out.step.take(record, line_number);
         }
-        if (size > 0) gauge.set(15 + static_cast<int>(84 * std::min(input.bytes_read(), size) / size));
+        if (size > 0 && input.bytes_read() >= next_move) {
+            const std::uint64_t done = std::min(input.bytes_read(), size);
+            const int position = 15 + static_cast<int>(span * done / size);
+            gauge.set(position);
+            next_move = (static_cast<std::uint64_t>(position - 14) * size + span - 1) / span;
+        }
     }
+    for (std::size_t t = 0; t < outputs.size(); ++t) {
+        TypeOutput& out = outputs[t];
+        if (!out.stage) continue;
+        out.stage->finish();
+        check_stop(hooks.stop);
+        out.stage->write_to(*out.sink);
+        out.stage.reset();
+        gauge.set(15 + span + static_cast<int>((99 - 15 - span) * (t + 1) / outputs.size()));
+    }
+    for (std::size_t t = 0; t < outputs.size(); ++t) {
+        tally.written[t] = outputs[t].passed;
+        tally.bad_values.push_back(outputs[t].bad);
+    }
+    refuse_bad_values(typed, outputs);
     // Every result complete and on the disk before the first replaces its former file.
     for (TypeOutput& out : outputs) out.sink->ready();
     for (TypeOutput& out : outputs) out.sink->commit();
-    for (std::size_t t = 0; t < outputs.size(); ++t) {
-        tally.written[t] = outputs[t].passed;
-        tally.replaced_chars += outputs[t].sink->replaced_chars();
+    for (TypeOutput& out : outputs) {
+        tally.replaced_chars += out.sink->replaced_chars();
+        tally.notes.push_back(out.sink->closing_note());
     }
     tally.unknown = router.unknown_count();
     tally.unknown_text = router.unknown_types_text();

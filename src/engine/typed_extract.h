@@ -14,12 +14,16 @@ struct RecordTypeTable {
     std::string value;  ///< the type value; kOtherTypes takes the types without a table
     std::vector<FieldSlice> slices;
     std::vector<std::string> names;
+    std::vector<FieldType> types;  ///< one per slice; empty: all text
+    std::string output_table;      ///< the table or sheet its records go to; empty: the job's
 };
 
 /// A standard extract of records of several types: each type's records cut by its own table into its own
-/// result, named by `output_pattern` with "{type}" standing for the type value (type_file_name()).
+/// result, named by `output_pattern` with "{type}" standing for the type value (type_file_name()). The
+/// job's output (separated text, or one of output_formats()) is made for each type; an output that holds
+/// several tables in one file (a database) takes them all when the pattern has no "{type}".
 struct TypedExtractJob {
-    ExtractJob job;  ///< everything but the fields and the result's name; input order only
+    ExtractJob job;  ///< everything but the fields and the result's name
     FieldSlice type_columns;
     std::vector<RecordTypeTable> tables;
     std::vector<CarrySpec> carries;
@@ -28,16 +32,23 @@ struct TypedExtractJob {
 
 /// What a typed run leaves.
 struct TypedTally {
-    std::vector<std::string> outputs;   ///< each table's result file
-    std::vector<std::int64_t> written;  ///< each table's lines written
-    std::uint64_t unknown = 0;          ///< records of a type without a table
-    std::string unknown_text;           ///< RecordRouter::unknown_types_text()
+    std::vector<std::string> outputs;       ///< each table's result file
+    std::vector<std::int64_t> written;      ///< each table's records written
+    std::vector<BadValueTally> bad_values;  ///< each table's values its types could not read
+    std::vector<std::string> notes;         ///< each output's closing_note()
+    std::uint64_t unknown = 0;              ///< records of a type without a table
+    std::string unknown_text;               ///< RecordRouter::unknown_types_text()
     std::uint64_t replaced_chars = 0;
 };
 
-/// Reads the input once, routing each record to its type's table; every result is written beside its
-/// file and all are replaced together once every one is complete, so a failure or a stop leaves all the
-/// former ones. Throws FileError, UserError (RecordRouter's refusals), RunStopped.
+/// Reads the input once, routing each record to its type's table; each table's records are sorted and
+/// made unique as the job asks, on their own. Every result is written beside its file (a database's
+/// tables in one transaction) and all are put in place together once every one is complete, so a
+/// failure, a stop or a strict job's bad value leaves all the former ones. Throws FileError, UserError
+/// (RecordRouter's refusals, BadValuesRefused), RunStopped.
 void typed_extract(const TypedExtractJob& job, const ExtractHooks& hooks, TypedTally& tally);
+
+/// The names of a table's fields as a typed run's reports name them: "Amount (type 6)".
+std::vector<std::string> type_field_names(const RecordTypeTable& table);
 
 }  // namespace qvr

@@ -35,7 +35,42 @@ bool number_column(const OutputColumn& column) {
 
 }  // namespace
 
-SqliteTableWriter::SqliteTableWriter(SqliteTableJob job) : job_(std::move(job)), utf8_(job_.encoding) {}
+struct SqliteTableWriter::Load {
+    std::string path;
+    sqlite3* db = nullptr;
+    bool made_file = false;
+    bool in_transaction = false;
+    int open_writers = 0;
+
+    ~Load() { close(); }
+
+    void forget_made_file() noexcept {
+        if (!made_file) return;
+        forget_temp_file(path);
+        forget_temp_file(path + "-journal");
+        made_file = false;
+    }
+    void close() noexcept {
+        if (db) sqlite3_close_v2(db);
+        db = nullptr;
+    }
+    void roll_back() noexcept {
+        if (in_transaction) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        in_transaction = false;
+        close();
+        // A database made for this load goes with it.
+        if (made_file) ::unlink(path.c_str());
+        forget_made_file();
+    }
+};
+
+SqliteTableWriter::SqliteTableWriter(SqliteTableJob job)
+    : job_(std::move(job)), load_(std::make_shared<Load>()), utf8_(job_.encoding) {
+    load_->path = job_.path;
+}
+
+SqliteTableWriter::SqliteTableWriter(SqliteTableJob job, const SqliteTableWriter& first)
+    : job_(std::move(job)), load_(first.load_), shares_(true), utf8_(job_.encoding) {}
 
 SqliteTableWriter::~SqliteTableWriter() { abandon(); }
 
@@ -86,29 +121,12 @@ void SqliteTableWriter::refuse_taken_name() const {
 }
 
 void SqliteTableWriter::begin() {
-    made_file_ = !file_exists(job_.path);
-    // A database made for this load goes, with its journal, when a signal ends the process midway. A
-    // former one is never removed: its journal is what puts it back as it was at its next opening.
-    if (made_file_) {
-        remove_temp_file_on_signal(job_.path);
-        remove_temp_file_on_signal(job_.path + "-journal");
-    }
-    // One thread uses the connection: no mutex on each call.
-    const int opened = sqlite3_open_v2(
-        job_.path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (opened != SQLITE_OK) {
-        const std::string reason = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(opened);
-        close();
-        throw_file_error(kWriteAction, job_.path, reason);
-    }
-    sqlite3_busy_timeout(db_, 2000);
-    // One transaction, so the journal and the syncs cost only at its start and its end: synchronous stays
-    // as the database has it (a crash never costs the user's other tables), and the journal mode too (it
-    // is kept in the file, and WAL would outlive this load). A rollback journal holds only the pages that
-    // were there before, so a new table appended to the file costs it nothing. A larger page cache was
-    // tried and saved no time on a million rows: rows go in rowid order, at the tree's right edge.
-    run("BEGIN IMMEDIATE");
-    in_transaction_ = true;
+    if (shares_ && !load_->in_transaction)
+        throw_file_error(kWriteAction, job_.path, std::string_view("another table of its load failed"));
+    if (!load_->in_transaction) open_database();
+    db_ = load_->db;
+    open_ = true;
+    ++load_->open_writers;
     refuse_taken_name();
     std::string create = "CREATE TABLE " + quoted(job_.table) + " (";
     std::string insert = "INSERT INTO " + quoted(job_.table) + " VALUES (";
@@ -120,6 +138,35 @@ void SqliteTableWriter::begin() {
     run(create + ")");
     if (sqlite3_prepare_v2(db_, (insert + ")").c_str(), -1, &insert_, nullptr) != SQLITE_OK)
         throw_file_error(kWriteAction, job_.path, sqlite3_errmsg(db_));
+}
+
+void SqliteTableWriter::open_database() {
+    Load& load = *load_;
+    load.made_file = !file_exists(job_.path);
+    // A database made for this load goes, with its journal, when a signal ends the process midway. A
+    // former one is never removed: its journal is what puts it back as it was at its next opening.
+    if (load.made_file) {
+        remove_temp_file_on_signal(job_.path);
+        remove_temp_file_on_signal(job_.path + "-journal");
+    }
+    // One thread uses the connection: no mutex on each call.
+    const int opened =
+        sqlite3_open_v2(job_.path.c_str(), &load.db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (opened != SQLITE_OK) {
+        const std::string reason = load.db ? sqlite3_errmsg(load.db) : sqlite3_errstr(opened);
+        load.roll_back();
+        throw_file_error(kWriteAction, job_.path, reason);
+    }
+    db_ = load.db;
+    sqlite3_busy_timeout(db_, 2000);
+    // One transaction, so the journal and the syncs cost only at its start and its end: synchronous stays
+    // as the database has it (a crash never costs the user's other tables), and the journal mode too (it
+    // is kept in the file, and WAL would outlive this load). A rollback journal holds only the pages that
+    // were there before, so a new table appended to the file costs it nothing. A larger page cache was
+    // tried and saved no time on a million rows: rows go in rowid order, at the tree's right edge.
+    run("BEGIN IMMEDIATE");
+    load.in_transaction = true;
 }
 
 void SqliteTableWriter::bind(int index, const OutputColumn& column, std::string_view value) {
@@ -178,33 +225,26 @@ void SqliteTableWriter::add_row(const std::vector<std::string_view>& values) {
 void SqliteTableWriter::commit() {
     sqlite3_finalize(insert_);
     insert_ = nullptr;
+    if (!open_) return;
+    if (!load_->in_transaction)
+        throw_file_error(kWriteAction, job_.path, std::string_view("another table of its load failed"));
+    open_ = false;
+    if (--load_->open_writers > 0) return;
     run("COMMIT");
-    in_transaction_ = false;
-    forget_made_file();
-    close();
+    load_->in_transaction = false;
+    load_->forget_made_file();
+    load_->close();
+    db_ = nullptr;
 }
 
 void SqliteTableWriter::abandon() noexcept {
     sqlite3_finalize(insert_);
     insert_ = nullptr;
-    if (in_transaction_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-    in_transaction_ = false;
-    close();
-    // A database made for this load goes with it.
-    if (made_file_) ::unlink(job_.path.c_str());
-    forget_made_file();
-}
-
-void SqliteTableWriter::forget_made_file() noexcept {
-    if (!made_file_) return;
-    forget_temp_file(job_.path);
-    forget_temp_file(job_.path + "-journal");
-    made_file_ = false;
-}
-
-void SqliteTableWriter::close() noexcept {
-    if (db_) sqlite3_close_v2(db_);
     db_ = nullptr;
+    if (!load_ || !load_->in_transaction) return;
+    // A table of a load that has not committed takes the whole load with it.
+    open_ = false;
+    load_->roll_back();
 }
 
 }  // namespace qvr

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,7 +31,9 @@ class TableExists : public UserError {
 
 /// Loads one table of a SQLite database in a single transaction: the database changes only when
 /// commit() succeeds, so a failure, an abandon() or an interruption leaves it as it was (and no file
-/// where there was none). Other tables are never touched.
+/// where there was none). Other tables are never touched. Several writers may load tables of one
+/// database in one transaction (record types): it commits when the last of them commits, and any one's
+/// abandon() rolls all of them back.
 ///
 /// Columns are declared from their kinds: INTEGER, DECIMAL(p,s) (numeric affinity, so SUM and ORDER BY
 /// work on numbers), DATE (ISO text), TEXT. SQLite turns a number text into a binary number with 15
@@ -39,6 +42,9 @@ class TableExists : public UserError {
 class SqliteTableWriter {
   public:
     explicit SqliteTableWriter(SqliteTableJob job);
+    /// A further table of `first`'s database (begun already), loaded in its transaction; `job.path` is
+    /// first's.
+    SqliteTableWriter(SqliteTableJob job, const SqliteTableWriter& first);
     ~SqliteTableWriter();
     SqliteTableWriter(const SqliteTableWriter&) = delete;
     SqliteTableWriter& operator=(const SqliteTableWriter&) = delete;
@@ -50,9 +56,10 @@ class SqliteTableWriter {
     /// Adds one row, a value per column (an empty one is NULL). Throws UserError naming the column and row
     /// for a value its column cannot hold (`12x` in an integer column), FileError when the disk fails.
     void add_row(const std::vector<std::string_view>& values);
-    /// Ends the transaction: the table is in the database from now on.
+    /// Ends the transaction (once every writer sharing it has committed): the table is in the database
+    /// from now on.
     void commit();
-    /// Drops everything since begin(); the database is as it was.
+    /// Drops everything since begin(), of every writer sharing the transaction; the database is as it was.
     void abandon() noexcept;
 
     std::uint64_t rows() const { return rows_; }
@@ -63,17 +70,20 @@ class SqliteTableWriter {
     static std::string declared_type(const OutputColumn& column);
 
   private:
+    void open_database();
     void run(const std::string& sql) const;
     void refuse_taken_name() const;
     void bind(int index, const OutputColumn& column, std::string_view value);
-    void forget_made_file() noexcept;
-    void close() noexcept;
+
+    /// The database and its transaction, shared by the writers loading it.
+    struct Load;
 
     SqliteTableJob job_;
-    sqlite3* db_ = nullptr;
+    std::shared_ptr<Load> load_;
+    bool shares_ = false;    // another writer's load
+    sqlite3* db_ = nullptr;  // load_'s
     sqlite3_stmt* insert_ = nullptr;
-    bool made_file_ = false;
-    bool in_transaction_ = false;
+    bool open_ = false;  // begun, not yet committed or abandoned
     std::uint64_t rows_ = 0;
     Utf8Values utf8_;
 };

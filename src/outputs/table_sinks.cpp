@@ -103,6 +103,13 @@ SqliteSink::SqliteSink(const ExtractJob& job)
     writer_.begin();
 }
 
+SqliteSink::SqliteSink(const ExtractJob& job, const SqliteSink& first)
+    : values_(job),
+      writer_({job.output_path, output_table_name(job), output_columns(job), job.replace_table, job.encoding},
+              first.writer_) {
+    writer_.begin();
+}
+
 XlsxSink::XlsxSink(const ExtractJob& job, std::uint32_t rows_per_sheet)
     : values_(job),
       writer_({job.output_path,

@@ -41,12 +41,17 @@ class SqliteSink : public RecordSink {
   public:
     /// Opens the database and starts the table; throws TableExists, FileError.
     explicit SqliteSink(const ExtractJob& job);
+    /// Starts a further table of `first`'s database, in its transaction.
+    SqliteSink(const ExtractJob& job, const SqliteSink& first);
     ~SqliteSink() override { abandon(); }
 
     bool takes_fields() const override { return true; }
     void put(const PassedRecord& record) override { writer_.add_row(values_(record)); }
     void commit() override { writer_.commit(); }
     void abandon() noexcept override { writer_.abandon(); }
+    std::unique_ptr<RecordSink> next_table(const ExtractJob& job) override {
+        return std::make_unique<SqliteSink>(job, *this);
+    }
     std::uint64_t replaced_chars() const override { return writer_.replaced_chars(); }
 
   private:

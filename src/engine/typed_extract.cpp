@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <set>
 
@@ -27,11 +28,13 @@ struct TypeOutput {
     RecordStep step;
     std::vector<std::string_view> front;
 
-    TypeOutput(ExtractJob table_job, std::unique_ptr<RecordSink> made, std::uint64_t sort_memory,
-               std::uint64_t input_size, const StopRequest* stop, const RecordTypeTable& table,
-               std::size_t carries)
+    // The sink refers to its job: `make` makes it of this one, in its place.
+    TypeOutput(ExtractJob table_job,
+               const std::function<std::unique_ptr<RecordSink>(const ExtractJob&)>& make,
+               std::uint64_t sort_memory, std::uint64_t input_size, const StopRequest* stop,
+               const RecordTypeTable& table, std::size_t carries)
         : job(std::move(table_job)),
-          sink(std::move(made)),
+          sink(make(job)),
           stage(job.sorted || job.unique ? std::make_unique<SortStage>(job, sort_memory, input_size, stop)
                                          : nullptr),
           cutter(table.slices, job.separator, job.trim, job.encoding, job.quote, table.types),
@@ -111,13 +114,17 @@ void typed_extract(const TypedExtractJob& typed, const ExtractHooks& hooks, Type
                 throw UserError("Two record types would write the table " + job.output_table +
                                 ": give {type} in the table's name");
         }
-        std::unique_ptr<RecordSink> sink =
-            t > 0 && one_file ? outputs.front().sink->next_table(job) : nullptr;
-        if (t > 0 && one_file && !sink)
-            throw UserError("The results of several record types need {type} in the output's name");
-        if (!sink) sink = make_output(job);
-        outputs.emplace_back(std::move(job), std::move(sink), sort_memory, input.size(), hooks.stop,
-                             typed.tables[t], router.carries_of(t).size());
+        RecordSink* const first = t > 0 && one_file ? outputs.front().sink.get() : nullptr;
+        outputs.emplace_back(
+            std::move(job),
+            [first](const ExtractJob& own) {
+                if (!first) return make_output(own);
+                std::unique_ptr<RecordSink> next = first->next_table(own);
+                if (!next)
+                    throw UserError("The results of several record types need {type} in the output's name");
+                return next;
+            },
+            sort_memory, input.size(), hooks.stop, typed.tables[t], router.carries_of(t).size());
         tally.outputs.push_back(outputs.back().job.output_path);
     }
     tally.written.assign(outputs.size(), 0);

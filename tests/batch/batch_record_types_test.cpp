@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "batch_harness.h"
+#include "outputs/read_back.h"
 #include "support/nacha_file.h"
 
 namespace qvr::test {
@@ -130,6 +131,69 @@ TEST(BatchRecordTypes, UnknownTypesAreToldAndAFailedRunReplacesNoResult) {
     EXPECT_EQ(1, broken.status);
     EXPECT_EQ("Key\r\na1\r\na2\r\n", read_file(dir.file("o-A.txt")));
     EXPECT_EQ("Key;N\r\na1;33\r\n", read_file(dir.file("o-%2A.txt")));
+}
+
+// Typed fields, sorted and unique per type, into one database: a table per type beside the user's own,
+// all in one transaction, so a refused table or a strict run's bad value leaves the database as it was.
+TEST(BatchRecordTypes, SortedTypedTablesGoIntoOneDatabaseTogether) {
+    TempDir dir;
+    const std::string input = dir.write("in.dat", "Ak2 5\nBx1 001250\nAk1 7\nAk1 7\nBy0 000325\n");
+    const std::string db = dir.file("out.db");
+    const Args base = {
+        "extract",
+        "--input",
+        input,
+        "--output",
+        db,
+        "--format",
+        "sqlite",
+        "--records",
+        "1:1",
+        "--layout",
+        "A=" + dir.write("a.tab", "Key       2    2    3    \r\nN         4    2    5    int\r\n"),
+        "--layout",
+        "B=" + dir.write("b.tab", "M         2    2    3    \r\nV         5    6    10   dec(2)\r\n"),
+        "--carry",
+        "A:Key",
+        "--unique",
+        "--trim"};
+    {
+        sqlite3* handle = nullptr;
+        sqlite3_open(db.c_str(), &handle);
+        sqlite3_exec(handle, "CREATE TABLE mine (x); CREATE TABLE t_B (y)", nullptr, nullptr, nullptr);
+        sqlite3_close(handle);
+    }
+    const BatchOutcome r = run_batch_in_process(base);
+    ASSERT_EQ(0, r.status) << r.err;
+    const std::vector<std::string> a = {"text:k1|int:7", "text:k2|int:5"};
+    const std::vector<std::string> b = {"text:k1|text:y0|real:3.25", "text:k2|text:x1|real:12.5"};
+    const std::vector<std::string> names = {"text:in_A", "text:in_B", "text:mine", "text:t_B"};
+    auto rows = [&](const std::string& table) {
+        return query(db, "SELECT * FROM " + table + " ORDER BY rowid");
+    };
+    EXPECT_EQ(a, rows("in_A"));
+    EXPECT_EQ(b, rows("in_B"));
+
+    struct Case {
+        const char* what;
+        Args more;
+        std::string input;
+        const char* told;
+    };
+    const Case cases[] = {
+        // t_A is made, then t_B is the user's: the whole load goes back.
+        {"a table taken", {"--table", "t_{type}"}, "", "t_B"},
+        {"a bad value", {"--overwrite", "--strict"}, "Ak2 5\nAkx z\nB   000100\n", "N (type A): 1 value"},
+    };
+    for (const Case& c : cases) {
+        if (!c.input.empty()) dir.write("in.dat", c.input);
+        const BatchOutcome failed = run_batch_in_process(join({base, c.more}));
+        EXPECT_NE(0, failed.status) << c.what;
+        EXPECT_NE(std::string::npos, failed.err.find(c.told)) << c.what << ": " << failed.err;
+        EXPECT_EQ(a, rows("in_A")) << c.what;
+        EXPECT_EQ(b, rows("in_B")) << c.what;
+        EXPECT_EQ(names, query(db, "SELECT name FROM sqlite_schema ORDER BY name")) << c.what;
+    }
 }
 
 }  // namespace

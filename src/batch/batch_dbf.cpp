@@ -4,6 +4,7 @@
 
 #include "batch/batch_encoding.h"
 #include "batch/batch_layout.h"
+#include "batch/batch_record_types.h"
 #include "batch/progress_bar.h"
 #include "common/file_names.h"
 #include "common/regular_file.h"
@@ -57,6 +58,8 @@ std::uint64_t expected_lines(const std::string& input_path) {
 // The table is named after its input by default, and standard input has no name to lend.
 void check_options(const BatchRequest& r, const std::set<std::string>& given) {
     check_framing(r, given);
+    check_record_types(r, given, false);
+    if (r.type_columns) return;
     if (!r.output_given && r.settings.input_path == kStandardInputPath)
         throw UsageError("--output (the table's name, as the input is standard input) is missing", r.command);
     if (r.settings.output_path == "-")
@@ -75,11 +78,14 @@ const BatchCommandInfo& dbf_command() {
                 kInputOption,
                 {.name = "--output",
                  .value = "FILE.dbf",
-                 .help = "the table (default: the input file's name with .dbf)",
+                 .help = "the table (default: the input file's name with .dbf); with --records, {type} in "
+                         "it stands for the type value, a table per type",
                  .read = read_output},
-                kLayoutOption,
+                kTypedLayoutOption,
                 kFieldOption,
                 kRecordOption,
+                kRecordsOption,
+                kCarryOption,
                 kTrimOption,
                 kStrictOption,
                 kLowerOption,
@@ -94,6 +100,11 @@ const BatchCommandInfo& dbf_command() {
             },
         .check = check_options,
         .run = [](const BatchRequest& r, const Console& c) {
+            if (r.type_columns) {
+                BatchRequest typed = r;
+                typed.settings.output_format = "dbf";
+                return run_typed_extract(typed, c);
+            }
             run_batch_dbf(r, c);
             return 0;
         }};

@@ -81,53 +81,12 @@ bool run(const BatchRequest& request, const ExtractJob& job, const Console& cons
     }
 }
 
-FieldSlice parse_type_columns(const std::string& v) {
-    const std::size_t colon = v.find(':');
-    const std::optional<std::int32_t> start = read_whole_number(v.substr(0, colon));
-    const std::optional<std::int32_t> length =
-        colon == std::string::npos ? std::nullopt : read_whole_number(v.substr(colon + 1));
-    if (!start || !length || *start < 1 || *length < 1)
-        throw UsageError("--records '" + v + "' is not START:LENGTH (whole numbers from 1)",
-                         BatchCommand::none);
-    return {*start, *length};
-}
-
-// A run of several record types: tables given by type, outputs told apart by {type}, in input order.
-void check_record_types(const BatchRequest& r, const std::set<std::string>& given) {
-    if (!r.type_columns) {
-        if (r.layouts.size() > 1)
-            throw UsageError("--layout is given more than once: tables per record type need --records",
-                             r.command);
-        if (!r.carries.empty()) throw UsageError("--carry needs --records", r.command);
-        return;
-    }
-    if (given.count("--field"))
-        throw UsageError("--records takes its tables as --layout VALUE=FILE", r.command);
-    for (const std::string& layout : r.layouts)
-        if (layout.find('=') == std::string::npos)
-            throw UsageError("--layout '" + layout + "' is not VALUE=FILE, as --records needs", r.command);
-    if (given.count("--fast")) throw UsageError("--records cannot be used with --fast", r.command);
-    if (to_standard_output(r.settings))
-        throw UsageError("--records writes files: --output cannot be -", r.command);
-    // A database holds a table per type in one file; text and workbooks are a file per type.
-    const bool several = r.layouts.size() > 1;
-    const bool one_file = into_database(r.settings);
-    if (several && !one_file && r.settings.output_path.find("{type}") == std::string::npos)
-        throw UsageError("--output needs {type} in its name to write a result per record type", r.command);
-    if (several && one_file && given.count("--table") &&
-        r.settings.output_table.find("{type}") == std::string::npos)
-        throw UsageError("--table needs {type} in its name to write a table per record type", r.command);
-    for (const std::string& carry : r.carries)
-        if (carry.find(':') == std::string::npos)
-            throw UsageError("--carry '" + carry + "' is not VALUE:FIELD", r.command);
-}
-
 // The fast extract has no header, sorting, duplicate dropping or numbering: asking for them is a mistake to
 // point out, not a wish to drop silently. A quote in the separator would read as the start of a quoted
 // field: the file could not be read back.
 void check_options(const BatchRequest& r, const std::set<std::string>& given) {
     check_framing(r, given);
-    check_record_types(r, given);
+    check_record_types(r, given, into_database(r.settings));
     for (const char* name : {"--sorted", "--unique", "--numbers"})
         if (r.settings.fast && given.count(name))
             throw UsageError(std::string("--fast cannot be used with ") + name, r.command);
@@ -161,37 +120,11 @@ const BatchCommandInfo& extract_command() {
                  .help = "the result file, - for standard output",
                  .read = read_output,
                  .need = Need::required},
-                {.name = "--layout",
-                 .value = "FILE",
-                 .help =
-                     "the fields, read from a field definition file (.tab), a COBOL copybook (.cpy .cob "
-                     ".cbl), a csvkit schema (.csv), a SAS (.sas), SPSS (.sps) or Stata (.dct) setup: the "
-                     "form from the extension, else from the text, else a field definition file; with "
-                     "--records, VALUE=FILE: the table of the records of type VALUE (repeat it; '*'=FILE "
-                     "takes the types without one)",
-                 .read =
-                     [](BatchRequest& r, const std::string& v) {
-                         r.layouts.push_back(v);
-                         r.layout_path = r.layouts.front();
-                     },
-                 .need = Need::layout,
-                 .repeats = true},
+                kTypedLayoutOption,
                 kFieldOption,
                 kRecordOption,
-                {.name = "--records",
-                 .value = "START:LENGTH",
-                 .help = "the columns that hold each record's type: one pass writes a result per type, "
-                         "each cut by its own --layout VALUE=FILE and named by --output with {type} standing "
-                         "for the value (a byte other than A-Z, a-z, 0-9 and - written %XX); records of a "
-                         "type without a table are counted and reported, and the status is then 1",
-                 .read = [](BatchRequest& r,
-                            const std::string& v) { r.type_columns = parse_type_columns(v); }},
-                {.name = "--carry",
-                 .value = "VALUE:FIELD",
-                 .help = "with --records: the rows of the other types begin with FIELD of the latest record "
-                         "of type VALUE (empty before the first), named in the header; repeat it",
-                 .read = [](BatchRequest& r, const std::string& v) { r.carries.push_back(v); },
-                 .repeats = true},
+                kRecordsOption,
+                kCarryOption,
                 {.name = "--separator",
                  .value = "TEXT",
                  .help = "the text between two fields (default \";\", may be empty)",

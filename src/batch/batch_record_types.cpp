@@ -1,11 +1,14 @@
 #include "batch/batch_record_types.h"
 
+#include <optional>
 #include <set>
 
 #include "batch/batch_encoding.h"
 #include "batch/batch_layout.h"
 #include "batch/progress_bar.h"
 #include "common/stop_request.h"
+#include "common/whole_number.h"
+#include "dbase/dbf_layout.h"
 #include "engine/line_cutter.h"
 #include "engine/memory_check.h"
 #include "engine/run_files.h"
@@ -14,6 +17,85 @@
 #include "outputs/table_sinks.h"
 
 namespace qvr {
+
+namespace {
+
+FieldSlice parse_type_columns(const std::string& v) {
+    const std::size_t colon = v.find(':');
+    const std::optional<std::int32_t> start = read_whole_number(v.substr(0, colon));
+    const std::optional<std::int32_t> length =
+        colon == std::string::npos ? std::nullopt : read_whole_number(v.substr(colon + 1));
+    if (!start || !length || *start < 1 || *length < 1)
+        throw UsageError("--records '" + v + "' is not START:LENGTH (whole numbers from 1)",
+                         BatchCommand::none);
+    return {*start, *length};
+}
+
+}  // namespace
+
+const BatchOption kTypedLayoutOption{
+    .name = "--layout",
+    .value = "FILE",
+    .help =
+        "the fields, read from a field definition file (.tab), a COBOL copybook (.cpy .cob "
+        ".cbl), a csvkit schema (.csv), a SAS (.sas), SPSS (.sps) or Stata (.dct) setup: the "
+        "form from the extension, else from the text, else a field definition file; with "
+        "--records, VALUE=FILE: the table of the records of type VALUE (repeat it; '*'=FILE "
+        "takes the types without one)",
+    .read =
+        [](BatchRequest& r, const std::string& v) {
+            r.layouts.push_back(v);
+            r.layout_path = r.layouts.front();
+        },
+    .need = Need::layout,
+    .repeats = true};
+
+const BatchOption kRecordsOption{
+    .name = "--records",
+    .value = "START:LENGTH",
+    .help =
+        "the columns that hold each record's type: one pass writes a result per type, "
+        "each cut by its own --layout VALUE=FILE and named by --output with {type} standing "
+        "for the value (a byte other than A-Z, a-z, 0-9 and - written %XX); records of a "
+        "type without a table are counted and reported, and the status is then 1",
+    .read = [](BatchRequest& r, const std::string& v) { r.type_columns = parse_type_columns(v); }};
+
+const BatchOption kCarryOption{
+    .name = "--carry",
+    .value = "VALUE:FIELD",
+    .help =
+        "with --records: the rows of the other types begin with FIELD of the latest record "
+        "of type VALUE (empty before the first), named in the header; repeat it",
+    .read = [](BatchRequest& r, const std::string& v) { r.carries.push_back(v); },
+    .repeats = true};
+
+void check_record_types(const BatchRequest& r, const std::set<std::string>& given, bool one_file) {
+    if (!r.type_columns) {
+        if (r.layouts.size() > 1)
+            throw UsageError("--layout is given more than once: tables per record type need --records",
+                             r.command);
+        if (!r.carries.empty()) throw UsageError("--carry needs --records", r.command);
+        return;
+    }
+    if (given.count("--field"))
+        throw UsageError("--records takes its tables as --layout VALUE=FILE", r.command);
+    for (const std::string& layout : r.layouts)
+        if (layout.find('=') == std::string::npos)
+            throw UsageError("--layout '" + layout + "' is not VALUE=FILE, as --records needs", r.command);
+    if (given.count("--fast")) throw UsageError("--records cannot be used with --fast", r.command);
+    if (r.settings.output_path == "-")
+        throw UsageError("--records writes files: --output cannot be -", r.command);
+    // A database holds a table per type in one file; text, workbooks and dBase tables are a file per type.
+    const bool several = r.layouts.size() > 1;
+    if (several && !one_file && r.settings.output_path.find("{type}") == std::string::npos)
+        throw UsageError("--output needs {type} in its name to write a result per record type", r.command);
+    if (several && one_file && given.count("--table") &&
+        r.settings.output_table.find("{type}") == std::string::npos)
+        throw UsageError("--table needs {type} in its name to write a table per record type", r.command);
+    for (const std::string& carry : r.carries)
+        if (carry.find(':') == std::string::npos)
+            throw UsageError("--carry '" + carry + "' is not VALUE:FIELD", r.command);
+}
 
 namespace {
 
@@ -102,6 +184,24 @@ void name_tables(const JobSettings& s, std::vector<RecordTypeTable>& tables) {
     }
 }
 
+// A dBase record holds at most 254 bytes: each type's carried and own columns are checked before any
+// table is started.
+void check_dbase_tables(const BatchRequest& request, const std::vector<RecordTypeTable>& tables,
+                        const std::vector<CarrySpec>& carries) {
+    for (std::size_t t = 0; t < tables.size(); ++t) {
+        std::int64_t length = 0;
+        for (const CarrySpec& c : carries)
+            if (c.type != tables[t].value) length += c.field.length;
+        for (std::size_t i = 0; i < tables[t].slices.size(); ++i)
+            length += dbf_typed_field({}, tables[t].slices[i].length,
+                                      i < tables[t].types.size() ? tables[t].types[i] : FieldType{})
+                          .length;
+        if (length > 254)
+            throw BatchRefusal("--layout " + request.layouts[t],
+                               "the fields' lengths add up to more than 254, the most a dBase record holds.");
+    }
+}
+
 }  // namespace
 
 int run_typed_extract(const BatchRequest& request, const Console& console) {
@@ -109,6 +209,7 @@ int run_typed_extract(const BatchRequest& request, const Console& console) {
     typed.tables = type_tables(request, console);
     typed.carries = carries_of(request, typed.tables);
     check_files(request, typed.tables);
+    if (request.settings.output_format == "dbf") check_dbase_tables(request, typed.tables, typed.carries);
     JobSettings settings = batch_job_settings(request);
     if (settings.sample_text.empty()) settings.sample_text.push_back('0');
     name_tables(settings, typed.tables);

@@ -13,14 +13,14 @@ std::unique_ptr<RecordSink> separated_text(const ExtractJob& job) {
     return std::make_unique<SeparatedTextSink>(job);
 }
 
-// A column per field, named as the export names it, as wide as the field. No run counted its records
-// before, so it cannot go into a pipe.
+// A column per field, named as the export names it, as wide as the field, or a number or date column
+// as wide as its type's values can be. No run counted its records before, so it cannot go into a pipe.
 std::unique_ptr<RecordSink> dbase_table(const ExtractJob& job) {
     std::vector<DbfField> fields;
     for (std::size_t i = 0; i < job.slices.size(); ++i)
-        fields.push_back(
-            {dbf_field_name(i < job.names.size() ? job.names[i] : std::string(), static_cast<int>(i) + 1),
-             job.slices[i].length});
+        fields.push_back(dbf_typed_field(
+            dbf_field_name(i < job.names.size() ? job.names[i] : std::string(), static_cast<int>(i) + 1),
+            job.slices[i].length, i < job.types.size() ? job.types[i] : FieldType{}));
     return std::make_unique<DbfSink>(job.output_path, std::move(fields), 0, job.encoding);
 }
 

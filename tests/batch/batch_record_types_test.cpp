@@ -196,5 +196,49 @@ TEST(BatchRecordTypes, SortedTypedTablesGoIntoOneDatabaseTogether) {
     }
 }
 
+// The records of a dBase table, each without its deletion flag.
+std::vector<std::string> dbf_records(const std::string& path) {
+    const std::string bytes = read_file(path);
+    auto word = [&](std::size_t at) {
+        return static_cast<std::size_t>(static_cast<unsigned char>(bytes[at]) |
+                                        static_cast<unsigned char>(bytes[at + 1]) << 8);
+    };
+    const std::size_t count = word(4), start = word(8), length = word(10);
+    std::vector<std::string> records;
+    for (std::size_t i = 0; i < count; ++i)
+        records.push_back(bytes.substr(start + i * length + 1, length - 1));
+    return records;
+}
+
+// The dBase export writes a table per type, the carried field first, and a failed run replaces none.
+TEST(BatchRecordTypes, DbaseTablesPerTypeAreReplacedTogether) {
+    TempDir dir;
+    const std::string input = dir.write("in.dat", "Aa1B22Aa2B44");
+    const Args args = {"dbf",
+                       "--input",
+                       input,
+                       "--output",
+                       dir.file("t-{type}.dbf"),
+                       "--records",
+                       "1:1",
+                       "--record-length",
+                       "3",
+                       "--layout",
+                       "A=" + dir.write("a.tab", "Key       2    2    3    \r\n"),
+                       "--layout",
+                       "B=" + dir.write("b.tab", "N         2    2    3    int\r\n"),
+                       "--carry",
+                       "A:Key",
+                       "--overwrite"};
+    ASSERT_EQ(0, run_batch_in_process(args).status);
+    const std::vector<std::string> a = {"a1", "a2"}, b = {"a1 22", "a2 44"};
+    EXPECT_EQ(a, dbf_records(dir.file("t-A.dbf")));
+    EXPECT_EQ(b, dbf_records(dir.file("t-B.dbf")));
+    dir.write("in.dat", "Aa3B66Aa4B8");  // a short last record
+    EXPECT_EQ(1, run_batch_in_process(args).status);
+    EXPECT_EQ(a, dbf_records(dir.file("t-A.dbf")));
+    EXPECT_EQ(b, dbf_records(dir.file("t-B.dbf")));
+}
+
 }  // namespace
 }  // namespace qvr::test

@@ -22,6 +22,7 @@
 #include "common/mapped_file.h"
 #include "common/output_file.h"
 #include "engine/job_records.h"
+#include "engine/record_pipeline.h"
 #include "engine/text_sink.h"
 
 namespace qvr {
@@ -83,8 +84,9 @@ void stream_lines(const ExtractJob& job, const ExtractHooks& hooks, Source& inpu
         // The line is cut where it goes in the output; a line that fails the filter is not kept.
         char* at = out.room(cutter.max_cut_size(line.size()) + line_end.size());
         ++lines_read;
-        char* end = bad ? cutter.cut_to(line, at, bad, static_cast<std::uint64_t>(lines_read))
-                        : cutter.cut_to(line, at);
+        char* end =
+            bad ? cutter.cut_to(line, at, bad, static_cast<std::uint64_t>(lines_read), raw_record(input))
+                : cutter.cut_to(line, at);
         const std::string_view cut_line(at, static_cast<std::size_t>(end - at));
         if (!filtered || job.filter.passes(cut_line)) {
             if (bad && !line_bad.fields().empty()) tally.bad_values.merge(line_bad);

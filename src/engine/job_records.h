@@ -25,6 +25,7 @@ class JobRecords {
     bool next(std::string_view& record) {
         if (!records_->next(record)) return false;
         if (!page_) return true;
+        raw_ = record;
         if (decoded_.size() < record.size() * CodePageTable::kMostBytesPerByte + 1)
             decoded_.resize(record.size() * CodePageTable::kMostBytesPerByte + 1);
         record = std::string_view(
@@ -32,6 +33,9 @@ class JobRecords {
             static_cast<std::size_t>(page_->decode_to(record, decoded_.data()) - decoded_.data()));
         return true;
     }
+    /// The bytes of the record next() handed out last, as framed, when it was decoded (packed and binary
+    /// fields are read from them); empty when the records are not decoded. Valid until next().
+    std::string_view raw() const { return raw_; }
     std::uint64_t bytes_read() const { return records_->bytes_read(); }
     /// The input's size when opened; 0 when it tells none (standard input).
     std::uint64_t size() const { return size_; }
@@ -44,6 +48,7 @@ class JobRecords {
     TextEncoding encoding_;
     std::uint64_t size_ = 0;
     std::string decoded_;
+    std::string_view raw_;
 };
 
 }  // namespace qvr

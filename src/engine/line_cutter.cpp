@@ -173,28 +173,31 @@ char* LineCutter::cut_chars_to(std::string_view line, char* out) const {
 
 template <bool Quote>
 char* LineCutter::cut_typed_to(std::string_view line, char* out, BadValueTally* bad,
-                               std::uint64_t line_number) const {
-    // Bytes of packed and binary fields are no characters: such a line is cut by bytes.
-    if (utf8_ && !byte_columns_ && has_high_byte(line)) {
+                               std::uint64_t line_number, std::string_view raw) const {
+    // Bytes of packed and binary fields are no characters: such a line is cut by bytes, unless they are
+    // read from the bytes a decoded line came from.
+    if (!byte_columns_) raw = {};
+    if (utf8_ && (!byte_columns_ || !raw.empty()) && has_high_byte(line)) {
         LineColumns columns(line, TextEncoding::utf8);
         return typed_fields<Quote>(
             line, out, bad, line_number,
-            [&columns](std::string_view, FieldSlice slice) { return field_slice(columns, slice); });
+            [&columns](std::string_view, FieldSlice slice) { return field_slice(columns, slice); }, raw);
     }
-    return typed_fields<Quote>(line, out, bad, line_number, byte_slice);
+    return typed_fields<Quote>(line, out, bad, line_number, byte_slice, raw);
 }
 
 template <bool Quote, class Slicer>
 char* LineCutter::typed_fields(std::string_view line, char* out, BadValueTally* bad,
-                               std::uint64_t line_number, Slicer slicer) const {
+                               std::uint64_t line_number, Slicer slicer, std::string_view raw) const {
     char value[kMostValueBytes];
     for (std::size_t i = 0; i < slices_.size(); ++i) {
         if (i > 0) {
             copy_field(out, separator_.data(), separator_.size());
             out += separator_.size();
         }
-        const std::string_view field = slicer(line, slices_[i]);
         const FieldType& type = types_[i];
+        const std::string_view field =
+            !raw.empty() && type.reads_bytes() ? byte_slice(raw, slices_[i]) : slicer(line, slices_[i]);
         if (type.is_text()) {
             out = put_field<Quote>(field, out);
             continue;
@@ -224,11 +227,11 @@ char* LineCutter::cut_to(std::string_view line, char* out) const {
     return cut_fields<false>(line, out, byte_slice);
 }
 
-char* LineCutter::cut_to(std::string_view line, char* out, BadValueTally* bad,
-                         std::uint64_t line_number) const {
+char* LineCutter::cut_to(std::string_view line, char* out, BadValueTally* bad, std::uint64_t line_number,
+                         std::string_view raw) const {
     if (!typed_) return cut_to(line, out);
-    return quote_ ? cut_typed_to<true>(line, out, bad, line_number)
-                  : cut_typed_to<false>(line, out, bad, line_number);
+    return quote_ ? cut_typed_to<true>(line, out, bad, line_number, raw)
+                  : cut_typed_to<false>(line, out, bad, line_number, raw);
 }
 
 void LineCutter::cut(std::string_view line, std::string& out, BadValueTally* bad,

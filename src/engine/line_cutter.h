@@ -70,14 +70,19 @@ class LineCutter {
     /// returns the end of what it wrote. The runs cut straight into their output this way, so a line
     /// costs no copy and no allocation.
     char* cut_to(std::string_view line, char* out) const;
-    /// cut_to() that counts the values its types cannot read at `line_number`, when given a tally.
-    char* cut_to(std::string_view line, char* out, BadValueTally* bad, std::uint64_t line_number) const;
+    /// cut_to() that counts the values its types cannot read at `line_number`, when given a tally. `raw`,
+    /// when not empty, holds the bytes `line` was decoded from, one a character (a code page's record):
+    /// packed and binary fields are read from them, the others from `line` by characters.
+    char* cut_to(std::string_view line, char* out, BadValueTally* bad, std::uint64_t line_number,
+                 std::string_view raw = {}) const;
 
     const std::vector<FieldSlice>& slices() const { return slices_; }
     /// One per slice when typed(), else none.
     const std::vector<FieldType>& types() const { return types_; }
     /// True when some field is of another type than text.
     bool typed() const { return typed_; }
+    /// Whether field `i` holds bytes rather than text (packed, binary).
+    bool reads_bytes(std::size_t i) const { return typed_ && types_[i].reads_bytes(); }
 
     /// Writes `field` (a value carried from another record) as a field of its own before a cut line, as
     /// the fields are written (trimmed, quoted), followed by the separator; returns the end.
@@ -94,10 +99,11 @@ class LineCutter {
     template <bool Quote>
     char* put_field(std::string_view field, char* out) const;
     template <bool Quote>
-    char* cut_typed_to(std::string_view line, char* out, BadValueTally* bad, std::uint64_t line_number) const;
+    char* cut_typed_to(std::string_view line, char* out, BadValueTally* bad, std::uint64_t line_number,
+                       std::string_view raw) const;
     template <bool Quote, class Slicer>
     char* typed_fields(std::string_view line, char* out, BadValueTally* bad, std::uint64_t line_number,
-                       Slicer slicer) const;
+                       Slicer slicer, std::string_view raw) const;
 
     std::vector<FieldSlice> slices_;
     std::string separator_;

@@ -78,8 +78,10 @@ class RecordStep {
         fields_.resize(takes_fields_ ? rule_.cutter.slices().size() + front->size() : 0);
     }
 
-    /// `line_number`: the record's in the input, where its bad values are counted.
-    void take(std::string_view line, std::uint64_t line_number) {
+    /// `line_number`: the record's in the input, where its bad values are counted. `raw`: the bytes `line`
+    /// was decoded from (a byte a character), which packed and binary fields are read from; empty when
+    /// the record was not decoded.
+    void take(std::string_view line, std::uint64_t line_number, std::string_view raw = {}) {
         std::string_view cut_line;
         if (cuts_) {
             const std::size_t most = front_size() + rule_.cutter.max_cut_size(line.size());
@@ -92,7 +94,8 @@ class RecordStep {
             if (front_)
                 for (const std::string_view field : *front_) end = rule_.cutter.put_front(field, end);
             cut_line = std::string_view(
-                at, static_cast<std::size_t>(rule_.cutter.cut_to(line, end, cut_bad_, line_number) - at));
+                at,
+                static_cast<std::size_t>(rule_.cutter.cut_to(line, end, cut_bad_, line_number, raw) - at));
         }
         // A record's bad values count only once it passes.
         if (filtered_ && !rule_.filter.passes(cut_line)) {
@@ -109,7 +112,9 @@ class RecordStep {
             for (std::size_t i = 0; i < first; ++i) fields_[i] = (*front_)[i];
             const std::vector<FieldSlice>& slices = rule_.cutter.slices();
             for (std::size_t i = 0; i < slices.size(); ++i)
-                fields_[first + i] = field_slice(columns, slices[i]);
+                fields_[first + i] = !raw.empty() && rule_.cutter.reads_bytes(i)
+                                         ? field_slice(raw, slices[i], TextEncoding::cp1252)
+                                         : field_slice(columns, slices[i]);
             if (typed_) values_.convert(std::span(fields_).subspan(first), line_bad_, line_number);
         }
         if (typed_) {
@@ -141,6 +146,16 @@ class RecordStep {
     std::string own_room_;
 };
 
+/// The bytes a source's last record was decoded from (JobRecords::raw()); empty for a source that does
+/// not decode.
+template <class Source>
+std::string_view raw_record(const Source& input) {
+    if constexpr (requires { input.raw(); })
+        return input.raw();
+    else
+        return {};
+}
+
 /// The one loop of every job: records from `input` (anything with next(std::string_view&): a file read
 /// as a stream or taken whole; another framing of records is another source), cut into fields, filtered
 /// and sampled, to `sink`. `passed` counts the records handed on and is current at every moment, so that
@@ -155,7 +170,7 @@ void pass_records(Source& input, const RecordRule& rule, RecordSink& sink, std::
     while (input.next(line)) {
         before_line();
         if (step.full()) break;
-        step.take(line, ++line_number);
+        step.take(line, ++line_number, raw_record(input));
         after_line();
     }
 }
@@ -176,6 +191,8 @@ class FirstLineAgain {
         }
         return source_.next(line);
     }
+    /// The first record's raw bytes stay the source's last until it reads on.
+    std::string_view raw() const { return raw_record(source_); }
 
   private:
     Source& source_;

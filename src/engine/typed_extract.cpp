@@ -144,7 +144,7 @@ void typed_extract(const TypedExtractJob& typed, const ExtractHooks& hooks, Type
             TypeOutput& out = outputs[table];
             const std::vector<std::size_t>& carries = router.carries_of(table);
             for (std::size_t i = 0; i < carries.size(); ++i) out.front[i] = router.carried_value(carries[i]);
-            out.step.take(record, line_number);
+            out.step.take(record, line_number, input.raw());
         }
         if (size > 0 && input.bytes_read() >= next_move) {
             const std::uint64_t done = std::min(input.bytes_read(), size);

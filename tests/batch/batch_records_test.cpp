@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "batch_harness.h"
+#include "outputs/read_back.h"
 
 namespace qvr::test {
 namespace {
@@ -109,6 +110,33 @@ TEST(BatchRecords, Cp037RecordsGiveTheValuesOfTheirWindows1252Lines) {
     EXPECT_EQ("Name;N;Text\r\nZoë;12;Ça va\r\n", read_file(dir.file("b.txt")));
     EXPECT_EQ(read_file(dir.file("a.txt")), read_file(dir.file("b.txt")));
     EXPECT_EQ("Number of lines generated: 1\nEncoding: cp037 (a byte a column, text decoded)\n", b.err);
+}
+
+// Packed and binary fields of cp037 records are read from their bytes, the text beside them decoded
+// (a character of two UTF-8 bytes before them shifts nothing), whichever way the run writes.
+TEST(BatchRecords, Cp037PackedAndBinaryFieldsAreReadFromTheRecordBytes) {
+    TempDir dir;
+    // "Çab ", 123.45, -100; "A   ", -1.00, 256
+    const std::string input = dir.write("in.dat", std::string("\x68\x81\x82\x40\x12\x34\x5C\xFF\x9C"
+                                                              "\xC1\x40\x40\x40\x00\x10\x0D\x01\x00",
+                                                              18));
+    const Args base = {
+        "extract",    "--input",  input,     "--encoding",           "cp037",   "--record-length", "9",
+        "--field",    "Name:1:4", "--field", "Amount:5:3:packed(2)", "--field", "N:8:2:binary(0)", "--trim",
+        "--overwrite"};
+    const std::string text = dir.file("out.txt"), db = dir.file("out.db");
+    for (const Args& more : {Args{"--output", text}, Args{"--output", text, "--fast"}}) {
+        const BatchOutcome r = run_batch_in_process(join({base, more}));
+        EXPECT_EQ(0, r.status) << r.err;
+        EXPECT_EQ(
+            std::string(more.size() == 2 ? "Name;Amount;N\r\n" : "") + "Çab;123.45;-100\r\nA;-1.00;256\r\n",
+            read_file(text))
+            << more.back();
+    }
+    const BatchOutcome r = run_batch_in_process(join({base, {"--output", db, "--format", "sqlite"}}));
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_EQ((std::vector<std::string>{"text:Çab|real:123.45|int:-100", "text:A|int:-1|int:256"}),
+              query(db, "SELECT * FROM \"in\""));
 }
 
 }  // namespace

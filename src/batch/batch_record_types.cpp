@@ -9,6 +9,7 @@
 #include "common/stop_request.h"
 #include "common/whole_number.h"
 #include "dbase/dbf_layout.h"
+#include "engine/extract_messages.h"
 #include "engine/line_cutter.h"
 #include "engine/memory_check.h"
 #include "engine/run_files.h"
@@ -227,6 +228,7 @@ int run_typed_extract(const BatchRequest& request, const Console& console) {
         stop_on_interrupt();
         typed_extract(typed, hooks, tally);
     }
+    if (tally.input_grew) tell(console, "quarvel-batch: " + input_grew_text(settings.input_path));
     std::int64_t total = 0;
     for (std::size_t t = 0; t < tally.outputs.size(); ++t) {
         const std::string& table = typed.tables[t].output_table;
@@ -240,7 +242,7 @@ int run_typed_extract(const BatchRequest& request, const Console& console) {
         tell_bad_values(tally.bad_values[t], type_field_names(typed.tables[t]), console);
         if (!tally.notes[t].empty()) tell(console, tally.notes[t]);
     }
-    tell_encoding(request, settings.encoding, Utf8Tally{}, console);
+    tell_encoding(request, tally.encoding, tally.input_text, console);
     if (tally.unknown == 0) return 0;
     // Every result is written; the records they lack are told, and the status says the run was not whole.
     tell(console, "quarvel-batch: " + shown_name(settings.input_path) + ": " + tally.unknown_text +

@@ -5,7 +5,10 @@
 #include <functional>
 #include <memory>
 #include <set>
+#include <type_traits>
 
+#include "common/file_error.h"
+#include "common/whole_text.h"
 #include "engine/job_records.h"
 #include "engine/memory_check.h"
 #include "engine/record_pipeline.h"
@@ -91,10 +94,16 @@ std::vector<std::string> type_field_names(const RecordTypeTable& table) {
     return names;
 }
 
-void typed_extract(const TypedExtractJob& typed, const ExtractHooks& hooks, TypedTally& tally) {
-    JobRecords input(typed.job.input_path, typed.job.framing, typed.job.encoding, typed.job.code_page);
-    ExtractJob base = typed.job;
-    base.encoding = input.encoding();
+namespace {
+
+// Where a source is, for the gauge.
+std::uint64_t position_of(const WholeTextReader& input) { return input.line_start(); }
+std::uint64_t position_of(const JobRecords& input) { return input.bytes_read(); }
+
+template <class Source>
+void pass_types(const TypedExtractJob& typed, ExtractJob base, Source& input, const ExtractHooks& hooks,
+                TypedTally& tally) {
+    tally.encoding = base.encoding;
     std::vector<std::string> values;
     for (const RecordTypeTable& t : typed.tables) values.push_back(t.value);
     RecordRouter router(typed.type_columns, values, typed.carries, base.encoding);
@@ -127,6 +136,15 @@ void typed_extract(const TypedExtractJob& typed, const ExtractHooks& hooks, Type
             sort_memory, input.size(), hooks.stop, typed.tables[t], router.carries_of(t).size());
         tally.outputs.push_back(outputs.back().job.output_path);
     }
+    // Each table's step and carries by its number, looked up once a record.
+    struct Route {
+        RecordStep* step;
+        std::vector<std::string_view>* front;
+        const std::vector<std::size_t>* carries;
+    };
+    std::vector<Route> routes;
+    for (std::size_t t = 0; t < outputs.size(); ++t)
+        routes.push_back({&outputs[t].step, &outputs[t].front, &router.carries_of(t)});
     tally.written.assign(outputs.size(), 0);
     GaugeSteps gauge(hooks.gauge);
     gauge.set(15);
@@ -140,18 +158,28 @@ void typed_extract(const TypedExtractJob& typed, const ExtractHooks& hooks, Type
         ++line_number;
         check_stop(hooks.stop);
         const std::size_t table = router.route(record);
-        if (table != RecordRouter::kNoTable && !outputs[table].step.full()) {
-            TypeOutput& out = outputs[table];
-            const std::vector<std::size_t>& carries = router.carries_of(table);
-            for (std::size_t i = 0; i < carries.size(); ++i) out.front[i] = router.carried_value(carries[i]);
-            out.step.take(record, line_number, input.raw());
+        if (table != RecordRouter::kNoTable) {
+            const Route& to = routes[table];
+            if (!to.step->full()) {
+                for (std::size_t i = 0; i < to.carries->size(); ++i)
+                    (*to.front)[i] = router.carried_value((*to.carries)[i]);
+                to.step->take(record, line_number, raw_record(input));
+            }
         }
-        if (size > 0 && input.bytes_read() >= next_move) {
-            const std::uint64_t done = std::min(input.bytes_read(), size);
+        if (position_of(input) >= next_move && size > 0) {
+            const std::uint64_t done = std::min(position_of(input), size);
             const int position = 15 + static_cast<int>(span * done / size);
             gauge.set(position);
             next_move = (static_cast<std::uint64_t>(position - 14) * size + span - 1) / span;
         }
+    }
+    if constexpr (std::is_same_v<Source, WholeTextReader>) {
+        tally.input_grew = input.grew();
+        tally.input_text = input.tally();
+        // Lines lost at the end would make results that look whole: the run fails, the former ones stay.
+        if (input.shrank())
+            throw_file_error("Cannot read file", base.input_path,
+                             std::string_view("It became shorter while it was read"));
     }
     for (std::size_t t = 0; t < outputs.size(); ++t) {
         TypeOutput& out = outputs[t];
@@ -176,6 +204,24 @@ void typed_extract(const TypedExtractJob& typed, const ExtractHooks& hooks, Type
     }
     tally.unknown = router.unknown_count();
     tally.unknown_text = router.unknown_types_text();
+}
+
+}  // namespace
+
+void typed_extract(const TypedExtractJob& typed, const ExtractHooks& hooks, TypedTally& tally) {
+    ExtractJob base = typed.job;
+    if (base.reads_records()) {
+        JobRecords input(base.input_path, base.framing, base.encoding, base.code_page);
+        base.encoding = input.encoding();
+        pass_types(typed, base, input, hooks, tally);
+        return;
+    }
+    WholeTextReader input(base.input_path);
+    if (base.encoding_from_first_block)
+        base.encoding = input.settle_text_encoding();
+    else
+        input.read_text_in(base.encoding);
+    pass_types(typed, base, input, hooks, tally);
 }
 
 }  // namespace qvr

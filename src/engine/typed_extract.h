@@ -39,6 +39,9 @@ struct TypedTally {
     std::uint64_t unknown = 0;              ///< records of a type without a table
     std::string unknown_text;               ///< RecordRouter::unknown_types_text()
     std::uint64_t replaced_chars = 0;
+    TextEncoding encoding = TextEncoding::cp1252;  ///< what the run cut in
+    bool input_grew = false;                       ///< the input grew while read; only its former size was
+    Utf8Tally input_text{};                        ///< what a text input held as UTF-8 (encoding_line())
 };
 
 /// Reads the input once, routing each record to its type's table; each table's records are sorted and

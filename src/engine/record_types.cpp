@@ -35,6 +35,9 @@ RecordRouter::RecordRouter(FieldSlice type_columns, const std::vector<std::strin
         if (value.size() != 1) by_byte_ = false;
     }
     byte_table_.fill(other_);
+    // A column is a byte in Windows-1252, and the first column the first byte in UTF-8 too.
+    one_column_ = by_byte_ && type_columns_.length == 1 &&
+                  (encoding_ == TextEncoding::cp1252 || type_columns_.start == 1);
     if (by_byte_)
         for (const auto& [value, table] : tables_) byte_table_[static_cast<unsigned char>(value[0])] = table;
     for (const CarrySpec& c : carries_) {
@@ -44,9 +47,10 @@ RecordRouter::RecordRouter(FieldSlice type_columns, const std::vector<std::strin
                             "' needs a table of that type");
         carry_table_.push_back(found->second);
     }
+    carried_from_.resize(type_values.size());
     for (std::size_t t = 0; t < type_values.size(); ++t)
         for (std::size_t c = 0; c < carries_.size(); ++c)
-            if (carry_table_[c] != t) carries_of_[t].push_back(c);
+            (carry_table_[c] != t ? carries_of_ : carried_from_)[t].push_back(c);
 }
 
 std::string_view RecordRouter::type_value(std::string_view record) {
@@ -64,6 +68,15 @@ std::size_t RecordRouter::table_of(std::string_view value) const {
 
 std::size_t RecordRouter::route(std::string_view record) {
     ++routed_;
+    // A one-column type of a visible ASCII character, the usual case, is its byte: nothing to trim.
+    const auto at = static_cast<std::size_t>(type_columns_.start - 1);
+    if (one_column_ && at < record.size() && record[at] > ' ' && record[at] < 0x7F) {
+        const std::size_t table = byte_table_[static_cast<unsigned char>(record[at])];
+        if (table != kNoTable) {
+            take_carries(record, table);
+            return table;
+        }
+    }
     const std::string_view value = type_value(record);
     const std::size_t table =
         by_byte_ && value.size() == 1 ? byte_table_[static_cast<unsigned char>(value[0])] : table_of(value);
@@ -78,9 +91,13 @@ std::size_t RecordRouter::route(std::string_view record) {
             ++other_unknown_;
         return table;
     }
-    for (std::size_t c = 0; c < carries_.size(); ++c)
-        if (carry_table_[c] == table) values_[c].assign(field_slice(record, carries_[c].field, encoding_));
+    take_carries(record, table);
     return table;
+}
+
+void RecordRouter::take_carries(std::string_view record, std::size_t table) {
+    for (const std::size_t c : carried_from_[table])
+        values_[c].assign(field_slice(record, carries_[c].field, encoding_));
 }
 
 std::string RecordRouter::unknown_types_text() const {

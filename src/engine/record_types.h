@@ -71,6 +71,7 @@ class RecordRouter {
   private:
     std::string_view type_value(std::string_view record);
     std::size_t table_of(std::string_view value) const;
+    void take_carries(std::string_view record, std::size_t table);
 
     FieldSlice type_columns_;
     TextEncoding encoding_;
@@ -79,10 +80,12 @@ class RecordRouter {
     std::size_t other_ = kNoTable;
     // A one-byte type value without a code page, the usual case, is looked up by its byte.
     bool by_byte_ = false;
+    bool one_column_ = false;  // and the type is one column, read where it stands
     std::array<std::size_t, 256> byte_table_{};
     std::vector<CarrySpec> carries_;
     std::vector<std::size_t> carry_table_;
     std::vector<std::vector<std::size_t>> carries_of_;
+    std::vector<std::vector<std::size_t>> carried_from_;  // the carries each table's records give
     std::vector<std::string> values_;
     std::map<std::string, Unknown> unknown_;
     std::uint64_t other_unknown_ = 0;

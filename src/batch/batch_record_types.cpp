@@ -55,10 +55,12 @@ const BatchOption kRecordsOption{
     .name = "--records",
     .value = "START:LENGTH",
     .help =
-        "the columns that hold each record's type: one pass writes a result per type, "
-        "each cut by its own --layout VALUE=FILE and named by --output with {type} standing "
-        "for the value (a byte other than A-Z, a-z, 0-9 and - written %XX); records of a "
-        "type without a table are counted and reported, and the status is then 1",
+        "the columns that hold each record's type: one pass writes a result per type, each cut by its own "
+        "--layout VALUE=FILE, sorted, made unique, typed and checked (--strict fails them all) on its own, "
+        "and named by --output with {type} standing for the value (a byte other than A-Z, a-z, 0-9 and - "
+        "written %XX); --format sqlite writes a table per type into one database instead (see --table), "
+        "and xlsx a workbook per type (see --sheet); the results are replaced together or not at all; "
+        "records of a type without a table are counted and reported, and the status is then 1",
     .read = [](BatchRequest& r, const std::string& v) { r.type_columns = parse_type_columns(v); }};
 
 const BatchOption kCarryOption{

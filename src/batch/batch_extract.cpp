@@ -86,7 +86,7 @@ bool run(const BatchRequest& request, const ExtractJob& job, const Console& cons
 // field: the file could not be read back.
 void check_options(const BatchRequest& r, const std::set<std::string>& given) {
     check_framing(r, given);
-    check_record_types(r, given, into_database(r.settings));
+    check_record_types(r, given, into_database(r.settings) || r.settings.output_format == "xlsx");
     for (const char* name : {"--sorted", "--unique", "--numbers"})
         if (r.settings.fast && given.count(name))
             throw UsageError(std::string("--fast cannot be used with ") + name, r.command);

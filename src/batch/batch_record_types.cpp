@@ -58,8 +58,9 @@ const BatchOption kRecordsOption{
         "the columns that hold each record's type: one pass writes a result per type, each cut by its own "
         "--layout VALUE=FILE, sorted, made unique, typed and checked (--strict fails them all) on its own, "
         "and named by --output with {type} standing for the value (a byte other than A-Z, a-z, 0-9 and - "
-        "written %XX); --format sqlite writes a table per type into one database instead (see --table), "
-        "and xlsx a workbook per type (see --sheet); the results are replaced together or not at all; "
+        "written %XX); without {type} in --output, --format sqlite writes a table per type into one "
+        "database (see --table) and xlsx a sheet per type into one workbook (see --sheet); the results are "
+        "replaced together or not at all; "
         "records of a type without a table are counted and reported, and the status is then 1",
     .read = [](BatchRequest& r, const std::string& v) { r.type_columns = parse_type_columns(v); }};
 
@@ -88,13 +89,16 @@ void check_record_types(const BatchRequest& r, const std::set<std::string>& give
     if (given.count("--fast")) throw UsageError("--records cannot be used with --fast", r.command);
     if (r.settings.output_path == "-")
         throw UsageError("--records writes files: --output cannot be -", r.command);
-    // A database holds a table per type in one file; text, workbooks and dBase tables are a file per type.
+    // A database or a workbook may hold a table per type in one file; text and dBase tables are a file per
+    // type.
     const bool several = r.layouts.size() > 1;
     if (several && !one_file && r.settings.output_path.find("{type}") == std::string::npos)
         throw UsageError("--output needs {type} in its name to write a result per record type", r.command);
-    if (several && one_file && given.count("--table") &&
-        r.settings.output_table.find("{type}") == std::string::npos)
-        throw UsageError("--table needs {type} in its name to write a table per record type", r.command);
+    for (const char* name : {"--table", "--sheet"})
+        if (several && one_file && given.count(name) &&
+            r.settings.output_table.find("{type}") == std::string::npos)
+            throw UsageError(std::string(name) + " needs {type} in its name to write one per record type",
+                             r.command);
     for (const std::string& carry : r.carries)
         if (carry.find(':') == std::string::npos)
             throw UsageError("--carry '" + carry + "' is not VALUE:FIELD", r.command);

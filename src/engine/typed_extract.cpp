@@ -116,12 +116,13 @@ void pass_types(const TypedExtractJob& typed, ExtractJob base, Source& input, co
     for (std::size_t t = 0; t < typed.tables.size(); ++t) {
         ExtractJob job = job_of(base, typed, t, router);
         if (one_file) {
-            // Tables of one database are told apart by their names, letter case aside as SQLite does.
+            // Tables of one database (sheets of one workbook) are told apart by their names, letter case
+            // aside as SQLite and workbooks do.
             std::string folded = job.output_table;
             for (char& c : folded) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
             if (!table_names.insert(folded).second)
                 throw UserError("Two record types would write the table " + job.output_table +
-                                ": give {type} in the table's name");
+                                ": give {type} in its name");
         }
         RecordSink* const first = t > 0 && one_file ? outputs.front().sink.get() : nullptr;
         outputs.emplace_back(

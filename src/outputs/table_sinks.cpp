@@ -125,4 +125,14 @@ XlsxSink::XlsxSink(const ExtractJob& job, std::uint32_t rows_per_sheet)
     rows_per_sheet_ = rows_per_sheet;
 }
 
+XlsxSink::XlsxSink(const ExtractJob& job, XlsxSink& first)
+    : values_(job),
+      writer_({job.output_path, job.output_table, output_columns(job), job.encoding, first.rows_per_sheet_,
+               job.header},
+              first.writer_),
+      first_sheet_(XlsxWorkbookWriter::sheet_name(job.output_table, 1)),
+      rows_per_sheet_(first.rows_per_sheet_) {
+    writer_.begin();
+}
+
 }  // namespace qvr

@@ -65,12 +65,17 @@ class XlsxSink : public RecordSink {
   public:
     /// Starts the workbook beside the result; throws UserError for a bad sheet name, FileError.
     explicit XlsxSink(const ExtractJob& job, std::uint32_t rows_per_sheet = kXlsxDataRowsPerSheet);
+    /// Starts a further sheet of `first`'s workbook, its rows written as they come between first's.
+    XlsxSink(const ExtractJob& job, XlsxSink& first);
     ~XlsxSink() override { abandon(); }
 
     bool takes_fields() const override { return true; }
     void put(const PassedRecord& record) override { writer_.add_row(values_(record)); }
     void commit() override { writer_.commit(); }
     void abandon() noexcept override { writer_.abandon(); }
+    std::unique_ptr<RecordSink> next_table(const ExtractJob& job) override {
+        return std::make_unique<XlsxSink>(job, *this);
+    }
     std::uint64_t replaced_chars() const override { return writer_.replaced_chars(); }
     std::string closing_note() const override {
         return xlsx_sheets_text(writer_, first_sheet_, rows_per_sheet_);

@@ -196,6 +196,49 @@ TEST(BatchRecordTypes, SortedTypedTablesGoIntoOneDatabaseTogether) {
     }
 }
 
+// A sheet per type in one workbook, sorted and typed, its rows written as they come between the others';
+// a strict run's bad value leaves the former workbook.
+TEST(BatchRecordTypes, SheetsPerTypeGoIntoOneWorkbook) {
+    TempDir dir;
+    const std::string input = dir.write("in.dat", "Ak2 5\nBx1 001250\nAk1 7\n");
+    const std::string book = dir.file("pay.xlsx");
+    const Args args = {
+        "extract",
+        "--input",
+        input,
+        "--output",
+        book,
+        "--format",
+        "xlsx",
+        "--records",
+        "1:1",
+        "--layout",
+        "A=" + dir.write("a.tab", "Key       2    2    3    \r\nN         4    2    5    int\r\n"),
+        "--layout",
+        "B=" + dir.write("b.tab", "M         2    2    3    \r\n"),
+        "--carry",
+        "A:Key",
+        "--sorted",
+        "--trim",
+        "--overwrite",
+        "--strict"};
+    ASSERT_EQ(0, run_batch_in_process(args).status);
+    const std::vector<std::string> sheets = {
+        "sheet A frozen=A2", "A1 s bold Key", "B1 s bold N", "A2 s k1", "B2 n 7", "A3 s k2", "B3 n 5",
+        "sheet B frozen=A2", "A1 s bold Key", "B1 s bold M", "A2 s k2", "B2 s x1"};
+    // The sheets' names and cells; their widths are the workbook's business.
+    auto read = [&] {
+        std::vector<std::string> lines = cells(book);
+        for (std::string& line : lines)
+            if (line.starts_with("sheet ")) line.erase(line.find(" widths="));
+        return lines;
+    };
+    EXPECT_EQ(sheets, read());
+    dir.write("in.dat", "Ak2 5\nAk1 x\n");
+    EXPECT_EQ(1, run_batch_in_process(args).status);
+    EXPECT_EQ(sheets, read());
+}
+
 // The records of a dBase table, each without its deletion flag.
 std::vector<std::string> dbf_records(const std::string& path) {
     const std::string bytes = read_file(path);

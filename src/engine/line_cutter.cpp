@@ -241,51 +241,6 @@ void LineCutter::cut(std::string_view line, std::string& out, BadValueTally* bad
     out.resize(static_cast<std::size_t>(end - out.data()));
 }
 
-void BadValueTally::add(std::size_t field, std::uint64_t line) {
-    if (field >= fields_.size()) fields_.resize(field + 1);
-    Field& f = fields_[field];
-    ++f.count;
-    if (f.first_lines.size() < kFirstLines) f.first_lines.push_back(line);
-}
-
-void BadValueTally::merge(const BadValueTally& other) { merge(other, 0); }
-
-void BadValueTally::merge(const BadValueTally& other, std::uint64_t line_offset) {
-    if (other.fields_.size() > fields_.size()) fields_.resize(other.fields_.size());
-    for (std::size_t i = 0; i < other.fields_.size(); ++i) {
-        Field& f = fields_[i];
-        const Field& o = other.fields_[i];
-        f.count += o.count;
-        std::vector<std::uint64_t> lines = f.first_lines;
-        for (std::uint64_t line : o.first_lines) lines.push_back(line + line_offset);
-        std::sort(lines.begin(), lines.end());
-        if (lines.size() > kFirstLines) lines.resize(kFirstLines);
-        f.first_lines = std::move(lines);
-    }
-}
-
-std::uint64_t BadValueTally::total() const {
-    std::uint64_t n = 0;
-    for (const Field& f : fields_) n += f.count;
-    return n;
-}
-
-std::string BadValueTally::report(const std::vector<std::string>& names) const {
-    std::string out;
-    for (std::size_t i = 0; i < fields_.size(); ++i) {
-        const Field& f = fields_[i];
-        if (f.count == 0) continue;
-        out += (i < names.size() && !names[i].empty() ? names[i] : "Field " + std::to_string(i + 1)) + ": " +
-               std::to_string(f.count) + (f.count == 1 ? " value" : " values") + " could not be read (" +
-               (f.count > f.first_lines.size() ? "the first at line" : "line") +
-               (f.first_lines.size() == 1 ? " " : "s ");
-        for (std::size_t k = 0; k < f.first_lines.size(); ++k)
-            out += (k > 0 ? ", " : "") + std::to_string(f.first_lines[k]);
-        out += ").\n";
-    }
-    return out;
-}
-
 std::string quoted_field(std::string_view field, std::string_view separator) {
     const LineCutter quoter({{1, static_cast<std::int32_t>(std::min<std::size_t>(field.size(), INT32_MAX))}},
                             std::string(separator), false, TextEncoding::cp1252, true);

@@ -19,34 +19,6 @@ std::string_view trim_blanks(std::string_view text);
 /// separator, a double quote, a CR or a LF, else as it is (RFC 4180).
 std::string quoted_field(std::string_view field, std::string_view separator);
 
-/// Values of typed fields that could not be read, and so were written empty: per field, how many and on
-/// which lines the first ones were.
-class BadValueTally {
-  public:
-    static constexpr std::size_t kFirstLines = 5;
-    struct Field {
-        std::uint64_t count = 0;
-        std::vector<std::uint64_t> first_lines;  ///< ascending, at most kFirstLines
-    };
-
-    void add(std::size_t field, std::uint64_t line);
-    /// Adds the values counted elsewhere (another block of the same input).
-    void merge(const BadValueTally& other);
-    /// Adds the values counted elsewhere at line numbers `line_offset` lower (a block that counted its
-    /// lines from 1).
-    void merge(const BadValueTally& other, std::uint64_t line_offset);
-    void clear() { fields_.clear(); }
-    std::uint64_t total() const;
-    const std::vector<Field>& fields() const { return fields_; }
-
-    /// One sentence per field with values that could not be read, each on its own line:
-    /// "Amount: 2 values could not be read (lines 17, 4411)."; empty when there is none.
-    std::string report(const std::vector<std::string>& names) const;
-
-  private:
-    std::vector<Field> fields_;
-};
-
 /// Cuts input lines into the fields of a field table and joins them by a separator: the cut line.
 class LineCutter {
   public:

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/file_error.h"
 
@@ -81,5 +82,33 @@ NumberShape number_shape(std::string_view value);
 
 /// A converted date "2026-12-07" as dBase keeps it, "20261207"; empty stays empty.
 std::string dbase_date(std::string_view value);
+
+/// Values of typed fields that could not be read, and so were written empty: per field, how many and on
+/// which lines the first ones were.
+class BadValueTally {
+  public:
+    static constexpr std::size_t kFirstLines = 5;
+    struct Field {
+        std::uint64_t count = 0;
+        std::vector<std::uint64_t> first_lines;  ///< ascending, at most kFirstLines
+    };
+
+    void add(std::size_t field, std::uint64_t line);
+    /// Adds the values counted elsewhere (another block of the same input).
+    void merge(const BadValueTally& other);
+    /// Adds the values counted elsewhere at line numbers `line_offset` lower (a block that counted its
+    /// lines from 1).
+    void merge(const BadValueTally& other, std::uint64_t line_offset);
+    void clear() { fields_.clear(); }
+    std::uint64_t total() const;
+    const std::vector<Field>& fields() const { return fields_; }
+
+    /// One sentence per field with values that could not be read, each on its own line:
+    /// "Amount: 2 values could not be read (lines 17, 4411)."; empty when there is none.
+    std::string report(const std::vector<std::string>& names) const;
+
+  private:
+    std::vector<Field> fields_;
+};
 
 }  // namespace qvr

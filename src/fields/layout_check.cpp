@@ -7,6 +7,7 @@
 #include "common/char_map.h"
 #include "common/line_lengths.h"
 #include "common/line_reader.h"
+#include "fields/field_columns.h"
 
 namespace qvr {
 
@@ -40,8 +41,16 @@ bool has_text(std::string_view line, std::size_t first, std::size_t last) {
 
 class Checker {
   public:
-    explicit Checker(const FieldTable& table) : table_(table) {
+    Checker(const FieldTable& table, TextEncoding encoding) : table_(table) {
         const std::vector<FieldSlice> slices = table.slices();
+        for (int row = 1; row <= table.row_count(); ++row) {
+            const FieldType& type = table.field(row).type;
+            if (type.is_text()) continue;
+            typed_.push_back({static_cast<std::size_t>(row - 1), slices[static_cast<std::size_t>(row - 1)]});
+            byte_columns_ = byte_columns_ || type.reads_bytes();
+        }
+        // Cut as the extract cuts: bytes of packed and binary fields are no characters.
+        value_encoding_ = encoding == TextEncoding::utf8 && !byte_columns_ ? encoding : TextEncoding::cp1252;
         for (int row = 1; row <= table.row_count(); ++row) {
             const FieldSlice s = slices[static_cast<std::size_t>(row - 1)];
             if (s.start <= 0 || s.length <= 0) {
@@ -87,6 +96,18 @@ class Checker {
         std::erase_if(unseen_fields_, [&](const Range& r) { return has_text(line, r.first, r.last); });
     }
 
+    /// Reads the typed fields of the line just added, as the line was read, and counts the values their
+    /// types cannot read.
+    void read_values(std::string_view line) {
+        if (typed_.empty()) return;
+        LineColumns columns(line, value_encoding_);
+        char value[kMostValueBytes];
+        for (const Typed& t : typed_)
+            if (!convert_value(table_.field(static_cast<int>(t.field) + 1).type,
+                               field_slice(columns, t.slice), value))
+                bad_.add(t.field, lines_);
+    }
+
     LayoutCheck result() const {
         LayoutCheck out;
         out.report = "Lines: " + std::to_string(lines_) + "\n";
@@ -124,6 +145,11 @@ class Checker {
             if (!cut_ ||
                 r.first < looked_at())  // of a field wholly past the columns looked at, nothing is known
                 problem(field_label(table_, r.row) + " is blank on every line");
+        // Values a field's type cannot read, told in the words of the extract that would write them empty.
+        if (bad_.total() > 0) {
+            out.report += bad_.report(table_.names());
+            out.problems = true;
+        }
         if (cut_)
             out.report += "Columns past " + std::to_string(kMaxLookedAt) +
                           " were not looked at: what is told of the fields reaching past them covers their "
@@ -156,7 +182,16 @@ class Checker {
         }
     }
 
+    struct Typed {
+        std::size_t field;
+        FieldSlice slice;
+    };
+
     const FieldTable& table_;
+    std::vector<Typed> typed_;
+    bool byte_columns_ = false;
+    TextEncoding value_encoding_ = TextEncoding::cp1252;
+    BadValueTally bad_;
     std::vector<Range> ranges_;
     std::vector<int> unusable_;
     std::size_t end_ = 0;
@@ -172,7 +207,7 @@ class Checker {
 
 LayoutCheck check_layout(const std::string& path, TextEncoding encoding, const FieldTable& table,
                          const std::function<void(std::uint64_t)>& progress) {
-    Checker checker(table);
+    Checker checker(table, encoding);
     std::string narrowed;
     LineReader reader(path);
     reader.read_text_in(encoding);
@@ -185,6 +220,7 @@ LayoutCheck check_layout(const std::string& path, TextEncoding encoding, const F
         // only counted, each standing for a column.
         const std::string_view columns = one_byte_a_column(line, encoding, narrowed);
         checker.add(columns, reader.line_size() - (line.size() - columns.size()), reader.text_past_prefix());
+        checker.read_values(line);
         if (n % 65536 == 0 && progress) progress(reader.bytes_read());
     }
     return checker.result();

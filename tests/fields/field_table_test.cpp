@@ -199,6 +199,22 @@ TEST(LayoutCheck, AFewDamagedLinesAreToldButFitTheLayout) {
     EXPECT_FALSE(check.problems);
 }
 
+// Typed fields are cut as the extract cuts them (by characters in UTF-8) and their bad values told in its
+// words; a value that reads is no problem.
+TEST(LayoutCheck, TellsTheValuesATypeCannotReadPerField) {
+    TempDir dir;
+    const std::string input =
+        dir.write("in.txt", "12  20261207\r\n1\xC3\xA9  20261307\r\n  5 00000000\r\n-3  2026020X\r\n");
+    const Rows typed = {{"Amount    ", "1", "4", "4", parse_field_type("int")},
+                        {"", "5", "8", "12", parse_field_type("date(YYYYMMDD)")}};
+    const LayoutCheck check = check_layout(input, TextEncoding::utf8, table_of(typed));
+    EXPECT_THAT(check.report, testing::EndsWith("\nAmount: 1 value could not be read (line 2).\n"
+                                                "Field 2: 2 values could not be read (lines 2, 4).\n"));
+    EXPECT_TRUE(check.problems);
+    const Rows text = {{"Amount", "1", "4", "4"}, {"Born", "5", "8", "12"}};
+    EXPECT_FALSE(check_layout(input, TextEncoding::utf8, table_of(text)).problems);
+}
+
 // A line of any length is read in bounded memory (a sparse line of 200 MB, its NUL bytes text): its length
 // is told, and text past the last field found; a field reaching past the columns looked at is said to be.
 TEST(LayoutCheck, ALineOfAnyLengthIsMeasuredAndLookedAtAsFarAsTheFieldsReach) {

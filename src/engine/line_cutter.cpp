@@ -190,10 +190,15 @@ template <bool Quote, class Slicer>
 char* LineCutter::typed_fields(std::string_view line, char* out, BadValueTally* bad,
                                std::uint64_t line_number, Slicer slicer, std::string_view raw) const {
     char value[kMostValueBytes];
+    const bool one_byte_separator = separator_.size() == 1;
     for (std::size_t i = 0; i < slices_.size(); ++i) {
         if (i > 0) {
-            copy_field(out, separator_.data(), separator_.size());
-            out += separator_.size();
+            if (one_byte_separator) {
+                *out++ = separator_[0];
+            } else {
+                copy_field(out, separator_.data(), separator_.size());
+                out += separator_.size();
+            }
         }
         const FieldType& type = types_[i];
         const std::string_view field =
@@ -202,12 +207,15 @@ char* LineCutter::typed_fields(std::string_view line, char* out, BadValueTally* 
             out = put_field<Quote>(field, out);
             continue;
         }
-        const char* end = convert_value(type, field, value);
+        // A value has no blanks to trim: unquoted, it is written in place (the room holds it).
+        char* at = Quote ? value : out;
+        char* end = convert_value(type, field, at);
         if (!end) {
             if (bad) bad->add(i, line_number);
             continue;
         }
-        out = put_field<Quote>(std::string_view(value, static_cast<std::size_t>(end - value)), out);
+        out = Quote ? put_field<Quote>(std::string_view(value, static_cast<std::size_t>(end - value)), out)
+                    : end;
     }
     return out;
 }

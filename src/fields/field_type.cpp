@@ -1,6 +1,8 @@
 #include "fields/field_type.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <charconv>
 #include <cstring>
 
@@ -21,7 +23,68 @@ constexpr Keyword kKeywords[] = {{"text", FieldType::Kind::text},     {"int", Fi
                                  {"binary", FieldType::Kind::binary}, {"date", FieldType::Kind::date}};
 
 bool is_blank(char c) { return static_cast<unsigned char>(c) <= 32; }
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_digit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+
+std::uint64_t load8(const char* p) {
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
+constexpr std::uint64_t kZeros = 0x3030303030303030ull;
+
+/// True when each of the eight bytes of `word` is a digit: its high half is 3, and adding 6 keeps it so.
+bool eight_digits(std::uint64_t word) {
+    constexpr std::uint64_t kHigh = 0xF0F0F0F0F0F0F0F0ull;
+    constexpr std::uint64_t kSix = 0x0606060606060606ull;
+    return (word & kHigh) == kZeros && ((word + kSix) & kHigh) == kZeros;
+}
+
+/// True when the `n` bytes at `p` are all digits; values are short, so words of eight, the last one
+/// overlapping.
+bool all_digits(const char* p, std::size_t n) {
+    if (n < 8) {
+        if (n < 4) {
+            for (std::size_t i = 0; i < n; ++i)
+                if (!is_digit(p[i])) return false;
+            return true;
+        }
+        std::uint32_t a;
+        std::uint32_t b;
+        std::memcpy(&a, p, 4);
+        std::memcpy(&b, p + n - 4, 4);
+        return eight_digits(a | static_cast<std::uint64_t>(b) << 32);
+    }
+    for (std::size_t i = 0; i + 8 < n; i += 8)
+        if (!eight_digits(load8(p + i))) return false;
+    return eight_digits(load8(p + n - 8));
+}
+
+/// How many of the `n` digits at `p` are leading zeros.
+std::size_t leading_zeros(const char* p, std::size_t n) {
+    std::size_t z = 0;
+    for (; z + 8 <= n; z += 8) {
+        const std::uint64_t other = load8(p + z) ^ kZeros;
+        if (other != 0) return z + static_cast<std::size_t>(__builtin_ctzll(other)) / 8;
+    }
+    while (z < n && p[z] == '0') ++z;
+    return z;
+}
+
+/// Copies a few bytes with at most two overlapping moves each way.
+[[gnu::always_inline]] inline void copy_few(char* out, const char* from, std::size_t n) {
+    if (n >= 8) {
+        for (std::size_t i = 0; i + 8 < n; i += 8) std::memcpy(out + i, from + i, 8);
+        std::memcpy(out + n - 8, from + n - 8, 8);
+    } else if (n >= 4) {
+        std::memcpy(out, from, 4);
+        std::memcpy(out + n - 4, from + n - 4, 4);
+    } else {
+        for (std::size_t i = 0; i < n; ++i) out[i] = from[i];
+    }
+}
+
+static_assert(std::endian::native == std::endian::little, "bytes are found in words by their low bits first");
 
 std::string_view trimmed(std::string_view s) {
     while (!s.empty() && is_blank(s.front())) s.remove_prefix(1);
@@ -73,9 +136,9 @@ DateLayout date_layout(std::string_view pattern, std::string* why) {
 /// point; nullptr when it needs more than the most digits.
 char* put_number(bool negative, const char* d, int n, int decimals, char* out) {
     if (n > kMostDigits || decimals > kMostDigits) return nullptr;
-    // A value is a few bytes: plain loops beat a call to copy them.
     const auto copy = [&out](const char* from, int count) {
-        for (int k = 0; k < count; ++k) *out++ = from[k];
+        copy_few(out, from, static_cast<std::size_t>(count));
+        out += count;
     };
     if (negative && n > 0) *out++ = '-';  // a zero has no sign
     if (n > decimals)
@@ -84,7 +147,10 @@ char* put_number(bool negative, const char* d, int n, int decimals, char* out) {
         *out++ = '0';
     if (decimals == 0) return out;
     *out++ = '.';
-    for (int k = n; k < decimals; ++k) *out++ = '0';
+    if (n < decimals) {
+        std::memset(out, '0', static_cast<std::size_t>(decimals - n));
+        out += decimals - n;
+    }
     copy(n > decimals ? d + (n - decimals) : d, n > decimals ? decimals : n);
     return out;
 }
@@ -128,20 +194,47 @@ bool take_sign(std::string_view& s, bool trailing_plus) {
 }
 
 char* convert_whole(std::string_view s, int decimals, char* out) {
-    const bool negative = take_sign(s, false);
-    if (s.empty()) return nullptr;
-    std::size_t zeros = 0;
-    while (zeros < s.size() && s[zeros] == '0') ++zeros;
-    for (std::size_t i = zeros; i < s.size(); ++i)
-        if (!is_digit(s[i])) return nullptr;
+    const bool negative = !is_digit(s.front()) || !is_digit(s.back()) ? take_sign(s, false) : false;
+    if (s.empty() || !all_digits(s.data(), s.size())) return nullptr;
+    const std::size_t zeros = leading_zeros(s.data(), s.size());
     const std::size_t n = s.size() - zeros;
     if (n > kMostDigits) return nullptr;
     return put_number(negative, s.data() + zeros, static_cast<int>(n), decimals, out);
 }
 
+/// convert_written() of the usual number: digits, and a point followed by digits or nothing.
+/// Returns `out` unchanged when the number has another shape, for the full reading.
+char* convert_plain_written(std::string_view s, bool negative, char point, char* out) {
+    std::size_t whole = 0;
+    while (whole < s.size() && is_digit(s[whole])) ++whole;
+    if (whole < s.size() && s[whole] != point) return out;
+    const char* fraction = s.data() + whole + 1;
+    const std::size_t decimals = whole < s.size() ? s.size() - whole - 1 : 0;
+    if ((whole == 0 && decimals == 0) || decimals > kMostDigits || !all_digits(fraction, decimals))
+        return out;
+    const std::size_t zeros = leading_zeros(s.data(), whole);
+    const std::size_t significant =
+        whole > zeros ? whole - zeros + decimals : decimals - leading_zeros(fraction, decimals);
+    if (significant > kMostDigits) return nullptr;
+    char* at = out;
+    if (negative && significant > 0) *at++ = '-';  // a zero has no sign
+    if (whole > zeros) {
+        copy_few(at, s.data() + zeros, whole - zeros);
+        at += whole - zeros;
+    } else {
+        *at++ = '0';
+    }
+    if (decimals == 0) return at;
+    *at++ = '.';
+    copy_few(at, fraction, decimals);
+    return at + decimals;
+}
+
 char* convert_written(std::string_view s, bool decimal_comma, char* out) {
     const bool negative = take_sign(s, true);
     const char point = decimal_comma ? ',' : '.';
+    if (s.empty()) return nullptr;
+    if (char* end = convert_plain_written(s, negative, point, out); end != out) return end;
     Digits digits;
     std::size_t i = 0;
     int group = 0;         // digits since the start or the last separator
@@ -173,30 +266,39 @@ char* convert_written(std::string_view s, bool decimal_comma, char* out) {
     return digits.put(negative, decimals, out);
 }
 
+/// The digit an overpunched last character stands for, and its sign: 0 for a character that is none,
+/// else the digit plus one, with 16 added when negative.
+constexpr auto kOverpunch = [] {
+    std::array<std::uint8_t, 256> t{};
+    for (int d = 0; d < 10; ++d) t['0' + d] = static_cast<std::uint8_t>(d + 1);
+    for (int d = 1; d < 10; ++d) {
+        t['A' + d - 1] = static_cast<std::uint8_t>(d + 1);
+        t['J' + d - 1] = static_cast<std::uint8_t>(d + 1 + 16);
+    }
+    t['{'] = 1;
+    t['}'] = 1 + 16;
+    return t;
+}();
+
 char* convert_zoned(std::string_view s, int decimals, char* out) {
-    Digits digits;
-    for (std::size_t i = 0; i + 1 < s.size(); ++i) {
-        if (!is_digit(s[i])) return nullptr;
-        digits.push(s[i]);
+    const std::uint8_t last = kOverpunch[static_cast<unsigned char>(s.back())];
+    const std::size_t n = s.size();
+    if (last == 0 || !all_digits(s.data(), n - 1)) return nullptr;
+    const bool negative = last > 16;
+    const char digit = static_cast<char>('0' + (last & 15) - 1);
+    if (n > kMostDigits + 1) {  // held only when leading zeros make room
+        Digits digits;
+        for (std::size_t i = 0; i + 1 < n; ++i) digits.push(s[i]);
+        digits.push(digit);
+        return digits.put(negative, decimals, out);
     }
-    const char last = s.back();
-    bool negative = false;
-    char digit;
-    if (is_digit(last)) {
-        digit = last;
-    } else if (last == '{' || last == '}') {
-        digit = '0';
-        negative = last == '}';
-    } else if (last >= 'A' && last <= 'I') {
-        digit = static_cast<char>('1' + (last - 'A'));
-    } else if (last >= 'J' && last <= 'R') {
-        digit = static_cast<char>('1' + (last - 'J'));
-        negative = true;
-    } else {
-        return nullptr;
-    }
-    digits.push(digit);
-    return digits.put(negative, decimals, out);
+    // The digits read in place, the overpunched one counted as a digit and put right once written.
+    const std::size_t zeros = leading_zeros(s.data(), n - 1);
+    const std::size_t count = zeros == n - 1 && digit == '0' ? 0 : n - zeros;
+    if (count > kMostDigits) return nullptr;
+    char* end = put_number(negative, s.data() + zeros, static_cast<int>(count), decimals, out);
+    if (count > 0) end[-1] = digit;
+    return end;
 }
 
 /// True for a field of one byte repeated that stands for "no value" in record files: blanks in ASCII or
@@ -261,45 +363,40 @@ char* convert_binary(std::string_view raw, int decimals, char* out) {
     return digits.put(negative, decimals, out);
 }
 
-int two_digits(const char* p) {
-    if (!is_digit(p[0]) || !is_digit(p[1])) return -1;
-    return (p[0] - '0') * 10 + (p[1] - '0');
-}
-
 int days_in_month(int year, int month) {
     static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
     return month == 2 && leap ? 29 : kDays[month - 1];
 }
 
-char* convert_date(std::string_view s, const std::string& pattern, char* out) {
-    if (s.size() != pattern.size()) return nullptr;
-    bool all_zero = true;
-    const char* year = nullptr;
-    const char* month = nullptr;
-    const char* day = nullptr;
-    bool long_year = false;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        const char p = pattern[i];
-        if (p == 'Y' || p == 'M' || p == 'D') {
-            if (!is_digit(s[i])) return nullptr;
-            all_zero = all_zero && s[i] == '0';
-            // The pattern holds each of them once (parse_field_type saw to it): the first digit marks it.
-            const char*& at = p == 'Y' ? year : p == 'M' ? month : day;
-            if (!at) at = s.data() + i;
-            if (p == 'Y' && i + 2 < s.size() && pattern[i + 2] == 'Y') long_year = true;
-        } else if (s[i] != p) {
-            return nullptr;
+char* convert_date(std::string_view s, const FieldType& type, char* out) {
+    const std::string& pattern = type.pattern;
+    const std::size_t n = s.size();
+    if (n != pattern.size()) return nullptr;
+    // The pattern's own characters, a word at a time where it is short enough.
+    if (n > 16 || n < 8) {
+        for (std::size_t i = 0; i < n; ++i) {
+            const char p = pattern[i];
+            if (p != 'Y' && p != 'M' && p != 'D' && s[i] != p) return nullptr;
         }
+    } else if (((load8(s.data()) ^ load8(pattern.data())) & type.literal_masks[0]) != 0 ||
+               ((load8(s.data() + n - 8) ^ load8(pattern.data() + n - 8)) & type.literal_masks[1]) != 0) {
+        return nullptr;
     }
-    if (all_zero) return out;
-    int y = two_digits(year);
-    if (long_year)
-        y = y * 100 + two_digits(year + 2);
-    else
-        y += y >= 69 ? 1900 : 2000;
-    const int m = two_digits(month);
-    const int d = two_digits(day);
+    bool bad = false;
+    const auto two = [&bad](const char* p) {
+        const unsigned tens = static_cast<unsigned char>(p[0] - '0');
+        const unsigned ones = static_cast<unsigned char>(p[1] - '0');
+        bad = bad || tens > 9 || ones > 9;
+        return static_cast<int>(tens * 10 + ones);
+    };
+    const char* year = s.data() + type.year_at;
+    int y = type.long_year ? two(year) * 100 + two(year + 2) : two(year);
+    const int m = two(s.data() + type.month_at);
+    const int d = two(s.data() + type.day_at);
+    if (bad) return nullptr;
+    if (y == 0 && m == 0 && d == 0) return out;  // all zeros: no date
+    if (!type.long_year) y += y >= 69 ? 1900 : 2000;
     if (y < 1 || m < 1 || m > 12 || d < 1 || d > days_in_month(y, m)) return nullptr;
     const auto put2 = [&out](int v) {
         *out++ = static_cast<char>('0' + v / 10);
@@ -359,8 +456,23 @@ FieldType parse_field_type(std::string_view spelling) {
         type.decimal_comma = true;
     } else if (type.kind == FieldType::Kind::date) {
         std::string why;
-        if (date_layout(inside, &why).year_at < 0) throw NotAFieldType(s, why);
+        const DateLayout d = date_layout(inside, &why);
+        if (d.year_at < 0) throw NotAFieldType(s, why);
+        if (inside.size() > UINT16_MAX) throw NotAFieldType(s, "a date pattern is at most 65535 characters");
         type.pattern = std::string(inside);
+        type.year_at = static_cast<std::uint16_t>(d.year_at);
+        type.month_at = static_cast<std::uint16_t>(d.month_at);
+        type.day_at = static_cast<std::uint16_t>(d.day_at);
+        type.long_year = d.year_digits == 4;
+        if (inside.size() >= 8 && inside.size() <= 16)
+            for (int w = 0; w < 2; ++w) {
+                const std::size_t from = w == 0 ? 0 : inside.size() - 8;
+                for (std::size_t k = 0; k < 8; ++k) {
+                    const char ch = inside[from + k];
+                    if (ch != 'Y' && ch != 'M' && ch != 'D')
+                        type.literal_masks[w] |= std::uint64_t{0xFF} << (8 * k);
+                }
+            }
     } else {
         throw NotAFieldType(s, std::string(word) + " takes no choice in parentheses");
     }
@@ -400,7 +512,7 @@ char* convert_value(const FieldType& type, std::string_view raw, char* out) {
         case FieldType::Kind::zoned:
             return convert_zoned(s, type.decimals, out);
         case FieldType::Kind::date:
-            return convert_date(s, type.pattern, out);
+            return convert_date(s, type, out);
         default:
             return nullptr;
     }

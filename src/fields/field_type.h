@@ -30,6 +30,12 @@ struct FieldType {
     std::uint8_t decimals = 0;   ///< implied decimals of dec, zoned, packed and binary
     bool decimal_comma = false;  ///< num(,)
     std::string pattern;         ///< date
+    /// Where a date's year (four digits or two), month and day digits are, found once as it is read.
+    std::uint16_t year_at = 0, month_at = 0, day_at = 0;
+    bool long_year = false;
+    /// Of a pattern of 8 to 16 characters, the bytes of its first and last eight that are its own
+    /// characters (not digits of the date), to compare a value with it a word at a time.
+    std::uint64_t literal_masks[2] = {0, 0};
 
     bool is_text() const { return kind == Kind::text; }
     bool is_number() const { return kind != Kind::text && kind != Kind::date; }

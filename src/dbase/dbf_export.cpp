@@ -72,23 +72,30 @@ DbfExport::DbfExport(DbfExportJob job)
     : job_(std::move(job)),
       sink_(job_.target, fields_of(job_.columns, job_.types), job_.record_count, job_.encoding) {}
 
-std::vector<NumberShape> DbfExport::number_shapes(const LineCutter& cutter) const {
-    ShapeSink shapes(job_.columns.size());
+std::vector<NumberShape> dbf_number_shapes(const DbfInput& input, const LineCutter& cutter,
+                                           const LineFilter& filter) {
+    ShapeSink shapes(cutter.slices().size());
     std::int64_t passed = 0;
-    const RecordRule rule{cutter, job_.filter, 0, job_.encoding};
-    // The values are read as the export reads them: framed, skipped and decoded alike.
-    if (reads_records()) {
-        JobRecords input(job_.input_path, job_.framing, job_.encoding, job_.code_page);
+    const RecordRule rule{cutter, filter, 0, input.encoding};
+    // The values are read as the table's records are: framed, skipped and decoded alike.
+    if (input.framing.format != RecordFormat::lines || input.framing.skip_first > 0 ||
+        input.framing.skip_last > 0 || input.code_page) {
+        JobRecords records(input.path, input.framing, input.encoding, input.code_page);
         pass_records(
-            input, rule, shapes, passed, [] {}, [] {});
+            records, rule, shapes, passed, [] {}, [] {});
     } else {
-        LineReader reader(job_.input_path);
-        reader.read_text_in(job_.encoding);
-        reader.keep_line_prefix(line_prefix());
+        LineReader reader(input.path);
+        reader.read_text_in(input.encoding);
+        reader.keep_line_prefix(input.line_prefix);
         pass_records(
             reader, rule, shapes, passed, [] {}, [] {});
     }
     return std::move(shapes.shapes());
+}
+
+std::vector<NumberShape> DbfExport::number_shapes(const LineCutter& cutter) const {
+    return dbf_number_shapes({job_.input_path, job_.framing, job_.encoding, job_.code_page, line_prefix()},
+                             cutter, job_.filter);
 }
 
 bool DbfExport::reads_records() const {

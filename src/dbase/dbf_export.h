@@ -50,6 +50,20 @@ using DbfProgress = std::function<void(std::uint64_t lines_read)>;
 /// there is nothing to divide by, and the gauge stays at 15.
 int dbf_gauge_position(std::uint64_t lines_read, std::uint64_t expected);
 
+/// An input as a table's records are read from it.
+struct DbfInput {
+    std::string path;
+    RecordFraming framing{};
+    TextEncoding encoding = TextEncoding::cp1252;
+    std::optional<CodePage> code_page{};
+    std::size_t line_prefix = 0;  ///< the bytes of a line that the fields read
+};
+
+/// The widest value of each of the cutter's typed fields over the records of `input` that pass `filter`,
+/// read in a pass of their own: what an N column needs to hold every one of them.
+std::vector<NumberShape> dbf_number_shapes(const DbfInput& input, const LineCutter& cutter,
+                                           const LineFilter& filter);
+
 /// Writes a dBase III table of the input lines that pass the filter, in one forward pass with one line in
 /// memory. The table is written beside its target and replaces it only when complete, so a failure
 /// leaves a former file of that name as it was and no partial table.

@@ -24,6 +24,14 @@ inline constexpr const char* kWorkbookWrittenText =
 inline constexpr const char* kReplaceTableText =
     "The database already exists: its other tables are kept. Replace its table named after the input "
     "file, if it has one ?";
+/// kTableWrittenText or kReplaceTableText of a table given its name: the name said instead.
+inline std::string with_table_name(const char* text, const std::string& table) {
+    std::string out(text);
+    const std::string after = "named after the input file";
+    const std::size_t at = out.find(after);
+    if (!table.empty() && at != std::string::npos) out.replace(at, after.size(), "named " + table);
+    return out;
+}
 inline constexpr const char* kQuoteInSeparatorText =
     "Fields cannot be quoted when the separator holds a quote (\"): the result could not be read back.";
 // The run read the input up to the size it had when the run began.

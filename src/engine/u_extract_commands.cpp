@@ -59,7 +59,9 @@ bool ExtractCommands::files_ready(const JobSettings& settings) {
             tell(kOutputFolderText);
             return false;
         case RunFiles::output_exists:
-            return ask(settings.output_format == "sqlite" ? kReplaceTableText : kOverwriteText);
+            return ask(settings.output_format == "sqlite"
+                           ? with_table_name(kReplaceTableText, settings.output_table).c_str()
+                           : kOverwriteText);
         case RunFiles::ready:
             break;
     }
@@ -180,11 +182,12 @@ void ExtractCommands::go() {
         show_result(job.output_path);
     }
     // Values written empty are told in the last box, a line per field.
-    std::string generated = (text                                 ? kGeneratedText
-                             : settings.output_format == "sqlite" ? kTableWrittenText
-                                                                  : kWorkbookWrittenText) +
-                            replaced_text(tally_.replaced_chars) +
-                            (tally_.output_note.empty() ? "" : "\n\r" + tally_.output_note);
+    std::string generated =
+        (text                                 ? std::string(kGeneratedText)
+         : settings.output_format == "sqlite" ? with_table_name(kTableWrittenText, settings.output_table)
+                                              : std::string(kWorkbookWrittenText)) +
+        replaced_text(tally_.replaced_chars) +
+        (tally_.output_note.empty() ? "" : "\n\r" + tally_.output_note);
     const std::string bad = tally_.bad_values.report(job.names);
     for (std::size_t at = 0, end; at < bad.size(); at = end + 1) {
         end = bad.find('\n', at);

@@ -74,6 +74,7 @@ JobSettings Tfrm_gen::settings() const {
     s.output_encoding = kWrittenIn[std::clamp(ui_->cbo_oenc->currentIndex(), 0, 2)];
     constexpr const char* kFormats[] = {"text", "sqlite", "xlsx"};
     s.output_format = kFormats[std::clamp(ui_->cbo_ofmt->currentIndex(), 0, 2)];
+    if (s.output_format != "text") s.output_table = from_widget_text(ui_->txt_tbl->text().trimmed());
     return s;
 }
 
@@ -99,6 +100,7 @@ void Tfrm_gen::format_changed() {
     const bool text = ui_->cbo_ofmt->currentIndex() == 0;
     if (!text) ui_->chk_qck->setChecked(false);
     ui_->chk_qck->setEnabled(text);
+    ui_->txt_tbl->setEnabled(!text);
 }
 
 void Tfrm_gen::chk_unikClick() {

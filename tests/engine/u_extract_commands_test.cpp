@@ -99,5 +99,35 @@ TEST_F(RealBoxesGoTest, AClickOnStopEndsARunAndOtherClicksWait) {
     EXPECT_GT(1000, took);  // 0.3 s on a quiet machine; room here for a loaded one and the sanitizer
 }
 
+// "Fail on values types cannot read", ticked by a click through the window system: a value its type cannot
+// read fails File > Go and the former result stays; unticked, the result is written and the last box
+// names the field's count.
+TEST_F(RealBoxesGoTest, TheStrictTickBoxDecidesWhetherABadValueFailsTheRun) {
+    data.write("in.txt", "ABC12\r\nXYZ1x\r\n");
+    set_rows({{"Name", "1", "3", ""}, {"Code", "4", "2", "", parse_field_type("int")}});
+    QCheckBox* strict = find<QCheckBox>("chk_strict");
+    const struct {
+        std::vector<std::string> boxes;
+        std::string result;
+    } cases[] = {
+        {{"Confirm: Result file already exists, overwrite ?", "Confirm: Keep imput view.",
+          "Error: Code: 1 value could not be read (line 2)."},
+         "former\r\n"},
+        {{"Confirm: Result file already exists, overwrite ?", "Confirm: Keep imput view.",
+          "Information: Extract file generated\n\rCode: 1 value could not be read (line 2)."},
+         "ABC;12\r\nXYZ;\r\n"},
+    };
+    for (const auto& c : cases) {
+        data.write("out.txt", "former\r\n");
+        const bool was = strict->isChecked();
+        click_through_window(strict);
+        ASSERT_NE(was, strict->isChecked());
+        KeyAnswers keys({Qt::Key_Return, Qt::Key_Return, Qt::Key_Return});
+        pick("mnu_go");
+        EXPECT_EQ(c.boxes, keys.shown());
+        EXPECT_EQ(c.result, read_file(output));
+    }
+}
+
 }  // namespace
 }  // namespace qvr::test

@@ -38,6 +38,22 @@ TEST_F(MainWindowTest, GoWritesTheDatabaseTableTheOutputFormatChooses) {
     pick("mnu_go");
     desktop.verify();
     EXPECT_THAT(query(db, "SELECT * FROM \"in\""), testing::ElementsAre("text:DEF|text:34"));
+
+    // A name in General data names the table instead; the field is for tables and sheets only.
+    set_text("txt_tbl", "people");
+    desktop.expect_confirm(
+        QStringLiteral(
+            "The database already exists: its other tables are kept. Replace its table named people, "
+            "if it has one ?"),
+        kYes);
+    desktop.expect_info(
+        QStringLiteral("Database table written (named people); the result view shows separated text only"));
+    pick("mnu_go");
+    desktop.verify();
+    EXPECT_THAT(query(db, "SELECT * FROM people"), testing::ElementsAre("text:DEF|text:34"));
+    EXPECT_THAT(query(db, "SELECT * FROM \"in\""), testing::ElementsAre("text:DEF|text:34"));
+    find<QComboBox>("cbo_ofmt")->setCurrentIndex(0);
+    EXPECT_FALSE(find<QWidget>("txt_tbl")->isEnabled());
 }
 
 }  // namespace

@@ -110,10 +110,11 @@ TEST_F(RealBoxesGoTest, TheStrictTickBoxDecidesWhetherABadValueFailsTheRun) {
         std::vector<std::string> boxes;
         std::string result;
     } cases[] = {
-        {{"Confirm: Result file already exists, overwrite ?", "Confirm: Keep imput view.",
-          "Error: Code: 1 value could not be read (line 2)."},
+        {{"Confirm: Result file already exists, overwrite ?",
+          "Quarvel - Multi-colums text file extraction: Code: 1 value could not be read (line 2).\n"
+          "Nothing was written: the former result is left as it was."},
          "former\r\n"},
-        {{"Confirm: Result file already exists, overwrite ?", "Confirm: Keep imput view.",
+        {{"Confirm: Result file already exists, overwrite ?",
           "Information: Extract file generated\n\rCode: 1 value could not be read (line 2)."},
          "ABC;12\r\nXYZ;\r\n"},
     };

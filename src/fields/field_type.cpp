@@ -42,7 +42,7 @@ bool eight_digits(std::uint64_t word) {
 
 /// True when the `n` bytes at `p` are all digits; values are short, so words of eight, the last one
 /// overlapping.
-bool all_digits(const char* p, std::size_t n) {
+[[gnu::always_inline]] inline bool all_digits(const char* p, std::size_t n) {
     if (n < 8) {
         if (n < 4) {
             for (std::size_t i = 0; i < n; ++i)
@@ -61,11 +61,18 @@ bool all_digits(const char* p, std::size_t n) {
 }
 
 /// How many of the `n` digits at `p` are leading zeros.
-std::size_t leading_zeros(const char* p, std::size_t n) {
+[[gnu::always_inline]] inline std::size_t leading_zeros(const char* p, std::size_t n) {
     std::size_t z = 0;
     for (; z + 8 <= n; z += 8) {
         const std::uint64_t other = load8(p + z) ^ kZeros;
         if (other != 0) return z + static_cast<std::size_t>(__builtin_ctzll(other)) / 8;
+    }
+    if (z + 4 <= n) {
+        std::uint32_t word;
+        std::memcpy(&word, p + z, 4);
+        const std::uint32_t other = word ^ 0x30303030u;
+        if (other != 0) return z + static_cast<std::size_t>(__builtin_ctz(other)) / 8;
+        z += 4;
     }
     while (z < n && p[z] == '0') ++z;
     return z;
@@ -79,8 +86,11 @@ std::size_t leading_zeros(const char* p, std::size_t n) {
     } else if (n >= 4) {
         std::memcpy(out, from, 4);
         std::memcpy(out + n - 4, from + n - 4, 4);
-    } else {
-        for (std::size_t i = 0; i < n; ++i) out[i] = from[i];
+    } else if (n >= 2) {
+        std::memcpy(out, from, 2);
+        std::memcpy(out + n - 2, from + n - 2, 2);
+    } else if (n == 1) {
+        *out = *from;
     }
 }
 
@@ -134,7 +144,7 @@ DateLayout date_layout(std::string_view pattern, std::string* why) {
 
 /// Writes a number of `n` significant digits at `d` (no leading zero) with `decimals` of them after the
 /// point; nullptr when it needs more than the most digits.
-char* put_number(bool negative, const char* d, int n, int decimals, char* out) {
+[[gnu::always_inline]] inline char* put_number(bool negative, const char* d, int n, int decimals, char* out) {
     if (n > kMostDigits || decimals > kMostDigits) return nullptr;
     const auto copy = [&out](const char* from, int count) {
         copy_few(out, from, static_cast<std::size_t>(count));
@@ -365,8 +375,8 @@ char* convert_binary(std::string_view raw, int decimals, char* out) {
 
 int days_in_month(int year, int month) {
     static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
-    return month == 2 && leap ? 29 : kDays[month - 1];
+    if (month != 2) return kDays[month - 1];
+    return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0) ? 29 : 28;
 }
 
 char* convert_date(std::string_view s, const FieldType& type, char* out) {

@@ -274,7 +274,7 @@ TEST(BatchRecordTypes, DbaseTablesPerTypeAreReplacedTogether) {
                        "A:Key",
                        "--overwrite"};
     ASSERT_EQ(0, run_batch_in_process(args).status);
-    const std::vector<std::string> a = {"a1", "a2"}, b = {"a1 22", "a2 44"};
+    const std::vector<std::string> a = {"a1", "a2"}, b = {"a122", "a244"};  // N as wide as its values
     EXPECT_EQ(a, dbf_records(dir.file("t-A.dbf")));
     EXPECT_EQ(b, dbf_records(dir.file("t-B.dbf")));
     dir.write("in.dat", "Aa3B66Aa4B8");  // a short last record

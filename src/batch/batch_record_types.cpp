@@ -14,6 +14,7 @@
 #include "engine/memory_check.h"
 #include "engine/run_files.h"
 #include "engine/typed_extract.h"
+#include "fields/layout_set.h"
 #include "outputs/output_formats.h"
 #include "outputs/table_sinks.h"
 
@@ -42,12 +43,8 @@ const BatchOption kTypedLayoutOption{
         ".cbl), a csvkit schema (.csv), a SAS (.sas), SPSS (.sps) or Stata (.dct) setup: the "
         "form from the extension, else from the text, else a field definition file; with "
         "--records, VALUE=FILE: the table of the records of type VALUE (repeat it; '*'=FILE "
-        "takes the types without one)",
-    .read =
-        [](BatchRequest& r, const std::string& v) {
-            r.layouts.push_back(v);
-            r.layout_path = r.layouts.front();
-        },
+        "takes the types without one); a layout set (.tabs) gives its tables, --records and --carry",
+    .read = read_layout_option,
     .need = Need::layout,
     .repeats = true};
 
@@ -106,7 +103,26 @@ void check_record_types(const BatchRequest& r, const std::set<std::string>& give
 
 namespace {
 
-// The table of each --layout VALUE=FILE, read as a plain --layout FILE is.
+LayoutSet read_set(const std::string& path) {
+    try {
+        return read_layout_set(path);
+    } catch (const LayoutError& e) {
+        throw layout_refusal(path, e);
+    }
+}
+
+// The table of type `value` in the layout set at `path`.
+FieldTable set_table(const std::string& path, const std::string& value) {
+    for (const TypeTable& t : read_set(path).tables)
+        if (t.value == value && !t.rows.empty()) {
+            FieldTable table;
+            table.assign_rows(t.rows);
+            return table;
+        }
+    throw BatchRefusal(path, "the layout set has no table of type '" + value + "'.");
+}
+
+// The table of each --layout VALUE=FILE, read as a plain --layout FILE is, or taken from a layout set.
 std::vector<RecordTypeTable> type_tables(const BatchRequest& request, const Console& console) {
     std::vector<RecordTypeTable> tables;
     for (const std::string& layout : request.layouts) {
@@ -114,7 +130,10 @@ std::vector<RecordTypeTable> type_tables(const BatchRequest& request, const Cons
         BatchRequest one = request;
         one.layout_path = layout.substr(eq + 1);
         one.fields.clear();
-        const FieldTable table = batch_field_table(one, console.memory);
+        const FieldTable table =
+            is_layout_set_file(one.layout_path)
+                ? set_table(one.layout_path, std::string(trim_blanks(layout.substr(0, eq))))
+                : batch_field_table(one, console.memory);
         if (const int row = table.first_unusable_row())
             throw BatchRefusal(field_name(one, row), "the start or the length is 0.");
         tables.push_back({std::string(trim_blanks(layout.substr(0, eq))),
@@ -210,6 +229,19 @@ void check_dbase_tables(const BatchRequest& request, const std::vector<RecordTyp
 }
 
 }  // namespace
+
+void read_layout_option(BatchRequest& r, const std::string& value) {
+    r.layouts.push_back(value);
+    r.layout_path = r.layouts.front();
+    if (!is_layout_set_file(value)) return;
+    const LayoutSet set = read_set(value);
+    if (set.tables.empty()) throw BatchRefusal(value, "the layout set holds no table.");
+    r.layouts.pop_back();
+    for (const TypeTable& t : set.tables) r.layouts.push_back(t.value + "=" + value);
+    r.layout_path = r.layouts.front();
+    if (!r.type_columns) r.type_columns = set.type_columns;
+    for (const LayoutCarry& c : set.carries) r.carries.push_back(c.type + ":" + c.field);
+}
 
 int run_typed_extract(const BatchRequest& request, const Console& console) {
     TypedExtractJob typed;

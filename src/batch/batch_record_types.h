@@ -24,4 +24,9 @@ void check_record_types(const BatchRequest& r, const std::set<std::string>& give
 /// failures throw, as run_batch_extract() does, and leave every former result.
 int run_typed_extract(const BatchRequest& request, const Console& console);
 
+/// Takes a --layout of extract. A layout-set file stands for what it holds: its type columns as --records
+/// (unless given), a --layout VALUE=FILE per table (read back from the set) and a --carry per carry.
+/// Throws BatchRefusal for a set that cannot be read.
+void read_layout_option(BatchRequest& request, const std::string& value);
+
 }  // namespace qvr

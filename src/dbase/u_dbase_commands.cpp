@@ -13,6 +13,7 @@
 #include "desktop/busy_cursor.h"
 #include "desktop/path_text.h"
 #include "desktop/qt_run_stop.h"
+#include "desktop/widget_text.h"
 #include "engine/u_gen.h"
 #include "fields/u_dlm.h"
 
@@ -93,9 +94,13 @@ void DbaseCommands::write_table(DbfExportJob job) {
 }
 
 void DbaseCommands::export_dbf() {
+    const JobSettings settings = gen_.settings();
+    if (!settings.framing_problem.empty()) {
+        inform(to_widget_text(settings.framing_problem));
+        return;
+    }
     std::optional<std::vector<std::int32_t>> lengths = checked_lengths();
     if (!lengths) return;
-    const JobSettings settings = gen_.settings();
     std::optional<std::string> name = table_name(settings.input_path);
     if (!name) return;
     // Replacing the input by its own table would destroy the very lines the table is made of.

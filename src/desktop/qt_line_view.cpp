@@ -165,7 +165,7 @@ void LineView::paintEvent(QPaintEvent*) {
                    static_cast<int>(static_cast<qint64>(column) - static_cast<qint64>(first_column)) * cw;
         };
         const std::string_view shown = lines_.column_slice(i, first_column, columns);
-        if (!bands_.empty()) paint_bands(painter, i, line_columns, top, first_column, columns, x0);
+        if (has_bands()) paint_bands(painter, i, line_columns, top, first_column, columns, x0);
         painter.setPen(colours.color(QPalette::Text));
         if (!shown.empty()) painter.drawText(x0, baseline, chars(shown));
         if (has_selection() || caret) {
@@ -198,26 +198,52 @@ void LineView::paint_bands(QPainter& painter, std::size_t index, std::size_t lin
     const int lh = line_height();
     const std::size_t end = first + count;
     auto x_of = [&](std::size_t column) { return x0 + static_cast<int>(column - first) * cw; };
-    for (const ColumnBand& band : bands_) {
+    const std::vector<ColumnBand>& bands = column_bands_of_line(index);
+    for (const ColumnBand& band : bands) {
         if (band.last < first || band.first >= end) continue;
         const std::size_t a = std::max(band.first, first);
         const std::size_t b = std::min(band.last + 1, end);
         painter.fillRect(QRect(x_of(a), top, x_of(b) - x_of(a), lh), band.colour);
     }
     if (!uncovered_.isValid() || (unmarked_ && unmarked_(index))) return;
-    auto band = bands_.begin();
+    auto band = bands.begin();
     for (std::size_t c = first; c < std::min(end, line_columns); ++c) {
-        while (band != bands_.end() && band->last < c) ++band;
-        if (band != bands_.end() && band->first <= c) continue;
+        while (band != bands.end() && band->last < c) ++band;
+        if (band != bands.end() && band->first <= c) continue;
         if (lines_.column_slice(index, c, 1) != " ")
             painter.fillRect(QRect(x_of(c), top, cw, lh), uncovered_);
     }
 }
 
-void LineView::set_column_bands(std::vector<ColumnBand> bands, QColor uncovered, QString uncovered_tip,
-                                std::function<bool(std::size_t)> unmarked) {
+namespace {
+void sort_bands(std::vector<ColumnBand>& bands) {
     std::sort(bands.begin(), bands.end(),
               [](const ColumnBand& a, const ColumnBand& b) { return a.first < b.first; });
+}
+}  // namespace
+
+void LineView::set_line_column_bands(std::vector<std::vector<ColumnBand>> sets,
+                                     std::function<std::size_t(std::string_view)> set_of, QColor uncovered,
+                                     QString uncovered_tip, std::function<bool(std::size_t)> unmarked) {
+    set_column_bands({}, uncovered, std::move(uncovered_tip), std::move(unmarked));
+    for (std::vector<ColumnBand>& bands : sets) sort_bands(bands);
+    band_sets_ = std::move(sets);
+    set_of_line_ = std::move(set_of);
+}
+
+const std::vector<ColumnBand>& LineView::column_bands_of_line(std::size_t index) const {
+    static const std::vector<ColumnBand> kNone;
+    if (!set_of_line_) return bands_;
+    if (index >= lines_.size()) return kNone;
+    const std::size_t set = set_of_line_(lines_[index]);
+    return set < band_sets_.size() ? band_sets_[set] : kNone;
+}
+
+void LineView::set_column_bands(std::vector<ColumnBand> bands, QColor uncovered, QString uncovered_tip,
+                                std::function<bool(std::size_t)> unmarked) {
+    sort_bands(bands);
+    band_sets_.clear();
+    set_of_line_ = nullptr;
     bands_ = std::move(bands);
     uncovered_ = uncovered;
     uncovered_tip_ = std::move(uncovered_tip);
@@ -225,20 +251,20 @@ void LineView::set_column_bands(std::vector<ColumnBand> bands, QColor uncovered,
     viewport()->update();
 }
 
-const ColumnBand* LineView::band_at(std::size_t column) const {
-    for (const ColumnBand& band : bands_)
+const ColumnBand* LineView::band_at(std::size_t index, std::size_t column) const {
+    for (const ColumnBand& band : column_bands_of_line(index))
         if (band.first <= column && column <= band.last) return &band;
     return nullptr;
 }
 
 QString LineView::tip_at(const QPoint& point) const {
-    if (bands_.empty() || lines_.empty()) return {};
+    if (!has_bands() || lines_.empty()) return {};
     const qint64 row = std::max(0, point.y() - kMargin) / line_height();
     const std::size_t line = static_cast<std::size_t>(verticalScrollBar()->value() + row);
     const int x = point.x() - kMargin + horizontalScrollBar()->value();
     if (x < 0) return {};
     const std::size_t column = static_cast<std::size_t>(x / char_width());
-    if (const ColumnBand* band = band_at(column)) return band->tip;
+    if (const ColumnBand* band = band_at(line, column)) return band->tip;
     if (!uncovered_.isValid() || line >= lines_.size() || (unmarked_ && unmarked_(line))) return {};
     const std::string_view text = lines_[line];
     return column < text.size() && text[column] != ' ' ? uncovered_tip_ : QString();

@@ -81,6 +81,14 @@ class LineView : public QAbstractScrollArea {
     void set_column_bands(std::vector<ColumnBand> bands, QColor uncovered = {}, QString uncovered_tip = {},
                           std::function<bool(std::size_t line)> unmarked = {});
     const std::vector<ColumnBand>& column_bands() const { return bands_; }
+    /// The same with a set of bands per kind of line: `set_of` tells a line's set by its bytes (an index
+    /// beyond the sets: none, the whole line then uncovered), so that lines of different record types show
+    /// their own fields.
+    void set_line_column_bands(std::vector<std::vector<ColumnBand>> sets,
+                               std::function<std::size_t(std::string_view line)> set_of, QColor uncovered,
+                               QString uncovered_tip, std::function<bool(std::size_t line)> unmarked = {});
+    /// The bands painted on line `index`.
+    const std::vector<ColumnBand>& column_bands_of_line(std::size_t index) const;
     /// The tip the view shows at a point of its viewport: the band's, the uncovered text's, or none.
     QString tip_at(const QPoint& point) const;
 
@@ -112,14 +120,17 @@ class LineView : public QAbstractScrollArea {
     /// whose first stands at x0.
     void paint_bands(QPainter& painter, std::size_t index, std::size_t line_columns, int top,
                      std::size_t first, std::size_t count, int x0) const;
-    /// The band that covers a column, or null.
-    const ColumnBand* band_at(std::size_t column) const;
+    /// The band of line `index` that covers a column, or null.
+    const ColumnBand* band_at(std::size_t index, std::size_t column) const;
+    bool has_bands() const { return !bands_.empty() || set_of_line_; }
 
     LineList lines_;
     const CharTable* table_;
     std::uint64_t anchor_ = 0;
     std::uint64_t cursor_ = 0;
-    std::vector<ColumnBand> bands_;  // in column order
+    std::vector<ColumnBand> bands_;                   // in column order
+    std::vector<std::vector<ColumnBand>> band_sets_;  // each in column order
+    std::function<std::size_t(std::string_view)> set_of_line_;
     QColor uncovered_;
     QString uncovered_tip_;
     std::function<bool(std::size_t)> unmarked_;

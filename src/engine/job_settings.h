@@ -44,6 +44,8 @@ struct JobSettings {
     bool replace_table = false;  ///< a table of that name in the database is replaced
     RecordFraming framing{};     ///< how records are framed, and the header and trailer ones left out
     std::optional<CodePage> code_page{};  ///< the input is in this code page: a byte a column, decoded
+    /// What General data's record boxes hold that cannot be used, said for the user; empty when fine.
+    std::string framing_problem{};
 
     /// The text put between two fields: a tab while the tab separator is on, else the box's text.
     std::string separator() const { return tab_separator ? std::string("\t") : separator_text; }
@@ -54,5 +56,18 @@ struct JobSettings {
     /// The most lines that may pass the filter; 0 or less means no limit.
     std::int32_t sample_size() const;
 };
+
+/// The framing as General data's record boxes hold it: the format chosen, and the record length and the
+/// counts of header and trailer records as typed (an empty count is 0).
+struct FramingTexts {
+    RecordFormat format = RecordFormat::lines;
+    std::string length;
+    std::string skip_first;
+    std::string skip_last;
+};
+
+/// Reads the texts strictly (a typing slip is told, not read as 0) into `framing`; returns what is wrong,
+/// a sentence for the user, or empty when every value can be used.
+std::string read_framing(const FramingTexts& texts, RecordFraming& framing);
 
 }  // namespace qvr

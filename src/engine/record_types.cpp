@@ -66,6 +66,12 @@ std::size_t RecordRouter::table_of(std::string_view value) const {
     return found != tables_.end() ? found->second : other_;
 }
 
+std::size_t RecordRouter::table_of_record(std::string_view record) {
+    const std::string_view value = type_value(record);
+    return by_byte_ && value.size() == 1 ? byte_table_[static_cast<unsigned char>(value[0])]
+                                         : table_of(value);
+}
+
 std::size_t RecordRouter::route(std::string_view record) {
     ++routed_;
     // A one-column type of a visible ASCII character, the usual case, is its byte: nothing to trim.
@@ -150,5 +156,14 @@ std::string type_file_name(std::string_view pattern, std::string_view value) {
 }
 
 std::string type_text(std::string_view pattern, std::string_view value) { return with_type(pattern, value); }
+
+std::string typed_output_pattern(std::string_view output) {
+    if (output.find("{type}") != std::string_view::npos) return std::string(output);
+    const std::size_t name = output.find_last_of('/') + 1;  // npos + 1: the whole text
+    std::size_t dot = output.rfind('.');
+    // A dot that starts the name (".hidden") or stands in a folder's name is no extension.
+    if (dot == std::string_view::npos || dot <= name) dot = output.size();
+    return std::string(output.substr(0, dot)) + "-{type}" + std::string(output.substr(dot));
+}
 
 }  // namespace qvr

@@ -45,6 +45,8 @@ class RecordRouter {
 
     /// The table of `record`, or kNoTable; keeps the carried values current and counts unknown types.
     std::size_t route(std::string_view record);
+    /// The table of `record`, or kNoTable, and nothing else: for a look at a record outside a run.
+    std::size_t table_of_record(std::string_view record);
 
     /// The carries that apply to the rows of table `table` (every carry of another type), in the order
     /// given: the header line's first names and the rows' first values.
@@ -105,5 +107,10 @@ std::string type_file_name(std::string_view pattern, std::string_view value);
 
 /// `pattern` with every "{type}" replaced by `value` as it is (a sheet's name).
 std::string type_text(std::string_view pattern, std::string_view value);
+
+/// The output pattern for a result name the user gave: itself when it holds "{type}", else the name with
+/// "-{type}" before the extension of its last part ("out.csv": "out-{type}.csv"; "out": "out-{type}"), so
+/// that each type's result stands beside where the one result would have.
+std::string typed_output_pattern(std::string_view output);
 
 }  // namespace qvr

@@ -10,6 +10,7 @@
 #include "common/file_error.h"
 #include "common/whole_text.h"
 #include "engine/job_records.h"
+#include "engine/line_cutter.h"
 #include "engine/memory_check.h"
 #include "engine/record_pipeline.h"
 #include "engine/sort_stage.h"
@@ -86,6 +87,32 @@ void refuse_bad_values(const TypedExtractJob& typed, const std::deque<TypeOutput
 }
 
 }  // namespace
+
+void take_layout_set(const LayoutSet& set, TypedExtractJob& job) {
+    job.type_columns = set.type_columns;
+    job.tables.clear();
+    job.carries.clear();
+    for (const TypeTable& t : set.tables) {
+        if (t.rows.empty()) throw UserError("The table of record type '" + t.value + "' has no field");
+        FieldTable table;
+        table.assign_rows(t.rows);
+        if (const int row = table.first_unusable_row())
+            throw UserError("Record type '" + t.value + "', field " + std::to_string(row) +
+                            ": the start or the length is 0");
+        job.tables.push_back({t.value, table.slices(), table.names(), table.types(), {}});
+    }
+    for (const LayoutCarry& c : set.carries) {
+        const RecordTypeTable* table = nullptr;
+        for (const RecordTypeTable& t : job.tables)
+            if (trim_blanks(t.value) == trim_blanks(c.type)) table = &t;
+        if (!table) throw UserError("The carry " + c.type + ":" + c.field + " names a type without a table");
+        std::size_t i = 0;
+        while (i < table->names.size() && trim_blanks(table->names[i]) != trim_blanks(c.field)) ++i;
+        if (i == table->names.size())
+            throw UserError("The table of record type '" + c.type + "' has no field '" + c.field + "'");
+        job.carries.push_back({c.type, table->slices[i], c.field});
+    }
+}
 
 std::vector<std::string> type_field_names(const RecordTypeTable& table) {
     std::vector<std::string> names;

@@ -6,6 +6,7 @@
 
 #include "engine/extract_job.h"
 #include "engine/record_types.h"
+#include "fields/layout_set.h"
 
 namespace qvr {
 
@@ -43,6 +44,11 @@ struct TypedTally {
     bool input_grew = false;                       ///< the input grew while read; only its former size was
     Utf8Tally input_text{};                        ///< what a text input held as UTF-8 (encoding_line())
 };
+
+/// The tables, type columns and carries of `set` for `job`: each table's slices and names, each carry's
+/// field found by its name in its type's table. Throws UserError naming the type and the row of a field
+/// whose start or length reads 0, a table without rows, or a carry whose type or field is not there.
+void take_layout_set(const LayoutSet& set, TypedExtractJob& job);
 
 /// Reads the input once, routing each record to its type's table; each table's records are sorted and
 /// made unique as the job asks, on their own. Every result is written beside its file (a database's

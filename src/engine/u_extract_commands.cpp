@@ -13,6 +13,7 @@
 #include "engine/fast_extract.h"
 #include "engine/run_files.h"
 #include "engine/standard_extract.h"
+#include "engine/typed_extract.h"
 #include "engine/u_gen.h"
 #include "fields/u_dlm.h"
 
@@ -77,7 +78,7 @@ void ExtractCommands::offer_input_view() {
 
 // The run itself, the only part of File > Go under the run's guard: what it has to tell comes back, and is
 // told once the guard is gone, since a box shown under it could take no key and no click.
-ExtractCommands::RunEnd ExtractCommands::run(const ExtractJob& job, bool fast) {
+ExtractCommands::RunEnd ExtractCommands::guarded(const std::function<RunEnd(ExtractHooks&)>& body) {
     ExtractHooks hooks(memory_);
     RunStopGuard stop_guard(gen_.stop_button(), stop_);
     hooks.gauge = [gen = &gen_, guard = &stop_guard](int position) {
@@ -85,11 +86,24 @@ ExtractCommands::RunEnd ExtractCommands::run(const ExtractJob& job, bool fast) {
         guard->poll();
     };
     hooks.stop = &stop_;
+    try {
+        return body(hooks);
+    } catch (const std::bad_alloc&) {
+        return {Ended::out_of_memory};
+    } catch (const RunStopped&) {
+        // The run left the former result as it was: nothing to tell, nothing to log.
+        return {Ended::stopped};
+    } catch (const std::exception& e) {
+        return {Ended::failed, e.what()};
+    }
+}
+
+ExtractCommands::RunEnd ExtractCommands::run(const ExtractJob& job, bool fast) {
     // The view shows the result in the encoding it is written in: a UTF-8 result by characters.
     result_view_.edit_lines(
         [utf8 = converted_output(job.encoding, job.output_encoding).value_or(job.encoding) ==
                 TextEncoding::utf8](LineList& lines) { lines.count_characters(utf8); });
-    try {
+    return guarded([&](ExtractHooks& hooks) -> RunEnd {
         if (!fast)
             return standard_extract(job, hooks, tally_) == ExtractOutcome::out_of_memory
                        ? RunEnd{Ended::out_of_memory}
@@ -98,14 +112,7 @@ ExtractCommands::RunEnd ExtractCommands::run(const ExtractJob& job, bool fast) {
         hooks.view_line = [view = &result_view_](std::string_view line) { append_line(view, line); };
         fast_extract(job, hooks, tally_);
         return {Ended::done};
-    } catch (const std::bad_alloc&) {
-        return {Ended::out_of_memory};
-    } catch (const RunStopped&) {
-        // The standard extract left the former result as it was: nothing to tell, nothing to log.
-        return {Ended::stopped};
-    } catch (const std::exception& e) {
-        return {Ended::failed, e.what()};
-    }
+    });
 }
 
 // The result view maps the result file the run has just written, so the window's run needs no more memory
@@ -136,8 +143,16 @@ void ExtractCommands::show_result(const std::string& path) {
 void ExtractCommands::go() {
     steps_.show_general_data();
     JobSettings settings = gen_.settings();
+    if (!settings.framing_problem.empty()) {
+        tell(settings.framing_problem.c_str());
+        return;
+    }
     if (settings.quotes_in_separator()) {
         tell(kQuoteInSeparatorText);
+        return;
+    }
+    if (dlm_.has_record_types()) {
+        go_typed(settings);
         return;
     }
     if (!files_ready(settings) || !dlm_.table_check()) return;
@@ -200,6 +215,83 @@ void ExtractCommands::go() {
     gen_.show_gauge(false);
     // The dBase export cannot drop duplicates, so it is offered only after a run that kept them all.
     steps_.run_finished(!gen_.settings().unique);
+}
+
+// The results of the types: each type's file checked as the one result is; one question for them all.
+bool ExtractCommands::typed_files_ready(const JobSettings& settings, const TypedExtractJob& typed) {
+    bool asked = false;
+    for (const RecordTypeTable& t : typed.tables) {
+        JobSettings one = settings;
+        one.output_path = type_file_name(typed.output_pattern, t.value);
+        if (check_run_files(one.input_path, one.output_path) == RunFiles::output_exists) {
+            if (asked) continue;
+            asked = true;
+        }
+        if (!files_ready(one)) return false;
+    }
+    return true;
+}
+
+// File > Go with tables per record type: one pass writes a result per type, all replaced together.
+void ExtractCommands::go_typed(JobSettings settings) {
+    if (settings.fast || settings.sorted || settings.unique || settings.strict ||
+        settings.output_format != "text") {
+        tell(kTypedOptionsText);
+        return;
+    }
+    TypedExtractJob typed;
+    try {
+        take_layout_set(dlm_.layout_set(), typed);
+    } catch (const UserError& e) {
+        tell(e.what());
+        return;
+    }
+    typed.output_pattern = typed_output_pattern(settings.output_path);
+    if (!typed_files_ready(settings, typed)) return;
+    if (settings.sample_text.empty()) {
+        settings.sample_text.push_back('0');
+        gen_.set_sample_text(settings.sample_text);
+    }
+    typed.job = ExtractJob::from(settings, {}, {});
+    clear_box(&result_view_);
+    offer_input_view();
+    gen_.set_gauge_colour(Qt::black);
+    gen_.show_gauge(true);
+    gen_.set_gauge(5);
+    BusyCursor busy;
+    tally_.generated_line_count = 0;
+    tally_.bad_values = {};
+    tally_.output_note.clear();
+    tally_.input_grew = false;
+    TypedTally typed_tally;
+    const RunEnd end = guarded([&](ExtractHooks& hooks) -> RunEnd {
+        typed_extract(typed, hooks, typed_tally);
+        return {Ended::done};
+    });
+    if (end.ended != Ended::done) {
+        gen_.set_gauge(0);
+        gen_.show_gauge(false);
+        busy.restore();
+        if (end.ended == Ended::out_of_memory) tell(kOutOfMemoryText);
+        if (end.ended == Ended::failed) show_general_error(desktop_, end.failure);
+        return;
+    }
+    gen_.set_gauge(100);
+    busy.restore();
+    std::string done = kTypedGeneratedText;
+    for (std::size_t t = 0; t < typed_tally.outputs.size(); ++t) {
+        done += "\n\r" + typed_tally.outputs[t] + ": " + std::to_string(typed_tally.written[t]) + " lines";
+        tally_.generated_line_count += typed_tally.written[t];
+    }
+    tally_.replaced_chars = typed_tally.replaced_chars;
+    done += replaced_text(typed_tally.replaced_chars);
+    if (typed_tally.unknown > 0) done += "\n\r" + typed_tally.unknown_text + ".";
+    if (typed.output_pattern != settings.output_path) done += "\n\r" + std::string(kTypedNameText);
+    if (!typed_tally.outputs.empty()) show_result(typed_tally.outputs.front());
+    desktop_.message_box(BoxKind::information, to_path_text(done), kOk);
+    gen_.show_gauge(false);
+    // A dBase table holds one table: the types' results are not exported.
+    steps_.run_finished(false);
 }
 
 }  // namespace qvr

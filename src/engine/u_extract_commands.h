@@ -14,6 +14,7 @@ namespace qvr {
 class LineView;
 class Tfrm_dlm;
 class Tfrm_gen;
+struct TypedExtractJob;
 
 /// What the windows above the extract do around a run; the main window supplies them.
 struct ExtractSteps {
@@ -46,6 +47,10 @@ class ExtractCommands {
         std::string failure{};  ///< the system's message of a failed run
     };
     RunEnd run(const ExtractJob& job, bool fast);
+    /// Runs `body` under the run's guard: the gauge polls Stop, and what it throws comes back as its end.
+    RunEnd guarded(const std::function<RunEnd(ExtractHooks&)>& body);
+    void go_typed(JobSettings settings);
+    bool typed_files_ready(const JobSettings& settings, const TypedExtractJob& typed);
     void show_result(const std::string& path);
     void tell(const char* text);
     bool ask(const char* text);

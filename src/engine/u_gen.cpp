@@ -34,6 +34,7 @@ Tfrm_gen::Tfrm_gen() : ui_(std::make_unique<Ui::Tfrm_gen>()) {
     connect(ui_->txt_inp, &QLineEdit::textChanged, this, &Tfrm_gen::cut_source_changed);
     connect(ui_->chk_trim, &QCheckBox::toggled, this, &Tfrm_gen::cut_source_changed);
     connect(ui_->cbo_ofmt, &QComboBox::currentIndexChanged, this, &Tfrm_gen::format_changed);
+    connect(ui_->cbo_rfm, &QComboBox::currentIndexChanged, this, &Tfrm_gen::cbo_rfmChange);
 }
 
 Tfrm_gen::~Tfrm_gen() = default;
@@ -75,6 +76,11 @@ JobSettings Tfrm_gen::settings() const {
     constexpr const char* kFormats[] = {"text", "sqlite", "xlsx"};
     s.output_format = kFormats[std::clamp(ui_->cbo_ofmt->currentIndex(), 0, 2)];
     if (s.output_format != "text") s.output_table = from_widget_text(ui_->txt_tbl->text().trimmed());
+    constexpr RecordFormat kFramed[] = {RecordFormat::lines, RecordFormat::fixed, RecordFormat::rdw};
+    s.framing_problem = read_framing(
+        {kFramed[std::clamp(ui_->cbo_rfm->currentIndex(), 0, 2)], from_widget_text(ui_->txt_rln->text()),
+         from_widget_text(ui_->txt_skf->text()), from_widget_text(ui_->txt_skl->text())},
+        s.framing);
     return s;
 }
 
@@ -101,6 +107,11 @@ void Tfrm_gen::format_changed() {
     if (!text) ui_->chk_qck->setChecked(false);
     ui_->chk_qck->setEnabled(text);
     ui_->txt_tbl->setEnabled(!text);
+}
+
+void Tfrm_gen::cbo_rfmChange() {
+    // Only fixed-length records have a length to give; the others carry their own ends.
+    ui_->txt_rln->setEnabled(ui_->cbo_rfm->currentIndex() == 1);
 }
 
 void Tfrm_gen::chk_unikClick() {

@@ -66,6 +66,7 @@ class Tfrm_gen : public QWidget {
     void chk_sortClick();
     void chk_unikClick();
     void format_changed();
+    void cbo_rfmChange();
 
   private:
     void set_fonts();

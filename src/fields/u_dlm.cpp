@@ -8,9 +8,11 @@
 #include <QToolTip>
 #include <algorithm>
 
+#include "common/file_error.h"
 #include "desktop/desktop.h"
 #include "desktop/path_text.h"
 #include "desktop/widget_text.h"
+#include "fields/layout_text.h"
 #include "fields/qt_field_table_model.h"
 #include "ui_u_dlm.h"
 
@@ -47,6 +49,13 @@ void Tfrm_dlm::FormCreate() {
     connect(ui_->cmd_ins, &QPushButton::clicked, this, &Tfrm_dlm::cmd_insClick);
     connect(ui_->cmd_del, &QPushButton::clicked, this, &Tfrm_dlm::cmd_delClick);
     connect(ui_->cmd_gen, &QPushButton::clicked, this, &Tfrm_dlm::cmd_genClick);
+    connect(ui_->cmd_rta, &QPushButton::clicked, this, &Tfrm_dlm::cmd_rtaClick);
+    connect(ui_->cmd_rtd, &QPushButton::clicked, this, &Tfrm_dlm::cmd_rtdClick);
+    connect(ui_->cbo_rty, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (!showing_types_ && index >= 0) show_record_type(index);
+    });
+    // The input view's colours follow the type columns as they are typed.
+    connect(ui_->txt_rtc, &QLineEdit::textChanged, this, &Tfrm_dlm::field_table_changed);
 }
 
 void Tfrm_dlm::set_look() {
@@ -100,7 +109,131 @@ bool Tfrm_dlm::table_check() {
 
 void Tfrm_dlm::set_file_label(const std::string& text, bool settled) {
     ui_->lbl_dlm->setText(to_path_text(text));
-    if (settled) settled_rows_ = rows();
+    if (!settled) return;
+    settled_rows_ = rows();
+    settled_types_ = type_tables();
+}
+
+bool Tfrm_dlm::table_changed() const {
+    return types_.empty() ? rows() != settled_rows_ : type_tables() != settled_types_;
+}
+
+std::vector<TypeTable> Tfrm_dlm::type_tables() const {
+    std::vector<TypeTable> tables = types_;
+    if (!tables.empty()) tables[shown_].rows = table_.rows();
+    return tables;
+}
+
+std::vector<std::string> Tfrm_dlm::record_types() const {
+    std::vector<std::string> values;
+    for (const TypeTable& t : types_) values.push_back(t.value);
+    return values;
+}
+
+std::string Tfrm_dlm::shown_record_type() const {
+    return types_.empty() ? std::string() : types_[shown_].value;
+}
+
+LayoutSet Tfrm_dlm::layout_set() const {
+    LayoutSet set;
+    const std::string columns = from_widget_text(ui_->txt_rtc->text());
+    const std::optional<FieldSlice> slice = read_type_columns(columns);
+    if (!slice)
+        throw UserError("The record type columns '" + columns +
+                        "' are not START:LENGTH (whole numbers from 1, as 1:1).");
+    set.type_columns = *slice;
+    set.tables = type_tables();
+    set.carries = read_carries(from_widget_text(ui_->txt_car->text()));
+    return set;
+}
+
+void Tfrm_dlm::set_layout_set(const LayoutSet& set) {
+    types_ = set.tables;
+    shown_ = 0;
+    ui_->txt_rtc->setText(to_widget_text(std::to_string(set.type_columns.start) + ":" +
+                                         std::to_string(set.type_columns.length)));
+    ui_->txt_car->setText(to_widget_text(carries_text(set.carries)));
+    if (!types_.empty()) table_.assign_rows(types_[0].rows);
+    show_types();
+}
+
+void Tfrm_dlm::clear_record_types() {
+    if (types_.empty()) return;
+    types_.clear();
+    shown_ = 0;
+    show_types();
+}
+
+bool Tfrm_dlm::add_record_type(const std::string& value) {
+    for (const TypeTable& t : types_)
+        if (t.value == value) return false;
+    if (types_.empty()) {
+        // The table the user has is the first type's; the type is most often in its first column.
+        types_.push_back({value, table_.rows()});
+        shown_ = 0;
+        if (ui_->txt_rtc->text().isEmpty()) ui_->txt_rtc->setText(QStringLiteral("1:1"));
+        show_types();
+        return true;
+    }
+    types_[shown_].rows = table_.rows();
+    types_.push_back({value, FieldTable().rows()});
+    shown_ = types_.size() - 1;
+    table_.assign_rows(types_[shown_].rows);
+    show_types();
+    return true;
+}
+
+void Tfrm_dlm::show_record_type(int index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= types_.size()) return;
+    if (static_cast<std::size_t>(index) != shown_) {
+        types_[shown_].rows = table_.rows();
+        shown_ = static_cast<std::size_t>(index);
+        table_.assign_rows(types_[shown_].rows);
+    }
+    show_types();
+}
+
+void Tfrm_dlm::show_types() {
+    showing_types_ = true;
+    ui_->cbo_rty->clear();
+    for (const TypeTable& t : types_) ui_->cbo_rty->addItem(to_widget_text(t.value));
+    ui_->cbo_rty->setCurrentIndex(types_.empty() ? -1 : static_cast<int>(shown_));
+    showing_types_ = false;
+    for (QWidget* w : {static_cast<QWidget*>(ui_->cbo_rty), static_cast<QWidget*>(ui_->txt_rtc),
+                       static_cast<QWidget*>(ui_->txt_car), static_cast<QWidget*>(ui_->cmd_rtd)})
+        w->setEnabled(!types_.empty());
+    emit field_table_changed();
+}
+
+void Tfrm_dlm::cmd_rtaClick() {
+    const std::optional<QString> answer = desktop_.input_box(
+        QStringLiteral("Record type"),
+        QStringLiteral("The value of the type columns for the new table (* for every type without one):"),
+        QString());
+    if (!answer) return;
+    const std::string value(strip_blanks(from_widget_text(*answer)));
+    if (value.empty()) return;
+    if (!add_record_type(value))
+        desktop_.message_box(BoxKind::information,
+                             to_widget_text("The record type '" + value + "' has a table already."), kOk);
+}
+
+void Tfrm_dlm::cmd_rtdClick() {
+    if (types_.empty()) return;
+    const std::string value = types_[shown_].value;
+    if (desktop_.message_box(BoxKind::confirmation,
+                             to_widget_text("Remove the table of record type '" + value + "'?"),
+                             kYes | kNo) != kYes)
+        return;
+    if (types_.size() == 1) {
+        // The last type's table stays in the grid, for every line again.
+        clear_record_types();
+        return;
+    }
+    types_.erase(types_.begin() + static_cast<std::ptrdiff_t>(shown_));
+    shown_ = std::min(shown_, types_.size() - 1);
+    table_.assign_rows(types_[shown_].rows);
+    show_types();
 }
 
 std::vector<FieldTable::Row> Tfrm_dlm::rows() const { return table_.rows(); }

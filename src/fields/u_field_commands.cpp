@@ -13,6 +13,7 @@
 #include "fields/field_detection.h"
 #include "fields/imported_layout.h"
 #include "fields/layout_check.h"
+#include "fields/layout_set.h"
 #include "fields/layout_writers.h"
 #include "fields/u_dlm.h"
 
@@ -23,10 +24,13 @@ const char kNoDefinitionFile[] = "<No file recalled or saved>";
 // Layouts come with the data in the forms their makers keep; the table is saved as a .tab or for csvkit.
 QString recall_filter() {
     return QStringLiteral(
-        "Delimiter file|*.tab|COBOL copybook|*.cpy;*.cob;*.cbl;*.copy|csvkit schema|*.csv|SAS program|*.sas|"
+        "Delimiter file|*.tab|Layout set (record types)|*.tabs|COBOL copybook|*.cpy;*.cob;*.cbl;*.copy|"
+        "csvkit schema|*.csv|SAS program|*.sas|"
         "SPSS syntax|*.sps;*.spss|Stata dictionary|*.dct");
 }
 QString save_filter() { return QStringLiteral("Delimiter file|*.tab|csvkit schema|*.csv"); }
+// Tables per record type are saved together as one layout set.
+QString set_save_filter() { return QStringLiteral("Layout set (record types)|*.tabs"); }
 }  // namespace
 
 FieldCommands::FieldCommands(Desktop& desktop, Tfrm_dlm& dlm, FileDialogState& open_dialog,
@@ -44,6 +48,7 @@ void FieldCommands::new_table() {
     if (desktop_.message_box(BoxKind::confirmation, QStringLiteral("Is the former fields definition saved?"),
                              kYes | kNo) != kYes)
         return;
+    dlm_.clear_record_types();
     dlm_.field_table().reset_to_default();
     steps_.definition_file_named(kNoDefinitionFile);
 }
@@ -57,6 +62,10 @@ void FieldCommands::recall() {
     // The whole file is read before the table changes, so a bad file leaves the table as it was.
     std::vector<FieldTable::Row> rows;
     try {
+        if (is_layout_set_file(path)) {
+            recall_set(path);
+            return;
+        }
         const LayoutForm form = layout_file_form(path);
         if (form == LayoutForm::tab) {
             rows = read_definition_file(path, memory_.available());
@@ -80,7 +89,31 @@ void FieldCommands::recall() {
                              kOk);
         return;
     }
+    dlm_.clear_record_types();
     dlm_.field_table().assign_rows(std::move(rows));
+    steps_.definition_file_named(path);
+}
+
+void FieldCommands::recall_set(const std::string& path) {
+    const LayoutSet set = read_layout_set(path);
+    for (const TypeTable& t : set.tables)
+        if (t.rows.empty()) {
+            desktop_.message_box(
+                BoxKind::information,
+                to_widget_text("The layout set " + path + " has a record type without fields ('" + t.value +
+                               "'). The fields definition is left as it was."),
+                kOk);
+            return;
+        }
+    if (set.tables.empty()) {
+        desktop_.message_box(BoxKind::information,
+                             QStringLiteral("The file %1 holds no field definition. The fields definition "
+                                            "is left as it was.")
+                                 .arg(open_dialog_.file_name),
+                             kOk);
+        return;
+    }
+    dlm_.set_layout_set(set);
     steps_.definition_file_named(path);
 }
 
@@ -104,6 +137,10 @@ std::optional<std::vector<FieldTable::Row>> FieldCommands::imported_rows(const s
 }
 
 void FieldCommands::save_as() {
+    if (dlm_.has_record_types()) {
+        save_set();
+        return;
+    }
     save_dialog_.filter = save_filter();
     save_dialog_.default_ext = QStringLiteral("tab");
     if (!desktop_.save_file(save_dialog_)) return;
@@ -116,6 +153,27 @@ void FieldCommands::save_as() {
             replace_file_safely(path, layout_csvkit_text(layout_record_of(dlm_.field_table())));
         else
             write_definition_file(path, dlm_.field_table());
+    } catch (const UserError& e) {
+        show_general_error(desktop_, e.what());
+        return;
+    }
+    steps_.definition_file_named(path);
+}
+
+void FieldCommands::save_set() {
+    LayoutSet set;
+    try {
+        set = dlm_.layout_set();
+    } catch (const UserError& e) {
+        desktop_.message_box(BoxKind::information, to_widget_text(e.what()), kOk);
+        return;
+    }
+    save_dialog_.filter = set_save_filter();
+    save_dialog_.default_ext = QStringLiteral("tabs");
+    if (!desktop_.save_file(save_dialog_)) return;
+    const std::string path = from_path_text(save_dialog_.file_name);
+    try {
+        write_layout_set(path, set);
     } catch (const UserError& e) {
         show_general_error(desktop_, e.what());
         return;

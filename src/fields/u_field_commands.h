@@ -54,6 +54,9 @@ class FieldCommands {
     /// The rows of the record of a layout of another form than the field definition file, asking which
     /// record where it describes several; none when the user cancels. Throws UserError.
     std::optional<std::vector<FieldTable::Row>> imported_rows(const std::string& path, LayoutForm form);
+    /// Recall and Save As of the tables of several record types, as one layout set.
+    void recall_set(const std::string& path);
+    void save_set();
     /// The gauge follows the bytes read of a file of `size` bytes.
     std::function<void(std::uint64_t)> gauge_for(std::uint64_t size);
 

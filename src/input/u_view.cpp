@@ -9,11 +9,13 @@
 #include <QStyle>
 #include <algorithm>
 
+#include "common/file_error.h"
 #include "common/whole_number.h"
 #include "desktop/desktop.h"
 #include "desktop/qt_line_view.h"
 #include "desktop/text_box.h"
 #include "desktop/widget_text.h"
+#include "engine/record_types.h"
 #include "fields/field_columns.h"
 #include "input/column_ruler.h"
 #include "input/qt_view_text.h"
@@ -209,14 +211,10 @@ void Tfrm_view::show_cursor_place() {
 
 void Tfrm_view::chk_tintClick() { show_field_colours(); }
 
-void Tfrm_view::show_field_colours() {
-    LineView* view = ui_->mem_inp;
-    if (!ui_->chk_tint->isChecked() || !sources_.fields) {
-        if (!view->column_bands().empty()) view->set_column_bands({});
-        return;
-    }
-    const FieldTable& table = *sources_.fields;
-    // Neighbouring fields take turns with the two tints, in the order they stand on the line.
+namespace {
+// Neighbouring fields take turns with the two tints, in the order they stand on the line; `prefix` goes
+// before each tip.
+std::vector<ColumnBand> field_bands(const FieldTable& table, const QString& prefix) {
     std::vector<int> turn(static_cast<std::size_t>(table.row_count()) + 1, -1);
     int next = 0;
     std::vector<ColumnBand> bands;
@@ -228,18 +226,52 @@ void Tfrm_view::show_field_colours() {
             int& t = turn[static_cast<std::size_t>(run.rows[0])];
             if (t < 0) t = next++;
             band.colour = kFieldTints[t % 2];
-            band.tip = field_tip(table, run.rows[0]);
+            band.tip = prefix + field_tip(table, run.rows[0]);
         } else {
             band.colour = kOverlap;
             QStringList names;
             for (int row : run.rows) names << field_tip(table, row);
-            band.tip = names.join(QStringLiteral(", ")) + QStringLiteral(": overlap");
+            band.tip = prefix + names.join(QStringLiteral(", ")) + QStringLiteral(": overlap");
         }
+    }
+    return bands;
+}
+}  // namespace
+
+void Tfrm_view::show_field_colours() {
+    LineView* view = ui_->mem_inp;
+    if (!ui_->chk_tint->isChecked() || !sources_.fields) {
+        if (!view->column_bands().empty() || !view->column_bands_of_line(0).empty())
+            view->set_column_bands({});
+        return;
     }
     std::function<bool(std::size_t)> ruler_line;
     if (ui_->chk_rule->isChecked())
         ruler_line = [](std::size_t i) { return i % (kRulerSpacing + kRulerBlockLines) < kRulerBlockLines; };
-    view->set_column_bands(std::move(bands), kUncovered, QStringLiteral("No field covers this column"),
+    const QString uncovered_tip = QStringLiteral("No field covers this column");
+    if (const std::optional<LayoutSet> set = sources_.record_types ? sources_.record_types() : std::nullopt) {
+        // Each line shows the fields of its type's table, told by its type columns as a run tells them.
+        std::vector<std::vector<ColumnBand>> sets;
+        std::vector<std::string> values;
+        for (const TypeTable& t : set->tables) {
+            FieldTable table;
+            table.assign_rows(t.rows);
+            sets.push_back(field_bands(table, QStringLiteral("Type ") + to_widget_text(t.value) + ": "));
+            values.push_back(t.value);
+        }
+        try {
+            auto router = std::make_shared<RecordRouter>(
+                set->type_columns, values, std::vector<CarrySpec>{},
+                sources_.settings ? sources_.settings().encoding : TextEncoding::cp1252);
+            view->set_line_column_bands(
+                std::move(sets), [router](std::string_view line) { return router->table_of_record(line); },
+                kUncovered, uncovered_tip, std::move(ruler_line));
+            return;
+        } catch (const UserError&) {
+            // A type given twice: the run will say so; the shown table's colours meanwhile.
+        }
+    }
+    view->set_column_bands(field_bands(*sources_.fields, QString()), kUncovered, uncovered_tip,
                            std::move(ruler_line));
 }
 

@@ -10,6 +10,7 @@
 
 #include "engine/job_settings.h"
 #include "fields/field_table.h"
+#include "fields/layout_set.h"
 
 namespace Ui {
 class Tfrm_view;
@@ -30,6 +31,8 @@ struct ColumnSpan {
 struct ViewSources {
     const FieldTable* fields = nullptr;
     std::function<JobSettings()> settings;
+    /// The tables per record type, when the fields are given so; each line is coloured by its type's.
+    std::function<std::optional<LayoutSet>()> record_types;
 };
 
 /// The view window: the input view (mem_inp) in input mode, the result view (mem_out) in result mode.

@@ -1,5 +1,6 @@
 #include <QMdiSubWindow>
 
+#include "common/file_error.h"
 #include "engine/u_gen.h"
 #include "fields/u_dlm.h"
 #include "input/u_view.h"
@@ -71,7 +72,15 @@ void Tmdi_qvr::mnu_goClick() { extract_->go(); }
 void Tmdi_qvr::mnu_dbfClick() { dbase_->export_table(); }
 
 void Tmdi_qvr::connect_view_to_fields() {
-    frm_view->set_sources({&frm_dlm->field_table(), [this] { return frm_gen->settings(); }});
+    frm_view->set_sources({&frm_dlm->field_table(), [this] { return frm_gen->settings(); },
+                           [this]() -> std::optional<LayoutSet> {
+                               if (!frm_dlm->has_record_types()) return std::nullopt;
+                               try {
+                                   return frm_dlm->layout_set();
+                               } catch (const UserError&) {
+                                   return std::nullopt;  // columns still being typed: the plain colours
+                               }
+                           }});
     connect(frm_dlm, &Tfrm_dlm::field_table_changed, frm_view, &Tfrm_view::fields_changed);
     connect(frm_view, &Tfrm_view::add_field_asked, this, [this] { input_->add_selection_as_field(); });
     // The preview cuts the input named in General data, trimmed or not as it says there.

@@ -24,9 +24,8 @@ const char kNoDefinitionFile[] = "<No file recalled or saved>";
 // Layouts come with the data in the forms their makers keep; the table is saved as a .tab or for csvkit.
 QString recall_filter() {
     return QStringLiteral(
-        "Delimiter file|*.tab|Layout set (record types)|*.tabs|COBOL copybook|*.cpy;*.cob;*.cbl;*.copy|"
-        "csvkit schema|*.csv|SAS program|*.sas|"
-        "SPSS syntax|*.sps;*.spss|Stata dictionary|*.dct");
+        "Delimiter file|*.tab|COBOL copybook|*.cpy;*.cob;*.cbl;*.copy|csvkit schema|*.csv|SAS program|*.sas|"
+        "SPSS syntax|*.sps;*.spss|Stata dictionary|*.dct|Layout set (record types)|*.tabs");
 }
 QString save_filter() { return QStringLiteral("Delimiter file|*.tab|csvkit schema|*.csv"); }
 // Tables per record type are saved together as one layout set.

@@ -40,8 +40,8 @@ inline std::string input_grew_text(const std::string& path) {
 }
 /// Tables per record type: a result per type, in input order.
 inline constexpr const char* kTypedOptionsText =
-    "Files of several record types are written as separated text, in the input's order: untick Fast "
-    "extract, Sorted, Unique records only and Fail on values types cannot read, and choose Separated text.";
+    "Files of several record types are written as separated text by the standard extract: untick Fast "
+    "extract and choose Separated text.";
 inline constexpr const char* kTypedGeneratedText = "Extract files generated, one per record type:";
 inline constexpr const char* kTypedNameText =
     "The output file's name has no {type}: each type's result is named with -{type} (the type value) "

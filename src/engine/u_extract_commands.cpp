@@ -234,8 +234,7 @@ bool ExtractCommands::typed_files_ready(const JobSettings& settings, const Typed
 
 // File > Go with tables per record type: one pass writes a result per type, all replaced together.
 void ExtractCommands::go_typed(JobSettings settings) {
-    if (settings.fast || settings.sorted || settings.unique || settings.strict ||
-        settings.output_format != "text") {
+    if (settings.fast || settings.output_format != "text") {
         tell(kTypedOptionsText);
         return;
     }
@@ -285,6 +284,14 @@ void ExtractCommands::go_typed(JobSettings settings) {
     }
     tally_.replaced_chars = typed_tally.replaced_chars;
     done += replaced_text(typed_tally.replaced_chars);
+    // Values written empty are told a line per field, each named with its type.
+    for (std::size_t t = 0; t < typed_tally.bad_values.size(); ++t) {
+        const std::string bad = typed_tally.bad_values[t].report(type_field_names(typed.tables[t]));
+        for (std::size_t at = 0, end; at < bad.size(); at = end + 1) {
+            end = bad.find('\n', at);
+            done += "\n\r" + bad.substr(at, end - at);
+        }
+    }
     if (typed_tally.unknown > 0) done += "\n\r" + typed_tally.unknown_text + ".";
     if (typed.output_pattern != settings.output_path) done += "\n\r" + std::string(kTypedNameText);
     if (!typed_tally.outputs.empty()) show_result(typed_tally.outputs.front());

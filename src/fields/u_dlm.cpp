@@ -21,7 +21,7 @@ namespace qvr {
 namespace {
 constexpr char kBackspace = 8;
 constexpr char kEnter = 13;
-constexpr int kColumnWidths[FieldTableModel::kGridColumns] = {151, 74, 73, 71, 90};
+constexpr int kColumnWidths[FieldTableModel::kGridColumns] = {151, 74, 73, 71, 80};
 constexpr int kRowHeight = 24;
 constexpr qsizetype kHintLineLength = 30;
 

@@ -8,7 +8,7 @@
 #include "batch/progress_bar.h"
 #include "common/stop_request.h"
 #include "common/whole_number.h"
-#include "dbase/dbf_layout.h"
+#include "dbase/dbf_job.h"
 #include "engine/extract_messages.h"
 #include "engine/line_cutter.h"
 #include "engine/memory_check.h"
@@ -194,38 +194,14 @@ void check_files(const BatchRequest& request, const std::vector<RecordTypeTable>
     }
 }
 
-// Each type's table in a database: --table with {type}, by default the input's name, "_" and the type
-// as in a file name; each type's sheet of its own workbook: --sheet with {type}, by default the type
-// value itself, made a sheet name (31 characters, [ ] : * ? / \ written "_").
-void name_tables(const JobSettings& s, std::vector<RecordTypeTable>& tables) {
-    if (s.output_format == "sqlite") {
-        const std::string pattern = s.output_table.empty()
-                                        ? output_table_name(ExtractJob::from(s, {}, {})) + "_{type}"
-                                        : s.output_table;
-        for (RecordTypeTable& t : tables) t.output_table = type_file_name(pattern, t.value);
-    } else if (s.output_format == "xlsx") {
-        const std::string pattern = s.output_table.empty() ? "{type}" : s.output_table;
-        for (RecordTypeTable& t : tables)
-            t.output_table = XlsxWorkbookWriter::sheet_name_from(type_text(pattern, t.value));
-    }
-}
-
 // A dBase record holds at most 254 bytes: each type's carried and own columns are checked before any
 // table is started.
 void check_dbase_tables(const BatchRequest& request, const std::vector<RecordTypeTable>& tables,
                         const std::vector<CarrySpec>& carries) {
-    for (std::size_t t = 0; t < tables.size(); ++t) {
-        std::int64_t length = 0;
-        for (const CarrySpec& c : carries)
-            if (c.type != tables[t].value) length += c.field.length;
-        for (std::size_t i = 0; i < tables[t].slices.size(); ++i)
-            length += dbf_typed_field({}, tables[t].slices[i].length,
-                                      i < tables[t].types.size() ? tables[t].types[i] : FieldType{})
-                          .length;
-        if (length > 254)
-            throw BatchRefusal("--layout " + request.layouts[t],
-                               "the fields' lengths add up to more than 254, the most a dBase record holds.");
-    }
+    const std::size_t t = dbf_type_table_too_long(tables, carries);
+    if (t < tables.size())
+        throw BatchRefusal("--layout " + request.layouts[t],
+                           "the fields' lengths add up to more than 254, the most a dBase record holds.");
 }
 
 }  // namespace
@@ -251,7 +227,7 @@ int run_typed_extract(const BatchRequest& request, const Console& console) {
     if (request.settings.output_format == "dbf") check_dbase_tables(request, typed.tables, typed.carries);
     JobSettings settings = batch_job_settings(request);
     if (settings.sample_text.empty()) settings.sample_text.push_back('0');
-    name_tables(settings, typed.tables);
+    name_type_tables(settings, typed.tables);
     typed.job = ExtractJob::from(settings, {}, {});
     if (settings.output_format != "text") typed.job.output = output_format(settings.output_format)->maker;
     typed.type_columns = *request.type_columns;

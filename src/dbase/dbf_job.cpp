@@ -4,6 +4,7 @@
 #include "common/text_convert.h"
 #include "common/whole_number.h"
 #include "dbase/dbf_layout.h"
+#include "engine/record_types.h"
 
 namespace qvr {
 
@@ -57,6 +58,42 @@ DbfExportJob dbf_export_job(const FieldTable& table, const JobSettings& settings
 
 std::string dbf_done_text(const std::string& name, std::uint64_t replaced) {
     return name + kDbfGeneratedSuffix + replaced_text(replaced);
+}
+
+std::size_t dbf_type_table_too_long(const std::vector<RecordTypeTable>& tables,
+                                    const std::vector<CarrySpec>& carries) {
+    for (std::size_t t = 0; t < tables.size(); ++t) {
+        std::int64_t length = 0;
+        for (const CarrySpec& c : carries)
+            if (c.type != tables[t].value) length += c.field.length;
+        for (std::size_t i = 0; i < tables[t].slices.size(); ++i)
+            length += dbf_typed_field({}, tables[t].slices[i].length,
+                                      i < tables[t].types.size() ? tables[t].types[i] : FieldType{})
+                          .length;
+        if (length > 254) return t;
+    }
+    return tables.size();
+}
+
+JobSettings dbf_type_settings(const JobSettings& settings) {
+    JobSettings dbf;
+    dbf.input_path = settings.input_path;
+    dbf.strict = settings.strict;
+    dbf.trim = settings.trim;
+    dbf.encoding = settings.encoding;
+    dbf.encoding_from_first_block = settings.encoding_from_first_block;
+    dbf.framing = settings.framing;
+    dbf.code_page = settings.code_page;
+    dbf.contains = settings.contains;
+    dbf.lower_bound = settings.lower_bound;
+    dbf.upper_bound = settings.upper_bound;
+    dbf.output_format = "dbf";
+    return dbf;
+}
+
+std::string dbf_type_pattern(const JobSettings& settings) {
+    return typed_output_pattern(
+        dbf_table_name(settings.output_path.empty() ? settings.input_path : settings.output_path));
 }
 
 }  // namespace qvr

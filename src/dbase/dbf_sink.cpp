@@ -1,12 +1,17 @@
 #include "dbase/dbf_sink.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 #include "common/file_error.h"
+#include "common/regular_file.h"
 #include "common/text_convert.h"
 #include "common/utf8_chars.h"
 #include "dbase/dbf_export.h"
+#include "engine/extract_job.h"
+#include "engine/line_cutter.h"
+#include "fields/field_columns.h"
 
 namespace qvr {
 
@@ -79,5 +84,30 @@ void DbfSink::commit() {
 }
 
 void DbfSink::abandon() noexcept { out_.reset(); }
+
+// A column per field, named as the export names it. A text column is as wide as its field; a number
+// column as wide as the widest value of the input, read in a pass of its own where the input can be read
+// twice, else as wide as its field allows. No run counted its records before, so it cannot go into a pipe.
+std::unique_ptr<RecordSink> dbf_table_sink(const ExtractJob& job) {
+    std::vector<NumberShape> seen;
+    const bool numbers =
+        std::any_of(job.types.begin(), job.types.end(), [](const FieldType& t) { return t.is_number(); });
+    if (numbers && job.input_path != kStandardInputPath && !job.encoding_from_first_block) {
+        const LineCutter cutter(job.slices, std::string(), job.trim, job.encoding, false, job.types);
+        seen = dbf_number_shapes({job.input_path, job.framing, job.encoding, job.code_page,
+                                  static_cast<std::size_t>(bytes_used(job.slices, job.encoding))},
+                                 cutter, LineFilter{});
+    }
+    std::vector<DbfField> fields;
+    for (std::size_t i = 0; i < job.slices.size(); ++i) {
+        std::string name =
+            dbf_field_name(i < job.names.size() ? job.names[i] : std::string(), static_cast<int>(i) + 1);
+        fields.push_back(i < job.types.size()
+                             ? dbf_typed_field(std::move(name), job.slices[i].length, job.types[i],
+                                               i < seen.size() ? &seen[i] : nullptr)
+                             : DbfField{std::move(name), job.slices[i].length});
+    }
+    return std::make_unique<DbfSink>(job.output_path, std::move(fields), 0, job.encoding);
+}
 
 }  // namespace qvr

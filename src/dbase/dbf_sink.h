@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -47,5 +48,9 @@ class DbfSink : public RecordSink {
     std::uint64_t records_ = 0;
     std::uint64_t replaced_ = 0;
 };
+
+/// A job's fields as a dBase table: the output "dbf" of the list of outputs, and each type's table of a
+/// typed run. Throws FileError when the table cannot be started.
+std::unique_ptr<RecordSink> dbf_table_sink(const ExtractJob& job);
 
 }  // namespace qvr

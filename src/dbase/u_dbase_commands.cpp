@@ -10,10 +10,13 @@
 #include "common/whole_number.h"
 #include "dbase/dbf_export.h"
 #include "dbase/dbf_job.h"
+#include "dbase/dbf_sink.h"
 #include "desktop/busy_cursor.h"
 #include "desktop/path_text.h"
 #include "desktop/qt_run_stop.h"
 #include "desktop/widget_text.h"
+#include "engine/extract_messages.h"
+#include "engine/typed_extract.h"
 #include "engine/u_gen.h"
 #include "fields/u_dlm.h"
 
@@ -99,6 +102,10 @@ void DbaseCommands::export_dbf() {
         inform(to_widget_text(settings.framing_problem));
         return;
     }
+    if (dlm_.has_record_types()) {
+        export_types(settings);
+        return;
+    }
     std::optional<std::vector<std::int32_t>> lengths = checked_lengths();
     if (!lengths) return;
     std::optional<std::string> name = table_name(settings.input_path);
@@ -109,6 +116,75 @@ void DbaseCommands::export_dbf() {
         return;
     }
     write_table(dbf_export_job(dlm_.field_table(), settings, *lengths, tally_.generated_line_count, *name));
+}
+
+// A table per record type, in one pass, all replaced together as the front end's dbf --records does.
+void DbaseCommands::export_types(const JobSettings& settings) {
+    TypedExtractJob typed;
+    try {
+        take_layout_set(dlm_.layout_set(), typed);
+    } catch (const UserError& e) {
+        inform(to_widget_text(e.what()));
+        return;
+    }
+    const std::size_t too_long = dbf_type_table_too_long(typed.tables, typed.carries);
+    if (too_long < typed.tables.size()) {
+        inform(
+            to_widget_text("Record type '" + typed.tables[too_long].value + "': " + kDbfFieldsTooLongText));
+        return;
+    }
+    typed.job = ExtractJob::from(dbf_type_settings(settings), {}, {});
+    typed.job.output = {dbf_table_sink, true};
+    typed.output_pattern = dbf_type_pattern(settings);
+    bool asked = false;
+    for (const RecordTypeTable& t : typed.tables) {
+        const std::string name = type_file_name(typed.output_pattern, t.value);
+        if (same_file(name, settings.input_path)) {
+            inform(QString::fromLatin1(kDbfSameAsInputText));
+            return;
+        }
+        if (file_exists(name) && !asked) {
+            asked = true;
+            if (desktop_.message_box(BoxKind::confirmation, QString::fromLatin1(kOverwriteText),
+                                     kYes | kNo) != kYes)
+                return;
+        }
+    }
+    BusyCursor busy;
+    StopRequest stop;
+    TypedTally tally;
+    try {
+        gen_.set_gauge_colour(QColor(Qt::blue));
+        gen_.show_gauge(true);
+        RunStopGuard guard(gen_.stop_button(), stop);
+        ExtractHooks hooks;
+        hooks.gauge = [this, &guard](int position) {
+            gen_.set_gauge(position);
+            guard.poll();
+        };
+        hooks.stop = &stop;
+        typed_extract(typed, hooks, tally);
+    } catch (const RunStopped&) {
+        gen_.show_gauge(false);
+        return;
+    } catch (const UserError& e) {
+        gen_.show_gauge(false);
+        busy.restore();
+        inform(to_widget_text(e.what()));
+        return;
+    } catch (...) {
+        gen_.show_gauge(false);
+        throw;
+    }
+    gen_.set_gauge(100);
+    busy.restore();
+    std::string done = kDbfTypesGeneratedText;
+    for (std::size_t t = 0; t < tally.outputs.size(); ++t)
+        done += "\n\r" + tally.outputs[t] + ": " + std::to_string(tally.written[t]) + " records";
+    done += replaced_text(tally.replaced_chars);
+    if (tally.unknown > 0) done += "\n\r" + tally.unknown_text + ".";
+    inform(to_path_text(done));
+    gen_.show_gauge(false);
 }
 
 void DbaseCommands::export_table() {

@@ -15,7 +15,8 @@ class Tfrm_dlm;
 class Tfrm_gen;
 struct DbfExportJob;
 
-/// File > "Extract .DBF file": the dBase table of the last run's input, beside it.
+/// File > "Extract .DBF file": the dBase table of the last run's input, beside it; with tables per record
+/// type, a table per type named by the result's pattern.
 class DbaseCommands {
   public:
     /// `show_general_data` brings the General data window, whose gauge the export uses, to the front.
@@ -26,6 +27,7 @@ class DbaseCommands {
 
   private:
     void export_dbf();
+    void export_types(const JobSettings& settings);
     std::optional<std::vector<std::int32_t>> checked_lengths();
     std::optional<std::string> table_name(const std::string& input_path);
     void write_table(DbfExportJob job);

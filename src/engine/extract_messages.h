@@ -24,6 +24,10 @@ inline constexpr const char* kWorkbookWrittenText =
 inline constexpr const char* kReplaceTableText =
     "The database already exists: its other tables are kept. Replace its table named after the input "
     "file, if it has one ?";
+/// The same of the tables of a run of record types.
+inline constexpr const char* kReplaceTablesText =
+    "The database already exists: its other tables are kept. Replace its tables named after the input "
+    "file, if it has them ?";
 /// kTableWrittenText or kReplaceTableText of a table given its name: the name said instead.
 inline std::string with_table_name(const char* text, const std::string& table) {
     std::string out(text);
@@ -40,9 +44,12 @@ inline std::string input_grew_text(const std::string& path) {
 }
 /// Tables per record type: a result per type, in input order.
 inline constexpr const char* kTypedOptionsText =
-    "Files of several record types are written as separated text by the standard extract: untick Fast "
-    "extract and choose Separated text.";
+    "Files of several record types are written by the standard extract: untick Fast extract.";
 inline constexpr const char* kTypedGeneratedText = "Extract files generated, one per record type:";
+inline constexpr const char* kTypedTablesText =
+    "Database tables written, one per record type; the result view shows separated text only:";
+inline constexpr const char* kTypedSheetsText =
+    "Workbook sheets written, one per record type; the result view shows separated text only:";
 inline constexpr const char* kTypedNameText =
     "The output file's name has no {type}: each type's result is named with -{type} (the type value) "
     "before the extension.";

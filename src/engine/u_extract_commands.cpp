@@ -48,7 +48,7 @@ void ExtractCommands::choose_output() {
 }
 
 // The checks on the input and output files; false when the run must not start.
-bool ExtractCommands::files_ready(const JobSettings& settings) {
+bool ExtractCommands::files_ready(const JobSettings& settings, const char* replace_table_text) {
     switch (check_run_files(settings.input_path, settings.output_path)) {
         case RunFiles::input_missing:
             tell(kInputMissingText);
@@ -61,7 +61,7 @@ bool ExtractCommands::files_ready(const JobSettings& settings) {
             return false;
         case RunFiles::output_exists:
             return ask(settings.output_format == "sqlite"
-                           ? with_table_name(kReplaceTableText, settings.output_table).c_str()
+                           ? with_table_name(replace_table_text, settings.output_table).c_str()
                            : kOverwriteText);
         case RunFiles::ready:
             break;
@@ -217,24 +217,28 @@ void ExtractCommands::go() {
     steps_.run_finished(!gen_.settings().unique);
 }
 
-// The results of the types: each type's file checked as the one result is; one question for them all.
+// The results of the types: each type's file checked as the one result is; one question for them all,
+// naming every table a database is to replace.
 bool ExtractCommands::typed_files_ready(const JobSettings& settings, const TypedExtractJob& typed) {
+    std::string tables;
+    for (const RecordTypeTable& t : typed.tables) tables += (tables.empty() ? "" : ", ") + t.output_table;
     bool asked = false;
     for (const RecordTypeTable& t : typed.tables) {
         JobSettings one = settings;
         one.output_path = type_file_name(typed.output_pattern, t.value);
+        one.output_table = tables;
         if (check_run_files(one.input_path, one.output_path) == RunFiles::output_exists) {
             if (asked) continue;
             asked = true;
         }
-        if (!files_ready(one)) return false;
+        if (!files_ready(one, typed.tables.size() > 1 ? kReplaceTablesText : kReplaceTableText)) return false;
     }
     return true;
 }
 
 // File > Go with tables per record type: one pass writes a result per type, all replaced together.
 void ExtractCommands::go_typed(JobSettings settings) {
-    if (settings.fast || settings.output_format != "text") {
+    if (settings.fast) {
         tell(kTypedOptionsText);
         return;
     }
@@ -245,13 +249,16 @@ void ExtractCommands::go_typed(JobSettings settings) {
         tell(e.what());
         return;
     }
-    typed.output_pattern = typed_output_pattern(settings.output_path);
+    steps_.name_typed_results(settings, typed);
     if (!typed_files_ready(settings, typed)) return;
+    // Asked and answered: the tables of a database there may go.
+    settings.replace_table = true;
     if (settings.sample_text.empty()) {
         settings.sample_text.push_back('0');
         gen_.set_sample_text(settings.sample_text);
     }
     typed.job = ExtractJob::from(settings, {}, {});
+    if (steps_.output_named) typed.job.output = steps_.output_named(settings.output_format);
     clear_box(&result_view_);
     offer_input_view();
     gen_.set_gauge_colour(Qt::black);
@@ -277,9 +284,14 @@ void ExtractCommands::go_typed(JobSettings settings) {
     }
     gen_.set_gauge(100);
     busy.restore();
-    std::string done = kTypedGeneratedText;
+    const bool text = settings.output_format == "text";
+    std::string done = text                                 ? kTypedGeneratedText
+                       : settings.output_format == "sqlite" ? kTypedTablesText
+                                                            : kTypedSheetsText;
     for (std::size_t t = 0; t < typed_tally.outputs.size(); ++t) {
-        done += "\n\r" + typed_tally.outputs[t] + ": " + std::to_string(typed_tally.written[t]) + " lines";
+        const std::string& table = typed.tables[t].output_table;
+        done += "\n\r" + typed_tally.outputs[t] + (table.empty() ? "" : " (" + table + ")") + ": " +
+                std::to_string(typed_tally.written[t]) + " lines";
         tally_.generated_line_count += typed_tally.written[t];
     }
     tally_.replaced_chars = typed_tally.replaced_chars;
@@ -292,13 +304,15 @@ void ExtractCommands::go_typed(JobSettings settings) {
             done += "\n\r" + bad.substr(at, end - at);
         }
     }
+    for (const std::string& note : typed_tally.notes)
+        if (!note.empty()) done += "\n\r" + note;
     if (typed_tally.unknown > 0) done += "\n\r" + typed_tally.unknown_text + ".";
     if (typed.output_pattern != settings.output_path) done += "\n\r" + std::string(kTypedNameText);
-    if (!typed_tally.outputs.empty()) show_result(typed_tally.outputs.front());
+    if (text && !typed_tally.outputs.empty()) show_result(typed_tally.outputs.front());
     desktop_.message_box(BoxKind::information, to_path_text(done), kOk);
     gen_.show_gauge(false);
-    // A dBase table holds one table: the types' results are not exported.
-    steps_.run_finished(false);
+    // The dBase export writes a table per type; it cannot drop duplicates, as after the one-table run.
+    steps_.run_finished(!gen_.settings().unique);
 }
 
 }  // namespace qvr

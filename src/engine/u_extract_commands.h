@@ -8,6 +8,7 @@
 #include "common/stop_request.h"
 #include "desktop/desktop.h"
 #include "engine/extract_job.h"
+#include "engine/extract_messages.h"
 
 namespace qvr {
 
@@ -25,6 +26,8 @@ struct ExtractSteps {
     std::function<void(bool dbase_export)> run_finished;
     /// The output of that name in the list of outputs ("sqlite"); none: the separated text.
     std::function<OutputMaker(const std::string& name)> output_named;
+    /// The result file(s) and the table or sheet names of a run of record types for the output chosen.
+    std::function<void(const JobSettings& settings, TypedExtractJob& typed)> name_typed_results;
 };
 
 /// File > "Output" and File > "Go": the result file and the extract run, from the General data window's
@@ -39,7 +42,7 @@ class ExtractCommands {
     void go();
 
   private:
-    bool files_ready(const JobSettings& settings);
+    bool files_ready(const JobSettings& settings, const char* replace_table_text = kReplaceTableText);
     void offer_input_view();
     enum class Ended { done, out_of_memory, stopped, failed };
     struct RunEnd {

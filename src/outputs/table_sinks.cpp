@@ -135,4 +135,23 @@ XlsxSink::XlsxSink(const ExtractJob& job, XlsxSink& first)
     writer_.begin();
 }
 
+void name_type_tables(const JobSettings& s, std::vector<RecordTypeTable>& tables) {
+    if (s.output_format == "sqlite") {
+        const std::string pattern = s.output_table.empty()
+                                        ? output_table_name(ExtractJob::from(s, {}, {})) + "_{type}"
+                                        : s.output_table;
+        for (RecordTypeTable& t : tables) t.output_table = type_file_name(pattern, t.value);
+    } else if (s.output_format == "xlsx") {
+        const std::string pattern = s.output_table.empty() ? "{type}" : s.output_table;
+        for (RecordTypeTable& t : tables)
+            t.output_table = XlsxWorkbookWriter::sheet_name_from(type_text(pattern, t.value));
+    }
+}
+
+void name_typed_results(const JobSettings& s, TypedExtractJob& typed) {
+    const bool one_file = s.output_format == "sqlite" || s.output_format == "xlsx";
+    typed.output_pattern = one_file ? s.output_path : typed_output_pattern(s.output_path);
+    name_type_tables(s, typed.tables);
+}
+
 }  // namespace qvr

@@ -7,6 +7,7 @@
 
 #include "engine/extract_job.h"
 #include "engine/record_sink.h"
+#include "engine/typed_extract.h"
 #include "outputs/output_column.h"
 #include "outputs/sqlite_table.h"
 #include "outputs/xlsx_workbook.h"
@@ -19,6 +20,17 @@ std::vector<OutputColumn> output_columns(const ExtractJob& job);
 
 /// The table or sheet name of a job: the one it names, else its input's file name without extension.
 std::string output_table_name(const ExtractJob& job);
+
+/// Each record type's table in a database: `s`'s table name as the pattern, {type} standing for the type
+/// as in a file name (type_file_name()), by default the input's name, "_" and the type; each type's sheet
+/// of a workbook: the pattern, by default the type value itself, made a sheet name (31 characters,
+/// [ ] : * ? / \ written "_"). Other outputs leave the tables' names empty.
+void name_type_tables(const JobSettings& s, std::vector<RecordTypeTable>& tables);
+
+/// The results of a window's run of record types: a database or a workbook takes every type's table
+/// into the output file (a file per type when its name has {type}), other outputs a file per type
+/// (typed_output_pattern()); the tables named by name_type_tables().
+void name_typed_results(const JobSettings& s, TypedExtractJob& typed);
 
 /// A record's values as a typed output takes them: typed fields as the pipeline read them (a value its
 /// type cannot read left empty, as in the separated text), a text field trimmed when the job trims, and

@@ -5,6 +5,7 @@
 #include "fields/u_dlm.h"
 #include "input/u_view.h"
 #include "outputs/output_formats.h"
+#include "outputs/table_sinks.h"
 #include "shell/u_log.h"
 #include "shell/u_qvr32.h"
 #include "ui_u_qvr32.h"
@@ -32,7 +33,8 @@ void Tmdi_qvr::create_commands() {
                      [](const std::string& name) {
                          const OutputFormat* format = output_format(name);
                          return format ? format->maker : OutputMaker{};
-                     }});
+                     },
+                     name_typed_results});
     result_ = std::make_unique<ResultCommands>(desktop_, *frm_view->result_view(), dlgfnt_out);
     fields_ = std::make_unique<FieldCommands>(desktop_, *frm_dlm, opdlg_file, SVDLG_FILE, memory_,
                                               FieldSteps{[this] { show_fields_definition(); },

@@ -2,10 +2,12 @@
 #include <QComboBox>
 #include <QTableView>
 #include <filesystem>
+#include <tuple>
 
 #include "desktop/qt_desktop.h"
 #include "desktop/text_box.h"
 #include "fields/layout_set.h"
+#include "outputs/read_back.h"
 #include "support/key_answers.h"
 #include "support/main_window_fixture.h"
 #include "support/nacha_file.h"
@@ -37,6 +39,13 @@ class RecordTypesWindowTest : public MainWindowTest {
         QTest::keyClick(QApplication::focusWidget(), k, m);
     }
 
+    /// Gives the control the focus in its active window, as Tab would.
+    void focus(const char* name) {
+        QWidget* widget = find<QWidget>(name);
+        widget->window()->windowHandle()->requestActivate();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(widget->window()->windowHandle()));
+        widget->setFocus(Qt::TabFocusReason);
+    }
     /// Clicks into a text box and types `text` over what it held.
     void type_into(const char* name, const std::string& text) {
         click(find<QWidget>(name));
@@ -53,8 +62,88 @@ class RecordTypesWindowTest : public MainWindowTest {
         key(Qt::Key_Return);
     }
 
+    /// Recalls `set` as a layout-set file through File > Recall's dialog; returns the file's path.
+    std::string recall(const LayoutSet& set) {
+        const std::string path = data.write("set.tabs", layout_set_text(set));
+        KeyAnswers recall({Qt::Key_Return}, {q(path)});
+        pick("Recall1");
+        EXPECT_EQ(std::vector<std::string>{"Open: "}, recall.shown());
+        return path;
+    }
+
+    /// General data on a file of two record types, each line's first column its type; their tables
+    /// recalled, type 2's rows beginning with the latest type 1 record's name.
+    void two_types(const std::string& output) {
+        pick("mnu_sge");
+        type_into("txt_inp", data.write("in.dat", "1AAA\n2BB12\n1CCC\n"));
+        type_into("txt_out", output);
+        LayoutSet set;
+        set.tables = {{"1", {{"Name", "2", "3", "4"}}},
+                      {"2", {{"Code", "2", "2", "3"}, {"Num", "4", "2", "5"}}}};
+        set.carries = {{"1", "Name"}};
+        recall(set);
+    }
+
     QtDesktop boxes;
 };
+
+// Go into a database writes a table per type into the one file, named after the input or by the table
+// box's pattern; a database already there is asked about once, naming the tables it would replace.
+TEST_F(RecordTypesWindowTest, GoWritesADatabaseTablePerType) {
+    const std::string db = data.file("out.db");
+    two_types(db);
+    // The output boxes lie below the offscreen window's bottom: reached by focus, then keys.
+    focus("cbo_ofmt");
+    key(Qt::Key_Down);
+    const std::string written =
+        "Information: Database tables written, one per record type; the result view shows separated text "
+        "only:";
+    {
+        KeyAnswers go({Qt::Key_Return});
+        pick("mnu_go");
+        EXPECT_EQ(std::vector<std::string>{written + "\n\r" + db + " (in_1): 2 lines\n\r" + db +
+                                           " (in_2): 1 lines"},
+                  go.shown());
+    }
+    focus("txt_tbl");
+    keys("rec_{type}");
+    KeyAnswers again({Qt::Key_Return, Qt::Key_Return});
+    pick("mnu_go");
+    EXPECT_EQ((std::vector<std::string>{
+                  "Confirm: The database already exists: its other tables are kept. "
+                  "Replace its tables named rec_1, rec_2, if it has them ?",
+                  written + "\n\r" + db + " (rec_1): 2 lines\n\r" + db + " (rec_2): 1 lines"}),
+              again.shown());
+    EXPECT_EQ((std::vector<std::string>{"text:in_1", "text:in_2", "text:rec_1", "text:rec_2"}),
+              query(db, "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"));
+    EXPECT_EQ((std::vector<std::string>{"text:AAA", "text:CCC"}), query(db, "SELECT * FROM rec_1"));
+    EXPECT_EQ(std::vector<std::string>{"text:AAA|text:BB|text:12"}, query(db, "SELECT * FROM rec_2"));
+}
+
+// After a run of record types, File > Extract .DBF writes a dBase table per type, named as the result.
+TEST_F(RecordTypesWindowTest, DbaseExportWritesATablePerType) {
+    two_types(data.file("out.txt"));
+    {
+        KeyAnswers go({Qt::Key_Return});
+        pick("mnu_go");
+    }
+    KeyAnswers dbf({Qt::Key_Return});
+    pick("mnu_dbf");
+    EXPECT_EQ(std::vector<std::string>{"Information: DBF files generated, one per record type:\n\r" +
+                                       data.file("out-1.dbf") + ": 2 records\n\r" + data.file("out-2.dbf") +
+                                       ": 1 records"},
+              dbf.shown());
+    for (const auto& [type, records, first] :
+         {std::tuple{"1", 2, std::string(" AAA")}, std::tuple{"2", 1, std::string(" AAABB12")}}) {
+        const std::string table = read_file(data.file(std::string("out-") + type + ".dbf"));
+        ASSERT_GT(table.size(), 12u) << type;
+        // The header's record count (bytes 4 to 7) and its length (8 and 9), little-endian.
+        EXPECT_EQ(records, static_cast<unsigned char>(table[4]) | static_cast<unsigned char>(table[5]) << 8);
+        const std::size_t start = static_cast<unsigned char>(table[8]) | static_cast<unsigned char>(table[9])
+                                                                             << 8;
+        EXPECT_EQ(first, table.substr(start, first.size())) << type;
+    }
+}
 
 // A value the record boxes cannot use is told in a box before Go touches anything; good values frame
 // records without line ends and leave out the first and the last.
@@ -113,18 +202,12 @@ TEST_F(RecordTypesWindowTest, TablesPerRecordTypeFromRecallToGoAndSave) {
                               std::to_string(f.start + f.length - 1)});
     }
     set.carries = {{"5", "BatchNum"}};
-    const std::string set_path = data.write("nacha.tabs", layout_set_text(set));
     const std::string input = data.write(
         "pay.txt", nacha_file({.entries = 4, .entries_per_batch = 2, .addenda_every = 0}) + "Xodd\n");
     pick("mnu_sge");
     type_into("txt_inp", input);
     type_into("txt_out", data.file("out.csv"));
-
-    {
-        KeyAnswers recall({Qt::Key_Return}, {q(set_path)});
-        pick("Recall1");
-        EXPECT_EQ(std::vector<std::string>{"Open: "}, recall.shown());
-    }
+    const std::string set_path = recall(set);
     auto* types = find<QComboBox>("cbo_rty");
     ASSERT_EQ(6, types->count());
     choose("cbo_rty", 1);

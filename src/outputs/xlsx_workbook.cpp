@@ -31,7 +31,8 @@ constexpr std::string_view kXmlHead = "<?xml version=\"1.0\" encoding=\"UTF-8\" 
 // ---- Cells
 
 char* put(char* out, std::string_view s) {
-    std::memcpy(out, s.data(), s.size());
+    // An empty text may have no bytes behind it, and memcpy may not be given a null pointer.
+    if (!s.empty()) std::memcpy(out, s.data(), s.size());
     return out + s.size();
 }
 

@@ -98,6 +98,19 @@ ExtractCommands::RunEnd ExtractCommands::guarded(const std::function<RunEnd(Extr
     }
 }
 
+bool ExtractCommands::finished(const RunEnd& end, BusyCursor& busy) {
+    busy.restore();
+    if (end.ended != Ended::done) {
+        gen_.set_gauge(0);
+        gen_.show_gauge(false);
+        if (end.ended == Ended::out_of_memory) tell(kOutOfMemoryText);
+        if (end.ended == Ended::failed) show_general_error(desktop_, end.failure);
+        return false;
+    }
+    gen_.set_gauge(100);
+    return true;
+}
+
 ExtractCommands::RunEnd ExtractCommands::run(const ExtractJob& job, bool fast) {
     // The view shows the result in the encoding it is written in: a UTF-8 result by characters.
     result_view_.edit_lines(
@@ -180,16 +193,7 @@ void ExtractCommands::go() {
     BusyCursor busy;
     tally_.output_note.clear();
     const RunEnd end = run(job, settings.fast);
-    if (end.ended != Ended::done) {
-        gen_.set_gauge(0);
-        gen_.show_gauge(false);
-        busy.restore();
-        if (end.ended == Ended::out_of_memory) tell(kOutOfMemoryText);
-        if (end.ended == Ended::failed) show_general_error(desktop_, end.failure);
-        return;
-    }
-    gen_.set_gauge(100);
-    busy.restore();
+    if (!finished(end, busy)) return;
     if (settings.fast) {
         tell(kFirstLinesSentText);
     } else if (text) {
@@ -274,16 +278,7 @@ void ExtractCommands::go_typed(JobSettings settings) {
         typed_extract(typed, hooks, typed_tally);
         return {Ended::done};
     });
-    if (end.ended != Ended::done) {
-        gen_.set_gauge(0);
-        gen_.show_gauge(false);
-        busy.restore();
-        if (end.ended == Ended::out_of_memory) tell(kOutOfMemoryText);
-        if (end.ended == Ended::failed) show_general_error(desktop_, end.failure);
-        return;
-    }
-    gen_.set_gauge(100);
-    busy.restore();
+    if (!finished(end, busy)) return;
     const bool text = settings.output_format == "text";
     std::string done = text                                 ? kTypedGeneratedText
                        : settings.output_format == "sqlite" ? kTypedTablesText

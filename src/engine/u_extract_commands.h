@@ -12,6 +12,8 @@
 
 namespace qvr {
 
+class BusyCursor;
+
 class LineView;
 class Tfrm_dlm;
 class Tfrm_gen;
@@ -52,6 +54,8 @@ class ExtractCommands {
     RunEnd run(const ExtractJob& job, bool fast);
     /// Runs `body` under the run's guard: the gauge polls Stop, and what it throws comes back as its end.
     RunEnd guarded(const std::function<RunEnd(ExtractHooks&)>& body);
+    /// Ends a run's gauge and busy cursor; tells why a run that did not finish ended. False then.
+    bool finished(const RunEnd& end, BusyCursor& busy);
     void go_typed(JobSettings settings);
     bool typed_files_ready(const JobSettings& settings, const TypedExtractJob& typed);
     void show_result(const std::string& path);

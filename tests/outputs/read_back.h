@@ -31,10 +31,8 @@ inline std::vector<std::string> query(const std::string& path, const std::string
     return out;
 }
 
-#ifdef QVR_XLSX_CELLS
-/// The workbook at `path` as openpyxl reads it (see xlsx_cells.py), a line each.
-inline std::vector<std::string> cells(const std::string& path) {
-    const std::string command = std::string(QVR_PYTHON) + " " + QVR_XLSX_CELLS + " '" + path + "' 2>&1";
+/// What `command` prints, a line each.
+inline std::vector<std::string> output_lines(const std::string& command) {
     FILE* pipe = ::popen(command.c_str(), "r");
     std::vector<std::string> lines;
     char line[4096];
@@ -44,6 +42,12 @@ inline std::vector<std::string> cells(const std::string& path) {
     }
     if (pipe) ::pclose(pipe);
     return lines;
+}
+
+#ifdef QVR_XLSX_CELLS
+/// The workbook at `path` as openpyxl reads it (see xlsx_cells.py), a line each.
+inline std::vector<std::string> cells(const std::string& path) {
+    return output_lines(std::string(QVR_PYTHON) + " " + QVR_XLSX_CELLS + " '" + path + "' 2>&1");
 }
 #endif
 

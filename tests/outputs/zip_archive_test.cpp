@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "outputs/read_back.h"
 #include "support/temp_dir.h"
 
 namespace qvr {
@@ -27,17 +28,8 @@ std::vector<std::string> read_back(const std::string& archive, const std::string
         "    p = os.path.join(sys.argv[2], i.filename)\n"
         "    same = os.path.exists(p) and open(p, 'rb').read() == d\n"
         "    print(i.filename, i.compress_type, len(d), 'same' if same else 'differs')\n";
-    const std::string command =
-        std::string(QVR_PYTHON) + " -c \"" + script + "\" '" + archive + "' '" + expected + "' 2>&1";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    std::vector<std::string> lines;
-    char line[4096];
-    while (pipe && std::fgets(line, sizeof line, pipe)) {
-        lines.emplace_back(line);
-        lines.back().pop_back();
-    }
-    if (pipe) ::pclose(pipe);
-    return lines;
+    return test::output_lines(std::string(QVR_PYTHON) + " -c \"" + script + "\" '" + archive + "' '" +
+                              expected + "' 2>&1");
 }
 
 TEST(ZipArchive, EntriesReadBackAsWrittenStoredOrDeflated) {

@@ -63,13 +63,8 @@ ExtractJob make_job(JobSettings settings, const FieldTable& table, const Console
 // True when the run wrote its result, false when the input did not fit into memory.
 bool run(const BatchRequest& request, const ExtractJob& job, const Console& console, RunTally& tally) {
     const JobSettings& settings = request.settings;
-    ProgressBar bar(console);
-    const CappedMemory memory(console.memory, request.memory_cap ? request.memory_cap : UINT64_MAX);
-    ExtractHooks hooks(memory);
-    hooks.gauge = [&bar](int position) { bar.show(position); };
-    // Ctrl+C ends the run as a failure does: the former result stays, no temporary file is left.
-    hooks.stop = &interrupt_request();
-    stop_on_interrupt();
+    ConsoleRunHooks run_hooks(request, console);
+    ExtractHooks& hooks = run_hooks.hooks;
     try {
         if (settings.fast) {
             fast_extract(job, hooks, tally);
@@ -268,6 +263,15 @@ void run_batch_extract(const BatchRequest& request, const Console& console) {
     tell_bad_values(tally.bad_values, table.names(), console);
     if (!tally.output_note.empty()) tell(console, tally.output_note);
     tell_encoding(request, tally.encoding, tally.input_text, console);
+}
+
+ConsoleRunHooks::ConsoleRunHooks(const BatchRequest& request, const Console& console)
+    : bar(console),
+      memory(console.memory, request.memory_cap ? request.memory_cap : UINT64_MAX),
+      hooks(memory) {
+    hooks.gauge = [this](int position) { bar.show(position); };
+    hooks.stop = &interrupt_request();
+    stop_on_interrupt();
 }
 
 }  // namespace qvr

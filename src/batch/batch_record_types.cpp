@@ -4,6 +4,7 @@
 #include <set>
 
 #include "batch/batch_encoding.h"
+#include "batch/batch_extract.h"
 #include "batch/batch_layout.h"
 #include "batch/progress_bar.h"
 #include "common/stop_request.h"
@@ -234,13 +235,8 @@ int run_typed_extract(const BatchRequest& request, const Console& console) {
     typed.output_pattern = settings.output_path;
     TypedTally tally;
     {
-        ProgressBar bar(console);
-        const CappedMemory memory(console.memory, request.memory_cap ? request.memory_cap : UINT64_MAX);
-        ExtractHooks hooks(memory);
-        hooks.gauge = [&bar](int position) { bar.show(position); };
-        hooks.stop = &interrupt_request();
-        stop_on_interrupt();
-        typed_extract(typed, hooks, tally);
+        ConsoleRunHooks run_hooks(request, console);
+        typed_extract(typed, run_hooks.hooks, tally);
     }
     if (tally.input_grew) tell(console, "quarvel-batch: " + input_grew_text(settings.input_path));
     std::int64_t total = 0;
